@@ -1,5 +1,6 @@
 #include "settings/AccountStore.h"
 
+#include "headers/SjisText.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
 
@@ -7,16 +8,29 @@ namespace {
 
 std::string RuleValueName(int index) { return "Rule" + std::to_string(index); }
 
+// A backslash in a user name ("DOMAIN\user") would nest the account's key one level deeper, where
+// enumeration never finds it; the key's name holds "/" in its place.
+std::string WithoutSeparators(const std::string& keyName) {
+    std::string name = keyName;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (SjisText::IsLeadByte(name[i]))
+            ++i;
+        else if (name[i] == '\\')
+            name[i] = '/';
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string TAccountStore::AccountKeyName(const std::string& user, const std::string& host) {
-    return user + "@" + host;
+    return WithoutSeparators(user + "@" + host);
 }
 
 std::string TAccountStore::AccountPath(const std::string& keyName) {
-    // A name of nothing but backslashes would otherwise address "\Connect" itself.
-    if (SplitKeyPath(keyName).empty()) return "";
-    return std::string(kConnectKey) + "\\" + keyName;
+    // An empty name would address "\Connect" itself.
+    if (keyName.empty()) return "";
+    return std::string(kConnectKey) + "\\" + WithoutSeparators(keyName);
 }
 
 std::vector<std::string> TAccountStore::EnumerateAccounts() {

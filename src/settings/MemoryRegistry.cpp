@@ -1,12 +1,12 @@
 #include "settings/MemoryRegistry.h"
 
-#include "settings/SjisCase.h"
+#include "worker/SjisSearch.h"
 
 namespace {
 
 struct TNameLess {
     bool operator()(const std::string& a, const std::string& b) const {
-        return SjisUpperCase(a) < SjisUpperCase(b);
+        return SjisSearch::AsciiUpper(a) < SjisSearch::AsciiUpper(b);
     }
 };
 

@@ -5,7 +5,8 @@
 #include <optional>
 
 #include "settings/SettingsKeys.h"
-#include "settings/SjisCase.h"
+#include "headers/SjisText.h"
+#include "worker/SjisSearch.h"
 
 namespace {
 
@@ -45,6 +46,26 @@ bool ReadWindowBlock(TRegistryAccessor& registry, TWindowSettings& window, int& 
     // Only 0 and 1 are ever written; anything else comes from an outside edit.
     window.TabPosition = *tabPosition == kTabsAtBottom ? kTabsAtBottom : kTabsOnTop;
     return true;
+}
+
+// Every occurrence of `pattern` replaced, ASCII letters matched in either case; a match never
+// starts inside a two-byte character.
+std::string ReplaceIgnoringCase(const std::string& text, const std::string& pattern,
+                                const std::string& replacement) {
+    const std::string upperText = SjisSearch::AsciiUpper(text);
+    const std::string upperPattern = SjisSearch::AsciiUpper(pattern);
+    std::string result;
+    for (size_t i = 0; i < text.size();) {
+        if (!pattern.empty() && upperText.compare(i, upperPattern.size(), upperPattern) == 0) {
+            result += replacement;
+            i += pattern.size();
+            continue;
+        }
+        const size_t width = SjisText::IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+        result.append(text, i, width);
+        i += width;
+    }
+    return result;
 }
 
 bool ReadListBlock(TRegistryAccessor& registry, TListSettings& list) {
@@ -101,7 +122,7 @@ std::string TSetupStore::ReadMailerCommand() {
             command = Registry.ReadString("").value_or("");
     }
     Registry.SetRoot(TRegistryRoot::CurrentUser);
-    return SjisReplaceIgnoringCase(command, "%ProgramFiles%", "C:\\Program Files");
+    return ReplaceIgnoringCase(command, "%ProgramFiles%", "C:\\Program Files");
 }
 
 int TSetupStore::LoadActiveItem(int tabCount) {
