@@ -68,8 +68,8 @@ void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules)
     if (!Registry.KeyExists("AutoDel") || !Registry.OpenKey("AutoDel", false)) return;
     if (Registry.ReadBool("Enable").value_or(false)) {
         // The writer always stores "Mode" beside "Enable"; without it, header search is meant.
-        autoDelMode = Registry.ReadBool("Mode").value_or(false) ? kAutoDelPostPet
-                                                                : kAutoDelHeaderSearch;
+        autoDelMode =
+            Registry.ReadBool("Mode").value_or(false) ? kAutoDelPostPet : kAutoDelHeaderSearch;
     }
     for (int i = 0; i < kMaxStoredRules; ++i) {
         auto rule = Registry.ReadString(RuleValueName(i));
@@ -102,8 +102,8 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("Design", account.Design) && ok;
 
     if (!Registry.OpenKey("AutoDel", true)) return false;
-    const bool enable = account.AutoDelMode == kAutoDelHeaderSearch ||
-                        account.AutoDelMode == kAutoDelPostPet;
+    const bool enable =
+        account.AutoDelMode == kAutoDelHeaderSearch || account.AutoDelMode == kAutoDelPostPet;
     ok = Registry.WriteBool("Enable", enable) && ok;
     ok = Registry.WriteBool("Mode", account.AutoDelMode == kAutoDelPostPet) && ok;
     for (int i = 0; i < kMaxStoredRules && Registry.ValueExists(RuleValueName(i)); ++i)

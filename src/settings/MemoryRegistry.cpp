@@ -84,8 +84,7 @@ void TMemoryRegistry::RefuseNewSubkeys(TRegistryRoot root, const std::string& fu
 }
 
 std::unique_ptr<TRegistryKey> TMemoryRegistry::OpenAt(TRegistryRoot root,
-                                                      const std::string& fullPath,
-                                                      bool canCreate) {
+                                                      const std::string& fullPath, bool canCreate) {
     auto node = Find(root, fullPath, canCreate);
     if (!node) return nullptr;
     return std::make_unique<TMemoryKey>(node);

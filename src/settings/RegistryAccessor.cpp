@@ -109,9 +109,7 @@ std::optional<TRegistryValue> TRegistryAccessor::ReadValue(const std::string& na
     return Current->Read(name);
 }
 
-bool TRegistryAccessor::ValueExists(const std::string& name) {
-    return ReadValue(name).has_value();
-}
+bool TRegistryAccessor::ValueExists(const std::string& name) { return ReadValue(name).has_value(); }
 
 std::optional<std::string> TRegistryAccessor::ReadString(const std::string& name) {
     auto value = ReadValue(name);

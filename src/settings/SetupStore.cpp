@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "settings/SettingsKeys.h"
 #include "headers/SjisText.h"
+#include "settings/SettingsKeys.h"
 #include "worker/SjisSearch.h"
 
 namespace {
@@ -16,8 +16,8 @@ constexpr int kBuiltInHeight = 394;
 // Column 0 leaves this much beside the vertical scroll bar, and 16 more for the extended view.
 constexpr int kListRightMargin = 7;
 constexpr int kExtendedViewMargin = 16;
-const char* const kColumnValueNames[kListColumns] = {nullptr, "From", "Date", "Size", "Attach",
-                                                     "More"};
+const char* const kColumnValueNames[kListColumns] = {nullptr, "From",   "Date",
+                                                     "Size",  "Attach", "More"};
 
 // Reads the window values in order; stops at the first one missing or mistyped, keeping the
 // size read so far in `width` and `height`.
@@ -117,8 +117,8 @@ std::string TSetupStore::ReadMailerCommand() {
     if (Registry.OpenKey(kMailClientsKey, false)) {
         const std::string program = Registry.ReadString("").value_or("");
         if (!SplitKeyPath(program).empty() &&
-            Registry.OpenKey(std::string(kMailClientsKey) + "\\" + program + "\\shell\\open\\command",
-                             false))
+            Registry.OpenKey(
+                std::string(kMailClientsKey) + "\\" + program + "\\shell\\open\\command", false))
             command = Registry.ReadString("").value_or("");
     }
     Registry.SetRoot(TRegistryRoot::CurrentUser);
@@ -142,8 +142,7 @@ TListSettings TSetupStore::LoadListSettings(const TListGeometry& geometry) {
     TListSettings list;
     if (Registry.OpenKey(kSetupKey, false) && ReadListBlock(Registry, list)) {
         if (list.FontName.empty()) list.FontName = TListSettings().FontName;
-        const int available =
-            geometry.TabClientWidth - (geometry.Small ? kExtendedViewMargin : 0);
+        const int available = geometry.TabClientWidth - (geometry.Small ? kExtendedViewMargin : 0);
         list.ColumnWidths[0] = FittedFirstColumn(list, available, geometry);
     } else {
         list = TListSettings();
@@ -169,8 +168,8 @@ bool TSetupStore::SaveWindowSettings(const TWindowSettings& window, int activeIt
     ok = Registry.WriteBool("ToolBar", window.ToolBar) && ok;
     ok = Registry.WriteInteger("TabPosition", window.TabPosition) && ok;
     for (int column = 1; column < kListColumns; ++column)
-        ok = Registry.WriteInteger(kColumnValueNames[column], activeList.ColumnWidths[column]) &&
-             ok;
+        ok =
+            Registry.WriteInteger(kColumnValueNames[column], activeList.ColumnWidths[column]) && ok;
     ok = Registry.WriteString("FontName", activeList.FontName) && ok;
     ok = Registry.WriteInteger("FontStyle", activeList.FontStyle) && ok;
     ok = Registry.WriteInteger("FontSize", activeList.FontSize) && ok;

@@ -1,6 +1,5 @@
-#include "settings/AccountStore.h"
-
 #include "RegistryBackends.h"
+#include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
 
 namespace {

@@ -1,6 +1,5 @@
-#include "settings/RegistryAccessor.h"
-
 #include "RegistryBackends.h"
+#include "settings/RegistryAccessor.h"
 
 namespace {
 
