@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "FakePop3Server.h"
 #include "RecordingPage.h"
 #include "worker/Connect.h"
 
@@ -123,6 +124,29 @@ INSTANTIATE_TEST_SUITE_P(Questions, ConnectTearDownBusy,
                          ::testing::Values(TBusyCase{"Password", TConnect::CmdConnect, "prompt"},
                                            TBusyCase{"Confirm", TConnect::CmdDelete, "confirm"}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ConnectThread, TearDownWhileBlockedInAReadReturnsPromptly) {
+    TFakePop3Server server;
+    server.SetMessages({{"Subject: a\r\n", 10, "u1"}, {"Subject: b\r\n", 10, "u2"}});
+    server.Script("TOP 2", TFakeReply::Silence());
+    TRecordingPage page;
+    page.Server = "127.0.0.1:" + std::to_string(server.Port());
+    page.User = "user";
+    page.Password = "secret";
+    TConnectPtr worker = TConnect::Create(1, page);
+    worker->TimeOut = 600000;  // only the tear-down can end this wait
+    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+    ASSERT_TRUE(page.WaitFor("status2 2"));
+    for (int i = 0; i < 1000 && server.Commands().back() != "TOP 2 0"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(server.Commands().back(), "TOP 2 0");
+    worker.reset();
+    page.MarkGone();
+    ASSERT_TRUE(WaitNoThreads());
+    EXPECT_EQ(page.CallsAfterGone(), 0);
+    EXPECT_EQ(page.CurrentRows().size(), 1u);
+}
 
 TEST(ConnectThread, ManyWorkersComeAndGo) {
     std::vector<std::unique_ptr<TRecordingPage>> pages;
