@@ -1,5 +1,6 @@
 #include "settings/AccountStore.h"
 
+#include "headers/SjisText.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
 
@@ -7,16 +8,29 @@ namespace {
 
 std::string RuleValueName(int index) { return "Rule" + std::to_string(index); }
 
+// A backslash in a user name ("DOMAIN\user") would nest the account's key one level deeper, where
+// enumeration never finds it; the key's name holds "/" in its place.
+std::string WithoutSeparators(const std::string& keyName) {
+    std::string name = keyName;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (SjisText::IsLeadByte(name[i]))
+            ++i;
+        else if (name[i] == '\\')
+            name[i] = '/';
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string TAccountStore::AccountKeyName(const std::string& user, const std::string& host) {
-    return user + "@" + host;
+    return WithoutSeparators(user + "@" + host);
 }
 
 std::string TAccountStore::AccountPath(const std::string& keyName) {
-    // A name of nothing but backslashes would otherwise address "\Connect" itself.
-    if (SplitKeyPath(keyName).empty()) return "";
-    return std::string(kConnectKey) + "\\" + keyName;
+    // An empty name would address "\Connect" itself.
+    if (keyName.empty()) return "";
+    return std::string(kConnectKey) + "\\" + WithoutSeparators(keyName);
 }
 
 std::vector<std::string> TAccountStore::EnumerateAccounts() {
@@ -54,8 +68,8 @@ void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules)
     if (!Registry.KeyExists("AutoDel") || !Registry.OpenKey("AutoDel", false)) return;
     if (Registry.ReadBool("Enable").value_or(false)) {
         // The writer always stores "Mode" beside "Enable"; without it, header search is meant.
-        autoDelMode = Registry.ReadBool("Mode").value_or(false) ? kAutoDelPostPet
-                                                                : kAutoDelHeaderSearch;
+        autoDelMode =
+            Registry.ReadBool("Mode").value_or(false) ? kAutoDelPostPet : kAutoDelHeaderSearch;
     }
     for (int i = 0; i < kMaxStoredRules; ++i) {
         auto rule = Registry.ReadString(RuleValueName(i));
@@ -88,8 +102,8 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("Design", account.Design) && ok;
 
     if (!Registry.OpenKey("AutoDel", true)) return false;
-    const bool enable = account.AutoDelMode == kAutoDelHeaderSearch ||
-                        account.AutoDelMode == kAutoDelPostPet;
+    const bool enable =
+        account.AutoDelMode == kAutoDelHeaderSearch || account.AutoDelMode == kAutoDelPostPet;
     ok = Registry.WriteBool("Enable", enable) && ok;
     ok = Registry.WriteBool("Mode", account.AutoDelMode == kAutoDelPostPet) && ok;
     for (int i = 0; i < kMaxStoredRules && Registry.ValueExists(RuleValueName(i)); ++i)

@@ -28,7 +28,7 @@ class TAccountStore {
 public:
     explicit TAccountStore(TRegistryAccessor& registry) : Registry(registry) {}
 
-    // The key name of an account: user name, "@", host without the port.
+    // The key name of an account: user name, "@", host without the port; a "\" becomes "/".
     static std::string AccountKeyName(const std::string& user, const std::string& host);
 
     // Opens "\Connect" (creating it) and lists its subkeys in the registry's order. "\Connect"
@@ -52,7 +52,7 @@ public:
     bool DeleteAccount(const std::string& keyName);
 
 private:
-    // Path of the account's key, or empty when the name names no key below "\Connect".
+    // Path of the account's key, or empty for an empty name.
     static std::string AccountPath(const std::string& keyName);
 
     TRegistryAccessor& Registry;

@@ -1,12 +1,12 @@
 #include "settings/MemoryRegistry.h"
 
-#include "settings/SjisCase.h"
+#include "worker/SjisSearch.h"
 
 namespace {
 
 struct TNameLess {
     bool operator()(const std::string& a, const std::string& b) const {
-        return SjisUpperCase(a) < SjisUpperCase(b);
+        return SjisSearch::AsciiUpper(a) < SjisSearch::AsciiUpper(b);
     }
 };
 
@@ -84,8 +84,7 @@ void TMemoryRegistry::RefuseNewSubkeys(TRegistryRoot root, const std::string& fu
 }
 
 std::unique_ptr<TRegistryKey> TMemoryRegistry::OpenAt(TRegistryRoot root,
-                                                      const std::string& fullPath,
-                                                      bool canCreate) {
+                                                      const std::string& fullPath, bool canCreate) {
     auto node = Find(root, fullPath, canCreate);
     if (!node) return nullptr;
     return std::make_unique<TMemoryKey>(node);

@@ -3,13 +3,14 @@
 #include <memory>
 
 #include "settings/RegistryAccessor.h"
+#include "settings/SettingsKeys.h"
 
 // An in-memory registry for tests and for platforms without one: two trees of keys, names
 // compared without regard to ASCII case as the registry compares them, subkeys listed in name
 // order.
 class TMemoryRegistry : public TRegistryAccessor {
 public:
-    explicit TMemoryRegistry(std::string userBase = "Software\\Korvane\\Prunebox",
+    explicit TMemoryRegistry(std::string userBase = kRegistryRootPath,
                              std::string machineBase = "");
     ~TMemoryRegistry() override;
 

@@ -1,5 +1,7 @@
 #include "settings/RegistryAccessor.h"
 
+#include "headers/SjisText.h"
+
 namespace {
 
 std::string JoinKeyPath(const std::vector<std::string>& components) {
@@ -30,13 +32,20 @@ TRegistryValue IntegerValue(int32_t value) {
 
 std::vector<std::string> SplitKeyPath(const std::string& path) {
     std::vector<std::string> components;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        if (end > start) components.push_back(path.substr(start, end - start));
-        start = end + 1;
+    std::string component;
+    for (size_t i = 0; i < path.size(); ++i) {
+        // The second byte of a two-byte character may be 0x5C; it separates nothing.
+        if (SjisText::IsLeadByte(path[i]) && i + 1 < path.size()) {
+            component.append(path, i, 2);
+            ++i;
+        } else if (path[i] == '\\') {
+            if (!component.empty()) components.push_back(component);
+            component.clear();
+        } else {
+            component += path[i];
+        }
     }
+    if (!component.empty()) components.push_back(component);
     return components;
 }
 
@@ -100,9 +109,7 @@ std::optional<TRegistryValue> TRegistryAccessor::ReadValue(const std::string& na
     return Current->Read(name);
 }
 
-bool TRegistryAccessor::ValueExists(const std::string& name) {
-    return ReadValue(name).has_value();
-}
+bool TRegistryAccessor::ValueExists(const std::string& name) { return ReadValue(name).has_value(); }
 
 std::optional<std::string> TRegistryAccessor::ReadString(const std::string& name) {
     auto value = ReadValue(name);

@@ -17,7 +17,8 @@ struct TRegistryValue {
     std::string Data;
 };
 
-// The components of a key path, split at "\"; empty components are dropped.
+// The components of a key path, split at "\" (never at the second byte of a Shift_JIS character);
+// empty components are dropped.
 std::vector<std::string> SplitKeyPath(const std::string& path);
 
 // One open key of a backend. Reads and writes of a key that was deleted after it was opened fail.

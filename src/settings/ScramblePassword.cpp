@@ -21,8 +21,7 @@ unsigned char UnscrambleByte(unsigned char c) {
 
 }  // namespace
 
-void ScramblePassword(const char* source, char* dest, TScrambleDirection direction,
-                      size_t count) {
+void ScramblePassword(const char* source, char* dest, TScrambleDirection direction, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const auto b = static_cast<unsigned char>(source[i]);
         dest[i] = static_cast<char>(direction == TScrambleDirection::Scramble ? ScrambleByte(b)

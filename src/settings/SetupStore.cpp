@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "headers/SjisText.h"
 #include "settings/SettingsKeys.h"
-#include "settings/SjisCase.h"
+#include "worker/SjisSearch.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ constexpr int kBuiltInHeight = 394;
 // Column 0 leaves this much beside the vertical scroll bar, and 16 more for the extended view.
 constexpr int kListRightMargin = 7;
 constexpr int kExtendedViewMargin = 16;
-const char* const kColumnValueNames[kListColumns] = {nullptr, "From", "Date", "Size", "Attach",
-                                                     "More"};
+const char* const kColumnValueNames[kListColumns] = {nullptr, "From",   "Date",
+                                                     "Size",  "Attach", "More"};
 
 // Reads the window values in order; stops at the first one missing or mistyped, keeping the
 // size read so far in `width` and `height`.
@@ -45,6 +46,26 @@ bool ReadWindowBlock(TRegistryAccessor& registry, TWindowSettings& window, int& 
     // Only 0 and 1 are ever written; anything else comes from an outside edit.
     window.TabPosition = *tabPosition == kTabsAtBottom ? kTabsAtBottom : kTabsOnTop;
     return true;
+}
+
+// Every occurrence of `pattern` replaced, ASCII letters matched in either case; a match never
+// starts inside a two-byte character.
+std::string ReplaceIgnoringCase(const std::string& text, const std::string& pattern,
+                                const std::string& replacement) {
+    const std::string upperText = SjisSearch::AsciiUpper(text);
+    const std::string upperPattern = SjisSearch::AsciiUpper(pattern);
+    std::string result;
+    for (size_t i = 0; i < text.size();) {
+        if (!pattern.empty() && upperText.compare(i, upperPattern.size(), upperPattern) == 0) {
+            result += replacement;
+            i += pattern.size();
+            continue;
+        }
+        const size_t width = SjisText::IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+        result.append(text, i, width);
+        i += width;
+    }
+    return result;
 }
 
 bool ReadListBlock(TRegistryAccessor& registry, TListSettings& list) {
@@ -96,12 +117,12 @@ std::string TSetupStore::ReadMailerCommand() {
     if (Registry.OpenKey(kMailClientsKey, false)) {
         const std::string program = Registry.ReadString("").value_or("");
         if (!SplitKeyPath(program).empty() &&
-            Registry.OpenKey(std::string(kMailClientsKey) + "\\" + program + "\\shell\\open\\command",
-                             false))
+            Registry.OpenKey(
+                std::string(kMailClientsKey) + "\\" + program + "\\shell\\open\\command", false))
             command = Registry.ReadString("").value_or("");
     }
     Registry.SetRoot(TRegistryRoot::CurrentUser);
-    return SjisReplaceIgnoringCase(command, "%ProgramFiles%", "C:\\Program Files");
+    return ReplaceIgnoringCase(command, "%ProgramFiles%", "C:\\Program Files");
 }
 
 int TSetupStore::LoadActiveItem(int tabCount) {
@@ -121,8 +142,7 @@ TListSettings TSetupStore::LoadListSettings(const TListGeometry& geometry) {
     TListSettings list;
     if (Registry.OpenKey(kSetupKey, false) && ReadListBlock(Registry, list)) {
         if (list.FontName.empty()) list.FontName = TListSettings().FontName;
-        const int available =
-            geometry.TabClientWidth - (geometry.Small ? kExtendedViewMargin : 0);
+        const int available = geometry.TabClientWidth - (geometry.Small ? kExtendedViewMargin : 0);
         list.ColumnWidths[0] = FittedFirstColumn(list, available, geometry);
     } else {
         list = TListSettings();
@@ -148,8 +168,8 @@ bool TSetupStore::SaveWindowSettings(const TWindowSettings& window, int activeIt
     ok = Registry.WriteBool("ToolBar", window.ToolBar) && ok;
     ok = Registry.WriteInteger("TabPosition", window.TabPosition) && ok;
     for (int column = 1; column < kListColumns; ++column)
-        ok = Registry.WriteInteger(kColumnValueNames[column], activeList.ColumnWidths[column]) &&
-             ok;
+        ok =
+            Registry.WriteInteger(kColumnValueNames[column], activeList.ColumnWidths[column]) && ok;
     ok = Registry.WriteString("FontName", activeList.FontName) && ok;
     ok = Registry.WriteInteger("FontStyle", activeList.FontStyle) && ok;
     ok = Registry.WriteInteger("FontSize", activeList.FontSize) && ok;

@@ -46,7 +46,8 @@ public:
         }
         TRegistryValue value{KindOf(type, size), data};
         // A string ends at its first NUL, whether or not the writer stored a terminator.
-        if (value.Kind == TRegistryValue::String) value.Data = value.Data.substr(0, data.find('\0'));
+        if (value.Kind == TRegistryValue::String)
+            value.Data = value.Data.substr(0, data.find('\0'));
         return value;
     }
 
@@ -102,8 +103,8 @@ private:
 TWinRegistry::TWinRegistry(std::string userBase, std::string machineBase)
     : TRegistryAccessor(std::move(userBase), std::move(machineBase)) {}
 
-std::unique_ptr<TRegistryKey> TWinRegistry::OpenAt(TRegistryRoot root,
-                                                  const std::string& fullPath, bool canCreate) {
+std::unique_ptr<TRegistryKey> TWinRegistry::OpenAt(TRegistryRoot root, const std::string& fullPath,
+                                                   bool canCreate) {
     HKEY key = nullptr;
     LONG rc;
     if (canCreate) {

@@ -1,6 +1,5 @@
-#include "settings/AccountStore.h"
-
 #include "RegistryBackends.h"
+#include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
 
 namespace {
@@ -166,13 +165,31 @@ TYPED_TEST(AccountStoreTest, SaveReplacesTheOldKeyAndDeleteRemovesTheAccount) {
 
     EXPECT_TRUE(this->Store.DeleteAccount("new@h"));
     EXPECT_FALSE(this->Store.DeleteAccount("new@h"));
-    // A key name of nothing must not take every account with it.
+    // An empty key name must not take every account with it.
     EXPECT_FALSE(this->Store.DeleteAccount(""));
-    EXPECT_FALSE(this->Store.DeleteAccount("\\"));
-    EXPECT_FALSE(this->Store.SaveAccount(SampleAccount(), "\\\\"));
-    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "c@h", "\\"));
+    EXPECT_FALSE(this->Store.SaveAccount(SampleAccount(), ""));
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "c@h", ""));
     EXPECT_EQ(this->Store.EnumerateAccounts(), (std::vector<std::string>{"b@h", "c@h"}));
     ExpectSame(this->Load("b@h"), SampleAccount());
+}
+
+TYPED_TEST(AccountStoreTest, BackslashesInUserNamesStayInOneKey) {
+    auto account = SampleAccount();
+    account.IDNum = "DOMAIN\\taro";
+    const std::string typed = "DOMAIN\\taro@h";
+    const std::string key = TAccountStore::AccountKeyName(account.IDNum, "h");
+    EXPECT_EQ(key, "DOMAIN/taro@h");
+    ASSERT_TRUE(this->Store.SaveAccount(account, typed));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), std::vector<std::string>{key});
+    ExpectSame(this->Load(key), account);
+    EXPECT_TRUE(this->Store.DeleteAccount(typed));
+    EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
+
+    // The second byte of "表" (95 5C) is no separator.
+    account.IDNum = "表";
+    ASSERT_TRUE(this->Store.SaveAccount(account, TAccountStore::AccountKeyName("表", "h")));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), std::vector<std::string>{"表@h"});
+    ExpectSame(this->Load("表@h"), account);
 }
 
 TYPED_TEST(AccountStoreTest, KeyThatCannotBeCreatedFailsWithoutTouchingAnother) {

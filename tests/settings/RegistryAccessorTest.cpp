@@ -1,6 +1,5 @@
-#include "settings/RegistryAccessor.h"
-
 #include "RegistryBackends.h"
+#include "settings/RegistryAccessor.h"
 
 namespace {
 
@@ -70,6 +69,10 @@ TYPED_TEST(RegistryAccessorTest, NamesIgnoreAsciiCase) {
     // "ア" is 83 41 and "ヂ" is 83 61 in Shift_JIS: trail bytes in the letter range do not fold.
     ASSERT_TRUE(r.OpenKey("\\ア", true));
     EXPECT_FALSE(r.KeyExists("\\ヂ"));
+    // "表" ends in 5C, the byte of "\\": a key named by it is one key, not a path.
+    ASSERT_TRUE(r.OpenKey("\\表", true));
+    ASSERT_TRUE(r.OpenKey("\\", false));
+    EXPECT_EQ(r.GetKeyNames(), (std::vector<std::string>{"Connect", "ア", "表"}));
 }
 
 TYPED_TEST(RegistryAccessorTest, DeleteKeyRemovesTheSubtreeAndNothingElse) {

@@ -61,9 +61,7 @@ protected:
 
     // Makes the key at `path` below the test's base unable to take new subkeys; it must hold
     // nothing yet.
-    void Lock(const std::string& path) {
-        Backend::Lock(*Registry, TestUserBase() + path);
-    }
+    void Lock(const std::string& path) { Backend::Lock(*Registry, TestUserBase() + path); }
 
     std::unique_ptr<TRegistryAccessor> Registry;
 };

@@ -1,6 +1,6 @@
-#include "settings/ScramblePassword.h"
-
 #include <gtest/gtest.h>
+
+#include "settings/ScramblePassword.h"
 
 namespace {
 
@@ -10,9 +10,7 @@ struct KnownCase {
 };
 
 const KnownCase KnownCases[] = {
-    {"abc", "\x3E\xBC\x3C"},
-    {std::string(1, '\x00'), "\xFF"},
-    {"\xFF", std::string(1, '\x00')},
+    {"abc", "\x3E\xBC\x3C"}, {std::string(1, '\x00'), "\xFF"}, {"\xFF", std::string(1, '\x00')},
     {"\x01", "\x7F"},  // bit 0 moves to bit 7
     {"\x40", "\xFE"},  // bit 6 moves to bit 0
 };
@@ -38,7 +36,9 @@ TEST(ScramblePasswordTest, EveryByteComesBackAndNoTwoCollide) {
 TEST(ScramblePasswordTest, BufferFormWorksInPlaceOnTheCountGiven) {
     char buffer[] = "abcd";
     ScramblePassword(buffer, buffer, TScrambleDirection::Scramble, 3);
-    EXPECT_EQ(std::string(buffer, 4), "\x3E\xBC\x3C" "d");
+    EXPECT_EQ(std::string(buffer, 4),
+              "\x3E\xBC\x3C"
+              "d");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include "settings/SetupStore.h"
-
 #include "RegistryBackends.h"
+#include "settings/SetupStore.h"
 
 namespace {
 
@@ -75,8 +74,7 @@ TYPED_TEST(SetupStoreTest, CompleteSetupLoadsWithMailerAndLed) {
     EXPECT_FALSE(s.Window.ToolBar);
     EXPECT_EQ(s.Window.TabPosition, kTabsAtBottom);
     EXPECT_FALSE(s.Led);
-    EXPECT_EQ(s.MailerCommand,
-              "\"C:\\Program Files\\Mailer\\m.exe\" /mail C:\\Program Files");
+    EXPECT_EQ(s.MailerCommand, "\"C:\\Program Files\\Mailer\\m.exe\" /mail C:\\Program Files");
     EXPECT_EQ(this->Registry->Root(), TRegistryRoot::CurrentUser);
     EXPECT_EQ(this->Store.LoadActiveItem(3), 2);
 
@@ -164,15 +162,16 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
         EXPECT_EQ(list.FontName, "ＭＳ Ｐゴシック");
         EXPECT_EQ(list.FontSize, 9);
         EXPECT_EQ(list.FontStyle, 0);
-        EXPECT_EQ(list.ColumnWidths, (std::array<int, 6>{800 - 16 - 365 - 17 - 7, 120, 110, 70,
-                                                         45, 20}));
+        EXPECT_EQ(list.ColumnWidths,
+                  (std::array<int, 6>{800 - 16 - 365 - 17 - 7, 120, 110, 70, 45, 20}));
     }
     this->StoreCompleteSetup();
     auto list = this->Store.LoadListSettings(small);
     EXPECT_EQ(list.FontName, "ＭＳ ゴシック");
     EXPECT_EQ(list.FontSize, 12);
     EXPECT_EQ(list.FontStyle, 3);
-    EXPECT_EQ(list.ColumnWidths, (std::array<int, 6>{800 - 16 - 320 - 17 - 7, 100, 90, 60, 40, 30}));
+    EXPECT_EQ(list.ColumnWidths,
+              (std::array<int, 6>{800 - 16 - 320 - 17 - 7, 100, 90, 60, 40, 30}));
     EXPECT_EQ(this->Store.LoadListSettings(basic).ColumnWidths[0], 800 - 320 - 17 - 7);
     EXPECT_EQ(this->Store.LoadListSettings({100, true, 17}).ColumnWidths[0], 0);
 

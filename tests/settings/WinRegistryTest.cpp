@@ -1,10 +1,9 @@
-#include "settings/WinRegistry.h"
-
 #include <windows.h>
 
 #include "RegistryBackends.h"
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 
@@ -39,14 +38,18 @@ protected:
     WinRegistryTest() : Registry(TWinBackend::Make(TestUserBase(), TestMachineBase())) {}
     ~WinRegistryTest() override { TWinBackend::Erase(TestUserBase(), TestMachineBase()); }
 
-    void ExpectValues(const std::string& key,
-                      const std::vector<std::tuple<const char*, DWORD, std::string>>& expected) {
-        for (const auto& [name, type, data] : expected) {
-            const auto raw = RawValue(TestUserBase() + key, name);
-            ASSERT_TRUE(raw) << key << " " << name;
-            EXPECT_EQ(raw->Type, type) << name;
-            EXPECT_EQ(raw->Data, data) << name;
-        }
+    struct TExpected {
+        std::string Key;
+        const char* Name;
+        DWORD Type;
+        std::string Data;
+    };
+
+    void ExpectValue(const TExpected& e) {
+        const auto raw = RawValue(TestUserBase() + e.Key, e.Name);
+        ASSERT_TRUE(raw) << e.Key << " " << e.Name;
+        EXPECT_EQ(raw->Type, e.Type) << e.Name;
+        EXPECT_EQ(raw->Data, e.Data) << e.Name;
     }
 
     std::unique_ptr<TRegistryAccessor> Registry;
@@ -63,19 +66,19 @@ TEST_F(WinRegistryTest, AccountValuesHaveTheirRegistryTypes) {
     account.AutoDelMode = kAutoDelHeaderSearch;
     account.Rules = {"Subject:,x"};
     ASSERT_TRUE(TAccountStore(*Registry).SaveAccount(account, "taro@pop.example.jp"));
-    ExpectValues("\\Connect\\taro@pop.example.jp", {
-                                                       {"Name", REG_SZ, Sz("会社")},
-                                                       {"HostName", REG_SZ, Sz("pop.example.jp:995")},
-                                                       {"ID", REG_SZ, Sz("taro")},
-                                                       {"APOP", REG_DWORD, Dword(1)},
-                                                       {"PassWord", REG_BINARY, "\x3E\xBC\x3C"},
-                                                       {"Design", REG_SZ, Sz("From:")},
-                                                   });
-    ExpectValues("\\Connect\\taro@pop.example.jp\\AutoDel", {
-                                                                {"Enable", REG_DWORD, Dword(1)},
-                                                                {"Mode", REG_DWORD, Dword(0)},
-                                                                {"Rule0", REG_SZ, Sz("Subject:,x")},
-                                                            });
+    const std::string key = "\\Connect\\taro@pop.example.jp";
+    const TExpected expected[] = {
+        {key, "Name", REG_SZ, Sz("会社")},
+        {key, "HostName", REG_SZ, Sz("pop.example.jp:995")},
+        {key, "ID", REG_SZ, Sz("taro")},
+        {key, "APOP", REG_DWORD, Dword(1)},
+        {key, "PassWord", REG_BINARY, "\x3E\xBC\x3C"},
+        {key, "Design", REG_SZ, Sz("From:")},
+        {key + "\\AutoDel", "Enable", REG_DWORD, Dword(1)},
+        {key + "\\AutoDel", "Mode", REG_DWORD, Dword(0)},
+        {key + "\\AutoDel", "Rule0", REG_SZ, Sz("Subject:,x")},
+    };
+    for (const auto& e : expected) ExpectValue(e);
 }
 
 TEST_F(WinRegistryTest, WindowValuesHaveTheirRegistryTypes) {
@@ -84,26 +87,28 @@ TEST_F(WinRegistryTest, WindowValuesHaveTheirRegistryTypes) {
     list.ColumnWidths = {0, 100, 90, 60, 40, 30};
     ASSERT_TRUE(store.SaveWindowSettings({10, -20, 500, 700, true, false, kTabsAtBottom}, 3, list));
     ASSERT_TRUE(store.SaveLedSetting(true));
-    ExpectValues("\\Setup", {
-                                {"Top", REG_DWORD, Dword(10)},
-                                {"Left", REG_DWORD, Dword(static_cast<uint32_t>(-20))},
-                                {"Version", REG_DWORD, Dword(204)},
-                                {"Item", REG_DWORD, Dword(3)},
-                                {"Small", REG_DWORD, Dword(1)},
-                                {"ToolBar", REG_DWORD, Dword(0)},
-                                {"TabPosition", REG_DWORD, Dword(1)},
-                                {"More", REG_DWORD, Dword(30)},
-                                {"FontName", REG_SZ, Sz("ＭＳ Ｐゴシック")},
-                                {"FontStyle", REG_DWORD, Dword(0)},
-                                {"FontSize", REG_DWORD, Dword(9)},
-                                {"LED", REG_DWORD, Dword(1)},
-                            });
+    const std::string key = "\\Setup";
+    const TExpected expected[] = {
+        {key, "Top", REG_DWORD, Dword(10)},
+        {key, "Left", REG_DWORD, Dword(static_cast<uint32_t>(-20))},
+        {key, "Version", REG_DWORD, Dword(204)},
+        {key, "Item", REG_DWORD, Dword(3)},
+        {key, "Small", REG_DWORD, Dword(1)},
+        {key, "ToolBar", REG_DWORD, Dword(0)},
+        {key, "TabPosition", REG_DWORD, Dword(1)},
+        {key, "More", REG_DWORD, Dword(30)},
+        {key, "FontName", REG_SZ, Sz("ＭＳ Ｐゴシック")},
+        {key, "FontStyle", REG_DWORD, Dword(0)},
+        {key, "FontSize", REG_DWORD, Dword(9)},
+        {key, "LED", REG_DWORD, Dword(1)},
+    };
+    for (const auto& e : expected) ExpectValue(e);
 }
 
 TEST_F(WinRegistryTest, ValuesWrittenByOtherProgramsReadByTheirKind) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (TestUserBase() + "\\Raw").c_str(), 0, nullptr,
-                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (TestUserBase() + "\\Raw").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const auto set = [key](const char* name, DWORD type, const std::string& data) {
         RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
