@@ -158,7 +158,8 @@ std::string TConnect::PasswordRequest() {
 }
 
 void TConnect::ConnectAndList() {
-    if (Session->Noop()) return;
+    // Connected means logged in: a connection left open by a refused login may still answer NOOP.
+    if (Session->MessageCount != -1 && Session->Noop()) return;
     if (!Page.Serv().empty() && !Page.IDNum().empty() && Page.Pass().empty()) {
         Page.PromptPassword(PasswordRequest());
     }

@@ -128,8 +128,12 @@ void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules,
     Page.SetStatusText(2, std::to_string(number) + "通目処理中");
     Page.RepaintStatusBar();
     HeaderLines = Session->Top(number);
-    if (HeaderLines.empty()) HeaderLines = ReadErrorHeader();
     UnfoldHeader(HeaderLines);
+    // A header without a single line (Top always ends in ".") gets the read-error header.
+    if (HeaderLines.empty()) {
+        HeaderLines = ReadErrorHeader();
+        UnfoldHeader(HeaderLines);
+    }
     const TStringList saved = HeaderLines;
 
     TMailRow row;
@@ -161,14 +165,17 @@ void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules,
         for (const std::string& rule : rules) {
             HeaderLines = saved;
             const TRuleParts parts = TMainDM::SplitRule(rule);
-            // Every line of the rule's header is tested, and once more the missing one, which
-            // decodes to "なし".
+            // Every line of the rule's header is tested. A header the mail lacks decodes to
+            // "なし" and is tested as such; a header that is there is never also tested as missing.
+            bool found = false;
             for (;;) {
                 const std::string value = FindHeader(HeaderLines, parts.Header);
+                if (value.empty() && found) break;
                 if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text)) {
                     row.Ticked = true;
                 }
                 if (value.empty()) break;
+                found = true;
             }
         }
     }
