@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                          a.Page.Server = "127.0.0.1:" + std::to_string(port);
                      },
                      "接続できません。"},
+        TFailureCase{"UnknownHost", [](auto&, auto& a) { a.Page.Server = "nonexistent.invalid"; },
+                     "通信出来ません。"},
         TFailureCase{"NegativeTop",
                      [](auto& s, auto&) { s.Script("TOP 3", TFakeReply::Bytes("-ERR gone\r\n")); },
                      "通信エラー"},
