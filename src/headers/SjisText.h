@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Byte-level helpers for Shift_JIS (code page 932) text.
+namespace SjisText {
+
+// Blanks and control characters, the set that is trimmed from both ends of header and setting texts.
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// First byte of a two-byte character.
+inline bool IsLeadByte(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The text without blanks and control characters at either end.
+std::string Trim(const std::string& text);
+
+// Position of the first character `c` (an ASCII character) at or after `from`, never matching the
+// second byte of a two-byte character; npos when there is none. `from` must start a character.
+size_t FindChar(const std::string& text, char c, size_t from = 0);
+
+// The text without its first and last characters (a two-byte character counts as one).
+std::string StripEnds(const std::string& text);
+
+// A whole decimal number with an optional sign that fits 32 bits; false for anything else
+// (blanks included).
+bool ToInt32(const std::string& text, int32_t& value);
+
+}  // namespace SjisText
