@@ -92,11 +92,14 @@ public:
 private:
     enum class TStatus { Positive, Negative, Malformed };
 
+    // Line layer: frames bytes only.
     void OpenConnection();
     void SendLine(const std::string& text);
     void ReceiveLine();
     void ReceiveMultiLine();
-    size_t ReadBlock(size_t limit);
+    size_t ReadBlock();
+    static size_t EndOfMultiLine(const std::string& text, size_t searchFrom);
+    // Command layer.
     void HandleReply(TStatus status);
     void LogEntry(const std::string& entry);
     static TStatus StatusOf(const std::string& reply);
@@ -106,4 +109,5 @@ private:
     std::vector<char> IoBuffer;
     std::string Pending;  // bytes read past the end of the reply being framed
     std::shared_ptr<TLogWriter> Log;
+    bool Refused = false;  // the last login command was answered "-ERR"
 };

@@ -1,0 +1,61 @@
+#include "pop3/LogWriter.h"
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <system_error>
+
+#include "pop3/KvSocket.h"
+
+namespace {
+
+// Guards the table of open writers and every write: one entry at a time in the whole process.
+std::mutex& LogLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::map<std::string, std::weak_ptr<TLogWriter>>& OpenWriters() {
+    static std::map<std::string, std::weak_ptr<TLogWriter>> writers;
+    return writers;
+}
+
+[[noreturn]] void RaiseIoError(int error) {
+    throw EPop3Failure(std::system_category().message(error));
+}
+
+}  // namespace
+
+std::shared_ptr<TLogWriter> TLogWriter::Recreate(const std::string& fileName) {
+    std::lock_guard<std::mutex> lock(LogLock());
+    auto& writers = OpenWriters();
+    std::shared_ptr<TLogWriter> writer = writers[fileName].lock();
+    if (writer) {
+        std::fclose(writer->File);
+    } else {
+        writer.reset(new TLogWriter(fileName));
+        writers[fileName] = writer;
+    }
+    std::remove(fileName.c_str());
+    writer->File = std::fopen(fileName.c_str(), "wb");
+    if (!writer->File) RaiseIoError(errno);
+    return writer;
+}
+
+TLogWriter::~TLogWriter() {
+    std::lock_guard<std::mutex> lock(LogLock());
+    if (File) std::fclose(File);
+    auto& writers = OpenWriters();
+    auto found = writers.find(FileName);
+    // A later Recreate may already have put a new writer under this name.
+    if (found != writers.end() && found->second.expired()) writers.erase(found);
+}
+
+void TLogWriter::Write(const char* bytes, size_t count) {
+    std::lock_guard<std::mutex> lock(LogLock());
+    if (!File) RaiseIoError(EBADF);
+    errno = 0;
+    if (std::fwrite(bytes, 1, count, File) != count || std::fflush(File) != 0)
+        RaiseIoError(errno ? errno : EIO);
+}

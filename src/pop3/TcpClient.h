@@ -1,0 +1,56 @@
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+// A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this class
+// is the same code on both. Used by one owning thread; only Abort may be called from another.
+class TTcpClient {
+public:
+    enum class TCheck { Ok, StartupFailed, SocketFailed, NameNotFound };
+    enum class TWait { Readable, TimedOut, Aborted };
+
+    TTcpClient();
+    ~TTcpClient();
+    TTcpClient(const TTcpClient&) = delete;
+    TTcpClient& operator=(const TTcpClient&) = delete;
+
+    // Checks that sockets can be started and created (Winsock 1.1 on Windows) and resolves host,
+    // a dotted address or a name, into address (network byte order).
+    static TCheck Resolve(const std::string& host, uint32_t& address);
+
+    // Connects within timeoutMs; false when that fails, times out or is aborted.
+    bool Open(uint32_t address, uint16_t port, int timeoutMs);
+    bool Connected() const { return Socket != InvalidSocket; }
+    void Close();
+    // Writes all of data; returns the bytes written (less than length on failure).
+    size_t Write(const char* data, size_t length);
+    // Waits until data (or the end of the stream) can be read. On Windows the thread's pending
+    // window messages are processed between short slices of the wait.
+    TWait WaitReadable(int timeoutMs);
+    // Reads what is there, at most length bytes: > 0 bytes read, 0 end of stream, < 0 error.
+    long Read(char* buffer, size_t length);
+
+    // Any thread: ends a wait within one short slice and makes every later Open fail.
+    void Abort();
+    bool Aborted() const { return AbortRequested.load(); }
+
+    // Text of the last socket error of the calling thread.
+    static std::string LastErrorText();
+
+private:
+#ifdef _WIN32
+    using TSocket = uintptr_t;
+    static constexpr TSocket InvalidSocket = ~static_cast<uintptr_t>(0);
+#else
+    using TSocket = int;
+    static constexpr TSocket InvalidSocket = -1;
+#endif
+    // Written only by the owning thread under Guard; Abort reads it under Guard.
+    TSocket Socket = InvalidSocket;
+    std::mutex Guard;
+    std::atomic<bool> AbortRequested{false};
+    bool Started = false;  // the Winsock start-up this object holds
+};

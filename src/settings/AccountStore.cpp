@@ -1,0 +1,124 @@
+#include "settings/AccountStore.h"
+
+#include "headers/SjisText.h"
+#include "settings/ScramblePassword.h"
+#include "settings/SettingsKeys.h"
+
+namespace {
+
+std::string RuleValueName(int index) { return "Rule" + std::to_string(index); }
+
+// A backslash in a user name ("DOMAIN\user") would nest the account's key one level deeper, where
+// enumeration never finds it; the key's name holds "/" in its place.
+std::string WithoutSeparators(const std::string& keyName) {
+    std::string name = keyName;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (SjisText::IsLeadByte(name[i]))
+            ++i;
+        else if (name[i] == '\\')
+            name[i] = '/';
+    }
+    return name;
+}
+
+}  // namespace
+
+std::string TAccountStore::AccountKeyName(const std::string& user, const std::string& host) {
+    return WithoutSeparators(user + "@" + host);
+}
+
+std::string TAccountStore::AccountPath(const std::string& keyName) {
+    // An empty name would address "\Connect" itself.
+    if (keyName.empty()) return "";
+    return std::string(kConnectKey) + "\\" + WithoutSeparators(keyName);
+}
+
+std::vector<std::string> TAccountStore::EnumerateAccounts() {
+    if (!Registry.OpenKey(kConnectKey, true)) return {};
+    return Registry.GetKeyNames();
+}
+
+bool TAccountStore::OpenAccount(const std::string& keyName) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty()) {
+        Registry.CloseKey();
+        return false;
+    }
+    return Registry.OpenKey(path, false);
+}
+
+TAccountSettings TAccountStore::LoadAccount() {
+    TAccountSettings account;
+    account.Name = Registry.ReadString("Name").value_or("");
+    account.Design = Registry.ReadString("Design").value_or("");
+    account.Serv = Registry.ReadString("HostName").value_or("");
+    account.IDNum = Registry.ReadString("ID").value_or("");
+    account.APOPCheck = Registry.ReadBool("APOP").value_or(false);
+    if (auto stored = Registry.ReadBinary("PassWord")) {
+        const std::string password = ScramblePassword(*stored, TScrambleDirection::Unscramble);
+        account.Pass = password.substr(0, password.find('\0'));
+    }
+    LoadRules(account.AutoDelMode, account.Rules);
+    return account;
+}
+
+void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules) {
+    autoDelMode = kAutoDelNone;
+    rules.clear();
+    if (!Registry.KeyExists("AutoDel") || !Registry.OpenKey("AutoDel", false)) return;
+    if (Registry.ReadBool("Enable").value_or(false)) {
+        // The writer always stores "Mode" beside "Enable"; without it, header search is meant.
+        autoDelMode =
+            Registry.ReadBool("Mode").value_or(false) ? kAutoDelPostPet : kAutoDelHeaderSearch;
+    }
+    for (int i = 0; i < kMaxStoredRules; ++i) {
+        auto rule = Registry.ReadString(RuleValueName(i));
+        if (!rule) break;
+        rules.push_back(*rule);
+    }
+    if (autoDelMode == kAutoDelHeaderSearch && rules.empty()) autoDelMode = kAutoDelNone;
+}
+
+bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::string& keyName,
+                                const std::string& replacedKeyName) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty()) return false;
+    const std::string replacedPath = AccountPath(replacedKeyName);
+    // The replaced key may already be gone; that is no failure.
+    if (!replacedPath.empty()) Registry.DeleteKey(replacedPath);
+
+    if (!Registry.OpenKey(path, true)) return false;
+    bool ok = Registry.WriteString("Name", account.Name);
+    ok = Registry.WriteString("HostName", account.Serv) && ok;
+    ok = Registry.WriteString("ID", account.IDNum) && ok;
+    ok = Registry.WriteBool("APOP", account.APOPCheck) && ok;
+    if (!account.Pass.empty()) {
+        ok = Registry.WriteBinary("PassWord",
+                                  ScramblePassword(account.Pass, TScrambleDirection::Scramble)) &&
+             ok;
+    } else if (Registry.ValueExists("PassWord")) {
+        ok = Registry.DeleteValue("PassWord") && ok;
+    }
+    ok = Registry.WriteString("Design", account.Design) && ok;
+
+    if (!Registry.OpenKey("AutoDel", true)) return false;
+    const bool enable =
+        account.AutoDelMode == kAutoDelHeaderSearch || account.AutoDelMode == kAutoDelPostPet;
+    ok = Registry.WriteBool("Enable", enable) && ok;
+    ok = Registry.WriteBool("Mode", account.AutoDelMode == kAutoDelPostPet) && ok;
+    // Every old rule goes, also those behind a gap: fewer new rules would otherwise close the
+    // gap and bring a stale rule back into use. Past Rule63 only what a longer list left.
+    for (int i = 0; i < kMaxStoredRules || Registry.ValueExists(RuleValueName(i)); ++i) {
+        if (Registry.ValueExists(RuleValueName(i)))
+            ok = Registry.DeleteValue(RuleValueName(i)) && ok;
+    }
+    for (size_t i = 0; i < account.Rules.size(); ++i)
+        ok = Registry.WriteString(RuleValueName(static_cast<int>(i)), account.Rules[i]) && ok;
+    return ok;
+}
+
+bool TAccountStore::DeleteAccount(const std::string& keyName) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty() || !Registry.OpenKey(kConnectKey, true)) return false;
+    return Registry.DeleteKey(path);
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "settings/RegistryAccessor.h"
+
+// Automatic delete-check modes of an account.
+constexpr int kAutoDelNone = 0;
+constexpr int kAutoDelHeaderSearch = 1;
+constexpr int kAutoDelPostPet = 2;
+// Rules are stored as Rule0 to Rule63; a load reads no more.
+constexpr int kMaxStoredRules = 64;
+
+// One account as stored under "\Connect\<user>@<host>".
+struct TAccountSettings {
+    std::string Name;    // the tab caption, without the lamp's two-space prefix
+    std::string Design;  // designated header with its colon, or empty
+    std::string Serv;    // "HostName": the host, or host ":" port when the port is not 110
+    std::string IDNum;   // POP3 user name
+    bool APOPCheck = false;
+    std::string Pass;  // empty when no password is stored
+    int AutoDelMode = kAutoDelNone;
+    std::vector<std::string> Rules;
+};
+
+// The accounts part of the settings store.
+class TAccountStore {
+public:
+    explicit TAccountStore(TRegistryAccessor& registry) : Registry(registry) {}
+
+    // The key name of an account: user name, "@", host without the port; a "\" becomes "/".
+    static std::string AccountKeyName(const std::string& user, const std::string& host);
+
+    // Opens "\Connect" (creating it) and lists its subkeys in the registry's order. "\Connect"
+    // stays current, so a page loaded right after loads nothing.
+    std::vector<std::string> EnumerateAccounts();
+    // Opens the account's key without creating it. On failure no key is current and a load that
+    // follows gives empty values.
+    bool OpenAccount(const std::string& keyName);
+
+    // Loads the account from the current key, rules included. Values missing or of another kind
+    // read as empty, false or none; the current key is left at the account key or its "AutoDel".
+    TAccountSettings LoadAccount();
+    // Fills the mode and the rules from the subkey "AutoDel" of the current key.
+    void LoadRules(int& autoDelMode, std::vector<std::string>& rules);
+
+    // Stores the account under `keyName`, first deleting the key `replacedKeyName` (when not
+    // empty) with its subkeys. A password is stored whole when not empty, else removed.
+    bool SaveAccount(const TAccountSettings& account, const std::string& keyName,
+                     const std::string& replacedKeyName = "");
+    // Deletes the account's key with its subkeys.
+    bool DeleteAccount(const std::string& keyName);
+
+private:
+    // Path of the account's key, or empty for an empty name.
+    static std::string AccountPath(const std::string& keyName);
+
+    TRegistryAccessor& Registry;
+};

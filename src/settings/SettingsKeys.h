@@ -1,0 +1,9 @@
+#pragma once
+
+// Where the settings live. The root is under the current user; the other keys are below it.
+// The root's text is also the string-table entry 65275.
+constexpr const char kRegistryRootPath[] = "\\Software\\Korvane\\Prunebox";
+constexpr const char kSetupKey[] = "\\Setup";
+constexpr const char kConnectKey[] = "\\Connect";
+// Under the local machine: the default mail program and, below it, one key per program.
+constexpr const char kMailClientsKey[] = "\\SOFTWARE\\Clients\\Mail";

@@ -1,0 +1,306 @@
+#include "worker/Connect.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "headers/MainDM.h"
+#include "headers/SjisText.h"
+
+std::atomic<int> TConnect::Threads{0};
+
+void TConnectTearDown::operator()(TConnect* worker) const {
+    if (worker->TearDown()) delete worker;
+}
+
+TConnectPtr TConnect::Create(int index, TAccountPage& page) {
+    return TConnectPtr(new TConnect(index, page));
+}
+
+TConnect::TConnect(int index, TAccountPage& page) : Index(index), Page(page) {}
+
+TConnect::~TConnect() {
+    if (Thread.joinable()) {
+        if (Thread.get_id() == std::this_thread::get_id()) {
+            Thread.detach();
+        } else {
+            Thread.join();
+        }
+    }
+}
+
+int TConnect::LiveThreads() { return Threads.load(); }
+
+bool TConnect::Resume(int command) {
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (Terminated || Running) return false;
+    Command = command;
+    Pending = true;
+    Running = true;
+    if (!Thread.joinable()) {
+        ++Threads;
+        Thread = std::thread([this] { Execute(); });
+    }
+    Wake.notify_one();
+    return true;
+}
+
+bool TConnect::Busy() {
+    std::lock_guard<std::mutex> lock(Mutex);
+    return Running;
+}
+
+bool TConnect::WaitIdle(int milliseconds) {
+    std::unique_lock<std::mutex> lock(Mutex);
+    return Idle.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !Running; });
+}
+
+bool TConnect::TearDown() {
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        Terminated = true;
+        Command = CmdNone;
+        // A worker blocked on the server comes back at once; every later command fails.
+        if (Session) Session->Abort();
+    }
+    // From here on the worker cannot reach the page; a question it waits on is released.
+    Page.Detach();
+    std::unique_lock<std::mutex> lock(Mutex);
+    if (!Thread.joinable()) return true;
+    if (Running) {
+        // Never wait for a busy worker: it stops at its next step and frees itself.
+        FreesItself = true;
+        return false;
+    }
+    Wake.notify_one();
+    lock.unlock();
+    Thread.join();
+    return true;
+}
+
+void TConnect::Execute() {
+    {
+        auto session = std::make_unique<TKvSocket>();
+        session->OnStat = [this](TKvSocket&) { AfterStat(); };
+        session->OnTopStart = [this](TKvSocket&) {
+            Page.SetStatusText(0, "メールデータ読み込み中...");
+            Page.RepaintStatusBar();
+        };
+        session->OnTopEnd = [this](TKvSocket&) {
+            Page.SetStatusText(0, "読み込み完了。");
+            Page.RepaintStatusBar();
+        };
+        std::lock_guard<std::mutex> lock(Mutex);
+        Session = std::move(session);
+        if (Terminated) Session->Abort();
+    }
+    std::unique_lock<std::mutex> lock(Mutex);
+    for (;;) {
+        Wake.wait(lock, [this] { return Pending || Terminated; });
+        if (Terminated) break;
+        const int command = Command;
+        Pending = false;
+        lock.unlock();
+        RunCommand(command);
+        lock.lock();
+        Running = false;
+        Idle.notify_all();
+    }
+    Running = false;
+    Idle.notify_all();
+    const bool freesItself = FreesItself;
+    std::unique_ptr<TKvSocket> session = std::move(Session);
+    lock.unlock();
+    session.reset();
+    if (freesItself) delete this;
+    --Threads;
+}
+
+void TConnect::RunCommand(int command) {
+    try {
+        switch (command) {
+            case CmdConnect:
+                ConnectAndList();
+                break;
+            case CmdDisconnect:
+                Disconnect();
+                break;
+            case CmdDelete:
+                DeleteAndDisconnect();
+                break;
+            case CmdHeader:
+                FetchHeader();
+                break;
+            default:
+                break;
+        }
+    } catch (const EWorkerStopped&) {
+        // Torn down: the page is gone, nothing more to show.
+    } catch (const std::exception& failure) {
+        // Whatever a command did not handle itself (a failed header fetch, for instance): the
+        // worker stays ready and the account shows the failure like any other.
+        try {
+            ShowFailure(failure.what());
+        } catch (const EWorkerStopped&) {
+        }
+    }
+}
+
+void TConnect::ShowFailure(const std::string& text) {
+    Page.SetIndicatorState(Index, LampIdle);
+    Page.SetStatusText(0, text);
+    Page.SetButtonsEnabled(true);
+}
+
+std::string TConnect::PasswordRequest() {
+    char slot[8];
+    std::snprintf(slot, sizeof slot, "%02X", static_cast<unsigned>(Index.load()) & 0xFF);
+    return slot + SjisText::Trim(Page.TabCaption());
+}
+
+void TConnect::ConnectAndList() {
+    // Connected means logged in: a connection left open by a refused login may still answer NOOP.
+    if (Session->MessageCount != -1 && Session->Noop()) return;
+    if (!Page.Serv().empty() && !Page.IDNum().empty() && Page.Pass().empty()) {
+        Page.PromptPassword(PasswordRequest());
+    }
+    const std::string server = Page.Serv();
+    const std::string user = Page.IDNum();
+    const std::string password = Page.Pass();
+    if (server.empty() || user.empty() || password.empty()) return;
+    Disconnect();
+
+    std::string packed;
+    try {
+        packed = TMainDM::PackServerAddress(server);
+    } catch (const EConvertError& failure) {
+        // A port that is not a number: the account says so and stays usable.
+        ShowFailure(failure.what());
+        Page.SetLoginEnabled(true);
+        return;
+    }
+    const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
+    Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
+    Session->Host = packed.substr(4);
+    Session->TimeOut = TimeOut;
+    Session->UserName = user;
+    Session->Password = password;
+    Session->UseApop = Page.APOPCheck();
+
+    Page.SetStatusText(0, "接続中...");
+    Page.RepaintStatusBar();
+    Page.SetButtonsEnabled(false);
+    Page.SetLoginEnabled(false);
+    Session->LogFileName = "DelLog.txt";
+    Session->LogEnabled = Page.LogEnabled();
+    Page.SetIndicatorState(Index, LampBusy);
+    try {
+        Session->Connect();
+    } catch (const std::exception& failure) {
+        // A failure of our own (not the session's) may leave the login standing: end it, so
+        // that the next connect does not take the account for connected.
+        if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+        ShowFailure(failure.what());
+        Page.SetLoginEnabled(true);
+    }
+}
+
+void TConnect::AfterStat() {
+    if (Page.RowCount() == 0) {
+        ListMailbox();
+    } else {
+        Resync();
+    }
+    Page.SetButtonsEnabled(true);
+}
+
+void TConnect::Disconnect() {
+    HeaderLines.clear();
+    Page.SetHeaderLines(HeaderLines);
+    if (!Page.LoginEnabled()) {
+        Page.SetStatusText(0, "サーバとの接続を切断しました。");
+        Page.SetLoginEnabled(true);
+    }
+    Page.ClearRows();
+    Page.SetStatusText(1, "");
+    Page.SetStatusText(2, "");
+    try {
+        Session->Quit();
+    } catch (const std::runtime_error&) {
+    }
+    ConnectionUids.clear();
+    Page.SetIndicatorState(Index, LampIdle);
+}
+
+void TConnect::DeleteAndDisconnect() {
+    std::vector<TMailRow> rows = Page.Rows();
+    TStringList titles;
+    for (const TMailRow& row : rows) {
+        if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
+    }
+    if (titles.empty()) {
+        Disconnect();
+        return;
+    }
+    Page.MessageBeep(ExclamationBeep);
+    Page.SetButtonsEnabled(false);
+    const int answer = Page.ConfirmDelete(DeleteConfirmText(titles));
+    Page.SetButtonsEnabled(true);
+    if (answer != 1) return;
+    // Exactly the rows the user agreed to, whatever happens to the list from here on.
+    ConfirmedRows = std::move(rows);
+    Page.SetStatusText(0, "メールの削除中...");
+    Page.RepaintStatusBar();
+    if (Session->Noop()) {
+        try {
+            DeleteTickedRows(ConfirmedRows);
+        } catch (const EPop3Failure& failure) {
+            Page.SetIndicatorState(Index, LampIdle);
+            Page.SetStatusText(0, failure.what());
+        }
+        Disconnect();
+    } else {
+        ReconnectForDelete = true;
+        Reconnect();
+    }
+    ConfirmedRows.clear();
+}
+
+void TConnect::FetchHeader() {
+    HeaderLines.clear();
+    if (Session->Noop()) {
+        for (const TMailRow& row : Page.Rows()) {
+            if (!row.Ticked) continue;
+            const int32_t number = NumberOnThisConnection(row);
+            if (number > 0) HeaderLines = Session->Top(number);
+            break;
+        }
+    } else {
+        ReconnectForDelete = false;
+        Reconnect();
+    }
+    UnfoldHeader(HeaderLines);
+    for (std::string& line : HeaderLines) line = TMainDM::DecodeHeaderText(line);
+    const std::string subject = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    const std::string second = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    Page.SetHeaderLines(HeaderLines);
+    Page.ShowHeaderViewer(subject, second);
+}
+
+void TConnect::Reconnect() {
+    try {
+        Session->Quit();
+    } catch (const std::runtime_error&) {
+    }
+    Page.SetButtonsEnabled(false);
+    Page.SetStatusText(0, "再接続します。しばらくお待ちください...");
+    Page.RepaintStatusBar();
+    Page.SetIndicatorState(Index, LampBusy);
+    try {
+        Session->Connect();
+    } catch (const std::exception& failure) {
+        if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+        Page.SetButtonsEnabled(true);
+        Page.SetIndicatorState(Index, LampIdle);
+        Page.SetStatusText(0, failure.what());
+    }
+}

@@ -1,0 +1,118 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pop3/KvSocket.h"
+#include "worker/AccountPage.h"
+#include "worker/PageGate.h"
+
+class TConnect;
+
+// Owning pointer of a worker: letting go of it tears the worker down (see TConnect::TearDown).
+struct TConnectTearDown {
+    void operator()(TConnect* worker) const;
+};
+using TConnectPtr = std::unique_ptr<TConnect, TConnectTearDown>;
+
+// The worker thread of one account. It owns the account's POP3 connection and runs, one at a time,
+// the commands the user interface gives it; between commands it sleeps.
+class TConnect {
+public:
+    enum TCommand { CmdConnect = 1, CmdDisconnect = 2, CmdDelete = 3, CmdNone = 4, CmdHeader = 5 };
+    // Tab lamp states.
+    enum TLamp { LampIdle = 0, LampBusy = 2, LampListed = 3 };
+    // Wait for reply data on the worker's connections, in milliseconds.
+    static constexpr int32_t ReplyTimeOut = 20000;
+    // At most this many titles are listed in the delete confirmation.
+    static constexpr size_t ConfirmTitleLimit = 10;
+    // The exclamation sound before the confirmation.
+    static constexpr unsigned int ExclamationBeep = 0x30;
+
+    // Created suspended: no thread, no session until the first command.
+    static TConnectPtr Create(int index, TAccountPage& page);
+
+    // Gives one command (user-interface thread). Refused, and not kept for later, while a command
+    // runs or after the tear-down began; true when the worker took it.
+    bool Resume(int command);
+    // True from an accepted Resume until that command has ended.
+    bool Busy();
+    // Waits (test and shutdown helper) until no command runs; false when the time ran out.
+    bool WaitIdle(int milliseconds);
+    // Worker threads that have not ended yet, over all accounts.
+    static int LiveThreads();
+
+    std::atomic<int> Index;     // the account's slot; the main window renumbers it
+    bool ReconnectForDelete = false;
+    std::unique_ptr<TKvSocket> Session;
+    int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
+
+    // --- Header lines and mail rows ---
+    using TStringList = std::vector<std::string>;
+    // The value of the first unmarked line of lines that starts with name (ASCII case ignored);
+    // that line is marked with "%&%" and moved to the end. Empty when there is none.
+    static std::string FindHeader(TStringList& lines, const std::string& name);
+    // Joins continuation lines, drops the closing "." line and every empty line.
+    static void UnfoldHeader(TStringList& lines);
+    // The attachment column from the Content-Type and X-Mailer values, and whether PostPet mode
+    // ticks the row.
+    struct TMark {
+        std::string Text;
+        bool PetMail;
+    };
+    static TMark AttachmentMark(const std::string& contentType, const std::string& mailer);
+    // The question before a deletion, from the ticked rows' titles in list order.
+    static std::string DeleteConfirmText(const TStringList& tickedTitles);
+    // The lines used in place of a header that came back empty.
+    static TStringList ReadErrorHeader();
+
+private:
+    friend struct TConnectTearDown;
+    TConnect(int index, TAccountPage& page);
+    ~TConnect();
+    // True when the caller must free the worker; false when a busy thread frees itself on stopping.
+    bool TearDown();
+
+    void Execute();
+    void RunCommand(int command);
+    void ConnectAndList();
+    void DeleteAndDisconnect();
+    void FetchHeader();
+    void Disconnect();
+    void Reconnect();
+    void AfterStat();
+    void ShowFailure(const std::string& text);
+
+    void ListMailbox();
+    void AddMailRow(int32_t number, const std::vector<std::string>& rules, int autoDelMode,
+                    const std::string& design);
+    void DeleteTickedRows(const std::vector<TMailRow>& rows);
+    void Resync();
+    // Number of the row's message on this connection: only when that number's unique id, as read
+    // on this connection, is the row's; 0 otherwise.
+    int32_t NumberOnThisConnection(const TMailRow& row) const;
+    // The only message on this connection with this unique id; 0 when none or several.
+    int32_t NumberOfUid(const std::string& uid) const;
+    std::string PasswordRequest();
+
+    TPageGate Page;
+    TStringList HeaderLines;             // working copy; the page gets it for the viewer
+    TStringList ConnectionUids;          // unique id of message k at index k - 1, this connection
+    std::vector<TMailRow> ConfirmedRows; // the rows as they were when the deletion was confirmed
+
+    std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
+    std::condition_variable Wake;
+    std::condition_variable Idle;
+    std::thread Thread;
+    int Command = 0;
+    bool Pending = false;
+    bool Running = false;
+    bool Terminated = false;
+    bool FreesItself = false;
+    static std::atomic<int> Threads;
+};

@@ -1,0 +1,248 @@
+// The worker's operations on mail rows: reading headers, building the list, ticking by the
+// delete-check rules, deleting, and finding the rows again after a reconnection.
+#include <string>
+
+#include "headers/MainDM.h"
+#include "headers/SjisText.h"
+#include "worker/Connect.h"
+#include "worker/SjisSearch.h"
+
+namespace {
+
+// Appended to a header line that FindHeader has returned; the header viewer strips it again.
+const char* const LookupMarker = "%&%";
+const char* const UnknownText = "不明 (Prunebox)";
+
+std::string TrimRight(const std::string& text) {
+    size_t end = text.size();
+    while (end > 0 && SjisText::IsBlank(text[end - 1])) --end;
+    return text.substr(0, end);
+}
+
+bool ParseNumber(const std::string& text, int32_t& value) {
+    return SjisText::ToInt32(text, value);
+}
+
+}  // namespace
+
+std::string TConnect::FindHeader(TStringList& lines, const std::string& name) {
+    const std::string wanted = SjisSearch::AsciiUpper(name);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.find(LookupMarker) != std::string::npos) continue;
+        if (SjisSearch::AsciiUpper(line).compare(0, wanted.size(), wanted) != 0) continue;
+        const std::string trimmed = TrimRight(line);
+        const std::string value =
+            trimmed.size() > name.size() + 1 ? trimmed.substr(name.size() + 1) : std::string();
+        std::string marked = line + LookupMarker;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        lines.push_back(std::move(marked));
+        return value;
+    }
+    return std::string();
+}
+
+void TConnect::UnfoldHeader(TStringList& lines) {
+    TStringList unfolded;
+    for (const std::string& line : lines) {
+        if (line == ".") break;
+        const bool continuation = !line.empty() && (line[0] == '\t' || line[0] == ' ');
+        // A continuation with nothing before it stands as a line of its own.
+        if (continuation && !unfolded.empty()) {
+            unfolded.back() += line[0] == '\t' ? " " + line.substr(1) : line;
+        } else {
+            unfolded.push_back(line);
+        }
+    }
+    lines.clear();
+    for (std::string& line : unfolded) {
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+}
+
+TConnect::TMark TConnect::AttachmentMark(const std::string& contentType, const std::string& mailer) {
+    const std::string ct = SjisSearch::AsciiLower(contentType);
+    if (SjisSearch::Contains(ct, "multipart/mixed")) {
+        if (SjisSearch::Contains(mailer, "PostPet")) return {"Pet?", true};
+        return {"あり", false};
+    }
+    if (ct.empty() || SjisSearch::Contains(ct, "text/plain")) return {"", false};
+    if (SjisSearch::Contains(ct, "multipart/alternative") || SjisSearch::Contains(ct, "text/html")) {
+        return {"html", false};
+    }
+    return {"?", false};
+}
+
+std::string TConnect::DeleteConfirmText(const TStringList& tickedTitles) {
+    std::string text;
+    for (size_t i = 0; i < tickedTitles.size() && i < ConfirmTitleLimit; ++i) {
+        text += tickedTitles[i] + "\r\n";
+    }
+    text += "\r\n";
+    if (tickedTitles.size() > ConfirmTitleLimit) {
+        text += "他 " + std::to_string(tickedTitles.size() - ConfirmTitleLimit) + "通のメール";
+    }
+    return text + "を削除しますか?";
+}
+
+TConnect::TStringList TConnect::ReadErrorHeader() {
+    return {"Date: 1 Jan 2001 00:00:00 +0900",
+            "Subject: 読み取りエラー (Prunebox)",
+            "From: Prunebox",
+            "To : Error",
+            "Content-Type: text/plain; charset=ISO-2022-JP",
+            "Message-Id: <2001.01.01@error",
+            "X-UIDL: abcdefghijklmnopqrstuvwxyzabcdef",
+            "",
+            "."};
+}
+
+void TConnect::ListMailbox() {
+    Page.SetStatusText(0, "接続しました。");
+    const int32_t count = Session->MessageCount;
+    Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
+    if (count == 0 || count == TKvSocket::NoCountInStat) {
+        Disconnect();
+        Page.SetStatusText(0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
+        return;
+    }
+    const std::vector<std::string> rules = Page.Rules();
+    int autoDelMode = Page.AutoDelMode();
+    if (rules.empty()) {
+        autoDelMode = 0;
+        Page.SetAutoDelMode(0);
+    }
+    const std::string design = Page.Design();
+    ConnectionUids.clear();
+    for (int32_t number = 1; number <= count; ++number) {
+        AddMailRow(number, rules, autoDelMode, design);
+    }
+    HeaderLines.clear();
+    Page.SetIndicatorState(Index, LampListed);
+    const size_t ticked = Page.TickedCount();
+    Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
+}
+
+void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules, int autoDelMode,
+                          const std::string& design) {
+    Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+    Page.RepaintStatusBar();
+    HeaderLines = Session->Top(number);
+    UnfoldHeader(HeaderLines);
+    // A header without a single line (Top always ends in ".") gets the read-error header.
+    if (HeaderLines.empty()) {
+        HeaderLines = ReadErrorHeader();
+        UnfoldHeader(HeaderLines);
+    }
+    const TStringList saved = HeaderLines;
+
+    TMailRow row;
+    auto& columns = row.Columns;
+    columns[TMailRow::Title] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
+    columns[TMailRow::Sender] =
+        TMainDM::ExtractSenderName(TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "From:")));
+    if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
+    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, "Date:"));
+    columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
+    columns[TMailRow::Size] = std::to_string(Session->List(number));
+
+    const std::string contentType = FindHeader(HeaderLines, "Content-Type:");
+    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, "X-Mailer:"));
+    columns[TMailRow::Attachment] = mark.Text;
+    if (mark.PetMail && autoDelMode == 2) row.Ticked = true;
+
+    if (!design.empty()) {
+        HeaderLines = saved;
+        columns[TMailRow::Designated] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, design));
+    }
+    columns[TMailRow::Number] = std::to_string(number);
+    columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
+    columns[TMailRow::Uidl] = Session->Uidl(number);
+    ConnectionUids.push_back(columns[TMailRow::Uidl]);
+
+    if (autoDelMode == 1) {
+        for (const std::string& rule : rules) {
+            HeaderLines = saved;
+            const TRuleParts parts = TMainDM::SplitRule(rule);
+            // Every line of the rule's header is tested. A header the mail lacks decodes to
+            // "なし" and is tested as such; a header that is there is never also tested as missing.
+            bool found = false;
+            for (;;) {
+                const std::string value = FindHeader(HeaderLines, parts.Header);
+                if (value.empty() && found) break;
+                if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text)) {
+                    row.Ticked = true;
+                }
+                if (value.empty()) break;
+                found = true;
+            }
+        }
+    }
+    HeaderLines = saved;
+    Page.AddRow(row);
+    Page.RepaintRows();
+}
+
+int32_t TConnect::NumberOfUid(const std::string& uid) const {
+    if (uid.empty()) return 0;
+    int32_t found = 0;
+    for (size_t k = 0; k < ConnectionUids.size(); ++k) {
+        if (ConnectionUids[k] != uid) continue;
+        if (found != 0) return 0;  // not unique: no way to tell which one the row meant
+        found = static_cast<int32_t>(k + 1);
+    }
+    return found;
+}
+
+int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
+    int32_t number = 0;
+    if (!ParseNumber(row.Columns[TMailRow::Number], number)) return 0;
+    if (number < 1 || static_cast<size_t>(number) > ConnectionUids.size()) return 0;
+    return ConnectionUids[static_cast<size_t>(number - 1)] == row.Columns[TMailRow::Uidl] ? number
+                                                                                          : 0;
+}
+
+void TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+    for (const TMailRow& row : rows) {
+        if (!row.Ticked) continue;
+        const int32_t number = NumberOnThisConnection(row);
+        if (number > 0) Session->Dele(number);
+    }
+}
+
+void TConnect::Resync() {
+    ConnectionUids.clear();
+    const int32_t count = Session->MessageCount;
+    if (count != TKvSocket::NoCountInStat) {
+        for (int32_t k = 1; k <= count; ++k) ConnectionUids.push_back(Session->Uidl(k));
+    }
+    // The rows' numbers belonged to the earlier connection: renumber them by unique id. A row
+    // whose message is gone (or whose id is not unique any more) keeps no number.
+    auto renumber = [this](TMailRow& row) {
+        const int32_t number = NumberOfUid(row.Columns[TMailRow::Uidl]);
+        std::string text = number > 0 ? std::to_string(number) : std::string();
+        const bool changed = text != row.Columns[TMailRow::Number];
+        row.Columns[TMailRow::Number] = std::move(text);
+        return changed;
+    };
+    std::vector<TMailRow> rows = Page.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
+    }
+    if (ReconnectForDelete) {
+        for (TMailRow& row : ConfirmedRows) renumber(row);
+        DeleteTickedRows(ConfirmedRows);
+        Disconnect();
+        return;
+    }
+    HeaderLines.clear();
+    for (const TMailRow& row : rows) {
+        if (!row.Ticked) continue;
+        const int32_t number = NumberOnThisConnection(row);
+        if (number > 0) HeaderLines = Session->Top(number);
+        break;
+    }
+    // Connected and listed again, no longer busy.
+    Page.SetIndicatorState(Index, LampListed);
+}

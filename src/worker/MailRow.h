@@ -1,0 +1,23 @@
+#pragma once
+#include <array>
+#include <string>
+
+// One message in an account's mail list: nine columns, the last three hidden.
+// A ticked row is a selected row: its message goes at the next delete.
+struct TMailRow {
+    enum TColumn {
+        Title = 0,
+        Sender = 1,
+        Sent = 2,
+        Size = 3,
+        Attachment = 4,
+        Designated = 5,
+        Number = 6,   // message number on the connection that listed (or last re-read) the row
+        DateKey = 7,  // "yyyymmddhhnnsszz", the sort key of Sent
+        Uidl = 8,
+        ColumnCount = 9
+    };
+
+    std::array<std::string, ColumnCount> Columns;
+    bool Ticked = false;
+};

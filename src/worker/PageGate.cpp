@@ -1,0 +1,140 @@
+#include "worker/PageGate.h"
+
+void TPageGate::Detach() {
+    std::unique_lock<std::mutex> lock(Mutex);
+    Closed = true;
+    if (!InCall) return;
+    // The worker may be blocked in a question to the user-interface thread, which may be this one.
+    lock.unlock();
+    Page->CancelRequests();
+    lock.lock();
+    Left.wait(lock, [this] { return !InCall; });
+}
+
+void TPageGate::Enter() {
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (Closed) throw EWorkerStopped();
+    InCall = true;
+}
+
+void TPageGate::Leave() {
+    bool closed;
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        InCall = false;
+        closed = Closed;
+    }
+    Left.notify_all();
+    // An answer that arrives after the tear-down began is not acted on.
+    if (closed) throw EWorkerStopped();
+}
+
+template <class F>
+auto TPageGate::Call(F&& call) -> decltype(call(std::declval<TAccountPage&>())) {
+    Enter();
+    struct TLeaveOnThrow {
+        TPageGate* Gate;
+        bool Armed = true;
+        ~TLeaveOnThrow() {
+            if (!Armed) return;
+            std::lock_guard<std::mutex> lock(Gate->Mutex);
+            Gate->InCall = false;
+            Gate->Left.notify_all();
+        }
+    } guard{this};
+    if constexpr (std::is_void_v<decltype(call(*Page))>) {
+        call(*Page);
+        guard.Armed = false;
+        Leave();
+    } else {
+        auto result = call(*Page);
+        guard.Armed = false;
+        Leave();
+        return result;
+    }
+}
+
+std::string TPageGate::Serv() {
+    return Call([](TAccountPage& p) { return p.Serv(); });
+}
+std::string TPageGate::IDNum() {
+    return Call([](TAccountPage& p) { return p.IDNum(); });
+}
+std::string TPageGate::Pass() {
+    return Call([](TAccountPage& p) { return p.Pass(); });
+}
+bool TPageGate::APOPCheck() {
+    return Call([](TAccountPage& p) { return p.APOPCheck(); });
+}
+bool TPageGate::LogEnabled() {
+    return Call([](TAccountPage& p) { return p.LogEnabled(); });
+}
+std::string TPageGate::TabCaption() {
+    return Call([](TAccountPage& p) { return p.TabCaption(); });
+}
+std::vector<std::string> TPageGate::Rules() {
+    return Call([](TAccountPage& p) { return p.Rules(); });
+}
+std::string TPageGate::Design() {
+    return Call([](TAccountPage& p) { return p.Design(); });
+}
+int TPageGate::AutoDelMode() {
+    return Call([](TAccountPage& p) { return p.AutoDelMode(); });
+}
+void TPageGate::SetAutoDelMode(int mode) {
+    Call([&](TAccountPage& p) { p.SetAutoDelMode(mode); });
+}
+void TPageGate::SetHeaderLines(const std::vector<std::string>& lines) {
+    Call([&](TAccountPage& p) { p.SetHeaderLines(lines); });
+}
+size_t TPageGate::RowCount() {
+    return Call([](TAccountPage& p) { return p.RowCount(); });
+}
+size_t TPageGate::TickedCount() {
+    return Call([](TAccountPage& p) { return p.TickedCount(); });
+}
+std::vector<TMailRow> TPageGate::Rows() {
+    return Call([](TAccountPage& p) { return p.Rows(); });
+}
+void TPageGate::AddRow(const TMailRow& row) {
+    Call([&](TAccountPage& p) { p.AddRow(row); });
+}
+void TPageGate::SetMessageNumber(size_t row, const std::string& number) {
+    Call([&](TAccountPage& p) { p.SetMessageNumber(row, number); });
+}
+void TPageGate::ClearRows() {
+    Call([](TAccountPage& p) { p.ClearRows(); });
+}
+void TPageGate::RepaintRows() {
+    Call([](TAccountPage& p) { p.RepaintRows(); });
+}
+void TPageGate::SetStatusText(int panel, const std::string& text) {
+    Call([&](TAccountPage& p) { p.SetStatusText(panel, text); });
+}
+void TPageGate::RepaintStatusBar() {
+    Call([](TAccountPage& p) { p.RepaintStatusBar(); });
+}
+void TPageGate::SetButtonsEnabled(bool enabled) {
+    Call([&](TAccountPage& p) { p.SetButtonsEnabled(enabled); });
+}
+void TPageGate::SetLoginEnabled(bool enabled) {
+    Call([&](TAccountPage& p) { p.SetLoginEnabled(enabled); });
+}
+bool TPageGate::LoginEnabled() {
+    return Call([](TAccountPage& p) { return p.LoginEnabled(); });
+}
+void TPageGate::SetIndicatorState(int index, int state) {
+    Call([&](TAccountPage& p) { p.SetIndicatorState(index, state); });
+}
+void TPageGate::MessageBeep(unsigned int type) {
+    Call([&](TAccountPage& p) { p.MessageBeep(type); });
+}
+int TPageGate::ConfirmDelete(const std::string& text) {
+    return Call([&](TAccountPage& p) { return p.ConfirmDelete(text); });
+}
+void TPageGate::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
+    Call([&](TAccountPage& p) { p.ShowHeaderViewer(subject, secondSubject); });
+}
+void TPageGate::PromptPassword(const std::string& request) {
+    Call([&](TAccountPage& p) { p.PromptPassword(request); });
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include <condition_variable>
+#include <mutex>
+
+#include "worker/AccountPage.h"
+
+// Thrown by the gate once the page has been detached: the worker stops where it is.
+// Deliberately not a std::exception, so that no failure handler of a command swallows it.
+struct EWorkerStopped {};
+
+// The worker's only way to its page. Detach() (tear-down, from another thread) shuts the gate:
+// it releases a question the worker is waiting on, waits until the worker has left the page, and
+// from then on every call throws EWorkerStopped instead of touching the page.
+class TPageGate final : public TAccountPage {
+public:
+    explicit TPageGate(TAccountPage& page) : Page(&page) {}
+
+    void Detach();
+
+    std::string Serv() override;
+    std::string IDNum() override;
+    std::string Pass() override;
+    bool APOPCheck() override;
+    bool LogEnabled() override;
+    std::string TabCaption() override;
+    std::vector<std::string> Rules() override;
+    std::string Design() override;
+    int AutoDelMode() override;
+    void SetAutoDelMode(int mode) override;
+    void SetHeaderLines(const std::vector<std::string>& lines) override;
+    size_t RowCount() override;
+    size_t TickedCount() override;
+    std::vector<TMailRow> Rows() override;
+    void AddRow(const TMailRow& row) override;
+    void SetMessageNumber(size_t row, const std::string& number) override;
+    void ClearRows() override;
+    void RepaintRows() override;
+    void SetStatusText(int panel, const std::string& text) override;
+    void RepaintStatusBar() override;
+    void SetButtonsEnabled(bool enabled) override;
+    void SetLoginEnabled(bool enabled) override;
+    bool LoginEnabled() override;
+    void SetIndicatorState(int index, int state) override;
+    void MessageBeep(unsigned int type) override;
+    int ConfirmDelete(const std::string& text) override;
+    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
+    void PromptPassword(const std::string& request) override;
+    void CancelRequests() override {}  // the gate's own tear-down is Detach
+
+private:
+    template <class F>
+    auto Call(F&& call) -> decltype(call(std::declval<TAccountPage&>()));
+    void Enter();
+    void Leave();
+
+    TAccountPage* Page;
+    std::mutex Mutex;
+    std::condition_variable Left;
+    bool Closed = false;
+    bool InCall = false;
+};

@@ -1,0 +1,376 @@
+#include "pop3/KvSocket.h"
+
+#include <gtest/gtest.h>
+
+#include "FakePop3Server.h"
+#include "Pop3TestSession.h"
+#include "pop3/Md5.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::vector<TFakeMessage> TwoMessages = {
+    {"Subject: first\r\nFrom: a@example.jp\r\n", 1200, "uid-one"},
+    {"Subject: second\r\n", 3120, "uid-two"},
+};
+
+class KvSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Server.SetMessages(TwoMessages);
+        Session = SessionFor(Server);
+    }
+    // Connects; Work runs inside the after-STAT notification.
+    void ConnectAnd(std::function<void(TKvSocket&)> work) {
+        Session->OnStat = std::move(work);
+        Session->Connect();
+    }
+    TFakePop3Server Server;
+    std::unique_ptr<TKvSocket> Session;
+};
+
+TEST_F(KvSocketTest, UserPassLoginSendsUserPassStatAndSetsCount) {
+    int32_t countInHandler = -2;
+    ConnectAnd([&](TKvSocket& s) { countInHandler = s.MessageCount; });
+    EXPECT_EQ(countInHandler, 2);
+    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT"}));
+    EXPECT_TRUE(Session->Connected());
+    EXPECT_EQ(Session->CommandNumber, -1);
+}
+
+TEST_F(KvSocketTest, ApopDigestCoversExactlyTheTimeStamp) {
+    struct Case {
+        const char* Greeting;
+        const char* Stamp;
+    };
+    const std::string longTail(300, 'x');
+    const Case cases[] = {
+        {"+OK POP3 ready <1896.697170952@dbc.mtview.ca.us>\r\n", "<1896.697170952@dbc.mtview.ca.us>"},
+        {"+OK <a@b> and more text after the stamp\r\n", "<a@b>"},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetGreeting(c.Greeting);
+        auto s = SessionFor(server);
+        s->UseApop = true;
+        s->Connect();
+        EXPECT_EQ(server.Commands(), (Lines{"APOP user " + TMd5::Hex(std::string(c.Stamp) + "secret"), "STAT"}))
+            << c.Greeting;
+        EXPECT_EQ(s->MessageCount, 0);
+    }
+    // More than 255 characters after the stamp still leave just the stamp.
+    TFakePop3Server server;
+    server.SetGreeting("+OK <9@z> " + longTail + "\r\n");
+    auto s = SessionFor(server);
+    s->UseApop = true;
+    s->Connect();
+    EXPECT_EQ(server.Commands()[0], "APOP user " + TMd5::Hex("<9@z>secret"));
+}
+
+TEST_F(KvSocketTest, RefusedLoginStopsTheChainAndKeepsTheConnection) {
+    struct Case {
+        const char* Name;
+        bool Apop;
+        const char* ScriptPrefix;  // "" = the server's own refusal (wrong password)
+        Lines Wire;
+    };
+    const Case cases[] = {
+        {"USER refused", false, "USER", {"USER user"}},
+        {"PASS refused", false, "PASS", {"USER user", "PASS wrong"}},
+        {"APOP refused", true, "", {}},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        if (*c.ScriptPrefix) server.Script(c.ScriptPrefix, TFakeReply::Bytes("-ERR no\r\n"));
+        auto s = SessionFor(server);
+        s->UseApop = c.Apop;
+        s->Password = "wrong";
+        EXPECT_EQ(FailureOf([&] { s->Connect(); }), "ユーザ名、パスワードが違います。") << c.Name;
+        if (c.Apop) {
+            EXPECT_EQ(server.Commands().size(), 1u) << c.Name;  // no STAT after the refusal
+        } else {
+            EXPECT_EQ(server.Commands(), c.Wire) << c.Name;
+        }
+        EXPECT_TRUE(s->Connected()) << c.Name;
+        EXPECT_EQ(s->MessageCount, -1) << c.Name;
+        EXPECT_EQ(s->CommandNumber, -1) << c.Name;
+        EXPECT_EQ(s->ErrorText, "ユーザ名、パスワードが違います。") << c.Name;
+    }
+}
+
+TEST_F(KvSocketTest, ApopWithoutTimeStampSendsNoDigest) {
+    TFakePop3Server server;
+    server.SetGreeting("+OK no stamp here\r\n");
+    auto s = SessionFor(server);
+    s->UseApop = true;
+    EXPECT_EQ(FailureOf([&] { s->Connect(); }), "ユーザ名、パスワードが違います。");
+    EXPECT_TRUE(server.Commands().empty());
+}
+
+TEST_F(KvSocketTest, SingleLineRepliesAreParsed) {
+    struct Case {
+        const char* Command;  // script prefix
+        const char* Reply;
+        std::function<std::string(TKvSocket&)> Run;
+        const char* Expected;
+    };
+    auto list = [](TKvSocket& s) { return std::to_string(s.List(1)); };
+    auto uidl = [](TKvSocket& s) { return s.Uidl(1); };
+    const Case cases[] = {
+        {"LIST", "+OK 5 3120\r\n", list, "3120"},
+        {"LIST", "+OK\r\n", list, "0"},
+        {"LIST", "+OK 1 abc\r\n", list, "0"},
+        {"LIST", "+OK    1   77   \r\n", list, "0"},
+        {"UIDL", "+OK 7 <id@x>!%&\r\n", uidl, "<id@x>!%&"},
+        {"UIDL", "+OK\r\n", uidl, ""},
+        {"UIDL", "+OK 1 a\x01\xff\xfe\r\n", uidl, "a\x01\xff\xfe"},
+        {"UIDL", "+OK 1 uid\n", uidl, "uid"},  // a bare LF ends the line too
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages(TwoMessages);
+        server.Script(c.Command, TFakeReply::Bytes(c.Reply));
+        auto s = SessionFor(server);
+        std::string got;
+        s->OnStat = [&](TKvSocket& k) { got = c.Run(k); };
+        s->Connect();
+        EXPECT_EQ(got, c.Expected) << c.Reply;
+    }
+}
+
+TEST_F(KvSocketTest, StatCountEdgeCases) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"+OK 0 0\r\n", 0},
+        {"+OK\r\n", TKvSocket::NoCountInStat},
+        {"+OK   3 1200\r\n", 3},
+        {"+OK many\r\n", TKvSocket::NoCountInStat},
+        {"+OK 99999999999 1\r\n", TKvSocket::NoCountInStat},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.Script("STAT", TFakeReply::Bytes(c.first));
+        auto s = SessionFor(server);
+        s->Connect();
+        EXPECT_EQ(s->MessageCount, c.second) << c.first;
+    }
+}
+
+TEST(KvSocketParseNumber, Kinds) {
+    EXPECT_EQ(TKvSocket::ParseNumber(4, "3 1200"), 3);
+    EXPECT_EQ(TKvSocket::ParseNumber(4, ""), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(4, "-1 0"), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 1200"), 1200);
+    EXPECT_EQ(TKvSocket::ParseNumber(7, "55"), 55);
+    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 -5"), 0);
+    EXPECT_EQ(TKvSocket::ParseNumber(9, "1 2"), 0);
+}
+
+TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Parts;
+        Lines Expected;
+    };
+    const Lines ab = {"Subject: a", "From: b", "", "."};
+    const Case cases[] = {
+        {"bare +OK", {"+OK\r\nSubject: a\r\nFrom: b\r\n\r\n.\r\n"}, ab},
+        {"status with text", {"+OK 42 octets\r\nSubject: a\r\nFrom: b\r\n\r\n.\r\n"}, ab},
+        {"bare LF inside", {"+OK\r\nSubject: a\nFrom: b\r\n\r\n.\r\n"}, ab},
+        {"status alone first", {"+OK\r\n", "Subject: a\r\nFrom: b\r\n\r\n.\r\n"}, ab},
+        {"status split", {"+O", "K\r", "\nSubject: a\r\nFrom: b\r\n\r\n.\r\n"}, ab},
+        {"terminator split", {"+OK\r\nSubject: a\r\nFrom: b\r\n\r\n", ".", "\r", "\n"}, ab},
+        {"terminator split after CR", {"+OK\r\nSubject: a\r\nFrom: b\r\n\r", "\n.\r\n"}, ab},
+        {"-ERR inside header", {"+OK\r\nSubject: -ERR not an error\r\n\r\n.\r\n"},
+         {"Subject: -ERR not an error", "", "."}},
+        {"dot-stuffed line", {"+OK\r\n..hidden: x\r\n\r\n.\r\n"}, {".hidden: x", "", "."}},
+        {"empty header", {"+OK\r\n.\r\n"}, {"."}},
+        {"NUL and 8-bit bytes", {std::string("+OK\r\nX: a\0b\x82\xa0\r\n\r\n.\r\n", 20)},
+         {std::string("X: a\0b\x82\xa0", 8), "", "."}},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages(TwoMessages);
+        server.Script("TOP", TFakeReply::Split(c.Parts, 30));
+        auto s = SessionFor(server);
+        Lines got;
+        int starts = 0, ends = 0;
+        s->OnTopStart = [&](TKvSocket&) { ++starts; };
+        s->OnTopEnd = [&](TKvSocket&) { ++ends; };
+        s->OnStat = [&](TKvSocket& k) {
+            got = k.Top(2);
+            got.push_back("next uid " + k.Uidl(2));  // the stream stays in step
+        };
+        s->Connect();
+        Lines expected = c.Expected;
+        expected.push_back("next uid uid-two");
+        EXPECT_EQ(got, expected) << c.Name;
+        EXPECT_EQ(starts, 1);
+        EXPECT_EQ(ends, 1);
+        EXPECT_EQ(server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "TOP 2 0", "UIDL 2"}));
+    }
+}
+
+TEST_F(KvSocketTest, SingleLineReplySplitOverSegmentsIsReadWhole) {
+    Server.Script("UIDL 1", TFakeReply::Split({"+OK 1 uid", "-one\r", "\n"}, 40));
+    std::string uid;
+    int32_t size = 0;
+    ConnectAnd([&](TKvSocket& s) {
+        uid = s.Uidl(1);
+        size = s.List(2);
+    });
+    EXPECT_EQ(uid, "uid-one");
+    EXPECT_EQ(size, 3120);
+}
+
+TEST_F(KvSocketTest, BytesAfterAReplyArePassedOffAsNoReply) {
+    // A stray line after the UIDL reply must not become the reply to LIST.
+    Server.Script("UIDL 1", TFakeReply::Bytes("+OK 1 uid-one\r\n+OK 1 999\r\n"));
+    int32_t size = 0;
+    ConnectAnd([&](TKvSocket& s) {
+        s.Uidl(1);
+        size = s.List(2);
+    });
+    EXPECT_EQ(size, 3120);
+}
+
+TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
+    ConnectAnd([](TKvSocket& s) { s.Dele(1); });
+    EXPECT_EQ(Server.Messages().size(), 2u);
+    Session->Quit();
+    EXPECT_FALSE(Session->Connected());
+    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "DELE 1", "QUIT"}));
+    ASSERT_EQ(Server.Messages().size(), 1u);
+    EXPECT_EQ(Server.Messages()[0].Uid, "uid-two");
+    // The next connection sees the renumbered mailbox.
+    Session->OnStat = nullptr;
+    Session->Connect();
+    EXPECT_EQ(Session->MessageCount, 1);
+    EXPECT_EQ(Session->Uidl(1), "uid-two");
+}
+
+TEST_F(KvSocketTest, ConnectWhileConnectedDoesNothing) {
+    Session->Connect();
+    Session->Connect();
+    EXPECT_EQ(Server.ConnectionCount(), 1);
+}
+
+TEST_F(KvSocketTest, NoopAndQuitOnAClosedSessionContactNothing) {
+    EXPECT_FALSE(Session->Noop());
+    Session->Quit();
+    EXPECT_EQ(Server.ConnectionCount(), 0);
+}
+
+TEST_F(KvSocketTest, NoopResults) {
+    Server.Script("NOOP", TFakeReply::Bytes("-ERR later\r\n"));
+    Session->Connect();
+    EXPECT_FALSE(Session->Noop());
+    EXPECT_TRUE(Session->Connected());  // a refused NOOP leaves the connection
+    EXPECT_TRUE(Session->Noop());
+    EXPECT_EQ(Session->CommandNumber, -1);
+}
+
+TEST_F(KvSocketTest, LineBreakInsideACommandIsRefused) {
+    Session->UserName = "user\r\nDELE 1";
+    EXPECT_EQ(FailureOf([&] { Session->Connect(); }), "通信エラー");
+    EXPECT_TRUE(Server.Commands().empty());
+}
+
+// The failures of the session: text raised and whether the connection is left open.
+TEST(KvSocketFailures, TextsAndConnectionState) {
+    struct Case {
+        const char* Name;
+        std::function<void(TFakePop3Server&, TKvSocket&)> Arrange;
+        std::function<void(TKvSocket&)> Act;  // inside OnStat, or null: the failure is in Connect
+        const char* Text;
+        bool StaysConnected;
+    };
+    auto reply = [](const char* prefix, TFakeReply r) {
+        return [=](TFakePop3Server& srv, TKvSocket&) { srv.Script(prefix, r); };
+    };
+    auto nothing = [](TFakePop3Server&, TKvSocket&) {};
+    const std::string longLine(70 * 1024, 'A');
+    const std::string hugeHeader = "+OK\r\n" + std::string(5 * 1024 * 1024, 'H');
+    const Case cases[] = {
+        {"negative greeting", [](TFakePop3Server& srv, TKvSocket&) { srv.ScriptGreeting(TFakeReply::Bytes("-ERR busy\r\n")); },
+         nullptr, "通信エラー", false},
+        {"silent greeting", [](TFakePop3Server& srv, TKvSocket&) { srv.ScriptGreeting(TFakeReply::Silence()); },
+         nullptr, "タイムアウトしました。", false},
+        {"negative STAT", reply("STAT", TFakeReply::Bytes("-ERR locked\r\n")), nullptr, "通信エラー", false},
+        {"negative LIST", nothing, [](TKvSocket& s) { s.List(9); }, "通信エラー", false},
+        {"negative UIDL", reply("UIDL", TFakeReply::Bytes("-ERR no\r\n")), [](TKvSocket& s) { s.Uidl(1); },
+         "通信エラー", false},
+        {"negative TOP", reply("TOP", TFakeReply::Bytes("-ERR no\r\n")), [](TKvSocket& s) { s.Top(1); },
+         "通信エラー", false},
+        {"negative DELE", nothing, [](TKvSocket& s) { s.Dele(9); }, "通信エラー", false},
+        {"neither +OK nor -ERR", reply("LIST", TFakeReply::Bytes("HELLO\r\n")), [](TKvSocket& s) { s.List(1); },
+         "通信エラー", false},
+        {"silence", reply("LIST", TFakeReply::Silence()), [](TKvSocket& s) { s.List(1); },
+         "タイムアウトしました。", false},
+        {"silence inside TOP", reply("TOP", TFakeReply::Bytes("+OK\r\nSubject: x\r\n")),
+         [](TKvSocket& s) { s.Top(1); }, "タイムアウトしました。", false},
+        {"closed mid-line", reply("UIDL", TFakeReply::Drop("+OK 1 ab")), [](TKvSocket& s) { s.Uidl(1); },
+         "タイムアウトしました。", false},
+        {"closed mid-header", reply("TOP", TFakeReply::Drop("+OK\r\nSubject: x\r\n")),
+         [](TKvSocket& s) { s.Top(1); }, "タイムアウトしました。", false},
+        {"endless line", reply("UIDL", TFakeReply::Bytes(longLine)), [](TKvSocket& s) { s.Uidl(1); },
+         "通信エラー", false},
+        {"endless header", reply("TOP", TFakeReply::Bytes(hugeHeader)), [](TKvSocket& s) { s.Top(1); },
+         "通信エラー", false},
+        {"command after failure", reply("LIST", TFakeReply::Bytes("-ERR\r\n")),
+         [](TKvSocket& s) {
+             try {
+                 s.List(1);
+             } catch (const EPop3Failure&) {
+             }
+             s.Uidl(1);
+         },
+         "切断されています。", false},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages(TwoMessages);
+        auto s = SessionFor(server, 300);
+        c.Arrange(server, *s);
+        if (c.Act) s->OnStat = c.Act;
+        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Text) << c.Name;
+        EXPECT_EQ(s->Connected(), c.StaysConnected) << c.Name;
+        EXPECT_EQ(s->CommandNumber, -1) << c.Name;
+    }
+}
+
+TEST(KvSocketFailures, BeforeAnyConnection) {
+    TKvSocket s;
+    s.Host = "127.0.0.1";
+    EXPECT_EQ(FailureOf([&] { s.List(1); }), "切断されています。");
+
+    s.Host = "no-such-host.invalid";
+    EXPECT_EQ(FailureOf([&] { s.Connect(); }), "通信出来ません。");
+    EXPECT_FALSE(s.Connected());
+
+    int closedPort;
+    {
+        TFakePop3Server gone;
+        closedPort = gone.Port();
+    }
+    s.Host = "127.0.0.1";
+    s.Port = closedPort;
+    EXPECT_EQ(FailureOf([&] { s.Connect(); }), "接続できません。");
+    EXPECT_FALSE(s.Connected());
+    EXPECT_EQ(s.CommandNumber, -1);
+}
+
+TEST(KvSocketFailures, ServerTextTravelsWithTheFailure) {
+    TFakePop3Server server;
+    server.Script("STAT", TFakeReply::Bytes("-ERR [IN-USE] mailbox locked\r\n"));
+    auto s = SessionFor(server);
+    try {
+        s->Connect();
+        FAIL() << "no failure";
+    } catch (const EPop3Failure& e) {
+        EXPECT_STREQ(e.what(), "通信エラー");
+        EXPECT_EQ(e.ServerText(), "-ERR [IN-USE] mailbox locked");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include "RegistryBackends.h"
+#include "settings/AccountStore.h"
+#include "settings/ScramblePassword.h"
+
+namespace {
+
+template <class Backend>
+class AccountStoreTest : public RegistryTest<Backend> {
+protected:
+    TAccountStore Store{*this->Registry};
+
+    TAccountSettings Load(const std::string& keyName) {
+        EXPECT_TRUE(Store.OpenAccount(keyName)) << keyName;
+        return Store.LoadAccount();
+    }
+};
+TYPED_TEST_SUITE(AccountStoreTest, TRegistryBackends);
+
+TAccountSettings SampleAccount() {
+    TAccountSettings a;
+    a.Name = "会社";
+    a.Design = "X-Mailer:";
+    a.Serv = "pop.example.jp:995";
+    a.IDNum = "taro";
+    a.APOPCheck = true;
+    a.Pass = "abc";
+    a.AutoDelMode = kAutoDelPostPet;
+    a.Rules = {"Subject:,未承諾広告", "From:,a,b"};
+    return a;
+}
+
+void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
+    EXPECT_EQ(a.Name, b.Name);
+    EXPECT_EQ(a.Design, b.Design);
+    EXPECT_EQ(a.Serv, b.Serv);
+    EXPECT_EQ(a.IDNum, b.IDNum);
+    EXPECT_EQ(a.APOPCheck, b.APOPCheck);
+    EXPECT_EQ(a.Pass, b.Pass);
+    EXPECT_EQ(a.AutoDelMode, b.AutoDelMode);
+    EXPECT_EQ(a.Rules, b.Rules);
+}
+
+TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
+    const auto account = SampleAccount();
+    const auto key = TAccountStore::AccountKeyName("taro", "pop.example.jp");
+    ASSERT_TRUE(this->Store.SaveAccount(account, key));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), std::vector<std::string>{"taro@pop.example.jp"});
+    ExpectSame(this->Load(key), account);
+
+    auto& r = *this->Registry;
+    ASSERT_TRUE(r.OpenKey("\\Connect\\taro@pop.example.jp", false));
+    EXPECT_EQ(r.ReadBinary("PassWord"), "\x3E\xBC\x3C");
+    EXPECT_EQ(r.ReadString("HostName"), "pop.example.jp:995");
+    ASSERT_TRUE(r.OpenKey("AutoDel", false));
+    EXPECT_EQ(r.ReadBool("Enable"), true);
+    EXPECT_EQ(r.ReadBool("Mode"), true);
+    EXPECT_EQ(r.ReadString("Rule1"), "From:,a,b");
+}
+
+TYPED_TEST(AccountStoreTest, PasswordsOfAnyLengthAreStoredWhole) {
+    for (size_t length : {1u, 63u, 64u, 200u}) {
+        auto account = SampleAccount();
+        account.Pass.clear();
+        for (size_t i = 0; i < length; ++i) account.Pass += static_cast<char>('!' + i % 90);
+        ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+        EXPECT_EQ(this->Load("u@h").Pass, account.Pass) << length;
+        ASSERT_TRUE(this->Store.OpenAccount("u@h"));
+        EXPECT_EQ(this->Registry->ReadBinary("PassWord")->size(), length);
+    }
+}
+
+TYPED_TEST(AccountStoreTest, EmptyPasswordRemovesTheStoredOne) {
+    auto account = SampleAccount();
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    account.Pass.clear();
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    ASSERT_TRUE(this->Store.OpenAccount("u@h"));
+    EXPECT_FALSE(this->Registry->ValueExists("PassWord"));
+    EXPECT_EQ(this->Store.LoadAccount().Pass, "");
+}
+
+struct ModeCase {
+    const char* What;
+    std::optional<bool> Enable;
+    std::optional<bool> Mode;
+    bool WithRule;
+    int Expected;
+};
+
+TYPED_TEST(AccountStoreTest, ModeFollowsEnableModeAndRules) {
+    const ModeCase cases[] = {
+        {"Mode without Enable", false, true, true, kAutoDelNone},
+        {"Enable missing", std::nullopt, true, true, kAutoDelNone},
+        {"header search without rules", true, false, false, kAutoDelNone},
+        {"header search with Rule0", true, false, true, kAutoDelHeaderSearch},
+        {"PostPet needs no rules", true, true, false, kAutoDelPostPet},
+        {"Enable without Mode", true, std::nullopt, true, kAutoDelHeaderSearch},
+    };
+    for (const auto& c : cases) {
+        auto& r = *this->Registry;
+        r.DeleteKey("\\Connect\\u@h");
+        this->Open("\\Connect\\u@h\\AutoDel");
+        if (c.Enable) r.WriteBool("Enable", *c.Enable);
+        if (c.Mode) r.WriteBool("Mode", *c.Mode);
+        if (c.WithRule) r.WriteString("Rule0", "Subject:,x");
+        EXPECT_EQ(this->Load("u@h").AutoDelMode, c.Expected) << c.What;
+    }
+}
+
+TYPED_TEST(AccountStoreTest, RulesStopAtTheFirstGapAndASaveClearsEveryOldRule) {
+    auto& r = this->Open("\\Connect\\u@h\\AutoDel");
+    r.WriteBool("Enable", true);
+    r.WriteBool("Mode", false);
+    for (const char* name : {"Rule0", "Rule1", "Rule3", "Rule70"}) r.WriteString(name, name);
+    auto account = this->Load("u@h");
+    EXPECT_EQ(account.Rules, (std::vector<std::string>{"Rule0", "Rule1"}));
+
+    // Three new rules would close the gap before the stale Rule3 if it were kept.
+    account.Rules = {"Subject:,a", "Subject:,b", "Subject:,c"};
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    EXPECT_EQ(this->Load("u@h").Rules, account.Rules);
+    EXPECT_EQ(r.ReadString("Rule70"), "Rule70");  // unreachable behind the gap, left alone
+}
+
+TYPED_TEST(AccountStoreTest, AtMostSixtyFourRulesAreLoaded) {
+    auto account = SampleAccount();
+    account.AutoDelMode = kAutoDelHeaderSearch;
+    account.Rules.clear();
+    for (int i = 0; i < 70; ++i) account.Rules.push_back("Subject:," + std::to_string(i));
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    const auto loaded = this->Load("u@h");
+    ASSERT_EQ(loaded.Rules.size(), 64u);
+    EXPECT_EQ(loaded.Rules.back(), "Subject:,63");
+}
+
+TYPED_TEST(AccountStoreTest, MissingAndMistypedValuesLoadAsEmpty) {
+    auto& r = this->Open("\\Connect\\u@h");
+    r.WriteInteger("ID", 5);
+    r.WriteString("APOP", "yes");
+    r.WriteString("PassWord", "abc");
+    r.WriteString("AutoDel", "not a key");
+    const auto account = this->Load("u@h");
+    ExpectSame(account, TAccountSettings());
+}
+
+TYPED_TEST(AccountStoreTest, ConnectKeyAndUnopenableAccountsLoadNothing) {
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "u@h"));
+    this->Open("\\Connect").WriteString("Name", "stray");
+    // The page of an unsaved account is loaded with "\Connect" itself current.
+    ASSERT_EQ(this->Store.EnumerateAccounts().size(), 1u);
+    EXPECT_EQ(this->Store.LoadAccount().Name, "stray");
+
+    // A key that cannot be opened must not leave the previous account's values to be read.
+    ASSERT_TRUE(this->Store.OpenAccount("u@h"));
+    EXPECT_FALSE(this->Store.OpenAccount("gone@h"));
+    ExpectSame(this->Store.LoadAccount(), TAccountSettings());
+}
+
+TYPED_TEST(AccountStoreTest, SaveReplacesTheOldKeyAndDeleteRemovesTheAccount) {
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "old@h"));
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "b@h"));
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "new@h", "old@h"));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), (std::vector<std::string>{"b@h", "new@h"}));
+
+    EXPECT_TRUE(this->Store.DeleteAccount("new@h"));
+    EXPECT_FALSE(this->Store.DeleteAccount("new@h"));
+    // An empty key name must not take every account with it.
+    EXPECT_FALSE(this->Store.DeleteAccount(""));
+    EXPECT_FALSE(this->Store.SaveAccount(SampleAccount(), ""));
+    ASSERT_TRUE(this->Store.SaveAccount(SampleAccount(), "c@h", ""));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), (std::vector<std::string>{"b@h", "c@h"}));
+    ExpectSame(this->Load("b@h"), SampleAccount());
+}
+
+TYPED_TEST(AccountStoreTest, BackslashesInUserNamesStayInOneKey) {
+    auto account = SampleAccount();
+    account.IDNum = "DOMAIN\\taro";
+    const std::string typed = "DOMAIN\\taro@h";
+    const std::string key = TAccountStore::AccountKeyName(account.IDNum, "h");
+    EXPECT_EQ(key, "DOMAIN/taro@h");
+    ASSERT_TRUE(this->Store.SaveAccount(account, typed));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), std::vector<std::string>{key});
+    ExpectSame(this->Load(key), account);
+    EXPECT_TRUE(this->Store.DeleteAccount(typed));
+    EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
+
+    // The second byte of "表" (95 5C) is no separator.
+    account.IDNum = "表";
+    ASSERT_TRUE(this->Store.SaveAccount(account, TAccountStore::AccountKeyName("表", "h")));
+    EXPECT_EQ(this->Store.EnumerateAccounts(), std::vector<std::string>{"表@h"});
+    ExpectSame(this->Load("表@h"), account);
+}
+
+TYPED_TEST(AccountStoreTest, KeyThatCannotBeCreatedFailsWithoutTouchingAnother) {
+    this->Lock("\\Connect");
+    this->Open("\\Setup").WriteInteger("Top", 1);  // the key left current
+    EXPECT_FALSE(this->Store.SaveAccount(SampleAccount(), "u@h"));
+    EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
+    EXPECT_FALSE(this->Store.OpenAccount("u@h"));
+    auto& r = this->Open("\\Setup");
+    EXPECT_FALSE(r.ValueExists("Name"));
+    EXPECT_TRUE(r.GetKeyNames().empty());
+}
+
+}  // namespace

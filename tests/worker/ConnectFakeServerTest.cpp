@@ -1,0 +1,295 @@
+// The worker against the scriptable server: failures, reconnections, renumbered mailboxes.
+#include <gtest/gtest.h>
+
+#include "FakePop3Server.h"
+#include "WorkerHarness.h"
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+TFakeMessage Mail(const std::string& uid, const std::string& subject,
+                  const std::string& from = "someone@example.jp") {
+    return {"Subject: " + subject + "\r\nFrom: " + from +
+                "\r\nDate: Mon, 13 Nov 2023 09:15:00 +0900\r\n",
+            1000, uid};
+}
+
+std::vector<TFakeMessage> FiveMails() {
+    return {Mail("ua", "a"), Mail("ub", "b"), Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")};
+}
+
+TLines Uids(const std::vector<TFakeMessage>& messages) {
+    TLines uids;
+    for (const TFakeMessage& m : messages) uids.push_back(m.Uid);
+    return uids;
+}
+
+TLines CommandsStartingWith(const TLines& commands, const std::string& prefix) {
+    TLines found;
+    for (const std::string& c : commands) {
+        if (c.compare(0, prefix.size(), prefix) == 0) found.push_back(c);
+    }
+    return found;
+}
+
+struct TFakeAccount : TWorkerHarness {
+    TFakePop3Server& Server;
+    explicit TFakeAccount(TFakePop3Server& server)
+        : TWorkerHarness("127.0.0.1:" + std::to_string(server.Port()), "user", "secret"),
+          Server(server) {
+        Worker->TimeOut = 2000;
+    }
+    void TickTitles(const TLines& titles) {
+        Page.TickWhere([&](const TMailRow& row) {
+            for (const std::string& t : titles) {
+                if (row.Columns[TMailRow::Title] == t) return true;
+            }
+            return false;
+        });
+    }
+};
+
+struct TFailureCase {
+    const char* Name;
+    std::function<void(TFakePop3Server&, TFakeAccount&)> Arrange;
+    const char* Text;
+};
+
+class ConnectFailure : public ::testing::TestWithParam<TFailureCase> {};
+
+TEST_P(ConnectFailure, ShowsTheTextAndStaysReady) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    GetParam().Arrange(server, account);
+    account.Run(TConnect::CmdConnect);
+    EXPECT_EQ(account.Page.Status(0), GetParam().Text);
+    account.ExpectIdleDisconnected();
+    // Still ready: the next command runs.
+    account.Page.ClearEvents();
+    account.Run(TConnect::CmdDisconnect);
+    EXPECT_EQ(account.Page.Events({"clear"}).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ConnectFailure,
+    ::testing::Values(
+        TFailureCase{"Refused", [](auto&, auto& a) { a.Page.Password = "wrong"; },
+                     "ユーザ名、パスワードが違います。"},
+        TFailureCase{"NoServer",
+                     [](auto&, auto& a) {
+                         int port;
+                         { TFakePop3Server gone; port = gone.Port(); }
+                         a.Page.Server = "127.0.0.1:" + std::to_string(port);
+                     },
+                     "接続できません。"},
+        TFailureCase{"NegativeTop",
+                     [](auto& s, auto&) { s.Script("TOP 3", TFakeReply::Bytes("-ERR gone\r\n")); },
+                     "通信エラー"},
+        TFailureCase{"NegativeGreeting",
+                     [](auto& s, auto&) { s.ScriptGreeting(TFakeReply::Bytes("-ERR busy\r\n")); },
+                     "通信エラー"},
+        TFailureCase{"DroppedDuringList",
+                     [](auto& s, auto&) { s.Script("LIST 2", TFakeReply::Drop()); },
+                     "タイムアウトしました。"},
+        TFailureCase{"SilentServer",
+                     [](auto& s, auto& a) {
+                         a.Worker->TimeOut = 300;
+                         s.Script("UIDL 4", TFakeReply::Silence());
+                     },
+                     "タイムアウトしました。"},
+        TFailureCase{"SilentGreeting",
+                     [](auto& s, auto& a) {
+                         a.Worker->TimeOut = 300;
+                         s.ScriptGreeting(TFakeReply::Silence());
+                     },
+                     "タイムアウトしました。"},
+        TFailureCase{"BadPort", [](auto&, auto& a) { a.Page.Server = "127.0.0.1:abc"; },
+                     "'abc' は整数ではありません"},
+        TFailureCase{"StatWithoutCount",
+                     [](auto& s, auto&) { s.Script("STAT", TFakeReply::Bytes("+OK\r\n")); },
+                     "このサーバでは使えないようです。"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ConnectFake, RefusedLoginIsQuitBeforeTheNextConnect) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Page.Password = "wrong";
+    account.Run(TConnect::CmdConnect);
+    account.Page.Password = "secret";
+    account.Run(TConnect::CmdConnect);
+    ASSERT_EQ(server.ConnectionCount(), 2);
+    EXPECT_EQ(server.Commands(0), (TLines{"USER user", "PASS wrong", "QUIT"}));
+    EXPECT_EQ(account.Page.CurrentRows().size(), 5u);
+    EXPECT_EQ(account.Page.Lamp(), 3);
+}
+
+TEST(ConnectFake, ListingShowsItsProgressInOrder) {
+    TFakePop3Server server;
+    server.SetMessages({Mail("u1", "one"), Mail("u2", "two")});
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    EXPECT_EQ(account.Page.Events({"status", "row", "lamp", "buttons", "login", "repaint"}),
+              (TLines{"status1 ", "status2 ", "lamp 0",
+                      "status0 接続中...", "repaint status", "buttons 0", "login 0", "lamp 2",
+                      "status0 接続しました。", "status1 全 2通",
+                      "status2 1通目処理中", "repaint status",
+                      "status0 メールデータ読み込み中...", "repaint status",
+                      "status0 読み込み完了。", "repaint status", "row one", "repaint rows",
+                      "status2 2通目処理中", "repaint status",
+                      "status0 メールデータ読み込み中...", "repaint status",
+                      "status0 読み込み完了。", "repaint status", "row two", "repaint rows",
+                      "lamp 3", "status2 ", "buttons 1"}));
+    EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "STAT", "TOP 1 0", "LIST 1",
+                                         "UIDL 1", "TOP 2 0", "LIST 2", "UIDL 2"}));
+}
+
+TEST(ConnectFake, DeleteAfterADroppedConnectionGoesByUniqueId) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles({"b", "d"});
+    server.Script("NOOP", TFakeReply::Drop());
+    account.Run(TConnect::CmdDelete);
+    EXPECT_EQ(account.Page.Events({"status0 再接続"}).size(), 1u);
+    EXPECT_EQ(CommandsStartingWith(server.Commands(), "DELE"), (TLines{"DELE 2", "DELE 4"}));
+    EXPECT_EQ(Uids(server.Messages()), (TLines{"ua", "uc", "ue"}));
+    EXPECT_EQ(account.Page.CurrentRows().size(), 0u);
+    account.ExpectIdleDisconnected();
+}
+
+struct TShiftCase {
+    const char* Name;
+    TLines Ticked;                       // titles
+    std::vector<TFakeMessage> Meanwhile;  // the mailbox at the reconnection
+    TLines Deleted;                      // DELE lines expected
+    TLines Remaining;
+};
+
+class ConnectShifted : public ::testing::TestWithParam<TShiftCase> {};
+
+TEST_P(ConnectShifted, DeletesOnlyTheTickedMessages) {
+    const TShiftCase& c = GetParam();
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles(c.Ticked);
+    server.SetMessages(c.Meanwhile);  // another client changed the mailbox
+    server.Script("NOOP", TFakeReply::Drop());
+    account.Run(TConnect::CmdDelete);
+    EXPECT_EQ(CommandsStartingWith(server.Commands(), "DELE"), c.Deleted);
+    EXPECT_EQ(Uids(server.Messages()), c.Remaining);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mailboxes, ConnectShifted,
+    ::testing::Values(
+        TShiftCase{"NumbersShifted", {"c", "e"},
+                   {Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")},
+                   {"DELE 1", "DELE 3"}, {"ud"}},
+        TShiftCase{"TickedMessageGone", {"b", "d"},
+                   {Mail("ua", "a"), Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")},
+                   {"DELE 3"}, {"ua", "uc", "ue"}},
+        TShiftCase{"EverythingGone", {"a"}, {}, {}, {}},
+        // A unique id the server now lists twice cannot tell which message the row meant.
+        TShiftCase{"DuplicatedId", {"a", "c"},
+                   {Mail("ua", "a"), Mail("ua", "a2"), Mail("uc", "c")},
+                   {"DELE 3"}, {"ua", "ua"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ConnectFake, NumbersAreRenewedAfterAReconnectionForTheViewer) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles({"c"});
+    server.SetMessages({Mail("ub", "b"), Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")});
+    server.Script("NOOP", TFakeReply::Drop());
+    account.Run(TConnect::CmdHeader);
+    EXPECT_EQ(account.Page.Events({"viewer"}), TLines{"viewer c|なし"});
+    EXPECT_EQ(CommandsStartingWith(server.Commands(), "TOP"), TLines{"TOP 2 0"});
+    EXPECT_EQ(account.Column(TMailRow::Number), (TLines{"", "1", "2", "3", "4"}));
+    EXPECT_EQ(account.Page.Lamp(), 3);
+    EXPECT_TRUE(account.Page.ButtonsOn());
+
+    // On the new connection a delete must hit d (now number 3), never what the old 4 would be.
+    account.TickTitles({"a", "d"});
+    account.Run(TConnect::CmdDelete);
+    EXPECT_EQ(CommandsStartingWith(server.Commands(), "DELE"), TLines{"DELE 3"});
+    EXPECT_EQ(Uids(server.Messages()), (TLines{"ub", "uc", "ue"}));
+}
+
+TEST(ConnectFake, RuleTextIsNotFoundInsideATwoByteCharacter) {
+    TFakePop3Server server;
+    server.SetMessages({Mail("u1", "one", "\x83\x41 <k@example.jp>"),  // ア
+                        Mail("u2", "two", "A <a@example.jp>"),
+                        Mail("u3", "three", "\x83\x41\x41 <x@example.jp>")});  // アA
+    TFakeAccount account(server);
+    account.Page.RuleList = {"From:,A"};
+    account.Page.Mode = 1;
+    account.Run(TConnect::CmdConnect);
+    EXPECT_EQ(account.TickedTitles(), (TLines{"two", "three"}));
+}
+
+TEST(ConnectFake, FailedHeaderFetchIsShownAndTheWorkerGoesOn) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles({"b"});
+    server.Script("TOP 2", TFakeReply::Bytes("-ERR no such message\r\n"));
+    account.Run(TConnect::CmdHeader);
+    EXPECT_EQ(account.Page.Status(0), "通信エラー");
+    EXPECT_EQ(account.Page.Lamp(), 0);
+    EXPECT_TRUE(account.Page.ButtonsOn());
+    EXPECT_EQ(account.Page.Events({"viewer"}).size(), 0u);
+    // The connection is gone; the next viewer request reconnects.
+    account.Run(TConnect::CmdHeader);
+    EXPECT_EQ(account.Page.Events({"viewer"}), TLines{"viewer b|なし"});
+}
+
+TEST(ConnectFake, FailedDeleteShowsTheFailureThenDisconnects) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles({"a", "b"});
+    server.Script("DELE 2", TFakeReply::Bytes("-ERR locked\r\n"));
+    account.Run(TConnect::CmdDelete);
+    const TLines texts = account.Page.Events({"status0"});
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(TLines(texts.end() - 3, texts.end()),
+              (TLines{"status0 メールの削除中...", "status0 通信エラー",
+                      "status0 サーバとの接続を切断しました。"}));
+    // No QUIT reached the server, so nothing was deleted.
+    EXPECT_EQ(server.Messages().size(), 5u);
+    account.ExpectIdleDisconnected();
+}
+
+TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.Run(TConnect::CmdDelete);
+    EXPECT_EQ(account.Page.Events({"confirm", "beep"}).size(), 0u);
+    EXPECT_EQ(server.Commands().back(), "QUIT");
+    EXPECT_EQ(server.Messages().size(), 5u);
+    account.ExpectIdleDisconnected();
+}
+
+TEST(ConnectFake, EmptyHeaderGetsTheReadErrorRow) {
+    TFakePop3Server server;
+    server.SetMessages({{"", 10, "u1"}, Mail("u2", "two")});
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    EXPECT_EQ(account.Column(TMailRow::Title), (TLines{"読み取りエラー (Prunebox)", "two"}));
+    EXPECT_EQ(account.Column(TMailRow::Sender)[0], "Prunebox");
+    EXPECT_EQ(account.Column(TMailRow::Uidl)[0], "u1");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "worker/AccountPage.h"
+
+// An account page for tests: holds the fields a worker reads, applies its changes like the real page
+// would, and records every change in order as a short text ("status0 接続中...", "lamp 2",
+// "buttons 0", "row <title>", ...). Questions are answered by the test, either at once
+// (ConfirmAnswer, PasswordAnswer) or, with HoldQuestions, only when the test calls Answer.
+class TRecordingPage : public TAccountPage {
+public:
+    // --- What the worker reads (set by the test before giving a command) ---
+    std::string Server, User, Password, Caption = "account";
+    bool Apop = false, LogFlag = false;
+    std::vector<std::string> RuleList;
+    std::string DesignName;
+    int Mode = 0;
+    int ConfirmAnswer = 1;
+    std::string PasswordAnswer;
+    bool HoldQuestions = false;
+
+    // --- Test side ---
+    std::vector<std::string> Events();
+    // The events that start with one of the prefixes, in order.
+    std::vector<std::string> Events(const std::vector<std::string>& prefixes);
+    void ClearEvents();
+    std::vector<TMailRow> CurrentRows();
+    std::vector<std::string> CurrentHeaderLines();
+    std::string Status(int panel);
+    int Lamp();
+    bool ButtonsOn();
+    bool LoginOn();
+    int CurrentMode();
+    void Tick(size_t row, bool ticked);
+    void TickWhere(const std::function<bool(const TMailRow&)>& ticked);
+    // Waits until an event starting with prefix has been recorded.
+    bool WaitFor(const std::string& prefix, int milliseconds = 10000);
+    // Answers the question the worker waits on (with HoldQuestions).
+    void Answer(int confirmResult, const std::string& password = std::string());
+    // After a tear-down: from now on every call by the worker counts as a fault.
+    void MarkGone() { Gone = true; }
+    int CallsAfterGone() const { return LateCalls.load(); }
+
+    // --- TAccountPage ---
+    std::string Serv() override;
+    std::string IDNum() override;
+    std::string Pass() override;
+    bool APOPCheck() override;
+    bool LogEnabled() override;
+    std::string TabCaption() override;
+    std::vector<std::string> Rules() override;
+    std::string Design() override;
+    int AutoDelMode() override;
+    void SetAutoDelMode(int mode) override;
+    void SetHeaderLines(const std::vector<std::string>& lines) override;
+    size_t RowCount() override;
+    size_t TickedCount() override;
+    std::vector<TMailRow> Rows() override;
+    void AddRow(const TMailRow& row) override;
+    void SetMessageNumber(size_t row, const std::string& number) override;
+    void ClearRows() override;
+    void RepaintRows() override;
+    void SetStatusText(int panel, const std::string& text) override;
+    void RepaintStatusBar() override;
+    void SetButtonsEnabled(bool enabled) override;
+    void SetLoginEnabled(bool enabled) override;
+    bool LoginEnabled() override;
+    void SetIndicatorState(int index, int state) override;
+    void MessageBeep(unsigned int type) override;
+    int ConfirmDelete(const std::string& text) override;
+    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
+    void PromptPassword(const std::string& request) override;
+    void CancelRequests() override;
+
+    std::string ViewerSubject;
+    int IndicatorIndex = -1;
+
+private:
+    void Record(const std::string& event);  // with Mutex held
+    void Touch();
+    // Blocks the worker until the test answers or the request is cancelled; false when cancelled.
+    bool WaitForAnswer(std::unique_lock<std::mutex>& lock);
+
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    std::vector<std::string> Log_;
+    std::vector<TMailRow> RowsShown;
+    std::vector<std::string> Headers;
+    std::string Panels[3] = {"接続していません。", "", ""};
+    int LampState = 0;
+    bool Buttons = true, Login = true;
+    bool Asking = false, Answered = false, Cancelled = false;
+    int GivenAnswer = 0;
+    std::string GivenPassword;
+    std::atomic<bool> Gone{false};
+    std::atomic<int> LateCalls{0};
+};
