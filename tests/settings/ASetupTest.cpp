@@ -84,8 +84,8 @@ protected:
     }
 
     // Opens the dialog as the menu would and runs the script on it; true when OK saved.
-    bool Open(bool newAccount, std::vector<TScriptStep> steps, TDialogScript** seen = nullptr) {
-        TASetup setup(Main, Registry);
+    bool Open(bool newAccount, std::vector<TScriptStep> steps) {
+        TASetup setup(Main, *Main.Registry);
         setup.SetBasicView(true);
         setup.NewAccount = newAccount;
         setup.Caption = newAccount ? AddCaption : EditCaption;
@@ -466,7 +466,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     values.Pass = "secret";
     AddAccount("Home", values);
     Activate(1);
-    TASetup setup(Main, Registry);
+    TASetup setup(Main, *Main.Registry);
     ASSERT_TRUE(setup.SaveDesignatedHeader("X-Mailer"));
     const TAccountSettings stored = Load("taro@pop.example.jp");
     EXPECT_EQ(stored.Design, "X-Mailer:");
@@ -476,7 +476,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     // On the new tab it ends with the missing-name message and stores nothing.
     Activate(0);
     TDialogScript script({{"情報", Press(mrOk)}});
-    TASetup fresh(Main, Registry);
+    TASetup fresh(Main, *Main.Registry);
     EXPECT_FALSE(fresh.SaveDesignatedHeader("Subject:"));
     EXPECT_EQ(script.Texts, std::vector<std::string>{"アカウント名がありません。"});
 }
