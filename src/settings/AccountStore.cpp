@@ -106,8 +106,12 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
         account.AutoDelMode == kAutoDelHeaderSearch || account.AutoDelMode == kAutoDelPostPet;
     ok = Registry.WriteBool("Enable", enable) && ok;
     ok = Registry.WriteBool("Mode", account.AutoDelMode == kAutoDelPostPet) && ok;
-    for (int i = 0; i < kMaxStoredRules && Registry.ValueExists(RuleValueName(i)); ++i)
-        ok = Registry.DeleteValue(RuleValueName(i)) && ok;
+    // Every old rule goes, also those behind a gap: fewer new rules would otherwise close the
+    // gap and bring a stale rule back into use. Past Rule63 only what a longer list left.
+    for (int i = 0; i < kMaxStoredRules || Registry.ValueExists(RuleValueName(i)); ++i) {
+        if (Registry.ValueExists(RuleValueName(i)))
+            ok = Registry.DeleteValue(RuleValueName(i)) && ok;
+    }
     for (size_t i = 0; i < account.Rules.size(); ++i)
         ok = Registry.WriteString(RuleValueName(static_cast<int>(i)), account.Rules[i]) && ok;
     return ok;

@@ -51,7 +51,8 @@ bool TConnect::Busy() {
 
 bool TConnect::WaitIdle(int milliseconds) {
     std::unique_lock<std::mutex> lock(Mutex);
-    return Idle.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !Running; });
+    return Idle.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                         [this] { return !Running; });
 }
 
 bool TConnect::TearDown() {

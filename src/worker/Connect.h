@@ -47,7 +47,7 @@ public:
     // Worker threads that have not ended yet, over all accounts.
     static int LiveThreads();
 
-    std::atomic<int> Index;     // the account's slot; the main window renumbers it
+    std::atomic<int> Index;  // the account's slot; the main window renumbers it
     bool ReconnectForDelete = false;
     std::unique_ptr<TKvSocket> Session;
     int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
@@ -101,9 +101,9 @@ private:
     std::string PasswordRequest();
 
     TPageGate Page;
-    TStringList HeaderLines;             // working copy; the page gets it for the viewer
-    TStringList ConnectionUids;          // unique id of message k at index k - 1, this connection
-    std::vector<TMailRow> ConfirmedRows; // the rows as they were when the deletion was confirmed
+    TStringList HeaderLines;              // working copy; the page gets it for the viewer
+    TStringList ConnectionUids;           // unique id of message k at index k - 1, this connection
+    std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
     std::condition_variable Wake;

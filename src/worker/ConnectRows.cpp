@@ -19,9 +19,7 @@ std::string TrimRight(const std::string& text) {
     return text.substr(0, end);
 }
 
-bool ParseNumber(const std::string& text, int32_t& value) {
-    return SjisText::ToInt32(text, value);
-}
+bool ParseNumber(const std::string& text, int32_t& value) { return SjisText::ToInt32(text, value); }
 
 }  // namespace
 
@@ -60,14 +58,16 @@ void TConnect::UnfoldHeader(TStringList& lines) {
     }
 }
 
-TConnect::TMark TConnect::AttachmentMark(const std::string& contentType, const std::string& mailer) {
+TConnect::TMark TConnect::AttachmentMark(const std::string& contentType,
+                                         const std::string& mailer) {
     const std::string ct = SjisSearch::AsciiLower(contentType);
     if (SjisSearch::Contains(ct, "multipart/mixed")) {
         if (SjisSearch::Contains(mailer, "PostPet")) return {"Pet?", true};
         return {"あり", false};
     }
     if (ct.empty() || SjisSearch::Contains(ct, "text/plain")) return {"", false};
-    if (SjisSearch::Contains(ct, "multipart/alternative") || SjisSearch::Contains(ct, "text/html")) {
+    if (SjisSearch::Contains(ct, "multipart/alternative") ||
+        SjisSearch::Contains(ct, "text/html")) {
         return {"html", false};
     }
     return {"?", false};
@@ -103,7 +103,8 @@ void TConnect::ListMailbox() {
     Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
     if (count == 0 || count == TKvSocket::NoCountInStat) {
         Disconnect();
-        Page.SetStatusText(0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
+        Page.SetStatusText(
+            0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
         return;
     }
     const std::vector<std::string> rules = Page.Rules();

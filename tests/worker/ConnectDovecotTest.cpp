@@ -7,11 +7,9 @@
 
 namespace {
 
-std::string DovecotServer() {
-    return "127.0.0.1:" + std::to_string(TestEnv::DovecotPort());
-}
+std::string DovecotServer() { return "127.0.0.1:" + std::to_string(TestEnv::DovecotPort()); }
 
-#define NEED_DOVECOT()                                                   \
+#define NEED_DOVECOT() \
     if (TestEnv::DovecotPort() == 0) GTEST_SKIP() << "no Dovecot fixture"
 
 std::string SimpleMail(int n) {
@@ -74,9 +72,9 @@ TEST(ConnectDovecot, ListsTheJapaneseMailbox) {
 
     const std::vector<std::string> flow =
         account.Page.Events({"status0 接", "buttons", "login", "lamp", "status1"});
-    EXPECT_EQ(flow, (std::vector<std::string>{"status1 ", "lamp 0", "status0 接続中...", "buttons 0", "login 0", "lamp 2",
-                                              "status0 接続しました。", "status1 全 15通", "lamp 3",
-                                              "buttons 1"}));
+    EXPECT_EQ(flow, (std::vector<std::string>{
+                        "status1 ", "lamp 0", "status0 接続中...", "buttons 0", "login 0", "lamp 2",
+                        "status0 接続しました。", "status1 全 15通", "lamp 3", "buttons 1"}));
     // Connect while connected changes nothing.
     account.Page.ClearEvents();
     account.Run(TConnect::CmdConnect);
@@ -130,11 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
         TRuleCase{"Received", {"Received:,relay1.example.net", "Received:,4F2A31C0001"}, 1, {1, 9}},
         TRuleCase{"DecodedSubject", {"Subject:,見積"}, 1, {2, 5}},
         // A missing header decodes to "なし"; the one mail that has it is not taken for missing.
-        TRuleCase{"MissingHeader", {"X-ML-Name:,し"}, 1,
+        TRuleCase{"MissingHeader",
+                  {"X-ML-Name:,し"},
+                  1,
                   {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15}},
         TRuleCase{"RulesIgnoredInPetMode", {"Subject:,見積"}, 2, {7}},
-        TRuleCase{"PetModeNeedsRules", {}, 2, {}},
-        TRuleCase{"NoMode", {"Subject:,見積"}, 0, {}}),
+        TRuleCase{"PetModeNeedsRules", {}, 2, {}}, TRuleCase{"NoMode", {"Subject:,見積"}, 0, {}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnectDovecot, EmptyRuleListSwitchesTheModeOff) {
@@ -172,10 +171,10 @@ TEST(ConnectDovecot, CancelledConfirmationRemovesNothing) {
     account.Page.ConfirmAnswer = 2;
     account.Page.ClearEvents();
     account.Run(TConnect::CmdDelete);
-    EXPECT_EQ(account.Page.Events(),
-              (std::vector<std::string>{"beep 48", "buttons 0",
-                                        "confirm mail 1\r\nmail 3\r\n\r\nを削除しますか?",
-                                        "buttons 1"}));
+    EXPECT_EQ(
+        account.Page.Events(),
+        (std::vector<std::string>{"beep 48", "buttons 0",
+                                  "confirm mail 1\r\nmail 3\r\n\r\nを削除しますか?", "buttons 1"}));
     EXPECT_EQ(account.TickedTitles(), (std::vector<std::string>{"mail 1", "mail 3"}));
     EXPECT_EQ(account.Page.Lamp(), 3);
     account.Run(TConnect::CmdDisconnect);
@@ -194,10 +193,10 @@ TEST(ConnectDovecot, ConfirmationTextWithThreeAndTwelveRows) {
     account.Run(TConnect::CmdDelete);
     std::string ten;
     for (int n = 1; n <= 10; ++n) ten += "mail " + std::to_string(n) + "\r\n";
-    EXPECT_EQ(account.Page.Events({"confirm"}),
-              (std::vector<std::string>{
-                  "confirm mail 3\r\nmail 7\r\nmail 11\r\n\r\nを削除しますか?",
-                  "confirm " + ten + "\r\n他 2通のメールを削除しますか?"}));
+    EXPECT_EQ(
+        account.Page.Events({"confirm"}),
+        (std::vector<std::string>{"confirm mail 3\r\nmail 7\r\nmail 11\r\n\r\nを削除しますか?",
+                                  "confirm " + ten + "\r\n他 2通のメールを削除しますか?"}));
     account.Run(TConnect::CmdDisconnect);
     EXPECT_EQ(box.RemainingIds().size(), 12u);
 }

@@ -80,10 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"NoServer",
                      [](auto&, auto& a) {
                          int port;
-                         { TFakePop3Server gone; port = gone.Port(); }
+                         {
+                             TFakePop3Server gone;
+                             port = gone.Port();
+                         }
                          a.Page.Server = "127.0.0.1:" + std::to_string(port);
                      },
                      "接続できません。"},
+        TFailureCase{"UnknownHost", [](auto&, auto& a) { a.Page.Server = "nonexistent.invalid"; },
+                     "通信出来ません。"},
         TFailureCase{"NegativeTop",
                      [](auto& s, auto&) { s.Script("TOP 3", TFakeReply::Bytes("-ERR gone\r\n")); },
                      "通信エラー"},
@@ -132,16 +137,35 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
     TFakeAccount account(server);
     account.Run(TConnect::CmdConnect);
     EXPECT_EQ(account.Page.Events({"status", "row", "lamp", "buttons", "login", "repaint"}),
-              (TLines{"status1 ", "status2 ", "lamp 0",
-                      "status0 接続中...", "repaint status", "buttons 0", "login 0", "lamp 2",
-                      "status0 接続しました。", "status1 全 2通",
-                      "status2 1通目処理中", "repaint status",
-                      "status0 メールデータ読み込み中...", "repaint status",
-                      "status0 読み込み完了。", "repaint status", "row one", "repaint rows",
-                      "status2 2通目処理中", "repaint status",
-                      "status0 メールデータ読み込み中...", "repaint status",
-                      "status0 読み込み完了。", "repaint status", "row two", "repaint rows",
-                      "lamp 3", "status2 ", "buttons 1"}));
+              (TLines{"status1 ",
+                      "status2 ",
+                      "lamp 0",
+                      "status0 接続中...",
+                      "repaint status",
+                      "buttons 0",
+                      "login 0",
+                      "lamp 2",
+                      "status0 接続しました。",
+                      "status1 全 2通",
+                      "status2 1通目処理中",
+                      "repaint status",
+                      "status0 メールデータ読み込み中...",
+                      "repaint status",
+                      "status0 読み込み完了。",
+                      "repaint status",
+                      "row one",
+                      "repaint rows",
+                      "status2 2通目処理中",
+                      "repaint status",
+                      "status0 メールデータ読み込み中...",
+                      "repaint status",
+                      "status0 読み込み完了。",
+                      "repaint status",
+                      "row two",
+                      "repaint rows",
+                      "lamp 3",
+                      "status2 ",
+                      "buttons 1"}));
     EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "STAT", "TOP 1 0", "LIST 1",
                                          "UIDL 1", "TOP 2 0", "LIST 2", "UIDL 2"}));
 }
@@ -163,9 +187,9 @@ TEST(ConnectFake, DeleteAfterADroppedConnectionGoesByUniqueId) {
 
 struct TShiftCase {
     const char* Name;
-    TLines Ticked;                       // titles
+    TLines Ticked;                        // titles
     std::vector<TFakeMessage> Meanwhile;  // the mailbox at the reconnection
-    TLines Deleted;                      // DELE lines expected
+    TLines Deleted;                       // DELE lines expected
     TLines Remaining;
 };
 
@@ -188,17 +212,23 @@ TEST_P(ConnectShifted, DeletesOnlyTheTickedMessages) {
 INSTANTIATE_TEST_SUITE_P(
     Mailboxes, ConnectShifted,
     ::testing::Values(
-        TShiftCase{"NumbersShifted", {"c", "e"},
+        TShiftCase{"NumbersShifted",
+                   {"c", "e"},
                    {Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")},
-                   {"DELE 1", "DELE 3"}, {"ud"}},
-        TShiftCase{"TickedMessageGone", {"b", "d"},
+                   {"DELE 1", "DELE 3"},
+                   {"ud"}},
+        TShiftCase{"TickedMessageGone",
+                   {"b", "d"},
                    {Mail("ua", "a"), Mail("uc", "c"), Mail("ud", "d"), Mail("ue", "e")},
-                   {"DELE 3"}, {"ua", "uc", "ue"}},
+                   {"DELE 3"},
+                   {"ua", "uc", "ue"}},
         TShiftCase{"EverythingGone", {"a"}, {}, {}, {}},
         // A unique id the server now lists twice cannot tell which message the row meant.
-        TShiftCase{"DuplicatedId", {"a", "c"},
+        TShiftCase{"DuplicatedId",
+                   {"a", "c"},
                    {Mail("ua", "a"), Mail("ua", "a2"), Mail("uc", "c")},
-                   {"DELE 3"}, {"ua", "ua"}}),
+                   {"DELE 3"},
+                   {"ua", "ua"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnectFake, NumbersAreRenewedAfterAReconnectionForTheViewer) {

@@ -40,9 +40,8 @@ public:
             Server.Script("NOOP", TFakeReply::Drop());
             MaybeFaults();
             // A header view reconnects and renumbers the rows.
-            account.Page.TickWhere([&](const TMailRow& row) {
-                return ticked.count(row.Columns[TMailRow::Uidl]) > 0;
-            });
+            account.Page.TickWhere(
+                [&](const TMailRow& row) { return ticked.count(row.Columns[TMailRow::Uidl]) > 0; });
             Command(account, TConnect::CmdHeader);
         }
         if (Pick(0, 1) == 0) {
@@ -65,7 +64,8 @@ private:
 
     TFakeMessage Message(int id) {
         const std::string uid = "uid-" + std::to_string(id);
-        return {"Subject: mail " + std::to_string(id) + "\r\nFrom: a@example.jp\r\n", 100 + id, uid};
+        return {"Subject: mail " + std::to_string(id) + "\r\nFrom: a@example.jp\r\n", 100 + id,
+                uid};
     }
 
     std::set<std::string> Ids() {
@@ -87,8 +87,8 @@ private:
     }
 
     void MaybeFaults() {
-        static const char* const commands[] = {"PASS", "STAT", "TOP", "LIST", "UIDL",
-                                               "NOOP", "DELE", "QUIT"};
+        static const char* const commands[] = {"PASS", "STAT", "TOP",  "LIST",
+                                               "UIDL", "NOOP", "DELE", "QUIT"};
         for (int i = Pick(0, 2); i > 0; --i) {
             std::string prefix = commands[Pick(0, 7)];
             if (prefix == "TOP" || prefix == "LIST" || prefix == "UIDL" || prefix == "DELE") {

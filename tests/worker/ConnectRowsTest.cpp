@@ -30,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Subject: a", "\tb", "\t c", "From: x", "", "."},
                     {"Subject: a b  c", "From: x"}},
         TUnfoldCase{"BlankKept", {"Received: a", "  by b", "."}, {"Received: a  by b"}},
-        TUnfoldCase{"FirstLineContinuation", {"\tlonely", "Subject: a", "."}, {"\tlonely", "Subject: a"}},
+        TUnfoldCase{
+            "FirstLineContinuation", {"\tlonely", "Subject: a", "."}, {"\tlonely", "Subject: a"}},
         TUnfoldCase{"NoFinalDot", {"Subject: a", "\tb"}, {"Subject: a b"}},
         TUnfoldCase{"Empty", {}, {}}, TUnfoldCase{"OnlyDot", {"."}, {}}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -108,7 +109,7 @@ struct TContainsCase {
 
 TEST(SjisSearch, ContainsOnlyAtCharacterBoundaries) {
     const TContainsCase cases[] = {
-        {"ア", "A", false},                 // 0x83 0x41
+        {"ア", "A", false},  // 0x83 0x41
         {"アA", "A", true},
         {"xアy", "A", false},
         {"テスト", "スト", true},

@@ -276,7 +276,8 @@ int TRecordingPage::ConfirmDelete(const std::string& text) {
     return WaitForAnswer(lock) ? GivenAnswer : 0;
 }
 
-void TRecordingPage::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
+void TRecordingPage::ShowHeaderViewer(const std::string& subject,
+                                      const std::string& secondSubject) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
     ViewerSubject = subject;

@@ -8,8 +8,8 @@
 
 #include "worker/AccountPage.h"
 
-// An account page for tests: holds the fields a worker reads, applies its changes like the real page
-// would, and records every change in order as a short text ("status0 接続中...", "lamp 2",
+// An account page for tests: holds the fields a worker reads, applies its changes like the real
+// page would, and records every change in order as a short text ("status0 接続中...", "lamp 2",
 // "buttons 0", "row <title>", ...). Questions are answered by the test, either at once
 // (ConfirmAnswer, PasswordAnswer) or, with HoldQuestions, only when the test calls Answer.
 class TRecordingPage : public TAccountPage {

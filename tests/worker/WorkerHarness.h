@@ -12,7 +12,8 @@ struct TWorkerHarness {
     TRecordingPage Page;
     TConnectPtr Worker = TConnect::Create(1, Page);
 
-    TWorkerHarness(const std::string& server, const std::string& user, const std::string& password) {
+    TWorkerHarness(const std::string& server, const std::string& user,
+                   const std::string& password) {
         Page.Server = server;
         Page.User = user;
         Page.Password = password;
