@@ -1,0 +1,538 @@
+#include "settings/ASetup.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/PruneboxM.h"
+#include "headers/MainDM.h"
+#include "settings/AccountStore.h"
+#include "settings/DelHead.h"
+#include "settings/SettingsKeys.h"
+#include "ui/ControlTable.h"
+#include "ui/MsgDlg.h"
+#include "ui/ResStrings.h"
+#include "ui/UiFont.h"
+
+namespace {
+
+const char* const NoNameText = "アカウント名がありません。";
+const char* const ReservedNameText = "その名前は使えません。";
+const char* const OverwriteText = "同じ名前の接続先があります。上書きしますか?";
+// Two accounts with one user name and host share one key: only one of them loads at the next
+// start, so writing into the other's key is asked first.
+const char* const SharedKeyText =
+    "接続ユーザ名とPOP3サーバ名が同じアカウント「%s」があります。\r\n"
+    "その登録内容を上書きしますか?";
+
+const char* const DesignItems[] = {
+    "Cc:",      "Delivered-To:", "Error-To:", "Fcc:",    "From:", "Message-ID:",
+    "Reply-To:", "Return-Path:", "Sender:",   "Subject:", "To:",   "表示なし",
+};
+
+constexpr int EditHeight = 23, ButtonHeight = 25;
+
+// The connection group: labels on the left, fields on the right, in tab order.
+const TControlSpec ConnectionControls[] = {
+    {"STATIC", "アカウント名", SS_LEFT, 0, 12, 26, 96, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 22, 180, EditHeight,
+     TASetup::IdAccountEdit},
+    {"STATIC", "POP3サーバ名", SS_LEFT, 0, 12, 54, 96, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 50, 180, EditHeight,
+     TASetup::IdSServ},
+    {"STATIC", "接続ユーザ名", SS_LEFT, 0, 12, 82, 96, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 78, 180, EditHeight,
+     TASetup::IdSIDNum},
+    {"STATIC", "パスワード", SS_LEFT, 0, 12, 110, 96, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 106, 180,
+     EditHeight, TASetup::IdSPass},
+    {"STATIC", "ポート番号", SS_LEFT, 0, 12, 138, 96, 16, -1},
+    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 134, 70, EditHeight,
+     TASetup::IdPortEdit},
+    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 182,
+     134, 17, EditHeight, TASetup::IdPortUpDown},
+    {"BUTTON", "APOP認証", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 168, 120, 20,
+     TASetup::IdSAPOPCheck},
+    {"BUTTON", "パスワードの保存", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 140, 168, 150, 20,
+     TASetup::IdPassCheck},
+};
+
+const TControlSpec DialogButtons[] = {
+    {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 322, 12, 85, ButtonHeight,
+     TASetup::IdOKButton},
+    {"BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, 322, 44, 85, ButtonHeight,
+     TASetup::IdCanButton},
+    {"BUTTON", "<< 基本", BS_PUSHBUTTON | WS_TABSTOP, 0, 322, 108, 85, ButtonHeight,
+     TASetup::IdExtensionButton},
+    {"BUTTON", "ヘルプ", BS_PUSHBUTTON | WS_TABSTOP, 0, 322, 140, 85, ButtonHeight,
+     TASetup::IdHelpButton},
+};
+
+// The automatic check group: the three choices with the panels under the first two.
+const TControlSpec HeadRadioSpec = {"BUTTON", "ヘッダ検索モード", BS_RADIOBUTTON | WS_TABSTOP, 0,
+                                    12, 22, 220, 20, TASetup::IdHeadRadio};
+const TControlSpec PPCheckSpec = {"BUTTON", "ポストペットモード", BS_RADIOBUTTON | WS_TABSTOP, 0,
+                                  12, 196, 220, 20, TASetup::IdPPCheck};
+const TControlSpec NotRadioSpec = {"BUTTON", "利用しない", BS_RADIOBUTTON | WS_TABSTOP, 0, 12,
+                                   288, 220, 20, TASetup::IdNotRadio};
+const TControlSpec HeadButtons[] = {
+    {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 118, 70, ButtonHeight,
+     TASetup::IdAddButton},
+    {"BUTTON", "削除", BS_PUSHBUTTON | WS_TABSTOP, 0, 76, 118, 70, ButtonHeight,
+     TASetup::IdDelButton},
+};
+const TControlSpec PPLabelSpec = {"STATIC", "", SS_LEFT, 0, 0, 0, 228, 40, TASetup::IdPPLabel};
+
+std::string TextOf(HWND control) {
+    const int length = GetWindowTextLengthA(control);
+    std::string text(length + 1, '\0');
+    const int read = GetWindowTextA(control, text.data(), length + 1);
+    text.resize(read > 0 ? read : 0);
+    return text;
+}
+
+bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND button, bool checked) {
+    SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Lead-byte aware, like the names: the registry folds ASCII case in key names.
+bool SameKey(const std::string& a, const std::string& b) { return AccountFields::SameName(a, b); }
+
+}  // namespace
+
+TASetup::TASetup(TPruneboxM& main, TRegistryAccessor& registry) : Main(main), Registry(registry) {
+    FormCreate();
+}
+
+TASetup::~TASetup() = default;
+
+void TASetup::FormCreate() {
+    AccountIndex = Main.ActiveSlot();
+    if (AccountIndex < 0 || !Main.Pages[AccountIndex]) AccountIndex = 0;
+    const TChPage& page = *Main.Pages[AccountIndex];
+    if (AccountIndex != 0)
+        Values.AccountName =
+            AccountFields::TabName(page.TabSheet->Caption(), Main.MainPage.OwnerDraw());
+    Values.SIDNum = TextOf(page.Frame->IDNum);
+    Values.SPass = TextOf(page.Frame->Pass);
+    const AccountFields::TServerParts server = AccountFields::SplitServer(TextOf(page.Frame->Serv));
+    Values.PortText = std::to_string(server.Port);
+    Values.SServ = server.Host;
+    Values.SAPOPCheck = Checked(page.Frame->APOPCheck);
+    Values.Design = page.Design.empty() ? LoadResString(S_NO_DESIGN) : page.Design;
+    Values.PassCheck = !Values.SPass.empty();
+    switch (page.AutoDelMode) {
+        case kAutoDelHeaderSearch: Values.Mode = AccountFields::TModeChoice::HeaderSearch; break;
+        case kAutoDelPostPet: Values.Mode = AccountFields::TModeChoice::PostPet; break;
+        default: Values.Mode = AccountFields::TModeChoice::None; break;
+    }
+    for (const std::string& rule : page.Rules) {
+        const TRuleParts parts = TMainDM::SplitRule(rule);
+        Values.Rules.emplace_back(parts.Header, parts.Text);
+    }
+    Values.LogCheck = false;  // the log is switched on afresh each time
+}
+
+bool TASetup::ShowModal() {
+    struct alignas(4) {
+        DLGTEMPLATE Header;
+        WORD Menu, Class, Title;
+    } blank{};
+    blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    return RunModalDialog(&blank.Header, Main.Handle) == IDOK;
+}
+
+INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CreateControls();
+            ShowValues();
+            SetWindowTextA(Handle, Caption.c_str());
+            SetBasicView(Basic);
+            {
+                RECT owner, outer, workArea;
+                GetWindowRect(Main.Handle, &owner);
+                GetWindowRect(Handle, &outer);
+                SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+                const POINT at = CenterInWorkArea(
+                    owner, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
+                SetWindowPos(Handle, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            }
+            FormShow();
+            SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
+            return FALSE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+            switch (LOWORD(wParam)) {
+                case IdOKButton: OKButtonClick(); return TRUE;
+                case IdCanButton: EndDialog(Handle, IDCANCEL); return TRUE;
+                case IdExtensionButton: ExtensionButtonClick(); return TRUE;
+                case IdHelpButton: HelpButtonClick(); return TRUE;
+                case IdAddButton: AddButtonClick(); return TRUE;
+                case IdDelButton: DelButtonClick(); return TRUE;
+                case IdHeadRadio:
+                case IdPPCheck:
+                case IdNotRadio: ChooseMode(LOWORD(wParam)); return TRUE;
+            }
+            return FALSE;
+    }
+    return FALSE;
+}
+
+void TASetup::CreateControls() {
+    HFONT font = UiFont::Form();
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    auto group = [&](TKvPanel& panel, const char* caption, int x, int y, int w, int h) {
+        panel.Create(Handle, x, y, w, h, caption);
+        SendMessageA(panel.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    };
+
+    group(KvPanelEx1, "接続先", 8, 6, 305, 198);
+    HWND connection[13];
+    ::CreateControls(KvPanelEx1.Handle, ConnectionControls, font, connection);
+    AccountEdit = connection[1];
+    SServ = connection[3];
+    SIDNum = connection[5];
+    SPass = connection[7];
+    PortEdit = connection[9];
+    PortUpDown = connection[10];
+    SAPOPCheck = connection[11];
+    PassCheck = connection[12];
+    SendMessageA(SPass, EM_SETPASSWORDCHAR, '*', 0);
+    SendMessageA(PortUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(PortEdit), 0);
+    SendMessageA(PortUpDown, UDM_SETRANGE32, 0, AccountFields::MaxPort);
+    SendMessageA(PortUpDown, UDM_SETPOS32, 0, AccountFields::DefaultPort);
+
+    HWND buttons[4];
+    ::CreateControls(Handle, DialogButtons, font, buttons);
+    OKButton = buttons[0];
+    CanButton = buttons[1];
+    ExtensionButton = buttons[2];
+    HelpButton = buttons[3];
+
+    group(KvPanelEx3, "指定表示ヘッダ", 8, 212, 305, 56);
+    DesignCombo = CreateControl(KvPanelEx3.Handle,
+                                {"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL |
+                                                     WS_TABSTOP,
+                                 0, 12, 22, 200, 220, IdDesignCombo},
+                                font);
+    for (const char* item : DesignItems)
+        SendMessageA(DesignCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SetWindowTextA(DesignCombo, "From:");
+    LogCheck = CreateControl(Handle,
+                             {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 278,
+                              200, 20, IdLogCheck},
+                             font);
+
+    group(KvPanelEx2, "自動チェック", 420, 6, 264, 310);
+    HeadRadio = CreateControl(KvPanelEx2.Handle, HeadRadioSpec, font);
+    HeadPanel.BevelInner = HeadPanel.BevelOuter = TBevelCut::None;
+    group(HeadPanel, "", 28, 44, 228, 144);
+    DelView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                              0, 0, 228, 112, HeadPanel.Handle,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdDelView)),
+                              GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+    const struct {
+        const char* Caption;
+        int Width, Format;
+    } columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT}, {"含まれる文字", 100, LVCFMT_CENTER}};
+    for (int i = 0; i < 2; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = const_cast<char*>(columns[i].Caption);
+        column.cx = columns[i].Width;
+        column.fmt = columns[i].Format;
+        SendMessageA(DelView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    HWND headButtons[2];
+    ::CreateControls(HeadPanel.Handle, HeadButtons, font, headButtons);
+    AddButton = headButtons[0];
+    DelButton = headButtons[1];
+    PPCheck = CreateControl(KvPanelEx2.Handle, PPCheckSpec, font);
+    PPPanel.BevelInner = PPPanel.BevelOuter = TBevelCut::None;
+    group(PPPanel, "", 28, 220, 228, 40);
+    PPLabel = CreateControl(PPPanel.Handle, PPLabelSpec, font);
+    NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
+    SetChecked(NotRadio, true);  // no automatic check until the page says otherwise
+    EnableWindow(HeadPanel.Handle, FALSE);
+    EnableWindow(PPPanel.Handle, FALSE);
+}
+
+void TASetup::ShowValues() {
+    SetWindowTextA(AccountEdit, Values.AccountName.c_str());
+    SetWindowTextA(SServ, Values.SServ.c_str());
+    SendMessageA(PortUpDown, UDM_SETPOS32, 0, std::atoi(Values.PortText.c_str()));
+    SetWindowTextA(PortEdit, Values.PortText.c_str());
+    SetWindowTextA(SIDNum, Values.SIDNum.c_str());
+    SetWindowTextA(SPass, Values.SPass.c_str());
+    SetChecked(SAPOPCheck, Values.SAPOPCheck);
+    SetWindowTextA(DesignCombo, Values.Design.c_str());
+    SetChecked(PassCheck, Values.PassCheck);
+    SetWindowTextA(PPLabel, LoadResString(S_PET_LABEL).c_str());
+    switch (Values.Mode) {
+        case AccountFields::TModeChoice::HeaderSearch: ChooseMode(IdHeadRadio); break;
+        case AccountFields::TModeChoice::PostPet: ChooseMode(IdPPCheck); break;
+        case AccountFields::TModeChoice::None: break;
+    }
+    for (const auto& rule : Values.Rules) AddRuleRow(rule.first, rule.second);
+    Values.Rules.clear();  // the list holds them from now on
+    SetChecked(LogCheck, Values.LogCheck);
+}
+
+void TASetup::ReadValues() {
+    Values.AccountName = TextOf(AccountEdit);
+    Values.SServ = TextOf(SServ);
+    Values.PortText = TextOf(PortEdit);
+    Values.SIDNum = TextOf(SIDNum);
+    Values.SPass = TextOf(SPass);
+    Values.SAPOPCheck = Checked(SAPOPCheck);
+    Values.PassCheck = Checked(PassCheck);
+    Values.Mode = Checked(HeadRadio)  ? AccountFields::TModeChoice::HeaderSearch
+                  : Checked(PPCheck) ? AccountFields::TModeChoice::PostPet
+                                     : AccountFields::TModeChoice::None;
+    Values.Design = TextOf(DesignCombo);
+    Values.LogCheck = Checked(LogCheck);
+}
+
+void TASetup::FormShow() {
+    // The name of an existing account cannot be changed; the disabled field shows button face.
+    EnableWindow(AccountEdit, NewAccount);
+    if (NewAccount) SetWindowTextA(AccountEdit, "");
+}
+
+void TASetup::SetBasicView(bool basic) {
+    Basic = basic;
+    if (!Handle) return;
+    SetWindowTextA(ExtensionButton, basic ? "拡張 >>" : "<< 基本");
+    const SIZE size = basic ? BasicSize : ExtendedSize;
+    SetWindowPos(Handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void TASetup::ExtensionButtonClick() {
+    SetBasicView(TextOf(ExtensionButton).find('>') == std::string::npos);
+}
+
+void TASetup::ChooseMode(int radioId) {
+    SetChecked(HeadRadio, radioId == IdHeadRadio);
+    SetChecked(PPCheck, radioId == IdPPCheck);
+    SetChecked(NotRadio, radioId == IdNotRadio);
+    HeadRadioClick();
+}
+
+void TASetup::HeadRadioClick() {
+    if (Checked(NotRadio)) {
+        EnableWindow(HeadPanel.Handle, FALSE);
+        EnableWindow(PPPanel.Handle, FALSE);
+    } else {
+        EnableWindow(HeadPanel.Handle, Checked(HeadRadio));
+        EnableWindow(PPPanel.Handle, Checked(PPCheck));
+    }
+}
+
+void TASetup::AddButtonClick() {
+    TDelHead rule(*this);
+    rule.ShowModal(Handle);
+}
+
+void TASetup::AddRule(const std::string& header, const std::string& text) {
+    if (DelView)
+        AddRuleRow(header, text);
+    else
+        Values.Rules.emplace_back(header, text);
+}
+
+void TASetup::AddRuleRow(const std::string& header, const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(DelView, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(header.c_str());
+    const int row = static_cast<int>(
+        SendMessageA(DelView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.iItem = row;
+    item.iSubItem = 1;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(DelView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void TASetup::DelButtonClick() {
+    const int row = static_cast<int>(SendMessageA(DelView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (row >= 0) SendMessageA(DelView, LVM_DELETEITEM, row, 0);
+}
+
+std::vector<std::string> TASetup::RuleStrings() const {
+    std::vector<std::string> rules;
+    if (!DelView) {
+        for (const auto& rule : Values.Rules) rules.push_back(rule.first + "," + rule.second);
+        return rules;
+    }
+    const int count = static_cast<int>(SendMessageA(DelView, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::string cells[2];
+        for (int column = 0; column < 2; ++column) {
+            char text[1024] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            const int length = static_cast<int>(
+                SendMessageA(DelView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+            cells[column].assign(text, length > 0 ? length : 0);
+        }
+        rules.push_back(cells[0] + "," + cells[1]);
+    }
+    return rules;
+}
+
+void TASetup::HelpButtonClick() {
+    ShellExecuteA(Handle, "OPEN", LoadResString(S_HELP_FILE).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
+}
+
+void TASetup::OKButtonClick() {
+    ReadValues();
+    const TSaveResult result = Accept(Handle);
+    if (result == TSaveResult::Refused) return;
+    EndDialog(Handle, result == TSaveResult::Saved ? IDOK : IDCANCEL);
+}
+
+bool TASetup::SaveDesignatedHeader(const std::string& header) {
+    Values.Design = header;
+    return Accept(Main.Handle) == TSaveResult::Saved;
+}
+
+TASetup::TSaveResult TASetup::Accept(HWND owner) {
+    if (Values.AccountName.empty()) {
+        MessageBeep(MB_ICONASTERISK);
+        MessageDlgCenter(owner, NoNameText, TMsgDlgType::Information, mbOK, 0);
+        return TSaveResult::Refused;
+    }
+    if (Values.AccountName == LoadResString(S_NEW_NAME)) {
+        MessageBeep(MB_ICONASTERISK);
+        MessageDlgCenter(owner, ReservedNameText, TMsgDlgType::Error, mbOK, 0);
+        return TSaveResult::Refused;
+    }
+    return SaveAccount(owner);
+}
+
+int TASetup::FindPageByName(const std::string& name) const {
+    const bool lamps = Main.MainPage.OwnerDraw();
+    for (int i = 0; i < Main.MainPage.SheetCount(); ++i) {
+        const TTabSheet* sheet = Main.MainPage.SheetAt(i);
+        if (!sheet || sheet->Tag < 0 || sheet->Tag >= Main.PageCount || !Main.Pages[sheet->Tag])
+            continue;
+        if (AccountFields::SameName(AccountFields::TabName(sheet->Caption(), lamps), name))
+            return sheet->Tag;
+    }
+    return -1;
+}
+
+int TASetup::FindOtherPageWithKey(const std::string& keyName, int except) const {
+    if (keyName.empty()) return -1;
+    for (int slot = 1; slot < Main.PageCount; ++slot) {
+        if (slot == except || !Main.Pages[slot]) continue;
+        if (SameKey(Main.Pages[slot]->KeyName, keyName)) return slot;
+    }
+    return -1;
+}
+
+TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
+    bool isNew = NewAccount;
+    int target = AccountIndex;
+    std::string replacedKey;
+    const int match = FindPageByName(Values.AccountName);
+    if (isNew && match >= 0) {
+        MessageBeep(MB_ICONASTERISK);
+        if (MessageDlgCenter(owner, OverwriteText, TMsgDlgType::Confirmation, mbYes | mbNo, 0) !=
+            mrYes)
+            return TSaveResult::Declined;
+        isNew = false;
+        target = match;
+    }
+    // An edit replaces the edited account's own key, also when another stored account carries
+    // the same name; a key that another page still uses is left to that page.
+    if (!isNew) {
+        replacedKey = Main.Pages[target]->KeyName;
+        if (FindOtherPageWithKey(replacedKey, target) >= 0) replacedKey.clear();
+    }
+
+    const std::string keyName = TAccountStore::AccountKeyName(Values.SIDNum, Values.SServ);
+    const int sharing = FindOtherPageWithKey(keyName, isNew ? -1 : target);
+    if (sharing >= 0) {
+        const std::string other = AccountFields::TabName(
+            Main.Pages[sharing]->TabSheet->Caption(), Main.MainPage.OwnerDraw());
+        std::string text(std::strlen(SharedKeyText) + other.size(), '\0');
+        text.resize(std::snprintf(text.data(), text.size() + 1, SharedKeyText, other.c_str()));
+        MessageBeep(MB_ICONASTERISK);
+        if (MessageDlgCenter(owner, text, TMsgDlgType::Confirmation, mbYes | mbNo, 0) != mrYes)
+            return TSaveResult::Declined;
+    }
+
+    TChPage* created = nullptr;
+    if (isNew) {
+        // The new page loads nothing: "\Connect" itself is the current key.
+        Registry.OpenKey(kConnectKey, true);
+        created = Main.AddPage();
+        if (!created) return TSaveResult::Declined;  // every slot is used; AddPage said so
+    }
+
+    const std::string portSuffix = AccountFields::PortSuffix(Values.PortText);
+    if (!Values.PassCheck) Values.SPass.clear();
+    const std::string design = AccountFields::DesignHeader(Values.Design, LoadResString(S_NO_DESIGN));
+    const std::vector<std::string> rules = RuleStrings();
+    const int mode = AccountFields::AutoDelModeFor(Values.Mode, rules.size());
+
+    TAccountSettings account;
+    account.Name = Values.AccountName;
+    account.Design = design;
+    account.Serv = Values.SServ + portSuffix;
+    account.IDNum = Values.SIDNum;
+    account.APOPCheck = Values.SAPOPCheck;
+    account.Pass = Values.SPass;
+    account.AutoDelMode = mode;
+    account.Rules = rules;
+    TAccountStore(Registry).SaveAccount(account, keyName, replacedKey);
+
+    if (isNew) {
+        if (AccountIndex == 0) {
+            // The values move from the "新規" page to the new account.
+            TMainFrame& fresh = *Main.Pages[0]->Frame;
+            SetWindowTextA(fresh.Serv, "");
+            SetWindowTextA(fresh.IDNum, "");
+            SetWindowTextA(fresh.Pass, "");
+            SetChecked(fresh.APOPCheck, false);
+        }
+        target = created->Index;
+        created->KeyName = keyName;
+        TPageControl& tabs = Main.MainPage;
+        tabs.MoveSheet(Main.Pages[0]->TabSheet.get(), tabs.SheetCount() - 1);
+        tabs.SelectIndex(tabs.SheetCount() - 2, false);
+        Main.SetPageCount(Main.PageCount + 1);
+        NewAccount = false;
+    }
+    AccountIndex = target;
+
+    TChPage& page = *Main.Pages[target];
+    page.TabSheet->SetCaption(Main.MainPage.OwnerDraw() ? "  " + Values.AccountName
+                                                        : Values.AccountName);
+    SetWindowTextA(page.Frame->Serv, account.Serv.c_str());
+    SetChecked(page.Frame->APOPCheck, Values.SAPOPCheck);
+    SetWindowTextA(page.Frame->IDNum, Values.SIDNum.c_str());
+    SetWindowTextA(page.Frame->Pass, Values.SPass.c_str());
+    page.KeyName = keyName;
+    page.LogEnabled = Values.LogCheck;
+    page.Design = design;
+    page.AutoDelMode = mode;
+    page.Rules = rules;
+    if (isNew) page.ArrangePage();
+    return TSaveResult::Saved;
+}

@@ -1,0 +1,102 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/AccountFields.h"
+#include "ui/KvPanelEx.h"
+#include "ui/Window.h"
+
+class TPruneboxM;
+class TRegistryAccessor;
+
+// The account settings dialog: registers a new account or edits the active one. It fills
+// itself from the page that is active when it is created, never from the store; OK stores the
+// account and brings its page up to date, creating the page for a new account.
+class TASetup : public TWindow {
+public:
+    // Control ids; the buttons are the dialog's own OK and Cancel.
+    enum ControlId {
+        IdAccountEdit = 201, IdSServ, IdPortEdit, IdPortUpDown, IdSIDNum, IdSPass,
+        IdSAPOPCheck, IdPassCheck,
+        IdHeadRadio = 220, IdPPCheck, IdNotRadio, IdDelView, IdAddButton, IdDelButton, IdPPLabel,
+        IdDesignCombo = 240, IdLogCheck,
+        IdOKButton = IDOK, IdCanButton = IDCANCEL,
+        IdExtensionButton = 250, IdHelpButton,
+    };
+    static constexpr SIZE BasicSize{422, 262};
+    static constexpr SIZE ExtendedSize{700, 370};
+
+    // Fills the dialog's values from the active page of `main` (FormCreate).
+    TASetup(TPruneboxM& main, TRegistryAccessor& registry);
+    ~TASetup() override;
+
+    int AccountIndex = 0;
+    bool NewAccount = false;
+    std::string Caption;
+
+    // Chosen before the dialog is shown, or switched while it is open.
+    void SetBasicView(bool basic);
+    // Shows the dialog modally; true when OK stored the account.
+    bool ShowModal();
+    // A rule for the list (the rule dialog's OK); kept until the list exists.
+    void AddRule(const std::string& header, const std::string& text);
+    // The designated header set and OK run without showing the dialog.
+    bool SaveDesignatedHeader(const std::string& header);
+
+    // The rules as the list holds them, "header,text" each.
+    std::vector<std::string> RuleStrings() const;
+
+protected:
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The dialog's values; the controls show them while the dialog is open.
+    struct TValues {
+        std::string AccountName;
+        std::string SServ;
+        std::string PortText = "110";
+        std::string SIDNum;
+        std::string SPass;
+        bool SAPOPCheck = false;
+        bool PassCheck = false;
+        AccountFields::TModeChoice Mode = AccountFields::TModeChoice::None;
+        std::vector<std::pair<std::string, std::string>> Rules;
+        std::string Design;
+        bool LogCheck = false;
+    };
+    enum class TSaveResult { Saved, Declined, Refused };
+
+    void FormCreate();
+    void CreateControls();
+    void ShowValues();
+    void ReadValues();
+    void FormShow();
+    void ExtensionButtonClick();
+    void HeadRadioClick();
+    void ChooseMode(int radioId);
+    void AddButtonClick();
+    void DelButtonClick();
+    void HelpButtonClick();
+    void OKButtonClick();
+    // The name checks, then the save; Refused keeps the dialog open.
+    TSaveResult Accept(HWND owner);
+    TSaveResult SaveAccount(HWND owner);
+    void AddRuleRow(const std::string& header, const std::string& text);
+    int FindPageByName(const std::string& name) const;
+    int FindOtherPageWithKey(const std::string& keyName, int except) const;
+
+    TPruneboxM& Main;
+    TRegistryAccessor& Registry;
+    TValues Values;
+    bool Basic = false;
+
+    TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3;
+    TKvPanel HeadPanel, PPPanel;
+    HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
+    HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
+    HWND HeadRadio = nullptr, PPCheck = nullptr, NotRadio = nullptr, DelView = nullptr;
+    HWND AddButton = nullptr, DelButton = nullptr, PPLabel = nullptr;
+    HWND DesignCombo = nullptr, LogCheck = nullptr;
+    HWND OKButton = nullptr, CanButton = nullptr, ExtensionButton = nullptr, HelpButton = nullptr;
+};

@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+
+// The text rules of the account settings dialog, kept apart from its windows.
+namespace AccountFields {
+
+// The port POP3 uses when the server text names none.
+constexpr int DefaultPort = 110;
+constexpr int MaxPort = 65535;
+
+// A page's server text split for the dialog: the host as typed (blanks around it dropped) and
+// the port. A port that is not a number within 0..65535 reads as 110, so the dialog always opens.
+struct TServerParts {
+    std::string Host;
+    int Port = DefaultPort;
+};
+TServerParts SplitServer(const std::string& serverText);
+
+// What follows the host in "HostName" for the port field's text: nothing for 110, else ":" and
+// the text as typed. A text that is not a port number within 0..65535 stands for 110.
+std::string PortSuffix(const std::string& portText);
+
+// A header name as the rules and the designated header hold it: blanks and control characters
+// trimmed, ":" appended when missing; empty stays empty.
+std::string HeaderName(const std::string& text);
+
+// The designated header for the combo box's text: empty for none (an empty text or `noneText`).
+std::string DesignHeader(const std::string& comboText, const std::string& noneText);
+
+// Account names compare with ASCII letters folded to upper case; the second byte of a
+// two-byte character is never folded, so two different kanji never compare equal.
+bool SameName(const std::string& a, const std::string& b);
+
+// The account name a tab shows: its caption without the two-space room for the lamp.
+std::string TabName(const std::string& caption, bool lampShown);
+
+// The mode stored for the chosen option: header search without any rule is no mode at all.
+enum class TModeChoice { None, HeaderSearch, PostPet };
+int AutoDelModeFor(TModeChoice choice, size_t ruleCount);
+
+}  // namespace AccountFields

@@ -1,0 +1,484 @@
+#include "settings/ASetup.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "DialogScript.h"
+#include "GuiTest.h"
+#include "app/PruneboxM.h"
+#include "settings/AccountStore.h"
+#include "settings/DelHead.h"
+#include "settings/ScramblePassword.h"
+#include "settings/SettingsKeys.h"
+#include "settings/WinRegistry.h"
+#include "ui/MsgDlg.h"
+
+namespace {
+
+using GuiTest::ClickButton;
+using GuiTest::SendCommand;
+using GuiTest::SetText;
+using GuiTest::TDialogScript;
+using GuiTest::TScriptStep;
+
+const char* const AddCaption = "アカウントの追加";
+const char* const EditCaption = "アカウントの設定";
+
+std::string TabText(const TPageControl& tabs, int index) {
+    char text[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tabs.Handle, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::string> TabTexts(const TPageControl& tabs) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs, i));
+    return texts;
+}
+
+// A started main window over the real registry, with no stored accounts before each test.
+class ASetupTest : public ::testing::Test {
+protected:
+    TWinRegistry Registry;
+    TAccountStore Store{Registry};
+    TPruneboxM Main;
+
+    void SetUp() override {
+        Registry.DeleteKey(kConnectKey);
+        Main.Create();
+        ShowWindow(Main.Handle, SW_SHOWNORMAL);
+        GuiTest::PumpPending();
+    }
+    void TearDown() override { Registry.DeleteKey(kConnectKey); }
+
+    // An account as a start would load it: stored, and its page before "新規".
+    TChPage& AddAccount(const std::string& name, const TAccountSettings& values) {
+        TAccountSettings stored = values;
+        stored.Name = name;
+        const std::string key = TAccountStore::AccountKeyName(values.IDNum, HostOf(values.Serv));
+        Store.SaveAccount(stored, key);
+        TChPage* page = Main.AddPage();
+        page->KeyName = key;
+        page->TabSheet->SetCaption("  " + name);
+        SetWindowTextA(page->Frame->Serv, values.Serv.c_str());
+        SetWindowTextA(page->Frame->IDNum, values.IDNum.c_str());
+        SetWindowTextA(page->Frame->Pass, values.Pass.c_str());
+        SendMessageA(page->Frame->APOPCheck, BM_SETCHECK, values.APOPCheck, 0);
+        page->Design = values.Design;
+        page->AutoDelMode = values.AutoDelMode;
+        page->Rules = values.Rules;
+        Main.SetPageCount(Main.PageCount + 1);
+        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        return *page;
+    }
+    static std::string HostOf(const std::string& serv) { return serv.substr(0, serv.find(':')); }
+
+    void Activate(int slot) {
+        for (int i = 0; i < Main.MainPage.SheetCount(); ++i) {
+            if (Main.MainPage.SheetAt(i)->Tag == slot) Main.MainPage.SelectIndex(i, true);
+        }
+    }
+
+    // Opens the dialog as the menu would and runs the script on it; true when OK saved.
+    bool Open(bool newAccount, std::vector<TScriptStep> steps) {
+        TASetup setup(Main, *Main.Registry);
+        setup.SetBasicView(true);
+        setup.NewAccount = newAccount;
+        setup.Caption = newAccount ? AddCaption : EditCaption;
+        TDialogScript script(std::move(steps));
+        const bool saved = setup.ShowModal();
+        EXPECT_TRUE(script.Done()) << "steps left";
+        EXPECT_TRUE(script.Unexpected.empty()) << script.Unexpected.front();
+        LastTexts = script.Texts;
+        return saved;
+    }
+    std::vector<std::string> LastTexts;
+
+    bool KeyExists(const std::string& key) {
+        return Registry.KeyExists(std::string(kConnectKey) + "\\" + key);
+    }
+    TAccountSettings Load(const std::string& key) {
+        EXPECT_TRUE(Store.OpenAccount(key)) << key;
+        return Store.LoadAccount();
+    }
+    std::optional<std::string> StoredPassword(const std::string& key) {
+        Registry.OpenKey(std::string(kConnectKey) + "\\" + key, false);
+        return Registry.ReadBinary("PassWord");
+    }
+};
+
+// Fills the connection fields of an open dialog.
+std::function<void(HWND)> Fill(const std::string& name, const std::string& server,
+                               const std::string& port, const std::string& user,
+                               const std::string& pass, bool storePass) {
+    return [=](HWND dialog) {
+        if (IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdAccountEdit)))
+            SetText(dialog, TASetup::IdAccountEdit, name);
+        SetText(dialog, TASetup::IdSServ, server);
+        SetText(dialog, TASetup::IdPortEdit, port);
+        SetText(dialog, TASetup::IdSIDNum, user);
+        SetText(dialog, TASetup::IdSPass, pass);
+        SendMessageA(GuiTest::FindControl(dialog, TASetup::IdPassCheck), BM_SETCHECK,
+                     storePass ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+}
+
+std::function<void(HWND)> Then(std::function<void(HWND)> first, std::function<void(HWND)> next) {
+    return [=](HWND dialog) {
+        first(dialog);
+        next(dialog);
+    };
+}
+
+std::function<void(HWND)> Press(int id) {
+    return [id](HWND dialog) { ClickButton(dialog, id); };
+}
+
+TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
+    SetWindowTextA(Main.Pages[0]->Frame->Serv, "typed.example.jp");
+    SIZE basic{}, extended{};
+    std::string caption, button;
+    auto measure = [&](HWND dialog) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        basic = SIZE{r.right - r.left, r.bottom - r.top};
+        caption = GuiTest::WindowText(dialog);
+        // From the new tab the dialog starts with what that tab holds, and an empty name.
+        EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdSServ), "typed.example.jp");
+        EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdPortEdit), "110");
+        EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdDesignCombo), "表示なし");
+        EXPECT_TRUE(GuiTest::IsChecked(dialog, TASetup::IdNotRadio));
+        EXPECT_FALSE(IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdDelView)));
+        EXPECT_FALSE(IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdPPLabel)));
+        EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdPPLabel),
+                  "ペットデータ付きメールのみ\r\n削除チェックをつけない。");
+        SendCommand(dialog, TASetup::IdExtensionButton);
+        GetWindowRect(dialog, &r);
+        extended = SIZE{r.right - r.left, r.bottom - r.top};
+        button = GuiTest::Text(dialog, TASetup::IdExtensionButton);
+    };
+    ASSERT_TRUE(Open(true, {{AddCaption, Then(measure, Then(Fill("Home", "pop.example.jp", "110",
+                                                                 "taro", "abc", true),
+                                                            Press(IDOK)))}}));
+    EXPECT_EQ(caption, AddCaption);
+    EXPECT_EQ(basic.cx, 422);
+    EXPECT_EQ(basic.cy, 262);
+    EXPECT_EQ(extended.cx, 700);
+    EXPECT_EQ(extended.cy, 370);
+    EXPECT_EQ(button, "<< 基本");
+
+    const TAccountSettings stored = Load("taro@pop.example.jp");
+    EXPECT_EQ(stored.Name, "Home");
+    EXPECT_EQ(stored.Serv, "pop.example.jp");
+    EXPECT_EQ(stored.IDNum, "taro");
+    EXPECT_FALSE(stored.APOPCheck);
+    EXPECT_EQ(stored.Pass, "abc");
+    EXPECT_EQ(StoredPassword("taro@pop.example.jp"), std::string("\x3E\xBC\x3C"));
+    EXPECT_EQ(stored.Design, "");
+    EXPECT_EQ(stored.AutoDelMode, kAutoDelNone);
+    Registry.OpenKey("\\Connect\\taro@pop.example.jp\\AutoDel", false);
+    EXPECT_EQ(Registry.ReadBool("Enable"), false);
+    EXPECT_EQ(Registry.ReadBool("Mode"), false);
+
+    EXPECT_EQ(TabTexts(Main.MainPage), (std::vector<std::string>{"  Home", "  新規"}));
+    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.ActiveSlot(), 1);
+    TChPage& page = *Main.Pages[1];
+    EXPECT_EQ(page.KeyName, "taro@pop.example.jp");
+    EXPECT_EQ(GuiTest::WindowText(page.Frame->Serv), "pop.example.jp");
+    EXPECT_EQ(GuiTest::WindowText(page.Frame->Pass), "abc");
+    // The values moved off the new tab.
+    EXPECT_EQ(GuiTest::WindowText(Main.Pages[0]->Frame->Serv), "");
+}
+
+TEST_F(ASetupTest, PortsAndPasswordAsStored) {
+    const struct {
+        const char* Port;
+        bool StorePass;
+        const char* HostName;
+    } cases[] = {
+        {"110", true, "pop.example.jp"},
+        {"995", false, "pop.example.jp:995"},
+        {"abc", true, "pop.example.jp"},
+        {"40000", false, "pop.example.jp:40000"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string name = "Acc" + std::to_string(++n), user = "u" + std::to_string(n);
+        Activate(0);
+        ASSERT_TRUE(Open(true, {{AddCaption, Then(Fill(name, "pop.example.jp", c.Port, user,
+                                                       "pw", c.StorePass),
+                                                  Press(IDOK))}}));
+        const std::string key = user + "@pop.example.jp";
+        EXPECT_EQ(Load(key).Serv, c.HostName) << c.Port;
+        EXPECT_EQ(StoredPassword(key).has_value(), c.StorePass) << c.Port;
+        // A password not stored is not kept on the page either.
+        EXPECT_EQ(GuiTest::WindowText(Main.Pages[Main.ActiveSlot()]->Frame->Pass),
+                  c.StorePass ? "pw" : "")
+            << c.Port;
+    }
+    EXPECT_EQ(Main.PageCount, 5);
+    EXPECT_EQ(TabText(Main.MainPage, 4), "  新規");
+}
+
+TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {
+    TAccountSettings values;
+    values.Serv = "pop.example.jp";
+    values.IDNum = "taro";
+    AddAccount("Home", values);
+    Activate(1);
+
+    // Header search without rules is stored as no mode.
+    auto headSearch = [](HWND dialog) { SendCommand(dialog, TASetup::IdHeadRadio); };
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(headSearch, Press(IDOK))}}));
+    Registry.OpenKey("\\Connect\\taro@pop.example.jp\\AutoDel", false);
+    EXPECT_EQ(Registry.ReadBool("Enable"), false);
+    EXPECT_EQ(Main.Pages[1]->AutoDelMode, kAutoDelNone);
+
+    // A rule added through the rule dialog, another one dropped for its empty text, and the
+    // designated header typed with blanks around it.
+    bool panelEnabled = false;
+    auto addRules = [&](HWND dialog) {
+        SendCommand(dialog, TASetup::IdHeadRadio);
+        panelEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdAddButton));
+        SetText(dialog, TASetup::IdDesignCombo, " Subject ");
+        ClickButton(dialog, TASetup::IdAddButton);
+    };
+    auto rule = [](const std::string& header, const std::string& text) {
+        return [=](HWND dialog) {
+            SetText(dialog, TDelHead::IdComboBox1, header);
+            SetText(dialog, TDelHead::IdEdit1, text);
+            ClickButton(dialog, TDelHead::IdButton1);
+        };
+    };
+    ASSERT_TRUE(Open(false, {{EditCaption, addRules},
+                             {"削除チェックヘッダの追加", rule(" Subject ", "未承諾, 広告")},
+                             {EditCaption, Press(TASetup::IdAddButton)},
+                             {"削除チェックヘッダの追加", rule("From:", "  ")},
+                             {EditCaption, Press(IDOK)}}));
+    EXPECT_TRUE(panelEnabled);
+    const TAccountSettings stored = Load("taro@pop.example.jp");
+    EXPECT_EQ(stored.AutoDelMode, kAutoDelHeaderSearch);
+    EXPECT_EQ(stored.Rules, std::vector<std::string>{"Subject:,未承諾, 広告"});
+    EXPECT_EQ(stored.Design, "Subject:");
+    EXPECT_EQ(Main.Pages[1]->Design, "Subject:");
+    EXPECT_EQ(Main.Pages[1]->Rules, stored.Rules);
+
+    // Reopened: the page's mode and rules are shown; PostPet keeps the rules, and deleting the
+    // selected row removes it from the list.
+    std::string shownRule;
+    auto postPet = [&](HWND dialog) {
+        EXPECT_TRUE(GuiTest::IsChecked(dialog, TASetup::IdHeadRadio));
+        EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdDesignCombo), "Subject:");
+        HWND list = GuiTest::FindControl(dialog, TASetup::IdDelView);
+        char text[64] = {};
+        LVITEMA item{};
+        item.iSubItem = 1;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+        shownRule = text;
+        SendCommand(dialog, TASetup::IdPPCheck);
+        EXPECT_FALSE(IsWindowEnabled(list));
+        EXPECT_TRUE(IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdPPLabel)));
+        SetText(dialog, TASetup::IdDesignCombo, "表示なし");
+    };
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(postPet, Press(IDOK))}}));
+    EXPECT_EQ(shownRule, "未承諾, 広告");
+    const TAccountSettings pet = Load("taro@pop.example.jp");
+    EXPECT_EQ(pet.AutoDelMode, kAutoDelPostPet);
+    EXPECT_EQ(pet.Rules.size(), 1u);
+    EXPECT_EQ(pet.Design, "");
+
+    auto deleteRule = [](HWND dialog) {
+        SendCommand(dialog, TASetup::IdHeadRadio);
+        HWND list = GuiTest::FindControl(dialog, TASetup::IdDelView);
+        SendCommand(dialog, TASetup::IdDelButton);  // nothing selected: nothing removed
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+        LVITEMA state{};
+        state.stateMask = state.state = LVIS_SELECTED;
+        SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+        SendCommand(dialog, TASetup::IdDelButton);
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    };
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(deleteRule, Press(IDOK))}}));
+    const TAccountSettings none = Load("taro@pop.example.jp");
+    EXPECT_EQ(none.AutoDelMode, kAutoDelNone);
+    EXPECT_TRUE(none.Rules.empty());
+}
+
+TEST_F(ASetupTest, NamesThatAreRefused) {
+    const struct {
+        const char* Name;
+        const char* Caption;
+        const char* Text;
+    } cases[] = {
+        {"", "情報", "アカウント名がありません。"},
+        {"新規", "エラー", "その名前は使えません。"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(Open(true, {{AddCaption, Then(Fill(c.Name, "h", "110", "u", "", false),
+                                                   Press(IDOK))},
+                                 {c.Caption, Press(mrOk)},
+                                 {AddCaption, Press(IDCANCEL)}}));
+        ASSERT_EQ(LastTexts.size(), 3u);
+        EXPECT_EQ(LastTexts[1], c.Text);
+        EXPECT_FALSE(KeyExists("u@h"));
+        EXPECT_EQ(Main.PageCount, 1);
+    }
+}
+
+TEST_F(ASetupTest, CancelChangesNothing) {
+    TAccountSettings values;
+    values.Serv = "old.example.jp";
+    values.IDNum = "taro";
+    TChPage& page = AddAccount("Home", values);
+    Activate(1);
+    ASSERT_FALSE(Open(false, {{EditCaption, Then(Fill("", "new.example.jp", "995", "jiro", "x", true),
+                                                 Press(IDCANCEL))}}));
+    EXPECT_TRUE(KeyExists("taro@old.example.jp"));
+    EXPECT_FALSE(KeyExists("jiro@new.example.jp"));
+    EXPECT_EQ(GuiTest::WindowText(page.Frame->Serv), "old.example.jp");
+}
+
+TEST_F(ASetupTest, SameNameAsksToOverwrite) {
+    TAccountSettings values;
+    values.Serv = "old.example.jp";
+    values.IDNum = "taro";
+    AddAccount("Home", values);
+    Activate(0);
+    // No: nothing stored, the dialog closes.
+    ASSERT_FALSE(Open(true, {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false),
+                                               Press(IDOK))},
+                             {"確認", Press(mrNo)}}));
+    EXPECT_EQ(LastTexts[1], "同じ名前の接続先があります。上書きしますか?");
+    EXPECT_TRUE(KeyExists("taro@old.example.jp"));
+    EXPECT_FALSE(KeyExists("jiro@new.example.jp"));
+
+    // Yes: the old key is replaced and the account's page takes the values; no new tab.
+    ASSERT_TRUE(Open(true, {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false),
+                                              Press(IDOK))},
+                            {"確認", Press(mrYes)}}));
+    EXPECT_FALSE(KeyExists("taro@old.example.jp"));
+    EXPECT_EQ(Load("jiro@new.example.jp").Name, "HOME");
+    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(TabTexts(Main.MainPage), (std::vector<std::string>{"  HOME", "  新規"}));
+    EXPECT_EQ(Main.Pages[1]->KeyName, "jiro@new.example.jp");
+    EXPECT_EQ(GuiTest::WindowText(Main.Pages[1]->Frame->IDNum), "jiro");
+}
+
+TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
+    TAccountSettings values;
+    values.Serv = "old.example.jp";
+    values.IDNum = "taro";
+    AddAccount("Home", values);
+    Activate(1);
+    std::string nameShown;
+    bool nameEnabled = true;
+    auto look = [&](HWND dialog) {
+        nameShown = GuiTest::Text(dialog, TASetup::IdAccountEdit);
+        nameEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdAccountEdit));
+    };
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(look, Then(Fill("", "new.example.jp", "110",
+                                                                "taro", "", false),
+                                                           Press(IDOK)))}}));
+    EXPECT_EQ(nameShown, "Home");
+    EXPECT_FALSE(nameEnabled);
+    EXPECT_FALSE(KeyExists("taro@old.example.jp"));
+    EXPECT_EQ(Load("taro@new.example.jp").Name, "Home");
+    EXPECT_EQ(Store.EnumerateAccounts(), std::vector<std::string>{"taro@new.example.jp"});
+    EXPECT_EQ(GuiTest::WindowText(Main.Pages[1]->Frame->Serv), "new.example.jp");
+}
+
+TEST_F(ASetupTest, StoredPortsAreKeptAndANonNumericPortStillOpens) {
+    const struct {
+        const char* Serv;
+        const char* Shown;
+        const char* Stored;
+    } cases[] = {
+        {"pop.example.jp:40000", "40000", "pop.example.jp:40000"},
+        {"pop.example.jp:65535", "65535", "pop.example.jp:65535"},
+        {"pop.example.jp:abc", "110", "pop.example.jp"},
+    };
+    TAccountSettings values;
+    values.IDNum = "taro";
+    values.Serv = "pop.example.jp";
+    TChPage& page = AddAccount("Home", values);
+    Activate(1);
+    for (const auto& c : cases) {
+        SetWindowTextA(page.Frame->Serv, c.Serv);  // as typed on the page
+        std::string shownPort, shownHost;
+        auto look = [&](HWND dialog) {
+            shownPort = GuiTest::Text(dialog, TASetup::IdPortEdit);
+            shownHost = GuiTest::Text(dialog, TASetup::IdSServ);
+        };
+        ASSERT_TRUE(Open(false, {{EditCaption, Then(look, Press(IDOK))}})) << c.Serv;
+        EXPECT_EQ(shownPort, c.Shown) << c.Serv;
+        EXPECT_EQ(shownHost, "pop.example.jp") << c.Serv;
+        EXPECT_EQ(Load("taro@pop.example.jp").Serv, c.Stored) << c.Serv;
+    }
+}
+
+TEST_F(ASetupTest, TwoAccountsOfOneNameNeverLoseTheOthersKey) {
+    TAccountSettings first, second;
+    first.Serv = "one.example.jp";
+    first.IDNum = "taro";
+    second.Serv = "two.example.jp";
+    second.IDNum = "jiro";
+    AddAccount("Home", first);
+    AddAccount("Home", second);
+    Activate(2);
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(Fill("", "three.example.jp", "110", "jiro", "", false),
+                                                Press(IDOK))}}));
+    EXPECT_TRUE(KeyExists("taro@one.example.jp"));
+    EXPECT_FALSE(KeyExists("jiro@two.example.jp"));
+    EXPECT_TRUE(KeyExists("jiro@three.example.jp"));
+    EXPECT_EQ(Main.Pages[1]->KeyName, "taro@one.example.jp");
+    EXPECT_EQ(Main.Pages[2]->KeyName, "jiro@three.example.jp");
+}
+
+TEST_F(ASetupTest, SameUserAndHostUnderANewNameAsksFirst) {
+    TAccountSettings values;
+    values.Serv = "pop.example.jp";
+    values.IDNum = "taro";
+    AddAccount("Home", values);
+    Activate(0);
+    // The registry folds case in key names, so this is the same key.
+    auto fill = Fill("Work", "POP.example.jp", "110", "TARO", "", false);
+    ASSERT_FALSE(Open(true, {{AddCaption, Then(fill, Press(IDOK))}, {"確認", Press(mrNo)}}));
+    EXPECT_NE(LastTexts[1].find("「Home」"), std::string::npos) << LastTexts[1];
+    EXPECT_EQ(Load("taro@pop.example.jp").Name, "Home");
+    EXPECT_EQ(Main.PageCount, 2);
+
+    ASSERT_TRUE(Open(true, {{AddCaption, Then(fill, Press(IDOK))}, {"確認", Press(mrYes)}}));
+    EXPECT_EQ(Load("TARO@POP.example.jp").Name, "Work");
+    EXPECT_EQ(Main.PageCount, 3);
+}
+
+TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
+    TAccountSettings values;
+    values.Serv = "pop.example.jp:995";
+    values.IDNum = "taro";
+    values.Pass = "secret";
+    AddAccount("Home", values);
+    Activate(1);
+    TASetup setup(Main, *Main.Registry);
+    ASSERT_TRUE(setup.SaveDesignatedHeader("X-Mailer"));
+    const TAccountSettings stored = Load("taro@pop.example.jp");
+    EXPECT_EQ(stored.Design, "X-Mailer:");
+    EXPECT_EQ(stored.Serv, "pop.example.jp:995");
+    EXPECT_EQ(stored.Pass, "secret");  // the page's password is stored as well
+
+    // On the new tab it ends with the missing-name message and stores nothing.
+    Activate(0);
+    TDialogScript script({{"情報", Press(mrOk)}});
+    TASetup fresh(Main, *Main.Registry);
+    EXPECT_FALSE(fresh.SaveDesignatedHeader("Subject:"));
+    EXPECT_EQ(script.Texts, std::vector<std::string>{"アカウント名がありません。"});
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include "settings/AccountFields.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/AccountStore.h"
+
+namespace {
+
+using namespace AccountFields;
+
+TEST(AccountFieldsTest, ServerTextSplitsIntoHostAndPort) {
+    const struct {
+        const char* Serv;
+        const char* Host;
+        int Port;
+    } cases[] = {
+        {"mail.example.jp", "mail.example.jp", 110},
+        {"mail.example.jp:995", "mail.example.jp", 995},
+        {" mail.example.jp : 995 ", "mail.example.jp", 995},
+        {"pop:40000", "pop", 40000},  // above the old field's 32767
+        {"pop:65535", "pop", 65535},
+        {"pop:0", "pop", 0},
+        {"pop:abc", "pop", 110},      // not a number: the dialog still opens
+        {"pop :", "pop", 110},
+        {"pop:65536", "pop", 110},    // would wrap to port 0 when packed
+        {"pop:-1", "pop", 110},
+        {"", "", 110},
+    };
+    for (const auto& c : cases) {
+        const TServerParts parts = SplitServer(c.Serv);
+        EXPECT_EQ(parts.Host, c.Host) << c.Serv;
+        EXPECT_EQ(parts.Port, c.Port) << c.Serv;
+    }
+}
+
+TEST(AccountFieldsTest, PortSuffixIsEmptyForTheDefaultPortAndForNonsense) {
+    const struct {
+        const char* Text;
+        const char* Suffix;
+    } cases[] = {
+        {"110", ""},      {"995", ":995"}, {"65535", ":65535"}, {"40000", ":40000"},
+        {"0", ":0"},      {"abc", ""},     {"", ""},            {"65536", ""},
+        {"0110", ":0110"},  // the text as typed; only "110" itself drops the suffix
+    };
+    for (const auto& c : cases) EXPECT_EQ(PortSuffix(c.Text), c.Suffix) << c.Text;
+}
+
+TEST(AccountFieldsTest, HeaderNamesAreTrimmedAndEndWithAColon) {
+    const struct {
+        const char* Text;
+        const char* Name;
+    } cases[] = {
+        {"Subject", "Subject:"}, {" Subject ", "Subject:"}, {"\tX-Mailer:\r\n", "X-Mailer:"},
+        {"To:", "To:"},          {"   ", ""},               {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HeaderName(c.Text), c.Name) << c.Text;
+}
+
+TEST(AccountFieldsTest, DesignatedHeaderNoneIsEmpty) {
+    const std::string none = "表示なし";
+    EXPECT_EQ(DesignHeader(" Subject ", none), "Subject:");
+    EXPECT_EQ(DesignHeader("表示なし", none), "");
+    EXPECT_EQ(DesignHeader(" 表示なし ", none), "");
+    EXPECT_EQ(DesignHeader("", none), "");
+    EXPECT_EQ(DesignHeader("From:", none), "From:");
+}
+
+TEST(AccountFieldsTest, NamesCompareIgnoringAsciiCaseOnly) {
+    EXPECT_TRUE(SameName("Home", "HOME"));
+    EXPECT_TRUE(SameName("会社mail", "会社MAIL"));
+    EXPECT_FALSE(SameName("Home", "Home "));
+    // "ヂ" is 83 61 and "ア" 83 41: their trail bytes are "a" and "A", which must not be folded.
+    EXPECT_FALSE(SameName("\x83\x61", "\x83\x41"));
+    EXPECT_TRUE(SameName("\x83\x61x", "\x83\x61X"));
+}
+
+TEST(AccountFieldsTest, TabNamesLoseTheLampRoomOnlyWithLamps) {
+    EXPECT_EQ(TabName("  Home", true), "Home");
+    EXPECT_EQ(TabName("  Home", false), "  Home");
+    EXPECT_EQ(TabName("Home", true), "Home");
+}
+
+TEST(AccountFieldsTest, HeaderSearchWithoutRulesIsNoMode) {
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::None, 3), kAutoDelNone);
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::HeaderSearch, 0), kAutoDelNone);
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::HeaderSearch, 1), kAutoDelHeaderSearch);
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::PostPet, 0), kAutoDelPostPet);
+}
+
+}  // namespace
