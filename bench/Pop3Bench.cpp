@@ -1,7 +1,9 @@
 // Lists a mailbox the way the worker does (one TOP n 0, LIST n and UIDL n per message) and prints
-// "<messages> <seconds>" for the client named on the command line:
+// "<messages> <seconds> <cpu seconds> <check>" for the client named on the command line:
 //   pop3_bench kvsocket|raw HOST PORT USER PASSWORD
 // bench/run-pop3-bench runs it beside Python's poplib and prints the table.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +60,15 @@ TRun ListWithRawSocket(const std::string& host, int port, const std::string& use
     return run;
 }
 
+// CPU time of this process (user + system): the client's own cost, which other load on the
+// machine hardly disturbs.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,10 +79,12 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     auto list = mode == "raw" ? ListWithRawSocket : ListWithKvSocket;
     try {
+        double cpuStart = CpuSeconds();
         auto start = std::chrono::steady_clock::now();
         TRun run = list(argv[2], std::atoi(argv[3]), argv[4], argv[5]);
         std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        std::printf("%ld %.6f %zu\n", run.Messages, seconds.count(), run.Check);
+        std::printf("%ld %.6f %.6f %zu\n", run.Messages, seconds.count(), CpuSeconds() - cpuStart,
+                    run.Check);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", mode.c_str(), e.what());
         return 1;
