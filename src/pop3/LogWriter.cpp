@@ -28,18 +28,25 @@ std::map<std::string, std::weak_ptr<TLogWriter>>& OpenWriters() {
 }  // namespace
 
 std::shared_ptr<TLogWriter> TLogWriter::Recreate(const std::string& fileName) {
-    std::lock_guard<std::mutex> lock(LogLock());
-    auto& writers = OpenWriters();
-    std::shared_ptr<TLogWriter> writer = writers[fileName].lock();
-    if (writer) {
-        std::fclose(writer->File);
-    } else {
-        writer.reset(new TLogWriter(fileName));
-        writers[fileName] = writer;
+    // Declared before the lock: a writer dropped on failure must be released after unlocking,
+    // since its destructor takes the lock too.
+    std::shared_ptr<TLogWriter> writer;
+    int error = 0;
+    {
+        std::lock_guard<std::mutex> lock(LogLock());
+        auto& writers = OpenWriters();
+        writer = writers[fileName].lock();
+        if (writer) {
+            std::fclose(writer->File);
+        } else {
+            writer.reset(new TLogWriter(fileName));
+            writers[fileName] = writer;
+        }
+        std::remove(fileName.c_str());
+        writer->File = std::fopen(fileName.c_str(), "wb");
+        if (!writer->File) error = errno ? errno : EIO;
     }
-    std::remove(fileName.c_str());
-    writer->File = std::fopen(fileName.c_str(), "wb");
-    if (!writer->File) RaiseIoError(errno);
+    if (error) RaiseIoError(error);
     return writer;
 }
 

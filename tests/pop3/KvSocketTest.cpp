@@ -249,6 +249,12 @@ TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
     EXPECT_EQ(Session->Uidl(1), "uid-two");
 }
 
+TEST_F(KvSocketTest, HostNameIsLookedUp) {
+    Session->Host = "localhost";
+    Session->Connect();
+    EXPECT_EQ(Session->MessageCount, 2);
+}
+
 TEST_F(KvSocketTest, ConnectWhileConnectedDoesNothing) {
     Session->Connect();
     Session->Connect();

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Python's poplib listing a mailbox like pop3_bench:
+"""Python's poplib listing a mailbox like pop3_lister:
 prints "<messages> <seconds> <cpu seconds> <check>".
-usage: pop3_bench.py HOST PORT USER PASSWORD"""
+usage: pop3_lister.py HOST PORT USER PASSWORD"""
 import poplib
 import sys
 import time

@@ -1,6 +1,6 @@
 // Lists a mailbox the way the worker does (one TOP n 0, LIST n and UIDL n per message) and prints
 // "<messages> <seconds> <cpu seconds> <check>" for the client named on the command line:
-//   pop3_bench kvsocket|raw HOST PORT USER PASSWORD
+//   pop3_lister kvsocket|raw HOST PORT USER PASSWORD
 // bench/run-pop3-bench runs it beside Python's poplib and prints the table.
 #include <sys/resource.h>
 

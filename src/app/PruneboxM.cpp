@@ -1,0 +1,363 @@
+#include "app/PruneboxM.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "ui/InputBox.h"
+#include "ui/MsgDlg.h"
+#include "ui/ResStrings.h"
+#include "ui/TabSheet.h"
+#include "ui/UiFont.h"
+
+TPruneboxM* PruneboxM = nullptr;
+
+namespace {
+
+// Posted to the main window when a worker thread changed a lamp.
+constexpr UINT WM_PB_REDRAW_TABS = WM_APP + 1;
+
+constexpr int IdToolBar = 1, IdMainPage = 2;
+constexpr int DesignWidth = 592, DesignHeight = 394;
+constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
+constexpr int BevelHeight = 2, ToolBarHeight = 26;
+
+const char* const Caption = "Prunebox  -サーバ上でメールを選択削除-";
+const char* const LampNames[4] = {"BLUE", "GREEN", "RED", "YELLOW"};
+
+std::string Trim(const std::string& text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+    return text.substr(first, last - first);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+TPruneboxM::TPruneboxM() = default;
+
+TPruneboxM::~TPruneboxM() {
+    for (int slot = MaxPages - 1; slot >= 0; --slot) Pages[slot].reset();
+    if (Handle) DestroyWindow(Handle);
+    for (HBITMAP image : LedImages) {
+        if (image) DeleteObject(image);
+    }
+    if (PruneboxM == this) PruneboxM = nullptr;
+}
+
+void TPruneboxM::Create() {
+    PruneboxM = this;
+    UiThreadId = GetCurrentThreadId();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    CreateHandle(ClassName, Caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
+                 CW_USEDEFAULT, DesignWidth, DesignHeight, nullptr);
+    SendMessageA(Handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    FormCreate();
+}
+
+void TPruneboxM::FormCreate() {
+    for (auto& page : Pages) page.reset();
+    MessageHook = SetWindowsHookExA(WH_GETMESSAGE, AppMessage, nullptr, UiThreadId);
+    AddSystemMenuItems();
+    DeleteFileA(LoadResString(S_LOG_FILE).c_str());
+    LoadLedImages();
+
+    // Window settings: the defaults until the stored ones are read.
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(Handle, nullptr, (screenWidth - DesignWidth) / 2,
+                 (screenHeight - DesignHeight) / 2, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    Bevel1 = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
+                             BevelHeight, Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ToolBar1 = CreateWindowExA(
+        0, TOOLBARCLASSNAMEA, "",
+        WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+        0, BevelHeight, 0, ToolBarHeight, Handle,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdToolBar)), GetModuleHandleA(nullptr),
+        nullptr);
+    SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    Bevel2 = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_ETCHEDHORZ, 0, 0, 0, BevelHeight,
+                             Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(ToolBar1, ToolBarVisible ? SW_SHOW : SW_HIDE);
+    ShowWindow(Bevel2, ToolBarVisible ? SW_SHOW : SW_HIDE);
+
+    MainPage.Create(Handle, IdMainPage, LedTabs, TabPosition);
+    MainPage.OnChange = [this] { MainPageChange(); };
+
+    SetPageCount(0);
+    TChPage* fresh = AddPage();
+    fresh->KeyName.clear();
+    const std::string newTab = LoadResString(S_NEW_TAB);
+    fresh->TabSheet->SetCaption(MainPage.OwnerDraw() ? "  " + newTab : newTab);
+    SetPageCount(PageCount + 1);
+
+    MainPage.MoveSheet(fresh->TabSheet.get(), MainPage.SheetCount() - 1);
+    MainPage.SelectIndex(0, false);
+    FormResize();
+}
+
+void TPruneboxM::AddSystemMenuItems() {
+    HMENU menu = GetSystemMenu(Handle, FALSE);
+    if (!AppendMenuA(menu, MF_SEPARATOR, SysSeparator, nullptr)) MessageBoxA(Handle, "Error", "", 0);
+    if (!AppendMenuA(menu, MF_STRING, SysCenter, "画面中央へ移動(&D)"))
+        MessageBoxA(Handle, "Error", "", 0);
+}
+
+void TPruneboxM::LoadLedImages() {
+    for (int i = 0; i < 4; ++i) {
+        LedImages[i] = static_cast<HBITMAP>(
+            LoadImageA(GetModuleHandleA(nullptr), LampNames[i], IMAGE_BITMAP, 0, 0, 0));
+    }
+}
+
+int TPruneboxM::ActiveSlot() const {
+    TTabSheet* sheet = MainPage.ActiveSheet();
+    return sheet ? sheet->Tag : -1;
+}
+
+void TPruneboxM::SetPageCount(int n) {
+    if (PageCount > WarnPageCount)
+        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
+    PageCount = n;
+}
+
+TChPage* TPruneboxM::AddPage() {
+    if (PageCount >= MaxPages) {
+        // The table is full: refuse with the same words as the page-count warning.
+        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
+        return nullptr;
+    }
+    Pages[PageCount] = std::make_unique<TChPage>(*this, PageCount);
+    return Pages[PageCount].get();
+}
+
+void TPruneboxM::RemoveAccount(int slot) {
+    if (slot < 1 || slot >= PageCount || !Pages[slot]) return;
+    Pages[slot].reset();
+    SetPageCount(PageCount - 1);
+    for (int i = slot; i < PageCount; ++i) {
+        Pages[i] = std::move(Pages[i + 1]);
+        Pages[i]->SetIndex(i);
+    }
+    Pages[PageCount].reset();
+}
+
+void TPruneboxM::SetIndicatorState(int slot, int state) {
+    // Only the four lamps exist; any other value would index past them.
+    if (slot < 0 || slot >= MaxPages || state < 0 || state > 3) return;
+    TChPage* page = Pages[slot].get();
+    if (!page) return;
+    page->IndicatorState = state;
+    if (GetCurrentThreadId() == UiThreadId)
+        RedrawTabs();
+    else
+        PostMessageA(Handle, WM_PB_REDRAW_TABS, 0, 0);
+}
+
+void TPruneboxM::RedrawTabs() {
+    if (!MainPage.Handle) return;
+    HDC dc = GetDC(MainPage.Handle);
+    const int active = MainPage.ActiveIndex();
+    for (int i = MainPage.SheetCount() - 1; i >= 0; --i)
+        MainPageDrawTab(dc, i, MainPage.TabRect(i), i == active);
+    ReleaseDC(MainPage.Handle, dc);
+    InvalidateRect(MainPage.Handle, nullptr, TRUE);
+}
+
+void TPruneboxM::MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active) {
+    if (!MainPage.OwnerDraw()) return;
+    TTabSheet* sheet = MainPage.SheetAt(tabIndex);
+    if (!sheet || sheet->Tag < 0 || sheet->Tag >= MaxPages || !Pages[sheet->Tag]) return;
+    TChPage& page = *Pages[sheet->Tag];
+    const std::string text = Trim(sheet->Caption());
+
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(
+                                           SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
+    SetTextColor(dc, active ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    HBITMAP lamp = LedImages[page.IndicatorState];
+
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    int x = (rect.left + rect.right - extent.cx) / 2 + 6;
+    int y = (rect.top + rect.bottom - extent.cy) / 2;
+    int bx = active ? rect.left + 1 : rect.left - 3;
+    int by = active ? rect.top + 2 : rect.top + 1;
+    int lampX, lampY;
+    if (MainPage.TabPosition() == TTabPosition::Top) {
+        if (!active) y += 2;
+        lampX = bx + 5;
+        lampY = by + 5;
+    } else {
+        if (!active) by -= 2;
+        y -= 2;
+        lampX = bx + 5;
+        lampY = by + 3;
+    }
+    // The fill of the whole tab comes with the clipped text.
+    ExtTextOutA(dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &rect, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
+    if (lamp) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, lamp);
+        BITMAP info{};
+        GetObjectA(lamp, sizeof info, &info);
+        BitBlt(dc, lampX, lampY, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    SelectObject(dc, oldFont);
+}
+
+void TPruneboxM::FormResize() {
+    RECT client;
+    GetClientRect(Handle, &client);
+    const int width = client.right;
+    int top = 0;
+    MoveWindow(Bevel1, 0, top, width, BevelHeight, TRUE);
+    top += BevelHeight;
+    if (ToolBarVisible) {
+        MoveWindow(ToolBar1, 0, top, width, ToolBarHeight, TRUE);
+        top += ToolBarHeight;
+        MoveWindow(Bevel2, 0, top, width, BevelHeight, TRUE);
+        top += BevelHeight;
+    }
+    if (MainPage.Handle) {
+        MoveWindow(MainPage.Handle, 0, top, width, client.bottom - top, TRUE);
+        MainPage.Resized();
+    }
+    if (PageCount > 0 && Pages[PageCount - 1]) {
+        const int slot = ActiveSlot();
+        if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+    }
+}
+
+void TPruneboxM::MainPageChange() {
+    const int slot = ActiveSlot();
+    if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+}
+
+void TPruneboxM::RecordNormalBounds() { GetWindowRect(Handle, &NormalBounds); }
+
+void TPruneboxM::CenterOnDesktop() {
+    if (IsZoomed(Handle)) ShowWindow(Handle, SW_RESTORE);
+    if (IsIconic(Handle)) ShowWindow(Handle, SW_RESTORE);
+    RECT bounds;
+    GetWindowRect(Handle, &bounds);
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    SetWindowPos(Handle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TPruneboxM::FormClose() {
+    // Nothing is asked and nothing refuses the close.
+    for (int slot = PageCount - 1; slot >= 0; --slot) Pages[slot].reset();
+    for (HBITMAP& image : LedImages) {
+        if (image) DeleteObject(image);
+        image = nullptr;
+    }
+    DestroyWindow(Handle);
+}
+
+LRESULT TPruneboxM::ConfirmDelete(const char* text) {
+    ConfirmResult = MessageDlgCenter(Handle, text ? text : "", TMsgDlgType::Confirmation,
+                                     mbOK | mbCancel, 0);
+    return 0;
+}
+
+LRESULT TPruneboxM::AskPassword(const char* text) {
+    if (!text || HexDigit(text[0]) < 0 || HexDigit(text[1]) < 0) return 0;
+    const int slot = HexDigit(text[0]) * 16 + HexDigit(text[1]);
+    const std::string name = Trim(text + 2);
+    std::string answer;
+    // The answer is masked like the page's own password field.
+    if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + name, LoadResString(S_ENTER_PASSWORD),
+                    answer, true))
+        answer.clear();
+    if (slot < PageCount && Pages[slot]) SetWindowTextA(Pages[slot]->Frame->Pass, answer.c_str());
+    return 0;
+}
+
+LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {
+    // Every message any loop of the UI thread takes from the queue; never swallowed.
+    if (code == HC_ACTION && wParam == PM_REMOVE && PruneboxM && PruneboxM->MainPage.Handle) {
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+        if (message.message == WM_KEYDOWN && message.wParam == VK_F2)
+            PruneboxM->MainPage.SelectNext(false);
+        else if (message.message == WM_KEYDOWN && message.wParam == VK_F3)
+            PruneboxM->MainPage.SelectNext(true);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SYSCOMMAND:
+            if (wParam == SC_MINIMIZE) {
+                ShowWindow(Handle, SW_MINIMIZE);
+                return 0;
+            }
+            if (wParam == SC_MAXIMIZE) RecordNormalBounds();
+            if (wParam == SysCenter) {
+                CenterOnDesktop();
+                return 0;
+            }
+            break;
+        case WM_NCLBUTTONDBLCLK:
+            if (wParam == HTCAPTION) RecordNormalBounds();
+            break;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{MinTrackWidth,
+                                                                          MinTrackHeight};
+            return 0;
+        case WM_SIZE:
+            FormResize();
+            return 0;
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.hwndFrom == MainPage.Handle) MainPage.HandleNotify(header);
+            return 0;
+        }
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.hwndItem != MainPage.Handle) break;
+            MainPageDrawTab(item.hDC, item.itemID, item.rcItem, (item.itemState & ODS_SELECTED) != 0);
+            return TRUE;
+        }
+        case WM_PB_REDRAW_TABS:
+            RedrawTabs();
+            return 0;
+        case WM_PB_CONFIRM_DELETE:
+            return ConfirmDelete(reinterpret_cast<const char*>(lParam));
+        case WM_PB_ASK_PASSWORD:
+            return AskPassword(reinterpret_cast<const char*>(lParam));
+        case WM_QUERYENDSESSION:
+            FormClose();
+            return TRUE;
+        case WM_CLOSE:
+            FormClose();
+            return 0;
+        case WM_DESTROY:
+            if (MessageHook) UnhookWindowsHookEx(MessageHook);
+            MessageHook = nullptr;
+            MainPage.Handle = nullptr;
+            if (OnClosed) OnClosed();
+            return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+// One child control as the layouts give it: class, caption, style, pixel rectangle, id.
+struct TControlSpec {
+    const char* ClassName;
+    const char* Caption;
+    DWORD Style;  // WS_CHILD | WS_VISIBLE are added
+    DWORD ExStyle;
+    int Left, Top, Width, Height;
+    int Id;
+};
+
+// Creates one control inside parent and gives it the font (when not null).
+HWND CreateControl(HWND parent, const TControlSpec& spec, HFONT font);
+
+// Creates the controls of a table in order (which is also their tab order); the handles
+// land in handles[i] when handles is not null.
+template <std::size_t N>
+void CreateControls(HWND parent, const TControlSpec (&specs)[N], HFONT font,
+                    HWND* handles = nullptr) {
+    for (std::size_t i = 0; i < N; ++i) {
+        HWND control = CreateControl(parent, specs[i], font);
+        if (handles) handles[i] = control;
+    }
+}

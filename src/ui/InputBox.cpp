@@ -1,0 +1,94 @@
+#include "ui/InputBox.h"
+
+#include <vector>
+
+#include "ui/MsgDlg.h"
+#include "ui/UiFont.h"
+#include "ui/Window.h"
+
+namespace {
+
+constexpr int IdPrompt = 100, IdValue = 101;
+
+class TInputForm : public TWindow {
+public:
+    TInputForm(const std::string& caption, const std::string& prompt, std::string& value,
+               bool masked)
+        : Caption(caption), Prompt(prompt), Value(value), Masked(masked) {}
+
+    bool Show(HWND owner) {
+        struct alignas(4) {
+            DLGTEMPLATE Header;
+            WORD Menu, Class, Title;
+        } blank{};
+        blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        return RunModalDialog(&blank.Header, owner) == IDOK;
+    }
+
+private:
+    std::string Caption, Prompt;
+    std::string& Value;
+    bool Masked;
+    HWND Field = nullptr;
+
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM) override {
+        switch (message) {
+            case WM_INITDIALOG:
+                FormCreate();
+                return FALSE;
+            case WM_COMMAND:
+                if (LOWORD(wParam) == IDOK) {
+                    std::vector<char> text(GetWindowTextLengthA(Field) + 1);
+                    GetWindowTextA(Field, text.data(), static_cast<int>(text.size()));
+                    Value = text.data();
+                    EndDialog(Handle, IDOK);
+                } else if (LOWORD(wParam) == IDCANCEL) {
+                    EndDialog(Handle, IDCANCEL);
+                }
+                return TRUE;
+        }
+        return FALSE;
+    }
+
+    HWND Add(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
+        HWND control = CreateWindowExA(cls[0] == 'E' ? WS_EX_CLIENTEDGE : 0, cls, text,
+                                       WS_CHILD | WS_VISIBLE | style, x, y, w, h, Handle,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                       GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Message()), FALSE);
+        return control;
+    }
+
+    void FormCreate() {
+        SetWindowTextA(Handle, Caption.c_str());
+        const int width = 320, margin = 8, buttonWidth = 75, buttonHeight = 25;
+        Add("STATIC", Prompt.c_str(), SS_LEFT | SS_NOPREFIX, margin, margin, width - 2 * margin,
+            16, IdPrompt);
+        Field = Add("EDIT", Value.c_str(),
+                    WS_TABSTOP | ES_AUTOHSCROLL | (Masked ? ES_PASSWORD : 0), margin, 30,
+                    width - 2 * margin, 23, IdValue);
+        if (Masked) SendMessageA(Field, EM_SETPASSWORDCHAR, '*', 0);
+        const int buttonTop = 64;
+        Add("BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, width / 2 - buttonWidth - 4, buttonTop,
+            buttonWidth, buttonHeight, IDOK);
+        Add("BUTTON", "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, width / 2 + 4, buttonTop,
+            buttonWidth, buttonHeight, IDCANCEL);
+        RECT outer{0, 0, width, buttonTop + buttonHeight + margin};
+        AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
+                           GetWindowLongA(Handle, GWL_EXSTYLE));
+        SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+        RECT workArea{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+        POINT at = CenterInWorkArea(workArea, size, workArea);
+        SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        SetFocus(Field);
+    }
+};
+
+}  // namespace
+
+bool InputQuery(HWND owner, const std::string& caption, const std::string& prompt,
+                std::string& value, bool masked) {
+    TInputForm form(caption, prompt, value, masked);
+    return form.Show(owner);
+}

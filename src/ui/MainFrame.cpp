@@ -1,0 +1,300 @@
+#include "ui/MainFrame.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "ui/ChPage.h"
+#include "ui/ControlTable.h"
+#include "ui/MailRows.h"
+#include "ui/UiFont.h"
+
+namespace {
+
+// Title shown for a mail whose header could not be read; its header cannot be viewed.
+const char* const ReadErrorTitle = "読み取りエラー (Prunebox)";
+
+struct TColumnSpec {
+    const char* Caption;
+    int Width;
+    int Format;
+};
+
+const TColumnSpec Columns[MailColumn::Count] = {
+    {"タイトル", 220, LVCFMT_LEFT},   {"差出人", 110, LVCFMT_CENTER},
+    {"送信日時", 100, LVCFMT_CENTER}, {"サイズ", 70, LVCFMT_CENTER},
+    {"添付", 45, LVCFMT_CENTER},      {"指定ヘッダ", 10, LVCFMT_CENTER},
+    {"メール番号", 0, LVCFMT_CENTER}, {"DateKey", 0, LVCFMT_CENTER},
+    {"Uidl", 0, LVCFMT_CENTER},
+};
+
+// The widest column 5 may shrink to; the hidden ones stay at 0.
+constexpr int MinDesignatedWidth = 10;
+
+const TControlSpec LoginControls[] = {
+    {"STATIC", "POP3サーバ名", SS_LEFT, 0, 0, 4, 200, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0, 0, 22, 201, 23, TMainFrame::IdServ},
+    {"STATIC", "APOP", SS_LEFT, 0, 232, 4, 40, 16, -1},
+    {"BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 236, 24, 18, 18, TMainFrame::IdAPOPCheck},
+    {"STATIC", "接続ユーザ名", SS_LEFT, 0, 279, 4, 129, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0, 279, 22, 129, 23, TMainFrame::IdIDNum},
+    {"STATIC", "パスワード", SS_LEFT, 0, 439, 4, 137, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP | WS_BORDER, 0, 439, 22, 137, 23,
+     TMainFrame::IdPass},
+};
+
+// The buttons carry their command in their Tag: 1 connect, 3 delete + disconnect, 2 disconnect.
+const TControlSpec ButtonControls[] = {
+    {"BUTTON", "接続", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 105, 33, TMainFrame::IdLogon},
+    {"BUTTON", "削除 + 切断", BS_PUSHBUTTON | WS_TABSTOP, 0, 176, 0, 105, 33, TMainFrame::IdDelete},
+    {"BUTTON", "切断", BS_PUSHBUTTON | WS_TABSTOP, 0, 351, 0, 106, 33, TMainFrame::IdKill},
+};
+
+int ButtonTag(int id) {
+    switch (id) {
+        case TMainFrame::IdLogon: return 1;
+        case TMainFrame::IdKill: return 2;
+        case TMainFrame::IdDelete: return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TMainFrame::TMainFrame(TChPage& page, HWND sheet, int tag) : Page(page), Tag(tag) {
+    RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
+    CreateHandle(ClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 0, 0,
+                 615, 433, sheet);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    FormCreate();
+}
+
+void TMainFrame::FormCreate() {
+    HFONT font = UiFont::Form();
+    KvPanel2.BevelInner = KvPanel2.BevelOuter = TBevelCut::None;
+    KvPanel2.Create(Handle, 8, 0, 585, 57);
+    SendMessageA(KvPanel2.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND login[8];
+    CreateControls(KvPanel2.Handle, LoginControls, font, login);
+    Serv = login[1];
+    APOPCheck = login[3];
+    IDNum = login[5];
+    Pass = login[7];
+    // Shown as "*" (the Japanese code page's default mask would be a wide dot).
+    SendMessageA(Pass, EM_SETPASSWORDCHAR, '*', 0);
+
+    MailView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                               8, 64, 569, 265, Handle,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
+                               GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < MailColumn::Count; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = const_cast<char*>(Columns[i].Caption);
+        column.cx = Columns[i].Width;
+        column.fmt = Columns[i].Format;
+        SendMessageA(MailView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    ResetSortDirections(MailColumn::Count);
+
+    KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
+    KvPanel1.Create(Handle, 8, 352, 465, 33);
+    SendMessageA(KvPanel1.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND buttons[3];
+    CreateControls(KvPanel1.Handle, ButtonControls, font, buttons);
+    Logon = buttons[0];
+    Delete = buttons[1];
+    Kill = buttons[2];
+
+    StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdStatusBar)),
+                                 GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(StatusBar1, SB_SETMINHEIGHT, 23, 0);
+    SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+    SetStatusWidths();
+    SetStatusText(0, "接続していません。");
+}
+
+void TMainFrame::SetStatusWidths() {
+    RECT bar;
+    GetClientRect(StatusBar1, &bar);
+    const int width = bar.right - bar.left;
+    int edges[3] = {width - 170, width - 100, -1};
+    SendMessageA(StatusBar1, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+}
+
+void TMainFrame::SetStatusText(int panel, const std::string& text) {
+    // A leading tab centres the text of a status bar part.
+    std::string shown = panel == 0 ? text : "\t" + text;
+    SendMessageA(StatusBar1, SB_SETTEXTA, panel, reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+std::string TMainFrame::StatusText(int panel) const {
+    const int length = LOWORD(SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, panel, 0));
+    std::string text(length + 1, '\0');
+    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    if (!text.empty() && text[0] == '\t') text.erase(0, 1);
+    return text;
+}
+
+int TMainFrame::RowCount() const {
+    return static_cast<int>(SendMessageA(MailView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int TMainFrame::ColumnCount() const {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(MailView, LVM_GETHEADER, 0, 0));
+    return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+std::string TMainFrame::CellText(int index, int column) const {
+    char text[1024];
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    int length = static_cast<int>(
+        SendMessageA(MailView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::vector<std::string> TMainFrame::Row(int index) const {
+    std::vector<std::string> row;
+    const int columns = ColumnCount();
+    for (int column = 0; column < columns; ++column) row.push_back(CellText(index, column));
+    return row;
+}
+
+int TMainFrame::SelectedCount() const {
+    return static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+void TMainFrame::LogonClick(int tag) { Page.RunCommand(tag); }
+
+void TMainFrame::MailViewSelectItem() {
+    char text[64];
+    std::snprintf(text, sizeof text, "削除予定 %d通", SelectedCount());
+    SetStatusText(2, text);
+}
+
+void TMainFrame::MailViewDblClick() {
+    if (!IsWindowEnabled(KvPanel1.Handle) || SelectedCount() != 1) return;
+    const int selected =
+        static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (CellText(selected, MailColumn::Title) == ReadErrorTitle) return;
+    Page.RunCommand(TChPage::CommandHeader);
+}
+
+void TMainFrame::MailViewColumnClick(int column) {
+    const int count = ColumnCount();
+    if (!IsWindowEnabled(KvPanel1.Handle) || column >= MailColumn::MailNumber(count)) return;
+    SortMailView(column);
+    SortDirections[column] = -SortDirections[column];
+}
+
+void TMainFrame::SortMailView(int column) {
+    // The keys are read once; each row's lParam is its index in that snapshot.
+    struct TSortState {
+        std::vector<std::vector<std::string>> Rows;
+        int Column;
+    } state{{}, column};
+    const int rows = RowCount();
+    for (int i = 0; i < rows; ++i) {
+        state.Rows.push_back(Row(i));
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        item.lParam = i;
+        SendMessageA(MailView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    auto compare = [](LPARAM a, LPARAM b, LPARAM data) -> int {
+        auto* sort = reinterpret_cast<TSortState*>(data);
+        return CompareMailRows(sort->Rows[a], sort->Rows[b], sort->Column);
+    };
+    PFNLVCOMPARE callback = compare;
+    SendMessageA(MailView, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&state),
+                 reinterpret_cast<LPARAM>(callback));
+}
+
+void TMainFrame::MailViewCustomDraw() {
+    const int count = ColumnCount();
+    bool hiddenShown = false;
+    for (int column = MailColumn::MailNumber(count); column < count; ++column) {
+        if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, column, 0) != 0) hiddenShown = true;
+    }
+    if (!hiddenShown) return;
+    for (int column = MailColumn::MailNumber(count); column < count; ++column) {
+        SendMessageA(MailView, LVM_SETCOLUMNWIDTH, column, 0);
+    }
+    if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, MailColumn::Designated, 0) < MinDesignatedWidth)
+        SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Designated, MinDesignatedWidth);
+}
+
+void TMainFrame::MailViewContextMenu(LPARAM lParam) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, IdRightHead, "ヘッダの表示");
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == -1) {  // from the keyboard
+        RECT rect;
+        GetWindowRect(MailView, &rect);
+        at = POINT{rect.left, rect.top};
+    }
+    int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle,
+                                nullptr);
+    DestroyMenu(menu);
+    if (chosen == IdRightHead) MailViewDblClick();
+}
+
+LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
+    switch (header.code) {
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            if ((change.uChanged & LVIF_STATE) &&
+                ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+                MailViewSelectItem();
+            return 0;
+        }
+        case LVN_COLUMNCLICK:
+            MailViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return 0;
+        case NM_DBLCLK:
+            MailViewDblClick();
+            return 0;
+        case NM_CUSTOMDRAW:
+            if (reinterpret_cast<const NMCUSTOMDRAW&>(header).dwDrawStage == CDDS_PREPAINT)
+                MailViewCustomDraw();
+            return CDRF_DODEFAULT;
+    }
+    return 0;
+}
+
+LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && ButtonTag(LOWORD(wParam)))
+                LogonClick(ButtonTag(LOWORD(wParam)));
+            return 0;
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.hwndFrom == MailView) return MailViewNotify(header);
+            return 0;
+        }
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == MailView) {
+                MailViewContextMenu(lParam);
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+            SetStatusWidths();
+            return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/KvPanel.h"
+#include "ui/Window.h"
+
+class TChPage;
+
+// The controls of one account page: login fields, mail list, buttons, status bar.
+class TMainFrame : public TWindow {
+public:
+    static constexpr const char* ClassName = "TMainFrame";
+    enum ControlId {
+        IdServ = 101, IdAPOPCheck, IdIDNum, IdPass,
+        IdMailView = 110,
+        IdLogon = 121, IdDelete, IdKill,
+        IdStatusBar = 130,
+        IdRightHead = 140,
+    };
+
+    TMainFrame(TChPage& page, HWND sheet, int tag);
+
+    TChPage& Page;
+    int Tag;
+    TKvPanel KvPanel1;  // buttons; disabled while the worker runs
+    TKvPanel KvPanel2;  // login fields
+    HWND Serv = nullptr, APOPCheck = nullptr, IDNum = nullptr, Pass = nullptr;
+    HWND Logon = nullptr, Delete = nullptr, Kill = nullptr;
+    HWND MailView = nullptr;
+    HWND StatusBar1 = nullptr;
+
+    // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
+    void SetStatusText(int panel, const std::string& text);
+    std::string StatusText(int panel) const;
+    void SetStatusWidths();
+
+    int RowCount() const;
+    int ColumnCount() const;
+    std::vector<std::string> Row(int index) const;
+    std::string CellText(int index, int column) const;
+    int SelectedCount() const;
+
+    // Event handlers.
+    void LogonClick(int tag);
+    void MailViewSelectItem();
+    void MailViewColumnClick(int column);
+    void MailViewDblClick();
+    void MailViewCustomDraw();
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FormCreate();
+    LRESULT MailViewNotify(const NMHDR& header);
+    void MailViewContextMenu(LPARAM lParam);
+    void SortMailView(int column);
+};

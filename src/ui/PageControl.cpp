@@ -1,0 +1,150 @@
+#include "ui/PageControl.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/TabSheet.h"
+#include "ui/UiFont.h"
+
+void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition position) {
+    FOwnerDraw = ownerDraw;
+    FTabPosition = position;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
+                  TCS_HOTTRACK | TCS_MULTILINE | (ownerDraw ? TCS_OWNERDRAWFIXED : 0);
+    switch (position) {
+        case TTabPosition::Top: break;
+        case TTabPosition::Bottom: style |= TCS_BOTTOM; break;
+        case TTabPosition::Left: style |= TCS_VERTICAL; break;
+        case TTabPosition::Right: style |= TCS_VERTICAL | TCS_RIGHT; break;
+    }
+    Handle = CreateWindowExA(0, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+}
+
+void TPageControl::Destroy() {
+    if (Handle) DestroyWindow(Handle);
+    Handle = nullptr;
+}
+
+TTabSheet* TPageControl::SheetAt(int index) const {
+    return index >= 0 && index < SheetCount() ? Sheets[index] : nullptr;
+}
+
+int TPageControl::IndexOf(const TTabSheet* sheet) const {
+    auto found = std::find(Sheets.begin(), Sheets.end(), sheet);
+    return found == Sheets.end() ? -1 : static_cast<int>(found - Sheets.begin());
+}
+
+int TPageControl::ActiveIndex() const {
+    return Handle ? static_cast<int>(SendMessageA(Handle, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+void TPageControl::InsertTab(int index, TTabSheet* sheet) {
+    std::string caption = sheet->Caption();
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = caption.data();
+    item.lParam = reinterpret_cast<LPARAM>(sheet);
+    SendMessageA(Handle, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+}
+
+void TPageControl::AddSheet(TTabSheet* sheet) {
+    Sheets.push_back(sheet);
+    InsertTab(SheetCount() - 1, sheet);
+    if (ActiveIndex() < 0) SendMessageA(Handle, TCM_SETCURSEL, 0, 0);
+    ShowActiveSheet();
+    Resized();
+}
+
+void TPageControl::RemoveSheet(TTabSheet* sheet) {
+    int index = IndexOf(sheet);
+    if (index < 0) return;
+    const bool wasActive = index == ActiveIndex();
+    Sheets.erase(Sheets.begin() + index);
+    if (!Handle) return;
+    SendMessageA(Handle, TCM_DELETEITEM, index, 0);
+    if (wasActive && SheetCount() > 0) {
+        // The tab that followed takes its place; the first one after the last.
+        SendMessageA(Handle, TCM_SETCURSEL, index < SheetCount() ? index : 0, 0);
+    }
+    ShowActiveSheet();
+    Resized();
+}
+
+void TPageControl::SheetCaptionChanged(TTabSheet* sheet) {
+    int index = IndexOf(sheet);
+    if (index < 0) return;
+    std::string caption = sheet->Caption();
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageA(Handle, TCM_SETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    Resized();
+}
+
+void TPageControl::MoveSheet(TTabSheet* sheet, int newIndex) {
+    int index = IndexOf(sheet);
+    if (index < 0 || newIndex < 0 || newIndex >= SheetCount() || index == newIndex) return;
+    TTabSheet* active = ActiveSheet();
+    Sheets.erase(Sheets.begin() + index);
+    Sheets.insert(Sheets.begin() + newIndex, sheet);
+    SendMessageA(Handle, TCM_DELETEITEM, index, 0);
+    InsertTab(newIndex, sheet);
+    SendMessageA(Handle, TCM_SETCURSEL, IndexOf(active), 0);
+    ShowActiveSheet();
+}
+
+void TPageControl::SelectIndex(int index, bool notify) {
+    if (index < 0 || index >= SheetCount()) return;
+    SendMessageA(Handle, TCM_SETCURSEL, index, 0);
+    ShowActiveSheet();
+    Resized();
+    if (notify && OnChange) OnChange();
+}
+
+void TPageControl::SelectNext(bool forward) {
+    const int count = SheetCount();
+    if (count == 0) return;
+    const int active = std::max(ActiveIndex(), 0);
+    SelectIndex((active + (forward ? 1 : count - 1)) % count, true);
+}
+
+RECT TPageControl::TabRect(int index) const {
+    RECT rect{};
+    SendMessageA(Handle, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+RECT TPageControl::DisplayRect() const {
+    RECT rect{};
+    GetClientRect(Handle, &rect);
+    SendMessageA(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void TPageControl::HandleNotify(const NMHDR& header) {
+    if (header.code == TCN_SELCHANGE) {
+        ShowActiveSheet();
+        Resized();
+        if (OnChange) OnChange();
+    }
+}
+
+void TPageControl::Resized() {
+    RECT area = DisplayRect();
+    if (TTabSheet* active = ActiveSheet()) {
+        SetWindowPos(active->Handle, nullptr, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TPageControl::ShowActiveSheet() {
+    TTabSheet* active = ActiveSheet();
+    for (TTabSheet* sheet : Sheets) {
+        if (sheet != active) ShowWindow(sheet->Handle, SW_HIDE);
+    }
+    if (active) ShowWindow(active->Handle, SW_SHOW);
+}

@@ -1,0 +1,34 @@
+#include "ui/TabSheet.h"
+
+#include "ui/PageControl.h"
+
+TTabSheet::TTabSheet(TPageControl& pageControl, int tag) : PageControl(pageControl), Tag(tag) {
+    RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
+    RECT area = PageControl.DisplayRect();
+    CreateHandle(ClassName, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+                 area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 PageControl.Handle);
+    PageControl.AddSheet(this);
+}
+
+TTabSheet::~TTabSheet() { PageControl.RemoveSheet(this); }
+
+std::string TTabSheet::Caption() const { return FCaption; }
+
+void TTabSheet::SetCaption(const std::string& caption) {
+    FCaption = caption;
+    PageControl.SheetCaptionChanged(this);
+}
+
+LRESULT TTabSheet::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            // A frame on the sheet handles its own controls; anything else goes up.
+            return SendMessageA(GetParent(Handle), message, wParam, lParam);
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,371 @@
+#include "app/PruneboxM.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "GuiTest.h"
+#include "ui/MsgDlg.h"
+#include "ui/ResStrings.h"
+
+namespace {
+
+using GuiTest::PumpUntil;
+using GuiTest::TAction;
+using GuiTest::TAnswer;
+using GuiTest::TDialogAnswerer;
+
+// A started main window with `accounts` extra pages captioned "  Account<slot>", shown
+// before the "新規" tab as after a start.
+struct TStarted {
+    TPruneboxM Main;
+    bool Closed = false;
+    explicit TStarted(int accounts = 0, TTabPosition position = TTabPosition::Top) {
+        Main.TabPosition = position;
+        Main.OnClosed = [this] { Closed = true; };
+        Main.Create();
+        for (int i = 0; i < accounts; ++i) AddAccount();
+        Main.MainPage.SelectIndex(0, true);  // as a start without a stored tab
+        ShowWindow(Main.Handle, SW_SHOWNORMAL);
+        GuiTest::PumpPending();
+    }
+    TChPage* AddAccount() {
+        TChPage* page = Main.AddPage();
+        if (!page) return nullptr;
+        page->KeyName = "Account" + std::to_string(page->Index);
+        page->TabSheet->SetCaption("  " + page->KeyName);
+        Main.SetPageCount(Main.PageCount + 1);
+        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        return page;
+    }
+};
+
+std::string TabText(const TPageControl& tabs, int index) {
+    char text[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tabs.Handle, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    EXPECT_EQ(GuiTest::WindowText(main.Handle), "Prunebox  -サーバ上でメールを選択削除-");
+    EXPECT_EQ(main.PageCount, 1);
+    ASSERT_EQ(main.MainPage.SheetCount(), 1);
+    EXPECT_EQ(TabText(main.MainPage, 0), "  新規");
+    EXPECT_TRUE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_OWNERDRAWFIXED);
+    EXPECT_EQ(main.ActiveSlot(), 0);
+    EXPECT_EQ(main.Pages[0]->KeyName, "");
+    for (HBITMAP image : main.LedImages) EXPECT_NE(image, nullptr);
+}
+
+TEST(PruneboxMTest, WithoutLampsTheTabsAreTheSystemsWithPlainCaptions) {
+    TPruneboxM main;
+    main.LedTabs = false;
+    main.Create();
+    EXPECT_FALSE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_OWNERDRAWFIXED);
+    EXPECT_EQ(TabText(main.MainPage, 0), "新規");
+}
+
+TEST(PruneboxMTest, SystemMenuEndsWithTheCentreCommand) {
+    TStarted started;
+    HMENU menu = GetSystemMenu(started.Main.Handle, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    char text[64] = {};
+    GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "画面中央へ移動(&D)");
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), 11u);
+    MENUITEMINFOA separator{};
+    separator.cbSize = sizeof separator;
+    separator.fMask = MIIM_FTYPE;
+    GetMenuItemInfoA(menu, count - 2, TRUE, &separator);
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+}
+
+TEST(PruneboxMTest, WindowCannotBeMadeSmallerThanTheMinimum) {
+    TStarted started;
+    MINMAXINFO limits{};
+    SendMessageA(started.Main.Handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 604);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 190);
+}
+
+TEST(PruneboxMTest, MaximisingRecordsTheNormalBoundsFirst) {
+    struct TCase {
+        UINT Message;
+        WPARAM Code;
+        bool Records;
+    } cases[] = {
+        {WM_SYSCOMMAND, SC_MAXIMIZE, true},
+        {WM_NCLBUTTONDBLCLK, HTCAPTION, true},
+        {WM_NCLBUTTONDBLCLK, HTCLIENT, false},
+        {WM_SYSCOMMAND, SC_RESTORE, false},
+    };
+    for (const TCase& c : cases) {
+        TStarted started;
+        HWND window = started.Main.Handle;
+        SetWindowPos(window, nullptr, 40, 30, 620, 420, SWP_NOZORDER);
+        RECT before;
+        GetWindowRect(window, &before);
+        SendMessageA(window, c.Message, c.Code, 0);
+        const RECT& recorded = started.Main.NormalBounds;
+        if (c.Records) {
+            EXPECT_TRUE(EqualRect(&recorded, &before)) << c.Message << " " << c.Code;
+        } else {
+            EXPECT_TRUE(IsRectEmpty(&recorded)) << c.Message << " " << c.Code;
+        }
+    }
+}
+
+TEST(PruneboxMTest, CentreCommandRestoresAndCentresEveryTime) {
+    TStarted started;
+    HWND window = started.Main.Handle;
+    for (int round = 0; round < 2; ++round) {
+        ShowWindow(window, SW_MAXIMIZE);
+        SendMessageA(window, WM_SYSCOMMAND, TPruneboxM::SysCenter, 0);
+        EXPECT_FALSE(IsZoomed(window));
+        RECT bounds;
+        GetWindowRect(window, &bounds);
+        const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+        EXPECT_EQ(bounds.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+        EXPECT_EQ(bounds.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+        SetWindowPos(window, nullptr, 3, 4, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    }
+}
+
+TEST(PruneboxMTest, F2AndF3CycleThroughTheTabsFromAnyWindowOfTheProgram) {
+    TStarted started(3);
+    TPruneboxM& main = started.Main;
+    ASSERT_EQ(main.MainPage.SheetCount(), 4);
+    EXPECT_EQ(TabText(main.MainPage, 3), "  新規");
+    main.MainPage.SelectIndex(0, true);
+    auto press = [&](HWND target, WPARAM key) {
+        PostMessageA(target, WM_KEYDOWN, key, 0);
+        GuiTest::PumpPending();
+    };
+    const int expectedAfterF3[] = {1, 2, 3, 0};
+    for (int expected : expectedAfterF3) {
+        press(main.Handle, VK_F3);
+        EXPECT_EQ(main.MainPage.ActiveIndex(), expected);
+    }
+    press(main.Pages[1]->Frame->Serv, VK_F2);  // from a control deep inside a page
+    EXPECT_EQ(main.MainPage.ActiveIndex(), 3);
+    EXPECT_EQ(main.ActiveSlot(), 0);
+    EXPECT_TRUE(IsWindowVisible(main.Pages[0]->TabSheet->Handle));
+    EXPECT_FALSE(IsWindowVisible(main.Pages[1]->TabSheet->Handle));
+
+    // Also while a dialog of the program is open.
+    TAction f3ThenOk;
+    f3ThenOk.PressF3 = true;
+    TDialogAnswerer answerer({f3ThenOk});
+    MessageDlgCenter(main.Handle, "F3", TMsgDlgType::Information, mbOK, 0);
+    EXPECT_EQ(main.MainPage.ActiveIndex(), 0);
+}
+
+TEST(PruneboxMTest, PageCountWarnsAboveSixtyAndTheTableNeverOverflows) {
+    TDialogAnswerer answerer;
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    // 60 accounts: 61 pages, no warning yet.
+    for (int i = 0; i < 60; ++i) ASSERT_NE(started.AddAccount(), nullptr);
+    EXPECT_EQ(main.PageCount, 61);
+    EXPECT_TRUE(answerer.Seen.empty());
+    // The 62nd to 64th pages warn once each.
+    for (int i = 0; i < 3; ++i) ASSERT_NE(started.AddAccount(), nullptr);
+    EXPECT_EQ(main.PageCount, 64);
+    ASSERT_EQ(answerer.Seen.size(), 3u);
+    for (const auto& seen : answerer.Seen) {
+        EXPECT_EQ(seen.Caption, "警告");
+        EXPECT_EQ(seen.Text, LoadResString(S_PAGE_LIMIT));
+        EXPECT_EQ(seen.ButtonCaptions, std::vector<std::string>{"OK"});
+    }
+    // A 65th page is refused with the same words; nothing is written past slot 63.
+    EXPECT_EQ(started.AddAccount(), nullptr);
+    EXPECT_EQ(main.PageCount, 64);
+    ASSERT_EQ(answerer.Seen.size(), 4u);
+    EXPECT_EQ(answerer.Seen[3].Text, LoadResString(S_PAGE_LIMIT));
+    EXPECT_EQ(main.MainPage.SheetCount(), 64);
+}
+
+TEST(PruneboxMTest, RemovingSlotTwoOfFiveRenumbersTheLaterPages) {
+    TStarted started(4);
+    TPruneboxM& main = started.Main;
+    ASSERT_EQ(main.PageCount, 5);
+    TChPage* third = main.Pages[3].get();
+    TChPage* fourth = main.Pages[4].get();
+    main.RemoveAccount(2);
+    EXPECT_EQ(main.PageCount, 4);
+    EXPECT_EQ(main.Pages[2].get(), third);
+    EXPECT_EQ(main.Pages[3].get(), fourth);
+    EXPECT_EQ(main.Pages[4], nullptr);
+    for (int slot : {2, 3}) {
+        TChPage& page = *main.Pages[slot];
+        EXPECT_EQ(page.Index, slot);
+        EXPECT_EQ(page.TabSheet->Tag, slot);
+        EXPECT_EQ(page.Frame->Tag, slot);
+    }
+    EXPECT_EQ(main.MainPage.SheetCount(), 4);
+    EXPECT_EQ(TabText(main.MainPage, 1), "  Account3");
+}
+
+TEST(PruneboxMTest, RemovingTheActiveTabActivatesTheOneThatFollowed) {
+    TStarted started(3);
+    TPruneboxM& main = started.Main;
+    main.MainPage.SelectIndex(1, true);  // Account2
+    main.RemoveAccount(2);
+    EXPECT_EQ(TabText(main.MainPage, main.MainPage.ActiveIndex()), "  Account3");
+}
+
+// Whether a pixel of the lamp colour shows on the tab at index, on the screen.
+bool TabShows(HWND tabs, const RECT& tab, COLORREF colour) {
+    HDC dc = GetDC(tabs);
+    bool found = false;
+    for (int y = tab.top - 2; y < tab.bottom + 2 && !found; ++y) {
+        for (int x = tab.left - 4; x < tab.right && !found; ++x) found = GetPixel(dc, x, y) == colour;
+    }
+    ReleaseDC(tabs, dc);
+    return found;
+}
+
+TEST(PruneboxMTest, LampStateFromAWorkerThreadIsDrawnOnTheUiThread) {
+    TStarted started(1);
+    TPruneboxM& main = started.Main;
+    main.MainPage.SelectIndex(1, true);  // Account1's tab is drawn unselected: black text
+    const COLORREF lamps[] = {RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0), RGB(255, 255, 0)};
+    for (int state : {2, 3, 0}) {
+        std::thread worker([&] { main.SetIndicatorState(1, state); });
+        worker.join();
+        EXPECT_EQ(main.Pages[1]->IndicatorState, state);
+        ASSERT_TRUE(PumpUntil([&] {
+            UpdateWindow(main.MainPage.Handle);
+            return TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[state]);
+        })) << state;
+        for (int other : {0, 2, 3}) {
+            if (other == state) continue;
+            EXPECT_FALSE(TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[other]));
+        }
+    }
+    main.SetIndicatorState(1, 4);  // no such lamp: refused
+    EXPECT_EQ(main.Pages[1]->IndicatorState, 0);
+}
+
+// Draws one tab into a bitmap and returns where the lamp's top-left corner landed.
+POINT LampCorner(TPruneboxM& main, int tabIndex, const RECT& rect, bool active, COLORREF body) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    main.MainPageDrawTab(dc, tabIndex, rect, active);
+    POINT corner{-1, -1};
+    // The first body pixel in reading order is the lamp's (3, 2).
+    for (int y = 0; y < 100 && corner.x < 0; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (GetPixel(dc, x, y) == body) {
+                corner = POINT{x - 3, y - 2};
+                break;
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return corner;
+}
+
+TEST(PruneboxMTest, LampSitsWhereTheTabPositionAndSelectionPutIt) {
+    const RECT rect{20, 10, 120, 40};
+    struct TCase {
+        TTabPosition Position;
+        bool Active;
+        POINT Expected;
+    } cases[] = {
+        {TTabPosition::Top, true, {rect.left + 1 + 5, rect.top + 2 + 5}},
+        {TTabPosition::Top, false, {rect.left - 3 + 5, rect.top + 1 + 5}},
+        {TTabPosition::Bottom, true, {rect.left + 1 + 5, rect.top + 2 + 3}},
+        {TTabPosition::Bottom, false, {rect.left - 3 + 5, rect.top + 1 - 2 + 3}},
+    };
+    for (const TCase& c : cases) {
+        TStarted started(0, c.Position);
+        started.Main.Pages[0]->IndicatorState = 2;
+        POINT corner = LampCorner(started.Main, 0, rect, c.Active, RGB(255, 0, 0));
+        EXPECT_EQ(corner.x, c.Expected.x) << static_cast<int>(c.Position) << c.Active;
+        EXPECT_EQ(corner.y, c.Expected.y) << static_cast<int>(c.Position) << c.Active;
+    }
+}
+
+TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
+    TStarted started;
+    struct TCase {
+        TAction Action;
+        int Result;
+    } cases[] = {{TAction(TAnswer::Enter), mrOk},
+                 {TAction(TAnswer::Click, mrCancel), mrCancel},
+                 {TAction(TAnswer::Close), mrCancel}};
+    for (const TCase& c : cases) {
+        TDialogAnswerer answerer({c.Action});
+        std::atomic<bool> done{false};
+        const char* question = "3通のメールを削除します。";
+        std::thread worker([&] {
+            SendMessageA(started.Main.Handle, WM_PB_CONFIRM_DELETE,
+                         reinterpret_cast<WPARAM>(question), reinterpret_cast<LPARAM>(question));
+            done = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+        worker.join();
+        EXPECT_EQ(started.Main.ConfirmResult, c.Result);
+        ASSERT_EQ(answerer.Seen.size(), 1u);
+        EXPECT_EQ(answerer.Seen[0].Caption, "確認");
+        EXPECT_EQ(answerer.Seen[0].Text, question);
+        EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
+                  (std::vector<std::string>{"OK", "キャンセル"}));
+    }
+}
+
+TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
+    TStarted started(2);
+    TPruneboxM& main = started.Main;
+    struct TCase {
+        TAnswer Answer;
+        const char* Typed;
+        const char* Stored;
+    } cases[] = {{TAnswer::Enter, "secret", "secret"}, {TAnswer::Escape, "ignored", ""}};
+    for (const TCase& c : cases) {
+        SetWindowTextA(main.Pages[2]->Frame->Pass, "before");
+        TAction action(c.Answer);
+        action.FieldText = c.Typed;
+        TDialogAnswerer answerer({action});
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            SendMessageA(main.Handle, WM_PB_ASK_PASSWORD, 0,
+                         reinterpret_cast<LPARAM>("02  Account2"));
+            done = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+        worker.join();
+        ASSERT_EQ(answerer.Seen.size(), 1u);
+        EXPECT_EQ(answerer.Seen[0].Caption, "アカウント名 - Account2");
+        EXPECT_EQ(answerer.Seen[0].Text, "パスワードを入力してください");
+        EXPECT_TRUE(answerer.Seen[0].FieldMasked);
+        EXPECT_EQ(GuiTest::WindowText(main.Pages[2]->Frame->Pass), c.Stored);
+        EXPECT_EQ(GuiTest::WindowText(main.Pages[1]->Frame->Pass), "");
+    }
+}
+
+TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
+    TStarted started(2);
+    EXPECT_EQ(SendMessageA(started.Main.Handle, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(started.Closed);
+    EXPECT_EQ(started.Main.Handle, nullptr);
+    for (const auto& page : started.Main.Pages) EXPECT_EQ(page, nullptr);
+    EXPECT_EQ(started.Main.PageCount, 3);  // kept; an empty last slot stops the resize work
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// The program as a process: single copy, imports.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+PROCESS_INFORMATION Start() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = std::string("\"") + PRUNEBOX_EXE + "\"";
+    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    return process;
+}
+
+HWND FindMainWindow(DWORD processId) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "TPruneboxM", nullptr))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId) return window;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(PruneboxTest, SecondCopyEndsAtOnceAndQuietly) {
+    PROCESS_INFORMATION first = Start();
+    HWND main = FindMainWindow(first.dwProcessId);
+    ASSERT_NE(main, nullptr);
+
+    PROCESS_INFORMATION second = Start();
+    EXPECT_EQ(WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(second.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(FindMainWindow(second.dwProcessId), nullptr);
+    EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(first.hProcess, 20000), WAIT_OBJECT_0);
+    // The mutex goes with the first copy: a new start runs again.
+    PROCESS_INFORMATION third = Start();
+    HWND again = FindMainWindow(third.dwProcessId);
+    EXPECT_NE(again, nullptr);
+    if (again) PostMessageA(again, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(third.hProcess, 20000), WAIT_OBJECT_0);
+    for (const auto& p : {first, second, third}) {
+        CloseHandle(p.hProcess);
+        CloseHandle(p.hThread);
+    }
+}
+
+TEST(PruneboxTest, ImportsOnlySystemLibraries) {
+    HMODULE image = LoadLibraryExA(PRUNEBOX_EXE, nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(image, nullptr);
+    auto* base = reinterpret_cast<const BYTE*>(image);
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+    const std::set<std::string> system = {"ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
+                                          "GDI32.DLL",    "KERNEL32.DLL", "MSVCRT.DLL",
+                                          "SHELL32.DLL",  "USER32.DLL",   "WS2_32.DLL",
+                                          "WSOCK32.DLL",  "OLE32.DLL"};
+    int count = 0;
+    for (; entry->Name; ++entry, ++count) {
+        std::string name = reinterpret_cast<const char*>(base + entry->Name);
+        for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        EXPECT_TRUE(system.count(name)) << name;
+    }
+    EXPECT_GT(count, 0);
+    FreeLibrary(image);
+}
+
+}  // namespace
