@@ -1,5 +1,6 @@
 // DecodeHeaderText over generated header values, beside glibc iconv converting ISO-2022-JP to
-// Shift_JIS in the same run. Figures are MB/s of header input; only the ratios carry across machines.
+// Shift_JIS in the same run. Figures are MB/s of header input; only the ratios carry across
+// machines.
 #include <iconv.h>
 
 #include <algorithm>
@@ -15,8 +16,8 @@
 
 namespace {
 
-const char* const Words[] = {"Re:", "Fwd:", "Meeting", "notes", "for", "project", "invoice",
-                             "[info]", "2024", "Update", "your", "account", "(2)", "sale"};
+const char* const Words[] = {"Re:",    "Fwd:", "Meeting", "notes", "for",     "project", "invoice",
+                             "[info]", "2024", "Update",  "your",  "account", "(2)",     "sale"};
 
 std::string Base64(const std::string& bytes) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -44,8 +45,9 @@ public:
         while (Bytes < minBytes) {
             std::string payload;
             const int kind = Pick(10);
-            std::string value = kind < 4 ? AsciiText(payload) : kind < 8 ? EncodedWords(payload)
-                                                                         : RawJis(payload);
+            std::string value = kind < 4   ? AsciiText(payload)
+                                : kind < 8 ? EncodedWords(payload)
+                                           : RawJis(payload);
             Bytes += value.size();
             PayloadBytes += payload.size();
             Values.push_back(std::move(value));
@@ -156,12 +158,13 @@ int main(int argc, char** argv) {
         Measure(corpus.Bytes, [&] { return IconvAll(cd, corpus.JisPayloads); });
     iconv_close(cd);
 
-    std::printf("corpus: %.1f MB in %zu header values (ASCII, encoded words, raw JIS); "
-                "JIS payload %.1f MB\n",
-                corpus.Bytes / 1e6, corpus.Values.size(), corpus.PayloadBytes / 1e6);
+    std::printf(
+        "corpus: %.1f MB in %zu header values (ASCII, encoded words, raw JIS); "
+        "JIS payload %.1f MB\n",
+        corpus.Bytes / 1e6, corpus.Values.size(), corpus.PayloadBytes / 1e6);
     std::printf("%-44s %8.1f MB/s\n", "DecodeHeaderText", decode);
-    std::printf("%-44s %8.1f MB/s  (DecodeHeaderText x%.2f)\n", "iconv ISO-2022-JP->SHIFT_JIS, same bytes",
-                iconvSame, decode / iconvSame);
+    std::printf("%-44s %8.1f MB/s  (DecodeHeaderText x%.2f)\n",
+                "iconv ISO-2022-JP->SHIFT_JIS, same bytes", iconvSame, decode / iconvSame);
     std::printf("%-44s %8.1f MB/s  (DecodeHeaderText x%.2f)\n",
                 "iconv ISO-2022-JP->SHIFT_JIS, decoded words", iconvPayload, decode / iconvPayload);
     return 0;

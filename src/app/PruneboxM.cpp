@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "headers/MainDM.h"
+#include "headers/SjisText.h"
+#include "settings/AccountStore.h"
+#include "settings/WinRegistry.h"
 #include "ui/InputBox.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
@@ -26,20 +30,6 @@ constexpr int BevelHeight = 2, ToolBarHeight = 26;
 const char* const Caption = "Prunebox  -サーバ上でメールを選択削除-";
 const char* const LampNames[4] = {"BLUE", "GREEN", "RED", "YELLOW"};
 
-std::string Trim(const std::string& text) {
-    std::size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-    return text.substr(first, last - first);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 TPruneboxM::TPruneboxM() = default;
@@ -50,6 +40,7 @@ TPruneboxM::~TPruneboxM() {
     for (HBITMAP image : LedImages) {
         if (image) DeleteObject(image);
     }
+    if (ListFont) DeleteObject(ListFont);
     if (PruneboxM == this) PruneboxM = nullptr;
 }
 
@@ -73,13 +64,10 @@ void TPruneboxM::FormCreate() {
     MessageHook = SetWindowsHookExA(WH_GETMESSAGE, AppMessage, nullptr, UiThreadId);
     AddSystemMenuItems();
     DeleteFileA(LoadResString(S_LOG_FILE).c_str());
+    Registry = std::make_unique<TWinRegistry>(RegistryBase);
+    TSetupStore(*Registry).CheckSettingsVersion();
     LoadLedImages();
-
-    // Window settings: the defaults until the stored ones are read.
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(Handle, nullptr, (screenWidth - DesignWidth) / 2,
-                 (screenHeight - DesignHeight) / 2, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadWindowSettings();
 
     Bevel1 = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
                              BevelHeight, Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -94,20 +82,112 @@ void TPruneboxM::FormCreate() {
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(ToolBar1, ToolBarVisible ? SW_SHOW : SW_HIDE);
     ShowWindow(Bevel2, ToolBarVisible ? SW_SHOW : SW_HIDE);
-
     MainPage.Create(Handle, IdMainPage, LedTabs, TabPosition);
     MainPage.OnChange = [this] { MainPageChange(); };
+    FormResize();
 
+    LoadAccounts();
+    ApplyListSettings();
+    FormResize();
+}
+
+void TPruneboxM::LoadWindowSettings() {
+    TStartupSettings settings = TSetupStore(*Registry).LoadWindowSettings(
+        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const TWindowSettings& window = settings.Window;
+    SetWindowPos(Handle, nullptr, window.Left, window.Top, window.Width, window.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ExtendedView = window.Small;
+    ToolBarVisible = window.ToolBar;
+    if (settings.FromStore)
+        TabPosition = window.TabPosition == kTabsAtBottom ? TTabPosition::Bottom : TTabPosition::Top;
+    MailerCommand = settings.MailerCommand;
+    LedTabs = LedTabs && settings.Led;
+}
+
+void TPruneboxM::LoadAccounts() {
+    TAccountStore store(*Registry);
+    std::vector<std::string> names = store.EnumerateAccounts();
     SetPageCount(0);
+    // The "新規" page: "\Connect" itself is current, so there is nothing to load.
     TChPage* fresh = AddPage();
     fresh->KeyName.clear();
     const std::string newTab = LoadResString(S_NEW_TAB);
     fresh->TabSheet->SetCaption(MainPage.OwnerDraw() ? "  " + newTab : newTab);
     SetPageCount(PageCount + 1);
-
+    for (const std::string& name : names) {
+        // More accounts than slots: the rest stay in the registry; AddPage says so.
+        if (PageCount >= MaxPages) {
+            AddPage();
+            break;
+        }
+        store.OpenAccount(name);
+        TChPage* page = AddPage();
+        page->LoadAccount(store.LoadAccount());
+        page->KeyName = name;
+        SetPageCount(PageCount + 1);
+    }
     MainPage.MoveSheet(fresh->TabSheet.get(), MainPage.SheetCount() - 1);
-    MainPage.SelectIndex(0, false);
-    FormResize();
+    MainPage.SelectIndex(TSetupStore(*Registry).LoadActiveItem(MainPage.SheetCount()), false);
+}
+
+void TPruneboxM::ApplyListSettings() {
+    TListGeometry geometry;
+    RECT area = MainPage.DisplayRect();
+    geometry.TabClientWidth = area.right - area.left;
+    geometry.Small = ExtendedView;
+    geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(ListSettings.FontSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    const int style = ListSettings.FontStyle;
+    if (ListFont) DeleteObject(ListFont);
+    ListFont = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, (style & 2) != 0,
+                           (style & 4) != 0, (style & 8) != 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           ListSettings.FontName.c_str());
+    for (int slot = 0; slot < PageCount; ++slot) {
+        if (!Pages[slot]) continue;
+        HWND list = Pages[slot]->Frame->MailView;
+        SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
+        for (int column = 0; column < kListColumns; ++column)
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, column, ListSettings.ColumnWidths[column]);
+    }
+}
+
+TListSettings TPruneboxM::ActiveListSettings() const {
+    TListSettings list = ListSettings;
+    const int slot = ActiveSlot();
+    if (slot < 0 || !Pages[slot]) return list;
+    for (int column = 0; column < kListColumns; ++column) {
+        list.ColumnWidths[column] = static_cast<int>(
+            SendMessageA(Pages[slot]->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+    }
+    return list;
+}
+
+void TPruneboxM::SaveWindowSettings() {
+    TWindowSettings window;
+    RECT bounds;
+    GetWindowRect(Handle, &bounds);
+    if (IsZoomed(Handle)) {
+        bounds = NormalBounds;
+    } else if (IsIconic(Handle)) {
+        // A minimised window's rectangle is off-screen; keep the one it will come back to.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(Handle, &placement);
+        bounds = placement.rcNormalPosition;
+    }
+    window.Left = bounds.left;
+    window.Top = bounds.top;
+    window.Width = bounds.right - bounds.left;
+    window.Height = bounds.bottom - bounds.top;
+    window.Small = ExtendedView;
+    window.ToolBar = ToolBarVisible;
+    window.TabPosition = TabPosition == TTabPosition::Bottom ? kTabsAtBottom : kTabsOnTop;
+    TSetupStore(*Registry).SaveWindowSettings(window, MainPage.ActiveIndex(), ActiveListSettings());
 }
 
 void TPruneboxM::AddSystemMenuItems() {
@@ -147,6 +227,7 @@ TChPage* TPruneboxM::AddPage() {
 
 void TPruneboxM::RemoveAccount(int slot) {
     if (slot < 1 || slot >= PageCount || !Pages[slot]) return;
+    if (Registry) TAccountStore(*Registry).DeleteAccount(Pages[slot]->KeyName);
     Pages[slot].reset();
     SetPageCount(PageCount - 1);
     for (int i = slot; i < PageCount; ++i) {
@@ -183,7 +264,7 @@ void TPruneboxM::MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool ac
     TTabSheet* sheet = MainPage.SheetAt(tabIndex);
     if (!sheet || sheet->Tag < 0 || sheet->Tag >= MaxPages || !Pages[sheet->Tag]) return;
     TChPage& page = *Pages[sheet->Tag];
-    const std::string text = Trim(sheet->Caption());
+    const std::string text = SjisText::Trim(sheet->Caption());
 
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(
                                            SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
@@ -265,7 +346,9 @@ void TPruneboxM::CenterOnDesktop() {
 }
 
 void TPruneboxM::FormClose() {
-    // Nothing is asked and nothing refuses the close.
+    // Nothing is asked and nothing refuses the close; a failed save still tears down.
+    if (Registry) SaveWindowSettings();
+    Registry.reset();
     for (int slot = PageCount - 1; slot >= 0; --slot) Pages[slot].reset();
     for (HBITMAP& image : LedImages) {
         if (image) DeleteObject(image);
@@ -281,9 +364,9 @@ LRESULT TPruneboxM::ConfirmDelete(const char* text) {
 }
 
 LRESULT TPruneboxM::AskPassword(const char* text) {
-    if (!text || HexDigit(text[0]) < 0 || HexDigit(text[1]) < 0) return 0;
-    const int slot = HexDigit(text[0]) * 16 + HexDigit(text[1]);
-    const std::string name = Trim(text + 2);
+    if (!text || std::strlen(text) < 2) return 0;
+    const int slot = TMainDM::HexPairToByte(std::string(text, 2));
+    const std::string name = SjisText::Trim(text + 2);
     std::string answer;
     // The answer is masked like the page's own password field.
     if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + name, LoadResString(S_ENTER_PASSWORD),

@@ -4,6 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "settings/RegistryAccessor.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SetupStore.h"
 #include "ui/ChPage.h"
 #include "ui/PageControl.h"
 #include "ui/Window.h"
@@ -32,6 +35,9 @@ public:
     std::string MailerCommand;
     int ConfirmResult = 0;
     std::array<std::unique_ptr<TChPage>, MaxPages> Pages;
+    std::unique_ptr<TRegistryAccessor> Registry;
+    // The program's key under the current user (tests give their own).
+    std::string RegistryBase = kRegistryRootPath;
     TPageControl MainPage;
     // View state: extended view ("拡張(&B)") and the tool bar ("ツールバー").
     bool ExtendedView = true;
@@ -72,6 +78,14 @@ private:
     LRESULT AskPassword(const char* text);
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 
+    void LoadWindowSettings();
+    void LoadAccounts();
+    void ApplyListSettings();
+    void SaveWindowSettings();
+    TListSettings ActiveListSettings() const;
+
+    TListSettings ListSettings;  // font and widths the lists were given at start
+    HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     DWORD UiThreadId = 0;

@@ -30,8 +30,8 @@ std::string TMainDM::PackServerAddress(const std::string& server) {
 
 uint16_t TMainDM::HexToPort(const std::string& hex) {
     if (hex.size() != 4) return 0;
-    return static_cast<uint16_t>(HexPairToByte(hex.substr(0, 2)) |
-                                 HexPairToByte(hex.substr(2, 2)) << 8);
+    return static_cast<uint16_t>(HexPairToByte(hex.substr(0, 2)) | HexPairToByte(hex.substr(2, 2))
+                                                                       << 8);
 }
 
 uint8_t TMainDM::HexPairToByte(const std::string& text) {

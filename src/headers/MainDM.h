@@ -13,11 +13,12 @@ struct TRuleParts {
 };
 
 // The data module: the stateless text operations shared by the user interface and every account
-// worker. All texts are Shift_JIS byte strings. Every operation is a plain function of its arguments,
-// safe to call from any thread at once and before the instance MainDM exists.
+// worker. All texts are Shift_JIS byte strings. Every operation is a plain function of its
+// arguments, safe to call from any thread at once and before the instance MainDM exists.
 class TMainDM {
 public:
-    // Text DecodeHeaderText gives for an empty value; callers compare with it to spot a missing header.
+    // Text DecodeHeaderText gives for an empty value; callers compare with it to spot a missing
+    // header.
     static const char* const NoneText;
     // Date-time given whenever a date cannot be read: 2000/01/01 00:00:00.
     static const double DefaultDate;
@@ -32,8 +33,9 @@ public:
     // host: " mailhost : 995 " gives "03E3mailhost", "mailhost" gives "006Emailhost".
     // Throws EConvertError when the port is not a whole decimal number.
     static std::string PackServerAddress(const std::string& server);
-    // Four hex digits to a 16-bit value holding the first pair in its low byte and the second in its
-    // high byte (the port in network byte order); callers swap the bytes. Length other than 4 gives 0.
+    // Four hex digits to a 16-bit value holding the first pair in its low byte and the second in
+    // its high byte (the port in network byte order); callers swap the bytes. Length other than 4
+    // gives 0.
     static uint16_t HexToPort(const std::string& hex);
     // The first two characters as a hexadecimal number; any non-hex character gives 0.
     static uint8_t HexPairToByte(const std::string& text);
@@ -64,7 +66,8 @@ public:
     // Decoded value of a From: header to the short sender name shown in the mail list.
     static std::string ExtractSenderName(const std::string& from);
 
-    // Day count since 1899-12-30 of a calendar date and time (no range check: callers pass valid parts).
+    // Day count since 1899-12-30 of a calendar date and time, counted on linearly before that day
+    // too (no range check: callers pass valid parts).
     static double EncodeDateTime(int year, int month, int day, int hour, int minute, int second);
     // The sent-time column: "mm/dd (aaa) hh:nn" with the locale's abbreviated weekday name, e.g.
     // "03/15 (木) 14:05". On Windows the name comes from the user's locale.

@@ -14,8 +14,8 @@
 
 namespace {
 
-const int64_t SecondsPerDay = 86400;
-const int64_t MillisecondsPerDay = SecondsPerDay * 1000;
+constexpr int64_t SecondsPerDay = 86400;
+constexpr int64_t MillisecondsPerDay = SecondsPerDay * 1000;
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -25,7 +25,7 @@ int DaysInMonth(int year, int month) {
 }
 
 // Days from 1899-12-30 to the given date of the proleptic Gregorian calendar.
-int64_t DayNumber(int year, int month, int day) {
+constexpr int64_t DayNumber(int year, int month, int day) {
     // Days from 0000-03-01, with March as the first month so that leap days come last.
     const int64_t y = month <= 2 ? year - 1 : year;
     const int64_t m = month <= 2 ? month + 9 : month - 3;
@@ -34,8 +34,8 @@ int64_t DayNumber(int year, int month, int day) {
 }
 
 // Seconds since 1899-12-30 of 0001-01-01 and of 10000-01-01: dates outside cannot be shown.
-const int64_t FirstSecond = DayNumber(1, 1, 1) * SecondsPerDay;
-const int64_t EndSecond = DayNumber(10000, 1, 1) * SecondsPerDay;
+constexpr int64_t FirstSecond = DayNumber(1, 1, 1) * SecondsPerDay;
+constexpr int64_t EndSecond = DayNumber(10000, 1, 1) * SecondsPerDay;
 
 // Position of `lower` (lower-case ASCII) in `text`, ignoring the case of ASCII letters.
 size_t FindIgnoringCase(const std::string& text, const char* lower) {
@@ -136,8 +136,8 @@ std::string AbbreviatedDayName(int dayOfWeek) {
 }  // namespace
 
 double TMainDM::EncodeDateTime(int year, int month, int day, int hour, int minute, int second) {
-    const int64_t seconds = DayNumber(year, month, day) * SecondsPerDay + hour * 3600 +
-                            minute * 60 + second;
+    const int64_t seconds =
+        DayNumber(year, month, day) * SecondsPerDay + hour * 3600 + minute * 60 + second;
     return static_cast<double>(seconds) / SecondsPerDay;
 }
 

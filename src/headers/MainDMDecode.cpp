@@ -33,9 +33,11 @@ size_t ConvertJis(const unsigned char* src, size_t count, unsigned char* dst) {
             dst[out++] = src[i++];
             continue;
         }
-        // A lone first byte at the end has no partner; dropping it keeps the output within the input.
+        // A lone first byte at the end has no partner; dropping it keeps the output within the
+        // input.
         if (i + 1 == count) break;
-        const uint16_t sjis = TMainDM::JisCharToSjis(static_cast<uint16_t>(src[i] << 8 | src[i + 1]));
+        const uint16_t sjis =
+            TMainDM::JisCharToSjis(static_cast<uint16_t>(src[i] << 8 | src[i + 1]));
         dst[out++] = static_cast<unsigned char>(sjis >> 8);
         dst[out++] = static_cast<unsigned char>(sjis & 0xFF);
         i += 2;
@@ -44,15 +46,18 @@ size_t ConvertJis(const unsigned char* src, size_t count, unsigned char* dst) {
 }
 
 // Values of the base64 digits; any other character stands for its own code.
+// Built at compile time, so that decoding works even during other files' static initialisation.
 struct TBase64Table {
-    uint8_t Value[256];
-    TBase64Table() {
+    uint8_t Value[256] = {};
+    constexpr TBase64Table() {
         for (int c = 0; c < 256; ++c) Value[c] = static_cast<uint8_t>(c);
-        const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        for (int v = 0; v < 64; ++v) Value[static_cast<unsigned char>(digits[v])] = static_cast<uint8_t>(v);
+        constexpr char digits[] =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (int v = 0; v < 64; ++v)
+            Value[static_cast<unsigned char>(digits[v])] = static_cast<uint8_t>(v);
     }
 };
-const TBase64Table Base64Table;
+constexpr TBase64Table Base64Table;
 
 inline unsigned DigitValue(char c) { return Base64Table.Value[static_cast<unsigned char>(c)]; }
 
@@ -99,8 +104,8 @@ size_t FindWord(std::string_view text, size_t from) {
     return std::string_view::npos;
 }
 
-// Position just behind the first `marker` (two characters) at or after `from`; without one, only the
-// character at `from` is passed over.
+// Position just behind the first `marker` (two characters) at or after `from`; without one, only
+// the character at `from` is passed over.
 size_t SkipPast(std::string_view text, const char* marker, size_t from) {
     const size_t at = text.find(marker, from, 2);
     return at == std::string_view::npos ? from + 1 : at + 2;
@@ -147,8 +152,8 @@ std::string TMainDM::DecodeHeaderText(const std::string& value) {
         // Raw JIS from older mailers: converted as it stands, untrimmed, up to the limit.
         const size_t count = value.size() < RawJisLimit ? value.size() : RawJisLimit;
         out.resize(count);
-        const size_t length = ConvertJis(reinterpret_cast<const unsigned char*>(value.data()), count,
-                                         reinterpret_cast<unsigned char*>(&out[0]));
+        const size_t length = ConvertJis(reinterpret_cast<const unsigned char*>(value.data()),
+                                         count, reinterpret_cast<unsigned char*>(&out[0]));
         out.resize(LengthUpToZero(out.data(), length));
         return out;
     }
@@ -163,7 +168,8 @@ std::string TMainDM::DecodeHeaderText(const std::string& value) {
     out.reserve(text.size());
     size_t pos = 0;
     while (word != std::string_view::npos) {
-        out.append(text.data() + pos, word - pos);  // text before the word, blanks between words too
+        out.append(text.data() + pos,
+                   word - pos);  // text before the word, blanks between words too
         pos = SkipPast(text, "B?", word + 1);
         // The encoded text runs to "?="; an unterminated word loses only its first character.
         size_t end = text.find("?=", pos);

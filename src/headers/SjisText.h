@@ -5,7 +5,8 @@
 // Byte-level helpers for Shift_JIS (code page 932) text.
 namespace SjisText {
 
-// Blanks and control characters, the set that is trimmed from both ends of header and setting texts.
+// Blanks and control characters, the set that is trimmed from both ends of header and setting
+// texts.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 // First byte of a two-byte character.

@@ -1,22 +1,42 @@
 #include "ui/ChPage.h"
 
+#include <commctrl.h>
+
 #include "app/PruneboxM.h"
 
 TChPage::TChPage(TPruneboxM& main, int index) : Main(main), Index(index) {
     TabSheet = std::make_unique<TTabSheet>(Main.MainPage, index);
     Frame = std::make_unique<TMainFrame>(*this, TabSheet->Handle, index);
+    Bridge = std::make_unique<TPageBridge>(*this);
+    Worker = TConnect::Create(index, *Bridge);
 }
 
 TChPage::~TChPage() {
     Command = CommandNone;
+    // An idle worker is woken to end and waited for; a busy one stops at its next step and
+    // never reaches the page again.
+    Worker.reset();
+    Bridge.reset();
     Frame.reset();
     TabSheet.reset();
+}
+
+void TChPage::LoadAccount(const TAccountSettings& account) {
+    TabSheet->SetCaption(Main.MainPage.OwnerDraw() ? "  " + account.Name : account.Name);
+    Design = account.Design;
+    SetWindowTextA(Frame->Serv, account.Serv.c_str());
+    SetWindowTextA(Frame->IDNum, account.IDNum.c_str());
+    SendMessageA(Frame->APOPCheck, BM_SETCHECK, account.APOPCheck ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetWindowTextA(Frame->Pass, account.Pass.c_str());
+    AutoDelMode = account.AutoDelMode;
+    Rules = account.Rules;
 }
 
 void TChPage::SetIndex(int index) {
     Index = index;
     TabSheet->Tag = index;
     Frame->Tag = index;
+    Worker->Index = index;
 }
 
 void TChPage::ArrangePage() {
@@ -51,4 +71,44 @@ void TChPage::ArrangePage() {
 
 void TChPage::RunCommand(int command) {
     Command = command;
+    Worker->Resume(command);
+}
+
+std::vector<TMailRow> TChPage::Rows() const {
+    std::vector<TMailRow> rows;
+    const int count = Frame->RowCount();
+    const int columns = std::min(Frame->ColumnCount(), static_cast<int>(TMailRow::ColumnCount));
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        TMailRow row;
+        for (int column = 0; column < columns; ++column)
+            row.Columns[column] = Frame->CellText(i, column);
+        row.Ticked =
+            SendMessageA(Frame->MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TChPage::AddRow(const TMailRow& row) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = Frame->RowCount();
+    item.pszText = const_cast<char*>(row.Columns[0].c_str());
+    const int index =
+        static_cast<int>(SendMessageA(Frame->MailView, LVM_INSERTITEMA, 0,
+                                      reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return;
+    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
+        LVITEMA cell{};
+        cell.iSubItem = column;
+        cell.pszText = const_cast<char*>(row.Columns[column].c_str());
+        SendMessageA(Frame->MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+    }
+    if (row.Ticked) {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = LVIS_SELECTED;
+        SendMessageA(Frame->MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    }
 }

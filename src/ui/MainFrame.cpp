@@ -136,12 +136,13 @@ void TMainFrame::SetStatusText(int panel, const std::string& text) {
 }
 
 std::string TMainFrame::StatusText(int panel) const {
-    const int length = LOWORD(SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, panel, 0));
-    std::string text(length + 1, '\0');
-    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    if (!text.empty() && text[0] == '\t') text.erase(0, 1);
-    return text;
+    // The length message counts characters under some systems, not bytes: read into a buffer
+    // that holds any status text instead.
+    char text[512] = {};
+    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text));
+    std::string shown = text;
+    if (!shown.empty() && shown[0] == '\t') shown.erase(0, 1);
+    return shown;
 }
 
 int TMainFrame::RowCount() const {

@@ -7,7 +7,11 @@
 #include <thread>
 
 #include "GuiTest.h"
+#include "StartedMain.h"
 #include "ui/MsgDlg.h"
+#include "settings/AccountStore.h"
+#include "settings/SetupStore.h"
+#include "settings/WinRegistry.h"
 #include "ui/ResStrings.h"
 
 namespace {
@@ -16,31 +20,6 @@ using GuiTest::PumpUntil;
 using GuiTest::TAction;
 using GuiTest::TAnswer;
 using GuiTest::TDialogAnswerer;
-
-// A started main window with `accounts` extra pages captioned "  Account<slot>", shown
-// before the "新規" tab as after a start.
-struct TStarted {
-    TPruneboxM Main;
-    bool Closed = false;
-    explicit TStarted(int accounts = 0, TTabPosition position = TTabPosition::Top) {
-        Main.TabPosition = position;
-        Main.OnClosed = [this] { Closed = true; };
-        Main.Create();
-        for (int i = 0; i < accounts; ++i) AddAccount();
-        Main.MainPage.SelectIndex(0, true);  // as a start without a stored tab
-        ShowWindow(Main.Handle, SW_SHOWNORMAL);
-        GuiTest::PumpPending();
-    }
-    TChPage* AddAccount() {
-        TChPage* page = Main.AddPage();
-        if (!page) return nullptr;
-        page->KeyName = "Account" + std::to_string(page->Index);
-        page->TabSheet->SetCaption("  " + page->KeyName);
-        Main.SetPageCount(Main.PageCount + 1);
-        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
-        return page;
-    }
-};
 
 std::string TabText(const TPageControl& tabs, int index) {
     char text[256] = {};
@@ -53,7 +32,10 @@ std::string TabText(const TPageControl& tabs, int index) {
 }
 
 TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
+    HANDLE log = CreateFileA("DelLog.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(log);
     TStarted started;
+    EXPECT_EQ(GetFileAttributesA("DelLog.txt"), INVALID_FILE_ATTRIBUTES);
     TPruneboxM& main = started.Main;
     EXPECT_EQ(GuiTest::WindowText(main.Handle), "Prunebox  -サーバ上でメールを選択削除-");
     EXPECT_EQ(main.PageCount, 1);
@@ -366,6 +348,120 @@ TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
     EXPECT_EQ(started.Main.Handle, nullptr);
     for (const auto& page : started.Main.Pages) EXPECT_EQ(page, nullptr);
     EXPECT_EQ(started.Main.PageCount, 3);  // kept; an empty last slot stops the resize work
+}
+
+// Accounts stored under the tests' key before a start.
+void StoreAccounts(const std::vector<std::string>& names, int activeItem = -1) {
+    ClearTestSettings();
+    TWinRegistry registry(TestRegistryBase);
+    TAccountStore store(registry);
+    for (const std::string& name : names) {
+        TAccountSettings account;
+        account.Name = name;
+        account.Serv = "pop." + name + ".example";
+        account.IDNum = "user-" + name;
+        account.Pass = "pw-" + name;
+        account.APOPCheck = name == "b";
+        account.Design = "X-ML:";
+        store.SaveAccount(account, "user-" + name + "@pop." + name + ".example");
+    }
+    if (activeItem >= 0) {
+        registry.OpenKey("\\Setup", true);
+        registry.WriteInteger("Version", kSettingsVersion);  // an older layout would be dropped
+        registry.WriteInteger("Item", activeItem);
+    }
+}
+
+std::vector<std::string> TabTexts(const TPageControl& tabs) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs, i));
+    return texts;
+}
+
+TEST(PruneboxMTest, StoredAccountsComeInRegistryOrderThenTheNewTab) {
+    StoreAccounts({"a", "b", "c"});
+    TStarted started(0, TTabPosition::Top, false);
+    TPruneboxM& main = started.Main;
+    EXPECT_EQ(main.PageCount, 4);
+    EXPECT_EQ(TabTexts(main.MainPage),
+              (std::vector<std::string>{"  a", "  b", "  c", "  新規"}));
+    EXPECT_EQ(main.MainPage.ActiveIndex(), 0);
+    EXPECT_EQ(main.ActiveSlot(), 1);
+    TChPage& b = *main.Pages[2];
+    EXPECT_EQ(b.KeyName, "user-b@pop.b.example");
+    EXPECT_EQ(GuiTest::WindowText(b.Frame->Serv), "pop.b.example");
+    EXPECT_EQ(GuiTest::WindowText(b.Frame->IDNum), "user-b");
+    EXPECT_EQ(GuiTest::WindowText(b.Frame->Pass), "pw-b");
+    EXPECT_EQ(SendMessageA(b.Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageA(main.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(b.Design, "X-ML:");
+}
+
+TEST(PruneboxMTest, StoredItemActivatesItsTab) {
+    StoreAccounts({"a", "b", "c"}, 3);
+    TStarted started(0, TTabPosition::Top, false);
+    EXPECT_EQ(started.Main.MainPage.ActiveIndex(), 3);
+    EXPECT_EQ(started.Main.ActiveSlot(), 0);
+}
+
+TEST(PruneboxMTest, MoreStoredAccountsThanSlotsLoadsTheFirstSixtyThreeAndSaysSo) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 65; ++i) names.push_back("n" + std::to_string(100 + i));
+    StoreAccounts(names);
+    TDialogAnswerer answerer;
+    TStarted started(0, TTabPosition::Top, false);
+    EXPECT_EQ(started.Main.PageCount, 64);
+    EXPECT_EQ(started.Main.MainPage.SheetCount(), 64);
+    EXPECT_EQ(TabText(started.Main.MainPage, 62), "  n162");
+    // Three for the 62nd to 64th page, one for the accounts left out.
+    ASSERT_EQ(answerer.Seen.size(), 4u);
+    for (const auto& seen : answerer.Seen) EXPECT_EQ(seen.Text, LoadResString(S_PAGE_LIMIT));
+}
+
+TEST(PruneboxMTest, RemovingAnAccountDeletesItsStoredKey) {
+    StoreAccounts({"a", "b", "c"});
+    TStarted started(0, TTabPosition::Top, false);
+    started.Main.RemoveAccount(2);
+    TWinRegistry registry(TestRegistryBase);
+    EXPECT_FALSE(registry.KeyExists("\\Connect\\user-b@pop.b.example"));
+    EXPECT_TRUE(registry.KeyExists("\\Connect\\user-c@pop.c.example"));
+}
+
+TEST(PruneboxMTest, CloseSavesTheWindowSettingsAlsoFromAMaximisedWindow) {
+    for (bool maximised : {false, true}) {
+        StoreAccounts({"a", "b"});
+        TStarted started(0, TTabPosition::Top, false);
+        TPruneboxM& main = started.Main;
+        SetWindowPos(main.Handle, nullptr, 30, 40, 700, 500, SWP_NOZORDER);
+        main.MainPage.SelectIndex(1, true);
+        SendMessageA(main.Pages[2]->Frame->MailView, LVM_SETCOLUMNWIDTH, 1, 77);
+        if (maximised) {
+            SendMessageA(main.Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            ASSERT_TRUE(IsZoomed(main.Handle));
+        }
+        SendMessageA(main.Handle, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(started.Closed);
+
+        TWinRegistry registry(TestRegistryBase);
+        ASSERT_TRUE(registry.OpenKey("\\Setup", false));
+        EXPECT_EQ(registry.ReadInteger("Left"), 30) << maximised;
+        EXPECT_EQ(registry.ReadInteger("Top"), 40) << maximised;
+        EXPECT_EQ(registry.ReadInteger("Width"), 700) << maximised;
+        EXPECT_EQ(registry.ReadInteger("Height"), 500) << maximised;
+        EXPECT_EQ(registry.ReadInteger("Item"), 1);
+        EXPECT_EQ(registry.ReadInteger("Version"), 204);
+        EXPECT_EQ(registry.ReadInteger("From"), 77);
+        EXPECT_EQ(registry.ReadBool("Small"), true);
+
+        // The next start opens where the window was before it was maximised.
+        TStarted again(0, TTabPosition::Top, false);
+        RECT bounds;
+        GetWindowRect(again.Main.Handle, &bounds);
+        EXPECT_EQ(bounds.left, 30);
+        EXPECT_EQ(bounds.top, 40);
+        EXPECT_EQ(bounds.right - bounds.left, 700);
+        EXPECT_EQ(again.Main.MainPage.ActiveIndex(), 1);
+    }
 }
 
 }  // namespace

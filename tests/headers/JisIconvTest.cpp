@@ -1,8 +1,7 @@
 // JIS X 0208 to Shift_JIS against glibc's iconv, an independent implementation of the mapping.
 #include <errno.h>
-#include <iconv.h>
-
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "headers/MainDM.h"
 
@@ -45,8 +44,8 @@ TEST(JisIconvTest, EveryJisX0208CodeMapsLikeIconv) {
         for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
             if (!iconv.Convert(JisChar(j1, j2), sjis)) continue;
             ASSERT_EQ(sjis.size(), 2u) << std::hex << j1 << ' ' << j2;
-            const unsigned expected = static_cast<unsigned char>(sjis[0]) << 8 |
-                                      static_cast<unsigned char>(sjis[1]);
+            const unsigned expected =
+                static_cast<unsigned char>(sjis[0]) << 8 | static_cast<unsigned char>(sjis[1]);
             EXPECT_EQ(TMainDM::JisCharToSjis(static_cast<uint16_t>(j1 << 8 | j2)), expected)
                 << std::hex << j1 << ' ' << j2;
             all += char(j1);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "headers/MainDM.h"
-
 #include <ctime>
+
+#include "headers/MainDM.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -55,7 +55,7 @@ TEST(MainDMDatesTest, ParseMailDateToJapanTime) {
         {"Thu, 15 Mar 0000 14:05:09 +0900", Default},
         {"Fri, 31 Dec 9999 23:00:00 +0000", Default},  // beyond year 9999 in Japan time
         {"Sat, 1 Jan 0001 08:00:00 +0000", "0001010117000000"},
-        {"Sat, 1 Jan 0001 08:00:00 +1800", Default},   // before year 1
+        {"Sat, 1 Jan 0001 08:00:00 +1800", Default},  // before year 1
         // A zone that is no number gives the default date instead of an error.
         {"Thu, 15 Mar 2001 14:05:09 +A0", Default},
         {"Thu, 15 Mar 2001 14:05:09 -xx", Default},
@@ -82,13 +82,14 @@ struct KeyCase {
 
 TEST(MainDMDatesTest, DateSortKeyIsSixteenCharacters) {
     const KeyCase cases[] = {
-        {2001, 3, 15, 14, 5, 9, "2001031514050900"}, {1899, 12, 30, 0, 0, 0, "1899123000000000"},
-        {1899, 12, 29, 12, 0, 0, "1899122912000000"}, {1, 1, 1, 0, 0, 0, "0001010100000000"},
+        {2001, 3, 15, 14, 5, 9, "2001031514050900"},    {1899, 12, 30, 0, 0, 0, "1899123000000000"},
+        {1899, 12, 29, 12, 0, 0, "1899122912000000"},   {1, 1, 1, 0, 0, 0, "0001010100000000"},
         {9999, 12, 31, 23, 59, 59, "9999123123595900"}, {2000, 2, 29, 0, 0, 1, "2000022900000100"},
         {2100, 3, 1, 0, 0, 0, "2100030100000000"},
     };
     for (const auto& c : cases) {
-        const double t = TMainDM::EncodeDateTime(c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second);
+        const double t =
+            TMainDM::EncodeDateTime(c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second);
         EXPECT_EQ(TMainDM::DateSortKey(t), c.Key);
     }
 }
@@ -98,8 +99,8 @@ TEST(MainDMDatesTest, DateSortKeyOrderIsTimeOrder) {
     const double step = (7 * 3600 + 13 * 60 + 11) / 86400.0;
     std::string previous = TMainDM::DateSortKey(TMainDM::EncodeDateTime(1995, 1, 1, 0, 0, 0));
     for (int i = 1; i < 25000; ++i) {
-        const std::string key = TMainDM::DateSortKey(
-            TMainDM::EncodeDateTime(1995, 1, 1, 0, 0, 0) + i * step);
+        const std::string key =
+            TMainDM::DateSortKey(TMainDM::EncodeDateTime(1995, 1, 1, 0, 0, 0) + i * step);
         ASSERT_EQ(key.size(), 16u);
         ASSERT_LT(previous, key) << i;
         previous = key;
@@ -130,12 +131,13 @@ std::string DayName(int year, int month, int day) {
 TEST(MainDMDatesTest, FormatListDateShowsWeekdayOfLocale) {
     for (int day = 11; day <= 17; ++day) {
         const double t = TMainDM::EncodeDateTime(2001, 3, day, 9, 7, 59);
-        EXPECT_EQ(TMainDM::FormatListDate(t), "03/" + std::to_string(day) + " (" +
-                                                   DayName(2001, 3, day) + ") 09:07");
+        EXPECT_EQ(TMainDM::FormatListDate(t),
+                  "03/" + std::to_string(day) + " (" + DayName(2001, 3, day) + ") 09:07");
     }
     EXPECT_EQ(TMainDM::FormatListDate(TMainDM::ParseMailDate("Thu, 15 Mar 2001 14:05:09 -0500")),
               "03/16 (" + DayName(2001, 3, 16) + ") 04:05");
-    EXPECT_EQ(TMainDM::FormatListDate(TMainDM::DefaultDate), "01/01 (" + DayName(2000, 1, 1) + ") 00:00");
+    EXPECT_EQ(TMainDM::FormatListDate(TMainDM::DefaultDate),
+              "01/01 (" + DayName(2000, 1, 1) + ") 00:00");
 }
 
 }  // namespace

@@ -36,7 +36,9 @@ TEST(MainDMDecodeTest, DecodeHeaderTextEncodedWords) {
         {"  " + Tesuto + "  ", "テスト"},
         {"=?ISO-2022-JP?B?GyRCJUYbKEphYmM=?=", "テabc"},  // ESC ( J back to single bytes
         {"=?ISO-2022-JP?B?GyhCYWIAY2Q=?=", "ab"},         // a word's text ends at a zero byte
-        {"=?ISO-2022-JP?B?" "?=x", "x"},
+        {"=?ISO-2022-JP?B?"
+         "?=x",
+         "x"},
         // An unterminated word loses its first encoded character; the rest stays.
         {"=?ISO-2022-JP?B?GyRCJUYlOSVI", "yRCJUYlOSVI"},
         // Other charsets, other spellings and text without words pass unchanged.
@@ -56,8 +58,7 @@ TEST(MainDMDecodeTest, DecodeHeaderTextEncodedWords) {
 TEST(MainDMDecodeTest, LongEncodedWordIsDecodedWhole) {
     // From 100 repetitions on, over 600 bytes once decoded: far beyond RFC 2047's 75 characters.
     for (int times : {1, 42, 43, 100, 1000}) {
-        const std::string word =
-            "=?ISO-2022-JP?B?GyRC" + Repeat("JUYlOSVI", times) + "GyhC?=";
+        const std::string word = "=?ISO-2022-JP?B?GyRC" + Repeat("JUYlOSVI", times) + "GyhC?=";
         EXPECT_EQ(TMainDM::DecodeHeaderText("[" + word + "]"), "[" + Repeat("テスト", times) + "]")
             << times;
     }
@@ -70,7 +71,7 @@ TEST(MainDMDecodeTest, RawJisIsConvertedUntrimmedUpToLimit) {
         {"\x1B$B%F\x1B(@x", "テx"},  // ESC ( @ returns to single bytes
         {"\x1B$@%F\x1B(Bx", "テx"},  // ESC $ @ starts two-byte text
         {"a\x1B$Zb", "a\x1B$Zb"},    // an unknown escape is an ordinary byte
-        {"\x1B$B%F%", "テ"},          // a lone first byte at the end is dropped
+        {"\x1B$B%F%", "テ"},         // a lone first byte at the end is dropped
         // Encoded words in a raw value stay as they are.
         {"\x1B$B%F\x1B(B " + Tesuto, "テ " + Tesuto},
         // 255 bytes: the escape and 126 characters; the rest is dropped.
@@ -98,8 +99,14 @@ TEST(MainDMDecodeTest, JisToSjisOutputNeverLongerThanInput) {
 
 TEST(MainDMDecodeTest, DecodeBase64CountsPaddingAndShortGroups) {
     const DecodeCase cases[] = {
-        {"", ""},         {"QQ==", "A"},   {"QUI=", "AB"},       {"QUJD", "ABC"},
-        {"QUJDRA", "ABCD"}, {"QUJDREU", "ABCDE"}, {"QUJDR", "ABC"}, {"Zm9vYmFy", "foobar"},
+        {"", ""},
+        {"QQ==", "A"},
+        {"QUI=", "AB"},
+        {"QUJD", "ABC"},
+        {"QUJDRA", "ABCD"},
+        {"QUJDREU", "ABCDE"},
+        {"QUJDR", "ABC"},
+        {"Zm9vYmFy", "foobar"},
         // "!" is no base64 digit: it counts with its own code 33.
         {"QU!D", "AHC"},
     };
@@ -110,8 +117,8 @@ TEST(MainDMDecodeTest, Base64DigitValues) {
     const struct {
         char C;
         unsigned Value;
-    } cases[] = {{'A', 0},  {'Z', 25}, {'a', 26}, {'z', 51},  {'0', 52},   {'9', 61},
-                 {'+', 62}, {'/', 63}, {'=', 61}, {'!', 33},  {'\xE0', 0xE0}};
+    } cases[] = {{'A', 0},  {'Z', 25}, {'a', 26}, {'z', 51}, {'0', 52},     {'9', 61},
+                 {'+', 62}, {'/', 63}, {'=', 61}, {'!', 33}, {'\xE0', 0xE0}};
     for (const auto& c : cases) EXPECT_EQ(TMainDM::Base64Digit(c.C), c.Value) << c.C;
     const auto bytes = TMainDM::DecodeBase64Group('/', '/', '/', '/');
     EXPECT_EQ(bytes[0], 0xFF);
@@ -132,7 +139,8 @@ TEST(MainDMDecodeTest, JisCharToSjisKnownCodes) {
         {0x5F21, 0xE040},  // first row above it
         {0x7E7E, 0xEFFC},
     };
-    for (const auto& c : cases) EXPECT_EQ(TMainDM::JisCharToSjis(c.Jis), c.Sjis) << std::hex << c.Jis;
+    for (const auto& c : cases)
+        EXPECT_EQ(TMainDM::JisCharToSjis(c.Jis), c.Sjis) << std::hex << c.Jis;
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "headers/MainDM.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
+
+#include "headers/MainDM.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ TEST(MainDMTest, PackServerAddressGivesPortDigitsThenHost) {
         {":110", "006E"},
         {"", "006E"},
     };
-    for (const auto& c : cases) EXPECT_EQ(TMainDM::PackServerAddress(c.Server), c.Packed) << c.Server;
+    for (const auto& c : cases)
+        EXPECT_EQ(TMainDM::PackServerAddress(c.Server), c.Packed) << c.Server;
 }
 
 struct BadPortCase {
@@ -103,8 +104,8 @@ TEST(MainDMTest, HexToPortPutsFirstPairInLowByte) {
 
 TEST(MainDMTest, HexPairToByteReadsTwoDigitsAtMost) {
     const HexCase cases[] = {
-        {"1f", 31}, {"1F", 31}, {"7", 7},     {"G1", 0},    {"1G", 0},   {"1234", 0x12},
-        {"", 0},    {"FF", 255}, {"00x", 0},  {"0A名前", 10}, {" 1", 0},   {"-1", 0},
+        {"1f", 31}, {"1F", 31},  {"7", 7},   {"G1", 0},      {"1G", 0}, {"1234", 0x12},
+        {"", 0},    {"FF", 255}, {"00x", 0}, {"0A名前", 10}, {" 1", 0}, {"-1", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(TMainDM::HexPairToByte(c.Text), c.Value) << c.Text;
 }

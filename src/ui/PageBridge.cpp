@@ -1,0 +1,134 @@
+#include "ui/PageBridge.h"
+
+#include <commctrl.h>
+
+#include "app/PruneboxM.h"
+#include "ui/ChPage.h"
+#include "ui/MailRows.h"
+
+namespace {
+std::string ControlText(HWND control) {
+    std::string text(GetWindowTextLengthA(control) + 1, '\0');
+    text.resize(GetWindowTextA(control, text.data(), static_cast<int>(text.size())));
+    return text;
+}
+}  // namespace
+
+TPageBridge::TPageBridge(TChPage& page) : Page(page) {}
+
+TPageBridge::~TPageBridge() { Queue.Close(); }
+
+std::string TPageBridge::Serv() {
+    return Read<std::string>([this] { return ControlText(Page.Frame->Serv); });
+}
+std::string TPageBridge::IDNum() {
+    return Read<std::string>([this] { return ControlText(Page.Frame->IDNum); });
+}
+std::string TPageBridge::Pass() {
+    return Read<std::string>([this] { return ControlText(Page.Frame->Pass); });
+}
+bool TPageBridge::APOPCheck() {
+    return Read<bool>([this] {
+        return SendMessageA(Page.Frame->APOPCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    });
+}
+bool TPageBridge::LogEnabled() {
+    return Read<bool>([this] { return Page.LogEnabled; });
+}
+std::string TPageBridge::TabCaption() {
+    return Read<std::string>([this] { return Page.TabSheet->Caption(); });
+}
+std::vector<std::string> TPageBridge::Rules() {
+    return Read<std::vector<std::string>>([this] { return Page.Rules; });
+}
+std::string TPageBridge::Design() {
+    return Read<std::string>([this] { return Page.Design; });
+}
+int TPageBridge::AutoDelMode() {
+    return Read<int>([this] { return Page.AutoDelMode; });
+}
+void TPageBridge::SetAutoDelMode(int mode) {
+    Change([this, mode] { Page.AutoDelMode = mode; });
+}
+void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
+    Change([this, lines] { Page.HeaderLines = lines; });
+}
+size_t TPageBridge::RowCount() {
+    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->RowCount()); });
+}
+size_t TPageBridge::TickedCount() {
+    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->SelectedCount()); });
+}
+std::vector<TMailRow> TPageBridge::Rows() {
+    return Read<std::vector<TMailRow>>([this] { return Page.Rows(); });
+}
+void TPageBridge::AddRow(const TMailRow& row) {
+    Change([this, row] { Page.AddRow(row); });
+}
+void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
+    Change([this, row, number] {
+        const int column = MailColumn::MailNumber(Page.Frame->ColumnCount());
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<char*>(number.c_str());
+        SendMessageA(Page.Frame->MailView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    });
+}
+void TPageBridge::ClearRows() {
+    Change([this] { SendMessageA(Page.Frame->MailView, LVM_DELETEALLITEMS, 0, 0); });
+}
+void TPageBridge::RepaintRows() {
+    Change([this] { UpdateWindow(Page.Frame->MailView); });
+}
+void TPageBridge::SetStatusText(int panel, const std::string& text) {
+    Change([this, panel, text] { Page.Frame->SetStatusText(panel, text); });
+}
+void TPageBridge::RepaintStatusBar() {
+    Change([this] { UpdateWindow(Page.Frame->StatusBar1); });
+}
+void TPageBridge::SetButtonsEnabled(bool enabled) {
+    Change([this, enabled] { EnableWindow(Page.Frame->KvPanel1.Handle, enabled); });
+}
+void TPageBridge::SetLoginEnabled(bool enabled) {
+    Change([this, enabled] { EnableWindow(Page.Frame->KvPanel2.Handle, enabled); });
+}
+bool TPageBridge::LoginEnabled() {
+    return Read<bool>([this] { return IsWindowEnabled(Page.Frame->KvPanel2.Handle) != FALSE; });
+}
+void TPageBridge::SetIndicatorState(int index, int state) {
+    Change([this, index, state] { Page.Main.SetIndicatorState(index, state); });
+}
+void TPageBridge::MessageBeep(unsigned int type) {
+    Change([type] { ::MessageBeep(type); });
+}
+
+int TPageBridge::ConfirmDelete(const std::string& text) {
+    // Only the main window and the copied text are used: the page may go while the dialog is
+    // open, and the worker is then released by CancelRequests.
+    TPruneboxM* main = &Page.Main;
+    return Read<int>([main, text] {
+        SendMessageA(main->Handle, WM_PB_CONFIRM_DELETE, reinterpret_cast<WPARAM>(text.c_str()),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+        return main->ConfirmResult;
+    });
+}
+
+void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
+    Change([this, subject, secondSubject] {
+        Page.HeaderSubject = subject;
+        Page.HeaderSecondSubject = secondSubject;
+        PostMessageA(Page.Main.Handle, WM_PB_SHOW_HEADER, Page.Index,
+                     reinterpret_cast<LPARAM>(Page.HeaderSubject.c_str()));
+    });
+}
+
+void TPageBridge::PromptPassword(const std::string& request) {
+    TPruneboxM* main = &Page.Main;
+    Read<bool>([main, request] {
+        SendMessageA(main->Handle, WM_PB_ASK_PASSWORD, 0,
+                     reinterpret_cast<LPARAM>(request.c_str()));
+        return true;
+    });
+}
+
+void TPageBridge::CancelRequests() { Queue.Close(); }

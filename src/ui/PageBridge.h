@@ -1,0 +1,60 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "ui/UiQueue.h"
+#include "worker/AccountPage.h"
+
+class TChPage;
+
+// The account page as its worker sees it. Every call comes from the worker's thread and is
+// carried to the UI thread through one queue, so the changes land in the order they were made:
+// plain changes are posted, reads and the two questions wait for their answer. The questions
+// reach the main window as its messages 0x465 and 0x467, sent synchronously.
+class TPageBridge : public TAccountPage {
+public:
+    explicit TPageBridge(TChPage& page);
+    ~TPageBridge() override;
+
+    TUiQueue Queue;
+
+    std::string Serv() override;
+    std::string IDNum() override;
+    std::string Pass() override;
+    bool APOPCheck() override;
+    bool LogEnabled() override;
+    std::string TabCaption() override;
+    std::vector<std::string> Rules() override;
+    std::string Design() override;
+    int AutoDelMode() override;
+    void SetAutoDelMode(int mode) override;
+    void SetHeaderLines(const std::vector<std::string>& lines) override;
+    size_t RowCount() override;
+    size_t TickedCount() override;
+    std::vector<TMailRow> Rows() override;
+    void AddRow(const TMailRow& row) override;
+    void SetMessageNumber(size_t row, const std::string& number) override;
+    void ClearRows() override;
+    void RepaintRows() override;
+    void SetStatusText(int panel, const std::string& text) override;
+    void RepaintStatusBar() override;
+    void SetButtonsEnabled(bool enabled) override;
+    void SetLoginEnabled(bool enabled) override;
+    bool LoginEnabled() override;
+    void SetIndicatorState(int index, int state) override;
+    void MessageBeep(unsigned int type) override;
+    int ConfirmDelete(const std::string& text) override;
+    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
+    void PromptPassword(const std::string& request) override;
+    void CancelRequests() override;
+
+private:
+    // A read on the UI thread; the type's empty value when the queue was closed meanwhile.
+    template <class R>
+    R Read(std::function<R()> read) {
+        return Queue.Send<R>(std::move(read)).value_or(R());
+    }
+    void Change(std::function<void()> change) { Queue.Post(std::move(change)); }
+
+    TChPage& Page;
+};

@@ -1,0 +1,75 @@
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "ui/Window.h"
+
+// Hands work from other threads to the user-interface thread, in order. Posted tasks run when
+// the UI thread's message loop next drains the queue; a sent task also makes its caller wait for
+// its result. Close() (any thread) drops what has not run yet and releases every waiting caller,
+// so a thread blocked in Send never holds up a tear-down.
+class TUiQueue : public TWindow {
+public:
+    TUiQueue();  // on the UI thread
+    ~TUiQueue() override;
+
+    void Post(std::function<void()> task);
+
+    // Runs task on the UI thread and returns its result; nothing when the queue was closed
+    // before the result came. On the UI thread itself: first runs what is queued, then task.
+    template <class R>
+    std::optional<R> Send(std::function<R()> task);
+
+    void Close();
+    bool Closed();
+    // Runs the queued tasks in order (UI thread).
+    void Drain();
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool Enqueue(std::function<void()> task);
+
+    // Shared with the tasks in flight: a task that outlives the queue (one that was running a
+    // modal dialog when the page went) still finds its lock.
+    struct TState {
+        std::mutex Mutex;
+        std::condition_variable Done;
+        std::deque<std::function<void()>> Tasks;
+        bool Closed = false;
+    };
+    DWORD UiThreadId;
+    std::shared_ptr<TState> State = std::make_shared<TState>();
+};
+
+template <class R>
+std::optional<R> TUiQueue::Send(std::function<R()> task) {
+    if (GetCurrentThreadId() == UiThreadId) {
+        Drain();
+        if (Closed()) return std::nullopt;
+        return task();
+    }
+    // The caller waits on the result through a shared state, which outlives a closed queue.
+    struct TCall {
+        std::optional<R> Result;
+        bool Finished = false;
+    };
+    auto call = std::make_shared<TCall>();
+    std::shared_ptr<TState> state = State;
+    bool queued = Enqueue([state, call, task = std::move(task)] {
+        R result = task();
+        std::lock_guard<std::mutex> lock(state->Mutex);
+        call->Result = std::move(result);
+        call->Finished = true;
+        state->Done.notify_all();
+    });
+    if (!queued) return std::nullopt;
+    std::unique_lock<std::mutex> lock(state->Mutex);
+    state->Done.wait(lock, [&] { return call->Finished || state->Closed; });
+    return call->Finished ? std::move(call->Result) : std::nullopt;
+}

@@ -1,0 +1,286 @@
+// The account page in the real main window, its worker against a scriptable server and Dovecot.
+#include "ui/ChPage.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "FakePop3Server.h"
+#include "GuiTest.h"
+#include "StartedMain.h"
+#include "TestEnv.h"
+#include "ui/MailRows.h"
+
+namespace {
+
+using GuiTest::PumpUntil;
+using GuiTest::TAction;
+using GuiTest::TAnswer;
+using GuiTest::TDialogAnswerer;
+
+std::string Text(HWND window) { return GuiTest::WindowText(window); }
+
+// One account page of a started main window, pointed at a server.
+struct TAccount {
+    TStarted Started{1};
+    TChPage& Page = *Started.Main.Pages[1];
+    TMainFrame& Frame = *Page.Frame;
+
+    TAccount(const std::string& server, const std::string& user, const std::string& password) {
+        SetWindowTextA(Frame.Serv, server.c_str());
+        SetWindowTextA(Frame.IDNum, user.c_str());
+        SetWindowTextA(Frame.Pass, password.c_str());
+    }
+    // The click is handled before this returns: the worker has taken the command.
+    void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+    bool Idle() { return IsWindowEnabled(Frame.KvPanel1.Handle) && !Page.Worker->Busy(); }
+    // Clicks and waits (pumping messages) until the worker is done and its changes shown.
+    void Run(HWND button) {
+        Click(button);
+        ASSERT_TRUE(PumpUntil([&] { return Idle(); }, 30000));
+        GuiTest::PumpPending();
+    }
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < Frame.RowCount(); ++i) texts.push_back(Frame.CellText(i, column));
+        return texts;
+    }
+    void Select(std::initializer_list<int> rows) {
+        LVITEMA none{};
+        none.stateMask = LVIS_SELECTED;
+        SendMessageA(Frame.MailView, LVM_SETITEMSTATE, -1, reinterpret_cast<LPARAM>(&none));
+        for (int row : rows) {
+            LVITEMA state{};
+            state.stateMask = state.state = LVIS_SELECTED;
+            SendMessageA(Frame.MailView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+        }
+    }
+    void Notify(UINT code, int column = 0) {
+        NMLISTVIEW notify{};
+        notify.hdr.hwndFrom = Frame.MailView;
+        notify.hdr.idFrom = TMainFrame::IdMailView;
+        notify.hdr.code = code;
+        notify.iItem = -1;
+        notify.iSubItem = column;
+        SendMessageA(Frame.Handle, WM_NOTIFY, TMainFrame::IdMailView,
+                     reinterpret_cast<LPARAM>(&notify));
+    }
+};
+
+TFakeMessage Mail(const std::string& subject, const std::string& date, int size,
+                  const std::string& uid) {
+    return {"Subject: " + subject + "\r\nFrom: Sender <s@example.jp>\r\nDate: " + date + "\r\n",
+            size, uid};
+}
+
+std::vector<TFakeMessage> ThreeMails() {
+    return {Mail("beta", "Mon, 31 Dec 2023 23:00:00 +0900", 10, "u1"),
+            Mail("alpha", "Tue, 01 Jan 2024 08:00:00 +0900", 9, "u2"),
+            Mail("gamma", "Fri, 01 Dec 2023 12:00:00 +0900", 100000000, "u3")};
+}
+
+TEST(ChPageTest, ConnectListsWithRedThenYellowLampAndDisconnectTurnsItBlue) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    // A slow reply to STAT keeps the account busy long enough to look at it.
+    server.Script("STAT", TFakeReply::Split({"+OK 3 100000019", "\r\n"}, 700));
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    EXPECT_EQ(account.Frame.StatusText(0), "接続していません。");
+
+    account.Click(account.Frame.Logon);
+    ASSERT_TRUE(PumpUntil([&] { return account.Page.IndicatorState == 2; }));
+    EXPECT_FALSE(IsWindowEnabled(account.Frame.KvPanel1.Handle));
+    EXPECT_FALSE(IsWindowEnabled(account.Frame.Logon));  // through the panel
+    EXPECT_EQ(account.Frame.StatusText(0), "接続中...");
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
+    GuiTest::PumpPending();
+
+    EXPECT_EQ(account.Page.IndicatorState, 3);
+    EXPECT_TRUE(IsWindowEnabled(account.Frame.Delete));
+    EXPECT_EQ(account.Column(MailColumn::Title), (std::vector<std::string>{"beta", "alpha", "gamma"}));
+    EXPECT_EQ(account.Column(MailColumn::Size),
+              (std::vector<std::string>{"10", "9", "100000000"}));
+    EXPECT_EQ(account.Column(8), (std::vector<std::string>{"u1", "u2", "u3"}));
+    EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
+
+    account.Run(account.Frame.Kill);
+    EXPECT_EQ(account.Page.IndicatorState, 0);
+    EXPECT_EQ(server.Commands().back(), "QUIT");
+}
+
+TEST(ChPageTest, ColumnClicksSortBySizeDateAndTitleEachWithItsOwnDirection) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Run(account.Frame.Logon);
+    ASSERT_EQ(account.Frame.RowCount(), 3);
+    using Titles = std::vector<std::string>;
+    struct TStep {
+        int Column;
+        Titles Expected;
+    } steps[] = {
+        {MailColumn::Size, {"alpha", "beta", "gamma"}},   // 9 before 10 (eight digits)
+        {MailColumn::Title, {"alpha", "beta", "gamma"}},  // title ascending
+        {MailColumn::Size, {"gamma", "beta", "alpha"}},   // second size click: descending
+        {MailColumn::Sent, {"gamma", "beta", "alpha"}},   // December 2023 before January 2024
+        {MailColumn::Sent, {"alpha", "beta", "gamma"}},
+        {MailColumn::Title, {"gamma", "beta", "alpha"}},
+        {8, {"gamma", "beta", "alpha"}},                  // hidden column: nothing happens
+    };
+    for (const TStep& step : steps) {
+        account.Notify(LVN_COLUMNCLICK, step.Column);
+        EXPECT_EQ(account.Column(MailColumn::Title), step.Expected) << step.Column;
+    }
+    // A new page resets every column of every page to ascending.
+    account.Started.AddAccount();
+    account.Notify(LVN_COLUMNCLICK, MailColumn::Title);
+    EXPECT_EQ(account.Column(MailColumn::Title), (Titles{"alpha", "beta", "gamma"}));
+}
+
+TEST(ChPageTest, SelectionCountShowsInPanelTwo) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Run(account.Frame.Logon);
+    account.Select({0, 1, 2});
+    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 3通");
+    account.Select({});
+    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 0通");
+}
+
+TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Run(account.Frame.Logon);
+
+    account.Select({0, 1});
+    account.Notify(NM_DBLCLK);
+    EXPECT_FALSE(account.Page.Worker->Busy());
+    EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
+
+    // The read-error row: nothing either.
+    LVITEMA cell{};
+    cell.iSubItem = 0;
+    char readError[] = "読み取りエラー (Prunebox)";
+    cell.pszText = readError;
+    SendMessageA(account.Frame.MailView, LVM_SETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&cell));
+    account.Select({2});
+    account.Notify(NM_DBLCLK);
+    EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
+
+    account.Select({1});
+    account.Notify(NM_DBLCLK);
+    EXPECT_EQ(account.Page.Command, TChPage::CommandHeader);
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
+    GuiTest::PumpPending();
+    EXPECT_EQ(server.Commands().back(), "TOP 2 0");
+    EXPECT_EQ(account.Page.HeaderSubject, "alpha");
+    ASSERT_FALSE(account.Page.HeaderLines.empty());
+}
+
+TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Run(account.Frame.Logon);
+    account.Select({1});
+
+    {
+        TDialogAnswerer cancel({TAction(TAnswer::Click, 2)});
+        account.Run(account.Frame.Delete);
+        ASSERT_EQ(cancel.Seen.size(), 1u);
+        EXPECT_EQ(cancel.Seen[0].Caption, "確認");
+        EXPECT_NE(cancel.Seen[0].Text.find("alpha"), std::string::npos);
+        EXPECT_EQ(account.Started.Main.ConfirmResult, 2);
+        for (const std::string& command : server.Commands()) EXPECT_NE(command, "DELE 2");
+    }
+    account.Select({1});
+    TDialogAnswerer ok({TAction(TAnswer::Enter)});
+    account.Run(account.Frame.Delete);
+    EXPECT_EQ(account.Started.Main.ConfirmResult, 1);
+    const auto commands = server.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "DELE 2"), commands.end());
+    EXPECT_EQ(commands.back(), "QUIT");
+    EXPECT_EQ(account.Frame.RowCount(), 0);
+}
+
+TEST(ChPageTest, MissingPasswordIsAskedForAndTheAnswerUsed) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "");
+    TAction answer(TAnswer::Enter);
+    answer.FieldText = "secret";
+    TDialogAnswerer answerer({answer});
+    account.Run(account.Frame.Logon);
+    ASSERT_EQ(answerer.Seen.size(), 1u);
+    EXPECT_EQ(answerer.Seen[0].Caption, "アカウント名 - Account1");
+    EXPECT_TRUE(answerer.Seen[0].FieldMasked);
+    EXPECT_EQ(Text(account.Frame.Pass), "secret");
+    EXPECT_EQ(account.Frame.RowCount(), 3);
+}
+
+TEST(ChPageTest, HiddenColumnsSnapBackAtTheNextPaint) {
+    TAccount account("", "", "");
+    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 7, 50);
+    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 5, 3);
+    InvalidateRect(account.Frame.MailView, nullptr, TRUE);
+    UpdateWindow(account.Frame.MailView);
+    for (int column : {6, 7, 8})
+        EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, column, 0), 0);
+    EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, 5, 0), 10);
+}
+
+TEST(ChPageTest, ExtendedViewOffLeavesOnlyTheListAndTheStatusBar) {
+    TAccount account("", "", "");
+    for (bool extended : {true, false}) {
+        account.Started.Main.ExtendedView = extended;
+        account.Page.ArrangePage();
+        EXPECT_EQ(IsWindowVisible(account.Frame.KvPanel1.Handle) != FALSE, extended);
+        EXPECT_EQ(IsWindowVisible(account.Frame.KvPanel2.Handle) != FALSE, extended);
+        RECT list, frame;
+        GetWindowRect(account.Frame.MailView, &list);
+        GetClientRect(account.Frame.Handle, &frame);
+        MapWindowPoints(nullptr, account.Frame.Handle, reinterpret_cast<POINT*>(&list), 2);
+        if (extended) {
+            EXPECT_EQ(list.left, 8);
+            EXPECT_EQ(list.top, 58);
+            EXPECT_EQ(list.right - list.left, frame.right - 16);
+        } else {
+            EXPECT_EQ(list.left, 0);
+            EXPECT_EQ(list.top, 0);
+            EXPECT_EQ(list.right, frame.right);
+        }
+    }
+}
+
+TEST(ChPageTest, ClosingWhileAWorkerIsBusyNeitherHangsNorCrashes) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    server.Script("STAT", TFakeReply::Silence());
+    auto account = std::make_unique<TAccount>("127.0.0.1:" + std::to_string(server.Port()),
+                                              "user", "secret");
+    account->Click(account->Frame.Logon);
+    ASSERT_TRUE(PumpUntil([&] { return account->Page.IndicatorState == 2; }));
+    PostMessageA(account->Started.Main.Handle, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return account->Started.Closed; }));
+    account.reset();
+    // The busy worker ends on its own once its page is gone.
+    EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
+}
+
+TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {
+    if (TestEnv::DovecotPort() == 0) GTEST_SKIP() << "no Dovecot fixture";
+    TAccount account("127.0.0.1:" + std::to_string(TestEnv::DovecotPort()), "jpuser",
+                     TestEnv::DovecotPassword());
+    account.Run(account.Frame.Logon);
+    ASSERT_EQ(account.Frame.RowCount(), 15);
+    EXPECT_EQ(account.Frame.CellText(0, MailColumn::Title), "会議の資料について");
+    EXPECT_EQ(account.Frame.CellText(0, MailColumn::Sender), "山田 太郎");
+    EXPECT_EQ(account.Frame.CellText(0, MailColumn::Sent), "11/13 (月) 09:15");
+    EXPECT_EQ(account.Frame.StatusText(1), "全 15通");
+    EXPECT_EQ(account.Page.IndicatorState, 3);
+    account.Run(account.Frame.Kill);
+    EXPECT_EQ(account.Page.IndicatorState, 0);
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "GuiTest.h"
+#include "app/PruneboxM.h"
+
+// The tests' own settings key, emptied before each start.
+inline const char* const TestRegistryBase = "\\Software\\Korvane\\PruneboxWindowTest";
+inline void ClearTestSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, TestRegistryBase + 1); }
+
+// A started main window with `accounts` extra pages captioned "  Account<slot>", shown before
+// the "新規" tab as after a start, the first tab active.
+struct TStarted {
+    TPruneboxM Main;
+    bool Closed = false;
+    explicit TStarted(int accounts = 0, TTabPosition position = TTabPosition::Top,
+                      bool clearSettings = true) {
+        if (clearSettings) ClearTestSettings();
+        Main.RegistryBase = TestRegistryBase;
+        Main.TabPosition = position;
+        Main.OnClosed = [this] { Closed = true; };
+        Main.Create();
+        for (int i = 0; i < accounts; ++i) AddAccount();
+        if (accounts > 0) Main.MainPage.SelectIndex(0, true);
+        ShowWindow(Main.Handle, SW_SHOWNORMAL);
+        GuiTest::PumpPending();
+    }
+    TChPage* AddAccount() {
+        TChPage* page = Main.AddPage();
+        if (!page) return nullptr;
+        page->KeyName = "Account" + std::to_string(page->Index);
+        page->TabSheet->SetCaption("  " + page->KeyName);
+        Main.SetPageCount(Main.PageCount + 1);
+        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        return page;
+    }
+};
