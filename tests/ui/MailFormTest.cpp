@@ -1,5 +1,7 @@
 // The header viewer over a started main window: its lines, its pop-up commands, and the rule
 // and designated-header commands through the account dialogs, on the real registry.
+#include "ui/MailForm.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
