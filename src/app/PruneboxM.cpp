@@ -11,6 +11,7 @@
 #include "settings/WinRegistry.h"
 #include "app/MainCommands.h"
 #include "ui/InputBox.h"
+#include "ui/MailForm.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/TabSheet.h"
@@ -365,6 +366,16 @@ LRESULT TPruneboxM::ConfirmDelete(const char* text) {
     return 0;
 }
 
+LRESULT TPruneboxM::ShowHeader(int slot, const char* subject) {
+    // The lines are those of the page whose worker fetched them, even if another tab has been
+    // chosen meanwhile.
+    if (slot < 0 || slot >= PageCount || !Pages[slot]) return 0;
+    TMailForm viewer(Pages[slot]->HeaderLines);
+    viewer.Caption = LoadResString(S_HEADER_VIEWER) + (subject ? subject : "");
+    viewer.ShowModal(Handle);
+    return 0;
+}
+
 LRESULT TPruneboxM::AskPassword(const char* text) {
     if (!text || std::strlen(text) < 2) return 0;
     const int slot = TMainDM::HexPairToByte(std::string(text, 2));
@@ -436,6 +447,8 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PB_CONFIRM_DELETE:
             return ConfirmDelete(reinterpret_cast<const char*>(lParam));
+        case WM_PB_SHOW_HEADER:
+            return ShowHeader(static_cast<int>(wParam), reinterpret_cast<const char*>(lParam));
         case WM_PB_ASK_PASSWORD:
             return AskPassword(reinterpret_cast<const char*>(lParam));
         case WM_QUERYENDSESSION:

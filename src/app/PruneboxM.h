@@ -80,6 +80,7 @@ private:
     void AddSystemMenuItems();
     void LoadLedImages();
     LRESULT ConfirmDelete(const char* text);
+    LRESULT ShowHeader(int slot, const char* subject);
     LRESULT AskPassword(const char* text);
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 

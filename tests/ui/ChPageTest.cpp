@@ -8,6 +8,7 @@
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "TestEnv.h"
+#include "ui/MailForm.h"
 #include "ui/MailRows.h"
 
 namespace {
@@ -169,13 +170,28 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
 
     account.Select({1});
+    TDialogAnswerer viewer({TAction(TAnswer::Escape)});
+    std::vector<std::string> shown;
+    viewer.Inspect = [&](HWND window) {
+        HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
+        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char line[512] = {};
+            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+            shown.push_back(line);
+        }
+    };
     account.Notify(NM_DBLCLK);
     EXPECT_EQ(account.Page.Command, TChPage::CommandHeader);
-    ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
-    GuiTest::PumpPending();
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle() && !viewer.Seen.empty(); }, 30000));
     EXPECT_EQ(server.Commands().back(), "TOP 2 0");
     EXPECT_EQ(account.Page.HeaderSubject, "alpha");
-    ASSERT_FALSE(account.Page.HeaderLines.empty());
+    ASSERT_EQ(viewer.Seen.size(), 1u);
+    EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　alpha");
+    // The subject line comes last, without the lookup's marker.
+    EXPECT_EQ(shown, (std::vector<std::string>{"From: Sender <s@example.jp>",
+                                               "Date: Tue, 01 Jan 2024 08:00:00 +0900",
+                                               "Subject: alpha"}));
 }
 
 TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
