@@ -98,10 +98,8 @@ constexpr int ImageCount = 10;
 constexpr COLORREF ImageClearColour = RGB(255, 0, 255);
 
 ACCEL ShortcutTable[] = {
-    {FVIRTKEY | FCONTROL, 'C', T::IdMenuEditCopy},
-    {FVIRTKEY | FCONTROL, 'R', T::IdMenuEditRev},
-    {FVIRTKEY | FCONTROL, 'A', T::IdMenuEditAll},
-    {FVIRTKEY | FCONTROL, 'Z', T::IdMenuEditDel},
+    {FVIRTKEY | FCONTROL, 'C', T::IdMenuEditCopy}, {FVIRTKEY | FCONTROL, 'R', T::IdMenuEditRev},
+    {FVIRTKEY | FCONTROL, 'A', T::IdMenuEditAll},  {FVIRTKEY | FCONTROL, 'Z', T::IdMenuEditDel},
     {FVIRTKEY, VK_F1, T::IdMenuHelpHelp},
 };
 
@@ -131,7 +129,8 @@ TMainCommands::TMainCommands(TPruneboxM& main, HWND toolBar, TRegistryAccessor& 
     : Main(main), ToolBar1(toolBar), Registry(registry) {
     CreateMainMenu();
     CreateToolButtons();
-    Shortcuts = CreateAcceleratorTableA(ShortcutTable, sizeof ShortcutTable / sizeof *ShortcutTable);
+    Shortcuts =
+        CreateAcceleratorTableA(ShortcutTable, sizeof ShortcutTable / sizeof *ShortcutTable);
     ShowViewState();
 }
 
@@ -354,7 +353,8 @@ void TMainCommands::MenuSetAddClick(const TSender& sender) {
     TASetup setup(Main, Registry);
     setup.SetBasicView(true);
     setup.NewAccount = newAccount;
-    setup.Caption = LoadResString(S_ACCOUNT_DIALOG) + LoadResString(newAccount ? S_ADD : S_SETTINGS);
+    setup.Caption =
+        LoadResString(S_ACCOUNT_DIALOG) + LoadResString(newAccount ? S_ADD : S_SETTINGS);
     setup.ShowModal();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <string>
@@ -14,14 +15,36 @@ class TMainCommands {
 public:
     // Menu items and tool buttons; a WM_COMMAND with one of these ids is a command.
     enum CommandId {
-        IdMenuSosaCon = 1001, IdMenuSosaKill, IdMenuSosaDel, IdMenuSosaMCon, IdMunuSosaMKill,
-        IdMunuSosaMail, IdExit1,
-        IdMenuEditCopy = 1011, IdMenuEditRev, IdMenuEditAll, IdMenuEditDel,
-        IdMenuViewTool = 1021, IdMenuViewSmall, IdMenuViewHead,
-        IdMenuSetAll = 1031, IdMenuSetAccount, IdMenuSetDel, IdMenuSetAdd,
-        IdMenuHelpHelp = 1041, IdMenuHelpAbout,
-        IdToolButton1 = 1101, IdToolButton5, IdToolButton4, IdToolButton7, IdToolButton6,
-        IdToolButton11, IdToolButton12, IdToolButton13, IdToolButton8, IdToolButton2,
+        IdMenuSosaCon = 1001,
+        IdMenuSosaKill,
+        IdMenuSosaDel,
+        IdMenuSosaMCon,
+        IdMunuSosaMKill,
+        IdMunuSosaMail,
+        IdExit1,
+        IdMenuEditCopy = 1011,
+        IdMenuEditRev,
+        IdMenuEditAll,
+        IdMenuEditDel,
+        IdMenuViewTool = 1021,
+        IdMenuViewSmall,
+        IdMenuViewHead,
+        IdMenuSetAll = 1031,
+        IdMenuSetAccount,
+        IdMenuSetDel,
+        IdMenuSetAdd,
+        IdMenuHelpHelp = 1041,
+        IdMenuHelpAbout,
+        IdToolButton1 = 1101,
+        IdToolButton5,
+        IdToolButton4,
+        IdToolButton7,
+        IdToolButton6,
+        IdToolButton11,
+        IdToolButton12,
+        IdToolButton13,
+        IdToolButton8,
+        IdToolButton2,
     };
 
     // What a handler learns of the item or button that was chosen.

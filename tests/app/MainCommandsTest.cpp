@@ -1,4 +1,5 @@
-#include "app/MainCommands.h"
+// commctrl.h needs windows.h first.
+#include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "DialogScript.h"
 #include "GuiTest.h"
+#include "app/MainCommands.h"
 #include "app/PruneboxM.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
@@ -135,8 +137,8 @@ TEST_F(MainCommandsTest, MenuBarItemsInOrderWithTheirShortcuts) {
     HMENU bar = GetMenu(Main.Handle);
     ASSERT_NE(bar, nullptr);
     const std::vector<std::vector<std::string>> expected = {
-        {"操作(&S)", "接続(&C)", "切断のみ(&K)", "削除 + 切断(&D)", "", "すべて接続", "すべて切断", "",
-         "メールソフトの起動", "終了(&X)"},
+        {"操作(&S)", "接続(&C)", "切断のみ(&K)", "削除 + 切断(&D)", "", "すべて接続", "すべて切断",
+         "", "メールソフトの起動", "終了(&X)"},
         {"編集(&E)", "コピー(&C)\tCtrl+C", "", "選択を反転(&R)\tCtrl+R", "すべて選択(&A)\tCtrl+A",
          "すべて解除(&Z)\tCtrl+Z"},
         {"表示(&V)", "ツールバー(&T)", "拡張(&B)", "", "ヘッダ...(&D)"},
@@ -166,12 +168,18 @@ TEST_F(MainCommandsTest, ToolBarButtonsSeparatorsAndHints) {
         const char* Hint;
         int Image;
     } buttons[] = {
-        {C::IdToolButton1, "接続", 0},        {C::IdToolButton5, "削除 + 切断", 1},
-        {C::IdToolButton4, "切断", 2},        {0, nullptr, 0},
-        {C::IdToolButton7, "アカウントの設定", 3}, {C::IdToolButton6, "拡張表示", 4},
-        {0, nullptr, 0},                      {C::IdToolButton11, "すべて接続", 7},
-        {C::IdToolButton12, "すべて切断", 8}, {0, nullptr, 0},
-        {C::IdToolButton13, "メールソフトの起動", 9}, {C::IdToolButton8, "ヘルプ", 5},
+        {C::IdToolButton1, "接続", 0},
+        {C::IdToolButton5, "削除 + 切断", 1},
+        {C::IdToolButton4, "切断", 2},
+        {0, nullptr, 0},
+        {C::IdToolButton7, "アカウントの設定", 3},
+        {C::IdToolButton6, "拡張表示", 4},
+        {0, nullptr, 0},
+        {C::IdToolButton11, "すべて接続", 7},
+        {C::IdToolButton12, "すべて切断", 8},
+        {0, nullptr, 0},
+        {C::IdToolButton13, "メールソフトの起動", 9},
+        {C::IdToolButton8, "ヘルプ", 5},
         {C::IdToolButton2, "終了", 6},
     };
     ASSERT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 13);
