@@ -9,6 +9,7 @@
 #include "headers/SjisText.h"
 #include "settings/AccountStore.h"
 #include "settings/WinRegistry.h"
+#include "app/MainCommands.h"
 #include "ui/InputBox.h"
 #include "ui/MailForm.h"
 #include "ui/MsgDlg.h"
@@ -83,6 +84,7 @@ void TPruneboxM::FormCreate() {
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(ToolBar1, ToolBarVisible ? SW_SHOW : SW_HIDE);
     ShowWindow(Bevel2, ToolBarVisible ? SW_SHOW : SW_HIDE);
+    Commands = std::make_unique<TMainCommands>(*this, ToolBar1, *Registry);
     MainPage.Create(Handle, IdMainPage, LedTabs, TabPosition);
     MainPage.OnChange = [this] { MainPageChange(); };
     FormResize();
@@ -395,6 +397,8 @@ LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) 
             PruneboxM->MainPage.SelectNext(false);
         else if (message.message == WM_KEYDOWN && message.wParam == VK_F3)
             PruneboxM->MainPage.SelectNext(true);
+        if (PruneboxM->Commands)
+            PruneboxM->Commands->TranslateShortcut(*reinterpret_cast<MSG*>(lParam));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -422,8 +426,13 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             FormResize();
             return 0;
+        case WM_COMMAND:
+            if (Commands && Commands->HandleCommand(LOWORD(wParam))) return 0;
+            break;
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            LRESULT result = 0;
+            if (Commands && Commands->HandleNotify(header, result)) return result;
             if (header.hwndFrom == MainPage.Handle) MainPage.HandleNotify(header);
             return 0;
         }

@@ -11,6 +11,8 @@
 #include "ui/PageControl.h"
 #include "ui/Window.h"
 
+class TMainCommands;
+
 // Messages from the account workers; the numbers are fixed because the workers rely on them.
 constexpr UINT WM_PB_CONFIRM_DELETE = 0x465;  // sent: wParam, lParam -> question text
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;     // posted: lParam -> decoded subject
@@ -36,6 +38,8 @@ public:
     int ConfirmResult = 0;
     std::array<std::unique_ptr<TChPage>, MaxPages> Pages;
     std::unique_ptr<TRegistryAccessor> Registry;
+    // The menu bar, the tool bar's buttons and their commands.
+    std::unique_ptr<TMainCommands> Commands;
     // The program's key under the current user (tests give their own).
     std::string RegistryBase = kRegistryRootPath;
     TPageControl MainPage;
@@ -66,6 +70,7 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class TMainCommands;  // the view commands show and lay out the bars
     void FormCreate();
     void FormClose();
     void FormResize();

@@ -29,8 +29,8 @@ const char* const SharedKeyText =
     "その登録内容を上書きしますか?";
 
 const char* const DesignItems[] = {
-    "Cc:",      "Delivered-To:", "Error-To:", "Fcc:",    "From:", "Message-ID:",
-    "Reply-To:", "Return-Path:", "Sender:",   "Subject:", "To:",   "表示なし",
+    "Cc:",       "Delivered-To:", "Error-To:", "Fcc:",     "From:", "Message-ID:",
+    "Reply-To:", "Return-Path:",  "Sender:",   "Subject:", "To:",   "表示なし",
 };
 
 constexpr int EditHeight = 23, ButtonHeight = 25;
@@ -72,12 +72,14 @@ const TControlSpec DialogButtons[] = {
 };
 
 // The automatic check group: the three choices with the panels under the first two.
-const TControlSpec HeadRadioSpec = {"BUTTON", "ヘッダ検索モード", BS_RADIOBUTTON | WS_TABSTOP, 0,
-                                    12, 22, 220, 20, TASetup::IdHeadRadio};
-const TControlSpec PPCheckSpec = {"BUTTON", "ポストペットモード", BS_RADIOBUTTON | WS_TABSTOP, 0,
-                                  12, 196, 220, 20, TASetup::IdPPCheck};
-const TControlSpec NotRadioSpec = {"BUTTON", "利用しない", BS_RADIOBUTTON | WS_TABSTOP, 0, 12,
-                                   288, 220, 20, TASetup::IdNotRadio};
+const TControlSpec HeadRadioSpec = {
+    "BUTTON", "ヘッダ検索モード",  BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 22, 220,
+    20,       TASetup::IdHeadRadio};
+const TControlSpec PPCheckSpec = {
+    "BUTTON", "ポストペットモード", BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 196, 220,
+    20,       TASetup::IdPPCheck};
+const TControlSpec NotRadioSpec = {"BUTTON", "利用しない", BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 288,
+                                   220,      20,           TASetup::IdNotRadio};
 const TControlSpec HeadButtons[] = {
     {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 118, 70, ButtonHeight,
      TASetup::IdAddButton},
@@ -127,9 +129,15 @@ void TASetup::FormCreate() {
     Values.Design = page.Design.empty() ? LoadResString(S_NO_DESIGN) : page.Design;
     Values.PassCheck = !Values.SPass.empty();
     switch (page.AutoDelMode) {
-        case kAutoDelHeaderSearch: Values.Mode = AccountFields::TModeChoice::HeaderSearch; break;
-        case kAutoDelPostPet: Values.Mode = AccountFields::TModeChoice::PostPet; break;
-        default: Values.Mode = AccountFields::TModeChoice::None; break;
+        case kAutoDelHeaderSearch:
+            Values.Mode = AccountFields::TModeChoice::HeaderSearch;
+            break;
+        case kAutoDelPostPet:
+            Values.Mode = AccountFields::TModeChoice::PostPet;
+            break;
+        default:
+            Values.Mode = AccountFields::TModeChoice::None;
+            break;
     }
     for (const std::string& rule : page.Rules) {
         const TRuleParts parts = TMainDM::SplitRule(rule);
@@ -171,15 +179,29 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
             switch (LOWORD(wParam)) {
-                case IdOKButton: OKButtonClick(); return TRUE;
-                case IdCanButton: EndDialog(Handle, IDCANCEL); return TRUE;
-                case IdExtensionButton: ExtensionButtonClick(); return TRUE;
-                case IdHelpButton: HelpButtonClick(); return TRUE;
-                case IdAddButton: AddButtonClick(); return TRUE;
-                case IdDelButton: DelButtonClick(); return TRUE;
+                case IdOKButton:
+                    OKButtonClick();
+                    return TRUE;
+                case IdCanButton:
+                    EndDialog(Handle, IDCANCEL);
+                    return TRUE;
+                case IdExtensionButton:
+                    ExtensionButtonClick();
+                    return TRUE;
+                case IdHelpButton:
+                    HelpButtonClick();
+                    return TRUE;
+                case IdAddButton:
+                    AddButtonClick();
+                    return TRUE;
+                case IdDelButton:
+                    DelButtonClick();
+                    return TRUE;
                 case IdHeadRadio:
                 case IdPPCheck:
-                case IdNotRadio: ChooseMode(LOWORD(wParam)); return TRUE;
+                case IdNotRadio:
+                    ChooseMode(LOWORD(wParam));
+                    return TRUE;
             }
             return FALSE;
     }
@@ -218,18 +240,18 @@ void TASetup::CreateControls() {
     HelpButton = buttons[3];
 
     group(KvPanelEx3, "指定表示ヘッダ", 8, 212, 305, 56);
-    DesignCombo = CreateControl(KvPanelEx3.Handle,
-                                {"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL |
-                                                     WS_TABSTOP,
-                                 0, 12, 22, 200, 220, IdDesignCombo},
-                                font);
+    DesignCombo =
+        CreateControl(KvPanelEx3.Handle,
+                      {"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0,
+                       12, 22, 200, 220, IdDesignCombo},
+                      font);
     for (const char* item : DesignItems)
         SendMessageA(DesignCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SetWindowTextA(DesignCombo, "From:");
-    LogCheck = CreateControl(Handle,
-                             {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 278,
-                              200, 20, IdLogCheck},
-                             font);
+    LogCheck = CreateControl(
+        Handle,
+        {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 278, 200, 20, IdLogCheck},
+        font);
 
     group(KvPanelEx2, "自動チェック", 420, 6, 264, 310);
     HeadRadio = CreateControl(KvPanelEx2.Handle, HeadRadioSpec, font);
@@ -242,8 +264,7 @@ void TASetup::CreateControls() {
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdDelView)),
                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-                 LVS_EX_FULLROWSELECT);
+    SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     const struct {
         const char* Caption;
         int Width, Format;
@@ -282,9 +303,14 @@ void TASetup::ShowValues() {
     SetChecked(PassCheck, Values.PassCheck);
     SetWindowTextA(PPLabel, LoadResString(S_PET_LABEL).c_str());
     switch (Values.Mode) {
-        case AccountFields::TModeChoice::HeaderSearch: ChooseMode(IdHeadRadio); break;
-        case AccountFields::TModeChoice::PostPet: ChooseMode(IdPPCheck); break;
-        case AccountFields::TModeChoice::None: break;
+        case AccountFields::TModeChoice::HeaderSearch:
+            ChooseMode(IdHeadRadio);
+            break;
+        case AccountFields::TModeChoice::PostPet:
+            ChooseMode(IdPPCheck);
+            break;
+        case AccountFields::TModeChoice::None:
+            break;
     }
     for (const auto& rule : Values.Rules) AddRuleRow(rule.first, rule.second);
     Values.Rules.clear();  // the list holds them from now on
@@ -299,7 +325,7 @@ void TASetup::ReadValues() {
     Values.SPass = TextOf(SPass);
     Values.SAPOPCheck = Checked(SAPOPCheck);
     Values.PassCheck = Checked(PassCheck);
-    Values.Mode = Checked(HeadRadio)  ? AccountFields::TModeChoice::HeaderSearch
+    Values.Mode = Checked(HeadRadio) ? AccountFields::TModeChoice::HeaderSearch
                   : Checked(PPCheck) ? AccountFields::TModeChoice::PostPet
                                      : AccountFields::TModeChoice::None;
     Values.Design = TextOf(DesignCombo);
@@ -470,8 +496,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     const std::string keyName = TAccountStore::AccountKeyName(Values.SIDNum, Values.SServ);
     const int sharing = FindOtherPageWithKey(keyName, isNew ? -1 : target);
     if (sharing >= 0) {
-        const std::string other = AccountFields::TabName(
-            Main.Pages[sharing]->TabSheet->Caption(), Main.MainPage.OwnerDraw());
+        const std::string other = AccountFields::TabName(Main.Pages[sharing]->TabSheet->Caption(),
+                                                         Main.MainPage.OwnerDraw());
         std::string text(std::strlen(SharedKeyText) + other.size(), '\0');
         text.resize(std::snprintf(text.data(), text.size() + 1, SharedKeyText, other.c_str()));
         MessageBeep(MB_ICONASTERISK);
@@ -489,7 +515,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
 
     const std::string portSuffix = AccountFields::PortSuffix(Values.PortText);
     if (!Values.PassCheck) Values.SPass.clear();
-    const std::string design = AccountFields::DesignHeader(Values.Design, LoadResString(S_NO_DESIGN));
+    const std::string design =
+        AccountFields::DesignHeader(Values.Design, LoadResString(S_NO_DESIGN));
     const std::vector<std::string> rules = RuleStrings();
     const int mode = AccountFields::AutoDelModeFor(Values.Mode, rules.size());
 

@@ -17,12 +17,27 @@ class TASetup : public TWindow {
 public:
     // Control ids; the buttons are the dialog's own OK and Cancel.
     enum ControlId {
-        IdAccountEdit = 201, IdSServ, IdPortEdit, IdPortUpDown, IdSIDNum, IdSPass,
-        IdSAPOPCheck, IdPassCheck,
-        IdHeadRadio = 220, IdPPCheck, IdNotRadio, IdDelView, IdAddButton, IdDelButton, IdPPLabel,
-        IdDesignCombo = 240, IdLogCheck,
-        IdOKButton = IDOK, IdCanButton = IDCANCEL,
-        IdExtensionButton = 250, IdHelpButton,
+        IdAccountEdit = 201,
+        IdSServ,
+        IdPortEdit,
+        IdPortUpDown,
+        IdSIDNum,
+        IdSPass,
+        IdSAPOPCheck,
+        IdPassCheck,
+        IdHeadRadio = 220,
+        IdPPCheck,
+        IdNotRadio,
+        IdDelView,
+        IdAddButton,
+        IdDelButton,
+        IdPPLabel,
+        IdDesignCombo = 240,
+        IdLogCheck,
+        IdOKButton = IDOK,
+        IdCanButton = IDCANCEL,
+        IdExtensionButton = 250,
+        IdHelpButton,
     };
     static constexpr SIZE BasicSize{422, 262};
     static constexpr SIZE ExtendedSize{700, 370};

@@ -12,7 +12,7 @@
 namespace {
 
 const char* const HeaderItems[] = {
-    "Cc:",       "Date:",      "Delivered-To:", "Error-To:", "Fcc:",     "From:", "Message-ID:",
+    "Cc:",       "Date:",     "Delivered-To:", "Error-To:", "Fcc:",     "From:", "Message-ID:",
     "Received:", "Reply-To:", "Return-Path:",  "Sender:",   "Subject:", "To:",
 };
 

@@ -114,6 +114,7 @@ TEST_F(KvSocketDovecotTest, ListsUnusualHeadersByteForByte) {
         "Subject: header only, no empty line\nFrom: c@example.jp\n",
         "Subject: \x8c\x8f\x96\xbc Shift_JIS and \xe4\xbb\xb6 UTF-8 bytes\nFrom: d@example.jp\n\nx\n",
         "-ERR-Trace: a field whose name starts like a negative reply\nSubject: -ERR\n\nx\n",
+        "Subject: a line that starts with a dot follows\n.dot-stuffed by the server\n\nx\n",
         manyReceived + "Subject: many Received lines\n\nx\n",
         "",  // an empty file
     };
@@ -121,7 +122,7 @@ TEST_F(KvSocketDovecotTest, ListsUnusualHeadersByteForByte) {
     auto session = NewSession(mailbox.User(), false);
     TListing listing = ConnectAndList(*session);
     ExpectListingOf(listing, mailbox.User());
-    EXPECT_EQ(listing.Headers.at(5).size(), 3000u + 3u);
+    EXPECT_EQ(listing.Headers.at(6).size(), 3000u + 3u);
     session->Quit();
 }
 

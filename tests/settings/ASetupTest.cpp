@@ -1,5 +1,8 @@
 #include "settings/ASetup.h"
 
+// commctrl.h needs windows.h first.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -161,9 +164,10 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
         extended = SIZE{r.right - r.left, r.bottom - r.top};
         button = GuiTest::Text(dialog, TASetup::IdExtensionButton);
     };
-    ASSERT_TRUE(Open(true, {{AddCaption, Then(measure, Then(Fill("Home", "pop.example.jp", "110",
-                                                                 "taro", "abc", true),
-                                                            Press(IDOK)))}}));
+    ASSERT_TRUE(Open(
+        true,
+        {{AddCaption, Then(measure, Then(Fill("Home", "pop.example.jp", "110", "taro", "abc", true),
+                                         Press(IDOK)))}}));
     EXPECT_EQ(caption, AddCaption);
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
@@ -210,9 +214,9 @@ TEST_F(ASetupTest, PortsAndPasswordAsStored) {
     for (const auto& c : cases) {
         const std::string name = "Acc" + std::to_string(++n), user = "u" + std::to_string(n);
         Activate(0);
-        ASSERT_TRUE(Open(true, {{AddCaption, Then(Fill(name, "pop.example.jp", c.Port, user,
-                                                       "pw", c.StorePass),
-                                                  Press(IDOK))}}));
+        ASSERT_TRUE(Open(
+            true, {{AddCaption, Then(Fill(name, "pop.example.jp", c.Port, user, "pw", c.StorePass),
+                                     Press(IDOK))}}));
         const std::string key = user + "@pop.example.jp";
         EXPECT_EQ(Load(key).Serv, c.HostName) << c.Port;
         EXPECT_EQ(StoredPassword(key).has_value(), c.StorePass) << c.Port;
@@ -321,10 +325,10 @@ TEST_F(ASetupTest, NamesThatAreRefused) {
         {"新規", "エラー", "その名前は使えません。"},
     };
     for (const auto& c : cases) {
-        ASSERT_FALSE(Open(true, {{AddCaption, Then(Fill(c.Name, "h", "110", "u", "", false),
-                                                   Press(IDOK))},
-                                 {c.Caption, Press(mrOk)},
-                                 {AddCaption, Press(IDCANCEL)}}));
+        ASSERT_FALSE(
+            Open(true, {{AddCaption, Then(Fill(c.Name, "h", "110", "u", "", false), Press(IDOK))},
+                        {c.Caption, Press(mrOk)},
+                        {AddCaption, Press(IDCANCEL)}}));
         ASSERT_EQ(LastTexts.size(), 3u);
         EXPECT_EQ(LastTexts[1], c.Text);
         EXPECT_FALSE(KeyExists("u@h"));
@@ -338,8 +342,9 @@ TEST_F(ASetupTest, CancelChangesNothing) {
     values.IDNum = "taro";
     TChPage& page = AddAccount("Home", values);
     Activate(1);
-    ASSERT_FALSE(Open(false, {{EditCaption, Then(Fill("", "new.example.jp", "995", "jiro", "x", true),
-                                                 Press(IDCANCEL))}}));
+    ASSERT_FALSE(Open(
+        false, {{EditCaption,
+                 Then(Fill("", "new.example.jp", "995", "jiro", "x", true), Press(IDCANCEL))}}));
     EXPECT_TRUE(KeyExists("taro@old.example.jp"));
     EXPECT_FALSE(KeyExists("jiro@new.example.jp"));
     EXPECT_EQ(GuiTest::WindowText(page.Frame->Serv), "old.example.jp");
@@ -352,17 +357,19 @@ TEST_F(ASetupTest, SameNameAsksToOverwrite) {
     AddAccount("Home", values);
     Activate(0);
     // No: nothing stored, the dialog closes.
-    ASSERT_FALSE(Open(true, {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false),
-                                               Press(IDOK))},
-                             {"確認", Press(mrNo)}}));
+    ASSERT_FALSE(Open(
+        true,
+        {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false), Press(IDOK))},
+         {"確認", Press(mrNo)}}));
     EXPECT_EQ(LastTexts[1], "同じ名前の接続先があります。上書きしますか?");
     EXPECT_TRUE(KeyExists("taro@old.example.jp"));
     EXPECT_FALSE(KeyExists("jiro@new.example.jp"));
 
     // Yes: the old key is replaced and the account's page takes the values; no new tab.
-    ASSERT_TRUE(Open(true, {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false),
-                                              Press(IDOK))},
-                            {"確認", Press(mrYes)}}));
+    ASSERT_TRUE(Open(
+        true,
+        {{AddCaption, Then(Fill("HOME", "new.example.jp", "110", "jiro", "", false), Press(IDOK))},
+         {"確認", Press(mrYes)}}));
     EXPECT_FALSE(KeyExists("taro@old.example.jp"));
     EXPECT_EQ(Load("jiro@new.example.jp").Name, "HOME");
     EXPECT_EQ(Main.PageCount, 2);
@@ -383,9 +390,9 @@ TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
         nameShown = GuiTest::Text(dialog, TASetup::IdAccountEdit);
         nameEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdAccountEdit));
     };
-    ASSERT_TRUE(Open(false, {{EditCaption, Then(look, Then(Fill("", "new.example.jp", "110",
-                                                                "taro", "", false),
-                                                           Press(IDOK)))}}));
+    ASSERT_TRUE(Open(
+        false, {{EditCaption, Then(look, Then(Fill("", "new.example.jp", "110", "taro", "", false),
+                                              Press(IDOK)))}}));
     EXPECT_EQ(nameShown, "Home");
     EXPECT_FALSE(nameEnabled);
     EXPECT_FALSE(KeyExists("taro@old.example.jp"));
@@ -432,8 +439,9 @@ TEST_F(ASetupTest, TwoAccountsOfOneNameNeverLoseTheOthersKey) {
     AddAccount("Home", first);
     AddAccount("Home", second);
     Activate(2);
-    ASSERT_TRUE(Open(false, {{EditCaption, Then(Fill("", "three.example.jp", "110", "jiro", "", false),
-                                                Press(IDOK))}}));
+    ASSERT_TRUE(
+        Open(false, {{EditCaption,
+                      Then(Fill("", "three.example.jp", "110", "jiro", "", false), Press(IDOK))}}));
     EXPECT_TRUE(KeyExists("taro@one.example.jp"));
     EXPECT_FALSE(KeyExists("jiro@two.example.jp"));
     EXPECT_TRUE(KeyExists("jiro@three.example.jp"));

@@ -1,7 +1,6 @@
-#include "settings/AccountFields.h"
-
 #include <gtest/gtest.h>
 
+#include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
 
 namespace {
@@ -20,9 +19,9 @@ TEST(AccountFieldsTest, ServerTextSplitsIntoHostAndPort) {
         {"pop:40000", "pop", 40000},  // above the old field's 32767
         {"pop:65535", "pop", 65535},
         {"pop:0", "pop", 0},
-        {"pop:abc", "pop", 110},      // not a number: the dialog still opens
+        {"pop:abc", "pop", 110},  // not a number: the dialog still opens
         {"pop :", "pop", 110},
-        {"pop:65536", "pop", 110},    // would wrap to port 0 when packed
+        {"pop:65536", "pop", 110},  // would wrap to port 0 when packed
         {"pop:-1", "pop", 110},
         {"", "", 110},
     };
@@ -38,9 +37,10 @@ TEST(AccountFieldsTest, PortSuffixIsEmptyForTheDefaultPortAndForNonsense) {
         const char* Text;
         const char* Suffix;
     } cases[] = {
-        {"110", ""},      {"995", ":995"}, {"65535", ":65535"}, {"40000", ":40000"},
-        {"0", ":0"},      {"abc", ""},     {"", ""},            {"65536", ""},
-        {"0110", ":0110"},  // the text as typed; only "110" itself drops the suffix
+        {"110", ""}, {"995", ":995"}, {"65535", ":65535"}, {"40000", ":40000"}, {"0", ":0"},
+        {"abc", ""}, {"", ""},        {"65536", ""},       {"0110", ":0110"},  // the text as typed;
+                                                                               // only "110" itself
+                                                                               // drops the suffix
     };
     for (const auto& c : cases) EXPECT_EQ(PortSuffix(c.Text), c.Suffix) << c.Text;
 }
@@ -50,8 +50,12 @@ TEST(AccountFieldsTest, HeaderNamesAreTrimmedAndEndWithAColon) {
         const char* Text;
         const char* Name;
     } cases[] = {
-        {"Subject", "Subject:"}, {" Subject ", "Subject:"}, {"\tX-Mailer:\r\n", "X-Mailer:"},
-        {"To:", "To:"},          {"   ", ""},               {"", ""},
+        {"Subject", "Subject:"},
+        {" Subject ", "Subject:"},
+        {"\tX-Mailer:\r\n", "X-Mailer:"},
+        {"To:", "To:"},
+        {"   ", ""},
+        {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(HeaderName(c.Text), c.Name) << c.Text;
 }

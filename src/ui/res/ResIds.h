@@ -17,3 +17,4 @@
 #define S_NO_DESIGN 65305
 #define S_NEW_NAME 65306
 #define S_PET_LABEL 65307
+#define S_ABOUT 65279

@@ -1,0 +1,387 @@
+#include "app/MainCommands.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/PruneboxM.h"
+#include "settings/ASetup.h"
+#include "ui/MailRows.h"
+#include "ui/MsgDlg.h"
+#include "ui/ResStrings.h"
+
+namespace {
+
+using THandler = void (TMainCommands::*)(const TMainCommands::TSender&);
+using T = TMainCommands;
+
+// One menu item, or a separator (Id 0), or the head of a menu (Handler null, Id -1).
+struct TMenuEntry {
+    int Id;
+    const char* Name;
+    const char* Caption;
+    int Tag;
+    THandler Handler;
+};
+
+constexpr int MenuHead = -1, Separator = 0;
+
+const TMenuEntry MenuTable[] = {
+    {MenuHead, "MenuSosa", "操作(&S)", 0, nullptr},
+    {T::IdMenuSosaCon, "MenuSosaCon", "接続(&C)", 1, &T::MenuSosaConClick},
+    {T::IdMenuSosaKill, "MenuSosaKill", "切断のみ(&K)", 2, &T::MenuSosaConClick},
+    {T::IdMenuSosaDel, "MenuSosaDel", "削除 + 切断(&D)", 3, &T::MenuSosaConClick},
+    {Separator, "N6", nullptr, 0, nullptr},
+    {T::IdMenuSosaMCon, "MenuSosaMCon", "すべて接続", 1, &T::MenuSosaMConClick},
+    {T::IdMunuSosaMKill, "MunuSosaMKill", "すべて切断", 2, &T::MenuSosaMConClick},
+    {Separator, "N2", nullptr, 0, nullptr},
+    {T::IdMunuSosaMail, "MunuSosaMail", "メールソフトの起動", 0, &T::MunuSosaMailClick},
+    {T::IdExit1, "Exit1", "終了(&X)", 0, &T::Exit1Click},
+    {MenuHead, "MenuEdit", "編集(&E)", 0, nullptr},
+    {T::IdMenuEditCopy, "MenuEditCopy", "コピー(&C)\tCtrl+C", 0, &T::MenuEditCopyClick},
+    {Separator, "N4", nullptr, 0, nullptr},
+    {T::IdMenuEditRev, "MenuEditRev", "選択を反転(&R)\tCtrl+R", 0, &T::MenuEditRevClick},
+    {T::IdMenuEditAll, "MenuEditAll", "すべて選択(&A)\tCtrl+A", 1, &T::MenuEditRevClick},
+    {T::IdMenuEditDel, "MenuEditDel", "すべて解除(&Z)\tCtrl+Z", 2, &T::MenuEditRevClick},
+    {MenuHead, "MenuView", "表示(&V)", 0, nullptr},
+    {T::IdMenuViewTool, "MenuViewTool", "ツールバー(&T)", 0, &T::MenuViewToolClick},
+    {T::IdMenuViewSmall, "MenuViewSmall", "拡張(&B)", 0, &T::MenuViewSmallClick},
+    {Separator, "N3", nullptr, 0, nullptr},
+    {T::IdMenuViewHead, "MenuViewHead", "ヘッダ...(&D)", 0, &T::MenuViewHeadClick},
+    {MenuHead, "MenuSet", "設定(&O)", 0, nullptr},
+    {T::IdMenuSetAll, "MenuSetAll", "全体の設定...(&S)", 0, &T::MenuSetAllClick},
+    {Separator, "N5", nullptr, 0, nullptr},
+    {T::IdMenuSetAccount, "MenuSetAccount", "アカウントの設定...(&K)", 0, &T::MenuSetAddClick},
+    {T::IdMenuSetDel, "MenuSetDel", "アカウントの削除(&D)", 0, &T::MenuSetDelClick},
+    {Separator, "N9", nullptr, 0, nullptr},
+    {T::IdMenuSetAdd, "MenuSetAdd", "新規アカウントの登録...(&A)", 0, &T::MenuSetAddClick},
+    {MenuHead, "MenuHelp", "ヘルプ(&H)", 0, nullptr},
+    {T::IdMenuHelpHelp, "MenuHelpHelp", "ヘルプ(&H)\tF1", 0, &T::MenuHelpHelpClick},
+    {Separator, "N1", nullptr, 0, nullptr},
+    {T::IdMenuHelpAbout, "MenuHelpAbout", "Pruneboxについて...(&A)", 0, &T::MenuHelpAboutClick},
+};
+
+// One tool button or separator (Id 0), left to right.
+struct TToolEntry {
+    int Id;
+    const char* Name;
+    const char* Hint;
+    int Image;
+    int Tag;
+    BYTE Style;
+    THandler Handler;
+};
+
+const TToolEntry ToolTable[] = {
+    {T::IdToolButton1, "ToolButton1", "接続", 0, 1, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton5, "ToolButton5", "削除 + 切断", 1, 3, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton4, "ToolButton4", "切断", 2, 2, BTNS_BUTTON, &T::MenuSosaConClick},
+    {0, "ToolButton3", nullptr, 0, 0, BTNS_SEP, nullptr},
+    {T::IdToolButton7, "ToolButton7", "アカウントの設定", 3, 0, BTNS_BUTTON, &T::MenuSetAddClick},
+    {T::IdToolButton6, "ToolButton6", "拡張表示", 4, 0, BTNS_CHECK, &T::MenuViewSmallClick},
+    {0, "ToolButton9", nullptr, 0, 0, BTNS_SEP, nullptr},
+    {T::IdToolButton11, "ToolButton11", "すべて接続", 7, 1, BTNS_BUTTON, &T::MenuSosaMConClick},
+    {T::IdToolButton12, "ToolButton12", "すべて切断", 8, 2, BTNS_BUTTON, &T::MenuSosaMConClick},
+    {0, "ToolButton10", nullptr, 0, 0, BTNS_SEP, nullptr},
+    {T::IdToolButton13, "ToolButton13", "メールソフトの起動", 9, 0, BTNS_BUTTON,
+     &T::MunuSosaMailClick},
+    {T::IdToolButton8, "ToolButton8", "ヘルプ", 5, 0, BTNS_BUTTON, &T::MenuHelpHelpClick},
+    {T::IdToolButton2, "ToolButton2", "終了", 6, 0, BTNS_BUTTON, &T::Exit1Click},
+};
+
+constexpr int ButtonWidth = 27, ButtonHeight = 26, SeparatorWidth = 8, ImageSize = 20;
+constexpr int ImageCount = 10;
+constexpr COLORREF ImageClearColour = RGB(255, 0, 255);
+
+ACCEL ShortcutTable[] = {
+    {FVIRTKEY | FCONTROL, 'C', T::IdMenuEditCopy}, {FVIRTKEY | FCONTROL, 'R', T::IdMenuEditRev},
+    {FVIRTKEY | FCONTROL, 'A', T::IdMenuEditAll},  {FVIRTKEY | FCONTROL, 'Z', T::IdMenuEditDel},
+    {FVIRTKEY, VK_F1, T::IdMenuHelpHelp},
+};
+
+// The column texts of a copied row are joined by this; the row ends with CR LF.
+const char* const CopySeparator = ",";
+constexpr int CopiedColumns = MailColumn::Designated + 1;
+
+bool PutClipboardText(HWND owner, const std::string& text) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool placed = false;
+    if (memory) {
+        char* target = static_cast<char*>(GlobalLock(memory));
+        std::memcpy(target, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!placed) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return placed;
+}
+
+}  // namespace
+
+TMainCommands::TMainCommands(TPruneboxM& main, HWND toolBar, TRegistryAccessor& registry)
+    : Main(main), ToolBar1(toolBar), Registry(registry) {
+    CreateMainMenu();
+    CreateToolButtons();
+    Shortcuts =
+        CreateAcceleratorTableA(ShortcutTable, sizeof ShortcutTable / sizeof *ShortcutTable);
+    ShowViewState();
+}
+
+TMainCommands::~TMainCommands() {
+    // The menu goes with the window it belongs to.
+    if (Shortcuts) DestroyAcceleratorTable(Shortcuts);
+    if (ToolBar1 && IsWindow(ToolBar1)) SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, 0);
+    if (ImageList1) ImageList_Destroy(ImageList1);
+}
+
+void TMainCommands::CreateMainMenu() {
+    MainMenu1 = CreateMenu();
+    HMENU current = nullptr;
+    for (const TMenuEntry& entry : MenuTable) {
+        if (entry.Id == MenuHead) {
+            current = CreatePopupMenu();
+            AppendMenuA(MainMenu1, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current),
+                        entry.Caption);
+        } else if (entry.Id == Separator) {
+            AppendMenuA(current, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuA(current, MF_STRING, entry.Id, entry.Caption);
+        }
+    }
+    SetMenu(Main.Handle, MainMenu1);
+}
+
+void TMainCommands::CreateToolButtons() {
+    if (!ToolBar1) return;
+    ImageList1 = ImageList_Create(ImageSize, ImageSize, ILC_COLOR24 | ILC_MASK, ImageCount, 0);
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), "TOOLIMAGES", IMAGE_BITMAP, 0, 0, 0));
+    if (strip) {
+        ImageList_AddMasked(ImageList1, strip, ImageClearColour);
+        DeleteObject(strip);
+    }
+    SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
+    SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(ImageSize, ImageSize));
+    std::vector<TBBUTTON> buttons;
+    for (const TToolEntry& entry : ToolTable) {
+        TBBUTTON button{};
+        button.iBitmap = entry.Style == BTNS_SEP ? SeparatorWidth : entry.Image;
+        button.idCommand = entry.Id;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = entry.Style;
+        button.iString = -1;
+        buttons.push_back(button);
+    }
+    SendMessageA(ToolBar1, TB_ADDBUTTONSA, buttons.size(),
+                 reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+}
+
+std::string TMainCommands::Hint(int id) {
+    for (const TToolEntry& entry : ToolTable) {
+        if (entry.Id == id && entry.Hint) return entry.Hint;
+    }
+    return "";
+}
+
+void TMainCommands::ShowViewState() {
+    CheckMenuItem(MainMenu1, IdMenuViewTool, Main.ToolBarVisible ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(MainMenu1, IdMenuViewSmall, Main.ExtendedView ? MF_CHECKED : MF_UNCHECKED);
+    if (ToolBar1) SendMessageA(ToolBar1, TB_CHECKBUTTON, IdToolButton6, Main.ExtendedView);
+}
+
+bool TMainCommands::HandleCommand(int id) {
+    if (id <= 0) return false;
+    for (const TMenuEntry& entry : MenuTable) {
+        if (entry.Id == id && entry.Handler) {
+            (this->*entry.Handler)(TSender{entry.Id, entry.Name, entry.Tag});
+            return true;
+        }
+    }
+    for (const TToolEntry& entry : ToolTable) {
+        if (entry.Id == id && entry.Handler) {
+            (this->*entry.Handler)(TSender{entry.Id, entry.Name, entry.Tag});
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TMainCommands::HandleNotify(const NMHDR& header, LRESULT& result) {
+    if (header.code == TBN_GETINFOTIPA && header.hwndFrom == ToolBar1) {
+        auto& tip = const_cast<NMTBGETINFOTIPA&>(reinterpret_cast<const NMTBGETINFOTIPA&>(header));
+        const std::string hint = Hint(tip.iItem);
+        if (tip.pszText && tip.cchTextMax > 0) lstrcpynA(tip.pszText, hint.c_str(), tip.cchTextMax);
+        result = 0;
+        return true;
+    }
+    if (header.code == TTN_GETDISPINFOA) {
+        const std::string hint = Hint(static_cast<int>(header.idFrom));
+        if (hint.empty()) return false;
+        auto& info = const_cast<NMTTDISPINFOA&>(reinterpret_cast<const NMTTDISPINFOA&>(header));
+        lstrcpynA(info.szText, hint.c_str(), sizeof info.szText);
+        info.lpszText = info.szText;
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void TMainCommands::TranslateShortcut(MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return;
+    // Only keys of the main window itself: a dialog's own Ctrl+C stays the dialog's.
+    if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != Main.Handle) return;
+    if (TranslateAcceleratorA(Main.Handle, Shortcuts, &message)) message.message = WM_NULL;
+}
+
+bool TMainCommands::ActivePageIdle() const {
+    const int slot = Main.ActiveSlot();
+    if (slot < 0 || slot >= TPruneboxM::MaxPages || !Main.Pages[slot]) return false;
+    return IsWindowEnabled(Main.Pages[slot]->Frame->KvPanel1.Handle) != FALSE;
+}
+
+void TMainCommands::MenuSosaConClick(const TSender& sender) {
+    if (!ActivePageIdle()) return;
+    Main.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
+}
+
+void TMainCommands::MenuSosaMConClick(const TSender& sender) {
+    if (!ActivePageIdle()) return;
+    // Every page, the "新規" page and busy ones included: the worker decides what to do.
+    for (int slot = 0; slot < Main.PageCount; ++slot) {
+        if (Main.Pages[slot]) Main.Pages[slot]->Frame->LogonClick(sender.Tag);
+    }
+}
+
+void TMainCommands::MunuSosaMailClick(const TSender&) {
+    std::vector<char> commandLine(Main.MailerCommand.begin(), Main.MailerCommand.end());
+    commandLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // A missing or wrong command fails without a message.
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+void TMainCommands::Exit1Click(const TSender&) { SendMessageA(Main.Handle, WM_CLOSE, 0, 0); }
+
+void TMainCommands::MenuEditCopyClick(const TSender&) {
+    const int slot = Main.ActiveSlot();
+    if (slot < 0 || !Main.Pages[slot]) return;
+    const TMainFrame& frame = *Main.Pages[slot]->Frame;
+    std::string text;
+    const int rows = frame.RowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!(SendMessageA(frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
+            continue;
+        for (int column = 0; column < CopiedColumns; ++column) {
+            if (column > 0) text += CopySeparator;
+            text += frame.CellText(row, column);
+        }
+        text += "\r\n";
+    }
+    PutClipboardText(Main.Handle, text);
+}
+
+void TMainCommands::MenuEditRevClick(const TSender& sender) {
+    if (!ActivePageIdle()) return;
+    const TMainFrame& frame = *Main.Pages[Main.ActiveSlot()]->Frame;
+    SetFocus(frame.MailView);
+    const int rows = frame.RowCount();
+    for (int row = 0; row < rows; ++row) {
+        bool selected = true;
+        if (sender.Tag == 0)
+            selected = !(SendMessageA(frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) &
+                         LVIS_SELECTED);
+        else if (sender.Tag == 2)
+            selected = false;
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = selected ? LVIS_SELECTED : 0;
+        SendMessageA(frame.MailView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void TMainCommands::MenuViewToolClick(const TSender&) {
+    Main.ToolBarVisible = !Main.ToolBarVisible;
+    ShowViewState();
+    // The tool bar stays above its line.
+    if (Main.ToolBarVisible) {
+        ShowWindow(Main.Bevel2, SW_SHOW);
+        ShowWindow(ToolBar1, SW_SHOW);
+    } else {
+        ShowWindow(ToolBar1, SW_HIDE);
+        ShowWindow(Main.Bevel2, SW_HIDE);
+    }
+    Main.FormResize();  // also arranges the active page
+}
+
+void TMainCommands::MenuViewSmallClick(const TSender&) {
+    if (ActivePageIdle()) {
+        Main.ExtendedView = !Main.ExtendedView;
+        Main.Pages[Main.ActiveSlot()]->ArrangePage();
+    }
+    // Also when refused: the check button may have toggled itself when it was clicked.
+    ShowViewState();
+}
+
+void TMainCommands::MenuViewHeadClick(const TSender&) {
+    if (!ActivePageIdle()) return;
+    Main.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
+}
+
+void TMainCommands::MenuSetAllClick(const TSender&) {
+    // The general settings dialog is not part of the program yet: the item does nothing.
+}
+
+void TMainCommands::MenuSetAddClick(const TSender& sender) {
+    const bool newAccount = std::strcmp(sender.Name, "MenuSetAdd") == 0 || Main.ActiveSlot() == 0;
+    if (!ActivePageIdle()) return;
+    RedrawWindow(Main.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    TASetup setup(Main, Registry);
+    setup.SetBasicView(true);
+    setup.NewAccount = newAccount;
+    setup.Caption =
+        LoadResString(S_ACCOUNT_DIALOG) + LoadResString(newAccount ? S_ADD : S_SETTINGS);
+    setup.ShowModal();
+}
+
+void TMainCommands::MenuSetDelClick(const TSender&) {
+    if (!ActivePageIdle() || Main.ActiveSlot() == 0) return;
+    MessageBeep(MB_ICONQUESTION);
+    if (MessageDlgCenter(Main.Handle, LoadResString(S_CONFIRM_REMOVE), TMsgDlgType::Confirmation,
+                         mbYes | mbNo, 0) != mrYes)
+        return;
+    Main.RemoveAccount(Main.ActiveSlot());
+    const int slot = Main.ActiveSlot();
+    if (slot < 0 || !Main.Pages[slot]) return;
+    Main.Pages[slot]->ArrangePage();
+    Main.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
+    Main.RedrawTabs();
+}
+
+void TMainCommands::MenuHelpHelpClick(const TSender&) {
+    // A missing help file gives no message from the program.
+    ShellExecuteA(Main.Handle, "OPEN", LoadResString(S_HELP_FILE).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
+}
+
+void TMainCommands::MenuHelpAboutClick(const TSender&) {
+    MessageBeep(MB_ICONASTERISK);
+    const double version = std::strtod(LoadResString(S_VERSION).c_str(), nullptr);
+    char text[256];
+    std::snprintf(text, sizeof text, LoadResString(S_ABOUT).c_str(), version);
+    MessageDlgCenter(Main.Handle, text, TMsgDlgType::Custom, mbOK, 0);
+}
