@@ -39,13 +39,12 @@ void TMailForm::FormCreate() {
             last.compare(last.size() - LookupMarker.size(), LookupMarker.size(), LookupMarker) == 0)
             last.erase(last.size() - LookupMarker.size());
     }
-    HeadListBox = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "LISTBOX", "",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
-            LBS_NOTIFY,
-        0, 0, DesignWidth, DesignHeight, Handle,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdHeadListBox)), GetModuleHandleA(nullptr),
-        nullptr);
+    HeadListBox = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
+                                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                                  0, 0, DesignWidth, DesignHeight, Handle,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdHeadListBox)),
+                                  GetModuleHandleA(nullptr), nullptr);
     SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
     SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, ItemHeight);
     HDC dc = GetDC(HeadListBox);
