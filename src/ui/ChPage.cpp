@@ -95,9 +95,8 @@ void TChPage::AddRow(const TMailRow& row) {
     item.mask = LVIF_TEXT;
     item.iItem = Frame->RowCount();
     item.pszText = const_cast<char*>(row.Columns[0].c_str());
-    const int index =
-        static_cast<int>(SendMessageA(Frame->MailView, LVM_INSERTITEMA, 0,
-                                      reinterpret_cast<LPARAM>(&item)));
+    const int index = static_cast<int>(
+        SendMessageA(Frame->MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return;
     for (int column = 1; column < TMailRow::ColumnCount; ++column) {
         LVITEMA cell{};

@@ -62,11 +62,10 @@ private:
     void FormCreate() {
         SetWindowTextA(Handle, Caption.c_str());
         const int width = 320, margin = 8, buttonWidth = 75, buttonHeight = 25;
-        Add("STATIC", Prompt.c_str(), SS_LEFT | SS_NOPREFIX, margin, margin, width - 2 * margin,
-            16, IdPrompt);
-        Field = Add("EDIT", Value.c_str(),
-                    WS_TABSTOP | ES_AUTOHSCROLL | (Masked ? ES_PASSWORD : 0), margin, 30,
-                    width - 2 * margin, 23, IdValue);
+        Add("STATIC", Prompt.c_str(), SS_LEFT | SS_NOPREFIX, margin, margin, width - 2 * margin, 16,
+            IdPrompt);
+        Field = Add("EDIT", Value.c_str(), WS_TABSTOP | ES_AUTOHSCROLL | (Masked ? ES_PASSWORD : 0),
+                    margin, 30, width - 2 * margin, 23, IdValue);
         if (Masked) SendMessageA(Field, EM_SETPASSWORDCHAR, '*', 0);
         const int buttonTop = 64;
         Add("BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, width / 2 - buttonWidth - 4, buttonTop,

@@ -92,11 +92,12 @@ void TKvPanel::Frame3D(HDC dc, RECT& rect, COLORREF topLeft, COLORREF bottomRigh
         HPEN topPen = CreatePen(PS_SOLID, 1, topLeft);
         HPEN bottomPen = CreatePen(PS_SOLID, 1, bottomRight);
         HGDIOBJ old = SelectObject(dc, topPen);
-        POINT topLine[] = {{rect.left, rect.bottom - 1}, {rect.left, rect.top},
-                           {rect.right - 1, rect.top}};
+        POINT topLine[] = {
+            {rect.left, rect.bottom - 1}, {rect.left, rect.top}, {rect.right - 1, rect.top}};
         Polyline(dc, topLine, 3);
         SelectObject(dc, bottomPen);
-        POINT bottomLine[] = {{rect.right - 1, rect.top}, {rect.right - 1, rect.bottom - 1},
+        POINT bottomLine[] = {{rect.right - 1, rect.top},
+                              {rect.right - 1, rect.bottom - 1},
                               {rect.left - 1, rect.bottom - 1}};
         Polyline(dc, bottomLine, 3);
         SelectObject(dc, old);

@@ -53,9 +53,12 @@ const TControlSpec ButtonControls[] = {
 
 int ButtonTag(int id) {
     switch (id) {
-        case TMainFrame::IdLogon: return 1;
-        case TMainFrame::IdKill: return 2;
-        case TMainFrame::IdDelete: return 3;
+        case TMainFrame::IdLogon:
+            return 1;
+        case TMainFrame::IdKill:
+            return 2;
+        case TMainFrame::IdDelete:
+            return 3;
     }
     return 0;
 }
@@ -84,11 +87,11 @@ void TMainFrame::FormCreate() {
     // Shown as "*" (the Japanese code page's default mask would be a wide dot).
     SendMessageA(Pass, EM_SETPASSWORDCHAR, '*', 0);
 
-    MailView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
-                               8, 64, 569, 265, Handle,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
-                               GetModuleHandleA(nullptr), nullptr);
+    MailView =
+        CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 8, 64,
+                        569, 265, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
+                        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
@@ -246,8 +249,8 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
         GetWindowRect(MailView, &rect);
         at = POINT{rect.left, rect.top};
     }
-    int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle,
-                                nullptr);
+    int chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
     DestroyMenu(menu);
     if (chosen == IdRightHead) MailViewDblClick();
 }

@@ -12,9 +12,14 @@ class TMainFrame : public TWindow {
 public:
     static constexpr const char* ClassName = "TMainFrame";
     enum ControlId {
-        IdServ = 101, IdAPOPCheck, IdIDNum, IdPass,
+        IdServ = 101,
+        IdAPOPCheck,
+        IdIDNum,
+        IdPass,
         IdMailView = 110,
-        IdLogon = 121, IdDelete, IdKill,
+        IdLogon = 121,
+        IdDelete,
+        IdKill,
         IdStatusBar = 130,
         IdRightHead = 140,
     };

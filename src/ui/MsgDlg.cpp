@@ -24,22 +24,32 @@ const TButtonInfo ButtonTable[] = {
 
 const char* Caption(TMsgDlgType kind) {
     switch (kind) {
-        case TMsgDlgType::Warning: return "警告";
-        case TMsgDlgType::Error: return "エラー";
-        case TMsgDlgType::Information: return "情報";
-        case TMsgDlgType::Confirmation: return "確認";
-        case TMsgDlgType::Custom: break;
+        case TMsgDlgType::Warning:
+            return "警告";
+        case TMsgDlgType::Error:
+            return "エラー";
+        case TMsgDlgType::Information:
+            return "情報";
+        case TMsgDlgType::Confirmation:
+            return "確認";
+        case TMsgDlgType::Custom:
+            break;
     }
     return "Prunebox";  // the application title
 }
 
 LPCSTR IconName(TMsgDlgType kind) {
     switch (kind) {
-        case TMsgDlgType::Warning: return IDI_WARNING;
-        case TMsgDlgType::Error: return IDI_ERROR;
-        case TMsgDlgType::Information: return IDI_INFORMATION;
-        case TMsgDlgType::Confirmation: return IDI_QUESTION;
-        case TMsgDlgType::Custom: break;
+        case TMsgDlgType::Warning:
+            return IDI_WARNING;
+        case TMsgDlgType::Error:
+            return IDI_ERROR;
+        case TMsgDlgType::Information:
+            return IDI_INFORMATION;
+        case TMsgDlgType::Confirmation:
+            return IDI_QUESTION;
+        case TMsgDlgType::Custom:
+            break;
     }
     return nullptr;
 }

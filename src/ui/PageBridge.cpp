@@ -44,9 +44,8 @@ std::string TPageBridge::Pass() {
     return Read<std::string>([this] { return ControlText(Page.Frame->Pass); });
 }
 bool TPageBridge::APOPCheck() {
-    return Read<bool>([this] {
-        return SendMessageA(Page.Frame->APOPCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    });
+    return Read<bool>(
+        [this] { return SendMessageA(Page.Frame->APOPCheck, BM_GETCHECK, 0, 0) == BST_CHECKED; });
 }
 bool TPageBridge::LogEnabled() {
     return Read<bool>([this] { return Page.LogEnabled; });

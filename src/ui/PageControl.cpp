@@ -13,10 +13,17 @@ void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition posi
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
                   TCS_HOTTRACK | TCS_MULTILINE | (ownerDraw ? TCS_OWNERDRAWFIXED : 0);
     switch (position) {
-        case TTabPosition::Top: break;
-        case TTabPosition::Bottom: style |= TCS_BOTTOM; break;
-        case TTabPosition::Left: style |= TCS_VERTICAL; break;
-        case TTabPosition::Right: style |= TCS_VERTICAL | TCS_RIGHT; break;
+        case TTabPosition::Top:
+            break;
+        case TTabPosition::Bottom:
+            style |= TCS_BOTTOM;
+            break;
+        case TTabPosition::Left:
+            style |= TCS_VERTICAL;
+            break;
+        case TTabPosition::Right:
+            style |= TCS_VERTICAL | TCS_RIGHT;
+            break;
     }
     Handle = CreateWindowExA(0, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

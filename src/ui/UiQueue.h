@@ -10,9 +10,9 @@
 
 // Hands work from other threads to the user-interface thread, in order. Posted tasks run when
 // the UI thread's message loop next drains the queue (while tasks keep coming, at most every
-// DrainIntervalMs, so a busy worker costs a few wake-ups rather than one per change); a sent task also makes its caller wait for
-// its result. Close() (any thread) drops what has not run yet and releases every waiting caller,
-// so a thread blocked in Send never holds up a tear-down.
+// DrainIntervalMs, so a busy worker costs a few wake-ups rather than one per change); a sent task
+// also makes its caller wait for its result. Close() (any thread) drops what has not run yet and
+// releases every waiting caller, so a thread blocked in Send never holds up a tear-down.
 class TUiQueue : public TWindow {
 public:
     static constexpr UINT DrainIntervalMs = 15;
@@ -70,11 +70,11 @@ std::optional<R> TUiQueue::Send(std::function<R()> task) {
     std::shared_ptr<TState> state = State;
     bool queued = Enqueue(
         [state, call, task = std::move(task)] {
-        R result = task();
-        std::lock_guard<std::mutex> lock(state->Mutex);
-        call->Result = std::move(result);
-        call->Finished = true;
-        state->Done.notify_all();
+            R result = task();
+            std::lock_guard<std::mutex> lock(state->Mutex);
+            call->Result = std::move(result);
+            call->Finished = true;
+            state->Done.notify_all();
         },
         true);
     if (!queued) return std::nullopt;

@@ -33,9 +33,8 @@ void TWindow::RegisterWindowClass(const char* className, HBRUSH background, UINT
     RegisterClassExA(&wc);
 }
 
-HWND TWindow::CreateHandle(const char* className, const char* caption, DWORD style,
-                           DWORD exStyle, int left, int top, int width, int height, HWND parent,
-                           int id) {
+HWND TWindow::CreateHandle(const char* className, const char* caption, DWORD style, DWORD exStyle,
+                           int left, int top, int width, int height, HWND parent, int id) {
     HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr;
     return CreateWindowExA(exStyle, className, caption, style, left, top, width, height, parent,
                            menu, GetModuleHandleA(nullptr), this);

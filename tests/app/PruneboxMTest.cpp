@@ -1,6 +1,8 @@
-#include "app/PruneboxM.h"
-
+// commctrl.h needs windows.h first.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,10 +10,11 @@
 
 #include "GuiTest.h"
 #include "StartedMain.h"
-#include "ui/MsgDlg.h"
+#include "app/PruneboxM.h"
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
 #include "settings/WinRegistry.h"
+#include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 
 namespace {
@@ -222,7 +225,8 @@ bool TabShows(HWND tabs, const RECT& tab, COLORREF colour) {
     HDC dc = GetDC(tabs);
     bool found = false;
     for (int y = tab.top - 2; y < tab.bottom + 2 && !found; ++y) {
-        for (int x = tab.left - 4; x < tab.right && !found; ++x) found = GetPixel(dc, x, y) == colour;
+        for (int x = tab.left - 4; x < tab.right && !found; ++x)
+            found = GetPixel(dc, x, y) == colour;
     }
     ReleaseDC(tabs, dc);
     return found;
@@ -318,8 +322,7 @@ TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
         ASSERT_EQ(answerer.Seen.size(), 1u);
         EXPECT_EQ(answerer.Seen[0].Caption, "確認");
         EXPECT_EQ(answerer.Seen[0].Text, question);
-        EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
-                  (std::vector<std::string>{"OK", "キャンセル"}));
+        EXPECT_EQ(answerer.Seen[0].ButtonCaptions, (std::vector<std::string>{"OK", "キャンセル"}));
     }
 }
 
@@ -395,8 +398,7 @@ TEST(PruneboxMTest, StoredAccountsComeInRegistryOrderThenTheNewTab) {
     TStarted started(0, TTabPosition::Top, false);
     TPruneboxM& main = started.Main;
     EXPECT_EQ(main.PageCount, 4);
-    EXPECT_EQ(TabTexts(main.MainPage),
-              (std::vector<std::string>{"  a", "  b", "  c", "  新規"}));
+    EXPECT_EQ(TabTexts(main.MainPage), (std::vector<std::string>{"  a", "  b", "  c", "  新規"}));
     EXPECT_EQ(main.MainPage.ActiveIndex(), 0);
     EXPECT_EQ(main.ActiveSlot(), 1);
     TChPage& b = *main.Pages[2];

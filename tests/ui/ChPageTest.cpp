@@ -1,13 +1,16 @@
 // The account page in the real main window, its worker against a scriptable server and Dovecot.
-#include "ui/ChPage.h"
-
+// commctrl.h needs windows.h first.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 #include <gtest/gtest.h>
 
 #include "FakePop3Server.h"
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "TestEnv.h"
+#include "ui/ChPage.h"
 #include "ui/MailForm.h"
 #include "ui/MailRows.h"
 
@@ -97,9 +100,9 @@ TEST(ChPageTest, ConnectListsWithRedThenYellowLampAndDisconnectTurnsItBlue) {
 
     EXPECT_EQ(account.Page.IndicatorState, 3);
     EXPECT_TRUE(IsWindowEnabled(account.Frame.Delete));
-    EXPECT_EQ(account.Column(MailColumn::Title), (std::vector<std::string>{"beta", "alpha", "gamma"}));
-    EXPECT_EQ(account.Column(MailColumn::Size),
-              (std::vector<std::string>{"10", "9", "100000000"}));
+    EXPECT_EQ(account.Column(MailColumn::Title),
+              (std::vector<std::string>{"beta", "alpha", "gamma"}));
+    EXPECT_EQ(account.Column(MailColumn::Size), (std::vector<std::string>{"10", "9", "100000000"}));
     EXPECT_EQ(account.Column(8), (std::vector<std::string>{"u1", "u2", "u3"}));
     EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
 
@@ -125,7 +128,7 @@ TEST(ChPageTest, ColumnClicksSortBySizeDateAndTitleEachWithItsOwnDirection) {
         {MailColumn::Sent, {"gamma", "beta", "alpha"}},   // December 2023 before January 2024
         {MailColumn::Sent, {"alpha", "beta", "gamma"}},
         {MailColumn::Title, {"gamma", "beta", "alpha"}},
-        {8, {"gamma", "beta", "alpha"}},                  // hidden column: nothing happens
+        {8, {"gamma", "beta", "alpha"}},  // hidden column: nothing happens
     };
     for (const TStep& step : steps) {
         account.Notify(LVN_COLUMNCLICK, step.Column);
@@ -273,8 +276,8 @@ TEST(ChPageTest, ClosingWhileAWorkerIsBusyNeitherHangsNorCrashes) {
     TFakePop3Server server;
     server.SetMessages(ThreeMails());
     server.Script("STAT", TFakeReply::Silence());
-    auto account = std::make_unique<TAccount>("127.0.0.1:" + std::to_string(server.Port()),
-                                              "user", "secret");
+    auto account =
+        std::make_unique<TAccount>("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
     account->Click(account->Frame.Logon);
     ASSERT_TRUE(PumpUntil([&] { return account->Page.IndicatorState == 2; }));
     PostMessageA(account->Started.Main.Handle, WM_CLOSE, 0, 0);

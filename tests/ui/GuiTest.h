@@ -35,9 +35,9 @@ struct TAction {
     TAction(TAnswer answer = TAnswer::Enter, int buttonId = 0)
         : Answer(answer), ButtonId(buttonId) {}
     TAnswer Answer;
-    int ButtonId;            // for Click
-    std::string FieldText;   // typed into the dialog's edit field first, when not empty
-    bool PressF3 = false;    // a key press F3 sent to the dialog before the answer
+    int ButtonId;           // for Click
+    std::string FieldText;  // typed into the dialog's edit field first, when not empty
+    bool PressF3 = false;   // a key press F3 sent to the dialog before the answer
 };
 
 // While it lives, answers every modal dialog that opens on this thread with the next action

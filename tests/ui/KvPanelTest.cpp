@@ -1,10 +1,9 @@
-#include "ui/KvPanel.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "GuiTest.h"
+#include "ui/KvPanel.h"
 #include "ui/KvPanelEx.h"
 #include "ui/UiFont.h"
 
@@ -14,14 +13,14 @@ class TFormWindow : public TWindow {
 public:
     TFormWindow() {
         RegisterWindowClass("TPanelTestForm", GetSysColorBrush(COLOR_BTNFACE));
-        CreateHandle("TPanelTestForm", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 0, 600,
-                     400, nullptr);
+        CreateHandle("TPanelTestForm", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 0, 600, 400,
+                     nullptr);
     }
 };
 
 HWND Button(HWND parent, int left) {
-    return CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, left, 0, 40,
-                           20, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, left, 0, 40, 20,
+                           parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 HWND GroupBox(HWND parent) {
@@ -84,8 +83,7 @@ TEST(KvPanelTest, ControlNotificationsReachTheForm) {
         int Clicks = 0;
         TCounting() {
             RegisterWindowClass("TPanelCountingForm");
-            CreateHandle("TPanelCountingForm", "", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200,
-                         nullptr);
+            CreateHandle("TPanelCountingForm", "", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200, nullptr);
         }
         LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
             if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) ++Clicks;

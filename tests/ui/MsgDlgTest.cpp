@@ -1,8 +1,7 @@
-#include "ui/MsgDlg.h"
-
 #include <gtest/gtest.h>
 
 #include "GuiTest.h"
+#include "ui/MsgDlg.h"
 #include "ui/Window.h"
 
 namespace {
@@ -34,13 +33,13 @@ TEST(MsgDlgTest, CentresOnTheOwnerThenClampsRightBottomLeftTop) {
         POINT Expected;
     } cases[] = {
         {{100, 100, 500, 400}, {200, 100}, {200, 200}},
-        {{101, 100, 500, 401}, {200, 100}, {200, 200}},      // halves round toward zero
-        {{800, 100, 1400, 400}, {300, 100}, {700, 200}},     // half off the right edge
-        {{100, 600, 400, 1000}, {200, 300}, {150, 400}},     // below the bottom
-        {{-500, -300, 100, 200}, {300, 100}, {0, 0}},        // off the top-left
-        {{-50, -400, 300, 1200}, {200, 100}, {25, 350}},     // taller than the area
-        {{-50, -400, 300, 200}, {1200, 900}, {0, 0}},        // dialog larger than the area
-        {{-300, -900, 300, 200}, {200, 100}, {0, 0}},        // owner taller, above the top
+        {{101, 100, 500, 401}, {200, 100}, {200, 200}},   // halves round toward zero
+        {{800, 100, 1400, 400}, {300, 100}, {700, 200}},  // half off the right edge
+        {{100, 600, 400, 1000}, {200, 300}, {150, 400}},  // below the bottom
+        {{-500, -300, 100, 200}, {300, 100}, {0, 0}},     // off the top-left
+        {{-50, -400, 300, 1200}, {200, 100}, {25, 350}},  // taller than the area
+        {{-50, -400, 300, 200}, {1200, 900}, {0, 0}},     // dialog larger than the area
+        {{-300, -900, 300, 200}, {200, 100}, {0, 0}},     // owner taller, above the top
     };
     for (const TCase& c : cases) {
         POINT at = CenterInWorkArea(c.Owner, c.Dialog, work);
@@ -56,10 +55,8 @@ TEST(MsgDlgTest, KindsGiveCaptionAndIcon) {
         const char* Caption;
         bool Icon;
     } cases[] = {
-        {TMsgDlgType::Warning, "警告", true},
-        {TMsgDlgType::Error, "エラー", true},
-        {TMsgDlgType::Information, "情報", true},
-        {TMsgDlgType::Confirmation, "確認", true},
+        {TMsgDlgType::Warning, "警告", true},     {TMsgDlgType::Error, "エラー", true},
+        {TMsgDlgType::Information, "情報", true}, {TMsgDlgType::Confirmation, "確認", true},
         {TMsgDlgType::Custom, "Prunebox", false},
     };
     for (const TCase& c : cases) {
@@ -90,10 +87,16 @@ TEST(MsgDlgTest, ButtonsCaptionsOrderDefaultAndAnswers) {
         {mbYes | mbNo, {TAnswer::Enter}, {"はい(&Y)", "いいえ(&N)"}, mrYes, mrYes},
         {mbYes | mbNo, {TAnswer::Escape}, {"はい(&Y)", "いいえ(&N)"}, mrYes, mrNo},
         {mbYes | mbNo, {TAnswer::Click, mrNo}, {"はい(&Y)", "いいえ(&N)"}, mrYes, mrNo},
-        {mbYes | mbNo | mbOK | mbCancel, {TAnswer::Escape},
-         {"はい(&Y)", "いいえ(&N)", "OK", "キャンセル"}, mrOk, mrCancel},
-        {mbYes | mbNo | mbOK | mbCancel, {TAnswer::Click, mrYes},
-         {"はい(&Y)", "いいえ(&N)", "OK", "キャンセル"}, mrOk, mrYes},
+        {mbYes | mbNo | mbOK | mbCancel,
+         {TAnswer::Escape},
+         {"はい(&Y)", "いいえ(&N)", "OK", "キャンセル"},
+         mrOk,
+         mrCancel},
+        {mbYes | mbNo | mbOK | mbCancel,
+         {TAnswer::Click, mrYes},
+         {"はい(&Y)", "いいえ(&N)", "OK", "キャンセル"},
+         mrOk,
+         mrYes},
         {mbYes | mbCancel, {TAnswer::Enter}, {"はい(&Y)", "キャンセル"}, mrYes, mrYes},
     };
     for (const TCase& c : cases) {

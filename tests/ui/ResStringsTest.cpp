@@ -1,7 +1,7 @@
-#include "ui/ResStrings.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include "ui/ResStrings.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ const TEntry Entries[] = {
     {65268, "ヘッダの表示　-　"},
     {65269, "help\\prunebox.html"},
     {65270, "パスワードを入力してください"},
-    {65271, "これ以上の登録変更は出来ません。\r\nさらに登録変更を行う場合はアカウントを\r\n"
-            "削除し、再起動してからおこなって下さい。"},
+    {65271,
+     "これ以上の登録変更は出来ません。\r\nさらに登録変更を行う場合はアカウントを\r\n"
+     "削除し、再起動してからおこなって下さい。"},
     {65273, "設定"},
     {65274, "追加"},
     {65275, "\\Software\\Korvane\\Prunebox"},
@@ -74,9 +75,9 @@ TEST(ResStringsTest, LampsAreTenByTenSixteenColourOnLightGrey) {
 }
 
 TEST(ResStringsTest, ProgramIconAndVersionArePresent) {
-    EXPECT_NE(FindResourceA(nullptr, "MAINICON", reinterpret_cast<LPCSTR>(RT_GROUP_ICON)),
-              nullptr);
-    HRSRC version = FindResourceA(nullptr, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_VERSION));
+    EXPECT_NE(FindResourceA(nullptr, "MAINICON", reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), nullptr);
+    HRSRC version =
+        FindResourceA(nullptr, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_VERSION));
     ASSERT_NE(version, nullptr);
     const auto* block = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, version)));
     // VS_VERSIONINFO: length, value length, type, "VS_VERSION_INFO", padding, then the fixed part.

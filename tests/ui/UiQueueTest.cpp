@@ -1,5 +1,3 @@
-#include "ui/UiQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "GuiTest.h"
+#include "ui/UiQueue.h"
 
 namespace {
 
@@ -47,7 +46,11 @@ TEST(UiQueueTest, SendOnTheUiThreadRunsWhatIsQueuedFirst) {
     TUiQueue queue;
     std::vector<int> ran;
     queue.Post([&] { ran.push_back(1); });
-    EXPECT_EQ(queue.Send<int>([&] { ran.push_back(2); return 7; }), 7);
+    EXPECT_EQ(queue.Send<int>([&] {
+        ran.push_back(2);
+        return 7;
+    }),
+              7);
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
 }
 
@@ -77,13 +80,17 @@ TEST(UiQueueTest, CloseReleasesAWaitingCallerAndDropsWhatHasNotRun) {
 TEST(UiQueueTest, ABurstIsDrainedInFewBatches) {
     TUiQueue queue;
     int batches = 0, inBatch = 0, ran = 0;
-    queue.OnBatchBegin = [&] { ++batches; ++inBatch; };
+    queue.OnBatchBegin = [&] {
+        ++batches;
+        ++inBatch;
+    };
     queue.OnBatchEnd = [&] { --inBatch; };
     std::thread worker([&] {
-        for (int i = 0; i < 2000; ++i) queue.Post([&] {
-            EXPECT_EQ(inBatch, 1);
-            ++ran;
-        });
+        for (int i = 0; i < 2000; ++i)
+            queue.Post([&] {
+                EXPECT_EQ(inBatch, 1);
+                ++ran;
+            });
     });
     worker.join();
     ASSERT_TRUE(PumpUntil([&] { return ran == 2000; }));
