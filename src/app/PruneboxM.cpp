@@ -243,6 +243,10 @@ TChPage* TPruneboxM::AddPage() {
         return nullptr;
     }
     Pages[PageCount] = std::make_unique<TChPage>(*this, PageCount);
+    // A page added while the program runs (a new account) shows its list like the others.
+    if (ListFont)
+        SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(ListFont), FALSE);
     return Pages[PageCount].get();
 }
 
