@@ -14,7 +14,23 @@ std::string ControlText(HWND control) {
 }
 }  // namespace
 
-TPageBridge::TPageBridge(TChPage& page) : Page(page) {}
+TPageBridge::TPageBridge(TChPage& page) : Page(page) {
+    // A batch of the worker's changes is drawn once, when it has been applied.
+    Queue.OnBatchBegin = [this] { HoldDrawing(); };
+    Queue.OnBatchEnd = [this] { ShowChanges(); };
+}
+
+void TPageBridge::HoldDrawing() {
+    for (HWND window : {Page.Frame->MailView, Page.Frame->StatusBar1})
+        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+}
+
+void TPageBridge::ShowChanges() {
+    for (HWND window : {Page.Frame->MailView, Page.Frame->StatusBar1}) {
+        SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window, nullptr, FALSE);
+    }
+}
 
 TPageBridge::~TPageBridge() { Queue.Close(); }
 
@@ -77,14 +93,16 @@ void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
 void TPageBridge::ClearRows() {
     Change([this] { SendMessageA(Page.Frame->MailView, LVM_DELETEALLITEMS, 0, 0); });
 }
+// A repaint is asked for, not forced: the paint follows as soon as the UI thread has caught up
+// with the worker's changes, so a burst of rows costs one paint instead of one per row.
 void TPageBridge::RepaintRows() {
-    Change([this] { UpdateWindow(Page.Frame->MailView); });
+    Change([this] { InvalidateRect(Page.Frame->MailView, nullptr, FALSE); });
 }
 void TPageBridge::SetStatusText(int panel, const std::string& text) {
     Change([this, panel, text] { Page.Frame->SetStatusText(panel, text); });
 }
 void TPageBridge::RepaintStatusBar() {
-    Change([this] { UpdateWindow(Page.Frame->StatusBar1); });
+    Change([this] { InvalidateRect(Page.Frame->StatusBar1, nullptr, FALSE); });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Page.Frame->KvPanel1.Handle, enabled); });
@@ -106,7 +124,8 @@ int TPageBridge::ConfirmDelete(const std::string& text) {
     // Only the main window and the copied text are used: the page may go while the dialog is
     // open, and the worker is then released by CancelRequests.
     TPruneboxM* main = &Page.Main;
-    return Read<int>([main, text] {
+    return Read<int>([this, main, text] {
+        ShowChanges();  // the page stays drawn while the question is open
         SendMessageA(main->Handle, WM_PB_CONFIRM_DELETE, reinterpret_cast<WPARAM>(text.c_str()),
                      reinterpret_cast<LPARAM>(text.c_str()));
         return main->ConfirmResult;
@@ -124,7 +143,8 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
 
 void TPageBridge::PromptPassword(const std::string& request) {
     TPruneboxM* main = &Page.Main;
-    Read<bool>([main, request] {
+    Read<bool>([this, main, request] {
+        ShowChanges();
         SendMessageA(main->Handle, WM_PB_ASK_PASSWORD, 0,
                      reinterpret_cast<LPARAM>(request.c_str()));
         return true;

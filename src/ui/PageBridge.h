@@ -55,6 +55,9 @@ private:
         return Queue.Send<R>(std::move(read)).value_or(R());
     }
     void Change(std::function<void()> change) { Queue.Post(std::move(change)); }
+    // Drawing of the list and the status bar off during a batch of changes, and back on.
+    void HoldDrawing();
+    void ShowChanges();
 
     TChPage& Page;
 };

@@ -13,20 +13,20 @@ TUiQueue::TUiQueue() : UiThreadId(GetCurrentThreadId()) {
 
 TUiQueue::~TUiQueue() { Close(); }
 
-bool TUiQueue::Enqueue(std::function<void()> task) {
-    bool first;
+bool TUiQueue::Enqueue(std::function<void()> task, bool urgent) {
+    bool wake;
     {
         std::lock_guard<std::mutex> lock(State->Mutex);
         if (State->Closed) return false;
-        first = State->Tasks.empty();
         State->Tasks.push_back(std::move(task));
+        wake = urgent || !State->WakePending;
+        State->WakePending = true;
     }
-    // One wake-up per batch keeps the window's message queue short.
-    if (first) PostMessageA(Handle, WM_PB_DRAIN, 0, 0);
+    if (wake) PostMessageA(Handle, WM_PB_DRAIN, 0, 0);
     return true;
 }
 
-void TUiQueue::Post(std::function<void()> task) { Enqueue(std::move(task)); }
+void TUiQueue::Post(std::function<void()> task) { Enqueue(std::move(task), false); }
 
 void TUiQueue::Close() {
     {
@@ -45,22 +45,51 @@ bool TUiQueue::Closed() {
 void TUiQueue::Drain() {
     // One task at a time: a task may open a modal dialog, whose message loop drains again.
     std::shared_ptr<TState> state = State;
+    {
+        std::lock_guard<std::mutex> lock(state->Mutex);
+        if (state->Tasks.empty()) return;
+    }
+    // Copies: a task may end the queue's owner (and these functions) with it.
+    std::function<void()> end = OnBatchEnd;
+    if (OnBatchBegin) OnBatchBegin();
     for (;;) {
         std::function<void()> task;
         {
             std::lock_guard<std::mutex> lock(state->Mutex);
-            if (state->Tasks.empty()) return;
+            if (state->Tasks.empty()) break;
             task = std::move(state->Tasks.front());
             state->Tasks.pop_front();
         }
         task();
     }
+    bool closed;
+    {
+        std::lock_guard<std::mutex> lock(state->Mutex);
+        closed = state->Closed;
+    }
+    if (end && !closed) end();
 }
 
 LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PB_DRAIN) {
-        Drain();
-        return 0;
+    switch (message) {
+        case WM_PB_DRAIN:
+            Drain();
+            // Tasks that arrive from now on wait for the timer and are run together.
+            SetTimer(Handle, 1, DrainIntervalMs, nullptr);
+            return 0;
+        case WM_TIMER: {
+            bool more;
+            {
+                std::lock_guard<std::mutex> lock(State->Mutex);
+                more = !State->Tasks.empty();
+                if (!more) State->WakePending = false;
+            }
+            if (more)
+                Drain();
+            else
+                KillTimer(Handle, 1);
+            return 0;
+        }
     }
     return DefaultProc(message, wParam, lParam);
 }

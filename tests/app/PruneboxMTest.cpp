@@ -45,6 +45,17 @@ TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     EXPECT_EQ(main.ActiveSlot(), 0);
     EXPECT_EQ(main.Pages[0]->KeyName, "");
     for (HBITMAP image : main.LedImages) EXPECT_NE(image, nullptr);
+    // The defaults of an empty registry: 640 x 480, placed as the design size would be centred.
+    RECT bounds;
+    GetWindowRect(main.Handle, &bounds);
+    EXPECT_EQ(bounds.right - bounds.left, 640);
+    EXPECT_EQ(bounds.bottom - bounds.top, 480);
+    EXPECT_EQ(bounds.left, (GetSystemMetrics(SM_CXSCREEN) - 592) / 2);
+    EXPECT_EQ(bounds.top, (GetSystemMetrics(SM_CYSCREEN) - 394) / 2);
+    EXPECT_TRUE(main.ExtendedView);
+    EXPECT_TRUE(main.ToolBarVisible);
+    EXPECT_EQ(main.MainPage.TabPosition(), TTabPosition::Top);
+    EXPECT_TRUE(IsWindowVisible(main.Pages[0]->Frame->KvPanel1.Handle));
 }
 
 TEST(PruneboxMTest, WithoutLampsTheTabsAreTheSystemsWithPlainCaptions) {
@@ -192,6 +203,7 @@ TEST(PruneboxMTest, RemovingSlotTwoOfFiveRenumbersTheLaterPages) {
         EXPECT_EQ(page.Index, slot);
         EXPECT_EQ(page.TabSheet->Tag, slot);
         EXPECT_EQ(page.Frame->Tag, slot);
+        EXPECT_EQ(page.Worker->Index, slot);
     }
     EXPECT_EQ(main.MainPage.SheetCount(), 4);
     EXPECT_EQ(TabText(main.MainPage, 1), "  Account3");

@@ -1,0 +1,121 @@
+// Listing a large mailbox into the real window versus into the recording page without windows.
+// Runs under Wine with an X server and the private Dovecot (scripts/bench starts both) against the
+// account "bulk<N>" (PB_BENCH_MESSAGES, default 10000). Both sides run the same worker over the
+// same server in the same run; the figure that matters is the ratio.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "RecordingPage.h"
+#include "app/PruneboxM.h"
+#include "worker/Connect.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Env(const char* name, const char* fallback = "") {
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// The recording page: the worker's own cost plus a copy of every row.
+double ListWithoutWindow(const std::string& server, const std::string& user,
+                         const std::string& password, size_t& rows) {
+    TRecordingPage page;
+    page.Server = server;
+    page.User = user;
+    page.Password = password;
+    TConnectPtr worker = TConnect::Create(1, page);
+    const auto start = Clock::now();
+    worker->Resume(TConnect::CmdConnect);
+    worker->WaitIdle(3600 * 1000);
+    const double elapsed = Seconds(Clock::now() - start);
+    rows = page.CurrentRows().size();
+    worker->Resume(TConnect::CmdDisconnect);
+    worker->WaitIdle(60000);
+    return elapsed;
+}
+
+// The main window: the rows land in the list view, status texts in the status bar, the lamp on
+// the tab, all through the page's hand-over to this thread. Ends when the buttons are back.
+double ListIntoWindow(const std::string& server, const std::string& user,
+                      const std::string& password, size_t& rows) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Korvane\\PruneboxBench");
+    TPruneboxM main;
+    main.RegistryBase = "\\Software\\Korvane\\PruneboxBench";
+    main.Create();
+    ShowWindow(main.Handle, SW_SHOWNORMAL);
+    TChPage& page = *main.Pages[0];
+    SetWindowTextA(page.Frame->Serv, server.c_str());
+    SetWindowTextA(page.Frame->IDNum, user.c_str());
+    SetWindowTextA(page.Frame->Pass, password.c_str());
+    Pump();
+    const auto start = Clock::now();
+    SendMessageA(page.Frame->Logon, BM_CLICK, 0, 0);
+    while (page.Worker->Busy() || !IsWindowEnabled(page.Frame->KvPanel1.Handle)) {
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    Pump();
+    const double elapsed = Seconds(Clock::now() - start);
+    rows = static_cast<size_t>(page.Frame->RowCount());
+    page.RunCommand(TChPage::CommandDisconnect);
+    while (page.Worker->Busy()) {
+        Pump();
+        Sleep(5);
+    }
+    SendMessageA(main.Handle, WM_CLOSE, 0, 0);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Korvane\\PruneboxBench");
+    return elapsed;
+}
+
+}  // namespace
+
+int main() {
+    const std::string port = Env("PB_DOVECOT_PORT");
+    if (port.empty()) {
+        std::printf("ListWindowBench: no Dovecot (PB_DOVECOT_PORT); run it through scripts/bench\n");
+        return 1;
+    }
+    const std::string messages = Env("PB_BENCH_MESSAGES", "10000");
+    const std::string server = "127.0.0.1:" + port;
+    const std::string user = "bulk" + messages;
+    const std::string password = Env("PB_DOVECOT_PASSWORD");
+    const int rounds = std::atoi(Env("PB_BENCH_ROUNDS", "3").c_str());
+
+    double bestPlain = 1e9, bestWindow = 1e9;
+    size_t plainRows = 0, windowRows = 0;
+    for (int round = 0; round < rounds; ++round) {
+        bestPlain = std::min(bestPlain, ListWithoutWindow(server, user, password, plainRows));
+        bestWindow = std::min(bestWindow, ListIntoWindow(server, user, password, windowRows));
+        std::printf("round %d: %zu rows without window, %zu rows in the window\n", round + 1,
+                    plainRows, windowRows);
+    }
+    if (plainRows != windowRows || plainRows == 0) {
+        std::printf("row counts differ or are zero: %zu vs %zu\n", plainRows, windowRows);
+        return 1;
+    }
+    std::printf("%zu messages, best of %d rounds:\n", plainRows, rounds);
+    std::printf("  recording page, no window : %8.2f s  %8.0f messages/s\n", bestPlain,
+                plainRows / bestPlain);
+    std::printf("  main window (list view)   : %8.2f s  %8.0f messages/s\n", bestWindow,
+                windowRows / bestWindow);
+    std::printf("  window / no window        : %8.2f (target 1.5 or better)\n",
+                bestWindow / bestPlain);
+    return 0;
+}
