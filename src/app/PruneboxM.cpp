@@ -370,7 +370,7 @@ LRESULT TPruneboxM::ShowHeader(int slot, const char* subject) {
     // The lines are those of the page whose worker fetched them, even if another tab has been
     // chosen meanwhile.
     if (slot < 0 || slot >= PageCount || !Pages[slot]) return 0;
-    TMailForm viewer(Pages[slot]->HeaderLines);
+    TMailForm viewer(*this, slot);
     viewer.Caption = LoadResString(S_HEADER_VIEWER) + (subject ? subject : "");
     viewer.ShowModal(Handle);
     return 0;
