@@ -211,12 +211,13 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
 void TASetup::CreateControls() {
     HFONT font = UiFont::Form();
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    auto group = [&](TKvPanel& panel, const char* caption, int x, int y, int w, int h) {
-        panel.Create(Handle, x, y, w, h, caption);
+    auto group = [&](TKvPanel& panel, HWND parent, const char* caption, int x, int y, int w,
+                     int h) {
+        panel.Create(parent, x, y, w, h, caption);
         SendMessageA(panel.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
 
-    group(KvPanelEx1, "接続先", 8, 6, 305, 198);
+    group(KvPanelEx1, Handle, "接続先", 8, 6, 305, 198);
     HWND connection[13];
     ::CreateControls(KvPanelEx1.Handle, ConnectionControls, font, connection);
     AccountEdit = connection[1];
@@ -239,7 +240,7 @@ void TASetup::CreateControls() {
     ExtensionButton = buttons[2];
     HelpButton = buttons[3];
 
-    group(KvPanelEx3, "指定表示ヘッダ", 8, 212, 305, 56);
+    group(KvPanelEx3, Handle, "指定表示ヘッダ", 8, 240, 305, 56);
     DesignCombo =
         CreateControl(KvPanelEx3.Handle,
                       {"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0,
@@ -250,13 +251,13 @@ void TASetup::CreateControls() {
     SetWindowTextA(DesignCombo, "From:");
     LogCheck = CreateControl(
         Handle,
-        {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 278, 200, 20, IdLogCheck},
+        {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 306, 200, 20, IdLogCheck},
         font);
 
-    group(KvPanelEx2, "自動チェック", 420, 6, 264, 310);
+    group(KvPanelEx2, Handle, "自動チェック", 420, 6, 264, 310);
     HeadRadio = CreateControl(KvPanelEx2.Handle, HeadRadioSpec, font);
     HeadPanel.BevelInner = HeadPanel.BevelOuter = TBevelCut::None;
-    group(HeadPanel, "", 28, 44, 228, 144);
+    group(HeadPanel, KvPanelEx2.Handle, "", 28, 44, 228, 144);
     DelView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
@@ -283,7 +284,7 @@ void TASetup::CreateControls() {
     DelButton = headButtons[1];
     PPCheck = CreateControl(KvPanelEx2.Handle, PPCheckSpec, font);
     PPPanel.BevelInner = PPPanel.BevelOuter = TBevelCut::None;
-    group(PPPanel, "", 28, 220, 228, 40);
+    group(PPPanel, KvPanelEx2.Handle, "", 28, 220, 228, 40);
     PPLabel = CreateControl(PPPanel.Handle, PPLabelSpec, font);
     NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
     SetChecked(NotRadio, true);  // no automatic check until the page says otherwise

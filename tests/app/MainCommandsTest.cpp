@@ -1,7 +1,5 @@
-// commctrl.h needs windows.h first.
-#include <windows.h>
+#include "app/MainCommands.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +7,6 @@
 
 #include "DialogScript.h"
 #include "GuiTest.h"
-#include "app/MainCommands.h"
 #include "app/PruneboxM.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
@@ -249,6 +246,20 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
         EXPECT_EQ(Ticked(frame), std::vector<int>{1}) << char(key);
     }
     EnableWindow(frame.KvPanel1.Handle, TRUE);
+}
+
+TEST_F(MainCommandsTest, ShowHeaderAsksTheWorkerOnlyWhileIdle) {
+    Start(1);
+    SelectTab(0);
+    TChPage& page = *Main.Pages[Main.ActiveSlot()];
+    AddRows(page, 2);
+    Tick(*page.Frame, {1});
+    EnableWindow(page.Frame->KvPanel1.Handle, FALSE);
+    Command(C::IdMenuViewHead);
+    EXPECT_EQ(page.Command, 0);
+    EnableWindow(page.Frame->KvPanel1.Handle, TRUE);
+    Command(C::IdMenuViewHead);
+    EXPECT_EQ(page.Command, TChPage::CommandHeader);
 }
 
 TEST_F(MainCommandsTest, AccountDialogCaptionsForTheThreeOpeners) {

@@ -1,8 +1,5 @@
 #include "settings/ASetup.h"
 
-// commctrl.h needs windows.h first.
-#include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -159,6 +156,23 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
         EXPECT_FALSE(IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdPPLabel)));
         EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdPPLabel),
                   "ペットデータ付きメールのみ\r\n削除チェックをつけない。");
+        // The basic view shows the connection group and the buttons only.
+        RECT client, header;
+        GetClientRect(dialog, &client);
+        MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        GetWindowRect(GetParent(GuiTest::FindControl(dialog, TASetup::IdDesignCombo)), &header);
+        EXPECT_GE(header.top, client.bottom);
+        // The rule list, its buttons and the pet label lie inside the automatic check group.
+        HWND group = GetParent(GuiTest::FindControl(dialog, TASetup::IdHeadRadio));
+        RECT groupRect;
+        GetWindowRect(group, &groupRect);
+        for (int id :
+             {TASetup::IdDelView, TASetup::IdAddButton, TASetup::IdDelButton, TASetup::IdPPLabel}) {
+            RECT inner, both;
+            GetWindowRect(GuiTest::FindControl(dialog, id), &inner);
+            IntersectRect(&both, &inner, &groupRect);
+            EXPECT_TRUE(EqualRect(&both, &inner)) << id;
+        }
         SendCommand(dialog, TASetup::IdExtensionButton);
         GetWindowRect(dialog, &r);
         extended = SIZE{r.right - r.left, r.bottom - r.top};
@@ -250,6 +264,8 @@ TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {
         SendCommand(dialog, TASetup::IdHeadRadio);
         panelEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdAddButton));
         SetText(dialog, TASetup::IdDesignCombo, " Subject ");
+        SendMessageA(GuiTest::FindControl(dialog, TASetup::IdLogCheck), BM_SETCHECK, BST_CHECKED,
+                     0);
         ClickButton(dialog, TASetup::IdAddButton);
     };
     auto rule = [](const std::string& header, const std::string& text) {
@@ -271,12 +287,14 @@ TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {
     EXPECT_EQ(stored.Design, "Subject:");
     EXPECT_EQ(Main.Pages[1]->Design, "Subject:");
     EXPECT_EQ(Main.Pages[1]->Rules, stored.Rules);
+    EXPECT_TRUE(Main.Pages[1]->LogEnabled);
 
     // Reopened: the page's mode and rules are shown; PostPet keeps the rules, and deleting the
     // selected row removes it from the list.
     std::string shownRule;
     auto postPet = [&](HWND dialog) {
         EXPECT_TRUE(GuiTest::IsChecked(dialog, TASetup::IdHeadRadio));
+        EXPECT_FALSE(GuiTest::IsChecked(dialog, TASetup::IdLogCheck));  // unticked at every opening
         EXPECT_EQ(GuiTest::Text(dialog, TASetup::IdDesignCombo), "Subject:");
         HWND list = GuiTest::FindControl(dialog, TASetup::IdDelView);
         char text[64] = {};

@@ -287,6 +287,25 @@ TEST(ChPageTest, ClosingWhileAWorkerIsBusyNeitherHangsNorCrashes) {
     EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
 }
 
+TEST(ChPageTest, ClosingWhileTheDeleteQuestionIsOpenDeletesNothing) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    auto account =
+        std::make_unique<TAccount>("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account->Run(account->Frame.Logon);
+    account->Select({0});
+    TDialogAnswerer answerer({TAction(TAnswer::Escape)});
+    HWND main = account->Started.Main.Handle;
+    // The window goes (as at the end of a Windows session) while the question is on screen.
+    answerer.Inspect = [main](HWND) { PostMessageA(main, WM_CLOSE, 0, 0); };
+    account->Click(account->Frame.Delete);
+    ASSERT_TRUE(PumpUntil([&] { return account->Started.Closed; }));
+    account.reset();
+    EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
+    ASSERT_EQ(answerer.Seen.size(), 1u);
+    for (const std::string& command : server.Commands()) EXPECT_NE(command, "DELE 1");
+}
+
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {
     if (TestEnv::DovecotPort() == 0) GTEST_SKIP() << "no Dovecot fixture";
     TAccount account("127.0.0.1:" + std::to_string(TestEnv::DovecotPort()), "jpuser",
