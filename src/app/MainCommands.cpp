@@ -10,6 +10,7 @@
 
 #include "app/PruneboxM.h"
 #include "settings/ASetup.h"
+#include "settings/GeneralSetup.h"
 #include "ui/Clipboard.h"
 #include "ui/MailRows.h"
 #include "ui/MsgDlg.h"
@@ -327,7 +328,8 @@ void TMainCommands::MenuViewHeadClick(const TSender&) {
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
-    // The general settings dialog is not part of the program yet: the item does nothing.
+    TGeneralSetup setup(Main);
+    setup.ShowModal();
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {
