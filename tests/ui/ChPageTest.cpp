@@ -173,7 +173,10 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
 
     account.Select({1});
-    TDialogAnswerer viewer({TAction(TAnswer::Escape)});
+    TAction f3ThenEscape(TAnswer::Escape);
+    f3ThenEscape.PressF3 = true;  // the tab keys act in the viewer too
+    TDialogAnswerer viewer({f3ThenEscape});
+    const int tabBefore = account.Started.Main.MainPage.ActiveIndex();
     std::vector<std::string> shown;
     viewer.Inspect = [&](HWND window) {
         HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
@@ -191,6 +194,7 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_EQ(account.Page.HeaderSubject, "alpha");
     ASSERT_EQ(viewer.Seen.size(), 1u);
     EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　alpha");
+    EXPECT_EQ(account.Started.Main.MainPage.ActiveIndex(), (tabBefore + 1) % 2);
     // The subject line comes last, without the lookup's marker.
     EXPECT_EQ(shown, (std::vector<std::string>{"From: Sender <s@example.jp>",
                                                "Date: Tue, 01 Jan 2024 08:00:00 +0900",
