@@ -10,6 +10,8 @@
 
 #include "app/PruneboxM.h"
 #include "settings/ASetup.h"
+#include "settings/GeneralSetup.h"
+#include "ui/Clipboard.h"
 #include "ui/MailRows.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
@@ -106,22 +108,6 @@ ACCEL ShortcutTable[] = {
 // The column texts of a copied row are joined by this; the row ends with CR LF.
 const char* const CopySeparator = ",";
 constexpr int CopiedColumns = MailColumn::Designated + 1;
-
-bool PutClipboardText(HWND owner, const std::string& text) {
-    if (!OpenClipboard(owner)) return false;
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool placed = false;
-    if (memory) {
-        char* target = static_cast<char*>(GlobalLock(memory));
-        std::memcpy(target, text.c_str(), text.size() + 1);
-        GlobalUnlock(memory);
-        placed = SetClipboardData(CF_TEXT, memory) != nullptr;
-        if (!placed) GlobalFree(memory);
-    }
-    CloseClipboard();
-    return placed;
-}
 
 }  // namespace
 
@@ -342,7 +328,8 @@ void TMainCommands::MenuViewHeadClick(const TSender&) {
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
-    // The general settings dialog is not part of the program yet: the item does nothing.
+    TGeneralSetup setup(Main);
+    setup.ShowModal();
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {

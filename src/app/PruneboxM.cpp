@@ -141,22 +141,40 @@ void TPruneboxM::ApplyListSettings() {
     geometry.Small = ExtendedView;
     geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(ListSettings.FontSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    const int style = ListSettings.FontStyle;
-    if (ListFont) DeleteObject(ListFont);
-    ListFont = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, (style & 2) != 0,
-                           (style & 4) != 0, (style & 8) != 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           ListSettings.FontName.c_str());
+    SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
     for (int slot = 0; slot < PageCount; ++slot) {
         if (!Pages[slot]) continue;
         HWND list = Pages[slot]->Frame->MailView;
-        SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
         for (int column = 0; column < kListColumns; ++column)
             SendMessageA(list, LVM_SETCOLUMNWIDTH, column, ListSettings.ColumnWidths[column]);
     }
+}
+
+void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) {
+    ListSettings.FontName = name;
+    ListSettings.FontSize = pointSize;
+    ListSettings.FontStyle = style;
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    HFONT old = ListFont;
+    ListFont = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, (style & 2) != 0,
+                           (style & 4) != 0, (style & 8) != 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           name.c_str());
+    // The list view measures its rows again when it gets a font: no need to re-create it.
+    for (int slot = PageCount - 1; slot >= 0; --slot) {
+        if (Pages[slot])
+            SendMessageA(Pages[slot]->Frame->MailView, WM_SETFONT,
+                         reinterpret_cast<WPARAM>(ListFont), TRUE);
+    }
+    if (old) DeleteObject(old);
+}
+
+void TPruneboxM::SetTabPosition(TTabPosition position) {
+    TabPosition = position;
+    MainPage.SetTabPosition(position);
+    FormResize();
 }
 
 TListSettings TPruneboxM::ActiveListSettings() const {
@@ -225,6 +243,10 @@ TChPage* TPruneboxM::AddPage() {
         return nullptr;
     }
     Pages[PageCount] = std::make_unique<TChPage>(*this, PageCount);
+    // A page added while the program runs (a new account) shows its list like the others.
+    if (ListFont)
+        SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(ListFont), FALSE);
     return Pages[PageCount].get();
 }
 
@@ -370,7 +392,7 @@ LRESULT TPruneboxM::ShowHeader(int slot, const char* subject) {
     // The lines are those of the page whose worker fetched them, even if another tab has been
     // chosen meanwhile.
     if (slot < 0 || slot >= PageCount || !Pages[slot]) return 0;
-    TMailForm viewer(Pages[slot]->HeaderLines);
+    TMailForm viewer(*this, slot);
     viewer.Caption = LoadResString(S_HEADER_VIEWER) + (subject ? subject : "");
     viewer.ShowModal(Handle);
     return 0;

@@ -65,6 +65,11 @@ public:
     void SetIndicatorState(int slot, int state);
     void RedrawTabs();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
+    // Every page's mail list takes this font (size in points, style bits as stored), from the
+    // last slot down; the close stores it.
+    void SetListFont(const std::string& name, int pointSize, int style);
+    // The tabs move at once; the close stores the position.
+    void SetTabPosition(TTabPosition position);
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -146,13 +146,15 @@ void TASetup::FormCreate() {
     Values.LogCheck = false;  // the log is switched on afresh each time
 }
 
-bool TASetup::ShowModal() {
+bool TASetup::ShowModal(HWND owner) {
     struct alignas(4) {
         DLGTEMPLATE Header;
         WORD Menu, Class, Title;
     } blank{};
     blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    return RunModalDialog(&blank.Header, Main.Handle) == IDOK;
+    // A modal window over the main window (the header viewer) must be the owner, or closing
+    // this dialog would enable the main window under it.
+    return RunModalDialog(&blank.Header, owner ? owner : Main.Handle) == IDOK;
 }
 
 INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
@@ -432,9 +434,9 @@ void TASetup::OKButtonClick() {
     EndDialog(Handle, result == TSaveResult::Saved ? IDOK : IDCANCEL);
 }
 
-bool TASetup::SaveDesignatedHeader(const std::string& header) {
+bool TASetup::SaveDesignatedHeader(const std::string& header, HWND owner) {
     Values.Design = header;
-    return Accept(Main.Handle) == TSaveResult::Saved;
+    return Accept(owner ? owner : Main.Handle) == TSaveResult::Saved;
 }
 
 TASetup::TSaveResult TASetup::Accept(HWND owner) {

@@ -52,12 +52,14 @@ public:
 
     // Chosen before the dialog is shown, or switched while it is open.
     void SetBasicView(bool basic);
-    // Shows the dialog modally; true when OK stored the account.
-    bool ShowModal();
+    // Shows the dialog modally over owner (the main window when null); true when OK stored
+    // the account.
+    bool ShowModal(HWND owner = nullptr);
     // A rule for the list (the rule dialog's OK); kept until the list exists.
     void AddRule(const std::string& header, const std::string& text);
-    // The designated header set and OK run without showing the dialog.
-    bool SaveDesignatedHeader(const std::string& header);
+    // The designated header set and OK run without showing the dialog; its messages go over
+    // owner (the main window when null).
+    bool SaveDesignatedHeader(const std::string& header, HWND owner = nullptr);
 
     // The rules as the list holds them, "header,text" each.
     std::vector<std::string> RuleStrings() const;

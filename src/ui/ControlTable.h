@@ -14,7 +14,7 @@ struct TControlSpec {
 };
 
 // Creates one control inside parent and gives it the font (when not null).
-HWND CreateControl(HWND parent, const TControlSpec& spec, HFONT font);
+HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font);
 
 // Creates the controls of a table in order (which is also their tab order); the handles
 // land in handles[i] when handles is not null.

@@ -1,14 +1,35 @@
 #include "ui/MailForm.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "app/PruneboxM.h"
+#include "headers/SjisText.h"
+#include "settings/ASetup.h"
+#include "settings/DelHead.h"
+#include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
+#include "ui/ResStrings.h"
 
 namespace {
 
 // What the header lookup appends to a line it has used.
 const std::string LookupMarker = "%&%";
 constexpr int DesignWidth = 500, DesignHeight = 300, ItemHeight = 13;
+// Room after the widest line, so its last character is not flush with the edge.
+constexpr int ExtentMargin = 4;
+
+struct TPopItem {
+    int Id;
+    const char* Caption;
+};
+const TPopItem PopItems[] = {
+    {TMailForm::IdPopDel, "自動削除チェックに追加"},
+    {TMailForm::IdPopView, "表示指定ヘッダにする"},
+    {0, nullptr},  // separator
+    {TMailForm::IdPopSel, "選択項目をコピー"},
+    {TMailForm::IdPopAll, "すべての項目をコピー"},
+};
 
 HFONT ViewerFont() {
     static HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
@@ -17,40 +38,83 @@ HFONT ViewerFont() {
     return font;
 }
 
+void RemoveLookupMarker(std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    std::string& last = lines.back();
+    if (last.size() >= LookupMarker.size() &&
+        last.compare(last.size() - LookupMarker.size(), LookupMarker.size(), LookupMarker) == 0)
+        last.erase(last.size() - LookupMarker.size());
+}
+
+// Length in bytes of the character that starts at `at`.
+size_t CharLength(const std::string& text, size_t at) {
+    return at + 1 < text.size() && SjisText::IsLeadByte(text[at]) ? 2 : 1;
+}
+
 }  // namespace
 
-TMailForm::TMailForm(std::vector<std::string>& lines) : Lines(lines) {}
+TMailForm::TMailForm(TPruneboxM& main, int slot) : Main(main), Slot(slot) { CreateHeadPop(); }
+
+TMailForm::~TMailForm() {
+    if (HeadPop) DestroyMenu(HeadPop);
+}
+
+TChPage& TMailForm::Page() const { return *Main.Pages[Slot]; }
+
+std::string TMailForm::SplitHeaderLine(const std::string& line, TLinePart part) {
+    const size_t colon = SjisText::FindChar(line, ':');
+    const size_t nameEnd = colon == std::string::npos ? 0 : colon + 1;
+    if (part == TLinePart::Name) return line.substr(0, nameEnd);
+    if (nameEnd >= line.size()) return "";
+    // The one character after the name is the separator (a blank as a rule); a two-byte one
+    // is skipped whole.
+    return line.substr(nameEnd + CharLength(line, nameEnd));
+}
 
 void TMailForm::ShowModal(HWND owner) {
     struct alignas(4) {
         DLGTEMPLATE Header;
         WORD Menu, Class, Title;
     } blank{};
+    // A sizeable tool window: its frame carries only the close box.
     blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME;
     blank.Header.dwExtendedStyle = WS_EX_TOOLWINDOW;
     RunModalDialog(&blank.Header, owner);
 }
 
+void TMailForm::CreateHeadPop() {
+    HeadPop = CreatePopupMenu();
+    for (const TPopItem& item : PopItems) {
+        if (item.Caption)
+            AppendMenuA(HeadPop, MF_STRING, item.Id, item.Caption);
+        else
+            AppendMenuA(HeadPop, MF_SEPARATOR, 0, nullptr);
+    }
+}
+
 void TMailForm::FormCreate() {
     SetWindowTextA(Handle, Caption.c_str());
-    if (!Lines.empty()) {
-        std::string& last = Lines.back();
-        if (last.size() >= LookupMarker.size() &&
-            last.compare(last.size() - LookupMarker.size(), LookupMarker.size(), LookupMarker) == 0)
-            last.erase(last.size() - LookupMarker.size());
-    }
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
+    std::vector<std::string>& lines = Page().HeaderLines;
+    RemoveLookupMarker(lines);
+
     HeadListBox = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
                                       LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                                   0, 0, DesignWidth, DesignHeight, Handle,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdHeadListBox)),
                                   GetModuleHandleA(nullptr), nullptr);
+    // The cancel button lies under the list, never shown: Escape reaches it and closes the viewer.
+    NazoButton = CreateWindowExA(0, "BUTTON", "謎", WS_CHILD | BS_PUSHBUTTON, 0, 0, 75, 25, Handle,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdNazoButton)),
+                                 GetModuleHandleA(nullptr), nullptr);
     SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
     SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, ItemHeight);
+
     HDC dc = GetDC(HeadListBox);
     HGDIOBJ old = SelectObject(dc, ViewerFont());
     int widest = 0;
-    for (const std::string& line : Lines) {
+    for (const std::string& line : lines) {
         SendMessageA(HeadListBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         SIZE size{};
         GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
@@ -58,20 +122,102 @@ void TMailForm::FormCreate() {
     }
     SelectObject(dc, old);
     ReleaseDC(HeadListBox, dc);
-    SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + 4, 0);
+    SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + ExtentMargin, 0);
 
-    RECT outer{0, 0, DesignWidth, DesignHeight};
-    RECT owner{};
-    HWND ownerWindow = GetWindow(Handle, GW_OWNER);
-    RECT workArea{};
+    RECT owner{}, workArea{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    if (ownerWindow)
-        GetWindowRect(ownerWindow, &owner);
-    else
-        owner = workArea;
-    POINT at = CenterInWorkArea(owner, SIZE{outer.right, outer.bottom}, workArea);
+    HWND ownerWindow = GetWindow(Handle, GW_OWNER);
+    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) owner = workArea;
+    const POINT at = CenterInWorkArea(owner, SIZE{DesignWidth, DesignHeight}, workArea);
     SetWindowPos(Handle, nullptr, at.x, at.y, DesignWidth, DesignHeight, SWP_NOZORDER);
     SetFocus(HeadListBox);
+}
+
+bool TMailForm::SelectedLine(std::string& line) const {
+    const int index = static_cast<int>(SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0));
+    if (index < 0) return false;
+    const int length = static_cast<int>(SendMessageA(HeadListBox, LB_GETTEXTLEN, index, 0));
+    if (length < 0) return false;
+    std::vector<char> text(length + 1);
+    SendMessageA(HeadListBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    line.assign(text.data());
+    return true;
+}
+
+void TMailForm::HeadPopPopup() {
+    const UINT needsLine =
+        SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0) >= 0 ? MF_ENABLED : MF_GRAYED;
+    EnableMenuItem(HeadPop, IdPopDel, MF_BYCOMMAND | needsLine);
+    EnableMenuItem(HeadPop, IdPopView, MF_BYCOMMAND | needsLine);
+    EnableMenuItem(HeadPop, IdPopSel, MF_BYCOMMAND | needsLine);
+    EnableMenuItem(HeadPop, IdPopAll, MF_BYCOMMAND | MF_ENABLED);
+}
+
+void TMailForm::ShowHeadPop(LPARAM screenPoint) {
+    POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    if (screenPoint == -1) {
+        // From the keyboard: at the selected line, or the list's corner.
+        RECT item{};
+        const int index = static_cast<int>(SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0));
+        if (index >= 0)
+            SendMessageA(HeadListBox, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        at = POINT{item.left, item.bottom};
+        ClientToScreen(HeadListBox, &at);
+    }
+    HeadPopPopup();
+    TrackPopupMenu(HeadPop, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
+}
+
+void TMailForm::PopSelClick() {
+    std::string line;
+    if (SelectedLine(line)) PutClipboardText(Handle, line + "\r\n");
+}
+
+void TMailForm::PopAllClick() {
+    std::string text;
+    for (const std::string& line : Page().HeaderLines) text += line + "\r\n";
+    PutClipboardText(Handle, text);
+}
+
+void TMailForm::ActivatePage() {
+    if (Main.ActiveSlot() == Slot) return;
+    Main.MainPage.SelectIndex(Main.MainPage.IndexOf(Page().TabSheet.get()), true);
+}
+
+void TMailForm::PopDelClick() {
+    std::string line;
+    if (!SelectedLine(line) || !Main.Registry) return;
+    ActivatePage();
+    TASetup setup(Main, *Main.Registry);
+    TDelHead rule(setup);
+    rule.HeaderText = SplitHeaderLine(line, TLinePart::Name);
+    rule.Text = SplitHeaderLine(line, TLinePart::Value);
+    rule.ShowModal(Handle);
+    // The user keeps or drops the new rule in the account's settings.
+    setup.SetBasicView(false);
+    setup.NewAccount = false;
+    setup.Caption = LoadResString(S_ACCOUNT_DIALOG) + LoadResString(S_SETTINGS);
+    setup.ShowModal(Handle);
+}
+
+void TMailForm::PopViewClick() {
+    std::string line;
+    if (!SelectedLine(line) || !Main.Registry) return;
+    const std::string name = SplitHeaderLine(line, TLinePart::Name);
+    TChPage& page = Page();
+    if (!page.Design.empty()) {
+        MessageBeep(MB_ICONQUESTION);
+        if (MessageDlgCenter(Handle, page.Design + "を\r\n" + name + "に変えますか?",
+                             TMsgDlgType::Confirmation, mbYes | mbNo, 0) != mrYes)
+            return;
+    }
+    page.Design = name;
+    ActivatePage();
+    // The account's settings are stored as they stand on its page, with the new header.
+    TASetup setup(Main, *Main.Registry);
+    setup.SetBasicView(false);
+    setup.NewAccount = false;
+    setup.SaveDesignatedHeader(name, Handle);
 }
 
 INT_PTR TMailForm::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -82,10 +228,30 @@ INT_PTR TMailForm::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (HeadListBox) MoveWindow(HeadListBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
             return TRUE;
-        case WM_COMMAND:
-            // Escape and the close box: the viewer's cancel.
-            if (LOWORD(wParam) == IDCANCEL) EndDialog(Handle, IDCANCEL);
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) != HeadListBox) return FALSE;
+            ShowHeadPop(lParam);
             return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                // Escape, the hidden "謎" button and the close box: the viewer's cancel.
+                case IdNazoButton:
+                    EndDialog(Handle, IDCANCEL);
+                    return TRUE;
+                case IdPopDel:
+                    PopDelClick();
+                    return TRUE;
+                case IdPopView:
+                    PopViewClick();
+                    return TRUE;
+                case IdPopSel:
+                    PopSelClick();
+                    return TRUE;
+                case IdPopAll:
+                    PopAllClick();
+                    return TRUE;
+            }
+            return FALSE;
         case WM_CLOSE:
             EndDialog(Handle, IDCANCEL);
             return TRUE;

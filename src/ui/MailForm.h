@@ -1,27 +1,64 @@
 #pragma once
 #include <string>
-#include <vector>
 
 #include "ui/Window.h"
 
-// The header viewer: every line of one message's header, decoded, one per list entry.
+class TPruneboxM;
+class TChPage;
+
+// The header viewer: every line of one message's header, decoded, one per list entry. A line
+// can be copied, made a delete-check rule of the account, or made its designated header.
 class TMailForm : public TWindow {
 public:
-    // lines: the page's header lines; the marker the header lookup leaves on the last one is
-    // taken off there as well.
-    explicit TMailForm(std::vector<std::string>& lines);
+    enum ControlId {
+        IdHeadListBox = 100,
+        IdNazoButton = IDCANCEL,  // hidden under the list: Escape closes the viewer
+        IdPopDel = 110,
+        IdPopView,
+        IdPopSel,
+        IdPopAll,
+    };
+    enum class TLinePart { Name, Value };
+
+    // The viewer of the header lines of the page in `slot` (the page whose worker fetched
+    // them); the lookup marker on the last line is taken off there as well.
+    TMailForm(TPruneboxM& main, int slot);
+    ~TMailForm() override;
 
     std::string Caption = "ヘッダの表示";
+    HMENU HeadPop = nullptr;
+
     // Shows the viewer modally over owner until it is closed (Escape or the close box).
     void ShowModal(HWND owner);
 
-    static constexpr int IdHeadListBox = 100;
+    // "Name: value": the name is the text up to and including the first ":", the value what
+    // follows that ":" and one more character. Without ":" the name is empty and the value is
+    // the line without its first character.
+    static std::string SplitHeaderLine(const std::string& line, TLinePart part);
+
+    // The pop-up menu's handlers (also reached through WM_COMMAND with the item ids).
+    void HeadPopPopup();
+    void PopDelClick();
+    void PopViewClick();
+    void PopSelClick();
+    void PopAllClick();
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void FormCreate();
-    std::vector<std::string>& Lines;
+    void CreateHeadPop();
+    void ShowHeadPop(LPARAM screenPoint);
+    // The selected line; false when none is selected.
+    bool SelectedLine(std::string& line) const;
+    // The rule and designated-header commands edit the account of the active tab: make it the
+    // viewer's page first.
+    void ActivatePage();
+    TChPage& Page() const;
+
+    TPruneboxM& Main;
+    int Slot;
     HWND HeadListBox = nullptr;
+    HWND NazoButton = nullptr;
 };

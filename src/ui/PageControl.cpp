@@ -7,28 +7,46 @@
 #include "ui/TabSheet.h"
 #include "ui/UiFont.h"
 
-void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition position) {
-    FOwnerDraw = ownerDraw;
-    FTabPosition = position;
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
-                  TCS_HOTTRACK | TCS_MULTILINE | (ownerDraw ? TCS_OWNERDRAWFIXED : 0);
+namespace {
+
+DWORD PositionStyle(TTabPosition position) {
     switch (position) {
         case TTabPosition::Top:
             break;
         case TTabPosition::Bottom:
-            style |= TCS_BOTTOM;
-            break;
+            return TCS_BOTTOM;
         case TTabPosition::Left:
-            style |= TCS_VERTICAL;
-            break;
+            return TCS_VERTICAL;
         case TTabPosition::Right:
-            style |= TCS_VERTICAL | TCS_RIGHT;
-            break;
+            return TCS_VERTICAL | TCS_RIGHT;
     }
+    return 0;
+}
+
+}  // namespace
+
+void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition position) {
+    FOwnerDraw = ownerDraw;
+    FTabPosition = position;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
+                  TCS_HOTTRACK | TCS_MULTILINE | (ownerDraw ? TCS_OWNERDRAWFIXED : 0) |
+                  PositionStyle(position);
     Handle = CreateWindowExA(0, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+}
+
+void TPageControl::SetTabPosition(TTabPosition position) {
+    FTabPosition = position;
+    if (!Handle) return;
+    const DWORD sides = TCS_BOTTOM | TCS_VERTICAL | TCS_RIGHT;
+    const DWORD style = GetWindowLongA(Handle, GWL_STYLE);
+    SetWindowLongA(Handle, GWL_STYLE, (style & ~sides) | PositionStyle(position));
+    SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Resized();
+    InvalidateRect(Handle, nullptr, TRUE);
 }
 
 void TPageControl::Destroy() {

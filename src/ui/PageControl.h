@@ -20,6 +20,8 @@ public:
     void Destroy();
     bool OwnerDraw() const { return FOwnerDraw; }
     TTabPosition TabPosition() const { return FTabPosition; }
+    // Moves the tabs to another side of the control at once.
+    void SetTabPosition(TTabPosition position);
 
     int SheetCount() const { return static_cast<int>(Sheets.size()); }
     TTabSheet* SheetAt(int index) const;  // null outside 0..count-1

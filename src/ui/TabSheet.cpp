@@ -19,16 +19,3 @@ void TTabSheet::SetCaption(const std::string& caption) {
     FCaption = caption;
     PageControl.SheetCaptionChanged(this);
 }
-
-LRESULT TTabSheet::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_DRAWITEM:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            // A frame on the sheet handles its own controls; anything else goes up.
-            return SendMessageA(GetParent(Handle), message, wParam, lParam);
-    }
-    return DefaultProc(message, wParam, lParam);
-}

@@ -20,9 +20,6 @@ public:
     std::string Caption() const;
     void SetCaption(const std::string& caption);
 
-protected:
-    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     std::string FCaption;
 };

@@ -72,11 +72,20 @@ void TUiQueue::Drain() {
 
 LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PB_DRAIN:
+        case WM_PB_DRAIN: {
+            // A task may have ended the queue (a page closed while its question was open):
+            // after the drain only the shared state is looked at until it says otherwise.
+            std::shared_ptr<TState> state = State;
             Drain();
+            bool closed;
+            {
+                std::lock_guard<std::mutex> lock(state->Mutex);
+                closed = state->Closed;
+            }
             // Tasks that arrive from now on wait for the timer and are run together.
-            SetTimer(Handle, 1, DrainIntervalMs, nullptr);
+            if (!closed) SetTimer(Handle, 1, DrainIntervalMs, nullptr);
             return 0;
+        }
         case WM_TIMER: {
             bool more;
             {
@@ -84,10 +93,11 @@ LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 more = !State->Tasks.empty();
                 if (!more) State->WakePending = false;
             }
-            if (more)
-                Drain();
-            else
+            if (!more) {
                 KillTimer(Handle, 1);
+                return 0;
+            }
+            Drain();  // the timer goes with the window if a task ended the queue
             return 0;
         }
     }

@@ -57,8 +57,14 @@ private:
 template <class R>
 std::optional<R> TUiQueue::Send(std::function<R()> task) {
     if (GetCurrentThreadId() == UiThreadId) {
+        std::shared_ptr<TState> state = State;
         Drain();
-        if (Closed()) return std::nullopt;
+        bool closed;
+        {
+            std::lock_guard<std::mutex> lock(state->Mutex);
+            closed = state->Closed;
+        }
+        if (closed) return std::nullopt;
         return task();
     }
     // The caller waits on the result through a shared state, which outlives a closed queue.

@@ -173,7 +173,10 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
 
     account.Select({1});
-    TDialogAnswerer viewer({TAction(TAnswer::Escape)});
+    TAction f3ThenEscape(TAnswer::Escape);
+    f3ThenEscape.PressF3 = true;  // the tab keys act in the viewer too
+    TDialogAnswerer viewer({f3ThenEscape});
+    const int tabBefore = account.Started.Main.MainPage.ActiveIndex();
     std::vector<std::string> shown;
     viewer.Inspect = [&](HWND window) {
         HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
@@ -191,6 +194,7 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_EQ(account.Page.HeaderSubject, "alpha");
     ASSERT_EQ(viewer.Seen.size(), 1u);
     EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　alpha");
+    EXPECT_EQ(account.Started.Main.MainPage.ActiveIndex(), (tabBefore + 1) % 2);
     // The subject line comes last, without the lookup's marker.
     EXPECT_EQ(shown, (std::vector<std::string>{"From: Sender <s@example.jp>",
                                                "Date: Tue, 01 Jan 2024 08:00:00 +0900",
@@ -285,6 +289,25 @@ TEST(ChPageTest, ClosingWhileAWorkerIsBusyNeitherHangsNorCrashes) {
     account.reset();
     // The busy worker ends on its own once its page is gone.
     EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
+}
+
+TEST(ChPageTest, ClosingWhileTheDeleteQuestionIsOpenDeletesNothing) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    auto account =
+        std::make_unique<TAccount>("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account->Run(account->Frame.Logon);
+    account->Select({0});
+    TDialogAnswerer answerer({TAction(TAnswer::Escape)});
+    HWND main = account->Started.Main.Handle;
+    // The window goes (as at the end of a Windows session) while the question is on screen.
+    answerer.Inspect = [main](HWND) { PostMessageA(main, WM_CLOSE, 0, 0); };
+    account->Click(account->Frame.Delete);
+    ASSERT_TRUE(PumpUntil([&] { return account->Started.Closed; }));
+    account.reset();
+    EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
+    ASSERT_EQ(answerer.Seen.size(), 1u);
+    for (const std::string& command : server.Commands()) EXPECT_NE(command, "DELE 1");
 }
 
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {

@@ -1,0 +1,278 @@
+// The header viewer over a started main window: its lines, its pop-up commands, and the rule
+// and designated-header commands through the account dialogs, on the real registry.
+#include "ui/MailForm.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "DialogScript.h"
+#include "GuiTest.h"
+#include "StartedMain.h"
+#include "settings/ASetup.h"
+#include "settings/AccountStore.h"
+#include "settings/DelHead.h"
+#include "settings/WinRegistry.h"
+#include "ui/Clipboard.h"
+#include "ui/MailForm.h"
+#include "ui/MsgDlg.h"
+
+namespace {
+
+using GuiTest::TDialogScript;
+using GuiTest::TScriptStep;
+using Lines = std::vector<std::string>;
+
+const char* const ViewerCaption = "ヘッダの表示　-　test";
+const char* const AccountKey = "user@pop.example.jp";
+
+std::string ClipboardText() {
+    if (!OpenClipboard(nullptr)) return "(closed)";
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+Lines ListLines(HWND list) {
+    Lines lines;
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char line[1024] = {};
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool Enabled(HMENU menu, int id) {
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+// A started main window with one account, active, whose page holds `lines`.
+struct TViewerFixture {
+    TStarted Started{1};
+    TChPage& Page = *Started.Main.Pages[1];
+
+    explicit TViewerFixture(Lines lines, const std::string& design = "") {
+        Page.HeaderLines = std::move(lines);
+        Page.Design = design;
+        SetWindowTextA(Page.Frame->Serv, "pop.example.jp");
+        SetWindowTextA(Page.Frame->IDNum, "user");
+        TWinRegistry(TestRegistryBase).DeleteKey("\\Connect");
+    }
+    // Opens the viewer; the script acts on it and on what it opens, and must close it.
+    void Show(TDialogScript& script, TMailForm& viewer) {
+        viewer.Caption = ViewerCaption;
+        viewer.ShowModal(Started.Main.Handle);
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(script.Unexpected, Lines{});
+    }
+    std::string StoredDesign() {
+        TWinRegistry registry(TestRegistryBase);
+        TAccountStore store(registry);
+        if (!store.OpenAccount(AccountKey)) return "(no account)";
+        return store.LoadAccount().Design;
+    }
+};
+
+void Select(HWND viewer, int index) {
+    SendMessageA(GetDlgItem(viewer, TMailForm::IdHeadListBox), LB_SETCURSEL, index, 0);
+}
+void Command(HWND viewer, int id, bool post) {
+    if (post)
+        PostMessageA(viewer, WM_COMMAND, id, 0);
+    else
+        SendMessageA(viewer, WM_COMMAND, id, 0);
+}
+
+TEST(MailFormTest, SplitHeaderLineCutsAfterTheFirstColonAndOneCharacter) {
+    struct TCase {
+        std::string Line, Name, Value;
+    };
+    const TCase cases[] = {
+        {"X-Mailer: Foo 1.0", "X-Mailer:", "Foo 1.0"},
+        {"To: a:b", "To:", "a:b"},
+        {"Subject:", "Subject:", ""},
+        {"Subject: ", "Subject:", ""},
+        {"Subject:件名", "Subject:", "名"},  // the separator is one character, two bytes here
+        {"no colon", "", "o colon"},
+        {"", "", ""},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(TMailForm::SplitHeaderLine(c.Line, TMailForm::TLinePart::Name), c.Name) << c.Line;
+        EXPECT_EQ(TMailForm::SplitHeaderLine(c.Line, TMailForm::TLinePart::Value), c.Value)
+            << c.Line;
+    }
+}
+
+TEST(MailFormTest, ShowsTheLinesWithTheSubjectLastAndItsMarkerRemoved) {
+    struct TCase {
+        Lines Given, Shown;
+    };
+    const std::string longLine = "Received: " + std::string(400, 'x');
+    const TCase cases[] = {
+        {{"From: a@example.jp", longLine, "Subject: 会議%&%"},
+         {"From: a@example.jp", longLine, "Subject: 会議"}},
+        // No subject: the lines as they are, the last one unchanged.
+        {{"From: a@example.jp", "To: b@example.jp"}, {"From: a@example.jp", "To: b@example.jp"}},
+        {{}, {}},
+    };
+    for (const TCase& c : cases) {
+        TViewerFixture fixture(c.Given);
+        TMailForm viewer(fixture.Started.Main, 1);
+        Lines shown;
+        int extent = 0, listWidth = 0;
+        RECT bounds{};
+        LONG style = 0, exStyle = 0;
+        std::string nazo;
+        HWND nazoButton = nullptr, belowList = nullptr;
+        TDialogScript script({{ViewerCaption, [&](HWND window) {
+                                   HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
+                                   shown = ListLines(list);
+                                   extent = static_cast<int>(
+                                       SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+                                   RECT client{};
+                                   GetClientRect(list, &client);
+                                   listWidth = client.right;
+                                   GetWindowRect(window, &bounds);
+                                   style = GetWindowLongA(window, GWL_STYLE);
+                                   exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+                                   nazoButton = GetDlgItem(window, TMailForm::IdNazoButton);
+                                   nazo = GuiTest::WindowText(nazoButton);
+                                   belowList = GetWindow(list, GW_HWNDNEXT);
+                                   // Escape, as the user presses it in the list.
+                                   PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
+                               }}});
+        fixture.Show(script, viewer);
+        EXPECT_EQ(shown, c.Shown);
+        EXPECT_EQ(fixture.Page.HeaderLines, c.Shown);
+        EXPECT_EQ(bounds.right - bounds.left, 500);
+        EXPECT_EQ(bounds.bottom - bounds.top, 300);
+        EXPECT_TRUE(style & WS_THICKFRAME);
+        EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+        EXPECT_EQ(nazo, "謎");
+        EXPECT_EQ(belowList, nazoButton);  // hidden under the list
+        // Only the long line reaches past the list's width.
+        EXPECT_EQ(extent > listWidth, c.Given.size() == 3) << extent << " " << listWidth;
+    }
+}
+
+TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
+    TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"});
+    TMailForm viewer(fixture.Started.Main, 1);
+    const int lineCommands[] = {TMailForm::IdPopDel, TMailForm::IdPopView, TMailForm::IdPopSel};
+    std::string copiedOne, copiedAll, copiedWithoutSelection;
+    TDialogScript script({{ViewerCaption, [&](HWND window) {
+                               viewer.HeadPopPopup();
+                               for (int id : lineCommands)
+                                   EXPECT_FALSE(Enabled(viewer.HeadPop, id)) << id;
+                               EXPECT_TRUE(Enabled(viewer.HeadPop, TMailForm::IdPopAll));
+                               Command(window, TMailForm::IdPopSel, false);
+                               copiedWithoutSelection = ClipboardText();
+
+                               Select(window, 1);
+                               viewer.HeadPopPopup();
+                               for (int id : lineCommands)
+                                   EXPECT_TRUE(Enabled(viewer.HeadPop, id)) << id;
+                               Command(window, TMailForm::IdPopSel, false);
+                               copiedOne = ClipboardText();
+                               Command(window, TMailForm::IdPopAll, false);
+                               copiedAll = ClipboardText();
+                               Command(window, TMailForm::IdNazoButton, true);
+                           }}});
+    // Something else on the clipboard first: a copy without a line must leave it.
+    PutClipboardText(nullptr, "before");
+    fixture.Show(script, viewer);
+    EXPECT_EQ(copiedWithoutSelection, "before");
+    EXPECT_EQ(copiedOne, "X-Mailer: Foo 1.0\r\n");
+    EXPECT_EQ(copiedAll, "From: a@example.jp\r\nX-Mailer: Foo 1.0\r\nSubject: hi\r\n");
+}
+
+TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
+    TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"});
+    TMailForm viewer(fixture.Started.Main, 1);
+    std::string header, text, rulesShown;
+    int setupWidth = 0;
+    bool mainEnabled = true;
+    TDialogScript script({
+        {ViewerCaption,
+         [&](HWND window) {
+             Select(window, 1);
+             Command(window, TMailForm::IdPopDel, true);
+         }},
+        {"削除チェックヘッダの追加",
+         [&](HWND dialog) {
+             header = GuiTest::Text(dialog, TDelHead::IdComboBox1);
+             text = GuiTest::Text(dialog, TDelHead::IdEdit1);
+             GuiTest::ClickButton(dialog, TDelHead::IdButton1);
+         }},
+        {"アカウントの設定",
+         [&](HWND dialog) {
+             RECT bounds{};
+             GetWindowRect(dialog, &bounds);
+             setupWidth = bounds.right - bounds.left;
+             auto* setup = dynamic_cast<TASetup*>(TWindow::FromHandle(dialog));
+             ASSERT_NE(setup, nullptr);
+             for (const std::string& rule : setup->RuleStrings()) rulesShown += rule + ";";
+             // Cancel: the rule is dropped with everything else.
+             GuiTest::ClickButton(dialog, TASetup::IdCanButton);
+         }},
+        {ViewerCaption,
+         [&](HWND window) {
+             // The dialogs were modal over the viewer: the main window stays disabled under it.
+             mainEnabled = IsWindowEnabled(fixture.Started.Main.Handle) != FALSE;
+             Command(window, TMailForm::IdNazoButton, true);
+         }},
+    });
+    fixture.Show(script, viewer);
+    EXPECT_EQ(header, "X-Mailer:");
+    EXPECT_EQ(text, "Foo 1.0");
+    EXPECT_EQ(setupWidth, TASetup::ExtendedSize.cx);
+    EXPECT_EQ(rulesShown, "X-Mailer:,Foo 1.0;");
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_EQ(fixture.StoredDesign(), "(no account)");
+    EXPECT_TRUE(fixture.Page.Rules.empty());
+}
+
+TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothing) {
+    struct TCase {
+        std::string Design;
+        int Answer;  // to the question, when one is asked
+        Lines Questions;
+        std::string DesignAfter, Stored;
+    };
+    const TCase cases[] = {
+        {"", 0, {}, "X-Mailer:", "X-Mailer:"},
+        {"From:", mrNo, {"From:を\r\nX-Mailer:に変えますか?"}, "From:", "(no account)"},
+        {"From:", mrYes, {"From:を\r\nX-Mailer:に変えますか?"}, "X-Mailer:", "X-Mailer:"},
+    };
+    for (const TCase& c : cases) {
+        TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design);
+        TMailForm viewer(fixture.Started.Main, 1);
+        // Without a question nothing else opens: the command runs to its end in the first step.
+        std::vector<TScriptStep> steps{{ViewerCaption, [&](HWND window) {
+                                            Select(window, 1);
+                                            Command(window, TMailForm::IdPopView, c.Answer != 0);
+                                            if (!c.Answer)
+                                                Command(window, TMailForm::IdNazoButton, true);
+                                        }}};
+        if (c.Answer) {
+            steps.push_back({"確認", [&](HWND dialog) { GuiTest::ClickButton(dialog, c.Answer); }});
+            steps.push_back({ViewerCaption,
+                             [&](HWND window) { Command(window, TMailForm::IdNazoButton, true); }});
+        }
+        TDialogScript script(steps);
+        fixture.Show(script, viewer);
+        Lines questions;
+        for (size_t i = 0; i < script.Captions.size(); ++i)
+            if (script.Captions[i] == "確認") questions.push_back(script.Texts[i]);
+        EXPECT_EQ(questions, c.Questions) << c.Design;
+        EXPECT_EQ(fixture.Page.Design, c.DesignAfter) << c.Design;
+        EXPECT_EQ(fixture.StoredDesign(), c.Stored) << c.Design;
+    }
+}
+
+}  // namespace
