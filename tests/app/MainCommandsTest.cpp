@@ -4,10 +4,13 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
+#include "settings/ASetup.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
@@ -258,8 +261,12 @@ TEST_F(MainCommandsTest, ShowHeaderAsksTheWorkerOnlyWhileIdle) {
     Command(C::IdMenuViewHead);
     EXPECT_EQ(page.Command, 0);
     EnableWindow(page.Frame->KvPanel1.Handle, TRUE);
+    // The worker really fetches: whatever viewer it opens is closed again.
+    TDialogScript closer({});
     Command(C::IdMenuViewHead);
     EXPECT_EQ(page.Command, TChPage::CommandHeader);
+    GuiTest::PumpUntil([&] { return !page.Worker->Busy(); }, 10000);
+    GuiTest::PumpUntil([] { return false; }, 300);
 }
 
 TEST_F(MainCommandsTest, AccountDialogCaptionsForTheThreeOpeners) {
@@ -409,6 +416,80 @@ TEST_F(MainCommandsTest, MailProgramStartsFromItsCommandLine) {
     Main.MailerCommand = "no-such-program.exe";
     Command(C::IdMunuSosaMail);
     EXPECT_TRUE(none.Unexpected.empty());
+}
+
+// For the length of a test, the shell's "open" of .html files writes the file it was given
+// into `marker` instead of starting a browser.
+class THtmlOpenRecorder {
+public:
+    explicit THtmlOpenRecorder(const std::string& marker) : Classes("", "Software\\Classes") {
+        Classes.SetRoot(TRegistryRoot::LocalMachine);
+        Classes.OpenKey("\\.html", true);
+        Original = Classes.ReadString("");
+        Classes.WriteString("", ProgId);
+        Classes.OpenKey(std::string("\\") + ProgId + "\\shell\\open\\command", true);
+        Classes.WriteString("", "cmd.exe /c echo %1> \"" + marker + "\"");
+    }
+    ~THtmlOpenRecorder() {
+        Classes.OpenKey("\\.html", true);
+        if (Original)
+            Classes.WriteString("", *Original);
+        else
+            Classes.DeleteValue("");
+        Classes.DeleteKey(std::string("\\") + ProgId);
+    }
+
+private:
+    static constexpr const char* ProgId = "PruneboxTestHtml";
+    TWinRegistry Classes;
+    std::optional<std::string> Original;
+};
+
+TEST_F(MainCommandsTest, HelpOpensTheHelpFileOfTheCurrentDirectory) {
+    Start(0);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string directory = std::string(temp) + "prunebox-help-test";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    CreateDirectoryA((directory + "\\help").c_str(), nullptr);
+    std::ofstream(directory + "\\help\\prunebox.html") << "<html></html>";
+    const std::string marker = directory + "\\opened.txt";
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(directory.c_str());
+    THtmlOpenRecorder recorder(marker);
+
+    const std::vector<std::pair<const char*, std::function<void()>>> openers = {
+        {"F1", [&] { PostMessageA(ActiveFrame().MailView, WM_KEYDOWN, VK_F1, 0); }},
+        {"menu", [&] { Command(C::IdMenuHelpHelp); }},
+        {"tool button", [&] { ClickTool(C::IdToolButton8); }},
+        {"account dialog",
+         [&] {
+             TDialogScript script({{"アカウントの追加", [](HWND dialog) {
+                                        GuiTest::SendCommand(dialog, TASetup::IdHelpButton);
+                                        ClickButton(dialog, IDCANCEL);
+                                    }}});
+             Command(C::IdMenuSetAdd);
+         }},
+    };
+    for (const auto& opener : openers) {
+        DeleteFileA(marker.c_str());
+        opener.second();
+        ASSERT_TRUE(GuiTest::PumpUntil(
+            [&] {
+                std::ifstream in(marker);
+                std::string line;
+                return std::getline(in, line) && line.find("prunebox.html") != std::string::npos;
+            },
+            20000))
+            << opener.first;
+        std::ifstream in(marker);
+        std::string opened;
+        std::getline(in, opened);
+        EXPECT_NE(opened.find("help\\prunebox.html"), std::string::npos) << opened;
+    }
+    SetCurrentDirectoryA(previous);
+    DeleteFileA(marker.c_str());
 }
 
 TEST_F(MainCommandsTest, ExitClosesTheWindow) {

@@ -50,7 +50,7 @@ void TDialogScript::Step() {
     LastWasDisabled = false;
     if (Steps.empty() || Steps.front().Caption != caption) {
         Unexpected.push_back(caption + ": " + FirstStaticText(active));
-        PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(active, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
     }
     TScriptStep step = std::move(Steps.front());

@@ -9,7 +9,7 @@
 // that has the input (visible and enabled) carries its caption, then acts on it once. A step
 // may act on the same dialog as an earlier one once that dialog is active again (after a
 // message box or a rule dialog it opened has closed). A dialog that no step expects is
-// cancelled and recorded, so a test never hangs on it.
+// closed and recorded, so a test never hangs on it.
 namespace GuiTest {
 
 struct TScriptStep {
