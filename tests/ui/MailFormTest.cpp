@@ -54,9 +54,11 @@ bool Enabled(HMENU menu, int id) {
 // A started main window with one account, active, whose page holds `lines`.
 struct TViewerFixture {
     TStarted Started{1};
-    TChPage& Page = *Started.Main.Pages[1];
+    TChPage& Page;
 
-    explicit TViewerFixture(Lines lines, const std::string& design = "") {
+    // The page of the account (slot 1) or the "新規" page (slot 0) holds the lines.
+    explicit TViewerFixture(Lines lines, const std::string& design = "", int slot = 1)
+        : Page(*Started.Main.Pages[slot]) {
         Page.HeaderLines = std::move(lines);
         Page.Design = design;
         SetWindowTextA(Page.Frame->Serv, "pop.example.jp");
@@ -238,40 +240,49 @@ TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
 }
 
 TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothing) {
+    struct TDialog {
+        std::string Caption;
+        int Button;
+    };
     struct TCase {
+        int Slot;
         std::string Design;
-        int Answer;  // to the question, when one is asked
-        Lines Questions;
+        std::vector<TDialog> Dialogs;  // what opens over the viewer, answered with Button
+        Lines Texts;                   // their texts
         std::string DesignAfter, Stored;
     };
+    const std::string question = "From:を\r\nX-Mailer:に変えますか?";
     const TCase cases[] = {
-        {"", 0, {}, "X-Mailer:", "X-Mailer:"},
-        {"From:", mrNo, {"From:を\r\nX-Mailer:に変えますか?"}, "From:", "(no account)"},
-        {"From:", mrYes, {"From:を\r\nX-Mailer:に変えますか?"}, "X-Mailer:", "X-Mailer:"},
+        {1, "", {}, {}, "X-Mailer:", "X-Mailer:"},
+        {1, "From:", {{"確認", mrNo}}, {question}, "From:", "(no account)"},
+        {1, "From:", {{"確認", mrYes}}, {question}, "X-Mailer:", "X-Mailer:"},
+        // The "新規" page has no account name: the account dialog's OK says so and stores nothing.
+        {0, "", {{"情報", mrOk}}, {"アカウント名がありません。"}, "X-Mailer:", "(no account)"},
     };
     for (const TCase& c : cases) {
-        TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design);
-        TMailForm viewer(fixture.Started.Main, 1);
-        // Without a question nothing else opens: the command runs to its end in the first step.
+        TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design, c.Slot);
+        TMailForm viewer(fixture.Started.Main, c.Slot);
+        // Without a dialog over it the command runs to its end in the first step.
+        const bool dialogs = !c.Dialogs.empty();
         std::vector<TScriptStep> steps{{ViewerCaption, [&](HWND window) {
                                             Select(window, 1);
-                                            Command(window, TMailForm::IdPopView, c.Answer != 0);
-                                            if (!c.Answer)
+                                            Command(window, TMailForm::IdPopView, dialogs);
+                                            if (!dialogs)
                                                 Command(window, TMailForm::IdNazoButton, true);
                                         }}};
-        if (c.Answer) {
-            steps.push_back({"確認", [&](HWND dialog) { GuiTest::ClickButton(dialog, c.Answer); }});
+        for (const TDialog& dialog : c.Dialogs)
+            steps.push_back({dialog.Caption, [&dialog](HWND window) {
+                                 GuiTest::ClickButton(window, dialog.Button);
+                             }});
+        if (dialogs)
             steps.push_back({ViewerCaption,
                              [&](HWND window) { Command(window, TMailForm::IdNazoButton, true); }});
-        }
         TDialogScript script(steps);
         fixture.Show(script, viewer);
-        Lines questions;
-        for (size_t i = 0; i < script.Captions.size(); ++i)
-            if (script.Captions[i] == "確認") questions.push_back(script.Texts[i]);
-        EXPECT_EQ(questions, c.Questions) << c.Design;
-        EXPECT_EQ(fixture.Page.Design, c.DesignAfter) << c.Design;
-        EXPECT_EQ(fixture.StoredDesign(), c.Stored) << c.Design;
+        const Lines texts(script.Texts.begin() + 1, script.Texts.end() - (dialogs ? 1 : 0));
+        EXPECT_EQ(texts, c.Texts) << c.Slot << c.Design;
+        EXPECT_EQ(fixture.Page.Design, c.DesignAfter) << c.Slot << c.Design;
+        EXPECT_EQ(fixture.StoredDesign(), c.Stored) << c.Slot << c.Design;
     }
 }
 
