@@ -116,6 +116,12 @@ TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch)
                            GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
                        }}});
         EXPECT_TRUE(ledShown);
+        // The close stores the lists' font, the one the dialog gave them.
+        SendMessageA(main.Handle, WM_CLOSE, 0, 0);
+        TWinRegistry registry(TestRegistryBase);
+        ASSERT_TRUE(registry.OpenKey(kSetupKey, false));
+        EXPECT_EQ(registry.ReadString("FontName"), std::optional<std::string>("ＭＳ ゴシック"));
+        EXPECT_EQ(registry.ReadInteger("FontSize"), std::optional<int32_t>(20));
         DeleteObject(big);
     }
 }
