@@ -133,16 +133,14 @@ int main(int argc, char** argv) {
     }
     const std::string caption = "ヘッダの表示　-　" + frame.CellText(row, 0);
     {
-        GuiTest::TDialogScript script({{caption, [&](HWND viewer) {
-                                            HWND list = GetDlgItem(viewer,
-                                                                   TMailForm::IdHeadListBox);
-                                            const int lines = static_cast<int>(
-                                                SendMessageA(list, LB_GETCOUNT, 0, 0));
-                                            SendMessageA(list, LB_SETCURSEL, lines - 1, 0);
-                                            failures += !SaveWindowBitmap(
-                                                viewer, out + "header-viewer.bmp");
-                                            PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
-                                        }}});
+        GuiTest::TDialogScript script(
+            {{caption, [&](HWND viewer) {
+                  HWND list = GetDlgItem(viewer, TMailForm::IdHeadListBox);
+                  const int lines = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+                  SendMessageA(list, LB_SETCURSEL, lines - 1, 0);
+                  failures += !SaveWindowBitmap(viewer, out + "header-viewer.bmp");
+                  PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+              }}});
         SelectOnly(frame.MailView, row);
         frame.MailViewDblClick();
         GuiTest::PumpUntil([&] { return script.Done() && Idle(page); }, 30000);

@@ -64,12 +64,12 @@ TEST(GeneralSetupTest, ShowsTheActiveListsFontTheTabSideAndTheLampDisplay) {
     std::string fontLine;
     bool top = false, bottom = true, led = false;
     RunSetup(started, {{"全体の設定", [&](HWND dialog) {
-                       fontLine = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
-                       top = GuiTest::IsChecked(dialog, TGeneralSetup::IdTabTop);
-                       bottom = GuiTest::IsChecked(dialog, TGeneralSetup::IdTabBottom);
-                       led = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
-                       GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
-                   }}});
+                            fontLine = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
+                            top = GuiTest::IsChecked(dialog, TGeneralSetup::IdTabTop);
+                            bottom = GuiTest::IsChecked(dialog, TGeneralSetup::IdTabBottom);
+                            led = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
+                            GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
+                        }}});
     EXPECT_EQ(fontLine, "Name: ＭＳ Ｐゴシック;  Size: 9");
     EXPECT_TRUE(top);
     EXPECT_FALSE(bottom);
@@ -98,11 +98,12 @@ TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch)
         const int rowBefore = RowHeight(other);
 
         RunSetup(started, {{"全体の設定", [&](HWND dialog) {
-                           if (c.UntickLed)
-                               SendMessageA(GuiTest::FindControl(dialog, TGeneralSetup::IdLEDCheck),
-                                            BM_SETCHECK, BST_UNCHECKED, 0);
-                           GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
-                       }}});
+                                if (c.UntickLed)
+                                    SendMessageA(
+                                        GuiTest::FindControl(dialog, TGeneralSetup::IdLEDCheck),
+                                        BM_SETCHECK, BST_UNCHECKED, 0);
+                                GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
+                            }}});
         const TListFont expected{"ＭＳ ゴシック", 27};
         for (int slot = 0; slot < main.PageCount; ++slot)
             EXPECT_EQ(FontOf(main.Pages[slot]->Frame->MailView), expected) << slot;
@@ -112,9 +113,9 @@ TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch)
         EXPECT_TRUE(main.MainPage.OwnerDraw());
         bool ledShown = false;
         RunSetup(started, {{"全体の設定", [&](HWND dialog) {
-                           ledShown = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
-                           GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
-                       }}});
+                                ledShown = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
+                                GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
+                            }}});
         EXPECT_TRUE(ledShown);
         // The close stores the lists' font, the one the dialog gave them.
         SendMessageA(main.Handle, WM_CLOSE, 0, 0);
@@ -130,9 +131,9 @@ TEST(GeneralSetupTest, BottomMovesTheTabsAtOnceAndTheCloseStoresIt) {
     TStarted started(1);
     TPruneboxM& main = started.Main;
     RunSetup(started, {{"全体の設定", [&](HWND dialog) {
-                       GuiTest::ClickButton(dialog, TGeneralSetup::IdTabBottom);
-                       GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
-                   }}});
+                            GuiTest::ClickButton(dialog, TGeneralSetup::IdTabBottom);
+                            GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
+                        }}});
     EXPECT_EQ(main.MainPage.TabPosition(), TTabPosition::Bottom);
     EXPECT_TRUE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_BOTTOM);
     const RECT tab = main.MainPage.TabRect(0), page = main.MainPage.DisplayRect();
@@ -150,34 +151,34 @@ TEST(GeneralSetupTest, CancelledFontDialogChangesNothingAChosenSizeIsShown) {
     TStarted started(1);
     std::string before, afterCancel, afterChoice;
     const std::string fontDialog = "フォントの指定";
-    RunSetup(started,
-        {
-            {"全体の設定",
-             [&](HWND dialog) {
-                 before = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
-                 GuiTest::ClickButton(dialog, TGeneralSetup::IdFontButton);
-             }},
-            {fontDialog, [&](HWND font) { GuiTest::ClickButton(font, IDCANCEL); }},
-            {"全体の設定",
-             [&](HWND dialog) {
-                 afterCancel = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
-                 GuiTest::ClickButton(dialog, TGeneralSetup::IdFontButton);
-             }},
-            {fontDialog,
-             [&](HWND font) {
-                 // The size box of the common font dialog.
-                 HWND size = GetDlgItem(font, 0x472);
-                 SendMessageA(size, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("20"));
-                 SendMessageA(font, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE),
-                              reinterpret_cast<LPARAM>(size));
-                 GuiTest::ClickButton(font, IDOK);
-             }},
-            {"全体の設定",
-             [&](HWND dialog) {
-                 afterChoice = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
-                 GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
-             }},
-        });
+    RunSetup(started, {
+                          {"全体の設定",
+                           [&](HWND dialog) {
+                               before = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
+                               GuiTest::ClickButton(dialog, TGeneralSetup::IdFontButton);
+                           }},
+                          {fontDialog, [&](HWND font) { GuiTest::ClickButton(font, IDCANCEL); }},
+                          {"全体の設定",
+                           [&](HWND dialog) {
+                               afterCancel = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
+                               GuiTest::ClickButton(dialog, TGeneralSetup::IdFontButton);
+                           }},
+                          {fontDialog,
+                           [&](HWND font) {
+                               // The size box of the common font dialog.
+                               HWND size = GetDlgItem(font, 0x472);
+                               SendMessageA(size, CB_SELECTSTRING, -1,
+                                            reinterpret_cast<LPARAM>("20"));
+                               SendMessageA(font, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE),
+                                            reinterpret_cast<LPARAM>(size));
+                               GuiTest::ClickButton(font, IDOK);
+                           }},
+                          {"全体の設定",
+                           [&](HWND dialog) {
+                               afterChoice = GuiTest::Text(dialog, TGeneralSetup::IdFontEdit);
+                               GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
+                           }},
+                      });
     EXPECT_EQ(afterCancel, before);
     EXPECT_NE(afterChoice.find(";  Size: 20"), std::string::npos) << afterChoice;
     // Cancel of the settings dialog: the lists keep their font.
