@@ -296,6 +296,25 @@ class DemoAccountTest(unittest.TestCase):
                 self.assertEqual(values[("AutoDel", "Mode")], ("REG_DWORD", "0"))
                 self.assertEqual(values[("AutoDel", "Rule0")][0], "REG_SZ")
 
+    def test_an_earlier_demo_account_only_follows_the_port(self):
+        cases = (
+            ([], "all"),
+            (["demo@127.0.0.1"], "port"),
+            (["Demo@127.0.0.1"], "port"),  # the registry folds the case of key names
+            (["me@example.jp"], None),
+            (["demo@127.0.0.1", "me@example.jp"], None),
+        )
+        for accounts, expected in cases:
+            with self.subTest(accounts=accounts):
+                values = self.script.values_to_write(accounts, 40110, apop=False)
+                if expected is None:
+                    self.assertIsNone(values)
+                elif expected == "port":
+                    self.assertEqual([(n, d) for _, n, _, d in values],
+                                     [("HostName", "127.0.0.1:40110")])
+                else:
+                    self.assertEqual(values, self.script.account_values(40110, apop=False))
+
 
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[1:])
