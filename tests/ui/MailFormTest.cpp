@@ -162,6 +162,16 @@ TEST(MailFormTest, ShowsTheLinesWithTheSubjectLastAndItsMarkerRemoved) {
     }
 }
 
+// The pop-up menu runs a loop of its own: a timer sees it open and ends it.
+bool PopupSeen = false;
+void CALLBACK EndPopup(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) {
+        PopupSeen = true;
+        EndMenu();
+    }
+}
+
 TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"});
     TMailForm viewer(fixture.Started.Main, 1);
@@ -176,6 +186,12 @@ TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
                                copiedWithoutSelection = ClipboardText();
 
                                Select(window, 1);
+                               // The context-menu key in the list opens the menu.
+                               HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
+                               const UINT_PTR timer = SetTimer(nullptr, 0, 50, EndPopup);
+                               SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                                            -1);
+                               KillTimer(nullptr, timer);
                                viewer.HeadPopPopup();
                                for (int id : lineCommands)
                                    EXPECT_TRUE(Enabled(viewer.HeadPop, id)) << id;
@@ -188,6 +204,7 @@ TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
     // Something else on the clipboard first: a copy without a line must leave it.
     PutClipboardText(nullptr, "before");
     fixture.Show(script, viewer);
+    EXPECT_TRUE(PopupSeen);
     EXPECT_EQ(copiedWithoutSelection, "before");
     EXPECT_EQ(copiedOne, "X-Mailer: Foo 1.0\r\n");
     EXPECT_EQ(copiedAll, "From: a@example.jp\r\nX-Mailer: Foo 1.0\r\nSubject: hi\r\n");
