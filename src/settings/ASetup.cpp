@@ -147,14 +147,9 @@ void TASetup::FormCreate() {
 }
 
 bool TASetup::ShowModal(HWND owner) {
-    struct alignas(4) {
-        DLGTEMPLATE Header;
-        WORD Menu, Class, Title;
-    } blank{};
-    blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     // A modal window over the main window (the header viewer) must be the owner, or closing
     // this dialog would enable the main window under it.
-    return RunModalDialog(&blank.Header, owner ? owner : Main.Handle) == IDOK;
+    return RunModalDialog(owner ? owner : Main.Handle) == IDOK;
 }
 
 INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {

@@ -41,13 +41,8 @@ std::string TextOf(HWND control) {
 }  // namespace
 
 void TDelHead::ShowModal(HWND owner) {
-    struct alignas(4) {
-        DLGTEMPLATE Header;
-        WORD Menu, Class, Title;
-    } blank{};
-    blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     Owner = owner;
-    RunModalDialog(&blank.Header, owner);
+    RunModalDialog(owner);
 }
 
 INT_PTR TDelHead::DialogProc(UINT message, WPARAM wParam, LPARAM) {

@@ -66,12 +66,7 @@ void TGeneralSetup::FormCreate() {
 }
 
 void TGeneralSetup::ShowModal() {
-    struct alignas(4) {
-        DLGTEMPLATE Header;
-        WORD Menu, Class, Title;
-    } blank{};
-    blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    RunModalDialog(&blank.Header, Main.Handle);
+    RunModalDialog(Main.Handle);
 }
 
 void TGeneralSetup::CreateControls() {

@@ -17,12 +17,7 @@ public:
         : Caption(caption), Prompt(prompt), Value(value), Masked(masked) {}
 
     bool Show(HWND owner) {
-        struct alignas(4) {
-            DLGTEMPLATE Header;
-            WORD Menu, Class, Title;
-        } blank{};
-        blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-        return RunModalDialog(&blank.Header, owner) == IDOK;
+        return RunModalDialog(owner) == IDOK;
     }
 
 private:

@@ -72,14 +72,9 @@ std::string TMailForm::SplitHeaderLine(const std::string& line, TLinePart part) 
 }
 
 void TMailForm::ShowModal(HWND owner) {
-    struct alignas(4) {
-        DLGTEMPLATE Header;
-        WORD Menu, Class, Title;
-    } blank{};
     // A sizeable tool window: its frame carries only the close box.
-    blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME;
-    blank.Header.dwExtendedStyle = WS_EX_TOOLWINDOW;
-    RunModalDialog(&blank.Header, owner);
+    RunModalDialog(owner, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME,
+                   WS_EX_TOOLWINDOW);
 }
 
 void TMailForm::CreateHeadPop() {

@@ -65,13 +65,7 @@ public:
     }
 
     int Show() {
-        // An empty template: the form builds its controls itself on WM_INITDIALOG.
-        struct alignas(4) {
-            DLGTEMPLATE Header;
-            WORD Menu, Class, Title;
-        } blank{};
-        blank.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-        return static_cast<int>(RunModalDialog(&blank.Header, Owner));
+        return static_cast<int>(RunModalDialog(Owner));
     }
 
 private:

@@ -40,8 +40,15 @@ HWND TWindow::CreateHandle(const char* className, const char* caption, DWORD sty
                            menu, GetModuleHandleA(nullptr), this);
 }
 
-INT_PTR TWindow::RunModalDialog(const DLGTEMPLATE* dialogTemplate, HWND owner) {
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner,
+INT_PTR TWindow::RunModalDialog(HWND owner, DWORD style, DWORD exStyle) {
+    // No menu, the default dialog class, no title: three zero words after the header.
+    struct alignas(4) {
+        DLGTEMPLATE Header;
+        WORD Menu, Class, Title;
+    } blank{};
+    blank.Header.style = style;
+    blank.Header.dwExtendedStyle = exStyle;
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &blank.Header, owner,
                                    StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 

@@ -25,9 +25,11 @@ public:
     HWND CreateHandle(const char* className, const char* caption, DWORD style, DWORD exStyle,
                       int left, int top, int width, int height, HWND parent, int id = 0);
 
-    // Runs a modal dialog from an in-memory template, bound to this object; returns the
-    // value given to EndDialog.
-    INT_PTR RunModalDialog(const DLGTEMPLATE* dialogTemplate, HWND owner);
+    // Runs a modal dialog bound to this object, from an empty template: the object builds its
+    // controls on WM_INITDIALOG. Returns the value given to EndDialog.
+    INT_PTR RunModalDialog(HWND owner,
+                           DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                           DWORD exStyle = 0);
 
 protected:
     // Messages of a window created with CreateHandle. Default: DefWindowProcA.

@@ -24,15 +24,7 @@ using GuiTest::TAction;
 using GuiTest::TAnswer;
 using GuiTest::TDialogAnswerer;
 
-std::string TabText(const TPageControl& tabs, int index) {
-    char text[256] = {};
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(tabs.Handle, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+using GuiTest::TabText;
 
 TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     HANDLE log = CreateFileA("DelLog.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -43,7 +35,7 @@ TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     EXPECT_EQ(GuiTest::WindowText(main.Handle), "Prunebox  -サーバ上でメールを選択削除-");
     EXPECT_EQ(main.PageCount, 1);
     ASSERT_EQ(main.MainPage.SheetCount(), 1);
-    EXPECT_EQ(TabText(main.MainPage, 0), "  新規");
+    EXPECT_EQ(TabText(main.MainPage.Handle, 0), "  新規");
     EXPECT_TRUE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     EXPECT_EQ(main.ActiveSlot(), 0);
     EXPECT_EQ(main.Pages[0]->KeyName, "");
@@ -66,7 +58,7 @@ TEST(PruneboxMTest, WithoutLampsTheTabsAreTheSystemsWithPlainCaptions) {
     main.LedTabs = false;
     main.Create();
     EXPECT_FALSE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_OWNERDRAWFIXED);
-    EXPECT_EQ(TabText(main.MainPage, 0), "新規");
+    EXPECT_EQ(TabText(main.MainPage.Handle, 0), "新規");
 }
 
 TEST(PruneboxMTest, SystemMenuEndsWithTheCentreCommand) {
@@ -140,7 +132,7 @@ TEST(PruneboxMTest, F2AndF3CycleThroughTheTabsFromAnyWindowOfTheProgram) {
     TStarted started(3);
     TPruneboxM& main = started.Main;
     ASSERT_EQ(main.MainPage.SheetCount(), 4);
-    EXPECT_EQ(TabText(main.MainPage, 3), "  新規");
+    EXPECT_EQ(TabText(main.MainPage.Handle, 3), "  新規");
     main.MainPage.SelectIndex(0, true);
     auto press = [&](HWND target, WPARAM key) {
         PostMessageA(target, WM_KEYDOWN, key, 0);
@@ -209,7 +201,7 @@ TEST(PruneboxMTest, RemovingSlotTwoOfFiveRenumbersTheLaterPages) {
         EXPECT_EQ(page.Worker->Index, slot);
     }
     EXPECT_EQ(main.MainPage.SheetCount(), 4);
-    EXPECT_EQ(TabText(main.MainPage, 1), "  Account3");
+    EXPECT_EQ(TabText(main.MainPage.Handle, 1), "  Account3");
 }
 
 TEST(PruneboxMTest, RemovingTheActiveTabActivatesTheOneThatFollowed) {
@@ -217,7 +209,7 @@ TEST(PruneboxMTest, RemovingTheActiveTabActivatesTheOneThatFollowed) {
     TPruneboxM& main = started.Main;
     main.MainPage.SelectIndex(1, true);  // Account2
     main.RemoveAccount(2);
-    EXPECT_EQ(TabText(main.MainPage, main.MainPage.ActiveIndex()), "  Account3");
+    EXPECT_EQ(TabText(main.MainPage.Handle, main.MainPage.ActiveIndex()), "  Account3");
 }
 
 // Whether a pixel of the lamp colour shows on the tab at index, on the screen.
@@ -389,7 +381,7 @@ void StoreAccounts(const std::vector<std::string>& names, int activeItem = -1) {
 
 std::vector<std::string> TabTexts(const TPageControl& tabs) {
     std::vector<std::string> texts;
-    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs, i));
+    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs.Handle, i));
     return texts;
 }
 
@@ -426,7 +418,7 @@ TEST(PruneboxMTest, MoreStoredAccountsThanSlotsLoadsTheFirstSixtyThreeAndSaysSo)
     TStarted started(0, TTabPosition::Top, false);
     EXPECT_EQ(started.Main.PageCount, 64);
     EXPECT_EQ(started.Main.MainPage.SheetCount(), 64);
-    EXPECT_EQ(TabText(started.Main.MainPage, 62), "  n162");
+    EXPECT_EQ(TabText(started.Main.MainPage.Handle, 62), "  n162");
     // Three for the 62nd to 64th page, one for the accounts left out.
     ASSERT_EQ(answerer.Seen.size(), 4u);
     for (const auto& seen : answerer.Seen) EXPECT_EQ(seen.Text, LoadResString(S_PAGE_LIMIT));

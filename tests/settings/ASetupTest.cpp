@@ -24,19 +24,11 @@ using GuiTest::TScriptStep;
 const char* const AddCaption = "アカウントの追加";
 const char* const EditCaption = "アカウントの設定";
 
-std::string TabText(const TPageControl& tabs, int index) {
-    char text[256] = {};
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(tabs.Handle, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+using GuiTest::TabText;
 
 std::vector<std::string> TabTexts(const TPageControl& tabs) {
     std::vector<std::string> texts;
-    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs, i));
+    for (int i = 0; i < tabs.SheetCount(); ++i) texts.push_back(TabText(tabs.Handle, i));
     return texts;
 }
 
@@ -240,7 +232,7 @@ TEST_F(ASetupTest, PortsAndPasswordAsStored) {
             << c.Port;
     }
     EXPECT_EQ(Main.PageCount, 5);
-    EXPECT_EQ(TabText(Main.MainPage, 4), "  新規");
+    EXPECT_EQ(TabText(Main.MainPage.Handle, 4), "  新規");
 }
 
 TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {

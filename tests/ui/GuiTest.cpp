@@ -1,5 +1,7 @@
 #include "GuiTest.h"
 
+#include <commctrl.h>
+
 namespace GuiTest {
 
 namespace {
@@ -28,6 +30,16 @@ std::string WindowText(HWND window) {
     char text[2048];
     int length = GetWindowTextA(window, text, sizeof text);
     return std::string(text, length > 0 ? length : 0);
+}
+
+std::string TabText(HWND tabControl, int index) {
+    char text[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tabControl, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 std::string ClassName(HWND window) {

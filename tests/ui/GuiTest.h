@@ -14,6 +14,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 void PumpPending();
 
 std::string WindowText(HWND window);
+// Caption of the tab at index of a tab control.
+std::string TabText(HWND tabControl, int index);
 std::string ClassName(HWND window);
 // Direct children of parent of the given class, in child order.
 std::vector<HWND> Children(HWND parent, const char* className);
