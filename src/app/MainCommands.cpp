@@ -99,11 +99,25 @@ constexpr int ButtonWidth = 27, ButtonHeight = 26, SeparatorWidth = 8, ImageSize
 constexpr int ImageCount = 10;
 constexpr COLORREF ImageClearColour = RGB(255, 0, 255);
 
-ACCEL ShortcutTable[] = {
+const ACCEL ShortcutTable[] = {
     {FVIRTKEY | FCONTROL, 'C', T::IdMenuEditCopy}, {FVIRTKEY | FCONTROL, 'R', T::IdMenuEditRev},
     {FVIRTKEY | FCONTROL, 'A', T::IdMenuEditAll},  {FVIRTKEY | FCONTROL, 'Z', T::IdMenuEditDel},
     {FVIRTKEY, VK_F1, T::IdMenuHelpHelp},
 };
+
+// The command of a key message with the modifiers held now; 0 for none.
+int ShortcutCommand(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return 0;
+    auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+    const BYTE modifiers = (held(VK_CONTROL) ? FCONTROL : 0) | (held(VK_SHIFT) ? FSHIFT : 0) |
+                           (held(VK_MENU) ? FALT : 0);
+    for (const ACCEL& shortcut : ShortcutTable) {
+        if (shortcut.key == message.wParam &&
+            (shortcut.fVirt & (FCONTROL | FSHIFT | FALT)) == modifiers)
+            return shortcut.cmd;
+    }
+    return 0;
+}
 
 // The column texts of a copied row are joined by this; the row ends with CR LF.
 const char* const CopySeparator = ",";
@@ -115,14 +129,11 @@ TMainCommands::TMainCommands(TPruneboxM& main, HWND toolBar, TRegistryAccessor& 
     : Main(main), ToolBar1(toolBar), Registry(registry) {
     CreateMainMenu();
     CreateToolButtons();
-    Shortcuts =
-        CreateAcceleratorTableA(ShortcutTable, sizeof ShortcutTable / sizeof *ShortcutTable);
     ShowViewState();
 }
 
 TMainCommands::~TMainCommands() {
     // The menu goes with the window it belongs to.
-    if (Shortcuts) DestroyAcceleratorTable(Shortcuts);
     if (ToolBar1 && IsWindow(ToolBar1)) SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, 0);
     if (ImageList1) ImageList_Destroy(ImageList1);
 }
@@ -221,10 +232,14 @@ bool TMainCommands::HandleNotify(const NMHDR& header, LRESULT& result) {
 }
 
 void TMainCommands::TranslateShortcut(MSG& message) {
-    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return;
     // Only keys of the main window itself: a dialog's own Ctrl+C stays the dialog's.
     if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != Main.Handle) return;
-    if (TranslateAcceleratorA(Main.Handle, Shortcuts, &message)) message.message = WM_NULL;
+    const int command = ShortcutCommand(message);
+    if (!command) return;
+    // Run later by the window procedure: a command that opens a dialog must not run its
+    // modal loop inside the message hook. The code 1 marks a shortcut, as for accelerators.
+    PostMessageA(Main.Handle, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    message.message = WM_NULL;
 }
 
 bool TMainCommands::ActivePageIdle() const {

@@ -66,7 +66,7 @@ public:
     // The tool bar asking for a button's hint; false when the notification is none of ours.
     bool HandleNotify(const NMHDR& header, LRESULT& result);
     // Shortcut keys of the menu, for any message taken from the queue for the main window or
-    // its children; a translated key is turned into WM_NULL.
+    // its children: the command is posted to the main window and the key turned into WM_NULL.
     void TranslateShortcut(MSG& message);
     // The check marks and ToolButton6 from the main window's view state.
     void ShowViewState();
@@ -99,6 +99,5 @@ private:
     TPruneboxM& Main;
     HWND ToolBar1;
     TRegistryAccessor& Registry;
-    HACCEL Shortcuts = nullptr;
     HIMAGELIST ImageList1 = nullptr;
 };

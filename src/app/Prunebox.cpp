@@ -2,15 +2,14 @@
 #include <windows.h>
 
 #include "app/PruneboxM.h"
+#include "app/SingleInstance.h"
+#include "ui/DialogKeys.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     const char* const MutexName = "Prunebox";
-    if (HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, MutexName)) {
-        // Another copy runs: end quietly, without bringing it forward.
-        CloseHandle(running);
-        return 0;
-    }
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
+    HANDLE mutex = nullptr;
+    // Another copy runs: end quietly, without bringing it forward.
+    if (!ClaimSingleInstance(MutexName, mutex)) return 0;
     {
         TPruneboxM main;
         main.OnClosed = [] { PostQuitMessage(0); };
@@ -19,7 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         UpdateWindow(main.Handle);
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            if (!IsDialogMessageA(GetActiveWindow(), &message)) {
+            if (!HandleDialogKeys(GetActiveWindow(), message)) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }

@@ -14,6 +14,7 @@
 #include "ui/MailForm.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/ScreenBounds.h"
 #include "ui/TabSheet.h"
 #include "ui/UiFont.h"
 
@@ -98,8 +99,11 @@ void TPruneboxM::LoadWindowSettings() {
     TStartupSettings settings = TSetupStore(*Registry).LoadWindowSettings(
         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     const TWindowSettings& window = settings.Window;
-    SetWindowPos(Handle, nullptr, window.Left, window.Top, window.Width, window.Height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // A position saved on a monitor that is gone would hide the window.
+    const RECT bounds = BroughtOnScreen(
+        RECT{window.Left, window.Top, window.Left + window.Width, window.Top + window.Height});
+    SetWindowPos(Handle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ExtendedView = window.Small;
     ToolBarVisible = window.ToolBar;
     if (settings.FromStore)
@@ -190,17 +194,8 @@ TListSettings TPruneboxM::ActiveListSettings() const {
 
 void TPruneboxM::SaveWindowSettings() {
     TWindowSettings window;
-    RECT bounds;
-    GetWindowRect(Handle, &bounds);
-    if (IsZoomed(Handle)) {
-        bounds = NormalBounds;
-    } else if (IsIconic(Handle)) {
-        // A minimised window's rectangle is off-screen; keep the one it will come back to.
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        GetWindowPlacement(Handle, &placement);
-        bounds = placement.rcNormalPosition;
-    }
+    // Maximised (by any means) or minimised: the bounds it comes back to.
+    const RECT bounds = RestoredBounds(Handle);
     window.Left = bounds.left;
     window.Top = bounds.top;
     window.Width = bounds.right - bounds.left;
@@ -213,9 +208,13 @@ void TPruneboxM::SaveWindowSettings() {
 
 void TPruneboxM::AddSystemMenuItems() {
     HMENU menu = GetSystemMenu(Handle, FALSE);
-    if (!AppendMenuA(menu, MF_SEPARATOR, SysSeparator, nullptr)) MessageBoxA(Handle, "Error", "", 0);
-    if (!AppendMenuA(menu, MF_STRING, SysCenter, "画面中央へ移動(&D)"))
-        MessageBoxA(Handle, "Error", "", 0);
+    AppendSystemMenuItem(Handle, menu, MF_SEPARATOR, SysSeparator, nullptr);
+    AppendSystemMenuItem(Handle, menu, MF_STRING, SysCenter, "画面中央へ移動(&D)");
+}
+
+void TPruneboxM::AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
+                                      const char* caption) {
+    if (!AppendMenuA(menu, flags, id, caption)) MessageBoxA(owner, "Error", kApplicationTitle, 0);
 }
 
 void TPruneboxM::LoadLedImages() {

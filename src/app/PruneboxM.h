@@ -70,6 +70,9 @@ public:
     void SetListFont(const std::string& name, int pointSize, int style);
     // The tabs move at once; the close stores the position.
     void SetTabPosition(TTabPosition position);
+    // One item at the end of a system menu; a plain "Error" box when it cannot be added.
+    static void AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
+                                     const char* caption);
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

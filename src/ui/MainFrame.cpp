@@ -139,11 +139,12 @@ void TMainFrame::SetStatusText(int panel, const std::string& text) {
 }
 
 std::string TMainFrame::StatusText(int panel) const {
-    // The length message counts characters under some systems, not bytes: read into a buffer
-    // that holds any status text instead.
-    char text[512] = {};
-    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text));
-    std::string shown = text;
+    // The length counts characters under some systems, not bytes: room for two bytes each
+    // holds the Shift_JIS text either way.
+    const int length = LOWORD(SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, panel, 0));
+    std::string text(2 * static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text.data()));
+    std::string shown = text.c_str();
     if (!shown.empty() && shown[0] == '\t') shown.erase(0, 1);
     return shown;
 }

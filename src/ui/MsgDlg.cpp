@@ -35,7 +35,7 @@ const char* Caption(TMsgDlgType kind) {
         case TMsgDlgType::Custom:
             break;
     }
-    return "Prunebox";  // the application title
+    return kApplicationTitle;
 }
 
 LPCSTR IconName(TMsgDlgType kind) {

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+// The application title: the caption of boxes that have no caption of their own.
+constexpr const char* kApplicationTitle = "Prunebox";
+
 enum class TMsgDlgType { Warning, Error, Information, Confirmation, Custom };
 
 // The buttons of a message dialog, combined with |; their ids are their modal results.

@@ -31,7 +31,8 @@ void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition posi
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
                   TCS_HOTTRACK | TCS_MULTILINE | (ownerDraw ? TCS_OWNERDRAWFIXED : 0) |
                   PositionStyle(position);
-    Handle = CreateWindowExA(0, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
+    // A control parent: Tab and the arrow keys go on into the active sheet's controls.
+    Handle = CreateWindowExA(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
