@@ -251,6 +251,36 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
     EnableWindow(frame.KvPanel1.Handle, TRUE);
 }
 
+TEST_F(MainCommandsTest, ShortcutsRunFromTheWindowProcedureNotInsideTheMessageHook) {
+    Start(1);
+    SelectTab(0);
+    TMainFrame& frame = ActiveFrame();
+    AddRows(*Main.Pages[Main.ActiveSlot()], 2);
+    const struct {
+        WPARAM Key;
+        std::vector<int> After;
+    } cases[] = {{'A', {0, 1}}, {'Z', {}}};
+    for (const auto& c : cases) {
+        Tick(frame, {1});
+        BYTE state[256], pressed[256];
+        GetKeyboardState(state);
+        std::copy(state, state + 256, pressed);
+        pressed[VK_CONTROL] = 0x80;
+        SetKeyboardState(pressed);
+        PostMessageA(frame.MailView, WM_KEYDOWN, c.Key, 0);
+        // Taking the key from the queue runs the hook: the key is spent, the command waits.
+        MSG taken{};
+        ASSERT_TRUE(PeekMessageA(&taken, frame.MailView, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+        EXPECT_EQ(taken.message, static_cast<UINT>(WM_NULL)) << char(c.Key);
+        EXPECT_EQ(Ticked(frame), std::vector<int>{1}) << char(c.Key);
+        MSG queued{};
+        EXPECT_TRUE(PeekMessageA(&queued, Main.Handle, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+        GuiTest::PumpPending();
+        SetKeyboardState(state);
+        EXPECT_EQ(Ticked(frame), c.After) << char(c.Key);
+    }
+}
+
 TEST_F(MainCommandsTest, ShowHeaderAsksTheWorkerOnlyWhileIdle) {
     Start(1);
     SelectTab(0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "GuiTest.h"
@@ -433,27 +434,39 @@ TEST(PruneboxMTest, RemovingAnAccountDeletesItsStoredKey) {
     EXPECT_TRUE(registry.KeyExists("\\Connect\\user-c@pop.c.example"));
 }
 
-TEST(PruneboxMTest, CloseSavesTheWindowSettingsAlsoFromAMaximisedWindow) {
-    for (bool maximised : {false, true}) {
+TEST(PruneboxMTest, CloseSavesTheNormalBoundsHoweverTheWindowWasMaximisedOrMinimised) {
+    const struct {
+        const char* Name;
+        std::function<void(HWND)> Change;
+    } ways[] = {
+        {"normal", [](HWND) {}},
+        {"maximise command", [](HWND w) { SendMessageA(w, WM_SYSCOMMAND, SC_MAXIMIZE, 0); }},
+        // Win+Up or a drag to the top of the screen: no maximise command, no caption click.
+        {"maximised otherwise", [](HWND w) { ShowWindow(w, SW_MAXIMIZE); }},
+        {"minimised", [](HWND w) { ShowWindow(w, SW_MINIMIZE); }},
+        {"maximised then minimised",
+         [](HWND w) {
+             ShowWindow(w, SW_MAXIMIZE);
+             ShowWindow(w, SW_MINIMIZE);
+         }},
+    };
+    for (const auto& way : ways) {
         StoreAccounts({"a", "b"});
         TStarted started(0, TTabPosition::Top, false);
         TPruneboxM& main = started.Main;
         SetWindowPos(main.Handle, nullptr, 30, 40, 700, 500, SWP_NOZORDER);
         main.MainPage.SelectIndex(1, true);
         SendMessageA(main.Pages[2]->Frame->MailView, LVM_SETCOLUMNWIDTH, 1, 77);
-        if (maximised) {
-            SendMessageA(main.Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-            ASSERT_TRUE(IsZoomed(main.Handle));
-        }
+        way.Change(main.Handle);
         SendMessageA(main.Handle, WM_CLOSE, 0, 0);
         ASSERT_TRUE(started.Closed);
 
         TWinRegistry registry(TestRegistryBase);
         ASSERT_TRUE(registry.OpenKey("\\Setup", false));
-        EXPECT_EQ(registry.ReadInteger("Left"), 30) << maximised;
-        EXPECT_EQ(registry.ReadInteger("Top"), 40) << maximised;
-        EXPECT_EQ(registry.ReadInteger("Width"), 700) << maximised;
-        EXPECT_EQ(registry.ReadInteger("Height"), 500) << maximised;
+        EXPECT_EQ(registry.ReadInteger("Left"), 30) << way.Name;
+        EXPECT_EQ(registry.ReadInteger("Top"), 40) << way.Name;
+        EXPECT_EQ(registry.ReadInteger("Width"), 700) << way.Name;
+        EXPECT_EQ(registry.ReadInteger("Height"), 500) << way.Name;
         EXPECT_EQ(registry.ReadInteger("Item"), 1);
         EXPECT_EQ(registry.ReadInteger("Version"), 204);
         EXPECT_EQ(registry.ReadInteger("From"), 77);
@@ -468,6 +481,64 @@ TEST(PruneboxMTest, CloseSavesTheWindowSettingsAlsoFromAMaximisedWindow) {
         EXPECT_EQ(bounds.right - bounds.left, 700);
         EXPECT_EQ(again.Main.MainPage.ActiveIndex(), 1);
     }
+}
+
+TEST(PruneboxMTest, StoredPositionOutsideEveryWorkAreaComesBackOnScreen) {
+    // A first run stores every window value; the position is then changed in the store.
+    StoreAccounts({});
+    {
+        TStarted first(0, TTabPosition::Top, false);
+        SendMessageA(first.Main.Handle, WM_CLOSE, 0, 0);
+    }
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = 700, height = 500;
+    const struct {
+        POINT Stored;
+        POINT Opened;
+    } cases[] = {
+        {{30, 40}, {30, 40}},
+        {{work.right - 100, work.bottom - 50}, {work.right - 100, work.bottom - 50}},  // partly
+        {{work.right + 3000, work.bottom + 2000}, {work.right - width, work.bottom - height}},
+        {{work.left - 5000, work.top - 4000}, {work.left, work.top}},
+        {{work.left - 5000, 40}, {work.left, 40}},
+    };
+    for (const auto& c : cases) {
+        {
+            TWinRegistry registry(TestRegistryBase);
+            ASSERT_TRUE(registry.OpenKey("\\Setup", false));
+            registry.WriteInteger("Left", c.Stored.x);
+            registry.WriteInteger("Top", c.Stored.y);
+            registry.WriteInteger("Width", width);
+            registry.WriteInteger("Height", height);
+        }
+        TStarted started(0, TTabPosition::Top, false);
+        RECT bounds;
+        GetWindowRect(started.Main.Handle, &bounds);
+        EXPECT_EQ(bounds.left, c.Opened.x) << c.Stored.x << "," << c.Stored.y;
+        EXPECT_EQ(bounds.top, c.Opened.y) << c.Stored.x << "," << c.Stored.y;
+        EXPECT_EQ(bounds.right - bounds.left, width);
+        EXPECT_EQ(bounds.bottom - bounds.top, height);
+    }
+}
+
+TEST(PruneboxMTest, SystemMenuItemThatCannotBeAddedSaysErrorUnderTheApplicationTitle) {
+    HMENU menu = CreatePopupMenu();
+    const struct {
+        HMENU Menu;
+        size_t Boxes;
+    } cases[] = {{menu, 0}, {nullptr, 1}};
+    for (const auto& c : cases) {
+        TDialogAnswerer answerer;
+        TPruneboxM::AppendSystemMenuItem(nullptr, c.Menu, MF_STRING, TPruneboxM::SysCenter, "x");
+        ASSERT_EQ(answerer.Seen.size(), c.Boxes);
+        for (const auto& seen : answerer.Seen) {
+            EXPECT_EQ(seen.Caption, "Prunebox");
+            EXPECT_EQ(seen.Text, "Error");
+        }
+    }
+    EXPECT_EQ(GetMenuItemCount(menu), 1);
+    DestroyMenu(menu);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "app/SingleInstance.h"
+
 namespace {
 
 PROCESS_INFORMATION Start() {
@@ -76,6 +78,27 @@ TEST(PruneboxTest, ImportsOnlySystemLibraries) {
     }
     EXPECT_GT(count, 0);
     FreeLibrary(image);
+}
+
+TEST(PruneboxTest, OnlyTheFirstClaimOfTheInstanceMutexRuns) {
+    const char* const name = "PruneboxInstanceTest";
+    HANDLE first = nullptr, second = nullptr, third = nullptr;
+    ASSERT_TRUE(ClaimSingleInstance(name, first));
+    EXPECT_NE(first, nullptr);
+    // Held: a second copy is refused and keeps no handle.
+    EXPECT_FALSE(ClaimSingleInstance(name, second));
+    EXPECT_EQ(second, nullptr);
+    CloseHandle(first);
+    // Released with the first copy: the next one runs.
+    EXPECT_TRUE(ClaimSingleInstance(name, third));
+    EXPECT_NE(third, nullptr);
+    if (third) CloseHandle(third);
+    // The name taken by another kind of object: no mutex, but the program runs.
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, name);
+    HANDLE none = nullptr;
+    EXPECT_TRUE(ClaimSingleInstance(name, none));
+    EXPECT_EQ(none, nullptr);
+    CloseHandle(event);
 }
 
 }  // namespace

@@ -253,6 +253,20 @@ TEST(ChPageTest, HiddenColumnsSnapBackAtTheNextPaint) {
     EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, 5, 0), 10);
 }
 
+TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
+    TAccount account("", "", "");
+    std::string longText;
+    for (int i = 0; i < 300; ++i) longText += "受信";  // 1200 bytes, 600 characters
+    const struct {
+        int Panel;
+        std::string Text;
+    } cases[] = {{0, ""}, {0, "接続中..."}, {1, "全 3通"}, {2, longText}, {0, longText + "!"}};
+    for (const auto& c : cases) {
+        account.Frame.SetStatusText(c.Panel, c.Text);
+        EXPECT_EQ(account.Frame.StatusText(c.Panel), c.Text) << c.Panel << " " << c.Text.size();
+    }
+}
+
 TEST(ChPageTest, ExtendedViewOffLeavesOnlyTheListAndTheStatusBar) {
     TAccount account("", "", "");
     for (bool extended : {true, false}) {
