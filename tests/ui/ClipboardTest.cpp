@@ -1,8 +1,8 @@
-#include "ui/Clipboard.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "ui/Clipboard.h"
 
 namespace {
 

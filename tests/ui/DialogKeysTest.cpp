@@ -1,10 +1,9 @@
 // The keyboard on the main window's account page, through the message loop's key handling.
-#include "ui/DialogKeys.h"
-
 #include <gtest/gtest.h>
 
 #include "GuiTest.h"
 #include "StartedMain.h"
+#include "ui/DialogKeys.h"
 
 namespace {
 
@@ -23,9 +22,8 @@ TEST(DialogKeysTest, TabFromTheTabStripWalksThePageControlsInOrder) {
     const TMainFrame& frame = *started.Main.Pages[1]->Frame;
     SetFocus(started.Main.MainPage.Handle);
     ASSERT_EQ(GetFocus(), started.Main.MainPage.Handle);
-    const HWND order[] = {frame.Serv,   frame.APOPCheck, frame.IDNum,
-                          frame.Pass,   frame.MailView,  frame.Logon,
-                          frame.Delete, frame.Kill,      frame.Serv};
+    const HWND order[] = {frame.Serv,  frame.APOPCheck, frame.IDNum, frame.Pass, frame.MailView,
+                          frame.Logon, frame.Delete,    frame.Kill,  frame.Serv};
     for (HWND expected : order) {
         Press(started.Main.Handle, WM_KEYDOWN, VK_TAB);
         EXPECT_EQ(GetFocus(), expected) << GuiTest::ClassName(GetFocus());
