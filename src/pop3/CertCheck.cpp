@@ -15,6 +15,9 @@ namespace {
 // Revocation counts only where it is known: offline or unknown status is no failure.
 constexpr DWORD RevocationUnknown =
     CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+// SECURITY_FLAG_IGNORE_REVOCATION (wininet.h): the SSL policy fails a revocation status nobody can
+// tell under Wine whatever the policy flags; a known revocation is in the chain's status anyway.
+constexpr DWORD PolicyIgnoresRevocation = 0x00000080;
 constexpr DWORD ChainFlags =
     CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT | CERT_CHAIN_REVOCATION_CHECK_CACHE_ONLY;
 
@@ -126,6 +129,7 @@ TCertReport TCertCheck::Inspect(const _CERT_CONTEXT* certificate, const std::str
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
     ssl.cbSize = sizeof ssl;
     ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.fdwChecks = PolicyIgnoresRevocation;
     ssl.pwszServerName = &name[0];
     CERT_CHAIN_POLICY_PARA policy{};
     policy.cbSize = sizeof policy;

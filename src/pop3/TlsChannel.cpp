@@ -30,6 +30,10 @@ constexpr DWORD AcceptedProtocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIEN
 // A record holds at most 16 KiB of data plus 2 KiB of expansion behind its 5-byte header: more
 // bytes that still make no whole record are not TLS.
 constexpr size_t MaxRecord = 5 + 16384 + 2048;
+// Record content types: change_cipher_spec, alert, handshake, application_data.
+constexpr unsigned char FirstContentType = 20;
+constexpr unsigned char LastContentType = 23;
+constexpr unsigned char RecordMajorVersion = 3;
 constexpr size_t ReceiveSize = 16 * 1024;
 // Read() without a time-out waits as long as the connection does; Abort still ends it.
 constexpr int UnboundedMs = INT_MAX;
@@ -119,6 +123,15 @@ TResult ReceiveMore(TTcpClient& tcp, std::string& in, TClock::time_point deadlin
     return n == 0 ? TResult::Closed : TResult::Failed;
 }
 
+// Whether the bytes can begin a TLS record. SChannel asks for more bytes after a plain-text reply
+// or garbage until the time-out; this sees at the first bytes that no record comes.
+bool CouldBeRecord(const std::string& in) {
+    const auto byte = [&in](size_t i) { return static_cast<unsigned char>(in[i]); };
+    if (in.size() >= 1 && (byte(0) < FirstContentType || byte(0) > LastContentType)) return false;
+    if (in.size() >= 2 && byte(1) != RecordMajorVersion) return false;
+    return in.size() < 5 || 5u + (byte(3) << 8 | byte(4)) <= MaxRecord;
+}
+
 bool SendAll(TTcpClient& tcp, const void* data, size_t length) {
     return tcp.Write(static_cast<const char*>(data), length) == length;
 }
@@ -132,6 +145,10 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
         if (needInput) {
             TResult received = ReceiveMore(tcp, state.In, deadline);
             if (received != TResult::Ok) return received;
+            if (!CouldBeRecord(state.In)) {
+                failure = SEC_E_ILLEGAL_MESSAGE;
+                return TResult::Failed;
+            }
         } else if (tcp.Aborted()) {
             return TResult::Aborted;
         } else if (TClock::now() > deadline) {
@@ -156,10 +173,6 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
             FreeContextBuffer(out[0].pvBuffer);
         }
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
-            if (state.In.size() >= MaxRecord) {
-                failure = status;
-                return TResult::Failed;
-            }
             needInput = true;
             continue;
         }
@@ -335,7 +348,7 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
                 }
                 continue;
             }
-            if (status != SEC_E_INCOMPLETE_MESSAGE || s.In.size() >= MaxRecord) {
+            if (status != SEC_E_INCOMPLETE_MESSAGE || !CouldBeRecord(s.In)) {
                 Error = WithStatus(TextDecrypt, status);
                 s.Broken = true;
                 break;
