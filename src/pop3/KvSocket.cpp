@@ -77,14 +77,10 @@ void TKvSocket::Connect() {
 void TKvSocket::OpenConnection() {
     uint32_t address = 0;
     switch (TTcpClient::Resolve(Host, address)) {
-        case TTcpClient::TCheck::StartupFailed:
-            throw EPop3Failure(TextNoWinsock);
-        case TTcpClient::TCheck::SocketFailed:
-            throw EPop3Failure(TextNoSocket);
-        case TTcpClient::TCheck::NameNotFound:
-            throw EPop3Failure(TextNoHost);
-        case TTcpClient::TCheck::Ok:
-            break;
+    case TTcpClient::TCheck::StartupFailed: throw EPop3Failure(TextNoWinsock);
+    case TTcpClient::TCheck::SocketFailed: throw EPop3Failure(TextNoSocket);
+    case TTcpClient::TCheck::NameNotFound: throw EPop3Failure(TextNoHost);
+    case TTcpClient::TCheck::Ok: break;
     }
     MessageCount = -1;
     CommandNumber = 0;
@@ -122,12 +118,9 @@ void TKvSocket::SendLine(const std::string& text) {
 size_t TKvSocket::ReadBlock() {
     if (Client->Aborted()) RaiseFailure(5);
     switch (Client->WaitReadable(TimeOut)) {
-        case TTcpClient::TWait::Aborted:
-            RaiseFailure(5);
-        case TTcpClient::TWait::TimedOut:
-            RaiseFailure(4);
-        case TTcpClient::TWait::Readable:
-            break;
+    case TTcpClient::TWait::Aborted: RaiseFailure(5);
+    case TTcpClient::TWait::TimedOut: RaiseFailure(4);
+    case TTcpClient::TWait::Readable: break;
     }
     long n = Client->Read(IoBuffer.data(), ReadSize);
     if (Client->Aborted()) RaiseFailure(5);
@@ -252,8 +245,7 @@ void TKvSocket::ReadReply() {
 void TKvSocket::HandleReply(TStatus status) {
     if (status != TStatus::Positive) {
         if (CommandNumber != 8)
-            LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
-                     Crlf);
+            LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply + Crlf);
         LastReply = Trimmed(LastReply);
         if (status == TStatus::Malformed) RaiseFailure(1, LastReply);
         if (IsLogin(CommandNumber)) {
@@ -284,7 +276,7 @@ void TKvSocket::HandleReply(TStatus status) {
 [[noreturn]] void TKvSocket::RaiseFailure(int kind, const std::string& serverText) {
     if (Client->Connected()) Client->Close();
     CommandNumber = -1;
-    const char* text = kind == 1   ? TextCommError
+    const char* text = kind == 1 ? TextCommError
                        : kind == 4 ? TextTimeOut
                        : kind == 5 ? TextDisconnected
                                    : "";
