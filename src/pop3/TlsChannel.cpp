@@ -140,7 +140,8 @@ bool SendAll(TTcpClient& tcp, const void* data, size_t length) {
 // Also carries on a renegotiation, whose first bytes are in state.In.
 TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_point deadline,
                   SECURITY_STATUS& failure) {
-    bool needInput = state.HasContext && state.In.empty();
+    // A renegotiation starts with our answer to the server's request, even with no bytes left.
+    bool needInput = false;
     for (;;) {
         if (needInput) {
             TResult received = ReceiveMore(tcp, state.In, deadline);
@@ -154,7 +155,10 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
         } else if (TClock::now() > deadline) {
             return TResult::TimedOut;
         }
-        const bool withInput = state.HasContext;
+        // A renegotiation may begin with nothing left over: then there is no input at all. (Wine
+        // answers that with SEC_E_INCOMPLETE_MESSAGE, so there the renegotiation ends at the
+        // time-out or at the server's next bytes, with a failure.)
+        const bool withInput = state.HasContext && !state.In.empty();
         SecBuffer in[2] = {{static_cast<ULONG>(state.In.size()), SECBUFFER_TOKEN, &state.In[0]},
                            {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
@@ -262,7 +266,7 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
 }
 
 size_t TTlsChannel::Write(const char* data, size_t length) {
-    if (!State->Established || State->Ended) return 0;
+    if (!State->Established || State->Ended || State->Broken) return 0;
     const SecPkgContext_StreamSizes& sizes = State->Sizes;
     std::string record;
     size_t done = 0;
