@@ -142,6 +142,7 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
                   SECURITY_STATUS& failure) {
     // A renegotiation starts with our answer to the server's request, even with no bytes left.
     bool needInput = false;
+    DWORD flags = RequestFlags;
     for (;;) {
         if (needInput) {
             TResult received = ReceiveMore(tcp, state.In, deadline);
@@ -166,9 +167,8 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, out};
         ULONG attributes = 0;
         SECURITY_STATUS status = InitializeSecurityContextW(
-            &state.Credentials, state.HasContext ? &state.Context : nullptr, &state.Host[0],
-            RequestFlags, 0, 0, withInput ? &inDesc : nullptr, 0, &state.Context, &outDesc,
-            &attributes, nullptr);
+            &state.Credentials, state.HasContext ? &state.Context : nullptr, &state.Host[0], flags,
+            0, 0, withInput ? &inDesc : nullptr, 0, &state.Context, &outDesc, &attributes, nullptr);
         if (!state.HasContext && status >= 0) state.HasContext = true;
         // A token goes out also with a failure: it is the alert that tells the server why.
         bool sent = true;
@@ -180,8 +180,13 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
             needInput = true;
             continue;
         }
-        if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED &&
-            status != SEC_I_INCOMPLETE_CREDENTIALS) {
+        // The server asks for a client certificate: go on without one, with the same input.
+        if (status == SEC_I_INCOMPLETE_CREDENTIALS && !(flags & ISC_REQ_USE_SUPPLIED_CREDS)) {
+            flags |= ISC_REQ_USE_SUPPLIED_CREDS;
+            needInput = false;
+            continue;
+        }
+        if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) {
             failure = status;
             return TResult::Failed;
         }

@@ -171,9 +171,13 @@ TEST_F(TlsChannelTest, FaultServersEndInAClearFailureNeverAHang) {
         const char* FirstLine;  // what is read after a handshake that succeeded
     };
     const TCase cases[] = {
-        {"PLAIN", 0, TResult::Failed, nullptr},     {"GARBAGE", 0, TResult::Failed, nullptr},
-        {"CUT", 0, TResult::Closed, nullptr},       {"SILENT", 0, TResult::TimedOut, nullptr},
-        {"SILENT", 300, TResult::Aborted, nullptr}, {"CLOSE", 0, TResult::Ok, kEnded},
+        {"PLAIN", 0, TResult::Failed, nullptr},
+        {"GARBAGE", 0, TResult::Failed, nullptr},
+        {"CUT", 0, TResult::Closed, nullptr},
+        {"SILENT", 0, TResult::TimedOut, nullptr},
+        {"SILENT", 300, TResult::Aborted, nullptr},
+        {"CLOSE", 0, TResult::Ok, kEnded},
+        {"CLIENTCERT", 0, TResult::Ok, "+OK no certificate needed"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.Fault);
