@@ -140,6 +140,14 @@ TEST_F(TlsChannelTest, SessionOverTlsLogsInListsAndEnds) {
     EXPECT_EQ(c.Ask("USER jpuser"), "+OK");
     EXPECT_EQ(c.Ask("PASS " + TestEnv::DovecotPassword()), "+OK Logged in.");
     EXPECT_EQ(c.Ask("STAT"), "+OK 15 8964");
+    // One write larger than a record goes out as several.
+    constexpr int Noops = 3000;
+    std::string many;
+    for (int i = 0; i < Noops; ++i) many += "NOOP\r\n";
+    ASSERT_EQ(c.Tls.Write(many.data(), many.size()), many.size());
+    int answered = 0;
+    while (answered < Noops && c.ReadLine() == "+OK") ++answered;
+    EXPECT_EQ(answered, Noops);
     EXPECT_EQ(c.Ask("QUIT").rfind("+OK", 0), 0u);
     EXPECT_EQ(c.ReadLine(), kEnded);
 }
