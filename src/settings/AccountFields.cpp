@@ -60,6 +60,14 @@ std::string PortSuffix(const std::string& portText) {
     return ":" + portText;
 }
 
+std::string PortForSecurity(const std::string& portText, int security) {
+    int port = 0;
+    if (!ReadPort(SjisText::Trim(portText), port)) return portText;
+    if (security == kSecuritySslTls && port == DefaultPort) return std::to_string(TlsPort);
+    if (security != kSecuritySslTls && port == TlsPort) return std::to_string(DefaultPort);
+    return portText;
+}
+
 std::string HeaderName(const std::string& text) {
     std::string name = SjisText::Trim(text);
     if (!name.empty() && name.back() != ':') name += ':';

@@ -6,6 +6,8 @@ namespace AccountFields {
 
 // The port POP3 uses when the server text names none.
 constexpr int DefaultPort = 110;
+// The port of POP3 over TLS from the first byte.
+constexpr int TlsPort = 995;
 constexpr int MaxPort = 65535;
 
 // A page's server text split for the dialog: the host as typed (blanks around it dropped) and
@@ -19,6 +21,11 @@ TServerParts SplitServer(const std::string& serverText);
 // What follows the host in "HostName" for the port field's text: nothing for 110, else ":" and
 // the text as typed. A text that is not a port number within 0..65535 stands for 110.
 std::string PortSuffix(const std::string& portText);
+
+// The port field's text after the protection changed to `security` (kSecurity...): choosing
+// SSL/TLS while the port is 110 gives 995, any other choice while it is 995 gives 110; a port
+// typed otherwise stays.
+std::string PortForSecurity(const std::string& portText, int security);
 
 // A header name as the rules and the designated header hold it: blanks and control characters
 // trimmed, ":" appended when missing; empty stays empty.

@@ -8,6 +8,10 @@ namespace {
 
 std::string RuleValueName(int index) { return "Rule" + std::to_string(index); }
 
+int KnownSecurity(int security) {
+    return security == kSecuritySslTls || security == kSecurityStartTls ? security : kSecurityNone;
+}
+
 // A backslash in a user name ("DOMAIN\user") would nest the account's key one level deeper, where
 // enumeration never finds it; the key's name holds "/" in its place.
 std::string WithoutSeparators(const std::string& keyName) {
@@ -58,6 +62,8 @@ TAccountSettings TAccountStore::LoadAccount() {
         const std::string password = ScramblePassword(*stored, TScrambleDirection::Unscramble);
         account.Pass = password.substr(0, password.find('\0'));
     }
+    account.Security = KnownSecurity(Registry.ReadInteger("Security").value_or(kSecurityNone));
+    account.CertHash = Registry.ReadString("CertHash").value_or("");
     LoadRules(account.AutoDelMode, account.Rules);
     return account;
 }
@@ -100,6 +106,8 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
         ok = Registry.DeleteValue("PassWord") && ok;
     }
     ok = Registry.WriteString("Design", account.Design) && ok;
+    ok = Registry.WriteInteger("Security", KnownSecurity(account.Security)) && ok;
+    if (!account.CertHash.empty()) ok = Registry.WriteString("CertHash", account.CertHash) && ok;
 
     if (!Registry.OpenKey("AutoDel", true)) return false;
     const bool enable =
@@ -115,6 +123,13 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     for (size_t i = 0; i < account.Rules.size(); ++i)
         ok = Registry.WriteString(RuleValueName(static_cast<int>(i)), account.Rules[i]) && ok;
     return ok;
+}
+
+bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& certHash) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty() || !Registry.OpenKey(path, false)) return false;
+    if (!certHash.empty()) return Registry.WriteString("CertHash", certHash);
+    return !Registry.ValueExists("CertHash") || Registry.DeleteValue("CertHash");
 }
 
 bool TAccountStore::DeleteAccount(const std::string& keyName) {

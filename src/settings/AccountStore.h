@@ -10,6 +10,10 @@ constexpr int kAutoDelHeaderSearch = 1;
 constexpr int kAutoDelPostPet = 2;
 // Rules are stored as Rule0 to Rule63; a load reads no more.
 constexpr int kMaxStoredRules = 64;
+// How an account's connection is protected ("Security"); any other stored number means none.
+constexpr int kSecurityNone = 0;
+constexpr int kSecuritySslTls = 1;    // TLS from the first byte
+constexpr int kSecurityStartTls = 2;  // plain connect, then STLS
 
 // One account as stored under "\Connect\<user>@<host>".
 struct TAccountSettings {
@@ -21,6 +25,9 @@ struct TAccountSettings {
     std::string Pass;  // empty when no password is stored
     int AutoDelMode = kAutoDelNone;
     std::vector<std::string> Rules;
+    int Security = kSecurityNone;
+    // Fingerprint of the certificate the user chose to trust (lower-case hex SHA-256), or empty.
+    std::string CertHash;
 };
 
 // The accounts part of the settings store.
@@ -45,9 +52,12 @@ public:
     void LoadRules(int& autoDelMode, std::vector<std::string>& rules);
 
     // Stores the account under `keyName`, first deleting the key `replacedKeyName` (when not
-    // empty) with its subkeys. A password is stored whole when not empty, else removed.
+    // empty) with its subkeys. A password is stored whole when not empty, else removed. An empty
+    // CertHash leaves a stored one alone: the account dialog does not carry it.
     bool SaveAccount(const TAccountSettings& account, const std::string& keyName,
                      const std::string& replacedKeyName = "");
+    // Stores the trusted certificate's fingerprint in the existing account key; empty removes it.
+    bool SaveCertHash(const std::string& keyName, const std::string& certHash);
     // Deletes the account's key with its subkeys.
     bool DeleteAccount(const std::string& keyName);
 

@@ -45,6 +45,21 @@ TEST(AccountFieldsTest, PortSuffixIsEmptyForTheDefaultPortAndForNonsense) {
     for (const auto& c : cases) EXPECT_EQ(PortSuffix(c.Text), c.Suffix) << c.Text;
 }
 
+TEST(AccountFieldsTest, SslTlsSwapsTheDefaultPortsOnlyAndLeavesATypedPort) {
+    const struct {
+        const char* Text;
+        int Security;
+        const char* Expected;
+    } cases[] = {
+        {"110", kSecuritySslTls, "995"},   {"995", kSecurityNone, "110"},
+        {"995", kSecurityStartTls, "110"}, {"110", kSecurityStartTls, "110"},
+        {"995", kSecuritySslTls, "995"},   {"1110", kSecuritySslTls, "1110"},
+        {"", kSecuritySslTls, ""},         {"abc", kSecurityNone, "abc"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortForSecurity(c.Text, c.Security), c.Expected) << c.Text << " " << c.Security;
+}
+
 TEST(AccountFieldsTest, HeaderNamesAreTrimmedAndEndWithAColon) {
     const struct {
         const char* Text;

@@ -26,6 +26,8 @@ TAccountSettings SampleAccount() {
     a.Pass = "abc";
     a.AutoDelMode = kAutoDelPostPet;
     a.Rules = {"Subject:,未承諾広告", "From:,a,b"};
+    a.Security = kSecuritySslTls;
+    a.CertHash = "00ff" + std::string(60, 'a');
     return a;
 }
 
@@ -38,6 +40,8 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.Pass, b.Pass);
     EXPECT_EQ(a.AutoDelMode, b.AutoDelMode);
     EXPECT_EQ(a.Rules, b.Rules);
+    EXPECT_EQ(a.Security, b.Security);
+    EXPECT_EQ(a.CertHash, b.CertHash);
 }
 
 TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
@@ -51,6 +55,8 @@ TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
     ASSERT_TRUE(r.OpenKey("\\Connect\\taro@pop.example.jp", false));
     EXPECT_EQ(r.ReadBinary("PassWord"), "\x3E\xBC\x3C");
     EXPECT_EQ(r.ReadString("HostName"), "pop.example.jp:995");
+    EXPECT_EQ(r.ReadInteger("Security"), 1);
+    EXPECT_EQ(r.ReadString("CertHash"), account.CertHash);
     ASSERT_TRUE(r.OpenKey("AutoDel", false));
     EXPECT_EQ(r.ReadBool("Enable"), true);
     EXPECT_EQ(r.ReadBool("Mode"), true);
@@ -107,6 +113,42 @@ TYPED_TEST(AccountStoreTest, ModeFollowsEnableModeAndRules) {
     }
 }
 
+TYPED_TEST(AccountStoreTest, OnlyKnownSecurityNumbersLoadAndSave) {
+    const struct {
+        std::optional<int32_t> Stored;
+        int Expected;
+    } cases[] = {{std::nullopt, kSecurityNone}, {0, kSecurityNone}, {1, kSecuritySslTls},
+                 {2, kSecurityStartTls},        {3, kSecurityNone}, {-1, kSecurityNone},
+                 {0x10001, kSecurityNone}};
+    for (const auto& c : cases) {
+        auto& r = *this->Registry;
+        r.DeleteKey("\\Connect\\u@h");
+        this->Open("\\Connect\\u@h");
+        if (c.Stored) r.WriteInteger("Security", *c.Stored);
+        EXPECT_EQ(this->Load("u@h").Security, c.Expected) << c.Stored.value_or(-99);
+
+        auto account = SampleAccount();
+        account.Security = c.Stored.value_or(0);
+        ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+        ASSERT_TRUE(this->Store.OpenAccount("u@h"));
+        EXPECT_EQ(r.ReadInteger("Security"), c.Expected) << c.Stored.value_or(-99);
+    }
+}
+
+TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveUntilRemoved) {
+    auto account = SampleAccount();
+    account.CertHash.clear();
+    EXPECT_FALSE(this->Store.SaveCertHash("u@h", "ab"));  // no account, no key made for it
+    EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", "ab"));
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    EXPECT_EQ(this->Load("u@h").CertHash, "ab");
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", ""));
+    EXPECT_EQ(this->Load("u@h").CertHash, "");
+    EXPECT_TRUE(this->Store.SaveCertHash("u@h", ""));
+}
+
 TYPED_TEST(AccountStoreTest, RulesStopAtTheFirstGapAndASaveClearsEveryOldRule) {
     auto& r = this->Open("\\Connect\\u@h\\AutoDel");
     r.WriteBool("Enable", true);
@@ -139,6 +181,8 @@ TYPED_TEST(AccountStoreTest, MissingAndMistypedValuesLoadAsEmpty) {
     r.WriteString("APOP", "yes");
     r.WriteString("PassWord", "abc");
     r.WriteString("AutoDel", "not a key");
+    r.WriteString("Security", "1");
+    r.WriteInteger("CertHash", 5);
     const auto account = this->Load("u@h");
     ExpectSame(account, TAccountSettings());
 }

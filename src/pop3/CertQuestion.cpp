@@ -1,0 +1,56 @@
+#include "pop3/CertQuestion.h"
+
+namespace CertQuestion {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+TDecision Decide(const TCertReport& report, const std::string& storedHash) {
+    if (report.Trusted()) return TDecision::Accept;
+    // An empty hash (no certificate seen) never matches an empty stored value.
+    if (storedHash.empty()) return TDecision::Ask;
+    const std::string hash = CertHashText(report.Sha256);
+    if (!hash.empty() && Lower(storedHash) == hash) return TDecision::Accept;
+    return TDecision::AskChanged;
+}
+
+std::string ReasonText(TCertProblem problem) {
+    switch (problem) {
+        case TCertProblem::UnknownIssuer:
+            return "証明書の発行者が信頼されていません（発行者を確認できません）。";
+        case TCertProblem::SelfSigned:
+            return "自己署名の証明書です。";
+        case TCertProblem::NameMismatch:
+            return "証明書の名前がサーバ名と一致しません。";
+        case TCertProblem::Expired:
+            return "証明書の有効期間外です。";
+        case TCertProblem::Revoked:
+            return "証明書は失効しています。";
+        case TCertProblem::None:
+        case TCertProblem::Other:
+            break;
+    }
+    return "証明書を検証できませんでした。";
+}
+
+std::string Text(const TCertReport& report, const std::string& host, bool changed) {
+    std::string text = "サーバの証明書を信頼できません。\r\n";
+    text += ReasonText(report.Problem) + "\r\n";
+    if (changed) text += "この口座で信頼した証明書から変わっています。\r\n";
+    text += "\r\nサーバ: " + host + "\r\n";
+    text += "発行先: " + report.Subject + "\r\n";
+    text += "発行者: " + report.Issuer + "\r\n";
+    text += "有効期間: " + report.ValidFrom + " から " + report.ValidTo + " まで\r\n";
+    text += FingerprintText(report.Sha256) + "\r\n";
+    text += "\r\nこの証明書をこの口座で信頼して接続を続けますか？";
+    return text;
+}
+
+}  // namespace CertQuestion

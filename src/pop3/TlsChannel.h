@@ -1,0 +1,57 @@
+#pragma once
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "pop3/CertReport.h"
+#include "pop3/TcpClient.h"
+
+// TLS 1.2 or newer over an open TTcpClient, through the system's SChannel. The channel does not own
+// the connection: closing it is the owner's business, and the connection's Abort (any thread)
+// ends every wait of the channel, the handshake included. Used by one thread, like the connection.
+// Where SChannel does not exist the channel reports that TLS is not available; it never falls back
+// to plain text.
+class TTlsChannel {
+public:
+    enum class TResult { Ok, TimedOut, Aborted, Closed, Failed };
+    struct TState;  // the session's handles and buffers, known to the implementation only
+
+    explicit TTlsChannel(TTcpClient& tcp);
+    ~TTlsChannel();
+    TTlsChannel(const TTlsChannel&) = delete;
+    TTlsChannel& operator=(const TTlsChannel&) = delete;
+
+    // Whether this build can speak TLS at all.
+    static bool Available();
+
+    // Negotiates the session for `host` (also the name sent to the server) within timeoutMs.
+    // The certificate is not judged here: call CheckCertificate before sending anything secret.
+    TResult Handshake(const std::string& host, int timeoutMs);
+    // Encrypts and sends all of data; returns the plain bytes sent (less than length on failure).
+    size_t Write(const char* data, size_t length);
+    // Readable at once when decrypted bytes are waiting or the stream has ended; otherwise reads
+    // and decrypts until a whole record gives data, the stream ends, or timeoutMs passes.
+    TTcpClient::TWait WaitReadable(int timeoutMs);
+    // Decrypted bytes, at most length: > 0 read, 0 the peer ended the session, < 0 error.
+    // Blocks for the next record when nothing is waiting.
+    long Read(char* buffer, size_t length);
+    // Sends close_notify; the connection stays open for its owner to close.
+    void Shutdown();
+    void Abort() { Tcp.Abort(); }
+
+    // The server certificate judged for `host` (after a successful handshake).
+    TCertReport CheckCertificate(const std::string& host) const;
+    // Protocol and cipher of the session, for the communication log.
+    std::string Description() const;
+    // The last failure in the user's words, with SChannel's status number where there is one.
+    const std::string& ErrorText() const { return Error; }
+
+private:
+    // Decrypts until plain bytes wait, the stream ends or breaks, or the deadline passes.
+    TResult Fill(std::chrono::steady_clock::time_point deadline);
+
+    TTcpClient& Tcp;
+    std::unique_ptr<TState> State;
+    std::string Error;
+};

@@ -1,0 +1,32 @@
+#include "pop3/TlsChannel.h"
+
+// Builds without SChannel: every handshake fails, nothing is ever sent in plain text instead.
+
+namespace {
+const char TextUnavailable[] = "この環境では暗号化された接続を使えません。";
+}
+
+struct TTlsChannel::TState {};
+
+TTlsChannel::TTlsChannel(TTcpClient& tcp) : Tcp(tcp), State(std::make_unique<TState>()) {}
+TTlsChannel::~TTlsChannel() = default;
+bool TTlsChannel::Available() { return false; }
+
+TTlsChannel::TResult TTlsChannel::Handshake(const std::string&, int) {
+    Error = TextUnavailable;
+    return TResult::Failed;
+}
+size_t TTlsChannel::Write(const char*, size_t) { return 0; }
+TTcpClient::TWait TTlsChannel::WaitReadable(int) { return TTcpClient::TWait::Readable; }
+long TTlsChannel::Read(char*, size_t) { return -1; }
+void TTlsChannel::Shutdown() {}
+TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point) {
+    return TResult::Failed;
+}
+
+TCertReport TTlsChannel::CheckCertificate(const std::string&) const {
+    TCertReport report;
+    report.Detail = TextUnavailable;
+    return report;
+}
+std::string TTlsChannel::Description() const { return ""; }
