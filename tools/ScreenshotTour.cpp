@@ -17,8 +17,8 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
-#include "ui/MailForm.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/MailForm.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
-#include "settings/GeneralSetup.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/GeneralSetup.h"
 #include "ui/Clipboard.h"
-#include "ui/MailRows.h"
+#include "page/MailRows.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 

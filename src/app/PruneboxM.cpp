@@ -11,7 +11,7 @@
 #include "settings/WinRegistry.h"
 #include "app/MainCommands.h"
 #include "ui/InputBox.h"
-#include "ui/MailForm.h"
+#include "dialogs/MailForm.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/TabSheet.h"

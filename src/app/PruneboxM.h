@@ -7,7 +7,7 @@
 #include "settings/RegistryAccessor.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SetupStore.h"
-#include "ui/ChPage.h"
+#include "page/ChPage.h"
 #include "ui/PageControl.h"
 #include "ui/Window.h"
 

@@ -5,7 +5,7 @@
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
 #include "worker/Connect.h"
-#include "worker/SjisSearch.h"
+#include "headers/SjisSearch.h"
 
 namespace {
 

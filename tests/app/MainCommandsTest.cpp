@@ -10,7 +10,7 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"

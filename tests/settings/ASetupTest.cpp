@@ -1,4 +1,4 @@
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
+#include "dialogs/DelHead.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"

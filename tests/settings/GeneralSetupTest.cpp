@@ -1,5 +1,5 @@
 // The general settings dialog over a started main window, on the real registry.
-#include "settings/GeneralSetup.h"
+#include "dialogs/GeneralSetup.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -10,9 +10,9 @@
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "TestEnv.h"
-#include "ui/ChPage.h"
-#include "ui/MailForm.h"
-#include "ui/MailRows.h"
+#include "page/ChPage.h"
+#include "dialogs/MailForm.h"
+#include "page/MailRows.h"
 
 namespace {
 

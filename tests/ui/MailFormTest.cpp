@@ -1,6 +1,6 @@
 // The header viewer over a started main window: its lines, its pop-up commands, and the rule
 // and designated-header commands through the account dialogs, on the real registry.
-#include "ui/MailForm.h"
+#include "dialogs/MailForm.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,12 +8,12 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "StartedMain.h"
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
+#include "dialogs/DelHead.h"
 #include "settings/WinRegistry.h"
 #include "ui/Clipboard.h"
-#include "ui/MailForm.h"
+#include "dialogs/MailForm.h"
 #include "ui/MsgDlg.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -10,7 +10,7 @@
 #include "app/PruneboxM.h"
 #include "headers/MainDM.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
+#include "dialogs/DelHead.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ControlTable.h"
 #include "ui/MsgDlg.h"

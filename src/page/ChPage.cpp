@@ -1,4 +1,4 @@
-#include "ui/ChPage.h"
+#include "page/ChPage.h"
 
 #include <commctrl.h>
 

@@ -1,12 +1,12 @@
-#include "ui/MailForm.h"
+#include "dialogs/MailForm.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "app/PruneboxM.h"
 #include "headers/SjisText.h"
-#include "settings/ASetup.h"
-#include "settings/DelHead.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/DelHead.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"

@@ -1,4 +1,4 @@
-#include "settings/GeneralSetup.h"
+#include "dialogs/GeneralSetup.h"
 
 #include <commdlg.h>
 

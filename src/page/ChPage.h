@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "settings/AccountStore.h"
-#include "ui/MainFrame.h"
-#include "ui/PageBridge.h"
+#include "page/MainFrame.h"
+#include "page/PageBridge.h"
 #include "ui/TabSheet.h"
 #include "worker/Connect.h"
 

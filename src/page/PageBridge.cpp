@@ -1,10 +1,10 @@
-#include "ui/PageBridge.h"
+#include "page/PageBridge.h"
 
 #include <commctrl.h>
 
 #include "app/PruneboxM.h"
-#include "ui/ChPage.h"
-#include "ui/MailRows.h"
+#include "page/ChPage.h"
+#include "page/MailRows.h"
 
 namespace {
 std::string ControlText(HWND control) {

@@ -1,13 +1,13 @@
-#include "ui/MainFrame.h"
+#include "page/MainFrame.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <memory>
 
-#include "ui/ChPage.h"
+#include "page/ChPage.h"
 #include "ui/ControlTable.h"
-#include "ui/MailRows.h"
+#include "page/MailRows.h"
 #include "ui/UiFont.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "settings/DelHead.h"
+#include "dialogs/DelHead.h"
 
 #include <vector>
 
 #include "headers/SjisText.h"
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlTable.h"
 #include "ui/MsgDlg.h"
