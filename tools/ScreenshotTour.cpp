@@ -6,9 +6,8 @@
 // Runs the real main window on the stored settings (scripts/screenshots gives it a throwaway
 // prefix whose only account is the demo account), connects, and opens the two dialogs through
 // the commands a user would choose.
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -118,7 +117,7 @@ int main(int argc, char** argv) {
                                                 dialog, out + "account-dialog.bmp");
                                             GuiTest::ClickButton(dialog, TASetup::IdCanButton);
                                         }}});
-        TASetup setup(main, *main.Registry);
+        TASetup setup(main, *main.Registry, main.ActiveSlot());
         setup.SetBasicView(false);
         setup.NewAccount = false;
         setup.Caption = "アカウントの設定";

@@ -11,8 +11,8 @@
 #include "app/PruneboxM.h"
 #include "dialogs/ASetup.h"
 #include "dialogs/GeneralSetup.h"
-#include "ui/Clipboard.h"
 #include "page/MailRows.h"
+#include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 
@@ -328,8 +328,20 @@ void TMainCommands::MenuViewHeadClick(const TSender&) {
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
-    TGeneralSetup setup(Main);
-    setup.ShowModal();
+    const int slot = Main.ActiveSlot();
+    HFONT listFont = nullptr;
+    if (slot >= 0 && Main.Pages[slot])
+        listFont = reinterpret_cast<HFONT>(
+            SendMessageA(Main.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
+    // The lamps: what the tabs do in this run, not what may have been stored during it.
+    TGeneralSetup setup(listFont, Main.MainPage.TabPosition(), Main.MainPage.OwnerDraw());
+    if (!setup.ShowModal(Main.Handle)) return;
+    const TGeneralValues values = setup.Values();
+    // Every list, the "新規" page's included, takes the font, chosen or not.
+    Main.SetListFont(values.FontName, values.FontSize, values.FontStyle);
+    Main.SetTabPosition(values.TabPosition);
+    // The tabs keep their drawing in this run; the next start reads the switch.
+    TSetupStore(Registry).SaveLedSetting(values.Led);
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {
@@ -337,7 +349,7 @@ void TMainCommands::MenuSetAddClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
     RedrawWindow(Main.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TASetup setup(Main, Registry);
+    TASetup setup(Main, Registry, Main.ActiveSlot());
     setup.SetBasicView(true);
     setup.NewAccount = newAccount;
     setup.Caption =

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "headers/MainDM.h"
+#include "app/MainCommands.h"
+#include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
+#include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
 #include "settings/WinRegistry.h"
-#include "app/MainCommands.h"
 #include "ui/InputBox.h"
-#include "dialogs/MailForm.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/TabSheet.h"
@@ -21,16 +21,13 @@ TPruneboxM* PruneboxM = nullptr;
 
 namespace {
 
-// Posted to the main window when a worker thread changed a lamp.
-constexpr UINT WM_PB_REDRAW_TABS = WM_APP + 1;
-
 constexpr int IdToolBar = 1, IdMainPage = 2;
 constexpr int DesignWidth = 592, DesignHeight = 394;
 constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
 constexpr int BevelHeight = 2, ToolBarHeight = 26;
 
 const char* const Caption = "Prunebox  -サーバ上でメールを選択削除-";
-const char* const LampNames[4] = {"BLUE", "GREEN", "RED", "YELLOW"};
+const char* const LampNames[TChPage::LampCount] = {"BLUE", "GREEN", "RED", "YELLOW"};
 
 }  // namespace
 
@@ -73,12 +70,12 @@ void TPruneboxM::FormCreate() {
 
     Bevel1 = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
                              BevelHeight, Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ToolBar1 = CreateWindowExA(
-        0, TOOLBARCLASSNAMEA, "",
-        WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-        0, BevelHeight, 0, ToolBarHeight, Handle,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdToolBar)), GetModuleHandleA(nullptr),
-        nullptr);
+    ToolBar1 = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                               WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN,
+                               0, BevelHeight, 0, ToolBarHeight, Handle,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdToolBar)),
+                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     Bevel2 = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_ETCHEDHORZ, 0, 0, 0, BevelHeight,
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -103,7 +100,8 @@ void TPruneboxM::LoadWindowSettings() {
     ExtendedView = window.Small;
     ToolBarVisible = window.ToolBar;
     if (settings.FromStore)
-        TabPosition = window.TabPosition == kTabsAtBottom ? TTabPosition::Bottom : TTabPosition::Top;
+        TabPosition =
+            window.TabPosition == kTabsAtBottom ? TTabPosition::Bottom : TTabPosition::Top;
     MailerCommand = settings.MailerCommand;
     LedTabs = LedTabs && settings.Led;
 }
@@ -115,8 +113,7 @@ void TPruneboxM::LoadAccounts() {
     // The "新規" page: "\Connect" itself is current, so there is nothing to load.
     TChPage* fresh = AddPage();
     fresh->KeyName.clear();
-    const std::string newTab = LoadResString(S_NEW_TAB);
-    fresh->TabSheet->SetCaption(MainPage.OwnerDraw() ? "  " + newTab : newTab);
+    fresh->SetAccountName(LoadResString(S_NEW_TAB));
     SetPageCount(PageCount + 1);
     for (const std::string& name : names) {
         // More accounts than slots: the rest stay in the registry; AddPage says so.
@@ -154,14 +151,8 @@ void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) 
     ListSettings.FontName = name;
     ListSettings.FontSize = pointSize;
     ListSettings.FontStyle = style;
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
     HFONT old = ListFont;
-    ListFont = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, (style & 2) != 0,
-                           (style & 4) != 0, (style & 8) != 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           name.c_str());
+    ListFont = UiFont::CreateStyled(name, pointSize, style);
     // The list view measures its rows again when it gets a font: no need to re-create it.
     for (int slot = PageCount - 1; slot >= 0; --slot) {
         if (Pages[slot])
@@ -213,13 +204,14 @@ void TPruneboxM::SaveWindowSettings() {
 
 void TPruneboxM::AddSystemMenuItems() {
     HMENU menu = GetSystemMenu(Handle, FALSE);
-    if (!AppendMenuA(menu, MF_SEPARATOR, SysSeparator, nullptr)) MessageBoxA(Handle, "Error", "", 0);
+    if (!AppendMenuA(menu, MF_SEPARATOR, SysSeparator, nullptr))
+        MessageBoxA(Handle, "Error", "", 0);
     if (!AppendMenuA(menu, MF_STRING, SysCenter, "画面中央へ移動(&D)"))
         MessageBoxA(Handle, "Error", "", 0);
 }
 
 void TPruneboxM::LoadLedImages() {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < TChPage::LampCount; ++i) {
         LedImages[i] = static_cast<HBITMAP>(
             LoadImageA(GetModuleHandleA(nullptr), LampNames[i], IMAGE_BITMAP, 0, 0, 0));
     }
@@ -242,7 +234,7 @@ TChPage* TPruneboxM::AddPage() {
         MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
         return nullptr;
     }
-    Pages[PageCount] = std::make_unique<TChPage>(*this, PageCount);
+    Pages[PageCount] = std::make_unique<TChPage>(*this, MainPage, PageCount);
     // A page added while the program runs (a new account) shows its list like the others.
     if (ListFont)
         SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
@@ -262,17 +254,44 @@ void TPruneboxM::RemoveAccount(int slot) {
     Pages[PageCount].reset();
 }
 
-void TPruneboxM::SetIndicatorState(int slot, int state) {
-    // Only the four lamps exist; any other value would index past them.
-    if (slot < 0 || slot >= MaxPages || state < 0 || state > 3) return;
-    TChPage* page = Pages[slot].get();
-    if (!page) return;
-    page->IndicatorState = state;
-    if (GetCurrentThreadId() == UiThreadId)
-        RedrawTabs();
-    else
-        PostMessageA(Handle, WM_PB_REDRAW_TABS, 0, 0);
+TChPage* TPruneboxM::Page(int slot) const {
+    return slot >= 0 && slot < PageCount ? Pages[slot].get() : nullptr;
 }
+
+int TPruneboxM::FindByName(const std::string& name) const {
+    for (int i = 0; i < MainPage.SheetCount(); ++i) {
+        const TTabSheet* sheet = MainPage.SheetAt(i);
+        const TChPage* page = sheet ? Page(sheet->Tag) : nullptr;
+        if (page && AccountFields::SameName(page->AccountName(), name)) return sheet->Tag;
+    }
+    return -1;
+}
+
+int TPruneboxM::FindByKey(const std::string& keyName, int except) const {
+    if (keyName.empty()) return -1;
+    // Lead-byte aware, like the names: the registry folds ASCII case in key names.
+    for (int slot = 1; slot < PageCount; ++slot) {
+        if (slot != except && Pages[slot] && AccountFields::SameName(Pages[slot]->KeyName, keyName))
+            return slot;
+    }
+    return -1;
+}
+
+TChPage* TPruneboxM::AddAccount() {
+    TChPage* page = AddPage();
+    if (!page) return nullptr;
+    MainPage.MoveSheet(Pages[0]->TabSheet.get(), MainPage.SheetCount() - 1);
+    SetPageCount(PageCount + 1);
+    return page;
+}
+
+void TPruneboxM::Activate(int slot) {
+    TChPage* page = Page(slot);
+    if (page && ActiveSlot() != slot)
+        MainPage.SelectIndex(MainPage.IndexOf(page->TabSheet.get()), true);
+}
+
+void TPruneboxM::LampChanged() { RedrawTabs(); }
 
 void TPruneboxM::RedrawTabs() {
     if (!MainPage.Handle) return;
@@ -291,8 +310,8 @@ void TPruneboxM::MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool ac
     TChPage& page = *Pages[sheet->Tag];
     const std::string text = SjisText::Trim(sheet->Caption());
 
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(
-                                           SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
     SetTextColor(dc, active ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     HBITMAP lamp = LedImages[page.IndicatorState];
@@ -382,33 +401,33 @@ void TPruneboxM::FormClose() {
     DestroyWindow(Handle);
 }
 
-LRESULT TPruneboxM::ConfirmDelete(const char* text) {
-    ConfirmResult = MessageDlgCenter(Handle, text ? text : "", TMsgDlgType::Confirmation,
-                                     mbOK | mbCancel, 0);
-    return 0;
+int TPruneboxM::ConfirmDelete(const std::string& text) {
+    return MessageDlgCenter(Handle, text, TMsgDlgType::Confirmation, mbOK | mbCancel, 0);
 }
 
-LRESULT TPruneboxM::ShowHeader(int slot, const char* subject) {
+void TPruneboxM::ShowHeaderLater(int slot) {
+    PostMessageA(Handle, WM_PB_SHOW_HEADER, static_cast<WPARAM>(slot), 0);
+}
+
+void TPruneboxM::ShowHeader(int slot) {
     // The lines are those of the page whose worker fetched them, even if another tab has been
-    // chosen meanwhile.
-    if (slot < 0 || slot >= PageCount || !Pages[slot]) return 0;
-    TMailForm viewer(*this, slot);
-    viewer.Caption = LoadResString(S_HEADER_VIEWER) + (subject ? subject : "");
+    // chosen meanwhile. A page removed since the message was posted shows nothing, nor does the
+    // page that has moved into its slot.
+    TChPage* page = Page(slot);
+    if (!page || !page->HeaderPending) return;
+    page->HeaderPending = false;
+    TMailForm viewer(*this, Registry.get(), slot);
+    viewer.Caption = LoadResString(S_HEADER_VIEWER) + page->HeaderSubject;
     viewer.ShowModal(Handle);
-    return 0;
 }
 
-LRESULT TPruneboxM::AskPassword(const char* text) {
-    if (!text || std::strlen(text) < 2) return 0;
-    const int slot = TMainDM::HexPairToByte(std::string(text, 2));
-    const std::string name = SjisText::Trim(text + 2);
+std::string TPruneboxM::AskPassword(const std::string& accountName) {
     std::string answer;
     // The answer is masked like the page's own password field.
-    if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + name, LoadResString(S_ENTER_PASSWORD),
-                    answer, true))
+    if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + accountName,
+                    LoadResString(S_ENTER_PASSWORD), answer, true))
         answer.clear();
-    if (slot < PageCount && Pages[slot]) SetWindowTextA(Pages[slot]->Frame->Pass, answer.c_str());
-    return 0;
+    return answer;
 }
 
 LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {
@@ -442,8 +461,8 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == HTCAPTION) RecordNormalBounds();
             break;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{MinTrackWidth,
-                                                                          MinTrackHeight};
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+                POINT{MinTrackWidth, MinTrackHeight};
             return 0;
         case WM_SIZE:
             FormResize();
@@ -461,18 +480,13 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.hwndItem != MainPage.Handle) break;
-            MainPageDrawTab(item.hDC, item.itemID, item.rcItem, (item.itemState & ODS_SELECTED) != 0);
+            MainPageDrawTab(item.hDC, item.itemID, item.rcItem,
+                            (item.itemState & ODS_SELECTED) != 0);
             return TRUE;
         }
-        case WM_PB_REDRAW_TABS:
-            RedrawTabs();
-            return 0;
-        case WM_PB_CONFIRM_DELETE:
-            return ConfirmDelete(reinterpret_cast<const char*>(lParam));
         case WM_PB_SHOW_HEADER:
-            return ShowHeader(static_cast<int>(wParam), reinterpret_cast<const char*>(lParam));
-        case WM_PB_ASK_PASSWORD:
-            return AskPassword(reinterpret_cast<const char*>(lParam));
+            ShowHeader(static_cast<int>(wParam));
+            return 0;
         case WM_QUERYENDSESSION:
             FormClose();
             return TRUE;

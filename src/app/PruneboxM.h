@@ -4,22 +4,23 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/AccountDirectory.h"
+#include "page/ChPage.h"
+#include "page/PageHost.h"
 #include "settings/RegistryAccessor.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SetupStore.h"
-#include "page/ChPage.h"
 #include "ui/PageControl.h"
 #include "ui/Window.h"
 
 class TMainCommands;
 
-// Messages from the account workers; the numbers are fixed because the workers rely on them.
-constexpr UINT WM_PB_CONFIRM_DELETE = 0x465;  // sent: wParam, lParam -> question text
-constexpr UINT WM_PB_SHOW_HEADER = 0x466;     // posted: lParam -> decoded subject
-constexpr UINT WM_PB_ASK_PASSWORD = 0x467;    // sent: lParam -> slot (2 hex digits) + caption
+// The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
+constexpr UINT WM_PB_SHOW_HEADER = 0x466;
 
-// The main window: the account tabs and the table of their pages.
-class TPruneboxM : public TWindow {
+// The main window: the account tabs and the table of their pages; the host of every page and
+// the account list the dialogs work on.
+class TPruneboxM : public TWindow, public TPageHost, public TAccountDirectory {
 public:
     static constexpr const char* ClassName = "TPruneboxM";
     static constexpr int MaxPages = 64;
@@ -33,9 +34,8 @@ public:
 
     RECT NormalBounds{};
     int PageCount = 0;
-    HBITMAP LedImages[4]{};
+    HBITMAP LedImages[TChPage::LampCount]{};
     std::string MailerCommand;
-    int ConfirmResult = 0;
     std::array<std::unique_ptr<TChPage>, MaxPages> Pages;
     std::unique_ptr<TRegistryAccessor> Registry;
     // The menu bar, the tool bar's buttons and their commands.
@@ -61,8 +61,6 @@ public:
     // used (returns null then).
     TChPage* AddPage();
     void RemoveAccount(int slot);
-    // Safe from any thread: the state is stored at once, the tabs are redrawn on the UI thread.
-    void SetIndicatorState(int slot, int state);
     void RedrawTabs();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
     // Every page's mail list takes this font (size in points, style bits as stored), from the
@@ -70,6 +68,21 @@ public:
     void SetListFont(const std::string& name, int pointSize, int style);
     // The tabs move at once; the close stores the position.
     void SetTabPosition(TTabPosition position);
+
+    // The page host.
+    void LampChanged() override;
+    int ConfirmDelete(const std::string& text) override;
+    std::string AskPassword(const std::string& accountName) override;
+    void ShowHeaderLater(int slot) override;
+    bool ExtendedViewShown() const override { return ExtendedView; }
+
+    // The account list.
+    HWND Window() const override { return Handle; }
+    TChPage* Page(int slot) const override;
+    int FindByName(const std::string& name) const override;
+    int FindByKey(const std::string& keyName, int except) const override;
+    TChPage* AddAccount() override;
+    void Activate(int slot) override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -84,9 +97,7 @@ private:
     void RecordNormalBounds();
     void AddSystemMenuItems();
     void LoadLedImages();
-    LRESULT ConfirmDelete(const char* text);
-    LRESULT ShowHeader(int slot, const char* subject);
-    LRESULT AskPassword(const char* text);
+    void ShowHeader(int slot);
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 
     void LoadWindowSettings();

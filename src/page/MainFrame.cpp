@@ -6,14 +6,11 @@
 #include <memory>
 
 #include "page/ChPage.h"
-#include "ui/ControlTable.h"
 #include "page/MailRows.h"
+#include "ui/ControlTable.h"
 #include "ui/UiFont.h"
 
 namespace {
-
-// Title shown for a mail whose header could not be read; its header cannot be viewed.
-const char* const ReadErrorTitle = "読み取りエラー (Prunebox)";
 
 struct TColumnSpec {
     const char* Caption;
@@ -54,11 +51,11 @@ const TControlSpec ButtonControls[] = {
 int ButtonTag(int id) {
     switch (id) {
         case TMainFrame::IdLogon:
-            return 1;
+            return TChPage::CommandConnect;
         case TMainFrame::IdKill:
-            return 2;
+            return TChPage::CommandDisconnect;
         case TMainFrame::IdDelete:
-            return 3;
+            return TChPage::CommandDelete;
     }
     return 0;
 }
@@ -191,7 +188,7 @@ void TMainFrame::MailViewDblClick() {
     if (!IsWindowEnabled(KvPanel1.Handle) || SelectedCount() != 1) return;
     const int selected =
         static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (CellText(selected, MailColumn::Title) == ReadErrorTitle) return;
+    if (CellText(selected, MailColumn::Title) == TMailRow::ReadErrorTitle) return;
     Page.RunCommand(TChPage::CommandHeader);
 }
 

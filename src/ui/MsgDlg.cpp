@@ -64,9 +64,7 @@ public:
         EscapeResult = (Buttons & mbCancel) ? mrCancel : (Buttons & mbNo) ? mrNo : mrOk;
     }
 
-    int Show() {
-        return static_cast<int>(RunModalDialog(Owner));
-    }
+    int Show() { return static_cast<int>(RunModalDialog(Owner)); }
 
 private:
     HWND Owner;
@@ -205,4 +203,14 @@ std::uint16_t MessageDlgCenter(HWND owner, const std::string& text, TMsgDlgType 
                                unsigned buttons, int helpContext) {
     TMessageForm form(owner, text, kind, buttons, helpContext);
     return static_cast<std::uint16_t>(form.Show());
+}
+
+void CenterOverOwner(HWND window, HWND owner) {
+    RECT ownerRect{}, outer{}, workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    if (!owner || !GetWindowRect(owner, &ownerRect)) ownerRect = workArea;
+    GetWindowRect(window, &outer);
+    const POINT at = CenterInWorkArea(
+        ownerRect, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }

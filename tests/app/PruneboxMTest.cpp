@@ -224,15 +224,15 @@ bool TabShows(HWND tabs, const RECT& tab, COLORREF colour) {
     return found;
 }
 
-TEST(PruneboxMTest, LampStateFromAWorkerThreadIsDrawnOnTheUiThread) {
+TEST(PruneboxMTest, LampStateFromAWorkerIsDrawnOnTheUiThread) {
     TStarted started(1);
     TPruneboxM& main = started.Main;
     main.MainPage.SelectIndex(1, true);  // Account1's tab is drawn unselected: black text
     const COLORREF lamps[] = {RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0), RGB(255, 255, 0)};
     for (int state : {2, 3, 0}) {
-        std::thread worker([&] { main.SetIndicatorState(1, state); });
+        std::thread worker([&] { main.Pages[1]->Bridge->SetIndicatorState(1, state); });
         worker.join();
-        EXPECT_EQ(main.Pages[1]->IndicatorState, state);
+        ASSERT_TRUE(PumpUntil([&] { return main.Pages[1]->IndicatorState == state; })) << state;
         ASSERT_TRUE(PumpUntil([&] {
             UpdateWindow(main.MainPage.Handle);
             return TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[state]);
@@ -242,7 +242,7 @@ TEST(PruneboxMTest, LampStateFromAWorkerThreadIsDrawnOnTheUiThread) {
             EXPECT_FALSE(TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[other]));
         }
     }
-    main.SetIndicatorState(1, 4);  // no such lamp: refused
+    main.Pages[1]->SetIndicatorState(4);  // no such lamp: refused
     EXPECT_EQ(main.Pages[1]->IndicatorState, 0);
 }
 
@@ -291,7 +291,7 @@ TEST(PruneboxMTest, LampSitsWhereTheTabPositionAndSelectionPutIt) {
     }
 }
 
-TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
+TEST(PruneboxMTest, DeleteConfirmationFromAWorkerReturnsTheAnswer) {
     TStarted started;
     struct TCase {
         TAction Action;
@@ -302,15 +302,15 @@ TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
     for (const TCase& c : cases) {
         TDialogAnswerer answerer({c.Action});
         std::atomic<bool> done{false};
+        int answer = -1;
         const char* question = "3通のメールを削除します。";
         std::thread worker([&] {
-            SendMessageA(started.Main.Handle, WM_PB_CONFIRM_DELETE,
-                         reinterpret_cast<WPARAM>(question), reinterpret_cast<LPARAM>(question));
+            answer = started.Main.Pages[0]->Bridge->ConfirmDelete(question);
             done = true;
         });
         EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
         worker.join();
-        EXPECT_EQ(started.Main.ConfirmResult, c.Result);
+        EXPECT_EQ(answer, c.Result);
         ASSERT_EQ(answerer.Seen.size(), 1u);
         EXPECT_EQ(answerer.Seen[0].Caption, "確認");
         EXPECT_EQ(answerer.Seen[0].Text, question);
@@ -333,8 +333,7 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         TDialogAnswerer answerer({action});
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            SendMessageA(main.Handle, WM_PB_ASK_PASSWORD, 0,
-                         reinterpret_cast<LPARAM>("02  Account2"));
+            main.Pages[2]->Bridge->PromptPassword("02  Account2");
             done = true;
         });
         EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
@@ -345,6 +344,27 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         EXPECT_TRUE(answerer.Seen[0].FieldMasked);
         EXPECT_EQ(GuiTest::WindowText(main.Pages[2]->Frame->Pass), c.Stored);
         EXPECT_EQ(GuiTest::WindowText(main.Pages[1]->Frame->Pass), "");
+    }
+}
+
+TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
+    struct TCase {
+        int Removed;  // slot removed before the posted request arrives; 0 for none
+        bool Opens;
+    } cases[] = {{0, true}, {3, false}, {2, false}};
+    for (const TCase& c : cases) {
+        TStarted started(3);
+        TPruneboxM& main = started.Main;
+        TChPage& asking = *main.Pages[3];
+        asking.HeaderLines = {"Subject: hi"};
+        asking.HeaderSubject = "hi";
+        asking.HeaderPending = true;
+        main.ShowHeaderLater(3);  // posted, as the page's worker asks for it
+        if (c.Removed) main.RemoveAccount(c.Removed);
+        TDialogAnswerer answerer({TAction(TAnswer::Close)});
+        for (int i = 0; i < 20; ++i) GuiTest::PumpPending();
+        EXPECT_EQ(answerer.Seen.size(), c.Opens ? 1u : 0u) << c.Removed;
+        if (c.Opens) EXPECT_EQ(answerer.Seen[0].Caption, LoadResString(S_HEADER_VIEWER) + "hi");
     }
 }
 

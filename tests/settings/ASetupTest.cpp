@@ -1,13 +1,12 @@
-#include "dialogs/ASetup.h"
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "settings/AccountStore.h"
+#include "dialogs/ASetup.h"
 #include "dialogs/DelHead.h"
+#include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
@@ -77,7 +76,7 @@ protected:
 
     // Opens the dialog as the menu would and runs the script on it; true when OK saved.
     bool Open(bool newAccount, std::vector<TScriptStep> steps) {
-        TASetup setup(Main, *Main.Registry);
+        TASetup setup(Main, *Main.Registry, Main.ActiveSlot());
         setup.SetBasicView(true);
         setup.NewAccount = newAccount;
         setup.Caption = newAccount ? AddCaption : EditCaption;
@@ -484,7 +483,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     values.Pass = "secret";
     AddAccount("Home", values);
     Activate(1);
-    TASetup setup(Main, *Main.Registry);
+    TASetup setup(Main, *Main.Registry, Main.ActiveSlot());
     ASSERT_TRUE(setup.SaveDesignatedHeader("X-Mailer"));
     const TAccountSettings stored = Load("taro@pop.example.jp");
     EXPECT_EQ(stored.Design, "X-Mailer:");
@@ -494,7 +493,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     // On the new tab it ends with the missing-name message and stores nothing.
     Activate(0);
     TDialogScript script({{"情報", Press(mrOk)}});
-    TASetup fresh(Main, *Main.Registry);
+    TASetup fresh(Main, *Main.Registry, Main.ActiveSlot());
     EXPECT_FALSE(fresh.SaveDesignatedHeader("Subject:"));
     EXPECT_EQ(script.Texts, std::vector<std::string>{"アカウント名がありません。"});
 }

@@ -1,6 +1,4 @@
 // The general settings dialog over a started main window, on the real registry.
-#include "dialogs/GeneralSetup.h"
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +9,7 @@
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "app/MainCommands.h"
+#include "dialogs/GeneralSetup.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
 
@@ -53,8 +52,8 @@ std::optional<int32_t> StoredSetup(const char* name, bool asBool = false) {
 // Runs the dialog on `started` with the steps; the last one must close it.
 void RunSetup(TStarted& started, std::vector<TScriptStep> steps) {
     TDialogScript script(std::move(steps));
-    TGeneralSetup setup(started.Main);
-    setup.ShowModal();
+    // Through the menu: the main window applies what the dialog returns.
+    started.Main.Commands->HandleCommand(TMainCommands::IdMenuSetAll);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(script.Unexpected, std::vector<std::string>{});
 }

@@ -1,7 +1,5 @@
 // The header viewer over a started main window: its lines, its pop-up commands, and the rule
 // and designated-header commands through the account dialogs, on the real registry.
-#include "dialogs/MailForm.h"
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -9,11 +7,11 @@
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "dialogs/ASetup.h"
-#include "settings/AccountStore.h"
 #include "dialogs/DelHead.h"
+#include "dialogs/MailForm.h"
+#include "settings/AccountStore.h"
 #include "settings/WinRegistry.h"
 #include "ui/Clipboard.h"
-#include "dialogs/MailForm.h"
 #include "ui/MsgDlg.h"
 
 namespace {
@@ -124,7 +122,7 @@ TEST(MailFormTest, ShowsTheLinesWithTheSubjectLastAndItsMarkerRemoved) {
     };
     for (const TCase& c : cases) {
         TViewerFixture fixture(c.Given);
-        TMailForm viewer(fixture.Started.Main, 1);
+        TMailForm viewer(fixture.Started.Main, fixture.Started.Main.Registry.get(), 1);
         Lines shown;
         int extent = 0, listWidth = 0;
         RECT bounds{};
@@ -174,7 +172,7 @@ void CALLBACK EndPopup(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"});
-    TMailForm viewer(fixture.Started.Main, 1);
+    TMailForm viewer(fixture.Started.Main, fixture.Started.Main.Registry.get(), 1);
     const int lineCommands[] = {TMailForm::IdPopDel, TMailForm::IdPopView, TMailForm::IdPopSel};
     std::string copiedOne, copiedAll, copiedWithoutSelection;
     TDialogScript script({{ViewerCaption, [&](HWND window) {
@@ -212,7 +210,7 @@ TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
 
 TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"});
-    TMailForm viewer(fixture.Started.Main, 1);
+    TMailForm viewer(fixture.Started.Main, fixture.Started.Main.Registry.get(), 1);
     std::string header, text, rulesShown;
     int setupWidth = 0;
     bool mainEnabled = true;
@@ -278,7 +276,7 @@ TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothin
     };
     for (const TCase& c : cases) {
         TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design, c.Slot);
-        TMailForm viewer(fixture.Started.Main, c.Slot);
+        TMailForm viewer(fixture.Started.Main, fixture.Started.Main.Registry.get(), c.Slot);
         // Without a dialog over it the command runs to its end in the first step.
         const bool dialogs = !c.Dialogs.empty();
         std::vector<TScriptStep> steps{{ViewerCaption, [&](HWND window) {
