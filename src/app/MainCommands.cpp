@@ -229,20 +229,20 @@ void TMainCommands::TranslateShortcut(MSG& message) {
 
 bool TMainCommands::ActivePageIdle() const {
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || slot >= TPruneboxM::MaxPages || !Main.Pages[slot]) return false;
-    return IsWindowEnabled(Main.Pages[slot]->Frame->KvPanel1.Handle) != FALSE;
+    const TChPage* page = Main.Accounts.Page(slot);
+    return page && IsWindowEnabled(page->Frame->KvPanel1.Handle) != FALSE;
 }
 
 void TMainCommands::MenuSosaConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    Main.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
+    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
 }
 
 void TMainCommands::MenuSosaMConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
     // Every page, the "新規" page and busy ones included: the worker decides what to do.
-    for (int slot = 0; slot < Main.PageCount; ++slot) {
-        if (Main.Pages[slot]) Main.Pages[slot]->Frame->LogonClick(sender.Tag);
+    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) {
+        if (Main.Accounts.Pages[slot]) Main.Accounts.Pages[slot]->Frame->LogonClick(sender.Tag);
     }
 }
 
@@ -264,8 +264,8 @@ void TMainCommands::Exit1Click(const TSender&) { SendMessageA(Main.Handle, WM_CL
 
 void TMainCommands::MenuEditCopyClick(const TSender&) {
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Pages[slot]) return;
-    const TMainFrame& frame = *Main.Pages[slot]->Frame;
+    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
+    const TMainFrame& frame = *Main.Accounts.Pages[slot]->Frame;
     std::string text;
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -282,7 +282,7 @@ void TMainCommands::MenuEditCopyClick(const TSender&) {
 
 void TMainCommands::MenuEditRevClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    const TMainFrame& frame = *Main.Pages[Main.ActiveSlot()]->Frame;
+    const TMainFrame& frame = *Main.Accounts.Pages[Main.ActiveSlot()]->Frame;
     SetFocus(frame.MailView);
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -316,7 +316,7 @@ void TMainCommands::MenuViewToolClick(const TSender&) {
 void TMainCommands::MenuViewSmallClick(const TSender&) {
     if (ActivePageIdle()) {
         Main.ExtendedView = !Main.ExtendedView;
-        Main.Pages[Main.ActiveSlot()]->ArrangePage();
+        Main.Accounts.Pages[Main.ActiveSlot()]->ArrangePage();
     }
     // Also when refused: the check button may have toggled itself when it was clicked.
     ShowViewState();
@@ -324,15 +324,15 @@ void TMainCommands::MenuViewSmallClick(const TSender&) {
 
 void TMainCommands::MenuViewHeadClick(const TSender&) {
     if (!ActivePageIdle()) return;
-    Main.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
+    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
     const int slot = Main.ActiveSlot();
     HFONT listFont = nullptr;
-    if (slot >= 0 && Main.Pages[slot])
+    if (slot >= 0 && Main.Accounts.Pages[slot])
         listFont = reinterpret_cast<HFONT>(
-            SendMessageA(Main.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
+            SendMessageA(Main.Accounts.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
     // The lamps: what the tabs do in this run, not what may have been stored during it.
     TGeneralSetup setup(listFont, Main.MainPage.TabPosition(), Main.MainPage.OwnerDraw());
     if (!setup.ShowModal(Main.Handle)) return;
@@ -347,9 +347,9 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
 void TMainCommands::MenuSetAddClick(const TSender& sender) {
     const bool newAccount = std::strcmp(sender.Name, "MenuSetAdd") == 0 || Main.ActiveSlot() == 0;
     if (!ActivePageIdle()) return;
-    RedrawWindow(Main.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
+    RedrawWindow(Main.Accounts.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TASetup setup(Main, Registry, Main.ActiveSlot());
+    TASetup setup(Main.Accounts, Registry, Main.ActiveSlot());
     setup.SetBasicView(true);
     setup.NewAccount = newAccount;
     setup.Caption =
@@ -365,9 +365,9 @@ void TMainCommands::MenuSetDelClick(const TSender&) {
         return;
     Main.RemoveAccount(Main.ActiveSlot());
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Pages[slot]) return;
-    Main.Pages[slot]->ArrangePage();
-    Main.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
+    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
+    Main.Accounts.Pages[slot]->ArrangePage();
+    Main.Accounts.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
     Main.RedrawTabs();
 }
 

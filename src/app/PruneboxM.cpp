@@ -34,7 +34,7 @@ const char* const LampNames[TChPage::LampCount] = {"BLUE", "GREEN", "RED", "YELL
 TPruneboxM::TPruneboxM() = default;
 
 TPruneboxM::~TPruneboxM() {
-    for (int slot = MaxPages - 1; slot >= 0; --slot) Pages[slot].reset();
+    Accounts.Clear();
     if (Handle) DestroyWindow(Handle);
     for (HBITMAP image : LedImages) {
         if (image) DeleteObject(image);
@@ -59,7 +59,7 @@ void TPruneboxM::Create() {
 }
 
 void TPruneboxM::FormCreate() {
-    for (auto& page : Pages) page.reset();
+    Accounts.Clear();
     MessageHook = SetWindowsHookExA(WH_GETMESSAGE, AppMessage, nullptr, UiThreadId);
     AddSystemMenuItems();
     DeleteFileA(LoadResString(S_LOG_FILE).c_str());
@@ -109,23 +109,23 @@ void TPruneboxM::LoadWindowSettings() {
 void TPruneboxM::LoadAccounts() {
     TAccountStore store(*Registry);
     std::vector<std::string> names = store.EnumerateAccounts();
-    SetPageCount(0);
+    Accounts.SetPageCount(0);
     // The "新規" page: "\Connect" itself is current, so there is nothing to load.
-    TChPage* fresh = AddPage();
+    TChPage* fresh = Accounts.AddPage();
     fresh->KeyName.clear();
     fresh->SetAccountName(LoadResString(S_NEW_TAB));
-    SetPageCount(PageCount + 1);
+    Accounts.SetPageCount(Accounts.PageCount + 1);
     for (const std::string& name : names) {
         // More accounts than slots: the rest stay in the registry; AddPage says so.
-        if (PageCount >= MaxPages) {
-            AddPage();
+        if (Accounts.PageCount >= TAccountTable::MaxPages) {
+            Accounts.AddPage();
             break;
         }
         store.OpenAccount(name);
-        TChPage* page = AddPage();
+        TChPage* page = Accounts.AddPage();
         page->LoadAccount(store.LoadAccount());
         page->KeyName = name;
-        SetPageCount(PageCount + 1);
+        Accounts.SetPageCount(Accounts.PageCount + 1);
     }
     MainPage.MoveSheet(fresh->TabSheet.get(), MainPage.SheetCount() - 1);
     MainPage.SelectIndex(TSetupStore(*Registry).LoadActiveItem(MainPage.SheetCount()), false);
@@ -139,9 +139,9 @@ void TPruneboxM::ApplyListSettings() {
     geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
-    for (int slot = 0; slot < PageCount; ++slot) {
-        if (!Pages[slot]) continue;
-        HWND list = Pages[slot]->Frame->MailView;
+    for (int slot = 0; slot < Accounts.PageCount; ++slot) {
+        if (!Accounts.Pages[slot]) continue;
+        HWND list = Accounts.Pages[slot]->Frame->MailView;
         for (int column = 0; column < kListColumns; ++column)
             SendMessageA(list, LVM_SETCOLUMNWIDTH, column, ListSettings.ColumnWidths[column]);
     }
@@ -153,12 +153,7 @@ void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) 
     ListSettings.FontStyle = style;
     HFONT old = ListFont;
     ListFont = UiFont::CreateStyled(name, pointSize, style);
-    // The list view measures its rows again when it gets a font: no need to re-create it.
-    for (int slot = PageCount - 1; slot >= 0; --slot) {
-        if (Pages[slot])
-            SendMessageA(Pages[slot]->Frame->MailView, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(ListFont), TRUE);
-    }
+    Accounts.SetListFont(ListFont);
     if (old) DeleteObject(old);
 }
 
@@ -171,10 +166,10 @@ void TPruneboxM::SetTabPosition(TTabPosition position) {
 TListSettings TPruneboxM::ActiveListSettings() const {
     TListSettings list = ListSettings;
     const int slot = ActiveSlot();
-    if (slot < 0 || !Pages[slot]) return list;
+    if (!Accounts.Page(slot)) return list;
     for (int column = 0; column < kListColumns; ++column) {
         list.ColumnWidths[column] = static_cast<int>(
-            SendMessageA(Pages[slot]->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+            SendMessageA(Accounts.Page(slot)->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
     }
     return list;
 }
@@ -217,78 +212,11 @@ void TPruneboxM::LoadLedImages() {
     }
 }
 
-int TPruneboxM::ActiveSlot() const {
-    TTabSheet* sheet = MainPage.ActiveSheet();
-    return sheet ? sheet->Tag : -1;
-}
-
-void TPruneboxM::SetPageCount(int n) {
-    if (PageCount > WarnPageCount)
-        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
-    PageCount = n;
-}
-
-TChPage* TPruneboxM::AddPage() {
-    if (PageCount >= MaxPages) {
-        // The table is full: refuse with the same words as the page-count warning.
-        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
-        return nullptr;
-    }
-    Pages[PageCount] = std::make_unique<TChPage>(*this, MainPage, PageCount);
-    // A page added while the program runs (a new account) shows its list like the others.
-    if (ListFont)
-        SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(ListFont), FALSE);
-    return Pages[PageCount].get();
-}
-
 void TPruneboxM::RemoveAccount(int slot) {
-    if (slot < 1 || slot >= PageCount || !Pages[slot]) return;
-    if (Registry) TAccountStore(*Registry).DeleteAccount(Pages[slot]->KeyName);
-    Pages[slot].reset();
-    SetPageCount(PageCount - 1);
-    for (int i = slot; i < PageCount; ++i) {
-        Pages[i] = std::move(Pages[i + 1]);
-        Pages[i]->SetIndex(i);
-    }
-    Pages[PageCount].reset();
-}
-
-TChPage* TPruneboxM::Page(int slot) const {
-    return slot >= 0 && slot < PageCount ? Pages[slot].get() : nullptr;
-}
-
-int TPruneboxM::FindByName(const std::string& name) const {
-    for (int i = 0; i < MainPage.SheetCount(); ++i) {
-        const TTabSheet* sheet = MainPage.SheetAt(i);
-        const TChPage* page = sheet ? Page(sheet->Tag) : nullptr;
-        if (page && AccountFields::SameName(page->AccountName(), name)) return sheet->Tag;
-    }
-    return -1;
-}
-
-int TPruneboxM::FindByKey(const std::string& keyName, int except) const {
-    if (keyName.empty()) return -1;
-    // Lead-byte aware, like the names: the registry folds ASCII case in key names.
-    for (int slot = 1; slot < PageCount; ++slot) {
-        if (slot != except && Pages[slot] && AccountFields::SameName(Pages[slot]->KeyName, keyName))
-            return slot;
-    }
-    return -1;
-}
-
-TChPage* TPruneboxM::AddAccount() {
-    TChPage* page = AddPage();
-    if (!page) return nullptr;
-    MainPage.MoveSheet(Pages[0]->TabSheet.get(), MainPage.SheetCount() - 1);
-    SetPageCount(PageCount + 1);
-    return page;
-}
-
-void TPruneboxM::Activate(int slot) {
-    TChPage* page = Page(slot);
-    if (page && ActiveSlot() != slot)
-        MainPage.SelectIndex(MainPage.IndexOf(page->TabSheet.get()), true);
+    TChPage* page = slot >= 1 ? Accounts.Page(slot) : nullptr;
+    if (!page) return;
+    if (Registry) TAccountStore(*Registry).DeleteAccount(page->KeyName);
+    Accounts.Remove(slot);
 }
 
 void TPruneboxM::LampChanged() { RedrawTabs(); }
@@ -306,8 +234,9 @@ void TPruneboxM::RedrawTabs() {
 void TPruneboxM::MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active) {
     if (!MainPage.OwnerDraw()) return;
     TTabSheet* sheet = MainPage.SheetAt(tabIndex);
-    if (!sheet || sheet->Tag < 0 || sheet->Tag >= MaxPages || !Pages[sheet->Tag]) return;
-    TChPage& page = *Pages[sheet->Tag];
+    TChPage* shown = sheet ? Accounts.Page(sheet->Tag) : nullptr;
+    if (!shown) return;
+    TChPage& page = *shown;
     const std::string text = SjisText::Trim(sheet->Caption());
 
     HGDIOBJ oldFont =
@@ -365,15 +294,13 @@ void TPruneboxM::FormResize() {
         MoveWindow(MainPage.Handle, 0, top, width, client.bottom - top, TRUE);
         MainPage.Resized();
     }
-    if (PageCount > 0 && Pages[PageCount - 1]) {
-        const int slot = ActiveSlot();
-        if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+    if (Accounts.PageCount > 0 && Accounts.Pages[Accounts.PageCount - 1]) {
+        if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
     }
 }
 
 void TPruneboxM::MainPageChange() {
-    const int slot = ActiveSlot();
-    if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+    if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
 }
 
 void TPruneboxM::RecordNormalBounds() { GetWindowRect(Handle, &NormalBounds); }
@@ -393,7 +320,7 @@ void TPruneboxM::FormClose() {
     // Nothing is asked and nothing refuses the close; a failed save still tears down.
     if (Registry) SaveWindowSettings();
     Registry.reset();
-    for (int slot = PageCount - 1; slot >= 0; --slot) Pages[slot].reset();
+    Accounts.Clear();
     for (HBITMAP& image : LedImages) {
         if (image) DeleteObject(image);
         image = nullptr;
@@ -413,10 +340,10 @@ void TPruneboxM::ShowHeader(int slot) {
     // The lines are those of the page whose worker fetched them, even if another tab has been
     // chosen meanwhile. A page removed since the message was posted shows nothing, nor does the
     // page that has moved into its slot.
-    TChPage* page = Page(slot);
+    TChPage* page = Accounts.Page(slot);
     if (!page || !page->HeaderPending) return;
     page->HeaderPending = false;
-    TMailForm viewer(*this, Registry.get(), slot);
+    TMailForm viewer(Accounts, Registry.get(), slot);
     viewer.Caption = LoadResString(S_HEADER_VIEWER) + page->HeaderSubject;
     viewer.ShowModal(Handle);
 }

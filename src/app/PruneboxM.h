@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/AccountDirectory.h"
+#include "page/AccountTable.h"
 #include "page/ChPage.h"
 #include "page/PageHost.h"
 #include "settings/RegistryAccessor.h"
@@ -18,14 +18,10 @@ class TMainCommands;
 // The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;
 
-// The main window: the account tabs and the table of their pages; the host of every page and
-// the account list the dialogs work on.
-class TPruneboxM : public TWindow, public TPageHost, public TAccountDirectory {
+// The main window: the account tabs, the table of their pages, and the host of every page.
+class TPruneboxM : public TWindow, public TPageHost {
 public:
     static constexpr const char* ClassName = "TPruneboxM";
-    static constexpr int MaxPages = 64;
-    // Beyond this many pages every change of the count warns.
-    static constexpr int WarnPageCount = 60;
     // System menu commands added at start-up.
     static constexpr UINT SysSeparator = 10, SysCenter = 11;
 
@@ -33,16 +29,16 @@ public:
     ~TPruneboxM() override;
 
     RECT NormalBounds{};
-    int PageCount = 0;
     HBITMAP LedImages[TChPage::LampCount]{};
     std::string MailerCommand;
-    std::array<std::unique_ptr<TChPage>, MaxPages> Pages;
     std::unique_ptr<TRegistryAccessor> Registry;
     // The menu bar, the tool bar's buttons and their commands.
     std::unique_ptr<TMainCommands> Commands;
     // The program's key under the current user (tests give their own).
     std::string RegistryBase = kRegistryRootPath;
     TPageControl MainPage;
+    // The account pages; the dialogs' account list.
+    TAccountTable Accounts{*this, MainPage, *this};
     // View state: extended view ("拡張(&B)") and the tool bar ("ツールバー").
     bool ExtendedView = true;
     bool ToolBarVisible = true;
@@ -55,11 +51,8 @@ public:
 
     // Creates the window and runs the start-up sequence.
     void Create();
-    int ActiveSlot() const;
-    void SetPageCount(int n);
-    // A new page in slot PageCount; refused with the page-count warning when all slots are
-    // used (returns null then).
-    TChPage* AddPage();
+    int ActiveSlot() const { return Accounts.ActiveSlot(); }
+    // Removes the stored account and its page.
     void RemoveAccount(int slot);
     void RedrawTabs();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
@@ -76,13 +69,6 @@ public:
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
 
-    // The account list.
-    HWND Window() const override { return Handle; }
-    TChPage* Page(int slot) const override;
-    int FindByName(const std::string& name) const override;
-    int FindByKey(const std::string& keyName, int except) const override;
-    TChPage* AddAccount() override;
-    void Activate(int slot) override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

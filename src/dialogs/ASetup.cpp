@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dialogs/AccountDirectory.h"
+#include "page/AccountDirectory.h"
 #include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
 #include "page/ChPage.h"

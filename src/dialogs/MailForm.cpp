@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "dialogs/ASetup.h"
-#include "dialogs/AccountDirectory.h"
+#include "page/AccountDirectory.h"
 #include "dialogs/DelHead.h"
 #include "headers/SjisText.h"
 #include "page/ChPage.h"

@@ -26,7 +26,7 @@ std::string Text(HWND window) { return GuiTest::WindowText(window); }
 // One account page of a started main window, pointed at a server.
 struct TAccount {
     TStarted Started{1};
-    TChPage& Page = *Started.Main.Pages[1];
+    TChPage& Page = *Started.Main.Accounts.Pages[1];
     TMainFrame& Frame = *Page.Frame;
 
     TAccount(const std::string& server, const std::string& user, const std::string& password) {
