@@ -30,7 +30,8 @@ def scan(src):
                 continue
             path = os.path.join(folder, name)
             rel = os.path.relpath(path, src).replace(os.sep, "/")
-            text = open(path, encoding="utf-8", errors="replace").read()
+            with open(path, encoding="utf-8", errors="replace") as f:
+                text = f.read()
             edges[rel] = [i for i in INCLUDE.findall(text) if "/" in i]
     return edges
 

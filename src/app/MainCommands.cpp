@@ -31,15 +31,18 @@ struct TMenuEntry {
 };
 
 constexpr int MenuHead = -1, Separator = 0;
+// The worker commands the Sosa items and buttons carry in their Tag.
+constexpr int Connect = TChPage::CommandConnect, Disconnect = TChPage::CommandDisconnect,
+              DeleteMail = TChPage::CommandDelete;
 
 const TMenuEntry MenuTable[] = {
     {MenuHead, "MenuSosa", "操作(&S)", 0, nullptr},
-    {T::IdMenuSosaCon, "MenuSosaCon", "接続(&C)", 1, &T::MenuSosaConClick},
-    {T::IdMenuSosaKill, "MenuSosaKill", "切断のみ(&K)", 2, &T::MenuSosaConClick},
-    {T::IdMenuSosaDel, "MenuSosaDel", "削除 + 切断(&D)", 3, &T::MenuSosaConClick},
+    {T::IdMenuSosaCon, "MenuSosaCon", "接続(&C)", Connect, &T::MenuSosaConClick},
+    {T::IdMenuSosaKill, "MenuSosaKill", "切断のみ(&K)", Disconnect, &T::MenuSosaConClick},
+    {T::IdMenuSosaDel, "MenuSosaDel", "削除 + 切断(&D)", DeleteMail, &T::MenuSosaConClick},
     {Separator, "N6", nullptr, 0, nullptr},
-    {T::IdMenuSosaMCon, "MenuSosaMCon", "すべて接続", 1, &T::MenuSosaMConClick},
-    {T::IdMunuSosaMKill, "MunuSosaMKill", "すべて切断", 2, &T::MenuSosaMConClick},
+    {T::IdMenuSosaMCon, "MenuSosaMCon", "すべて接続", Connect, &T::MenuSosaMConClick},
+    {T::IdMunuSosaMKill, "MunuSosaMKill", "すべて切断", Disconnect, &T::MenuSosaMConClick},
     {Separator, "N2", nullptr, 0, nullptr},
     {T::IdMunuSosaMail, "MunuSosaMail", "メールソフトの起動", 0, &T::MunuSosaMailClick},
     {T::IdExit1, "Exit1", "終了(&X)", 0, &T::Exit1Click},
@@ -79,15 +82,18 @@ struct TToolEntry {
 };
 
 const TToolEntry ToolTable[] = {
-    {T::IdToolButton1, "ToolButton1", "接続", 0, 1, BTNS_BUTTON, &T::MenuSosaConClick},
-    {T::IdToolButton5, "ToolButton5", "削除 + 切断", 1, 3, BTNS_BUTTON, &T::MenuSosaConClick},
-    {T::IdToolButton4, "ToolButton4", "切断", 2, 2, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton1, "ToolButton1", "接続", 0, Connect, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton5, "ToolButton5", "削除 + 切断", 1, DeleteMail, BTNS_BUTTON,
+     &T::MenuSosaConClick},
+    {T::IdToolButton4, "ToolButton4", "切断", 2, Disconnect, BTNS_BUTTON, &T::MenuSosaConClick},
     {0, "ToolButton3", nullptr, 0, 0, BTNS_SEP, nullptr},
     {T::IdToolButton7, "ToolButton7", "アカウントの設定", 3, 0, BTNS_BUTTON, &T::MenuSetAddClick},
     {T::IdToolButton6, "ToolButton6", "拡張表示", 4, 0, BTNS_CHECK, &T::MenuViewSmallClick},
     {0, "ToolButton9", nullptr, 0, 0, BTNS_SEP, nullptr},
-    {T::IdToolButton11, "ToolButton11", "すべて接続", 7, 1, BTNS_BUTTON, &T::MenuSosaMConClick},
-    {T::IdToolButton12, "ToolButton12", "すべて切断", 8, 2, BTNS_BUTTON, &T::MenuSosaMConClick},
+    {T::IdToolButton11, "ToolButton11", "すべて接続", 7, Connect, BTNS_BUTTON,
+     &T::MenuSosaMConClick},
+    {T::IdToolButton12, "ToolButton12", "すべて切断", 8, Disconnect, BTNS_BUTTON,
+     &T::MenuSosaMConClick},
     {0, "ToolButton10", nullptr, 0, 0, BTNS_SEP, nullptr},
     {T::IdToolButton13, "ToolButton13", "メールソフトの起動", 9, 0, BTNS_BUTTON,
      &T::MunuSosaMailClick},

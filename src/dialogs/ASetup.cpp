@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "page/AccountDirectory.h"
 #include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
+#include "page/AccountDirectory.h"
 #include "page/ChPage.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
@@ -236,18 +236,9 @@ void TASetup::CreateControls() {
                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const struct {
-        const char* Caption;
-        int Width, Format;
-    } columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT}, {"含まれる文字", 100, LVCFMT_CENTER}};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = const_cast<char*>(columns[i].Caption);
-        column.cx = columns[i].Width;
-        column.fmt = columns[i].Format;
-        SendMessageA(DelView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
+    const TColumnSpec columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT},
+                                   {"含まれる文字", 100, LVCFMT_CENTER}};
+    InsertColumns(DelView, columns);
     HWND headButtons[2];
     ::CreateControls(HeadPanel.Handle, HeadButtons, font, headButtons);
     AddButton = headButtons[0];

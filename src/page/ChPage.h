@@ -25,10 +25,10 @@ public:
         CommandHeader = TConnect::CmdHeader,
     };
 
-    // A page in slot `index` of `tabs`, asking `host` what the page cannot answer itself.
     // The lamps a tab can show.
     static constexpr int LampCount = 4;
 
+    // A page in slot `index` of `tabs`, asking `host` what the page cannot answer itself.
     TChPage(TPageHost& host, TPageControl& tabs, int index);
     ~TChPage();
     TChPage(const TChPage&) = delete;

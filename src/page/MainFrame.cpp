@@ -12,12 +12,6 @@
 
 namespace {
 
-struct TColumnSpec {
-    const char* Caption;
-    int Width;
-    int Format;
-};
-
 const TColumnSpec Columns[MailColumn::Count] = {
     {"タイトル", 220, LVCFMT_LEFT},   {"差出人", 110, LVCFMT_CENTER},
     {"送信日時", 100, LVCFMT_CENTER}, {"サイズ", 70, LVCFMT_CENTER},
@@ -92,14 +86,7 @@ void TMainFrame::FormCreate() {
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < MailColumn::Count; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = const_cast<char*>(Columns[i].Caption);
-        column.cx = Columns[i].Width;
-        column.fmt = Columns[i].Format;
-        SendMessageA(MailView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
+    InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
