@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "settings/AccountFields.h"
+#include "ui/ControlText.h"
 #include "ui/PageControl.h"
 
 TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
@@ -27,7 +28,7 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     Design = account.Design;
     SetWindowTextA(Frame->Serv, account.Serv.c_str());
     SetWindowTextA(Frame->IDNum, account.IDNum.c_str());
-    SendMessageA(Frame->APOPCheck, BM_SETCHECK, account.APOPCheck ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetChecked(Frame->APOPCheck, account.APOPCheck);
     SetWindowTextA(Frame->Pass, account.Pass.c_str());
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;

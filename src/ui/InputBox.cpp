@@ -1,7 +1,6 @@
 #include "ui/InputBox.h"
 
-#include <vector>
-
+#include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
@@ -33,9 +32,7 @@ private:
                 return FALSE;
             case WM_COMMAND:
                 if (LOWORD(wParam) == IDOK) {
-                    std::vector<char> text(GetWindowTextLengthA(Field) + 1);
-                    GetWindowTextA(Field, text.data(), static_cast<int>(text.size()));
-                    Value = text.data();
+                    Value = TextOf(Field);
                     EndDialog(Handle, IDOK);
                 } else if (LOWORD(wParam) == IDCANCEL) {
                     EndDialog(Handle, IDCANCEL);
@@ -70,11 +67,9 @@ private:
         RECT outer{0, 0, width, buttonTop + buttonHeight + margin};
         AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
                            GetWindowLongA(Handle, GWL_EXSTYLE));
-        SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-        RECT workArea{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-        POINT at = CenterInWorkArea(workArea, size, workArea);
-        SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        CenterOverOwner(Handle, nullptr);  // the middle of the work area
         SetFocus(Field);
     }
 };

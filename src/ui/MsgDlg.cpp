@@ -172,13 +172,9 @@ private:
         RECT outer{0, 0, clientWidth, clientHeight};
         AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
                            GetWindowLongA(Handle, GWL_EXSTYLE));
-        SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-        RECT workArea{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-        RECT ownerRect = workArea;
-        if (Owner) GetWindowRect(Owner, &ownerRect);
-        POINT at = CenterInWorkArea(ownerRect, size, workArea);
-        SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        CenterOverOwner(Handle, Owner);
 
         if (defaultButton) SetFocus(defaultButton);
         return FALSE;  // the focus is set
