@@ -73,12 +73,7 @@ void TDelHead::FormCreate() {
     SetWindowTextA(ComboBox1, HeaderText.c_str());
     SetWindowTextA(Edit1, Text.c_str());
 
-    RECT outer{0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                       GetWindowLongA(Handle, GWL_EXSTYLE));
-    SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    CenterOverOwner(Handle, Owner);
+    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
     SetFocus(Edit1);
 }
 

@@ -98,12 +98,7 @@ void TGeneralSetup::CreateControls() {
     SetChecked(TabIndex == 1 ? TabBottom : TabTop, true);
     SetChecked(LEDCheck, Led);
 
-    RECT outer{0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                       GetWindowLongA(Handle, GWL_EXSTYLE));
-    SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    CenterOverOwner(Handle, Owner);
+    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
 }
 
 void TGeneralSetup::FontButtonClick() {

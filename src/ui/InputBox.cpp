@@ -15,9 +15,7 @@ public:
                bool masked)
         : Caption(caption), Prompt(prompt), Value(value), Masked(masked) {}
 
-    bool Show(HWND owner) {
-        return RunModalDialog(owner) == IDOK;
-    }
+    bool Show(HWND owner) { return RunModalDialog(owner) == IDOK; }
 
 private:
     std::string Caption, Prompt;
@@ -64,12 +62,8 @@ private:
             buttonWidth, buttonHeight, IDOK);
         Add("BUTTON", "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, width / 2 + 4, buttonTop,
             buttonWidth, buttonHeight, IDCANCEL);
-        RECT outer{0, 0, width, buttonTop + buttonHeight + margin};
-        AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                           GetWindowLongA(Handle, GWL_EXSTYLE));
-        SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                     SWP_NOMOVE | SWP_NOZORDER);
-        CenterOverOwner(Handle, nullptr);  // the middle of the work area
+        // In the middle of the work area, whatever the owner.
+        PlaceOverOwner(Handle, SIZE{width, buttonTop + buttonHeight + margin}, nullptr);
         SetFocus(Field);
     }
 };

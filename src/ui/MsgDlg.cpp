@@ -169,12 +169,7 @@ private:
         }
         SendMessageA(Handle, DM_SETDEFID, DefaultResult, 0);
 
-        RECT outer{0, 0, clientWidth, clientHeight};
-        AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                           GetWindowLongA(Handle, GWL_EXSTYLE));
-        SetWindowPos(Handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                     SWP_NOMOVE | SWP_NOZORDER);
-        CenterOverOwner(Handle, Owner);
+        PlaceOverOwner(Handle, SIZE{clientWidth, clientHeight}, Owner);
 
         if (defaultButton) SetFocus(defaultButton);
         return FALSE;  // the focus is set
@@ -209,4 +204,13 @@ void CenterOverOwner(HWND window, HWND owner) {
     const POINT at = CenterInWorkArea(
         ownerRect, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
     SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void PlaceOverOwner(HWND window, SIZE client, HWND owner) {
+    RECT outer{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&outer, GetWindowLongA(window, GWL_STYLE), FALSE,
+                       GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    CenterOverOwner(window, owner);
 }
