@@ -60,7 +60,7 @@ double ListIntoWindow(const std::string& server, const std::string& user,
     main.RegistryBase = "\\Software\\Korvane\\PruneboxBench";
     main.Create();
     ShowWindow(main.Handle, SW_SHOWNORMAL);
-    TChPage& page = *main.Pages[0];
+    TChPage& page = *main.Accounts.Pages[0];
     SetWindowTextA(page.Frame->Serv, server.c_str());
     SetWindowTextA(page.Frame->IDNum, user.c_str());
     SetWindowTextA(page.Frame->Pass, password.c_str());

@@ -6,9 +6,10 @@
 // Runs the real main window on the stored settings (scripts/screenshots gives it a throwaway
 // prefix whose only account is the demo account), connects, and opens the two dialogs through
 // the commands a user would choose.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <string>
@@ -17,8 +18,8 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
-#include "ui/MailForm.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/MailForm.h"
 
 namespace {
 
@@ -94,13 +95,13 @@ int main(int argc, char** argv) {
     ShowWindow(main.Handle, SW_SHOWNORMAL);
     UpdateWindow(main.Handle);
     GuiTest::PumpPending();
-    if (main.PageCount < 2) {
+    if (main.Accounts.PageCount < 2) {
         std::fprintf(stderr, "no account to show\n");
         return 1;
     }
     // The first tab: the demo account.
     main.MainPage.SelectIndex(0, true);
-    TChPage& page = *main.Pages[main.ActiveSlot()];
+    TChPage& page = *main.Accounts.Pages[main.ActiveSlot()];
     TMainFrame& frame = *page.Frame;
 
     // Connect and list; the demo rules tick the unsolicited mail.
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
                                                 dialog, out + "account-dialog.bmp");
                                             GuiTest::ClickButton(dialog, TASetup::IdCanButton);
                                         }}});
-        TASetup setup(main, *main.Registry);
+        TASetup setup(main.Accounts, *main.Registry, main.ActiveSlot());
         setup.SetBasicView(false);
         setup.NewAccount = false;
         setup.Caption = "アカウントの設定";

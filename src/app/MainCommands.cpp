@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
-#include "settings/GeneralSetup.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/GeneralSetup.h"
+#include "page/MailRows.h"
 #include "ui/Clipboard.h"
-#include "ui/MailRows.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 
@@ -31,15 +31,18 @@ struct TMenuEntry {
 };
 
 constexpr int MenuHead = -1, Separator = 0;
+// The worker commands the Sosa items and buttons carry in their Tag.
+constexpr int Connect = TChPage::CommandConnect, Disconnect = TChPage::CommandDisconnect,
+              DeleteMail = TChPage::CommandDelete;
 
 const TMenuEntry MenuTable[] = {
     {MenuHead, "MenuSosa", "操作(&S)", 0, nullptr},
-    {T::IdMenuSosaCon, "MenuSosaCon", "接続(&C)", 1, &T::MenuSosaConClick},
-    {T::IdMenuSosaKill, "MenuSosaKill", "切断のみ(&K)", 2, &T::MenuSosaConClick},
-    {T::IdMenuSosaDel, "MenuSosaDel", "削除 + 切断(&D)", 3, &T::MenuSosaConClick},
+    {T::IdMenuSosaCon, "MenuSosaCon", "接続(&C)", Connect, &T::MenuSosaConClick},
+    {T::IdMenuSosaKill, "MenuSosaKill", "切断のみ(&K)", Disconnect, &T::MenuSosaConClick},
+    {T::IdMenuSosaDel, "MenuSosaDel", "削除 + 切断(&D)", DeleteMail, &T::MenuSosaConClick},
     {Separator, "N6", nullptr, 0, nullptr},
-    {T::IdMenuSosaMCon, "MenuSosaMCon", "すべて接続", 1, &T::MenuSosaMConClick},
-    {T::IdMunuSosaMKill, "MunuSosaMKill", "すべて切断", 2, &T::MenuSosaMConClick},
+    {T::IdMenuSosaMCon, "MenuSosaMCon", "すべて接続", Connect, &T::MenuSosaMConClick},
+    {T::IdMunuSosaMKill, "MunuSosaMKill", "すべて切断", Disconnect, &T::MenuSosaMConClick},
     {Separator, "N2", nullptr, 0, nullptr},
     {T::IdMunuSosaMail, "MunuSosaMail", "メールソフトの起動", 0, &T::MunuSosaMailClick},
     {T::IdExit1, "Exit1", "終了(&X)", 0, &T::Exit1Click},
@@ -79,15 +82,18 @@ struct TToolEntry {
 };
 
 const TToolEntry ToolTable[] = {
-    {T::IdToolButton1, "ToolButton1", "接続", 0, 1, BTNS_BUTTON, &T::MenuSosaConClick},
-    {T::IdToolButton5, "ToolButton5", "削除 + 切断", 1, 3, BTNS_BUTTON, &T::MenuSosaConClick},
-    {T::IdToolButton4, "ToolButton4", "切断", 2, 2, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton1, "ToolButton1", "接続", 0, Connect, BTNS_BUTTON, &T::MenuSosaConClick},
+    {T::IdToolButton5, "ToolButton5", "削除 + 切断", 1, DeleteMail, BTNS_BUTTON,
+     &T::MenuSosaConClick},
+    {T::IdToolButton4, "ToolButton4", "切断", 2, Disconnect, BTNS_BUTTON, &T::MenuSosaConClick},
     {0, "ToolButton3", nullptr, 0, 0, BTNS_SEP, nullptr},
     {T::IdToolButton7, "ToolButton7", "アカウントの設定", 3, 0, BTNS_BUTTON, &T::MenuSetAddClick},
     {T::IdToolButton6, "ToolButton6", "拡張表示", 4, 0, BTNS_CHECK, &T::MenuViewSmallClick},
     {0, "ToolButton9", nullptr, 0, 0, BTNS_SEP, nullptr},
-    {T::IdToolButton11, "ToolButton11", "すべて接続", 7, 1, BTNS_BUTTON, &T::MenuSosaMConClick},
-    {T::IdToolButton12, "ToolButton12", "すべて切断", 8, 2, BTNS_BUTTON, &T::MenuSosaMConClick},
+    {T::IdToolButton11, "ToolButton11", "すべて接続", 7, Connect, BTNS_BUTTON,
+     &T::MenuSosaMConClick},
+    {T::IdToolButton12, "ToolButton12", "すべて切断", 8, Disconnect, BTNS_BUTTON,
+     &T::MenuSosaMConClick},
     {0, "ToolButton10", nullptr, 0, 0, BTNS_SEP, nullptr},
     {T::IdToolButton13, "ToolButton13", "メールソフトの起動", 9, 0, BTNS_BUTTON,
      &T::MunuSosaMailClick},
@@ -244,20 +250,20 @@ void TMainCommands::TranslateShortcut(MSG& message) {
 
 bool TMainCommands::ActivePageIdle() const {
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || slot >= TPruneboxM::MaxPages || !Main.Pages[slot]) return false;
-    return IsWindowEnabled(Main.Pages[slot]->Frame->KvPanel1.Handle) != FALSE;
+    const TChPage* page = Main.Accounts.Page(slot);
+    return page && IsWindowEnabled(page->Frame->KvPanel1.Handle) != FALSE;
 }
 
 void TMainCommands::MenuSosaConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    Main.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
+    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
 }
 
 void TMainCommands::MenuSosaMConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
     // Every page, the "新規" page and busy ones included: the worker decides what to do.
-    for (int slot = 0; slot < Main.PageCount; ++slot) {
-        if (Main.Pages[slot]) Main.Pages[slot]->Frame->LogonClick(sender.Tag);
+    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) {
+        if (Main.Accounts.Pages[slot]) Main.Accounts.Pages[slot]->Frame->LogonClick(sender.Tag);
     }
 }
 
@@ -279,8 +285,8 @@ void TMainCommands::Exit1Click(const TSender&) { SendMessageA(Main.Handle, WM_CL
 
 void TMainCommands::MenuEditCopyClick(const TSender&) {
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Pages[slot]) return;
-    const TMainFrame& frame = *Main.Pages[slot]->Frame;
+    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
+    const TMainFrame& frame = *Main.Accounts.Pages[slot]->Frame;
     std::string text;
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -297,7 +303,7 @@ void TMainCommands::MenuEditCopyClick(const TSender&) {
 
 void TMainCommands::MenuEditRevClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    const TMainFrame& frame = *Main.Pages[Main.ActiveSlot()]->Frame;
+    const TMainFrame& frame = *Main.Accounts.Pages[Main.ActiveSlot()]->Frame;
     SetFocus(frame.MailView);
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -331,7 +337,7 @@ void TMainCommands::MenuViewToolClick(const TSender&) {
 void TMainCommands::MenuViewSmallClick(const TSender&) {
     if (ActivePageIdle()) {
         Main.ExtendedView = !Main.ExtendedView;
-        Main.Pages[Main.ActiveSlot()]->ArrangePage();
+        Main.Accounts.Pages[Main.ActiveSlot()]->ArrangePage();
     }
     // Also when refused: the check button may have toggled itself when it was clicked.
     ShowViewState();
@@ -339,20 +345,32 @@ void TMainCommands::MenuViewSmallClick(const TSender&) {
 
 void TMainCommands::MenuViewHeadClick(const TSender&) {
     if (!ActivePageIdle()) return;
-    Main.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
+    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
-    TGeneralSetup setup(Main);
-    setup.ShowModal();
+    const int slot = Main.ActiveSlot();
+    HFONT listFont = nullptr;
+    if (slot >= 0 && Main.Accounts.Pages[slot])
+        listFont = reinterpret_cast<HFONT>(
+            SendMessageA(Main.Accounts.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
+    // The lamps: what the tabs do in this run, not what may have been stored during it.
+    TGeneralSetup setup(listFont, Main.MainPage.TabPosition(), Main.MainPage.OwnerDraw());
+    if (!setup.ShowModal(Main.Handle)) return;
+    const TGeneralValues values = setup.Values();
+    // Every list, the "新規" page's included, takes the font, chosen or not.
+    Main.SetListFont(values.FontName, values.FontSize, values.FontStyle);
+    Main.SetTabPosition(values.TabPosition);
+    // The tabs keep their drawing in this run; the next start reads the switch.
+    TSetupStore(Registry).SaveLedSetting(values.Led);
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {
     const bool newAccount = std::strcmp(sender.Name, "MenuSetAdd") == 0 || Main.ActiveSlot() == 0;
     if (!ActivePageIdle()) return;
-    RedrawWindow(Main.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
+    RedrawWindow(Main.Accounts.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TASetup setup(Main, Registry);
+    TASetup setup(Main.Accounts, Registry, Main.ActiveSlot());
     setup.SetBasicView(true);
     setup.NewAccount = newAccount;
     setup.Caption =
@@ -368,9 +386,9 @@ void TMainCommands::MenuSetDelClick(const TSender&) {
         return;
     Main.RemoveAccount(Main.ActiveSlot());
     const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Pages[slot]) return;
-    Main.Pages[slot]->ArrangePage();
-    Main.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
+    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
+    Main.Accounts.Pages[slot]->ArrangePage();
+    Main.Accounts.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
     Main.RedrawTabs();
 }
 

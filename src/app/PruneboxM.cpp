@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "headers/MainDM.h"
+#include "app/MainCommands.h"
+#include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
+#include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
 #include "settings/WinRegistry.h"
-#include "app/MainCommands.h"
 #include "ui/InputBox.h"
-#include "ui/MailForm.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/ScreenBounds.h"
@@ -22,23 +22,20 @@ TPruneboxM* PruneboxM = nullptr;
 
 namespace {
 
-// Posted to the main window when a worker thread changed a lamp.
-constexpr UINT WM_PB_REDRAW_TABS = WM_APP + 1;
-
 constexpr int IdToolBar = 1, IdMainPage = 2;
 constexpr int DesignWidth = 592, DesignHeight = 394;
 constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
 constexpr int BevelHeight = 2, ToolBarHeight = 26;
 
 const char* const Caption = "Prunebox  -サーバ上でメールを選択削除-";
-const char* const LampNames[4] = {"BLUE", "GREEN", "RED", "YELLOW"};
+const char* const LampNames[TChPage::LampCount] = {"BLUE", "GREEN", "RED", "YELLOW"};
 
 }  // namespace
 
 TPruneboxM::TPruneboxM() = default;
 
 TPruneboxM::~TPruneboxM() {
-    for (int slot = MaxPages - 1; slot >= 0; --slot) Pages[slot].reset();
+    Accounts.Clear();
     if (Handle) DestroyWindow(Handle);
     for (HBITMAP image : LedImages) {
         if (image) DeleteObject(image);
@@ -63,7 +60,7 @@ void TPruneboxM::Create() {
 }
 
 void TPruneboxM::FormCreate() {
-    for (auto& page : Pages) page.reset();
+    Accounts.Clear();
     MessageHook = SetWindowsHookExA(WH_GETMESSAGE, AppMessage, nullptr, UiThreadId);
     AddSystemMenuItems();
     DeleteFileA(LoadResString(S_LOG_FILE).c_str());
@@ -74,12 +71,12 @@ void TPruneboxM::FormCreate() {
 
     Bevel1 = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
                              BevelHeight, Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ToolBar1 = CreateWindowExA(
-        0, TOOLBARCLASSNAMEA, "",
-        WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-        0, BevelHeight, 0, ToolBarHeight, Handle,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdToolBar)), GetModuleHandleA(nullptr),
-        nullptr);
+    ToolBar1 = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                               WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN,
+                               0, BevelHeight, 0, ToolBarHeight, Handle,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdToolBar)),
+                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     Bevel2 = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_ETCHEDHORZ, 0, 0, 0, BevelHeight,
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -107,7 +104,8 @@ void TPruneboxM::LoadWindowSettings() {
     ExtendedView = window.Small;
     ToolBarVisible = window.ToolBar;
     if (settings.FromStore)
-        TabPosition = window.TabPosition == kTabsAtBottom ? TTabPosition::Bottom : TTabPosition::Top;
+        TabPosition =
+            window.TabPosition == kTabsAtBottom ? TTabPosition::Bottom : TTabPosition::Top;
     MailerCommand = settings.MailerCommand;
     LedTabs = LedTabs && settings.Led;
 }
@@ -115,24 +113,23 @@ void TPruneboxM::LoadWindowSettings() {
 void TPruneboxM::LoadAccounts() {
     TAccountStore store(*Registry);
     std::vector<std::string> names = store.EnumerateAccounts();
-    SetPageCount(0);
+    Accounts.SetPageCount(0);
     // The "新規" page: "\Connect" itself is current, so there is nothing to load.
-    TChPage* fresh = AddPage();
+    TChPage* fresh = Accounts.AddPage();
     fresh->KeyName.clear();
-    const std::string newTab = LoadResString(S_NEW_TAB);
-    fresh->TabSheet->SetCaption(MainPage.OwnerDraw() ? "  " + newTab : newTab);
-    SetPageCount(PageCount + 1);
+    fresh->SetAccountName(LoadResString(S_NEW_TAB));
+    Accounts.SetPageCount(Accounts.PageCount + 1);
     for (const std::string& name : names) {
         // More accounts than slots: the rest stay in the registry; AddPage says so.
-        if (PageCount >= MaxPages) {
-            AddPage();
+        if (Accounts.PageCount >= TAccountTable::MaxPages) {
+            Accounts.AddPage();
             break;
         }
         store.OpenAccount(name);
-        TChPage* page = AddPage();
+        TChPage* page = Accounts.AddPage();
         page->LoadAccount(store.LoadAccount());
         page->KeyName = name;
-        SetPageCount(PageCount + 1);
+        Accounts.SetPageCount(Accounts.PageCount + 1);
     }
     MainPage.MoveSheet(fresh->TabSheet.get(), MainPage.SheetCount() - 1);
     MainPage.SelectIndex(TSetupStore(*Registry).LoadActiveItem(MainPage.SheetCount()), false);
@@ -146,9 +143,9 @@ void TPruneboxM::ApplyListSettings() {
     geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
-    for (int slot = 0; slot < PageCount; ++slot) {
-        if (!Pages[slot]) continue;
-        HWND list = Pages[slot]->Frame->MailView;
+    for (int slot = 0; slot < Accounts.PageCount; ++slot) {
+        if (!Accounts.Pages[slot]) continue;
+        HWND list = Accounts.Pages[slot]->Frame->MailView;
         for (int column = 0; column < kListColumns; ++column)
             SendMessageA(list, LVM_SETCOLUMNWIDTH, column, ListSettings.ColumnWidths[column]);
     }
@@ -158,20 +155,9 @@ void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) 
     ListSettings.FontName = name;
     ListSettings.FontSize = pointSize;
     ListSettings.FontStyle = style;
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
     HFONT old = ListFont;
-    ListFont = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, (style & 2) != 0,
-                           (style & 4) != 0, (style & 8) != 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           name.c_str());
-    // The list view measures its rows again when it gets a font: no need to re-create it.
-    for (int slot = PageCount - 1; slot >= 0; --slot) {
-        if (Pages[slot])
-            SendMessageA(Pages[slot]->Frame->MailView, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(ListFont), TRUE);
-    }
+    ListFont = UiFont::CreateStyled(name, pointSize, style);
+    Accounts.SetListFont(ListFont);
     if (old) DeleteObject(old);
 }
 
@@ -184,10 +170,10 @@ void TPruneboxM::SetTabPosition(TTabPosition position) {
 TListSettings TPruneboxM::ActiveListSettings() const {
     TListSettings list = ListSettings;
     const int slot = ActiveSlot();
-    if (slot < 0 || !Pages[slot]) return list;
+    if (!Accounts.Page(slot)) return list;
     for (int column = 0; column < kListColumns; ++column) {
         list.ColumnWidths[column] = static_cast<int>(
-            SendMessageA(Pages[slot]->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+            SendMessageA(Accounts.Page(slot)->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
     }
     return list;
 }
@@ -218,60 +204,20 @@ void TPruneboxM::AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT i
 }
 
 void TPruneboxM::LoadLedImages() {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < TChPage::LampCount; ++i) {
         LedImages[i] = static_cast<HBITMAP>(
             LoadImageA(GetModuleHandleA(nullptr), LampNames[i], IMAGE_BITMAP, 0, 0, 0));
     }
 }
 
-int TPruneboxM::ActiveSlot() const {
-    TTabSheet* sheet = MainPage.ActiveSheet();
-    return sheet ? sheet->Tag : -1;
-}
-
-void TPruneboxM::SetPageCount(int n) {
-    if (PageCount > WarnPageCount)
-        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
-    PageCount = n;
-}
-
-TChPage* TPruneboxM::AddPage() {
-    if (PageCount >= MaxPages) {
-        // The table is full: refuse with the same words as the page-count warning.
-        MessageDlgCenter(Handle, LoadResString(S_PAGE_LIMIT), TMsgDlgType::Warning, mbOK, 0);
-        return nullptr;
-    }
-    Pages[PageCount] = std::make_unique<TChPage>(*this, PageCount);
-    // A page added while the program runs (a new account) shows its list like the others.
-    if (ListFont)
-        SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(ListFont), FALSE);
-    return Pages[PageCount].get();
-}
-
 void TPruneboxM::RemoveAccount(int slot) {
-    if (slot < 1 || slot >= PageCount || !Pages[slot]) return;
-    if (Registry) TAccountStore(*Registry).DeleteAccount(Pages[slot]->KeyName);
-    Pages[slot].reset();
-    SetPageCount(PageCount - 1);
-    for (int i = slot; i < PageCount; ++i) {
-        Pages[i] = std::move(Pages[i + 1]);
-        Pages[i]->SetIndex(i);
-    }
-    Pages[PageCount].reset();
+    TChPage* page = slot >= 1 ? Accounts.Page(slot) : nullptr;
+    if (!page) return;
+    if (Registry) TAccountStore(*Registry).DeleteAccount(page->KeyName);
+    Accounts.Remove(slot);
 }
 
-void TPruneboxM::SetIndicatorState(int slot, int state) {
-    // Only the four lamps exist; any other value would index past them.
-    if (slot < 0 || slot >= MaxPages || state < 0 || state > 3) return;
-    TChPage* page = Pages[slot].get();
-    if (!page) return;
-    page->IndicatorState = state;
-    if (GetCurrentThreadId() == UiThreadId)
-        RedrawTabs();
-    else
-        PostMessageA(Handle, WM_PB_REDRAW_TABS, 0, 0);
-}
+void TPruneboxM::LampChanged() { RedrawTabs(); }
 
 void TPruneboxM::RedrawTabs() {
     if (!MainPage.Handle) return;
@@ -286,12 +232,13 @@ void TPruneboxM::RedrawTabs() {
 void TPruneboxM::MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active) {
     if (!MainPage.OwnerDraw()) return;
     TTabSheet* sheet = MainPage.SheetAt(tabIndex);
-    if (!sheet || sheet->Tag < 0 || sheet->Tag >= MaxPages || !Pages[sheet->Tag]) return;
-    TChPage& page = *Pages[sheet->Tag];
+    TChPage* shown = sheet ? Accounts.Page(sheet->Tag) : nullptr;
+    if (!shown) return;
+    TChPage& page = *shown;
     const std::string text = SjisText::Trim(sheet->Caption());
 
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(
-                                           SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(MainPage.Handle, WM_GETFONT, 0, 0)));
     SetTextColor(dc, active ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     HBITMAP lamp = LedImages[page.IndicatorState];
@@ -345,15 +292,13 @@ void TPruneboxM::FormResize() {
         MoveWindow(MainPage.Handle, 0, top, width, client.bottom - top, TRUE);
         MainPage.Resized();
     }
-    if (PageCount > 0 && Pages[PageCount - 1]) {
-        const int slot = ActiveSlot();
-        if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+    if (Accounts.PageCount > 0 && Accounts.Pages[Accounts.PageCount - 1]) {
+        if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
     }
 }
 
 void TPruneboxM::MainPageChange() {
-    const int slot = ActiveSlot();
-    if (slot >= 0 && Pages[slot]) Pages[slot]->ArrangePage();
+    if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
 }
 
 void TPruneboxM::RecordNormalBounds() { GetWindowRect(Handle, &NormalBounds); }
@@ -373,7 +318,7 @@ void TPruneboxM::FormClose() {
     // Nothing is asked and nothing refuses the close; a failed save still tears down.
     if (Registry) SaveWindowSettings();
     Registry.reset();
-    for (int slot = PageCount - 1; slot >= 0; --slot) Pages[slot].reset();
+    Accounts.Clear();
     for (HBITMAP& image : LedImages) {
         if (image) DeleteObject(image);
         image = nullptr;
@@ -381,33 +326,33 @@ void TPruneboxM::FormClose() {
     DestroyWindow(Handle);
 }
 
-LRESULT TPruneboxM::ConfirmDelete(const char* text) {
-    ConfirmResult = MessageDlgCenter(Handle, text ? text : "", TMsgDlgType::Confirmation,
-                                     mbOK | mbCancel, 0);
-    return 0;
+int TPruneboxM::ConfirmDelete(const std::string& text) {
+    return MessageDlgCenter(Handle, text, TMsgDlgType::Confirmation, mbOK | mbCancel, 0);
 }
 
-LRESULT TPruneboxM::ShowHeader(int slot, const char* subject) {
+void TPruneboxM::ShowHeaderLater(int slot) {
+    PostMessageA(Handle, WM_PB_SHOW_HEADER, static_cast<WPARAM>(slot), 0);
+}
+
+void TPruneboxM::ShowHeader(int slot) {
     // The lines are those of the page whose worker fetched them, even if another tab has been
-    // chosen meanwhile.
-    if (slot < 0 || slot >= PageCount || !Pages[slot]) return 0;
-    TMailForm viewer(*this, slot);
-    viewer.Caption = LoadResString(S_HEADER_VIEWER) + (subject ? subject : "");
+    // chosen meanwhile. A page removed since the message was posted shows nothing, nor does the
+    // page that has moved into its slot.
+    TChPage* page = Accounts.Page(slot);
+    if (!page || !page->HeaderPending) return;
+    page->HeaderPending = false;
+    TMailForm viewer(Accounts, Registry.get(), slot);
+    viewer.Caption = LoadResString(S_HEADER_VIEWER) + page->HeaderSubject;
     viewer.ShowModal(Handle);
-    return 0;
 }
 
-LRESULT TPruneboxM::AskPassword(const char* text) {
-    if (!text || std::strlen(text) < 2) return 0;
-    const int slot = TMainDM::HexPairToByte(std::string(text, 2));
-    const std::string name = SjisText::Trim(text + 2);
+std::string TPruneboxM::AskPassword(const std::string& accountName) {
     std::string answer;
     // The answer is masked like the page's own password field.
-    if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + name, LoadResString(S_ENTER_PASSWORD),
-                    answer, true))
+    if (!InputQuery(Handle, LoadResString(S_ACCOUNT_NAME) + accountName,
+                    LoadResString(S_ENTER_PASSWORD), answer, true))
         answer.clear();
-    if (slot < PageCount && Pages[slot]) SetWindowTextA(Pages[slot]->Frame->Pass, answer.c_str());
-    return 0;
+    return answer;
 }
 
 LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {
@@ -441,8 +386,8 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == HTCAPTION) RecordNormalBounds();
             break;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{MinTrackWidth,
-                                                                          MinTrackHeight};
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+                POINT{MinTrackWidth, MinTrackHeight};
             return 0;
         case WM_SIZE:
             FormResize();
@@ -460,18 +405,13 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.hwndItem != MainPage.Handle) break;
-            MainPageDrawTab(item.hDC, item.itemID, item.rcItem, (item.itemState & ODS_SELECTED) != 0);
+            MainPageDrawTab(item.hDC, item.itemID, item.rcItem,
+                            (item.itemState & ODS_SELECTED) != 0);
             return TRUE;
         }
-        case WM_PB_REDRAW_TABS:
-            RedrawTabs();
-            return 0;
-        case WM_PB_CONFIRM_DELETE:
-            return ConfirmDelete(reinterpret_cast<const char*>(lParam));
         case WM_PB_SHOW_HEADER:
-            return ShowHeader(static_cast<int>(wParam), reinterpret_cast<const char*>(lParam));
-        case WM_PB_ASK_PASSWORD:
-            return AskPassword(reinterpret_cast<const char*>(lParam));
+            ShowHeader(static_cast<int>(wParam));
+            return 0;
         case WM_QUERYENDSESSION:
             FormClose();
             return TRUE;

@@ -4,27 +4,24 @@
 #include <memory>
 #include <string>
 
+#include "page/AccountTable.h"
+#include "page/ChPage.h"
+#include "page/PageHost.h"
 #include "settings/RegistryAccessor.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SetupStore.h"
-#include "ui/ChPage.h"
 #include "ui/PageControl.h"
 #include "ui/Window.h"
 
 class TMainCommands;
 
-// Messages from the account workers; the numbers are fixed because the workers rely on them.
-constexpr UINT WM_PB_CONFIRM_DELETE = 0x465;  // sent: wParam, lParam -> question text
-constexpr UINT WM_PB_SHOW_HEADER = 0x466;     // posted: lParam -> decoded subject
-constexpr UINT WM_PB_ASK_PASSWORD = 0x467;    // sent: lParam -> slot (2 hex digits) + caption
+// The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
+constexpr UINT WM_PB_SHOW_HEADER = 0x466;
 
-// The main window: the account tabs and the table of their pages.
-class TPruneboxM : public TWindow {
+// The main window: the account tabs, the table of their pages, and the host of every page.
+class TPruneboxM : public TWindow, public TPageHost {
 public:
     static constexpr const char* ClassName = "TPruneboxM";
-    static constexpr int MaxPages = 64;
-    // Beyond this many pages every change of the count warns.
-    static constexpr int WarnPageCount = 60;
     // System menu commands added at start-up.
     static constexpr UINT SysSeparator = 10, SysCenter = 11;
 
@@ -32,17 +29,16 @@ public:
     ~TPruneboxM() override;
 
     RECT NormalBounds{};
-    int PageCount = 0;
-    HBITMAP LedImages[4]{};
+    HBITMAP LedImages[TChPage::LampCount]{};
     std::string MailerCommand;
-    int ConfirmResult = 0;
-    std::array<std::unique_ptr<TChPage>, MaxPages> Pages;
     std::unique_ptr<TRegistryAccessor> Registry;
     // The menu bar, the tool bar's buttons and their commands.
     std::unique_ptr<TMainCommands> Commands;
     // The program's key under the current user (tests give their own).
     std::string RegistryBase = kRegistryRootPath;
     TPageControl MainPage;
+    // The account pages; the dialogs' account list.
+    TAccountTable Accounts{*this, MainPage, *this};
     // View state: extended view ("拡張(&B)") and the tool bar ("ツールバー").
     bool ExtendedView = true;
     bool ToolBarVisible = true;
@@ -55,14 +51,9 @@ public:
 
     // Creates the window and runs the start-up sequence.
     void Create();
-    int ActiveSlot() const;
-    void SetPageCount(int n);
-    // A new page in slot PageCount; refused with the page-count warning when all slots are
-    // used (returns null then).
-    TChPage* AddPage();
+    int ActiveSlot() const { return Accounts.ActiveSlot(); }
+    // Removes the stored account and its page.
     void RemoveAccount(int slot);
-    // Safe from any thread: the state is stored at once, the tabs are redrawn on the UI thread.
-    void SetIndicatorState(int slot, int state);
     void RedrawTabs();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
     // Every page's mail list takes this font (size in points, style bits as stored), from the
@@ -73,6 +64,14 @@ public:
     // One item at the end of a system menu; a plain "Error" box when it cannot be added.
     static void AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
                                      const char* caption);
+
+    // The page host.
+    void LampChanged() override;
+    int ConfirmDelete(const std::string& text) override;
+    std::string AskPassword(const std::string& accountName) override;
+    void ShowHeaderLater(int slot) override;
+    bool ExtendedViewShown() const override { return ExtendedView; }
+
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -87,9 +86,7 @@ private:
     void RecordNormalBounds();
     void AddSystemMenuItems();
     void LoadLedImages();
-    LRESULT ConfirmDelete(const char* text);
-    LRESULT ShowHeader(int slot, const char* subject);
-    LRESULT AskPassword(const char* text);
+    void ShowHeader(int slot);
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 
     void LoadWindowSettings();

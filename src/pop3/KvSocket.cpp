@@ -48,9 +48,6 @@ bool ToInt32(const std::string& text, int32_t& value) {
 
 }  // namespace
 
-EPop3Failure::EPop3Failure(const std::string& message, std::string serverText)
-    : std::runtime_error(message), Server(std::move(serverText)) {}
-
 TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()), IoBuffer(IoBufferSize) {}
 
 TKvSocket::~TKvSocket() { Client->Close(); }

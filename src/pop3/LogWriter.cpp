@@ -6,7 +6,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "pop3/KvSocket.h"
+#include "pop3/Pop3Failure.h"
 
 namespace {
 

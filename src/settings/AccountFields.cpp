@@ -82,9 +82,17 @@ std::string DesignHeader(const std::string& comboText, const std::string& noneTe
 
 bool SameName(const std::string& a, const std::string& b) { return FoldedName(a) == FoldedName(b); }
 
+// The lamp is drawn over the caption's first characters.
+const std::string LampRoom = "  ";
+
 std::string TabName(const std::string& caption, bool lampShown) {
-    if (lampShown && caption.compare(0, 2, "  ") == 0) return caption.substr(2);
+    if (lampShown && caption.compare(0, LampRoom.size(), LampRoom) == 0)
+        return caption.substr(LampRoom.size());
     return caption;
+}
+
+std::string TabCaption(const std::string& name, bool lampShown) {
+    return lampShown ? LampRoom + name : name;
 }
 
 int AutoDelModeFor(TModeChoice choice, size_t ruleCount) {

@@ -40,6 +40,8 @@ bool SameName(const std::string& a, const std::string& b);
 
 // The account name a tab shows: its caption without the two-space room for the lamp.
 std::string TabName(const std::string& caption, bool lampShown);
+// The tab caption for an account name: room for the lamp before it when lamps are shown.
+std::string TabCaption(const std::string& name, bool lampShown);
 
 // The mode stored for the chosen option: header search without any rule is no mode at all.
 enum class TModeChoice { None, HeaderSearch, PostPet };

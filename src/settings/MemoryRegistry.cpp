@@ -1,6 +1,6 @@
 #include "settings/MemoryRegistry.h"
 
-#include "worker/SjisSearch.h"
+#include "headers/SjisSearch.h"
 
 namespace {
 

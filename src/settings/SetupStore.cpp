@@ -6,7 +6,7 @@
 
 #include "headers/SjisText.h"
 #include "settings/SettingsKeys.h"
-#include "worker/SjisSearch.h"
+#include "headers/SjisSearch.h"
 
 namespace {
 

@@ -1,10 +1,22 @@
 #include "ui/ControlTable.h"
 
+#include <commctrl.h>
+
 HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font) {
     HWND control = CreateWindowExA(
         entry.ExStyle, entry.ClassName, entry.Caption ? entry.Caption : "",
-        entry.Style | WS_CHILD | WS_VISIBLE, entry.Left, entry.Top, entry.Width, entry.Height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.Id)), GetModuleHandleA(nullptr), nullptr);
+        entry.Style | WS_CHILD | WS_VISIBLE, entry.Left, entry.Top, entry.Width, entry.Height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.Id)), GetModuleHandleA(nullptr),
+        nullptr);
     if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
+}
+
+void InsertColumn(HWND list, int index, const TColumnSpec& spec) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.pszText = const_cast<char*>(spec.Caption);
+    column.cx = spec.Width;
+    column.fmt = spec.Format;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }

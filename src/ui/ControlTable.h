@@ -13,8 +13,24 @@ struct TControlSpec {
     int Id;
 };
 
+// One column of a report list view.
+struct TColumnSpec {
+    const char* Caption;
+    int Width;
+    int Format;  // LVCFMT_LEFT, LVCFMT_CENTER...
+};
+
 // Creates one control inside parent and gives it the font (when not null).
 HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font);
+
+// Appends one column to a report list view.
+void InsertColumn(HWND list, int index, const TColumnSpec& spec);
+
+// Appends the columns of a table, left to right.
+template <std::size_t N>
+void InsertColumns(HWND list, const TColumnSpec (&specs)[N]) {
+    for (std::size_t i = 0; i < N; ++i) InsertColumn(list, static_cast<int>(i), specs[i]);
+}
 
 // Creates the controls of a table in order (which is also their tab order); the handles
 // land in handles[i] when handles is not null.

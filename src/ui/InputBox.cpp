@@ -1,7 +1,6 @@
 #include "ui/InputBox.h"
 
-#include <vector>
-
+#include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
@@ -16,9 +15,7 @@ public:
                bool masked)
         : Caption(caption), Prompt(prompt), Value(value), Masked(masked) {}
 
-    bool Show(HWND owner) {
-        return RunModalDialog(owner) == IDOK;
-    }
+    bool Show(HWND owner) { return RunModalDialog(owner) == IDOK; }
 
 private:
     std::string Caption, Prompt;
@@ -33,9 +30,7 @@ private:
                 return FALSE;
             case WM_COMMAND:
                 if (LOWORD(wParam) == IDOK) {
-                    std::vector<char> text(GetWindowTextLengthA(Field) + 1);
-                    GetWindowTextA(Field, text.data(), static_cast<int>(text.size()));
-                    Value = text.data();
+                    Value = TextOf(Field);
                     EndDialog(Handle, IDOK);
                 } else if (LOWORD(wParam) == IDCANCEL) {
                     EndDialog(Handle, IDCANCEL);
@@ -67,14 +62,8 @@ private:
             buttonWidth, buttonHeight, IDOK);
         Add("BUTTON", "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, width / 2 + 4, buttonTop,
             buttonWidth, buttonHeight, IDCANCEL);
-        RECT outer{0, 0, width, buttonTop + buttonHeight + margin};
-        AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                           GetWindowLongA(Handle, GWL_EXSTYLE));
-        SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-        RECT workArea{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-        POINT at = CenterInWorkArea(workArea, size, workArea);
-        SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        // In the middle of the work area, whatever the owner.
+        PlaceOverOwner(Handle, SIZE{width, buttonTop + buttonHeight + margin}, nullptr);
         SetFocus(Field);
     }
 };

@@ -64,9 +64,7 @@ public:
         EscapeResult = (Buttons & mbCancel) ? mrCancel : (Buttons & mbNo) ? mrNo : mrOk;
     }
 
-    int Show() {
-        return static_cast<int>(RunModalDialog(Owner));
-    }
+    int Show() { return static_cast<int>(RunModalDialog(Owner)); }
 
 private:
     HWND Owner;
@@ -171,16 +169,7 @@ private:
         }
         SendMessageA(Handle, DM_SETDEFID, DefaultResult, 0);
 
-        RECT outer{0, 0, clientWidth, clientHeight};
-        AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                           GetWindowLongA(Handle, GWL_EXSTYLE));
-        SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-        RECT workArea{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-        RECT ownerRect = workArea;
-        if (Owner) GetWindowRect(Owner, &ownerRect);
-        POINT at = CenterInWorkArea(ownerRect, size, workArea);
-        SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        PlaceOverOwner(Handle, SIZE{clientWidth, clientHeight}, Owner);
 
         if (defaultButton) SetFocus(defaultButton);
         return FALSE;  // the focus is set
@@ -205,4 +194,23 @@ std::uint16_t MessageDlgCenter(HWND owner, const std::string& text, TMsgDlgType 
                                unsigned buttons, int helpContext) {
     TMessageForm form(owner, text, kind, buttons, helpContext);
     return static_cast<std::uint16_t>(form.Show());
+}
+
+void CenterOverOwner(HWND window, HWND owner) {
+    RECT ownerRect{}, outer{}, workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    if (!owner || !GetWindowRect(owner, &ownerRect)) ownerRect = workArea;
+    GetWindowRect(window, &outer);
+    const POINT at = CenterInWorkArea(
+        ownerRect, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void PlaceOverOwner(HWND window, SIZE client, HWND owner) {
+    RECT outer{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&outer, GetWindowLongA(window, GWL_STYLE), FALSE,
+                       GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    CenterOverOwner(window, owner);
 }

@@ -28,4 +28,23 @@ HFONT Message() {
     return font;
 }
 
+namespace {
+constexpr int Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8;
+}  // namespace
+
+int StyleBits(const LOGFONTA& font) {
+    return (font.lfWeight >= FW_BOLD ? Bold : 0) | (font.lfItalic ? Italic : 0) |
+           (font.lfUnderline ? Underline : 0) | (font.lfStrikeOut ? StrikeOut : 0);
+}
+
+HFONT CreateStyled(const std::string& name, int pointSize, int style) {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontA(height, 0, 0, 0, (style & Bold) ? FW_BOLD : FW_NORMAL, (style & Italic) != 0,
+                       (style & Underline) != 0, (style & StrikeOut) != 0, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, name.c_str());
+}
+
 }  // namespace UiFont

@@ -54,12 +54,12 @@ public:
     virtual void SetIndicatorState(int index, int state) = 0;
 
     virtual void MessageBeep(unsigned int type) = 0;
-    // Delete confirmation (message 0x465): the dialog's result, 1 for OK.
+    // Delete confirmation: the dialog's result, 1 for OK.
     virtual int ConfirmDelete(const std::string& text) = 0;
     // Header viewer (message 0x466, not waited for) on the lines last given to SetHeaderLines. The
     // page keeps its own copies of the texts.
     virtual void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) = 0;
-    // Password prompt (message 0x467): request is the slot as two upper-case hexadecimal digits and
+    // Password prompt: request is the slot as two upper-case hexadecimal digits and
     // the account name; the answer is in Pass() when this returns.
     virtual void PromptPassword(const std::string& request) = 0;
 

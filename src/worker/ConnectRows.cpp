@@ -3,14 +3,13 @@
 #include <string>
 
 #include "headers/MainDM.h"
+#include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
 #include "worker/Connect.h"
-#include "worker/SjisSearch.h"
 
 namespace {
 
-// Appended to a header line that FindHeader has returned; the header viewer strips it again.
-const char* const LookupMarker = "%&%";
+constexpr const char* LookupMarker = TMailRow::LookupMarker;
 const char* const UnknownText = "不明 (Prunebox)";
 
 std::string TrimRight(const std::string& text) {
@@ -87,7 +86,7 @@ std::string TConnect::DeleteConfirmText(const TStringList& tickedTitles) {
 
 TConnect::TStringList TConnect::ReadErrorHeader() {
     return {"Date: 1 Jan 2001 00:00:00 +0900",
-            "Subject: 読み取りエラー (Prunebox)",
+            std::string("Subject: ") + TMailRow::ReadErrorTitle,
             "From: Prunebox",
             "To : Error",
             "Content-Type: text/plain; charset=ISO-2022-JP",

@@ -20,4 +20,9 @@ struct TMailRow {
 
     std::array<std::string, ColumnCount> Columns;
     bool Ticked = false;
+
+    // Title of a message whose header could not be read; its header cannot be viewed.
+    static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";
+    // Appended to a header line the designated-header lookup has used; the viewer strips it.
+    static constexpr const char* LookupMarker = "%&%";
 };

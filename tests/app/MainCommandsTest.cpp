@@ -10,7 +10,7 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
@@ -51,8 +51,8 @@ protected:
         GuiTest::PumpPending();
     }
     void TearDown() override {
-        for (int slot = 0; slot < Main.PageCount; ++slot) {
-            if (Main.Pages[slot]) Main.Pages[slot]->Worker->WaitIdle(5000);
+        for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) {
+            if (Main.Accounts.Pages[slot]) Main.Accounts.Pages[slot]->Worker->WaitIdle(5000);
         }
         Registry.DeleteKey(kConnectKey);
     }
@@ -61,7 +61,7 @@ protected:
         SendMessageA(Main.Handle, WM_COMMAND, MAKEWPARAM(id, 0), 0);
         GuiTest::PumpPending();
     }
-    TMainFrame& ActiveFrame() { return *Main.Pages[Main.ActiveSlot()]->Frame; }
+    TMainFrame& ActiveFrame() { return *Main.Accounts.Pages[Main.ActiveSlot()]->Frame; }
     void SelectTab(int index) { Main.MainPage.SelectIndex(index, true); }
 
     void AddRows(TChPage& page, int count) {
@@ -216,7 +216,7 @@ TEST_F(MainCommandsTest, ToolBarButtonsSeparatorsAndHints) {
 TEST_F(MainCommandsTest, CtrlCCopiesTheTickedRowsSixFieldsEach) {
     Start(1);
     SelectTab(0);
-    TChPage& page = *Main.Pages[Main.ActiveSlot()];
+    TChPage& page = *Main.Accounts.Pages[Main.ActiveSlot()];
     AddRows(page, 3);
     Tick(*page.Frame, {0, 2});
     CtrlKey(page.Frame->MailView, 'C');
@@ -231,7 +231,7 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
     Start(1);
     SelectTab(0);
     TMainFrame& frame = ActiveFrame();
-    AddRows(*Main.Pages[Main.ActiveSlot()], 4);
+    AddRows(*Main.Accounts.Pages[Main.ActiveSlot()], 4);
     Tick(frame, {0, 2});
     CtrlKey(frame.MailView, 'R');
     EXPECT_EQ(Ticked(frame), (std::vector<int>{1, 3}));
@@ -255,7 +255,7 @@ TEST_F(MainCommandsTest, ShortcutsRunFromTheWindowProcedureNotInsideTheMessageHo
     Start(1);
     SelectTab(0);
     TMainFrame& frame = ActiveFrame();
-    AddRows(*Main.Pages[Main.ActiveSlot()], 2);
+    AddRows(*Main.Accounts.Pages[Main.ActiveSlot()], 2);
     const struct {
         WPARAM Key;
         std::vector<int> After;
@@ -284,7 +284,7 @@ TEST_F(MainCommandsTest, ShortcutsRunFromTheWindowProcedureNotInsideTheMessageHo
 TEST_F(MainCommandsTest, ShowHeaderAsksTheWorkerOnlyWhileIdle) {
     Start(1);
     SelectTab(0);
-    TChPage& page = *Main.Pages[Main.ActiveSlot()];
+    TChPage& page = *Main.Accounts.Pages[Main.ActiveSlot()];
     AddRows(page, 2);
     Tick(*page.Frame, {1});
     EnableWindow(page.Frame->KvPanel1.Handle, FALSE);
@@ -337,7 +337,7 @@ TEST_F(MainCommandsTest, ConnectAllReachesEveryPageOnlyWhenTheActiveOneIsIdle) {
     SelectTab(0);
     auto commands = [&] {
         std::vector<int> seen;
-        for (int slot = 0; slot < Main.PageCount; ++slot) seen.push_back(Main.Pages[slot]->Command);
+        for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) seen.push_back(Main.Accounts.Pages[slot]->Command);
         return seen;
     };
     EnableWindow(ActiveFrame().KvPanel1.Handle, FALSE);
@@ -346,10 +346,10 @@ TEST_F(MainCommandsTest, ConnectAllReachesEveryPageOnlyWhenTheActiveOneIsIdle) {
     EnableWindow(ActiveFrame().KvPanel1.Handle, TRUE);
 
     // The "新規" page (empty server) is given the command as well.
-    SetWindowTextA(Main.Pages[0]->Frame->Pass, "pw");
+    SetWindowTextA(Main.Accounts.Pages[0]->Frame->Pass, "pw");
     Command(C::IdMenuSosaMCon);
     EXPECT_EQ(commands(), (std::vector<int>{1, 1, 1}));
-    for (int slot = 0; slot < Main.PageCount; ++slot) Main.Pages[slot]->Worker->WaitIdle(5000);
+    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) Main.Accounts.Pages[slot]->Worker->WaitIdle(5000);
     GuiTest::PumpUntil([&] { return IsWindowEnabled(ActiveFrame().KvPanel1.Handle) != FALSE; });
     ClickTool(C::IdToolButton12);
     EXPECT_EQ(commands(), (std::vector<int>{2, 2, 2}));
@@ -365,13 +365,13 @@ TEST_F(MainCommandsTest, RemoveAccountAsksThenSaysSoInTheNextTab) {
         Command(C::IdMenuSetDel);
         EXPECT_EQ(script.Texts, std::vector<std::string>{"この接続先をリストから削除しますか?"});
     }
-    EXPECT_EQ(Main.PageCount, 3);
+    EXPECT_EQ(Main.Accounts.PageCount, 3);
     {
         TDialogScript script({{"確認", [](HWND d) { ClickButton(d, mrYes); }}});
         Command(C::IdMenuSetDel);
         EXPECT_TRUE(script.Done());
     }
-    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.Accounts.PageCount, 2);
     EXPECT_FALSE(Registry.KeyExists(std::string(kConnectKey) + "\\" + key));
     EXPECT_EQ(ActiveFrame().StatusText(0), "接続先リストから削除しました。");
 
@@ -380,7 +380,7 @@ TEST_F(MainCommandsTest, RemoveAccountAsksThenSaysSoInTheNextTab) {
     TDialogScript none({});
     Command(C::IdMenuSetDel);
     EXPECT_TRUE(none.Captions.empty() && none.Unexpected.empty());
-    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.Accounts.PageCount, 2);
 }
 
 TEST_F(MainCommandsTest, AboutBoxShowsTheVersion) {

@@ -34,12 +34,12 @@ TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     EXPECT_EQ(GetFileAttributesA("DelLog.txt"), INVALID_FILE_ATTRIBUTES);
     TPruneboxM& main = started.Main;
     EXPECT_EQ(GuiTest::WindowText(main.Handle), "Prunebox  -サーバ上でメールを選択削除-");
-    EXPECT_EQ(main.PageCount, 1);
+    EXPECT_EQ(main.Accounts.PageCount, 1);
     ASSERT_EQ(main.MainPage.SheetCount(), 1);
     EXPECT_EQ(TabText(main.MainPage.Handle, 0), "  新規");
     EXPECT_TRUE(GetWindowLongA(main.MainPage.Handle, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     EXPECT_EQ(main.ActiveSlot(), 0);
-    EXPECT_EQ(main.Pages[0]->KeyName, "");
+    EXPECT_EQ(main.Accounts.Pages[0]->KeyName, "");
     for (HBITMAP image : main.LedImages) EXPECT_NE(image, nullptr);
     // The defaults of an empty registry: 640 x 480, placed as the design size would be centred.
     RECT bounds;
@@ -51,7 +51,7 @@ TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     EXPECT_TRUE(main.ExtendedView);
     EXPECT_TRUE(main.ToolBarVisible);
     EXPECT_EQ(main.MainPage.TabPosition(), TTabPosition::Top);
-    EXPECT_TRUE(IsWindowVisible(main.Pages[0]->Frame->KvPanel1.Handle));
+    EXPECT_TRUE(IsWindowVisible(main.Accounts.Pages[0]->Frame->KvPanel1.Handle));
 }
 
 TEST(PruneboxMTest, WithoutLampsTheTabsAreTheSystemsWithPlainCaptions) {
@@ -144,11 +144,11 @@ TEST(PruneboxMTest, F2AndF3CycleThroughTheTabsFromAnyWindowOfTheProgram) {
         press(main.Handle, VK_F3);
         EXPECT_EQ(main.MainPage.ActiveIndex(), expected);
     }
-    press(main.Pages[1]->Frame->Serv, VK_F2);  // from a control deep inside a page
+    press(main.Accounts.Pages[1]->Frame->Serv, VK_F2);  // from a control deep inside a page
     EXPECT_EQ(main.MainPage.ActiveIndex(), 3);
     EXPECT_EQ(main.ActiveSlot(), 0);
-    EXPECT_TRUE(IsWindowVisible(main.Pages[0]->TabSheet->Handle));
-    EXPECT_FALSE(IsWindowVisible(main.Pages[1]->TabSheet->Handle));
+    EXPECT_TRUE(IsWindowVisible(main.Accounts.Pages[0]->TabSheet->Handle));
+    EXPECT_FALSE(IsWindowVisible(main.Accounts.Pages[1]->TabSheet->Handle));
 
     // Also while a dialog of the program is open.
     TAction f3ThenOk;
@@ -164,11 +164,11 @@ TEST(PruneboxMTest, PageCountWarnsAboveSixtyAndTheTableNeverOverflows) {
     TPruneboxM& main = started.Main;
     // 60 accounts: 61 pages, no warning yet.
     for (int i = 0; i < 60; ++i) ASSERT_NE(started.AddAccount(), nullptr);
-    EXPECT_EQ(main.PageCount, 61);
+    EXPECT_EQ(main.Accounts.PageCount, 61);
     EXPECT_TRUE(answerer.Seen.empty());
     // The 62nd to 64th pages warn once each.
     for (int i = 0; i < 3; ++i) ASSERT_NE(started.AddAccount(), nullptr);
-    EXPECT_EQ(main.PageCount, 64);
+    EXPECT_EQ(main.Accounts.PageCount, 64);
     ASSERT_EQ(answerer.Seen.size(), 3u);
     for (const auto& seen : answerer.Seen) {
         EXPECT_EQ(seen.Caption, "警告");
@@ -177,7 +177,7 @@ TEST(PruneboxMTest, PageCountWarnsAboveSixtyAndTheTableNeverOverflows) {
     }
     // A 65th page is refused with the same words; nothing is written past slot 63.
     EXPECT_EQ(started.AddAccount(), nullptr);
-    EXPECT_EQ(main.PageCount, 64);
+    EXPECT_EQ(main.Accounts.PageCount, 64);
     ASSERT_EQ(answerer.Seen.size(), 4u);
     EXPECT_EQ(answerer.Seen[3].Text, LoadResString(S_PAGE_LIMIT));
     EXPECT_EQ(main.MainPage.SheetCount(), 64);
@@ -186,16 +186,16 @@ TEST(PruneboxMTest, PageCountWarnsAboveSixtyAndTheTableNeverOverflows) {
 TEST(PruneboxMTest, RemovingSlotTwoOfFiveRenumbersTheLaterPages) {
     TStarted started(4);
     TPruneboxM& main = started.Main;
-    ASSERT_EQ(main.PageCount, 5);
-    TChPage* third = main.Pages[3].get();
-    TChPage* fourth = main.Pages[4].get();
+    ASSERT_EQ(main.Accounts.PageCount, 5);
+    TChPage* third = main.Accounts.Pages[3].get();
+    TChPage* fourth = main.Accounts.Pages[4].get();
     main.RemoveAccount(2);
-    EXPECT_EQ(main.PageCount, 4);
-    EXPECT_EQ(main.Pages[2].get(), third);
-    EXPECT_EQ(main.Pages[3].get(), fourth);
-    EXPECT_EQ(main.Pages[4], nullptr);
+    EXPECT_EQ(main.Accounts.PageCount, 4);
+    EXPECT_EQ(main.Accounts.Pages[2].get(), third);
+    EXPECT_EQ(main.Accounts.Pages[3].get(), fourth);
+    EXPECT_EQ(main.Accounts.Pages[4], nullptr);
     for (int slot : {2, 3}) {
-        TChPage& page = *main.Pages[slot];
+        TChPage& page = *main.Accounts.Pages[slot];
         EXPECT_EQ(page.Index, slot);
         EXPECT_EQ(page.TabSheet->Tag, slot);
         EXPECT_EQ(page.Frame->Tag, slot);
@@ -225,15 +225,15 @@ bool TabShows(HWND tabs, const RECT& tab, COLORREF colour) {
     return found;
 }
 
-TEST(PruneboxMTest, LampStateFromAWorkerThreadIsDrawnOnTheUiThread) {
+TEST(PruneboxMTest, LampStateFromAWorkerIsDrawnOnTheUiThread) {
     TStarted started(1);
     TPruneboxM& main = started.Main;
     main.MainPage.SelectIndex(1, true);  // Account1's tab is drawn unselected: black text
     const COLORREF lamps[] = {RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0), RGB(255, 255, 0)};
     for (int state : {2, 3, 0}) {
-        std::thread worker([&] { main.SetIndicatorState(1, state); });
+        std::thread worker([&] { main.Accounts.Pages[1]->Bridge->SetIndicatorState(1, state); });
         worker.join();
-        EXPECT_EQ(main.Pages[1]->IndicatorState, state);
+        ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; })) << state;
         ASSERT_TRUE(PumpUntil([&] {
             UpdateWindow(main.MainPage.Handle);
             return TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[state]);
@@ -243,8 +243,8 @@ TEST(PruneboxMTest, LampStateFromAWorkerThreadIsDrawnOnTheUiThread) {
             EXPECT_FALSE(TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[other]));
         }
     }
-    main.SetIndicatorState(1, 4);  // no such lamp: refused
-    EXPECT_EQ(main.Pages[1]->IndicatorState, 0);
+    main.Accounts.Pages[1]->SetIndicatorState(4);  // no such lamp: refused
+    EXPECT_EQ(main.Accounts.Pages[1]->IndicatorState, 0);
 }
 
 // Draws one tab into a bitmap and returns where the lamp's top-left corner landed.
@@ -285,14 +285,14 @@ TEST(PruneboxMTest, LampSitsWhereTheTabPositionAndSelectionPutIt) {
     };
     for (const TCase& c : cases) {
         TStarted started(0, c.Position);
-        started.Main.Pages[0]->IndicatorState = 2;
+        started.Main.Accounts.Pages[0]->IndicatorState = 2;
         POINT corner = LampCorner(started.Main, 0, rect, c.Active, RGB(255, 0, 0));
         EXPECT_EQ(corner.x, c.Expected.x) << static_cast<int>(c.Position) << c.Active;
         EXPECT_EQ(corner.y, c.Expected.y) << static_cast<int>(c.Position) << c.Active;
     }
 }
 
-TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
+TEST(PruneboxMTest, DeleteConfirmationFromAWorkerReturnsTheAnswer) {
     TStarted started;
     struct TCase {
         TAction Action;
@@ -303,15 +303,15 @@ TEST(PruneboxMTest, DeleteConfirmationFromAWorkerStoresTheAnswer) {
     for (const TCase& c : cases) {
         TDialogAnswerer answerer({c.Action});
         std::atomic<bool> done{false};
+        int answer = -1;
         const char* question = "3通のメールを削除します。";
         std::thread worker([&] {
-            SendMessageA(started.Main.Handle, WM_PB_CONFIRM_DELETE,
-                         reinterpret_cast<WPARAM>(question), reinterpret_cast<LPARAM>(question));
+            answer = started.Main.Accounts.Pages[0]->Bridge->ConfirmDelete(question);
             done = true;
         });
         EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
         worker.join();
-        EXPECT_EQ(started.Main.ConfirmResult, c.Result);
+        EXPECT_EQ(answer, c.Result);
         ASSERT_EQ(answerer.Seen.size(), 1u);
         EXPECT_EQ(answerer.Seen[0].Caption, "確認");
         EXPECT_EQ(answerer.Seen[0].Text, question);
@@ -328,14 +328,13 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         const char* Stored;
     } cases[] = {{TAnswer::Enter, "secret", "secret"}, {TAnswer::Escape, "ignored", ""}};
     for (const TCase& c : cases) {
-        SetWindowTextA(main.Pages[2]->Frame->Pass, "before");
+        SetWindowTextA(main.Accounts.Pages[2]->Frame->Pass, "before");
         TAction action(c.Answer);
         action.FieldText = c.Typed;
         TDialogAnswerer answerer({action});
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            SendMessageA(main.Handle, WM_PB_ASK_PASSWORD, 0,
-                         reinterpret_cast<LPARAM>("02  Account2"));
+            main.Accounts.Pages[2]->Bridge->PromptPassword("02  Account2");
             done = true;
         });
         EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
@@ -344,8 +343,29 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         EXPECT_EQ(answerer.Seen[0].Caption, "アカウント名 - Account2");
         EXPECT_EQ(answerer.Seen[0].Text, "パスワードを入力してください");
         EXPECT_TRUE(answerer.Seen[0].FieldMasked);
-        EXPECT_EQ(GuiTest::WindowText(main.Pages[2]->Frame->Pass), c.Stored);
-        EXPECT_EQ(GuiTest::WindowText(main.Pages[1]->Frame->Pass), "");
+        EXPECT_EQ(GuiTest::WindowText(main.Accounts.Pages[2]->Frame->Pass), c.Stored);
+        EXPECT_EQ(GuiTest::WindowText(main.Accounts.Pages[1]->Frame->Pass), "");
+    }
+}
+
+TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
+    struct TCase {
+        int Removed;  // slot removed before the posted request arrives; 0 for none
+        bool Opens;
+    } cases[] = {{0, true}, {3, false}, {2, false}};
+    for (const TCase& c : cases) {
+        TStarted started(3);
+        TPruneboxM& main = started.Main;
+        TChPage& asking = *main.Accounts.Pages[3];
+        asking.HeaderLines = {"Subject: hi"};
+        asking.HeaderSubject = "hi";
+        asking.HeaderPending = true;
+        main.ShowHeaderLater(3);  // posted, as the page's worker asks for it
+        if (c.Removed) main.RemoveAccount(c.Removed);
+        TDialogAnswerer answerer({TAction(TAnswer::Close)});
+        for (int i = 0; i < 20; ++i) GuiTest::PumpPending();
+        EXPECT_EQ(answerer.Seen.size(), c.Opens ? 1u : 0u) << c.Removed;
+        if (c.Opens) EXPECT_EQ(answerer.Seen[0].Caption, LoadResString(S_HEADER_VIEWER) + "hi");
     }
 }
 
@@ -354,8 +374,8 @@ TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
     EXPECT_EQ(SendMessageA(started.Main.Handle, WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_TRUE(started.Closed);
     EXPECT_EQ(started.Main.Handle, nullptr);
-    for (const auto& page : started.Main.Pages) EXPECT_EQ(page, nullptr);
-    EXPECT_EQ(started.Main.PageCount, 3);  // kept; an empty last slot stops the resize work
+    for (const auto& page : started.Main.Accounts.Pages) EXPECT_EQ(page, nullptr);
+    EXPECT_EQ(started.Main.Accounts.PageCount, 3);  // kept; an empty last slot stops the resize work
 }
 
 // Accounts stored under the tests' key before a start.
@@ -390,17 +410,17 @@ TEST(PruneboxMTest, StoredAccountsComeInRegistryOrderThenTheNewTab) {
     StoreAccounts({"a", "b", "c"});
     TStarted started(0, TTabPosition::Top, false);
     TPruneboxM& main = started.Main;
-    EXPECT_EQ(main.PageCount, 4);
+    EXPECT_EQ(main.Accounts.PageCount, 4);
     EXPECT_EQ(TabTexts(main.MainPage), (std::vector<std::string>{"  a", "  b", "  c", "  新規"}));
     EXPECT_EQ(main.MainPage.ActiveIndex(), 0);
     EXPECT_EQ(main.ActiveSlot(), 1);
-    TChPage& b = *main.Pages[2];
+    TChPage& b = *main.Accounts.Pages[2];
     EXPECT_EQ(b.KeyName, "user-b@pop.b.example");
     EXPECT_EQ(GuiTest::WindowText(b.Frame->Serv), "pop.b.example");
     EXPECT_EQ(GuiTest::WindowText(b.Frame->IDNum), "user-b");
     EXPECT_EQ(GuiTest::WindowText(b.Frame->Pass), "pw-b");
     EXPECT_EQ(SendMessageA(b.Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageA(main.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(b.Design, "X-ML:");
 }
 
@@ -417,7 +437,7 @@ TEST(PruneboxMTest, MoreStoredAccountsThanSlotsLoadsTheFirstSixtyThreeAndSaysSo)
     StoreAccounts(names);
     TDialogAnswerer answerer;
     TStarted started(0, TTabPosition::Top, false);
-    EXPECT_EQ(started.Main.PageCount, 64);
+    EXPECT_EQ(started.Main.Accounts.PageCount, 64);
     EXPECT_EQ(started.Main.MainPage.SheetCount(), 64);
     EXPECT_EQ(TabText(started.Main.MainPage.Handle, 62), "  n162");
     // Three for the 62nd to 64th page, one for the accounts left out.
@@ -456,7 +476,7 @@ TEST(PruneboxMTest, CloseSavesTheNormalBoundsHoweverTheWindowWasMaximisedOrMinim
         TPruneboxM& main = started.Main;
         SetWindowPos(main.Handle, nullptr, 30, 40, 700, 500, SWP_NOZORDER);
         main.MainPage.SelectIndex(1, true);
-        SendMessageA(main.Pages[2]->Frame->MailView, LVM_SETCOLUMNWIDTH, 1, 77);
+        SendMessageA(main.Accounts.Pages[2]->Frame->MailView, LVM_SETCOLUMNWIDTH, 1, 77);
         way.Change(main.Handle);
         SendMessageA(main.Handle, WM_CLOSE, 0, 0);
         ASSERT_TRUE(started.Closed);

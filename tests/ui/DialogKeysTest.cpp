@@ -19,7 +19,7 @@ void Press(HWND main, UINT message, WPARAM key) {
 
 TEST(DialogKeysTest, TabFromTheTabStripWalksThePageControlsInOrder) {
     TStarted started(1);
-    const TMainFrame& frame = *started.Main.Pages[1]->Frame;
+    const TMainFrame& frame = *started.Main.Accounts.Pages[1]->Frame;
     SetFocus(started.Main.MainPage.Handle);
     ASSERT_EQ(GetFocus(), started.Main.MainPage.Handle);
     const HWND order[] = {frame.Serv,  frame.APOPCheck, frame.IDNum, frame.Pass, frame.MailView,
@@ -32,7 +32,7 @@ TEST(DialogKeysTest, TabFromTheTabStripWalksThePageControlsInOrder) {
 
 TEST(DialogKeysTest, EnterAndSpacePressTheFocusedButtonOnly) {
     TStarted started(1);
-    TChPage& page = *started.Main.Pages[1];
+    TChPage& page = *started.Main.Accounts.Pages[1];
     const TMainFrame& frame = *page.Frame;
     const struct {
         HWND Focus;

@@ -28,12 +28,12 @@ struct TStarted {
         GuiTest::PumpPending();
     }
     TChPage* AddAccount() {
-        TChPage* page = Main.AddPage();
+        TChPage* page = Main.Accounts.AddPage();
         if (!page) return nullptr;
         page->KeyName = "Account" + std::to_string(page->Index);
         page->TabSheet->SetCaption("  " + page->KeyName);
-        Main.SetPageCount(Main.PageCount + 1);
-        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        Main.Accounts.SetPageCount(Main.Accounts.PageCount + 1);
+        Main.MainPage.MoveSheet(Main.Accounts.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
         return page;
     }
 };

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "worker/Connect.h"
-#include "worker/SjisSearch.h"
+#include "headers/SjisSearch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/PruneboxM.h"
+#include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
+#include "page/AccountDirectory.h"
+#include "page/ChPage.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ControlTable.h"
+#include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/UiFont.h"
@@ -88,38 +90,19 @@ const TControlSpec HeadButtons[] = {
 };
 const TControlSpec PPLabelSpec = {"STATIC", "", SS_LEFT, 0, 0, 0, 228, 40, TASetup::IdPPLabel};
 
-std::string TextOf(HWND control) {
-    const int length = GetWindowTextLengthA(control);
-    std::string text(length + 1, '\0');
-    const int read = GetWindowTextA(control, text.data(), length + 1);
-    text.resize(read > 0 ? read : 0);
-    return text;
-}
-
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetChecked(HWND button, bool checked) {
-    SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-// Lead-byte aware, like the names: the registry folds ASCII case in key names.
-bool SameKey(const std::string& a, const std::string& b) { return AccountFields::SameName(a, b); }
-
 }  // namespace
 
-TASetup::TASetup(TPruneboxM& main, TRegistryAccessor& registry) : Main(main), Registry(registry) {
+TASetup::TASetup(TAccountDirectory& accounts, TRegistryAccessor& registry, int slot)
+    : AccountIndex(slot), Accounts(accounts), Registry(registry) {
     FormCreate();
 }
 
 TASetup::~TASetup() = default;
 
 void TASetup::FormCreate() {
-    AccountIndex = Main.ActiveSlot();
-    if (AccountIndex < 0 || !Main.Pages[AccountIndex]) AccountIndex = 0;
-    const TChPage& page = *Main.Pages[AccountIndex];
-    if (AccountIndex != 0)
-        Values.AccountName =
-            AccountFields::TabName(page.TabSheet->Caption(), Main.MainPage.OwnerDraw());
+    if (!Accounts.Page(AccountIndex)) AccountIndex = 0;
+    const TChPage& page = *Accounts.Page(AccountIndex);
+    if (AccountIndex != 0) Values.AccountName = page.AccountName();
     Values.SIDNum = TextOf(page.Frame->IDNum);
     Values.SPass = TextOf(page.Frame->Pass);
     const AccountFields::TServerParts server = AccountFields::SplitServer(TextOf(page.Frame->Serv));
@@ -149,7 +132,7 @@ void TASetup::FormCreate() {
 bool TASetup::ShowModal(HWND owner) {
     // A modal window over the main window (the header viewer) must be the owner, or closing
     // this dialog would enable the main window under it.
-    return RunModalDialog(owner ? owner : Main.Handle) == IDOK;
+    return RunModalDialog(owner ? owner : Accounts.Window()) == IDOK;
 }
 
 INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
@@ -159,15 +142,7 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             ShowValues();
             SetWindowTextA(Handle, Caption.c_str());
             SetBasicView(Basic);
-            {
-                RECT owner, outer, workArea;
-                GetWindowRect(Main.Handle, &owner);
-                GetWindowRect(Handle, &outer);
-                SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-                const POINT at = CenterInWorkArea(
-                    owner, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
-                SetWindowPos(Handle, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            }
+            CenterOverOwner(Handle, Accounts.Window());
             FormShow();
             SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
             return FALSE;
@@ -261,18 +236,9 @@ void TASetup::CreateControls() {
                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const struct {
-        const char* Caption;
-        int Width, Format;
-    } columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT}, {"含まれる文字", 100, LVCFMT_CENTER}};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = const_cast<char*>(columns[i].Caption);
-        column.cx = columns[i].Width;
-        column.fmt = columns[i].Format;
-        SendMessageA(DelView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
+    const TColumnSpec columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT},
+                                   {"含まれる文字", 100, LVCFMT_CENTER}};
+    InsertColumns(DelView, columns);
     HWND headButtons[2];
     ::CreateControls(HeadPanel.Handle, HeadButtons, font, headButtons);
     AddButton = headButtons[0];
@@ -364,8 +330,8 @@ void TASetup::HeadRadioClick() {
 }
 
 void TASetup::AddButtonClick() {
-    TDelHead rule(*this);
-    rule.ShowModal(Handle);
+    TDelHead rule;
+    if (rule.ShowModal(Handle)) AddRule(rule.HeaderText, rule.Text);
 }
 
 void TASetup::AddRule(const std::string& header, const std::string& text) {
@@ -431,7 +397,7 @@ void TASetup::OKButtonClick() {
 
 bool TASetup::SaveDesignatedHeader(const std::string& header, HWND owner) {
     Values.Design = header;
-    return Accept(owner ? owner : Main.Handle) == TSaveResult::Saved;
+    return Accept(owner ? owner : Accounts.Window()) == TSaveResult::Saved;
 }
 
 TASetup::TSaveResult TASetup::Accept(HWND owner) {
@@ -448,32 +414,11 @@ TASetup::TSaveResult TASetup::Accept(HWND owner) {
     return SaveAccount(owner);
 }
 
-int TASetup::FindPageByName(const std::string& name) const {
-    const bool lamps = Main.MainPage.OwnerDraw();
-    for (int i = 0; i < Main.MainPage.SheetCount(); ++i) {
-        const TTabSheet* sheet = Main.MainPage.SheetAt(i);
-        if (!sheet || sheet->Tag < 0 || sheet->Tag >= Main.PageCount || !Main.Pages[sheet->Tag])
-            continue;
-        if (AccountFields::SameName(AccountFields::TabName(sheet->Caption(), lamps), name))
-            return sheet->Tag;
-    }
-    return -1;
-}
-
-int TASetup::FindOtherPageWithKey(const std::string& keyName, int except) const {
-    if (keyName.empty()) return -1;
-    for (int slot = 1; slot < Main.PageCount; ++slot) {
-        if (slot == except || !Main.Pages[slot]) continue;
-        if (SameKey(Main.Pages[slot]->KeyName, keyName)) return slot;
-    }
-    return -1;
-}
-
 TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     bool isNew = NewAccount;
     int target = AccountIndex;
     std::string replacedKey;
-    const int match = FindPageByName(Values.AccountName);
+    const int match = Accounts.FindByName(Values.AccountName);
     if (isNew && match >= 0) {
         MessageBeep(MB_ICONASTERISK);
         if (MessageDlgCenter(owner, OverwriteText, TMsgDlgType::Confirmation, mbYes | mbNo, 0) !=
@@ -485,15 +430,14 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     // An edit replaces the edited account's own key, also when another stored account carries
     // the same name; a key that another page still uses is left to that page.
     if (!isNew) {
-        replacedKey = Main.Pages[target]->KeyName;
-        if (FindOtherPageWithKey(replacedKey, target) >= 0) replacedKey.clear();
+        replacedKey = Accounts.Page(target)->KeyName;
+        if (Accounts.FindByKey(replacedKey, target) >= 0) replacedKey.clear();
     }
 
     const std::string keyName = TAccountStore::AccountKeyName(Values.SIDNum, Values.SServ);
-    const int sharing = FindOtherPageWithKey(keyName, isNew ? -1 : target);
+    const int sharing = Accounts.FindByKey(keyName, isNew ? -1 : target);
     if (sharing >= 0) {
-        const std::string other = AccountFields::TabName(Main.Pages[sharing]->TabSheet->Caption(),
-                                                         Main.MainPage.OwnerDraw());
+        const std::string other = Accounts.Page(sharing)->AccountName();
         std::string text(std::strlen(SharedKeyText) + other.size(), '\0');
         text.resize(std::snprintf(text.data(), text.size() + 1, SharedKeyText, other.c_str()));
         MessageBeep(MB_ICONASTERISK);
@@ -505,7 +449,7 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     if (isNew) {
         // The new page loads nothing: "\Connect" itself is the current key.
         Registry.OpenKey(kConnectKey, true);
-        created = Main.AddPage();
+        created = Accounts.AddAccount();
         if (!created) return TSaveResult::Declined;  // every slot is used; AddPage said so
     }
 
@@ -530,34 +474,21 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     if (isNew) {
         if (AccountIndex == 0) {
             // The values move from the "新規" page to the new account.
-            TMainFrame& fresh = *Main.Pages[0]->Frame;
+            TMainFrame& fresh = *Accounts.Page(0)->Frame;
             SetWindowTextA(fresh.Serv, "");
             SetWindowTextA(fresh.IDNum, "");
             SetWindowTextA(fresh.Pass, "");
             SetChecked(fresh.APOPCheck, false);
         }
         target = created->Index;
-        created->KeyName = keyName;
-        TPageControl& tabs = Main.MainPage;
-        tabs.MoveSheet(Main.Pages[0]->TabSheet.get(), tabs.SheetCount() - 1);
-        tabs.SelectIndex(tabs.SheetCount() - 2, false);
-        Main.SetPageCount(Main.PageCount + 1);
         NewAccount = false;
     }
     AccountIndex = target;
 
-    TChPage& page = *Main.Pages[target];
-    page.TabSheet->SetCaption(Main.MainPage.OwnerDraw() ? "  " + Values.AccountName
-                                                        : Values.AccountName);
-    SetWindowTextA(page.Frame->Serv, account.Serv.c_str());
-    SetChecked(page.Frame->APOPCheck, Values.SAPOPCheck);
-    SetWindowTextA(page.Frame->IDNum, Values.SIDNum.c_str());
-    SetWindowTextA(page.Frame->Pass, Values.SPass.c_str());
+    TChPage& page = *Accounts.Page(target);
+    page.LoadAccount(account);
     page.KeyName = keyName;
     page.LogEnabled = Values.LogCheck;
-    page.Design = design;
-    page.AutoDelMode = mode;
-    page.Rules = rules;
-    if (isNew) page.ArrangePage();
+    if (isNew) Accounts.Activate(target);
     return TSaveResult::Saved;
 }

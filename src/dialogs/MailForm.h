@@ -3,8 +3,9 @@
 
 #include "ui/Window.h"
 
-class TPruneboxM;
+class TAccountDirectory;
 class TChPage;
+class TRegistryAccessor;
 
 // The header viewer: every line of one message's header, decoded, one per list entry. A line
 // can be copied, made a delete-check rule of the account, or made its designated header.
@@ -20,9 +21,10 @@ public:
     };
     enum class TLinePart { Name, Value };
 
-    // The viewer of the header lines of the page in `slot` (the page whose worker fetched
-    // them); the lookup marker on the last line is taken off there as well.
-    TMailForm(TPruneboxM& main, int slot);
+    // The viewer of the header lines of the page in `slot` of `accounts` (the page whose worker
+    // fetched them); the lookup marker on the last line is taken off there as well. The rule and
+    // designated-header commands store through `registry` (none: they do nothing).
+    TMailForm(TAccountDirectory& accounts, TRegistryAccessor* registry, int slot);
     ~TMailForm() override;
 
     std::string Caption = "ヘッダの表示";
@@ -52,12 +54,10 @@ private:
     void ShowHeadPop(LPARAM screenPoint);
     // The selected line; false when none is selected.
     bool SelectedLine(std::string& line) const;
-    // The rule and designated-header commands edit the account of the active tab: make it the
-    // viewer's page first.
-    void ActivatePage();
     TChPage& Page() const;
 
-    TPruneboxM& Main;
+    TAccountDirectory& Accounts;
+    TRegistryAccessor* Registry;
     int Slot;
     HWND HeadListBox = nullptr;
     HWND NazoButton = nullptr;

@@ -1,18 +1,20 @@
-#include "ui/ChPage.h"
+#include "page/ChPage.h"
 
 #include <commctrl.h>
 
-#include "app/PruneboxM.h"
+#include "settings/AccountFields.h"
+#include "ui/ControlText.h"
+#include "ui/PageControl.h"
 
-TChPage::TChPage(TPruneboxM& main, int index) : Main(main), Index(index) {
-    TabSheet = std::make_unique<TTabSheet>(Main.MainPage, index);
+TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
+    : Host(host), Tabs(tabs), Index(index) {
+    TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(*this, TabSheet->Handle, index);
     Bridge = std::make_unique<TPageBridge>(*this);
     Worker = TConnect::Create(index, *Bridge);
 }
 
 TChPage::~TChPage() {
-    Command = CommandNone;
     // An idle worker is woken to end and waited for; a busy one stops at its next step and
     // never reaches the page again.
     Worker.reset();
@@ -22,14 +24,29 @@ TChPage::~TChPage() {
 }
 
 void TChPage::LoadAccount(const TAccountSettings& account) {
-    TabSheet->SetCaption(Main.MainPage.OwnerDraw() ? "  " + account.Name : account.Name);
+    SetAccountName(account.Name);
     Design = account.Design;
     SetWindowTextA(Frame->Serv, account.Serv.c_str());
     SetWindowTextA(Frame->IDNum, account.IDNum.c_str());
-    SendMessageA(Frame->APOPCheck, BM_SETCHECK, account.APOPCheck ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetChecked(Frame->APOPCheck, account.APOPCheck);
     SetWindowTextA(Frame->Pass, account.Pass.c_str());
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
+}
+
+void TChPage::SetAccountName(const std::string& name) {
+    TabSheet->SetCaption(AccountFields::TabCaption(name, Tabs.OwnerDraw()));
+}
+
+std::string TChPage::AccountName() const {
+    return AccountFields::TabName(TabSheet->Caption(), Tabs.OwnerDraw());
+}
+
+void TChPage::SetIndicatorState(int state) {
+    // Only the four lamps exist; any other value would index past them.
+    if (state < 0 || state >= LampCount) return;
+    IndicatorState = state;
+    Host.LampChanged();
 }
 
 void TChPage::SetIndex(int index) {
@@ -40,13 +57,13 @@ void TChPage::SetIndex(int index) {
 }
 
 void TChPage::ArrangePage() {
-    Main.MainPage.Resized();
+    Tabs.Resized();
     RECT sheet;
     GetClientRect(TabSheet->Handle, &sheet);
     const int width = sheet.right, height = sheet.bottom;
     SetWindowPos(Frame->Handle, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    const bool extended = Main.ExtendedView;
+    const bool extended = Host.ExtendedViewShown();
     ShowWindow(Frame->KvPanel1.Handle, extended ? SW_SHOW : SW_HIDE);
     ShowWindow(Frame->KvPanel2.Handle, extended ? SW_SHOW : SW_HIDE);
     if (extended) {

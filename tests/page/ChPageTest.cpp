@@ -10,9 +10,9 @@
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "TestEnv.h"
-#include "ui/ChPage.h"
-#include "ui/MailForm.h"
-#include "ui/MailRows.h"
+#include "dialogs/MailForm.h"
+#include "page/ChPage.h"
+#include "page/MailRows.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string Text(HWND window) { return GuiTest::WindowText(window); }
 // One account page of a started main window, pointed at a server.
 struct TAccount {
     TStarted Started{1};
-    TChPage& Page = *Started.Main.Pages[1];
+    TChPage& Page = *Started.Main.Accounts.Pages[1];
     TMainFrame& Frame = *Page.Frame;
 
     TAccount(const std::string& server, const std::string& user, const std::string& password) {
@@ -195,6 +195,7 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     ASSERT_EQ(viewer.Seen.size(), 1u);
     EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　alpha");
     EXPECT_EQ(account.Started.Main.MainPage.ActiveIndex(), (tabBefore + 1) % 2);
+    EXPECT_FALSE(account.Page.HeaderPending);
     // The subject line comes last, without the lookup's marker.
     EXPECT_EQ(shown, (std::vector<std::string>{"From: Sender <s@example.jp>",
                                                "Date: Tue, 01 Jan 2024 08:00:00 +0900",
@@ -214,13 +215,11 @@ TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
         ASSERT_EQ(cancel.Seen.size(), 1u);
         EXPECT_EQ(cancel.Seen[0].Caption, "確認");
         EXPECT_NE(cancel.Seen[0].Text.find("alpha"), std::string::npos);
-        EXPECT_EQ(account.Started.Main.ConfirmResult, 2);
         for (const std::string& command : server.Commands()) EXPECT_NE(command, "DELE 2");
     }
     account.Select({1});
     TDialogAnswerer ok({TAction(TAnswer::Enter)});
     account.Run(account.Frame.Delete);
-    EXPECT_EQ(account.Started.Main.ConfirmResult, 1);
     const auto commands = server.Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "DELE 2"), commands.end());
     EXPECT_EQ(commands.back(), "QUIT");

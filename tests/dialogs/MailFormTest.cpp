@@ -1,19 +1,21 @@
 // The header viewer over a started main window: its lines, its pop-up commands, and the rule
 // and designated-header commands through the account dialogs, on the real registry.
-#include "ui/MailForm.h"
-
+// commctrl.h needs windows.h first.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 #include <gtest/gtest.h>
 
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "StartedMain.h"
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
+#include "dialogs/DelHead.h"
+#include "dialogs/MailForm.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
 #include "settings/WinRegistry.h"
 #include "ui/Clipboard.h"
-#include "ui/MailForm.h"
 #include "ui/MsgDlg.h"
 
 namespace {
@@ -58,7 +60,7 @@ struct TViewerFixture {
 
     // The page of the account (slot 1) or the "新規" page (slot 0) holds the lines.
     explicit TViewerFixture(Lines lines, const std::string& design = "", int slot = 1)
-        : Page(*Started.Main.Pages[slot]) {
+        : Page(*Started.Main.Accounts.Pages[slot]) {
         Page.HeaderLines = std::move(lines);
         Page.Design = design;
         SetWindowTextA(Page.Frame->Serv, "pop.example.jp");
@@ -124,7 +126,7 @@ TEST(MailFormTest, ShowsTheLinesWithTheSubjectLastAndItsMarkerRemoved) {
     };
     for (const TCase& c : cases) {
         TViewerFixture fixture(c.Given);
-        TMailForm viewer(fixture.Started.Main, 1);
+        TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), 1);
         Lines shown;
         int extent = 0, listWidth = 0;
         RECT bounds{};
@@ -174,7 +176,7 @@ void CALLBACK EndPopup(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"});
-    TMailForm viewer(fixture.Started.Main, 1);
+    TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), 1);
     const int lineCommands[] = {TMailForm::IdPopDel, TMailForm::IdPopView, TMailForm::IdPopSel};
     std::string copiedOne, copiedAll, copiedWithoutSelection;
     TDialogScript script({{ViewerCaption, [&](HWND window) {
@@ -212,7 +214,7 @@ TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
 
 TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"});
-    TMailForm viewer(fixture.Started.Main, 1);
+    TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), 1);
     std::string header, text, rulesShown;
     int setupWidth = 0;
     bool mainEnabled = true;
@@ -278,7 +280,7 @@ TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothin
     };
     for (const TCase& c : cases) {
         TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design, c.Slot);
-        TMailForm viewer(fixture.Started.Main, c.Slot);
+        TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), c.Slot);
         // Without a dialog over it the command runs to its end in the first step.
         const bool dialogs = !c.Dialogs.empty();
         std::vector<TScriptStep> steps{{ViewerCaption, [&](HWND window) {

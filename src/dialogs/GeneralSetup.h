@@ -4,13 +4,21 @@
 #include <string>
 
 #include "ui/KvPanelEx.h"
+#include "ui/PageControl.h"
 #include "ui/Window.h"
 
-class TPruneboxM;
+// What the general settings dialog edits: the mail lists' font, the side of the tabs and the
+// lamp display on the tabs.
+struct TGeneralValues {
+    std::string FontName;
+    int FontSize = 9;   // points
+    int FontStyle = 0;  // UiFont's style bits
+    TTabPosition TabPosition = TTabPosition::Top;
+    bool Led = true;
+};
 
-// The general settings dialog: the font of every mail list and the side of the tabs, applied
-// to the running main window at OK (stored when it closes), and the lamp display on the tabs,
-// stored at OK for the next start. It fills itself from the live main window.
+// The general settings dialog: given the values in use, it returns the values chosen; the
+// caller applies them.
 class TGeneralSetup : public TWindow {
 public:
     enum ControlId {
@@ -23,11 +31,13 @@ public:
         IdCancelButton = IDCANCEL,
     };
 
-    // Takes the active list's font, the tab side and the lamp display of `main` (FormCreate).
-    explicit TGeneralSetup(TPruneboxM& main);
+    // `listFont` is the active list's font (the system's GUI font when null).
+    TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led);
 
-    // Shows the dialog modally, centred on the main window.
-    void ShowModal();
+    // Shows the dialog modally, centred on owner; true when OK was chosen.
+    bool ShowModal(HWND owner);
+    // The values shown, as chosen once OK has been pressed.
+    TGeneralValues Values() const;
 
     // "Name: <name>;  Size: <points>", as the dialog shows a font.
     static std::string FontDescription(const std::string& name, int pointSize);
@@ -40,13 +50,12 @@ protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void FormCreate();
+    void FormCreate(HFONT listFont);
     void CreateControls();
     void FontButtonClick();
     void OKButtonClick();
-    int FontStyle() const;
 
-    TPruneboxM& Main;
+    HWND Owner = nullptr;
     int TabIndex = 0;  // 0 top, 1 bottom
     bool Led = true;
     TKvPanelEx KvPanelEx1;

@@ -9,8 +9,8 @@ class TChPage;
 
 // The account page as its worker sees it. Every call comes from the worker's thread and is
 // carried to the UI thread through one queue, so the changes land in the order they were made:
-// plain changes are posted, reads and the two questions wait for their answer. The questions
-// reach the main window as its messages 0x465 and 0x467, sent synchronously.
+// plain changes are posted, reads and the two questions wait for their answer. The questions go
+// to the page's host.
 class TPageBridge : public TAccountPage {
 public:
     explicit TPageBridge(TChPage& page);
@@ -60,4 +60,6 @@ private:
     void ShowChanges();
 
     TChPage& Page;
+    // False once the bridge is gone; a question open meanwhile checks it before touching the page.
+    std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
 };

@@ -7,12 +7,12 @@
 #include "ui/KvPanelEx.h"
 #include "ui/Window.h"
 
-class TPruneboxM;
+class TAccountDirectory;
 class TRegistryAccessor;
 
-// The account settings dialog: registers a new account or edits the active one. It fills
-// itself from the page that is active when it is created, never from the store; OK stores the
-// account and brings its page up to date, creating the page for a new account.
+// The account settings dialog: registers a new account or edits the account it is given. It
+// fills itself from that account's page, never from the store; OK stores the account and
+// brings its page up to date, creating the page for a new account.
 class TASetup : public TWindow {
 public:
     // Control ids; the buttons are the dialog's own OK and Cancel.
@@ -42,8 +42,9 @@ public:
     static constexpr SIZE BasicSize{422, 262};
     static constexpr SIZE ExtendedSize{700, 370};
 
-    // Fills the dialog's values from the active page of `main` (FormCreate).
-    TASetup(TPruneboxM& main, TRegistryAccessor& registry);
+    // Fills the dialog's values from the page in `slot` of `accounts` (FormCreate); an unknown
+    // slot is the "新規" page's.
+    TASetup(TAccountDirectory& accounts, TRegistryAccessor& registry, int slot);
     ~TASetup() override;
 
     int AccountIndex = 0;
@@ -52,13 +53,13 @@ public:
 
     // Chosen before the dialog is shown, or switched while it is open.
     void SetBasicView(bool basic);
-    // Shows the dialog modally over owner (the main window when null); true when OK stored
-    // the account.
+    // Shows the dialog modally over owner (the account list's window when null); true when OK
+    // stored the account.
     bool ShowModal(HWND owner = nullptr);
     // A rule for the list (the rule dialog's OK); kept until the list exists.
     void AddRule(const std::string& header, const std::string& text);
     // The designated header set and OK run without showing the dialog; its messages go over
-    // owner (the main window when null).
+    // owner (the account list's window when null).
     bool SaveDesignatedHeader(const std::string& header, HWND owner = nullptr);
 
     // The rules as the list holds them, "header,text" each.
@@ -100,10 +101,8 @@ private:
     TSaveResult Accept(HWND owner);
     TSaveResult SaveAccount(HWND owner);
     void AddRuleRow(const std::string& header, const std::string& text);
-    int FindPageByName(const std::string& name) const;
-    int FindOtherPageWithKey(const std::string& keyName, int except) const;
 
-    TPruneboxM& Main;
+    TAccountDirectory& Accounts;
     TRegistryAccessor& Registry;
     TValues Values;
     bool Basic = false;

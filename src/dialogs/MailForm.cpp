@@ -1,20 +1,20 @@
-#include "ui/MailForm.h"
+#include "dialogs/MailForm.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/PruneboxM.h"
+#include "dialogs/ASetup.h"
+#include "page/AccountDirectory.h"
+#include "dialogs/DelHead.h"
 #include "headers/SjisText.h"
-#include "settings/ASetup.h"
-#include "settings/DelHead.h"
+#include "page/ChPage.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "worker/MailRow.h"
 
 namespace {
 
-// What the header lookup appends to a line it has used.
-const std::string LookupMarker = "%&%";
 constexpr int DesignWidth = 500, DesignHeight = 300, ItemHeight = 13;
 // Room after the widest line, so its last character is not flush with the edge.
 constexpr int ExtentMargin = 4;
@@ -40,10 +40,11 @@ HFONT ViewerFont() {
 
 void RemoveLookupMarker(std::vector<std::string>& lines) {
     if (lines.empty()) return;
+    const std::string marker = TMailRow::LookupMarker;
     std::string& last = lines.back();
-    if (last.size() >= LookupMarker.size() &&
-        last.compare(last.size() - LookupMarker.size(), LookupMarker.size(), LookupMarker) == 0)
-        last.erase(last.size() - LookupMarker.size());
+    if (last.size() >= marker.size() &&
+        last.compare(last.size() - marker.size(), marker.size(), marker) == 0)
+        last.erase(last.size() - marker.size());
 }
 
 // Length in bytes of the character that starts at `at`.
@@ -53,13 +54,16 @@ size_t CharLength(const std::string& text, size_t at) {
 
 }  // namespace
 
-TMailForm::TMailForm(TPruneboxM& main, int slot) : Main(main), Slot(slot) { CreateHeadPop(); }
+TMailForm::TMailForm(TAccountDirectory& accounts, TRegistryAccessor* registry, int slot)
+    : Accounts(accounts), Registry(registry), Slot(slot) {
+    CreateHeadPop();
+}
 
 TMailForm::~TMailForm() {
     if (HeadPop) DestroyMenu(HeadPop);
 }
 
-TChPage& TMailForm::Page() const { return *Main.Pages[Slot]; }
+TChPage& TMailForm::Page() const { return *Accounts.Page(Slot); }
 
 std::string TMailForm::SplitHeaderLine(const std::string& line, TLinePart part) {
     const size_t colon = SjisText::FindChar(line, ':');
@@ -119,12 +123,8 @@ void TMailForm::FormCreate() {
     ReleaseDC(HeadListBox, dc);
     SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + ExtentMargin, 0);
 
-    RECT owner{}, workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    HWND ownerWindow = GetWindow(Handle, GW_OWNER);
-    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) owner = workArea;
-    const POINT at = CenterInWorkArea(owner, SIZE{DesignWidth, DesignHeight}, workArea);
-    SetWindowPos(Handle, nullptr, at.x, at.y, DesignWidth, DesignHeight, SWP_NOZORDER);
+    SetWindowPos(Handle, nullptr, 0, 0, DesignWidth, DesignHeight, SWP_NOMOVE | SWP_NOZORDER);
+    CenterOverOwner(Handle, GetWindow(Handle, GW_OWNER));
     SetFocus(HeadListBox);
 }
 
@@ -174,20 +174,14 @@ void TMailForm::PopAllClick() {
     PutClipboardText(Handle, text);
 }
 
-void TMailForm::ActivatePage() {
-    if (Main.ActiveSlot() == Slot) return;
-    Main.MainPage.SelectIndex(Main.MainPage.IndexOf(Page().TabSheet.get()), true);
-}
-
 void TMailForm::PopDelClick() {
     std::string line;
-    if (!SelectedLine(line) || !Main.Registry) return;
-    ActivatePage();
-    TASetup setup(Main, *Main.Registry);
-    TDelHead rule(setup);
+    if (!SelectedLine(line) || !Registry) return;
+    TASetup setup(Accounts, *Registry, Slot);
+    TDelHead rule;
     rule.HeaderText = SplitHeaderLine(line, TLinePart::Name);
     rule.Text = SplitHeaderLine(line, TLinePart::Value);
-    rule.ShowModal(Handle);
+    if (rule.ShowModal(Handle)) setup.AddRule(rule.HeaderText, rule.Text);
     // The user keeps or drops the new rule in the account's settings.
     setup.SetBasicView(false);
     setup.NewAccount = false;
@@ -197,7 +191,7 @@ void TMailForm::PopDelClick() {
 
 void TMailForm::PopViewClick() {
     std::string line;
-    if (!SelectedLine(line) || !Main.Registry) return;
+    if (!SelectedLine(line) || !Registry) return;
     const std::string name = SplitHeaderLine(line, TLinePart::Name);
     TChPage& page = Page();
     if (!page.Design.empty()) {
@@ -207,9 +201,8 @@ void TMailForm::PopViewClick() {
             return;
     }
     page.Design = name;
-    ActivatePage();
     // The account's settings are stored as they stand on its page, with the new header.
-    TASetup setup(Main, *Main.Registry);
+    TASetup setup(Accounts, *Registry, Slot);
     setup.SetBasicView(false);
     setup.NewAccount = false;
     setup.SaveDesignatedHeader(name, Handle);

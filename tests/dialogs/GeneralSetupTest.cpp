@@ -1,5 +1,5 @@
 // The general settings dialog over a started main window, on the real registry.
-#include "settings/GeneralSetup.h"
+#include "dialogs/GeneralSetup.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -53,8 +53,8 @@ std::optional<int32_t> StoredSetup(const char* name, bool asBool = false) {
 // Runs the dialog on `started` with the steps; the last one must close it.
 void RunSetup(TStarted& started, std::vector<TScriptStep> steps) {
     TDialogScript script(std::move(steps));
-    TGeneralSetup setup(started.Main);
-    setup.ShowModal();
+    // Through the menu: the main window applies what the dialog returns.
+    started.Main.Commands->HandleCommand(TMainCommands::IdMenuSetAll);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(script.Unexpected, std::vector<std::string>{});
 }
@@ -88,9 +88,9 @@ TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch)
         // Only the active list has the big font; another list has a row to measure.
         HFONT big = CreateFontA(-27, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0,
                                 0, 0, 0, "ＭＳ ゴシック");
-        HWND active = main.Pages[main.ActiveSlot()]->Frame->MailView;
+        HWND active = main.Accounts.Pages[main.ActiveSlot()]->Frame->MailView;
         SendMessageA(active, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
-        HWND other = main.Pages[0]->Frame->MailView;
+        HWND other = main.Accounts.Pages[0]->Frame->MailView;
         LVITEMA row{};
         row.mask = LVIF_TEXT;
         row.pszText = const_cast<char*>("row");
@@ -105,8 +105,8 @@ TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch)
                                 GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
                             }}});
         const TListFont expected{"ＭＳ ゴシック", 27};
-        for (int slot = 0; slot < main.PageCount; ++slot)
-            EXPECT_EQ(FontOf(main.Pages[slot]->Frame->MailView), expected) << slot;
+        for (int slot = 0; slot < main.Accounts.PageCount; ++slot)
+            EXPECT_EQ(FontOf(main.Accounts.Pages[slot]->Frame->MailView), expected) << slot;
         EXPECT_GT(RowHeight(other), rowBefore);
         EXPECT_EQ(StoredSetup("LED", true), std::optional<int32_t>(c.StoredLed));
         // The tabs keep their lamps in this run, and the dialog says so when opened again.
@@ -140,7 +140,7 @@ TEST(GeneralSetupTest, BottomMovesTheTabsAtOnceAndTheCloseStoresIt) {
     EXPECT_GE(tab.top, page.bottom);
     // The active page is laid out in the smaller area above the tabs.
     RECT sheet{};
-    GetWindowRect(main.Pages[main.ActiveSlot()]->TabSheet->Handle, &sheet);
+    GetWindowRect(main.Accounts.Pages[main.ActiveSlot()]->TabSheet->Handle, &sheet);
     EXPECT_EQ(sheet.bottom - sheet.top, page.bottom - page.top);
 
     SendMessageA(main.Handle, WM_CLOSE, 0, 0);
@@ -182,7 +182,7 @@ TEST(GeneralSetupTest, CancelledFontDialogChangesNothingAChosenSizeIsShown) {
     EXPECT_EQ(afterCancel, before);
     EXPECT_NE(afterChoice.find(";  Size: 20"), std::string::npos) << afterChoice;
     // Cancel of the settings dialog: the lists keep their font.
-    EXPECT_EQ(FontOf(started.Main.Pages[1]->Frame->MailView).Name, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(FontOf(started.Main.Accounts.Pages[1]->Frame->MailView).Name, "ＭＳ Ｐゴシック");
 }
 
 TEST(GeneralSetupTest, TheSettingsMenuItemOpensIt) {

@@ -1,4 +1,4 @@
-#include "worker/SjisSearch.h"
+#include "headers/SjisSearch.h"
 
 #include "headers/SjisText.h"
 

@@ -1,18 +1,11 @@
-#include "ui/PageBridge.h"
+#include "page/PageBridge.h"
 
 #include <commctrl.h>
 
-#include "app/PruneboxM.h"
-#include "ui/ChPage.h"
-#include "ui/MailRows.h"
-
-namespace {
-std::string ControlText(HWND control) {
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, text.data(), static_cast<int>(text.size())));
-    return text;
-}
-}  // namespace
+#include "headers/SjisText.h"
+#include "page/ChPage.h"
+#include "page/MailRows.h"
+#include "ui/ControlText.h"
 
 TPageBridge::TPageBridge(TChPage& page) : Page(page) {
     // A batch of the worker's changes is drawn once, when it has been applied.
@@ -32,20 +25,22 @@ void TPageBridge::ShowChanges() {
     }
 }
 
-TPageBridge::~TPageBridge() { Queue.Close(); }
+TPageBridge::~TPageBridge() {
+    *Alive = false;
+    Queue.Close();
+}
 
 std::string TPageBridge::Serv() {
-    return Read<std::string>([this] { return ControlText(Page.Frame->Serv); });
+    return Read<std::string>([this] { return TextOf(Page.Frame->Serv); });
 }
 std::string TPageBridge::IDNum() {
-    return Read<std::string>([this] { return ControlText(Page.Frame->IDNum); });
+    return Read<std::string>([this] { return TextOf(Page.Frame->IDNum); });
 }
 std::string TPageBridge::Pass() {
-    return Read<std::string>([this] { return ControlText(Page.Frame->Pass); });
+    return Read<std::string>([this] { return TextOf(Page.Frame->Pass); });
 }
 bool TPageBridge::APOPCheck() {
-    return Read<bool>(
-        [this] { return SendMessageA(Page.Frame->APOPCheck, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+    return Read<bool>([this] { return Checked(Page.Frame->APOPCheck); });
 }
 bool TPageBridge::LogEnabled() {
     return Read<bool>([this] { return Page.LogEnabled; });
@@ -112,40 +107,41 @@ void TPageBridge::SetLoginEnabled(bool enabled) {
 bool TPageBridge::LoginEnabled() {
     return Read<bool>([this] { return IsWindowEnabled(Page.Frame->KvPanel2.Handle) != FALSE; });
 }
-void TPageBridge::SetIndicatorState(int index, int state) {
-    Change([this, index, state] { Page.Main.SetIndicatorState(index, state); });
+void TPageBridge::SetIndicatorState(int, int state) {
+    // The worker's slot is this page's own.
+    Change([this, state] { Page.SetIndicatorState(state); });
 }
 void TPageBridge::MessageBeep(unsigned int type) {
     Change([type] { ::MessageBeep(type); });
 }
 
 int TPageBridge::ConfirmDelete(const std::string& text) {
-    // Only the main window and the copied text are used: the page may go while the dialog is
-    // open, and the worker is then released by CancelRequests.
-    TPruneboxM* main = &Page.Main;
-    return Read<int>([this, main, text] {
+    // Only the host and the copied text are used after the question: the page may go while the
+    // dialog is open, and the worker is then released by CancelRequests.
+    TPageHost* host = &Page.Host;
+    return Read<int>([this, host, text] {
         ShowChanges();  // the page stays drawn while the question is open
-        SendMessageA(main->Handle, WM_PB_CONFIRM_DELETE, reinterpret_cast<WPARAM>(text.c_str()),
-                     reinterpret_cast<LPARAM>(text.c_str()));
-        return main->ConfirmResult;
+        return host->ConfirmDelete(text);
     });
 }
 
-void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
-    Change([this, subject, secondSubject] {
+void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string&) {
+    Change([this, subject] {
         Page.HeaderSubject = subject;
-        Page.HeaderSecondSubject = secondSubject;
-        PostMessageA(Page.Main.Handle, WM_PB_SHOW_HEADER, Page.Index,
-                     reinterpret_cast<LPARAM>(Page.HeaderSubject.c_str()));
+        Page.HeaderPending = true;
+        Page.Host.ShowHeaderLater(Page.Index);
     });
 }
 
 void TPageBridge::PromptPassword(const std::string& request) {
-    TPruneboxM* main = &Page.Main;
-    Read<bool>([this, main, request] {
+    // The request starts with the worker's slot (two digits): the page knows its own.
+    const std::string name = SjisText::Trim(request.size() > 2 ? request.substr(2) : "");
+    TPageHost* host = &Page.Host;
+    Read<bool>([this, host, name, alive = Alive] {
         ShowChanges();
-        SendMessageA(main->Handle, WM_PB_ASK_PASSWORD, 0,
-                     reinterpret_cast<LPARAM>(request.c_str()));
+        const std::string answer = host->AskPassword(name);
+        // The page may have gone while the question was open.
+        if (*alive) SetWindowTextA(Page.Frame->Pass, answer.c_str());
         return true;
     });
 }

@@ -1,4 +1,4 @@
-#include "settings/ASetup.h"
+#include "dialogs/ASetup.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -6,8 +6,8 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
+#include "dialogs/DelHead.h"
 #include "settings/AccountStore.h"
-#include "settings/DelHead.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
@@ -53,7 +53,7 @@ protected:
         stored.Name = name;
         const std::string key = TAccountStore::AccountKeyName(values.IDNum, HostOf(values.Serv));
         Store.SaveAccount(stored, key);
-        TChPage* page = Main.AddPage();
+        TChPage* page = Main.Accounts.AddPage();
         page->KeyName = key;
         page->TabSheet->SetCaption("  " + name);
         SetWindowTextA(page->Frame->Serv, values.Serv.c_str());
@@ -63,8 +63,8 @@ protected:
         page->Design = values.Design;
         page->AutoDelMode = values.AutoDelMode;
         page->Rules = values.Rules;
-        Main.SetPageCount(Main.PageCount + 1);
-        Main.MainPage.MoveSheet(Main.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        Main.Accounts.SetPageCount(Main.Accounts.PageCount + 1);
+        Main.MainPage.MoveSheet(Main.Accounts.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
         return *page;
     }
     static std::string HostOf(const std::string& serv) { return serv.substr(0, serv.find(':')); }
@@ -77,7 +77,7 @@ protected:
 
     // Opens the dialog as the menu would and runs the script on it; true when OK saved.
     bool Open(bool newAccount, std::vector<TScriptStep> steps) {
-        TASetup setup(Main, *Main.Registry);
+        TASetup setup(Main.Accounts, *Main.Registry, Main.ActiveSlot());
         setup.SetBasicView(true);
         setup.NewAccount = newAccount;
         setup.Caption = newAccount ? AddCaption : EditCaption;
@@ -131,7 +131,7 @@ std::function<void(HWND)> Press(int id) {
 }
 
 TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
-    SetWindowTextA(Main.Pages[0]->Frame->Serv, "typed.example.jp");
+    SetWindowTextA(Main.Accounts.Pages[0]->Frame->Serv, "typed.example.jp");
     SIZE basic{}, extended{};
     std::string caption, button;
     auto measure = [&](HWND dialog) {
@@ -195,14 +195,14 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(Registry.ReadBool("Mode"), false);
 
     EXPECT_EQ(TabTexts(Main.MainPage), (std::vector<std::string>{"  Home", "  新規"}));
-    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.Accounts.PageCount, 2);
     EXPECT_EQ(Main.ActiveSlot(), 1);
-    TChPage& page = *Main.Pages[1];
+    TChPage& page = *Main.Accounts.Pages[1];
     EXPECT_EQ(page.KeyName, "taro@pop.example.jp");
     EXPECT_EQ(GuiTest::WindowText(page.Frame->Serv), "pop.example.jp");
     EXPECT_EQ(GuiTest::WindowText(page.Frame->Pass), "abc");
     // The values moved off the new tab.
-    EXPECT_EQ(GuiTest::WindowText(Main.Pages[0]->Frame->Serv), "");
+    EXPECT_EQ(GuiTest::WindowText(Main.Accounts.Pages[0]->Frame->Serv), "");
 }
 
 TEST_F(ASetupTest, PortsAndPasswordAsStored) {
@@ -227,11 +227,11 @@ TEST_F(ASetupTest, PortsAndPasswordAsStored) {
         EXPECT_EQ(Load(key).Serv, c.HostName) << c.Port;
         EXPECT_EQ(StoredPassword(key).has_value(), c.StorePass) << c.Port;
         // A password not stored is not kept on the page either.
-        EXPECT_EQ(GuiTest::WindowText(Main.Pages[Main.ActiveSlot()]->Frame->Pass),
+        EXPECT_EQ(GuiTest::WindowText(Main.Accounts.Pages[Main.ActiveSlot()]->Frame->Pass),
                   c.StorePass ? "pw" : "")
             << c.Port;
     }
-    EXPECT_EQ(Main.PageCount, 5);
+    EXPECT_EQ(Main.Accounts.PageCount, 5);
     EXPECT_EQ(TabText(Main.MainPage.Handle, 4), "  新規");
 }
 
@@ -247,7 +247,7 @@ TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {
     ASSERT_TRUE(Open(false, {{EditCaption, Then(headSearch, Press(IDOK))}}));
     Registry.OpenKey("\\Connect\\taro@pop.example.jp\\AutoDel", false);
     EXPECT_EQ(Registry.ReadBool("Enable"), false);
-    EXPECT_EQ(Main.Pages[1]->AutoDelMode, kAutoDelNone);
+    EXPECT_EQ(Main.Accounts.Pages[1]->AutoDelMode, kAutoDelNone);
 
     // A rule added through the rule dialog, another one dropped for its empty text, and the
     // designated header typed with blanks around it.
@@ -277,9 +277,9 @@ TEST_F(ASetupTest, ModesRulesAndTheDesignatedHeader) {
     EXPECT_EQ(stored.AutoDelMode, kAutoDelHeaderSearch);
     EXPECT_EQ(stored.Rules, std::vector<std::string>{"Subject:,未承諾, 広告"});
     EXPECT_EQ(stored.Design, "Subject:");
-    EXPECT_EQ(Main.Pages[1]->Design, "Subject:");
-    EXPECT_EQ(Main.Pages[1]->Rules, stored.Rules);
-    EXPECT_TRUE(Main.Pages[1]->LogEnabled);
+    EXPECT_EQ(Main.Accounts.Pages[1]->Design, "Subject:");
+    EXPECT_EQ(Main.Accounts.Pages[1]->Rules, stored.Rules);
+    EXPECT_TRUE(Main.Accounts.Pages[1]->LogEnabled);
 
     // Reopened: the page's mode and rules are shown; PostPet keeps the rules, and deleting the
     // selected row removes it from the list.
@@ -342,7 +342,7 @@ TEST_F(ASetupTest, NamesThatAreRefused) {
         ASSERT_EQ(LastTexts.size(), 3u);
         EXPECT_EQ(LastTexts[1], c.Text);
         EXPECT_FALSE(KeyExists("u@h"));
-        EXPECT_EQ(Main.PageCount, 1);
+        EXPECT_EQ(Main.Accounts.PageCount, 1);
     }
 }
 
@@ -382,10 +382,10 @@ TEST_F(ASetupTest, SameNameAsksToOverwrite) {
          {"確認", Press(mrYes)}}));
     EXPECT_FALSE(KeyExists("taro@old.example.jp"));
     EXPECT_EQ(Load("jiro@new.example.jp").Name, "HOME");
-    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.Accounts.PageCount, 2);
     EXPECT_EQ(TabTexts(Main.MainPage), (std::vector<std::string>{"  HOME", "  新規"}));
-    EXPECT_EQ(Main.Pages[1]->KeyName, "jiro@new.example.jp");
-    EXPECT_EQ(GuiTest::WindowText(Main.Pages[1]->Frame->IDNum), "jiro");
+    EXPECT_EQ(Main.Accounts.Pages[1]->KeyName, "jiro@new.example.jp");
+    EXPECT_EQ(GuiTest::WindowText(Main.Accounts.Pages[1]->Frame->IDNum), "jiro");
 }
 
 TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
@@ -408,7 +408,7 @@ TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
     EXPECT_FALSE(KeyExists("taro@old.example.jp"));
     EXPECT_EQ(Load("taro@new.example.jp").Name, "Home");
     EXPECT_EQ(Store.EnumerateAccounts(), std::vector<std::string>{"taro@new.example.jp"});
-    EXPECT_EQ(GuiTest::WindowText(Main.Pages[1]->Frame->Serv), "new.example.jp");
+    EXPECT_EQ(GuiTest::WindowText(Main.Accounts.Pages[1]->Frame->Serv), "new.example.jp");
 }
 
 TEST_F(ASetupTest, StoredPortsAreKeptAndANonNumericPortStillOpens) {
@@ -455,8 +455,8 @@ TEST_F(ASetupTest, TwoAccountsOfOneNameNeverLoseTheOthersKey) {
     EXPECT_TRUE(KeyExists("taro@one.example.jp"));
     EXPECT_FALSE(KeyExists("jiro@two.example.jp"));
     EXPECT_TRUE(KeyExists("jiro@three.example.jp"));
-    EXPECT_EQ(Main.Pages[1]->KeyName, "taro@one.example.jp");
-    EXPECT_EQ(Main.Pages[2]->KeyName, "jiro@three.example.jp");
+    EXPECT_EQ(Main.Accounts.Pages[1]->KeyName, "taro@one.example.jp");
+    EXPECT_EQ(Main.Accounts.Pages[2]->KeyName, "jiro@three.example.jp");
 }
 
 TEST_F(ASetupTest, SameUserAndHostUnderANewNameAsksFirst) {
@@ -470,11 +470,11 @@ TEST_F(ASetupTest, SameUserAndHostUnderANewNameAsksFirst) {
     ASSERT_FALSE(Open(true, {{AddCaption, Then(fill, Press(IDOK))}, {"確認", Press(mrNo)}}));
     EXPECT_NE(LastTexts[1].find("「Home」"), std::string::npos) << LastTexts[1];
     EXPECT_EQ(Load("taro@pop.example.jp").Name, "Home");
-    EXPECT_EQ(Main.PageCount, 2);
+    EXPECT_EQ(Main.Accounts.PageCount, 2);
 
     ASSERT_TRUE(Open(true, {{AddCaption, Then(fill, Press(IDOK))}, {"確認", Press(mrYes)}}));
     EXPECT_EQ(Load("TARO@POP.example.jp").Name, "Work");
-    EXPECT_EQ(Main.PageCount, 3);
+    EXPECT_EQ(Main.Accounts.PageCount, 3);
 }
 
 TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
@@ -484,7 +484,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     values.Pass = "secret";
     AddAccount("Home", values);
     Activate(1);
-    TASetup setup(Main, *Main.Registry);
+    TASetup setup(Main.Accounts, *Main.Registry, Main.ActiveSlot());
     ASSERT_TRUE(setup.SaveDesignatedHeader("X-Mailer"));
     const TAccountSettings stored = Load("taro@pop.example.jp");
     EXPECT_EQ(stored.Design, "X-Mailer:");
@@ -494,7 +494,7 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     // On the new tab it ends with the missing-name message and stores nothing.
     Activate(0);
     TDialogScript script({{"情報", Press(mrOk)}});
-    TASetup fresh(Main, *Main.Registry);
+    TASetup fresh(Main.Accounts, *Main.Registry, Main.ActiveSlot());
     EXPECT_FALSE(fresh.SaveDesignatedHeader("Subject:"));
     EXPECT_EQ(script.Texts, std::vector<std::string>{"アカウント名がありません。"});
 }

@@ -1,4 +1,4 @@
-#include "ui/MailRows.h"
+#include "page/MailRows.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
-#include "settings/DelHead.h"
+#include "dialogs/DelHead.h"
 
 #include <vector>
 
 #include "headers/SjisText.h"
-#include "settings/ASetup.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlTable.h"
+#include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/UiFont.h"
 
@@ -32,17 +32,13 @@ const TControlSpec Controls[] = {
     {"BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, 172, 88, 80, 25, TDelHead::IdButton2},
 };
 
-std::string TextOf(HWND control) {
-    std::vector<char> text(GetWindowTextLengthA(control) + 1);
-    GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
-    return text.data();
-}
-
 }  // namespace
 
-void TDelHead::ShowModal(HWND owner) {
+bool TDelHead::ShowModal(HWND owner) {
     Owner = owner;
+    Accepted = false;
     RunModalDialog(owner);
+    return Accepted;
 }
 
 INT_PTR TDelHead::DialogProc(UINT message, WPARAM wParam, LPARAM) {
@@ -77,22 +73,17 @@ void TDelHead::FormCreate() {
     SetWindowTextA(ComboBox1, HeaderText.c_str());
     SetWindowTextA(Edit1, Text.c_str());
 
-    RECT outer{0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                       GetWindowLongA(Handle, GWL_EXSTYLE));
-    const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-    RECT owner{}, workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    if (!Owner || !GetWindowRect(Owner, &owner)) owner = workArea;
-    const POINT at = CenterInWorkArea(owner, size, workArea);
-    SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
     SetFocus(Edit1);
 }
 
 void TDelHead::Button1Click() {
     const std::string header = SjisText::Trim(TextOf(ComboBox1));
     const std::string text = SjisText::Trim(TextOf(Edit1));
-    // An incomplete rule is dropped without a word.
-    if (!header.empty() && !text.empty()) Setup.AddRule(AccountFields::HeaderName(header), text);
+    Accepted = !header.empty() && !text.empty();
+    if (Accepted) {
+        HeaderText = AccountFields::HeaderName(header);
+        Text = text;
+    }
     EndDialog(Handle, IDOK);
 }

@@ -1,12 +1,11 @@
-#include "settings/GeneralSetup.h"
+#include "dialogs/GeneralSetup.h"
 
 #include <commdlg.h>
 
 #include <cstdlib>
 
-#include "app/PruneboxM.h"
-#include "settings/SetupStore.h"
 #include "ui/ControlTable.h"
+#include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/UiFont.h"
 
@@ -35,38 +34,38 @@ const TControlSpec Controls[] = {
      TGeneralSetup::IdCancelButton},
 };
 
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetChecked(HWND button, bool checked) {
-    SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 }  // namespace
 
-TGeneralSetup::TGeneralSetup(TPruneboxM& main) : Main(main) { FormCreate(); }
+TGeneralSetup::TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led)
+    : TabIndex(tabPosition == TTabPosition::Bottom ? 1 : 0), Led(led) {
+    FormCreate(listFont);
+}
 
 std::string TGeneralSetup::FontDescription(const std::string& name, int pointSize) {
     return "Name: " + name + ";  Size: " + std::to_string(pointSize);
 }
 
-void TGeneralSetup::FormCreate() {
-    TabIndex = Main.MainPage.TabPosition() == TTabPosition::Bottom ? 1 : 0;
-    const int slot = Main.ActiveSlot();
-    HFONT listFont = nullptr;
-    if (slot >= 0 && Main.Pages[slot])
-        listFont = reinterpret_cast<HFONT>(
-            SendMessageA(Main.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
+void TGeneralSetup::FormCreate(HFONT listFont) {
     if (!listFont) listFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     GetObjectA(listFont, sizeof Font, &Font);
     HDC screen = GetDC(nullptr);
     FontSize = MulDiv(std::abs(Font.lfHeight), 72, GetDeviceCaps(screen, LOGPIXELSY));
     ReleaseDC(nullptr, screen);
-    // What the tabs do in this run, not what may have been stored during it.
-    Led = Main.MainPage.OwnerDraw();
 }
 
-void TGeneralSetup::ShowModal() {
-    RunModalDialog(Main.Handle);
+bool TGeneralSetup::ShowModal(HWND owner) {
+    Owner = owner;
+    return RunModalDialog(owner) == IDOK;
+}
+
+TGeneralValues TGeneralSetup::Values() const {
+    TGeneralValues values;
+    values.FontName = Font.lfFaceName;
+    values.FontSize = FontSize;
+    values.FontStyle = UiFont::StyleBits(Font);
+    values.TabPosition = TabIndex == 1 ? TTabPosition::Bottom : TTabPosition::Top;
+    values.Led = Led;
+    return values;
 }
 
 void TGeneralSetup::CreateControls() {
@@ -99,15 +98,7 @@ void TGeneralSetup::CreateControls() {
     SetChecked(TabIndex == 1 ? TabBottom : TabTop, true);
     SetChecked(LEDCheck, Led);
 
-    RECT outer{0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&outer, GetWindowLongA(Handle, GWL_STYLE), FALSE,
-                       GetWindowLongA(Handle, GWL_EXSTYLE));
-    const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-    RECT owner{}, workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    if (!GetWindowRect(Main.Handle, &owner)) owner = workArea;
-    const POINT at = CenterInWorkArea(owner, size, workArea);
-    SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
 }
 
 void TGeneralSetup::FontButtonClick() {
@@ -123,17 +114,9 @@ void TGeneralSetup::FontButtonClick() {
     SetWindowTextA(FontEdit, FontDescription(Font.lfFaceName, FontSize).c_str());
 }
 
-int TGeneralSetup::FontStyle() const {
-    return (Font.lfWeight >= FW_BOLD ? 1 : 0) | (Font.lfItalic ? 2 : 0) |
-           (Font.lfUnderline ? 4 : 0) | (Font.lfStrikeOut ? 8 : 0);
-}
-
 void TGeneralSetup::OKButtonClick() {
-    // Every list, the "新規" page's included, takes the font, chosen or not.
-    Main.SetListFont(Font.lfFaceName, FontSize, FontStyle());
-    Main.SetTabPosition(Checked(TabBottom) ? TTabPosition::Bottom : TTabPosition::Top);
-    // The tabs keep their drawing in this run; the next start reads the switch.
-    if (Main.Registry) TSetupStore(*Main.Registry).SaveLedSetting(Checked(LEDCheck));
+    TabIndex = Checked(TabBottom) ? 1 : 0;
+    Led = Checked(LEDCheck);
     EndDialog(Handle, IDOK);
 }
 

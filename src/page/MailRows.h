@@ -2,10 +2,14 @@
 #include <string>
 #include <vector>
 
-// Mail list columns: six shown, then three hidden ones found from the end.
+#include "worker/MailRow.h"
+
+// Mail list columns: those of a mail row, six shown, then three hidden ones found from the end.
 namespace MailColumn {
-constexpr int Title = 0, Sender = 1, Sent = 2, Size = 3, Attachment = 4, Designated = 5;
-constexpr int Count = 9;
+constexpr int Title = TMailRow::Title, Sender = TMailRow::Sender, Sent = TMailRow::Sent,
+              Size = TMailRow::Size, Attachment = TMailRow::Attachment,
+              Designated = TMailRow::Designated;
+constexpr int Count = TMailRow::ColumnCount;
 inline int MailNumber(int count) { return count - 3; }
 inline int DateKey(int count) { return count - 2; }
 inline int Uidl(int count) { return count - 1; }

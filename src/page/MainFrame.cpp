@@ -1,25 +1,16 @@
-#include "ui/MainFrame.h"
+#include "page/MainFrame.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <memory>
 
-#include "ui/ChPage.h"
+#include "page/ChPage.h"
+#include "page/MailRows.h"
 #include "ui/ControlTable.h"
-#include "ui/MailRows.h"
 #include "ui/UiFont.h"
 
 namespace {
-
-// Title shown for a mail whose header could not be read; its header cannot be viewed.
-const char* const ReadErrorTitle = "読み取りエラー (Prunebox)";
-
-struct TColumnSpec {
-    const char* Caption;
-    int Width;
-    int Format;
-};
 
 const TColumnSpec Columns[MailColumn::Count] = {
     {"タイトル", 220, LVCFMT_LEFT},   {"差出人", 110, LVCFMT_CENTER},
@@ -54,11 +45,11 @@ const TControlSpec ButtonControls[] = {
 int ButtonTag(int id) {
     switch (id) {
         case TMainFrame::IdLogon:
-            return 1;
+            return TChPage::CommandConnect;
         case TMainFrame::IdKill:
-            return 2;
+            return TChPage::CommandDisconnect;
         case TMainFrame::IdDelete:
-            return 3;
+            return TChPage::CommandDelete;
     }
     return 0;
 }
@@ -95,14 +86,7 @@ void TMainFrame::FormCreate() {
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < MailColumn::Count; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = const_cast<char*>(Columns[i].Caption);
-        column.cx = Columns[i].Width;
-        column.fmt = Columns[i].Format;
-        SendMessageA(MailView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
+    InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
@@ -192,7 +176,7 @@ void TMainFrame::MailViewDblClick() {
     if (!IsWindowEnabled(KvPanel1.Handle) || SelectedCount() != 1) return;
     const int selected =
         static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (CellText(selected, MailColumn::Title) == ReadErrorTitle) return;
+    if (CellText(selected, MailColumn::Title) == TMailRow::ReadErrorTitle) return;
     Page.RunCommand(TChPage::CommandHeader);
 }
 

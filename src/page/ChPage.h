@@ -1,16 +1,16 @@
 #pragma once
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "page/MainFrame.h"
+#include "page/PageBridge.h"
+#include "page/PageHost.h"
 #include "settings/AccountStore.h"
-#include "ui/MainFrame.h"
-#include "ui/PageBridge.h"
 #include "ui/TabSheet.h"
 #include "worker/Connect.h"
 
-class TPruneboxM;
+class TPageControl;
 
 // Everything of one account while the program runs: its tab, its controls, its rules, its
 // worker. The worker reaches the page only through its bridge.
@@ -25,13 +25,19 @@ public:
         CommandHeader = TConnect::CmdHeader,
     };
 
-    TChPage(TPruneboxM& main, int index);
+    // The lamps a tab can show.
+    static constexpr int LampCount = 4;
+
+    // A page in slot `index` of `tabs`, asking `host` what the page cannot answer itself.
+    TChPage(TPageHost& host, TPageControl& tabs, int index);
     ~TChPage();
     TChPage(const TChPage&) = delete;
     TChPage& operator=(const TChPage&) = delete;
 
-    TPruneboxM& Main;
+    TPageHost& Host;
+    TPageControl& Tabs;
     int Index;
+    // The last command given, whether the worker took it or not.
     int Command = 0;
     std::vector<std::string> HeaderLines;
     std::unique_ptr<TTabSheet> TabSheet;
@@ -40,15 +46,22 @@ public:
     std::string KeyName;
     std::string Design;
     int AutoDelMode = 0;
-    std::atomic<int> IndicatorState{0};
+    int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow
     bool LogEnabled = false;
-    // The header viewer's subjects, kept until the account's next header command.
-    std::string HeaderSubject, HeaderSecondSubject;
+    // The header viewer's subject, kept until the account's next header command.
+    std::string HeaderSubject;
+    // A header viewer has been asked for and not opened yet.
+    bool HeaderPending = false;
     std::unique_ptr<TPageBridge> Bridge;
     TConnectPtr Worker;
 
-    // Fills the page from a stored account (tab caption with room for the lamp when shown).
+    // Fills the page from an account's settings: the one place they reach a page.
     void LoadAccount(const TAccountSettings& account);
+    // The account name on the tab (room for the lamp when lamps are shown), and back.
+    void SetAccountName(const std::string& name);
+    std::string AccountName() const;
+    // Stores the lamp and has the tabs drawn again; a state without a lamp is refused.
+    void SetIndicatorState(int state);
     // Writes the slot into every place that holds it (Index, sheet Tag, frame Tag, worker).
     void SetIndex(int index);
     // Lays the page out in the tab's current size and the main window's view.

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// What an account page asks of the window that holds it. Every call is made on the UI thread
+// and its answer is the return value.
+class TPageHost {
+public:
+    virtual ~TPageHost() = default;
+
+    // A page's lamp changed: the tabs are drawn again.
+    virtual void LampChanged() = 0;
+    // The delete question; the dialog's result (mrOk when the user agreed).
+    virtual int ConfirmDelete(const std::string& text) = 0;
+    // The password question for the named account; empty when the user declined.
+    virtual std::string AskPassword(const std::string& accountName) = 0;
+    // The header viewer on the page in `slot`, opened after the call returns: the page is looked
+    // up again then, and nothing opens when it has gone meanwhile.
+    virtual void ShowHeaderLater(int slot) = 0;
+    // The extended view: login fields and buttons around the list.
+    virtual bool ExtendedViewShown() const = 0;
+};

@@ -1,0 +1,151 @@
+// The page's bridge from its worker's thread to a fake host: the questions reach the host and
+// their answers come back; the lamp and the header viewer request reach it on the UI thread.
+// commctrl.h needs windows.h first.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "GuiTest.h"
+#include "page/ChPage.h"
+#include "page/PageBridge.h"
+#include "page/PageHost.h"
+#include "ui/PageControl.h"
+
+namespace {
+
+using GuiTest::PumpUntil;
+
+struct TFakeHost : TPageHost {
+    int LampChanges = 0;
+    int ConfirmAnswer = 1;
+    std::string AskedName, PasswordAnswer = "pw";
+    std::vector<int> HeaderSlots;
+    // Runs while a question is open, as a nested message loop would.
+    std::function<void()> DuringQuestion;
+
+    void LampChanged() override { ++LampChanges; }
+    int ConfirmDelete(const std::string&) override {
+        if (DuringQuestion) DuringQuestion();
+        return ConfirmAnswer;
+    }
+    std::string AskPassword(const std::string& accountName) override {
+        AskedName = accountName;
+        if (DuringQuestion) DuringQuestion();
+        return PasswordAnswer;
+    }
+    void ShowHeaderLater(int slot) override { HeaderSlots.push_back(slot); }
+    bool ExtendedViewShown() const override { return true; }
+};
+
+// One page in slot 2 of a bare tab control, with a fake host.
+struct TFixture {
+    TFakeHost Host;
+    HWND Window = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    TPageControl Tabs;
+    std::unique_ptr<TChPage> Page;
+    TFixture() {
+        INITCOMMONCONTROLSEX controls{sizeof controls,
+                                      ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        Tabs.Create(Window, 1, true, TTabPosition::Top);
+        Page = std::make_unique<TChPage>(Host, Tabs, 2);
+    }
+    ~TFixture() {
+        Page.reset();
+        DestroyWindow(Window);
+    }
+    // Runs a call on a worker thread while the UI thread pumps, as the page's worker does.
+    void FromWorker(const std::function<void(TPageBridge&)>& call) {
+        std::atomic<bool> done{false};
+        TPageBridge& bridge = *Page->Bridge;
+        std::thread worker([&] {
+            call(bridge);
+            done = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+        worker.join();
+    }
+};
+
+TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
+    struct TCase {
+        const char* What;
+        std::function<void(TFixture&)> Run;
+        std::function<void(TFixture&)> Check;
+    } cases[] = {
+        {"the delete answer is the host's",
+         [](TFixture& f) {
+             f.Host.ConfirmAnswer = 2;
+             int answer = 0;
+             f.FromWorker(
+                 [&](TPageBridge& b) { answer = b.ConfirmDelete("2通のメールを削除しますか?"); });
+             EXPECT_EQ(answer, 2);
+         },
+         [](TFixture&) {}},
+        {"the password goes into the page, asked by account name",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { b.PromptPassword("02  Account2"); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.AskedName, "Account2");
+             EXPECT_EQ(GuiTest::WindowText(f.Page->Frame->Pass), "pw");
+         }},
+        {"a lamp is stored and the tabs redrawn; no such lamp is refused",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) {
+                 b.SetIndicatorState(2, 3);
+                 b.SetIndicatorState(2, 4);
+             });
+             PumpUntil([&] { return f.Host.LampChanges > 0; });
+             GuiTest::PumpPending();
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Page->IndicatorState, 3);
+             EXPECT_EQ(f.Host.LampChanges, 1);
+         }},
+        {"the header viewer is asked for with the page's slot",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { b.ShowHeaderViewer("件名", ""); });
+             PumpUntil([&] { return !f.Host.HeaderSlots.empty(); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.HeaderSlots, std::vector<int>{2});
+             EXPECT_TRUE(f.Page->HeaderPending);
+             EXPECT_EQ(f.Page->HeaderSubject, "件名");
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TFixture fixture;
+        c.Run(fixture);
+        c.Check(fixture);
+    }
+}
+
+TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
+    TFixture fixture;
+    // The page goes while the question is open (its account removed meanwhile); the worker is
+    // released and nothing touches the closed page.
+    fixture.Host.DuringQuestion = [&] { fixture.Page.reset(); };
+    std::atomic<bool> done{false};
+    TPageBridge& bridge = *fixture.Page->Bridge;
+    std::thread worker([&] {
+        bridge.PromptPassword("02  Account2");
+        done = true;
+    });
+    // The worker's own page gate is what normally waits for it; here the test thread does.
+    EXPECT_TRUE(PumpUntil([&] { return done.load() || !fixture.Page; }));
+    worker.join();
+    EXPECT_EQ(fixture.Page, nullptr);
+    EXPECT_EQ(fixture.Host.AskedName, "Account2");
+}
+
+}  // namespace
