@@ -355,6 +355,16 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
     return answer;
 }
 
+bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::string& text,
+                                     const std::string& hash) {
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    if (MessageDlgCenter(Handle, text, TMsgDlgType::Warning, mbYes | mbNo, 0) != mrYes)
+        return false;
+    // The answer holds for this connection even if the store cannot keep it.
+    if (Registry) TAccountStore(*Registry).SaveCertHash(accountKey, hash);
+    return true;
+}
+
 LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {
     // Every message any loop of the UI thread takes from the queue; never swallowed.
     if (code == HC_ACTION && wParam == PM_REMOVE && PruneboxM && PruneboxM->MainPage.Handle) {

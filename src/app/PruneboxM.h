@@ -69,6 +69,8 @@ public:
     void LampChanged() override;
     int ConfirmDelete(const std::string& text) override;
     std::string AskPassword(const std::string& accountName) override;
+    bool AskTrustCertificate(const std::string& accountKey, const std::string& text,
+                             const std::string& hash) override;
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
 

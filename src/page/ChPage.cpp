@@ -32,7 +32,12 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     SetWindowTextA(Frame->Pass, account.Pass.c_str());
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
+    Security = account.Security;
+    // The account dialog does not carry the trusted fingerprint: an empty one keeps the page's.
+    if (!account.CertHash.empty()) CertHash = account.CertHash;
 }
+
+void TChPage::ShowProtection(const std::string& text) { Protection = text; }
 
 void TChPage::SetAccountName(const std::string& name) {
     TabSheet->SetCaption(AccountFields::TabCaption(name, Tabs.OwnerDraw()));

@@ -46,12 +46,16 @@ public:
     std::string KeyName;
     std::string Design;
     int AutoDelMode = 0;
+    int Security = 0;        // the account's connection protection ("Security")
+    std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
     int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow
     bool LogEnabled = false;
     // The header viewer's subject, kept until the account's next header command.
     std::string HeaderSubject;
     // A header viewer has been asked for and not opened yet.
     bool HeaderPending = false;
+    // How the connection that stands is protected, as the worker last said; empty when none.
+    std::string Protection;
     std::unique_ptr<TPageBridge> Bridge;
     TConnectPtr Worker;
 
@@ -71,4 +75,6 @@ public:
     // All rows of the mail list with their tick (selection).
     std::vector<TMailRow> Rows() const;
     void AddRow(const TMailRow& row);
+    // How the connection that stands is protected; empty when none stands.
+    void ShowProtection(const std::string& text);
 };

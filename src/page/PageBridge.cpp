@@ -146,4 +146,27 @@ void TPageBridge::PromptPassword(const std::string& request) {
     });
 }
 
+int TPageBridge::Security() {
+    return Read<int>([this] { return Page.Security; });
+}
+std::string TPageBridge::CertHash() {
+    return Read<std::string>([this] { return Page.CertHash; });
+}
+
+bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
+    TPageHost* host = &Page.Host;
+    return Read<bool>([this, host, text, hash, alive = Alive] {
+        ShowChanges();
+        const std::string key = Page.KeyName;
+        const bool trusted = host->AskTrustCertificate(key, text, hash);
+        // The page may have gone while the question was open.
+        if (trusted && *alive) Page.CertHash = hash;
+        return trusted;
+    });
+}
+
+void TPageBridge::SetProtectionText(const std::string& text) {
+    Change([this, text] { Page.ShowProtection(text); });
+}
+
 void TPageBridge::CancelRequests() { Queue.Close(); }

@@ -13,6 +13,10 @@ public:
     virtual int ConfirmDelete(const std::string& text) = 0;
     // The password question for the named account; empty when the user declined.
     virtual std::string AskPassword(const std::string& accountName) = 0;
+    // The certificate question for the account stored under accountKey, with the warning text;
+    // on "はい" the host stores hash as the account's trusted fingerprint and answers true.
+    virtual bool AskTrustCertificate(const std::string& accountKey, const std::string& text,
+                                     const std::string& hash) = 0;
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;

@@ -63,6 +63,17 @@ public:
     // the account name; the answer is in Pass() when this returns.
     virtual void PromptPassword(const std::string& request) = 0;
 
+    // Connection protection: the account's "Security" (0 none, 1 SSL/TLS, 2 STARTTLS).
+    virtual int Security() = 0;
+    // Fingerprint of the certificate the user trusted for this account (lower-case hex), or empty.
+    virtual std::string CertHash() = 0;
+    // The certificate question, with the warning text: true when the user trusts the certificate;
+    // the page then keeps and stores hash as the account's trusted fingerprint. A question
+    // cancelled at tear-down counts as refused.
+    virtual bool AskTrustCertificate(const std::string& text, const std::string& hash) = 0;
+    // How the connection that stands is protected, for the page to show; empty when none stands.
+    virtual void SetProtectionText(const std::string& text) = 0;
+
     // See above: called from the tearing-down thread only.
     virtual void CancelRequests() = 0;
 };

@@ -138,3 +138,15 @@ void TPageGate::ShowHeaderViewer(const std::string& subject, const std::string& 
 void TPageGate::PromptPassword(const std::string& request) {
     Call([&](TAccountPage& p) { p.PromptPassword(request); });
 }
+int TPageGate::Security() {
+    return Call([](TAccountPage& p) { return p.Security(); });
+}
+std::string TPageGate::CertHash() {
+    return Call([](TAccountPage& p) { return p.CertHash(); });
+}
+bool TPageGate::AskTrustCertificate(const std::string& text, const std::string& hash) {
+    return Call([&](TAccountPage& p) { return p.AskTrustCertificate(text, hash); });
+}
+void TPageGate::SetProtectionText(const std::string& text) {
+    Call([&](TAccountPage& p) { p.SetProtectionText(text); });
+}

@@ -45,6 +45,10 @@ public:
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
     void PromptPassword(const std::string& request) override;
+    int Security() override;
+    std::string CertHash() override;
+    bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
+    void SetProtectionText(const std::string& text) override;
     void CancelRequests() override {}  // the gate's own tear-down is Detach
 
 private:

@@ -40,8 +40,16 @@ struct TFakeHost : TPageHost {
         if (DuringQuestion) DuringQuestion();
         return PasswordAnswer;
     }
+    bool AskTrustCertificate(const std::string& key, const std::string&,
+                             const std::string& hash) override {
+        TrustedKeyAndHash = key + " " + hash;
+        if (DuringQuestion) DuringQuestion();
+        return TrustAnswer;
+    }
     void ShowHeaderLater(int slot) override { HeaderSlots.push_back(slot); }
     bool ExtendedViewShown() const override { return true; }
+    bool TrustAnswer = true;
+    std::string TrustedKeyAndHash;
 };
 
 // One page in slot 2 of a bare tab control, with a fake host.

@@ -295,6 +295,34 @@ void TRecordingPage::PromptPassword(const std::string& request) {
     if (WaitForAnswer(lock)) Password = GivenPassword;
 }
 
+int TRecordingPage::Security() {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    return SecurityMode;
+}
+
+std::string TRecordingPage::CertHash() {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    return TrustedHash;
+}
+
+bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::string& hash) {
+    Touch();
+    std::unique_lock<std::mutex> lock(Mutex);
+    Record("cert " + hash);
+    CertQuestionText = text;
+    const bool trusted = HoldQuestions ? WaitForAnswer(lock) && GivenAnswer != 0 : TrustAnswer;
+    if (trusted) TrustedHash = hash;
+    return trusted;
+}
+
+void TRecordingPage::SetProtectionText(const std::string& text) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    Record("protection " + text);
+}
+
 void TRecordingPage::CancelRequests() {
     std::lock_guard<std::mutex> lock(Mutex);
     Cancelled = true;

@@ -22,6 +22,9 @@ public:
     int Mode = 0;
     int ConfirmAnswer = 1;
     std::string PasswordAnswer;
+    int SecurityMode = 0;
+    std::string TrustedHash;  // the account's CertHash; a "yes" to the certificate question sets it
+    bool TrustAnswer = false;  // the answer to the certificate question (without HoldQuestions)
     bool HoldQuestions = false;
 
     // --- Test side ---
@@ -75,6 +78,12 @@ public:
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
     void PromptPassword(const std::string& request) override;
+    int Security() override;
+    std::string CertHash() override;
+    // Recorded as "cert <hash>"; with HoldQuestions a non-zero Answer trusts.
+    bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
+    void SetProtectionText(const std::string& text) override;  // "protection <text>"
+    std::string CertQuestionText;
     void CancelRequests() override;
 
     std::string ViewerSubject;
