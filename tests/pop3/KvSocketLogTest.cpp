@@ -60,6 +60,8 @@ TEST(KvSocketLog, BytesOfALoginAndListing) {
                                "Receive:0\r\n" + Greeting + "\r\n" + c.Login;
         if (c.LoggedIn)
             expected +=
+                "Send:11\r\nCAPA\r\n\r\n"
+                "Receive:11 ERROR\r\n-ERR Unknown command.\r\n\r\n"
                 "Send:4\r\nSTAT\r\n\r\n"
                 "Receive:4\r\n+OK 1 100\r\n\r\n"
                 "Send:8\r\nTOP 1 0\r\n\r\n"

@@ -34,7 +34,7 @@ TEST_F(KvSocketTest, UserPassLoginSendsUserPassStatAndSetsCount) {
     int32_t countInHandler = -2;
     ConnectAnd([&](TKvSocket& s) { countInHandler = s.MessageCount; });
     EXPECT_EQ(countInHandler, 2);
-    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT"}));
+    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "CAPA", "STAT"}));
     EXPECT_TRUE(Session->Connected());
     EXPECT_EQ(Session->CommandNumber, -1);
 }
@@ -55,7 +55,7 @@ TEST_F(KvSocketTest, ApopDigestCoversExactlyTheTimeStamp) {
         auto s = SessionFor(server);
         s->UseApop = true;
         s->Connect();
-        EXPECT_EQ(server.Commands(), (Lines{"APOP user " + TMd5::Hex(std::string(c.Stamp) + "secret"), "STAT"}))
+        EXPECT_EQ(server.Commands(), (Lines{"APOP user " + TMd5::Hex(std::string(c.Stamp) + "secret"), "CAPA", "STAT"}))
             << c.Greeting;
         EXPECT_EQ(s->MessageCount, 0);
     }
@@ -207,7 +207,7 @@ TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
         EXPECT_EQ(got, expected) << c.Name;
         EXPECT_EQ(starts, 1);
         EXPECT_EQ(ends, 1);
-        EXPECT_EQ(server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "TOP 2 0", "UIDL 2"}));
+        EXPECT_EQ(server.Commands(), (Lines{"USER user", "PASS secret", "CAPA", "STAT", "TOP 2 0", "UIDL 2"}));
     }
 }
 
@@ -239,7 +239,7 @@ TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
     EXPECT_EQ(Server.Messages().size(), 2u);
     Session->Quit();
     EXPECT_FALSE(Session->Connected());
-    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "DELE 1", "QUIT"}));
+    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "CAPA", "STAT", "DELE 1", "QUIT"}));
     ASSERT_EQ(Server.Messages().size(), 1u);
     EXPECT_EQ(Server.Messages()[0].Uid, "uid-two");
     // The next connection sees the renumbered mailbox.

@@ -96,12 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
                      [](auto& s, auto&) { s.ScriptGreeting(TFakeReply::Bytes("-ERR busy\r\n")); },
                      "通信エラー"},
         TFailureCase{"DroppedDuringList",
-                     [](auto& s, auto&) { s.Script("LIST 2", TFakeReply::Drop()); },
+                     [](auto& s, auto&) { s.Script("LIST", TFakeReply::Drop()); },
                      "タイムアウトしました。"},
         TFailureCase{"SilentServer",
                      [](auto& s, auto& a) {
                          a.Worker->TimeOut = 300;
-                         s.Script("UIDL 4", TFakeReply::Silence());
+                         s.Script("UIDL", TFakeReply::Silence());
                      },
                      "タイムアウトしました。"},
         TFailureCase{"SilentGreeting",
@@ -166,8 +166,8 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
                       "lamp 3",
                       "status2 ",
                       "buttons 1"}));
-    EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "STAT", "TOP 1 0", "LIST 1",
-                                         "UIDL 1", "TOP 2 0", "LIST 2", "UIDL 2"}));
+    EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "CAPA", "STAT", "LIST", "UIDL",
+                                         "TOP 1 0", "TOP 2 0"}));
 }
 
 TEST(ConnectFake, DeleteAfterADroppedConnectionGoesByUniqueId) {

@@ -91,7 +91,7 @@ private:
                                                "UIDL", "NOOP", "DELE", "QUIT"};
         for (int i = Pick(0, 2); i > 0; --i) {
             std::string prefix = commands[Pick(0, 7)];
-            if (prefix == "TOP" || prefix == "LIST" || prefix == "UIDL" || prefix == "DELE") {
+            if (prefix == "TOP" || prefix == "DELE") {
                 prefix += " " + std::to_string(Pick(1, 8));
             }
             switch (Pick(0, 2)) {
