@@ -81,10 +81,11 @@ bool TReplyFramer::IsPositive(const std::string& statusLine) {
 
 bool TReplyFramer::PositiveLine(const char* line, size_t length) {
     if (length < 3 || std::memcmp(line, "+OK", 3) != 0) return false;
-    if (length == 3) return true;
     // "+OK" alone up to the line end, or "+OK" and a blank.
-    return line[3] == ' ' || line[3] == '\n' ||
-           (line[3] == '\r' && (length == 4 || line[4] == '\n'));
+    const char* rest = line + 3;
+    const size_t restLength = length - 3;
+    return restLength == 0 || rest[0] == ' ' || (restLength == 1 && rest[0] == '\n') ||
+           (restLength == 2 && rest[0] == '\r' && rest[1] == '\n');
 }
 
 std::string TReplyFramer::StatusLine(const std::string& reply) {
