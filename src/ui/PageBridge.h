@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "ui/UiQueue.h"
 #include "worker/AccountPage.h"
@@ -60,4 +62,11 @@ private:
     void ShowChanges();
 
     TChPage& Page;
+    static constexpr int PanelCount = 3;
+    // The latest text of each status panel, and whether a change showing it is queued.
+    struct TPendingTexts {
+        std::mutex Mutex;
+        std::string Text[PanelCount];
+        bool Queued[PanelCount] = {};
+    } Texts;
 };
