@@ -175,7 +175,7 @@ void TKvSocket::ReceiveMultiLine(size_t maxLength) {
     for (int reads = 0;; ++reads) {
         switch (Framer.TakeMultiLine(MultiLineText, maxLength)) {
             case TReplyFramer::TFrame::Complete:
-                if (top && StatusOf(MultiLineText) == TStatus::Positive)
+                if (top && Logging() && StatusOf(MultiLineText) == TStatus::Positive)
                     LogEntry(std::string("Receive:8 ヘッダ終了") + Crlf + Crlf);
                 return;
             case TReplyFramer::TFrame::TooLong:
@@ -183,7 +183,7 @@ void TKvSocket::ReceiveMultiLine(size_t maxLength) {
             case TReplyFramer::TFrame::Incomplete:
                 break;
         }
-        if (top && reads > 0) LogEntry(std::string("Receive:8 ヘッダ途中") + Crlf);
+        if (top && reads > 0 && Logging()) LogEntry(std::string("Receive:8 ヘッダ途中") + Crlf);
         ReadAvailable(deadline);
     }
 }
@@ -217,6 +217,7 @@ std::string TKvSocket::WithoutStatus(const std::string& reply) {
 // ---- command layer ----------------------------------------------------------------------------
 
 void TKvSocket::LogCommand(const std::string& text) {
+    if (!Logging()) return;
     std::string logged = text;
     if (CommandNumber == 2) logged = std::string("PASS パスワード") + Crlf;
     if (CommandNumber == 3) logged = "APOP ユーザ名 MD5Digest";
@@ -270,7 +271,8 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
                 }
                 CommandNumber = command;
                 WriteAll(Outgoing);
-                for (size_t at = 0, i = first; i < sent; at += lengths[i % window], ++i)
+                for (size_t at = 0, i = first; i < sent && Logging();
+                     at += lengths[i % window], ++i)
                     LogCommand(Outgoing.substr(at, lengths[i % window]));
             }
             if (before) before(done);
@@ -307,7 +309,7 @@ void TKvSocket::ReceiveReply(bool multiLine) {
 // LastReply holds the reply as received (for a multi-line one, its status line when negative).
 void TKvSocket::HandleReply(TStatus status, bool multiLine) {
     if (status != TStatus::Positive) {
-        if (CommandNumber != 8)
+        if (CommandNumber != 8 && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
                      Crlf);
         LastReply = Trimmed(LastReply);
@@ -328,12 +330,12 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
         RaiseFailure(1, LastReply);
     }
     if (multiLine) {
-        if (CommandNumber != 8)
+        if (CommandNumber != 8 && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
         return;
     }
-    LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
+    if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
     if (CommandNumber == 0) {
         if (UseApop)
@@ -366,6 +368,8 @@ void TKvSocket::WriteLog(const char* bytes, size_t count) {
 }
 
 void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entry.size()); }
+
+bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
 void TKvSocket::LoginUser() {
     CommandNumber = 1;

@@ -150,6 +150,8 @@ private:
                   const std::function<void(size_t)>& replied);
     void HandleReply(TStatus status, bool multiLine);
     void LogEntry(const std::string& entry);
+    // Entries are only built while the log is written.
+    bool Logging() const;
     static TStatus StatusOf(const std::string& reply);
     static std::string Trimmed(const std::string& text);
     static std::string WithoutStatus(const std::string& reply);
