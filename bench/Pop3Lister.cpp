@@ -1,17 +1,23 @@
-// Lists a mailbox the way the worker does (one TOP n 0, LIST n and UIDL n per message) and prints
-// "<messages> <seconds> <cpu seconds> <check>" for the client named on the command line:
-//   pop3_lister kvsocket|raw HOST PORT USER PASSWORD
-// bench/run-pop3-bench runs it beside Python's poplib and prints the table.
+// Lists a mailbox and prints "<messages> <seconds> <cpu seconds> <check>" for the client named on
+// the command line:
+//   pop3_lister worker|kvsocket|raw HOST PORT USER PASSWORD [LIMIT]
+// worker: the account worker with a page that records the rows (one LIST, one UIDL, TOP n 0 sent
+// ahead when the server pipelines); kvsocket and raw: one TOP n 0, LIST n and UIDL n per message,
+// each answered before the next, through TKvSocket or a bare socket. LIMIT lists only the first
+// messages (the lock-step clients over a slow link). bench/run-pop3-bench prints the table.
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "RawPop3Client.h"
+#include "RecordingPage.h"
 #include "pop3/KvSocket.h"
+#include "worker/Connect.h"
 
 namespace {
 
@@ -19,6 +25,30 @@ struct TRun {
     long Messages = 0;
     size_t Check = 0;  // bytes or lines seen, so that nothing is optimised away
 };
+
+long Limit = 0;  // 0: every message
+
+long Limited(long count) { return Limit > 0 && Limit < count ? Limit : count; }
+
+TRun ListWithWorker(const std::string& host, int port, const std::string& user,
+                    const std::string& password) {
+    TRun run;
+    TRecordingPage page;
+    page.Server = host + ":" + std::to_string(port);
+    page.User = user;
+    page.Password = password;
+    TConnectPtr worker = TConnect::Create(1, page);
+    if (!worker->Resume(TConnect::CmdConnect) || !worker->WaitIdle(3600 * 1000))
+        throw std::runtime_error("the worker did not end");
+    for (const TMailRow& row : page.CurrentRows()) {
+        ++run.Messages;
+        run.Check += row.Columns[TMailRow::Title].size() + row.Columns[TMailRow::Uidl].size();
+    }
+    if (run.Messages == 0) throw std::runtime_error("no rows: " + page.Status(0));
+    worker->Resume(TConnect::CmdDisconnect);
+    worker->WaitIdle(60000);
+    return run;
+}
 
 TRun ListWithKvSocket(const std::string& host, int port, const std::string& user,
                       const std::string& password) {
@@ -30,8 +60,8 @@ TRun ListWithKvSocket(const std::string& host, int port, const std::string& user
     session.Password = password;
     session.TimeOut = 20000;
     session.OnStat = [&run](TKvSocket& s) {
-        run.Messages = s.MessageCount;
-        for (int32_t n = 1; n <= s.MessageCount; ++n) {
+        run.Messages = Limited(s.MessageCount);
+        for (int32_t n = 1; n <= run.Messages; ++n) {
             run.Check += s.Top(n).size();
             run.Check += static_cast<size_t>(s.List(n));
             run.Check += s.Uidl(n).size();
@@ -49,7 +79,7 @@ TRun ListWithRawSocket(const std::string& host, int port, const std::string& use
     client.Command("USER " + user);
     client.Command("PASS " + password);
     client.Command("STAT");
-    run.Messages = std::atol(client.Reply().c_str() + 4);  // "+OK n size"
+    run.Messages = Limited(std::atol(client.Reply().c_str() + 4));  // "+OK n size"
     for (long n = 1; n <= run.Messages; ++n) {
         std::string number = std::to_string(n);
         run.Check += client.Command("TOP " + number + " 0", true);
@@ -72,12 +102,16 @@ double CpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s kvsocket|raw HOST PORT USER PASSWORD\n", argv[0]);
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "usage: %s worker|kvsocket|raw HOST PORT USER PASSWORD [LIMIT]\n",
+                     argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
-    auto list = mode == "raw" ? ListWithRawSocket : ListWithKvSocket;
+    if (argc == 7) Limit = std::atol(argv[6]);
+    auto list = mode == "raw"      ? ListWithRawSocket
+                : mode == "worker" ? ListWithWorker
+                                   : ListWithKvSocket;
     try {
         double cpuStart = CpuSeconds();
         auto start = std::chrono::steady_clock::now();

@@ -89,14 +89,29 @@ void TPageBridge::ClearRows() {
 }
 // A repaint is asked for, not forced: the paint follows as soon as the UI thread has caught up
 // with the worker's changes, so a burst of rows costs one paint instead of one per row.
-void TPageBridge::RepaintRows() {
-    Change([this] { InvalidateRect(Page.Frame->MailView, nullptr, FALSE); });
-}
+// Every batch of changes is drawn at its end (ShowChanges): a repaint asks for nothing more.
+void TPageBridge::RepaintRows() {}
+void TPageBridge::RepaintStatusBar() {}
+
+// Texts of a panel set while an earlier one still waits in the queue replace it there: only the
+// last text of a batch is ever drawn, and a fast listing sets three per message.
 void TPageBridge::SetStatusText(int panel, const std::string& text) {
-    Change([this, panel, text] { Page.Frame->SetStatusText(panel, text); });
-}
-void TPageBridge::RepaintStatusBar() {
-    Change([this] { InvalidateRect(Page.Frame->StatusBar1, nullptr, FALSE); });
+    if (panel < 0 || panel >= PanelCount) return;
+    {
+        std::lock_guard<std::mutex> lock(Texts.Mutex);
+        Texts.Text[panel] = text;
+        if (Texts.Queued[panel]) return;
+        Texts.Queued[panel] = true;
+    }
+    Change([this, panel] {
+        std::string shown;
+        {
+            std::lock_guard<std::mutex> lock(Texts.Mutex);
+            shown = Texts.Text[panel];
+            Texts.Queued[panel] = false;
+        }
+        Page.Frame->SetStatusText(panel, shown);
+    });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Page.Frame->KvPanel1.Handle, enabled); });

@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "ui/UiQueue.h"
 #include "worker/AccountPage.h"
@@ -66,4 +68,11 @@ private:
     TChPage& Page;
     // False once the bridge is gone; a question open meanwhile checks it before touching the page.
     std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
+    static constexpr int PanelCount = 3;
+    // The latest text of each status panel, and whether a change showing it is queued.
+    struct TPendingTexts {
+        std::mutex Mutex;
+        std::string Text[PanelCount];
+        bool Queued[PanelCount] = {};
+    } Texts;
 };

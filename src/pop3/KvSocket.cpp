@@ -1,16 +1,15 @@
 #include "pop3/KvSocket.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "pop3/LogWriter.h"
 #include "pop3/Md5.h"
+#include "pop3/ScanListing.h"
 #include "pop3/TcpClient.h"
 
 namespace {
-
-// Size of the session's I/O block; only ReadSize bytes of it are used per read.
-constexpr size_t IoBufferSize = 65536;
 
 const char TextNoWinsock[] = "WinSockの初期化失敗";
 const char TextNoSocket[] = "ソケット作成失敗";
@@ -22,7 +21,8 @@ const char TextTimeOut[] = "タイムアウトしました。";
 const char TextDisconnected[] = "切断されています。";
 
 const char Crlf[] = "\r\n";
-const char MultiLineEnd[] = "\r\n.\r\n";
+
+using TClock = std::chrono::steady_clock;
 
 bool IsLogin(int32_t command) { return command >= 1 && command <= 3; }
 
@@ -30,25 +30,27 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-// The status line of a reply: up to its first LF (the whole text when it has none).
-std::string StatusLine(const std::string& reply) { return reply.substr(0, reply.find('\n')); }
-
-// A decimal number of digits only, within int32; false for anything else.
-bool ToInt32(const std::string& text, int32_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    int64_t n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + (c - '0');
-    }
-    if (n > INT32_MAX) return false;
-    value = static_cast<int32_t>(n);
-    return true;
+// What a single UIDL n reply carries after its number.
+std::string UidOf(const std::string& reply) {
+    size_t blank = reply.find(' ');
+    return blank == std::string::npos ? reply : reply.substr(blank + 1);
 }
+
+// A refusal of the command in progress is an answer (CAPA, the UIDL listing), for this scope.
+class TRefusalAllowed {
+public:
+    explicit TRefusalAllowed(bool& flag) : Flag(flag) { Flag = true; }
+    ~TRefusalAllowed() { Flag = false; }
+    TRefusalAllowed(const TRefusalAllowed&) = delete;
+    TRefusalAllowed& operator=(const TRefusalAllowed&) = delete;
+
+private:
+    bool& Flag;
+};
 
 }  // namespace
 
-TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()), IoBuffer(IoBufferSize) {}
+TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()) {}
 
 TKvSocket::~TKvSocket() { Client->Close(); }
 
@@ -63,6 +65,7 @@ void TKvSocket::Connect() {
     if (Client->Aborted()) RaiseFailure(5);
     if (LogEnabled) {
         Log = TLogWriter::Recreate(LogFileName);
+        LogStopReason.clear();
         LogEntry(std::string("接続を試みます。") + Crlf);
     }
     OpenConnection();
@@ -74,15 +77,20 @@ void TKvSocket::Connect() {
 void TKvSocket::OpenConnection() {
     uint32_t address = 0;
     switch (TTcpClient::Resolve(Host, address)) {
-    case TTcpClient::TCheck::StartupFailed: throw EPop3Failure(TextNoWinsock);
-    case TTcpClient::TCheck::SocketFailed: throw EPop3Failure(TextNoSocket);
-    case TTcpClient::TCheck::NameNotFound: throw EPop3Failure(TextNoHost);
-    case TTcpClient::TCheck::Ok: break;
+        case TTcpClient::TCheck::StartupFailed:
+            throw EPop3Failure(TextNoWinsock);
+        case TTcpClient::TCheck::SocketFailed:
+            throw EPop3Failure(TextNoSocket);
+        case TTcpClient::TCheck::NameNotFound:
+            throw EPop3Failure(TextNoHost);
+        case TTcpClient::TCheck::Ok:
+            break;
     }
     MessageCount = -1;
     CommandNumber = 0;
     ErrorText.clear();
-    Pending.clear();
+    Capabilities.clear();
+    Framer.Clear();
     bool portValid = Port > 0 && Port <= 65535;
     if (!portValid || !Client->Open(address, static_cast<uint16_t>(Port), TimeOut)) {
         if (Client->Aborted()) RaiseFailure(5);
@@ -92,34 +100,41 @@ void TKvSocket::OpenConnection() {
     }
 }
 
-void TKvSocket::SendLine(const std::string& text) {
+void TKvSocket::CheckCommandLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
     size_t body = text.size() >= 2 ? text.size() - 2 : 0;
     if (text.compare(body, 2, Crlf) != 0 || text.find_first_of(std::string("\r\n\0", 3)) < body)
         RaiseFailure(1);
-    IoLength = static_cast<int32_t>(text.size());
-    // Anything the server sent beyond the last reply was unasked for; it must not pass for the
-    // reply to this command.
-    Pending.clear();
-    size_t written = Client->Write(text.data(), text.size());
+}
+
+void TKvSocket::WriteAll(const std::string& bytes) {
+    size_t written = Client->Write(bytes.data(), bytes.size());
     if (Client->Aborted()) RaiseFailure(5);
     if (written == 0) RaiseFailure(4);
-    if (written < text.size()) {
+    if (written < bytes.size()) {
         std::string reason = TTcpClient::LastErrorText();
         Client->Close();
         CommandNumber = -1;
         throw EPop3Failure(reason);
     }
+    IoLength = static_cast<int32_t>(bytes.size());
 }
 
-size_t TKvSocket::ReadBlock() {
+// Waits for data at most TimeOut, and never past the reply's deadline, then takes what is there.
+size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
     if (Client->Aborted()) RaiseFailure(5);
-    switch (Client->WaitReadable(TimeOut)) {
-    case TTcpClient::TWait::Aborted: RaiseFailure(5);
-    case TTcpClient::TWait::TimedOut: RaiseFailure(4);
-    case TTcpClient::TWait::Readable: break;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+    if (left <= 0) RaiseFailure(4);
+    switch (Client->WaitReadable(static_cast<int>(std::min<long long>(TimeOut, left)))) {
+        case TTcpClient::TWait::Aborted:
+            RaiseFailure(5);
+        case TTcpClient::TWait::TimedOut:
+            RaiseFailure(4);
+        case TTcpClient::TWait::Readable:
+            break;
     }
-    long n = Client->Read(IoBuffer.data(), ReadSize);
+    long n = Client->Read(Framer.ReadSpace(ReadSize), ReadSize);
     if (Client->Aborted()) RaiseFailure(5);
     if (n == 0) RaiseFailure(4);
     if (n < 0) {
@@ -128,68 +143,52 @@ size_t TKvSocket::ReadBlock() {
         CommandNumber = -1;
         throw EPop3Failure(reason);
     }
+    Framer.Received(static_cast<size_t>(n));
     IoLength = static_cast<int32_t>(n);
     return static_cast<size_t>(n);
 }
 
-// A single-line reply: up to its line end, however many reads it takes. A bare LF ends it too, as
-// some servers send one.
+// A single-line reply: up to its line end, however many reads it takes.
 void TKvSocket::ReceiveLine() {
-    LastReply = std::move(Pending);
-    Pending.clear();
-    size_t end;
-    while ((end = LastReply.find('\n')) == std::string::npos) {
-        if (LastReply.size() >= MaxLineLength) RaiseFailure(1, LastReply.substr(0, 256));
-        size_t n = ReadBlock();
-        LastReply.append(IoBuffer.data(), n);
-    }
-    Pending = LastReply.substr(end + 1);
-    LastReply.resize(end + 1);
-}
-
-// The TOP reply: status line, then header lines up to CR LF "." CR LF, however the reads split it.
-// Each block read of a positive reply is logged as "in the middle" or "end".
-void TKvSocket::ReceiveMultiLine() {
-    MultiLineText = std::move(Pending);
-    Pending.clear();
-    size_t searchFrom = 0;
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
     for (;;) {
-        bool statusRead = MultiLineText.find('\n') != std::string::npos;
-        if (statusRead && StatusOf(MultiLineText) != TStatus::Positive) {
-            LastReply = StatusLine(MultiLineText) + '\n';
-            return;
+        switch (Framer.TakeLine(LastReply, MaxLineLength)) {
+            case TReplyFramer::TFrame::Complete:
+                return;
+            case TReplyFramer::TFrame::TooLong:
+                RaiseFailure(1);
+            case TReplyFramer::TFrame::Incomplete:
+                break;
         }
-        size_t end = EndOfMultiLine(MultiLineText, searchFrom);
-        if (end != std::string::npos) {
-            Pending = MultiLineText.substr(end);
-            MultiLineText.resize(end);
-            return;
-        }
-        if (MultiLineText.size() >= MaxHeaderLength) RaiseFailure(1, StatusLine(MultiLineText));
-        searchFrom = MultiLineText.size() >= 4 ? MultiLineText.size() - 4 : 0;
-        size_t n = ReadBlock();
-        MultiLineText.append(IoBuffer.data(), n);
-        statusRead = MultiLineText.find('\n') != std::string::npos;
-        if (statusRead && StatusOf(MultiLineText) != TStatus::Positive) continue;
-        if (EndOfMultiLine(MultiLineText, searchFrom) != std::string::npos)
-            LogEntry(std::string("Receive:8 ヘッダ終了") + Crlf + Crlf);
-        else
-            LogEntry(std::string("Receive:8 ヘッダ途中") + Crlf);
+        ReadAvailable(deadline);
     }
 }
 
-// Where the multi-line reply in text ends (just past its "." CR LF), or npos while it goes on.
-// The "." may follow the status line at once (an empty header).
-size_t TKvSocket::EndOfMultiLine(const std::string& text, size_t searchFrom) {
-    size_t statusEnd = text.find('\n');
-    if (statusEnd == std::string::npos) return std::string::npos;
-    if (text.compare(statusEnd + 1, 3, ".\r\n") == 0) return statusEnd + 4;
-    size_t dot = text.find(MultiLineEnd, std::max(searchFrom, statusEnd + 1));
-    return dot == std::string::npos ? dot : dot + 5;
+// A multi-line reply, however the reads split it. For TOP each read that leaves the reply
+// unfinished is logged as "in the middle", and its end once.
+void TKvSocket::ReceiveMultiLine(size_t maxLength) {
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
+    const bool top = CommandNumber == 8;
+    for (int reads = 0;; ++reads) {
+        switch (Framer.TakeMultiLine(MultiLineText, maxLength)) {
+            case TReplyFramer::TFrame::Complete:
+                if (top && Logging() && StatusOf(MultiLineText) == TStatus::Positive)
+                    LogEntry(std::string("Receive:8 ヘッダ終了") + Crlf + Crlf);
+                return;
+            case TReplyFramer::TFrame::TooLong:
+                RaiseFailure(1);
+            case TReplyFramer::TFrame::Incomplete:
+                break;
+        }
+        if (top && reads > 0 && Logging()) LogEntry(std::string("Receive:8 ヘッダ途中") + Crlf);
+        ReadAvailable(deadline);
+    }
 }
 
 TKvSocket::TStatus TKvSocket::StatusOf(const std::string& reply) {
-    if (StartsWith(reply, "+OK")) return TStatus::Positive;
+    const size_t lf = reply.find('\n');
+    if (TReplyFramer::PositiveLine(reply.data(), lf == std::string::npos ? reply.size() : lf + 1))
+        return TStatus::Positive;
     if (StartsWith(reply, "-ERR")) return TStatus::Negative;
     return TStatus::Malformed;
 }
@@ -201,16 +200,36 @@ std::string TKvSocket::Trimmed(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+// The reply trimmed, without its "+OK" and the blanks after it.
+std::string TKvSocket::WithoutStatus(const std::string& reply) {
+    std::string text = Trimmed(reply);
+    if (StartsWith(text, "+OK")) {
+        size_t start = 3;
+        while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ') ++start;
+        text.erase(0, start);
+    }
+    return text;
+}
+
 // ---- command layer ----------------------------------------------------------------------------
 
-std::string TKvSocket::SendCommand(const std::string& text) {
-    LastReply.clear();
-    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
-    SendLine(text);
+void TKvSocket::LogCommand(const std::string& text) {
+    if (!Logging()) return;
     std::string logged = text;
     if (CommandNumber == 2) logged = std::string("PASS パスワード") + Crlf;
     if (CommandNumber == 3) logged = "APOP ユーザ名 MD5Digest";
     LogEntry("Send:" + std::to_string(CommandNumber) + Crlf + logged + Crlf);
+}
+
+std::string TKvSocket::SendCommand(const std::string& text) {
+    LastReply.clear();
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+    CheckCommandLine(text);
+    // Anything the server sent beyond the last reply was unasked for; it must not pass for the
+    // reply to this command.
+    Framer.Clear();
+    WriteAll(text);
+    LogCommand(text);
     Refused = false;
     ReadReply();
     if (IsLogin(CommandNumber) && Refused) {
@@ -218,35 +237,86 @@ std::string TKvSocket::SendCommand(const std::string& text) {
         return " ";
     }
     CommandNumber = -1;
-    LastReply = Trimmed(LastReply);
-    if (StartsWith(LastReply, "+OK")) {
-        size_t start = 3;
-        while (start < LastReply.size() && static_cast<unsigned char>(LastReply[start]) <= ' ')
-            ++start;
-        LastReply.erase(0, start);
-    }
+    LastReply = WithoutStatus(LastReply);
     return LastReply;
 }
 
-void TKvSocket::ReadReply() {
-    if (CommandNumber == 8) {
-        ReceiveMultiLine();
-        HandleReply(StatusOf(MultiLineText));
-        return;
+void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
+                         const std::function<std::string(size_t)>& line,
+                         const std::function<void(size_t)>& before,
+                         const std::function<void(size_t)>& replied) {
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+    const size_t window = Pipelining() ? MaxPipelinedCommands : 1;
+    std::vector<size_t> lengths(window);
+    size_t sent = 0, done = 0, bytes = 0;
+    try {
+        while (done < count) {
+            // Topped up when half empty, so that one write carries many commands.
+            if (sent < count && sent - done <= window / 2) {
+                if (sent == done) Framer.Clear();  // see SendCommand
+                Outgoing.clear();
+                const size_t first = sent;
+                while (sent < count && sent - done < window) {
+                    const std::string text = line(sent);
+                    CommandNumber = command;
+                    CheckCommandLine(text);
+                    if (sent > done && bytes + text.size() > MaxPipelinedBytes) break;
+                    Outgoing += text;
+                    bytes += text.size();
+                    lengths[sent % window] = text.size();
+                    ++sent;
+                }
+                CommandNumber = command;
+                WriteAll(Outgoing);
+                for (size_t at = 0, i = first; i < sent && Logging();
+                     at += lengths[i % window], ++i)
+                    LogCommand(Outgoing.substr(at, lengths[i % window]));
+            }
+            if (before) before(done);
+            CommandNumber = command;
+            Refused = false;
+            ReceiveReply(multiLine);
+            bytes -= lengths[done % window];
+            ++done;
+            if (replied) replied(done - 1);
+        }
+    } catch (...) {
+        // Replies still on their way would be taken for the answers to later commands.
+        if (sent > done && Client->Connected()) Client->Close();
+        CommandNumber = -1;
+        throw;
     }
-    ReceiveLine();
-    HandleReply(StatusOf(LastReply));
+    CommandNumber = -1;
 }
 
-// LastReply holds the reply as received (for TOP, its status line when negative).
-void TKvSocket::HandleReply(TStatus status) {
+void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == 8); }
+
+void TKvSocket::ReceiveReply(bool multiLine) {
+    if (!multiLine) {
+        ReceiveLine();
+        HandleReply(StatusOf(LastReply), false);
+        return;
+    }
+    ReceiveMultiLine(CommandNumber == 8 ? MaxHeaderLength : MaxListingLength);
+    const TStatus status = StatusOf(MultiLineText);
+    if (status != TStatus::Positive) LastReply = MultiLineText;  // the status line alone
+    HandleReply(status, true);
+}
+
+// LastReply holds the reply as received (for a multi-line one, its status line when negative).
+void TKvSocket::HandleReply(TStatus status, bool multiLine) {
     if (status != TStatus::Positive) {
-        if (CommandNumber != 8)
-            LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply + Crlf);
+        if (CommandNumber != 8 && Logging())
+            LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
+                     Crlf);
         LastReply = Trimmed(LastReply);
         if (status == TStatus::Malformed) RaiseFailure(1, LastReply);
         if (IsLogin(CommandNumber)) {
             ErrorText = TextLoginRefused;
+            Refused = true;
+            return;
+        }
+        if (MayRefuse) {
             Refused = true;
             return;
         }
@@ -256,11 +326,13 @@ void TKvSocket::HandleReply(TStatus status) {
         }
         RaiseFailure(1, LastReply);
     }
-    if (CommandNumber == 8) {
+    if (multiLine) {
+        if (CommandNumber != 8 && Logging())
+            LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
         return;
     }
-    LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
+    if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
     if (CommandNumber == 0) {
         if (UseApop)
@@ -273,7 +345,7 @@ void TKvSocket::HandleReply(TStatus status) {
 [[noreturn]] void TKvSocket::RaiseFailure(int kind, const std::string& serverText) {
     if (Client->Connected()) Client->Close();
     CommandNumber = -1;
-    const char* text = kind == 1 ? TextCommError
+    const char* text = kind == 1   ? TextCommError
                        : kind == 4 ? TextTimeOut
                        : kind == 5 ? TextDisconnected
                                    : "";
@@ -281,10 +353,20 @@ void TKvSocket::HandleReply(TStatus status) {
 }
 
 void TKvSocket::WriteLog(const char* bytes, size_t count) {
-    if (LogEnabled && Log) Log->Write(bytes, count);
+    if (!LogEnabled || !Log) return;
+    try {
+        Log->Write(bytes, count);
+    } catch (const EPop3Failure& failure) {
+        // The exchange must stay in step: the log stops, the mail work goes on.
+        Log.reset();
+        LogStopReason = failure.what();
+        if (OnLogStopped) OnLogStopped(*this);
+    }
 }
 
 void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entry.size()); }
+
+bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
 void TKvSocket::LoginUser() {
     CommandNumber = 1;
@@ -295,6 +377,7 @@ void TKvSocket::LoginUser() {
 void TKvSocket::LoginPass() {
     CommandNumber = 2;
     if (SendCommand("PASS " + Password + Crlf) == " ") return;
+    Capa();
     Stat();
 }
 
@@ -312,7 +395,32 @@ void TKvSocket::LoginApop(const std::string& greeting) {
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
     CommandNumber = 3;
     if (SendCommand("APOP " + UserName + " " + digest + Crlf) == " ") return;
+    Capa();
     Stat();
+}
+
+void TKvSocket::Capa() {
+    Capabilities.clear();
+    TRefusalAllowed refusal(MayRefuse);
+    Pipeline(
+        CapaCommand, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
+        [this](size_t) {
+            if (Refused) return;
+            std::vector<std::string> lines;
+            SplitHeader(MultiLineText, lines);
+            lines.pop_back();  // the "." line
+            for (std::string& line : lines) Capabilities.push_back(Trimmed(line));
+        });
+}
+
+bool TKvSocket::Pipelining() const {
+    for (const std::string& line : Capabilities) {
+        std::string word = line.substr(0, line.find(' '));
+        std::transform(word.begin(), word.end(), word.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+        if (word == "PIPELINING") return true;
+    }
+    return false;
 }
 
 void TKvSocket::Stat() {
@@ -325,11 +433,11 @@ int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
     int32_t value = 0;
     size_t blank = text.find(' ');
     if (kind == 4) {
-        return ToInt32(text.substr(0, blank), value) ? value : NoCountInStat;
+        return TScanListing::Number(text.substr(0, blank), value) ? value : NoCountInStat;
     }
     if (kind == 7) {
         std::string rest = blank == std::string::npos ? text : text.substr(blank + 1);
-        return ToInt32(rest, value) ? value : 0;
+        return TScanListing::Number(rest, value) ? value : 0;
     }
     return 0;
 }
@@ -337,6 +445,13 @@ int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
 void TKvSocket::Dele(int32_t n) {
     CommandNumber = 5;
     SendCommand("DELE " + std::to_string(n) + Crlf);
+}
+
+void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
+    Pipeline(
+        5, numbers.size(), false,
+        [&numbers](size_t i) { return "DELE " + std::to_string(numbers[i]) + Crlf; }, nullptr,
+        nullptr);
 }
 
 bool TKvSocket::Noop() {
@@ -355,40 +470,109 @@ int32_t TKvSocket::List(int32_t n) {
     return ParseNumber(7, SendCommand("LIST " + std::to_string(n) + Crlf));
 }
 
+std::vector<int32_t> TKvSocket::ListAll() {
+    std::vector<int32_t> sizes;
+    Pipeline(
+        7, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
+        [this, &sizes](size_t) {
+            if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes))
+                RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
+        });
+    return sizes;
+}
+
 std::string TKvSocket::Uidl(int32_t n) {
     CommandNumber = 9;
-    std::string reply = SendCommand("UIDL " + std::to_string(n) + Crlf);
-    size_t blank = reply.find(' ');
-    return blank == std::string::npos ? reply : reply.substr(blank + 1);
+    return UidOf(SendCommand("UIDL " + std::to_string(n) + Crlf));
+}
+
+std::vector<std::string> TKvSocket::UidlAll() {
+    std::vector<std::string> uids;
+    bool refused = false;
+    {
+        TRefusalAllowed refusal(MayRefuse);
+        Pipeline(
+            9, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
+            [this, &uids, &refused](size_t) {
+                refused = Refused;
+                if (!refused && !TScanListing::Uids(MultiLineText, MessageCount, uids))
+                    RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
+            });
+    }
+    if (!refused) return uids;
+    // A server without the listing still answers for each message.
+    Pipeline(
+        9, static_cast<size_t>(std::max(MessageCount, 0)), false,
+        [](size_t i) { return "UIDL " + std::to_string(i + 1) + Crlf; }, nullptr,
+        [this, &uids](size_t) { uids.push_back(UidOf(WithoutStatus(LastReply))); });
+    return uids;
 }
 
 const std::vector<std::string>& TKvSocket::Top(int32_t n) {
-    CommandNumber = 8;
-    MultiLineText.clear();
     HeaderLines.clear();
-    if (OnTopStart) OnTopStart(*this);
-    SendCommand("TOP " + std::to_string(n) + " 0" + Crlf);
-    // The header starts after the status line, whatever that line carries; the text ends in
-    // "." CR LF. Lines end in CR LF or a bare LF; a line the server dot-stuffed loses one ".".
-    size_t start = MultiLineText.find('\n') + 1;
-    size_t end = MultiLineText.size() - 3;  // at the final "."
-    while (start < end) {
-        size_t lf = MultiLineText.find('\n', start);
-        size_t stop = lf;
-        if (stop > start && MultiLineText[stop - 1] == '\r') --stop;
-        // A lone CR inside a line ends it as well.
-        size_t cr = MultiLineText.find('\r', start);
-        if (cr < stop) {
-            stop = cr;
-            lf = cr + (MultiLineText[cr + 1] == '\n' ? 1 : 0);
+    MultiLineText.clear();
+    Pipeline(
+        8, 1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; },
+        [this](size_t) {
+            if (OnTopStart) OnTopStart(*this);
+        },
+        [this](size_t) {
+            SplitHeader(MultiLineText, HeaderLines);
+            if (OnTopEnd) OnTopEnd(*this);
+        });
+    return HeaderLines;
+}
+
+void TKvSocket::TopAll(
+    int32_t count, const std::function<void(int32_t)>& starting,
+    const std::function<void(int32_t, const std::vector<std::string>&)>& header) {
+    Pipeline(
+        8, static_cast<size_t>(std::max(count, 0)), true,
+        [](size_t i) { return "TOP " + std::to_string(i + 1) + " 0" + Crlf; },
+        [this, &starting](size_t i) {
+            if (starting) starting(static_cast<int32_t>(i + 1));
+            if (OnTopStart) OnTopStart(*this);
+        },
+        [this, &header](size_t i) {
+            SplitHeader(MultiLineText, HeaderLines);
+            if (OnTopEnd) OnTopEnd(*this);
+            if (header) header(static_cast<int32_t>(i + 1), HeaderLines);
+        });
+}
+
+// The header starts after the status line, whatever that line carries; the text ends in
+// "." CR LF. Lines end in CR LF, a bare LF or a lone CR; a line the server dot-stuffed loses one
+// ".".
+void TKvSocket::SplitHeader(const std::string& reply, std::vector<std::string>& lines) {
+    size_t used = 0;
+    auto add = [&lines, &used](const char* text, size_t length) {
+        if (used < lines.size()) {
+            lines[used].assign(text, length);
+        } else {
+            lines.emplace_back(text, length);
         }
-        size_t skip = MultiLineText.compare(start, 2, "..") == 0 ? 1 : 0;
-        HeaderLines.push_back(MultiLineText.substr(start + skip, stop - start - skip));
+        ++used;
+    };
+    const size_t statusEnd = reply.find('\n');
+    size_t start = statusEnd == std::string::npos ? reply.size() : statusEnd + 1;
+    size_t end = reply.size();
+    if (end >= 3 && reply.compare(end - 3, 3, ".\r\n") == 0) end -= 3;  // at the final "."
+    const char* data = reply.data();
+    while (start < end) {
+        size_t lf = reply.find('\n', start);
+        if (lf == std::string::npos || lf > end) lf = end;
+        size_t stop = lf;
+        if (stop > start && data[stop - 1] == '\r') --stop;
+        if (const void* cr = std::memchr(data + start, '\r', stop - start)) {
+            stop = static_cast<size_t>(static_cast<const char*>(cr) - data);
+            lf = stop + (stop + 1 < reply.size() && data[stop + 1] == '\n' ? 1 : 0);
+        }
+        const size_t skip = stop - start >= 2 && data[start] == '.' && data[start + 1] == '.';
+        add(data + start + skip, stop - start - skip);
         start = lf + 1;
     }
-    HeaderLines.push_back(".");
-    if (OnTopEnd) OnTopEnd(*this);
-    return HeaderLines;
+    add(".", 1);
+    lines.resize(used);
 }
 
 void TKvSocket::Quit() {

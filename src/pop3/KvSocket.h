@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "pop3/Pop3Failure.h"
+#include "pop3/ReplyFramer.h"
 
 class TTcpClient;
 class TLogWriter;
@@ -21,9 +23,20 @@ public:
     static constexpr size_t MaxLineLength = 64 * 1024;
     // Longest TOP reply accepted (status line, header and terminator).
     static constexpr size_t MaxHeaderLength = 4 * 1024 * 1024;
+    // Longest LIST or UIDL listing of a whole mailbox (some 800 000 messages with long ids).
+    static constexpr size_t MaxListingLength = 64 * 1024 * 1024;
     // At most this many bytes are taken per read.
-    static constexpr size_t ReadSize = 1024;
+    static constexpr size_t ReadSize = 64 * 1024;
+    // A reply must be whole within this many TimeOuts, however it trickles in.
+    static constexpr int ReplyTimeOuts = 10;
+    // Commands sent ahead of their replies to a server that pipelines. The byte bound stays far
+    // below any socket buffer, so that a write never waits for the server to read while the
+    // server waits for us to read its replies.
+    static constexpr size_t MaxPipelinedCommands = 64;
+    static constexpr size_t MaxPipelinedBytes = 2048;
     static constexpr int32_t NoCountInStat = 100000000;
+    // CAPA's number in CommandNumber and the log (after QUIT's 10).
+    static constexpr int32_t CapaCommand = 11;
 
     TKvSocket();
     ~TKvSocket();
@@ -34,6 +47,9 @@ public:
     std::function<void(TKvSocket&)> OnTopStart;
     std::function<void(TKvSocket&)> OnTopEnd;
     std::function<void(TKvSocket&)> OnStat;  // after STAT has set MessageCount
+    // Raised once when a log write failed and logging stopped for this connection (LogStopReason
+    // says why); the mail work goes on.
+    std::function<void(TKvSocket&)> OnLogStopped;
     bool UseApop = false;
     int32_t MessageCount = -1;   // -1 from Connect until STAT is answered
     int32_t CommandNumber = -1;  // command in progress: 0 greeting, 1 USER ... 10 QUIT; -1 idle
@@ -48,6 +64,9 @@ public:
     int32_t TimeOut = 20000;  // milliseconds without data before a wait gives up
     bool LogEnabled = false;
     std::string LastReply;
+    std::string LogStopReason;
+    // The server's CAPA lines on this connection; empty when it has none.
+    std::vector<std::string> Capabilities;
 
     // Opens the connection and runs greeting, login and STAT; nothing when already connected.
     void Connect();
@@ -75,30 +94,62 @@ public:
     void Quit();  // only when connected; ignores failures, then closes
     static int32_t ParseNumber(int32_t kind, const std::string& text);
 
+    // Asks CAPA once after the login; a refusal means no capabilities.
+    void Capa();
+    bool Pipelining() const;
+    // Sizes of all messages from one LIST (index n - 1 for message n).
+    std::vector<int32_t> ListAll();
+    // Unique ids of all messages from one UIDL; from one UIDL n per message when the server
+    // refuses the listing.
+    std::vector<std::string> UidlAll();
+    // TOP n 0 for n from 1 to count, ahead of the replies when the server pipelines. starting(n)
+    // comes before reply n is read, then OnTopStart, OnTopEnd and header(n, HeaderLines).
+    void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
+                const std::function<void(int32_t, const std::vector<std::string>&)>& header);
+    // DELE for each number, ahead of the replies when the server pipelines. The first refusal
+    // ends the connection without QUIT, so that the server deletes none of them.
+    void DeleAll(const std::vector<int32_t>& numbers);
+    // The header lines of a TOP reply as framed (status line and "." line included): every line
+    // after the status line, dot-unstuffed, then ".". Reuses the strings lines already holds.
+    static void SplitHeader(const std::string& reply, std::vector<std::string>& lines);
+
     bool Connected() const;
-    // Callable from any thread: ends a blocked connect or wait promptly with "切断されています。" and
-    // makes every later Connect or command fail the same way at once.
+    // Callable from any thread: ends a blocked connect or wait promptly with "切断されています。"
+    // and makes every later Connect or command fail the same way at once.
     void Abort();
 
 private:
     enum class TStatus { Positive, Negative, Malformed };
 
-    // Line layer: frames bytes only.
+    // Line layer: frames bytes only. All socket I/O goes through WriteAll and ReadAvailable.
     void OpenConnection();
-    void SendLine(const std::string& text);
+    void WriteAll(const std::string& bytes);
+    size_t ReadAvailable(std::chrono::steady_clock::time_point deadline);
+    void CheckCommandLine(const std::string& text);
     void ReceiveLine();
-    void ReceiveMultiLine();
-    size_t ReadBlock();
-    static size_t EndOfMultiLine(const std::string& text, size_t searchFrom);
+    void ReceiveMultiLine(size_t maxLength);
     // Command layer.
-    void HandleReply(TStatus status);
+    void ReceiveReply(bool multiLine);
+    void LogCommand(const std::string& text);
+    // Sends line(i) for i from 0 to count - 1 as command, replied(i) after each reply in turn.
+    // before(i) runs just before reply i is read. Replies that cannot be read any more once a
+    // failure is thrown close the connection.
+    void Pipeline(int32_t command, size_t count, bool multiLine,
+                  const std::function<std::string(size_t)>& line,
+                  const std::function<void(size_t)>& before,
+                  const std::function<void(size_t)>& replied);
+    void HandleReply(TStatus status, bool multiLine);
     void LogEntry(const std::string& entry);
+    // Entries are only built while the log is written.
+    bool Logging() const;
     static TStatus StatusOf(const std::string& reply);
     static std::string Trimmed(const std::string& text);
+    static std::string WithoutStatus(const std::string& reply);
 
     std::unique_ptr<TTcpClient> Client;
-    std::vector<char> IoBuffer;
-    std::string Pending;  // bytes read past the end of the reply being framed
+    TReplyFramer Framer;   // the session's one receive buffer
+    std::string Outgoing;  // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
-    bool Refused = false;  // the last login command was answered "-ERR"
+    bool Refused = false;    // the last reply was "-ERR" and the command may be refused
+    bool MayRefuse = false;  // a refusal of the command in progress is an answer, not a failure
 };

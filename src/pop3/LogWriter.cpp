@@ -36,15 +36,19 @@ std::shared_ptr<TLogWriter> TLogWriter::Recreate(const std::string& fileName) {
         std::lock_guard<std::mutex> lock(LogLock());
         auto& writers = OpenWriters();
         writer = writers[fileName].lock();
-        if (writer) {
-            std::fclose(writer->File);
-        } else {
+        if (!writer) {
             writer.reset(new TLogWriter(fileName));
             writers[fileName] = writer;
         }
-        std::remove(fileName.c_str());
-        writer->File = std::fopen(fileName.c_str(), "wb");
-        if (!writer->File) error = errno ? errno : EIO;
+        // The file is emptied through a new handle; only once that worked does the old one go,
+        // so that a failure here leaves another session's log as it was.
+        errno = 0;
+        if (std::FILE* file = std::fopen(fileName.c_str(), "wb")) {
+            if (writer->File) std::fclose(writer->File);
+            writer->File = file;
+        } else {
+            error = errno ? errno : EIO;
+        }
     }
     if (error) RaiseIoError(error);
     return writer;

@@ -9,8 +9,9 @@
 // another session's open handle; one process-wide lock keeps each entry whole.
 class TLogWriter {
 public:
-    // Deletes and creates the file afresh, or empties it when a session already writes it.
-    // Throws EPop3Failure with the runtime's error text when the file cannot be created.
+    // Creates the file afresh, or empties it when a session already writes it. Throws
+    // EPop3Failure with the runtime's error text when the file cannot be created; a session
+    // already writing under that name then goes on writing where it was.
     static std::shared_ptr<TLogWriter> Recreate(const std::string& fileName);
 
     ~TLogWriter();

@@ -6,18 +6,20 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 #else
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -159,6 +161,12 @@ bool TTcpClient::Open(uint32_t address, uint16_t port, int timeoutMs) {
              error == 0;
     }
     ok = ok && SetBlocking(s, true) && !Aborted();
+    if (ok) {
+        // Commands sent ahead of their replies go out at once, not held back for an
+        // acknowledgement of the ones before.
+        int on = 1;
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    }
     if (!ok) Close();
     return ok;
 }

@@ -1,5 +1,7 @@
 #include "ui/UiQueue.h"
 
+#include <chrono>
+
 namespace {
 // Posted to the queue's window when the first task of a batch arrives.
 constexpr UINT WM_PB_DRAIN = WM_APP + 10;
@@ -42,7 +44,7 @@ bool TUiQueue::Closed() {
     return State->Closed;
 }
 
-void TUiQueue::Drain() {
+void TUiQueue::Drain(bool bounded) {
     // One task at a time: a task may open a modal dialog, whose message loop drains again.
     std::shared_ptr<TState> state = State;
     {
@@ -52,7 +54,9 @@ void TUiQueue::Drain() {
     // Copies: a task may end the queue's owner (and these functions) with it.
     std::function<void()> end = OnBatchEnd;
     if (OnBatchBegin) OnBatchBegin();
+    const auto stop = std::chrono::steady_clock::now() + std::chrono::milliseconds(BatchBudgetMs);
     for (;;) {
+        if (bounded && std::chrono::steady_clock::now() >= stop) break;  // the timer goes on
         std::function<void()> task;
         {
             std::lock_guard<std::mutex> lock(state->Mutex);
@@ -76,7 +80,7 @@ LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             // A task may have ended the queue (a page closed while its question was open):
             // after the drain only the shared state is looked at until it says otherwise.
             std::shared_ptr<TState> state = State;
-            Drain();
+            Drain(true);
             bool closed;
             {
                 std::lock_guard<std::mutex> lock(state->Mutex);
@@ -97,7 +101,7 @@ LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 KillTimer(Handle, 1);
                 return 0;
             }
-            Drain();  // the timer goes with the window if a task ended the queue
+            Drain(true);  // the timer goes with the window if a task ended the queue
             return 0;
         }
     }

@@ -16,6 +16,9 @@
 class TUiQueue : public TWindow {
 public:
     static constexpr UINT DrainIntervalMs = 15;
+    // A drain from the message loop stops after this long and leaves the rest to the next timer
+    // tick, so that input between batches is handled while a fast worker keeps posting.
+    static constexpr int BatchBudgetMs = 40;
 
     TUiQueue();  // on the UI thread
     ~TUiQueue() override;
@@ -31,8 +34,8 @@ public:
 
     void Close();
     bool Closed();
-    // Runs the queued tasks in order (UI thread).
-    void Drain();
+    // Runs the queued tasks in order (UI thread); bounded: for at most about BatchBudgetMs.
+    void Drain(bool bounded = false);
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -90,6 +90,11 @@ void TConnect::Execute() {
             Page.SetStatusText(0, "読み込み完了。");
             Page.RepaintStatusBar();
         };
+        session->OnLogStopped = [this](TKvSocket& s) {
+            Page.SetStatusText(0,
+                               "通信ログを書き込めないため、ログを止めました: " + s.LogStopReason);
+            Page.RepaintStatusBar();
+        };
         std::lock_guard<std::mutex> lock(Mutex);
         Session = std::move(session);
         if (Terminated) Session->Abort();
@@ -252,13 +257,15 @@ void TConnect::DeleteAndDisconnect() {
     Page.SetStatusText(0, "メールの削除中...");
     Page.RepaintStatusBar();
     if (Session->Noop()) {
+        size_t skipped = 0;
         try {
-            DeleteTickedRows(ConfirmedRows);
+            skipped = DeleteTickedRows(ConfirmedRows);
         } catch (const EPop3Failure& failure) {
             Page.SetIndicatorState(Index, LampIdle);
             Page.SetStatusText(0, failure.what());
         }
         Disconnect();
+        ShowNotDeleted(skipped);
     } else {
         ReconnectForDelete = true;
         Reconnect();

@@ -89,9 +89,13 @@ private:
     void ShowFailure(const std::string& text);
 
     void ListMailbox();
-    void AddMailRow(int32_t number, const std::vector<std::string>& rules, int autoDelMode,
+    void AddMailRow(int32_t number, const TStringList& header, int32_t size,
+                    const std::vector<std::string>& rules, int autoDelMode,
                     const std::string& design);
-    void DeleteTickedRows(const std::vector<TMailRow>& rows);
+    // DELE for the ticked rows found on this connection; the number of ticked rows that were not.
+    size_t DeleteTickedRows(const std::vector<TMailRow>& rows);
+    // After the disconnect of a deletion: how many ticked mails stayed on the server.
+    void ShowNotDeleted(size_t skipped);
     void Resync();
     // Number of the row's message on this connection: only when that number's unique id, as read
     // on this connection, is the row's; 0 otherwise.

@@ -114,20 +114,28 @@ void TConnect::ListMailbox() {
     }
     const std::string design = Page.Design();
     ConnectionUids.clear();
-    for (int32_t number = 1; number <= count; ++number) {
-        AddMailRow(number, rules, autoDelMode, design);
-    }
+    // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
+    const std::vector<int32_t> sizes = Session->ListAll();
+    ConnectionUids = Session->UidlAll();
+    Session->TopAll(
+        count,
+        [this](int32_t number) {
+            Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+            Page.RepaintStatusBar();
+        },
+        [&](int32_t number, const TStringList& header) {
+            AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
+        });
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     const size_t ticked = Page.TickedCount();
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
 }
 
-void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules, int autoDelMode,
+void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t size,
+                          const std::vector<std::string>& rules, int autoDelMode,
                           const std::string& design) {
-    Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-    Page.RepaintStatusBar();
-    HeaderLines = Session->Top(number);
+    HeaderLines = header;
     UnfoldHeader(HeaderLines);
     // A header without a single line (Top always ends in ".") gets the read-error header.
     if (HeaderLines.empty()) {
@@ -145,7 +153,7 @@ void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules,
     if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
     const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, "Date:"));
     columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
-    columns[TMailRow::Size] = std::to_string(Session->List(number));
+    columns[TMailRow::Size] = std::to_string(size);
 
     const std::string contentType = FindHeader(HeaderLines, "Content-Type:");
     const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, "X-Mailer:"));
@@ -158,8 +166,7 @@ void TConnect::AddMailRow(int32_t number, const std::vector<std::string>& rules,
     }
     columns[TMailRow::Number] = std::to_string(number);
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
-    columns[TMailRow::Uidl] = Session->Uidl(number);
-    ConnectionUids.push_back(columns[TMailRow::Uidl]);
+    columns[TMailRow::Uidl] = ConnectionUids[number - 1];
 
     if (autoDelMode == 1) {
         for (const std::string& rule : rules) {
@@ -203,20 +210,32 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
                                                                                           : 0;
 }
 
-void TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+size_t TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+    std::vector<int32_t> numbers;
+    size_t skipped = 0;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
         const int32_t number = NumberOnThisConnection(row);
-        if (number > 0) Session->Dele(number);
+        if (number > 0) {
+            numbers.push_back(number);
+        } else {
+            ++skipped;
+        }
     }
+    Session->DeleAll(numbers);
+    return skipped;
+}
+
+void TConnect::ShowNotDeleted(size_t skipped) {
+    if (skipped == 0) return;
+    Page.SetStatusText(0, "サーバとの接続を切断しました。(削除できなかったメール " +
+                              std::to_string(skipped) + "通)");
 }
 
 void TConnect::Resync() {
     ConnectionUids.clear();
     const int32_t count = Session->MessageCount;
-    if (count != TKvSocket::NoCountInStat) {
-        for (int32_t k = 1; k <= count; ++k) ConnectionUids.push_back(Session->Uidl(k));
-    }
+    if (count > 0 && count != TKvSocket::NoCountInStat) ConnectionUids = Session->UidlAll();
     // The rows' numbers belonged to the earlier connection: renumber them by unique id. A row
     // whose message is gone (or whose id is not unique any more) keeps no number.
     auto renumber = [this](TMailRow& row) {
@@ -232,8 +251,9 @@ void TConnect::Resync() {
     }
     if (ReconnectForDelete) {
         for (TMailRow& row : ConfirmedRows) renumber(row);
-        DeleteTickedRows(ConfirmedRows);
+        const size_t skipped = DeleteTickedRows(ConfirmedRows);
         Disconnect();
+        ShowNotDeleted(skipped);
         return;
     }
     HeaderLines.clear();

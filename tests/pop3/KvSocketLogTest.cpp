@@ -56,10 +56,13 @@ TEST(KvSocketLog, BytesOfALoginAndListing) {
         } catch (const EPop3Failure&) {
         }
         s->Quit();
-        std::string expected = std::string("接続を試みます。\r\n") + "サーバに接続しました。\r\n\r\n" +
-                               "Receive:0\r\n" + Greeting + "\r\n" + c.Login;
+        std::string expected = std::string("接続を試みます。\r\n") +
+                               "サーバに接続しました。\r\n\r\n" + "Receive:0\r\n" + Greeting +
+                               "\r\n" + c.Login;
         if (c.LoggedIn)
             expected +=
+                "Send:11\r\nCAPA\r\n\r\n"
+                "Receive:11 ERROR\r\n-ERR Unknown command.\r\n\r\n"
                 "Send:4\r\nSTAT\r\n\r\n"
                 "Receive:4\r\n+OK 1 100\r\n\r\n"
                 "Send:8\r\nTOP 1 0\r\n\r\n"
@@ -83,7 +86,8 @@ TEST(KvSocketLog, EachTopBlockBeforeTheLastIsLoggedAsMiddle) {
     TFakePop3Server server;
     server.SetMessages({{"Subject: x\r\n", 100, "u1"}});
     // Long pauses so that each part arrives in a read of its own.
-    server.Script("TOP", TFakeReply::Split({"+OK\r\nSubject: x\r\n", "From: y\r\n", "\r\n.\r\n"}, 250));
+    server.Script("TOP",
+                  TFakeReply::Split({"+OK\r\nSubject: x\r\n", "From: y\r\n", "\r\n.\r\n"}, 250));
     auto s = SessionFor(server);
     s->LogEnabled = true;
     s->LogFileName = file;
@@ -127,5 +131,80 @@ TEST(KvSocketLog, UncreatableFileFailsBeforeConnecting) {
     EXPECT_FALSE(s->Connected());
     EXPECT_EQ(server.ConnectionCount(), 0);
 }
+
+}  // namespace
+
+namespace {
+
+TEST(KvSocketLog, CommandsOfAWindowComeBeforeTheirReplies) {
+    const std::string file = "DelLog-test-window.txt";
+    TFakePop3Server server;
+    server.SetCapabilities({"PIPELINING"});
+    server.SetMessages({{"Subject: x\r\n", 1, "u1"}, {"Subject: y\r\n", 2, "u2"}});
+    auto s = SessionFor(server);
+    s->LogEnabled = true;
+    s->LogFileName = file;
+    s->OnStat = [](TKvSocket& k) { k.TopAll(2, nullptr, nullptr); };
+    s->Connect();
+    const std::string log = ReadWholeFile(file);
+    EXPECT_NE(log.find("Receive:11\r\n+OK\r\nPIPELINING\r\n.\r\n\r\n"), std::string::npos);
+    EXPECT_NE(log.find("Send:8\r\nTOP 1 0\r\n\r\nSend:8\r\nTOP 2 0\r\n\r\n"
+                       "Receive:8 ヘッダ終了\r\n\r\nReceive:8 ヘッダ終了\r\n\r\n"),
+              std::string::npos);
+    s.reset();
+    std::remove(file.c_str());
+}
+
+#ifndef _WIN32
+// A log that cannot be written stops once; the exchange goes on in step.
+TEST(KvSocketLog, FailedWriteStopsTheLogNotTheListing) {
+    TFakePop3Server server;
+    server.SetMessages({{"Subject: x\r\n", 1, "u1"}, {"Subject: y\r\n", 2, "u2"}});
+    auto s = SessionFor(server);
+    s->LogEnabled = true;
+    s->LogFileName = "/dev/full";  // every write fails: no space left
+    int stops = 0;
+    s->OnLogStopped = [&](TKvSocket& k) {
+        ++stops;
+        EXPECT_FALSE(k.LogStopReason.empty());
+    };
+    std::string uid;
+    s->OnStat = [&](TKvSocket& k) { uid = k.Uidl(2); };
+    s->Connect();
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(s->MessageCount, 2);
+    EXPECT_EQ(uid, "u2");
+    EXPECT_TRUE(s->Connected());
+}
+
+// Another session's failed re-creation leaves a running log writing where it was. (Windows
+// would not move a folder holding an open file.)
+TEST(KvSocketLog, FailedRecreateLeavesTheOtherSessionsLog) {
+    const std::string dir = "DelLog-test-dir", moved = "DelLog-test-moved";
+    std::remove((moved + "/DelLog.txt").c_str());
+    std::remove(moved.c_str());
+    ASSERT_EQ(std::system(("mkdir " + dir).c_str()), 0);
+    TFakePop3Server server;
+    server.SetMessages({{"Subject: x\r\n", 1, "u1"}});
+    auto writing = SessionFor(server), failing = SessionFor(server);
+    for (auto* s : {writing.get(), failing.get()}) {
+        s->LogEnabled = true;
+        s->LogFileName = dir + "/DelLog.txt";
+    }
+    writing->Connect();
+    ASSERT_EQ(std::rename(dir.c_str(), moved.c_str()), 0);  // the file's folder is gone
+    EXPECT_NE(FailureOf([&] { failing->Connect(); }), "(no failure)");
+    int stops = 0;
+    writing->OnLogStopped = [&](TKvSocket&) { ++stops; };
+    EXPECT_EQ(writing->Uidl(1), "u1");
+    EXPECT_EQ(stops, 0);
+    writing.reset();
+    failing.reset();
+    EXPECT_NE(ReadWholeFile(moved + "/DelLog.txt").find("Receive:9\r\n+OK 1 u1"),
+              std::string::npos);
+    std::remove((moved + "/DelLog.txt").c_str());
+    std::remove(moved.c_str());
+}
+#endif
 
 }  // namespace

@@ -1,9 +1,8 @@
-#include "pop3/KvSocket.h"
-
 #include <gtest/gtest.h>
 
 #include "FakePop3Server.h"
 #include "Pop3TestSession.h"
+#include "pop3/KvSocket.h"
 #include "pop3/Md5.h"
 
 namespace {
@@ -34,7 +33,7 @@ TEST_F(KvSocketTest, UserPassLoginSendsUserPassStatAndSetsCount) {
     int32_t countInHandler = -2;
     ConnectAnd([&](TKvSocket& s) { countInHandler = s.MessageCount; });
     EXPECT_EQ(countInHandler, 2);
-    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT"}));
+    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "CAPA", "STAT"}));
     EXPECT_TRUE(Session->Connected());
     EXPECT_EQ(Session->CommandNumber, -1);
 }
@@ -46,7 +45,8 @@ TEST_F(KvSocketTest, ApopDigestCoversExactlyTheTimeStamp) {
     };
     const std::string longTail(300, 'x');
     const Case cases[] = {
-        {"+OK POP3 ready <1896.697170952@dbc.mtview.ca.us>\r\n", "<1896.697170952@dbc.mtview.ca.us>"},
+        {"+OK POP3 ready <1896.697170952@dbc.mtview.ca.us>\r\n",
+         "<1896.697170952@dbc.mtview.ca.us>"},
         {"+OK <a@b> and more text after the stamp\r\n", "<a@b>"},
     };
     for (const auto& c : cases) {
@@ -55,7 +55,9 @@ TEST_F(KvSocketTest, ApopDigestCoversExactlyTheTimeStamp) {
         auto s = SessionFor(server);
         s->UseApop = true;
         s->Connect();
-        EXPECT_EQ(server.Commands(), (Lines{"APOP user " + TMd5::Hex(std::string(c.Stamp) + "secret"), "STAT"}))
+        EXPECT_EQ(
+            server.Commands(),
+            (Lines{"APOP user " + TMd5::Hex(std::string(c.Stamp) + "secret"), "CAPA", "STAT"}))
             << c.Greeting;
         EXPECT_EQ(s->MessageCount, 0);
     }
@@ -181,11 +183,13 @@ TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
         {"status split", {"+O", "K\r", "\nSubject: a\r\nFrom: b\r\n\r\n.\r\n"}, ab},
         {"terminator split", {"+OK\r\nSubject: a\r\nFrom: b\r\n\r\n", ".", "\r", "\n"}, ab},
         {"terminator split after CR", {"+OK\r\nSubject: a\r\nFrom: b\r\n\r", "\n.\r\n"}, ab},
-        {"-ERR inside header", {"+OK\r\nSubject: -ERR not an error\r\n\r\n.\r\n"},
+        {"-ERR inside header",
+         {"+OK\r\nSubject: -ERR not an error\r\n\r\n.\r\n"},
          {"Subject: -ERR not an error", "", "."}},
         {"dot-stuffed line", {"+OK\r\n..hidden: x\r\n\r\n.\r\n"}, {".hidden: x", "", "."}},
         {"empty header", {"+OK\r\n.\r\n"}, {"."}},
-        {"NUL and 8-bit bytes", {std::string("+OK\r\nX: a\0b\x82\xa0\r\n\r\n.\r\n", 20)},
+        {"NUL and 8-bit bytes",
+         {std::string("+OK\r\nX: a\0b\x82\xa0\r\n\r\n.\r\n", 20)},
          {std::string("X: a\0b\x82\xa0", 8), "", "."}},
     };
     for (const auto& c : cases) {
@@ -207,8 +211,87 @@ TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
         EXPECT_EQ(got, expected) << c.Name;
         EXPECT_EQ(starts, 1);
         EXPECT_EQ(ends, 1);
-        EXPECT_EQ(server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "TOP 2 0", "UIDL 2"}));
+        EXPECT_EQ(server.Commands(),
+                  (Lines{"USER user", "PASS secret", "CAPA", "STAT", "TOP 2 0", "UIDL 2"}));
     }
+}
+
+// Three TOP replies in one stream cut once at every byte: the commands went out together, so the
+// replies must be taken in order from whatever the reads deliver.
+TEST(KvSocketPipelining, RepliesSplitAtEveryByteOfAWindow) {
+    const std::vector<TFakeMessage> three = {{"Subject: one\r\n", 1, "u1"},
+                                             {"Subject: two\r\n", 2, "u2"},
+                                             {"Subject: three\r\n", 3, "u3"}};
+    const std::string stream =
+        "+OK\r\nSubject: one\r\n\r\n.\r\n+OK 2\r\nSubject: two\r\n\r\n.\r\n+OK\r\nSubject: "
+        "three\r\n.\r\n";
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        TFakePop3Server server;
+        server.SetMessages(three);
+        server.SetCapabilities({"PIPELINING"});
+        server.Script("TOP 1", TFakeReply::Split({stream.substr(0, cut), stream.substr(cut)}, 5));
+        server.Script("TOP 2", TFakeReply::Bytes(""));
+        server.Script("TOP 3", TFakeReply::Bytes(""));
+        auto s = SessionFor(server, 2000);
+        Lines got;
+        s->OnStat = [&](TKvSocket& k) {
+            k.TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
+                got.push_back(std::to_string(n) + " " + header[0]);
+            });
+            got.push_back("next " + std::to_string(k.List(2)));  // the stream stays in step
+        };
+        s->Connect();
+        EXPECT_EQ(got, (Lines{"1 Subject: one", "2 Subject: two", "3 Subject: three", "next 2"}))
+            << "cut at " << cut;
+        if (HasFailure()) break;
+    }
+}
+
+TEST(KvSocketPipelining, WindowIsBoundedAndWithoutPipeliningCommandsWait) {
+    struct Case {
+        std::vector<std::string> Capabilities;
+        bool Pipelining;
+    };
+    const Case cases[] = {{{}, false}, {{"TOP", "USER"}, false}, {{"TOP", "pipelining"}, true}};
+    std::vector<TFakeMessage> many;
+    for (int i = 1; i <= 300; ++i) many.push_back({"Subject: m\r\n", i, "u" + std::to_string(i)});
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages(many);
+        server.SetCapabilities(c.Capabilities);
+        auto s = SessionFor(server);
+        size_t headers = 0;
+        long mostAhead = 0;
+        s->OnStat = [&](TKvSocket& k) {
+            k.TopAll(
+                k.MessageCount,
+                [&](int32_t n) {
+                    // Commands the server has received beyond the reply about to be read.
+                    const long received =
+                        static_cast<long>(server.Commands().size()) - 4;  // after STAT
+                    mostAhead = std::max(mostAhead, received - n);
+                },
+                [&](int32_t, const Lines&) { ++headers; });
+        };
+        s->Connect();
+        EXPECT_EQ(headers, 300u);
+        EXPECT_EQ(s->Pipelining(), c.Pipelining);
+        if (c.Pipelining) {
+            EXPECT_GT(mostAhead, 0);
+            EXPECT_LT(mostAhead, static_cast<long>(TKvSocket::MaxPipelinedCommands));
+        } else {
+            EXPECT_EQ(mostAhead, 0);
+        }
+    }
+}
+
+TEST_F(KvSocketTest, RefusedUidlListingFallsBackToOneUidlPerMessage) {
+    Server.Script("UIDL", TFakeReply::Bytes("-ERR not supported\r\n"));
+    std::vector<std::string> uids;
+    ConnectAnd([&](TKvSocket& s) { uids = s.UidlAll(); });
+    EXPECT_EQ(uids, (Lines{"uid-one", "uid-two"}));
+    EXPECT_EQ(Server.Commands(),
+              (Lines{"USER user", "PASS secret", "CAPA", "STAT", "UIDL", "UIDL 1", "UIDL 2"}));
 }
 
 TEST_F(KvSocketTest, SingleLineReplySplitOverSegmentsIsReadWhole) {
@@ -239,7 +322,8 @@ TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
     EXPECT_EQ(Server.Messages().size(), 2u);
     Session->Quit();
     EXPECT_FALSE(Session->Connected());
-    EXPECT_EQ(Server.Commands(), (Lines{"USER user", "PASS secret", "STAT", "DELE 1", "QUIT"}));
+    EXPECT_EQ(Server.Commands(),
+              (Lines{"USER user", "PASS secret", "CAPA", "STAT", "DELE 1", "QUIT"}));
     ASSERT_EQ(Server.Messages().size(), 1u);
     EXPECT_EQ(Server.Messages()[0].Uid, "uid-two");
     // The next connection sees the renumbered mailbox.
@@ -295,33 +379,75 @@ TEST(KvSocketFailures, TextsAndConnectionState) {
         return [=](TFakePop3Server& srv, TKvSocket&) { srv.Script(prefix, r); };
     };
     auto nothing = [](TFakePop3Server&, TKvSocket&) {};
+    auto pipelining = [](const char* prefix, TFakeReply r) {
+        return [=](TFakePop3Server& srv, TKvSocket&) {
+            srv.SetCapabilities({"TOP", "PIPELINING"});
+            srv.Script(prefix, r);
+        };
+    };
+    auto topAll = [](TKvSocket& s) { s.TopAll(s.MessageCount, nullptr, nullptr); };
+    auto uidlAll = [](TKvSocket& s) { s.UidlAll(); };
+    auto listAll = [](TKvSocket& s) { s.ListAll(); };
+    // One byte every 40 ms: each read is within the time-out, the whole reply is not.
+    std::vector<std::string> trickle;
+    for (char c : std::string("+OK 1 slowly-arriving-unique-id\r\n"))
+        trickle.push_back(std::string(1, c));
     const std::string longLine(70 * 1024, 'A');
     const std::string hugeHeader = "+OK\r\n" + std::string(5 * 1024 * 1024, 'H');
     const Case cases[] = {
-        {"negative greeting", [](TFakePop3Server& srv, TKvSocket&) { srv.ScriptGreeting(TFakeReply::Bytes("-ERR busy\r\n")); },
+        {"negative greeting",
+         [](TFakePop3Server& srv, TKvSocket&) {
+             srv.ScriptGreeting(TFakeReply::Bytes("-ERR busy\r\n"));
+         },
          nullptr, "通信エラー", false},
-        {"silent greeting", [](TFakePop3Server& srv, TKvSocket&) { srv.ScriptGreeting(TFakeReply::Silence()); },
+        {"silent greeting",
+         [](TFakePop3Server& srv, TKvSocket&) { srv.ScriptGreeting(TFakeReply::Silence()); },
          nullptr, "タイムアウトしました。", false},
-        {"negative STAT", reply("STAT", TFakeReply::Bytes("-ERR locked\r\n")), nullptr, "通信エラー", false},
+        {"negative STAT", reply("STAT", TFakeReply::Bytes("-ERR locked\r\n")), nullptr,
+         "通信エラー", false},
         {"negative LIST", nothing, [](TKvSocket& s) { s.List(9); }, "通信エラー", false},
-        {"negative UIDL", reply("UIDL", TFakeReply::Bytes("-ERR no\r\n")), [](TKvSocket& s) { s.Uidl(1); },
-         "通信エラー", false},
-        {"negative TOP", reply("TOP", TFakeReply::Bytes("-ERR no\r\n")), [](TKvSocket& s) { s.Top(1); },
-         "通信エラー", false},
+        {"negative UIDL", reply("UIDL", TFakeReply::Bytes("-ERR no\r\n")),
+         [](TKvSocket& s) { s.Uidl(1); }, "通信エラー", false},
+        {"negative TOP", reply("TOP", TFakeReply::Bytes("-ERR no\r\n")),
+         [](TKvSocket& s) { s.Top(1); }, "通信エラー", false},
         {"negative DELE", nothing, [](TKvSocket& s) { s.Dele(9); }, "通信エラー", false},
-        {"neither +OK nor -ERR", reply("LIST", TFakeReply::Bytes("HELLO\r\n")), [](TKvSocket& s) { s.List(1); },
-         "通信エラー", false},
+        {"neither +OK nor -ERR", reply("LIST", TFakeReply::Bytes("HELLO\r\n")),
+         [](TKvSocket& s) { s.List(1); }, "通信エラー", false},
         {"silence", reply("LIST", TFakeReply::Silence()), [](TKvSocket& s) { s.List(1); },
          "タイムアウトしました。", false},
         {"silence inside TOP", reply("TOP", TFakeReply::Bytes("+OK\r\nSubject: x\r\n")),
          [](TKvSocket& s) { s.Top(1); }, "タイムアウトしました。", false},
-        {"closed mid-line", reply("UIDL", TFakeReply::Drop("+OK 1 ab")), [](TKvSocket& s) { s.Uidl(1); },
-         "タイムアウトしました。", false},
+        {"closed mid-line", reply("UIDL", TFakeReply::Drop("+OK 1 ab")),
+         [](TKvSocket& s) { s.Uidl(1); }, "タイムアウトしました。", false},
         {"closed mid-header", reply("TOP", TFakeReply::Drop("+OK\r\nSubject: x\r\n")),
          [](TKvSocket& s) { s.Top(1); }, "タイムアウトしました。", false},
-        {"endless line", reply("UIDL", TFakeReply::Bytes(longLine)), [](TKvSocket& s) { s.Uidl(1); },
+        {"endless line", reply("UIDL", TFakeReply::Bytes(longLine)),
+         [](TKvSocket& s) { s.Uidl(1); }, "通信エラー", false},
+        {"endless header", reply("TOP", TFakeReply::Bytes(hugeHeader)),
+         [](TKvSocket& s) { s.Top(1); }, "通信エラー", false},
+        {"+OKAY is not +OK", reply("LIST", TFakeReply::Bytes("+OKAY 1 2\r\n")),
+         [](TKvSocket& s) { s.List(1); }, "通信エラー", false},
+        {"CAPA answered with garbage", reply("CAPA", TFakeReply::Bytes("HELLO\r\n")), nullptr,
          "通信エラー", false},
-        {"endless header", reply("TOP", TFakeReply::Bytes(hugeHeader)), [](TKvSocket& s) { s.Top(1); },
+        {"CAPA never answered", reply("CAPA", TFakeReply::Silence()), nullptr,
+         "タイムアウトしました。", false},
+        {"reply trickling in",
+         [=](TFakePop3Server& srv, TKvSocket& s) {
+             s.TimeOut = 100;
+             srv.Script("UIDL", TFakeReply::Split(trickle, 40));
+         },
+         [](TKvSocket& s) { s.Uidl(1); }, "タイムアウトしました。", false},
+        {"drop inside a window", pipelining("TOP 2", TFakeReply::Drop("+OK\r\nSubj")), topAll,
+         "タイムアウトしました。", false},
+        {"UIDL lists a number twice",
+         reply("UIDL", TFakeReply::Bytes("+OK\r\n1 a\r\n1 b\r\n.\r\n")), uidlAll, "通信エラー",
+         false},
+        {"UIDL skips one", reply("UIDL", TFakeReply::Bytes("+OK\r\n2 b\r\n.\r\n")), uidlAll,
+         "通信エラー", false},
+        {"UIDL beyond STAT", reply("UIDL", TFakeReply::Bytes("+OK\r\n1 a\r\n2 b\r\n3 c\r\n.\r\n")),
+         uidlAll, "通信エラー", false},
+        {"LIST of more lines than messages",
+         reply("LIST", TFakeReply::Bytes("+OK\r\n1 1\r\n2 2\r\n3 3\r\n.\r\n")), listAll,
          "通信エラー", false},
         {"command after failure", reply("LIST", TFakeReply::Bytes("-ERR\r\n")),
          [](TKvSocket& s) {

@@ -183,6 +183,7 @@ private:
             return false;
         }
         if (cmd == "NOOP") return Write("+OK\r\n");
+        if (cmd == "CAPA") return Write(CapaReply());
         if (!LoggedIn) return Write(Authorize(cmd, w, line));
         if (cmd == "STAT") {
             long count = 0, size = 0;
@@ -195,7 +196,8 @@ private:
             return Write("+OK\r\n");
         }
         if (cmd == "LIST" || cmd == "UIDL" || cmd == "TOP" || cmd == "DELE") {
-            if (arg.empty() && (cmd == "LIST" || cmd == "UIDL")) return Write(Listing(cmd == "LIST"));
+            if (arg.empty() && (cmd == "LIST" || cmd == "UIDL"))
+                return Write(Listing(cmd == "LIST"));
             const TFakeMessage* m = Message(arg);
             if (!m) return Write("-ERR There's no message " + arg + ".\r\n");
             if (cmd == "LIST") return Write("+OK " + arg + " " + std::to_string(m->Size) + "\r\n");
@@ -233,6 +235,14 @@ private:
             return LoggedIn ? "+OK Logged in.\r\n" : "-ERR [AUTH] Authentication failed.\r\n";
         }
         return "-ERR Unknown command.\r\n";
+    }
+
+    std::string CapaReply() const {
+        std::lock_guard<std::mutex> lock(Server.Lock);
+        if (Server.Capabilities.empty()) return "-ERR Unknown command.\r\n";
+        std::string out = "+OK\r\n";
+        for (const std::string& c : Server.Capabilities) out += c + "\r\n";
+        return out + ".\r\n";
     }
 
     std::string Listing(bool sizes) const {
@@ -327,6 +337,11 @@ void TFakePop3Server::SetAccount(const std::string& user, const std::string& pas
 void TFakePop3Server::SetGreeting(const std::string& greeting) {
     std::lock_guard<std::mutex> lock(Lock);
     Greeting = greeting;
+}
+
+void TFakePop3Server::SetCapabilities(std::vector<std::string> capabilities) {
+    std::lock_guard<std::mutex> lock(Lock);
+    Capabilities = std::move(capabilities);
 }
 
 void TFakePop3Server::SetMessages(std::vector<TFakeMessage> messages) {

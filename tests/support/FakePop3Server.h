@@ -56,6 +56,8 @@ public:
     void SetAccount(const std::string& user, const std::string& password);
     // Whole greeting line including CR LF; its "<...>" is the APOP time stamp.
     void SetGreeting(const std::string& greeting);
+    // What CAPA lists, say {"TOP", "UIDL", "PIPELINING"}; with none (the default) CAPA is refused.
+    void SetCapabilities(std::vector<std::string> capabilities);
     // Replaces the mailbox; also how a test renumbers or removes messages between connections.
     void SetMessages(std::vector<TFakeMessage> messages);
     std::vector<TFakeMessage> Messages() const;
@@ -90,6 +92,7 @@ private:
     std::string Password = "secret";
     std::string Greeting = "+OK POP3 server ready <1896.697170952@fake.example>\r\n";
     std::vector<TFakeMessage> Mailbox;
+    std::vector<std::string> Capabilities;
     std::vector<TScript> Scripts;
     std::vector<TFakeReply> GreetingScripts;
     std::vector<std::vector<std::string>> Received;

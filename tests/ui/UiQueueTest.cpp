@@ -98,4 +98,19 @@ TEST(UiQueueTest, ABurstIsDrainedInFewBatches) {
     EXPECT_LE(batches, 20);
 }
 
+// Work queued faster than it runs is split into bounded batches, with the message loop between.
+TEST(UiQueueTest, ALongBacklogIsDrainedInBoundedBatches) {
+    TUiQueue queue;
+    int batches = 0, ran = 0;
+    queue.OnBatchBegin = [&] { ++batches; };
+    for (int i = 0; i < 200; ++i)
+        queue.Post([&, i] {
+            EXPECT_EQ(ran, i);
+            Sleep(2);
+            ++ran;
+        });
+    ASSERT_TRUE(PumpUntil([&] { return ran == 200; }));
+    EXPECT_GE(batches, 3);  // 400 ms of tasks, at most 40 ms and one task per batch
+}
+
 }  // namespace

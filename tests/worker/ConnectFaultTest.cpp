@@ -18,7 +18,8 @@ class TFaultRun {
 public:
     explicit TFaultRun(unsigned seed) : Random(seed) {}
 
-    void Run() {
+    void Run(bool pipelining) {
+        if (pipelining) Server.SetCapabilities({"TOP", "UIDL", "PIPELINING"});
         const int count = Pick(1, 8);
         std::vector<TFakeMessage> mailbox;
         for (int i = 1; i <= count; ++i) mailbox.push_back(Message(NextId++));
@@ -91,7 +92,7 @@ private:
                                                "UIDL", "NOOP", "DELE", "QUIT"};
         for (int i = Pick(0, 2); i > 0; --i) {
             std::string prefix = commands[Pick(0, 7)];
-            if (prefix == "TOP" || prefix == "LIST" || prefix == "UIDL" || prefix == "DELE") {
+            if (prefix == "TOP" || prefix == "DELE") {
                 prefix += " " + std::to_string(Pick(1, 8));
             }
             switch (Pick(0, 2)) {
@@ -123,7 +124,7 @@ TEST(ConnectFaults, OnlyTickedMailIsEverDeleted) {
     const unsigned base = std::random_device()();
     for (unsigned run = 0; run < 60; ++run) {
         SCOPED_TRACE("seed " + std::to_string(base + run));
-        TFaultRun(base + run).Run();
+        TFaultRun(base + run).Run(run % 2 == 1);
         if (HasFailure()) break;
     }
 }

@@ -1,0 +1,58 @@
+// Any bytes from a server: the replies are framed as the session reads them (in reads of varying
+// size), and every multi-line reply goes through the header split and the LIST and UIDL checks.
+// Input: byte 0 the message count for the listings, byte 1 the read size, then the server's bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pop3/KvSocket.h"
+#include "pop3/ReplyFramer.h"
+#include "pop3/ScanListing.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    const int32_t count = data[0];
+    const size_t readSize = 1 + data[1] % 64;
+    const char* bytes = reinterpret_cast<const char*>(data) + 2;
+    size_t left = size - 2;
+    // Small bounds so that the too-long paths are reached too.
+    const size_t maxLine = 512, maxBlock = 4096;
+
+    TReplyFramer framer;
+    std::string reply;
+    std::vector<std::string> lines;
+    std::vector<int32_t> sizes;
+    std::vector<std::string> uids;
+    bool multiLine = false;
+    for (;;) {
+        const auto frame =
+            multiLine ? framer.TakeMultiLine(reply, maxBlock) : framer.TakeLine(reply, maxLine);
+        if (frame == TReplyFramer::TFrame::TooLong) break;  // the session fails here
+        if (frame == TReplyFramer::TFrame::Incomplete) {
+            if (left == 0) break;
+            const size_t n = left < readSize ? left : readSize;
+            std::copy(bytes, bytes + n, framer.ReadSpace(n));
+            framer.Received(n);
+            bytes += n;
+            left -= n;
+            continue;
+        }
+        if (reply.empty() || reply.back() != '\n') __builtin_trap();
+        if (multiLine && TReplyFramer::IsPositive(TReplyFramer::StatusLine(reply))) {
+            if (reply.compare(reply.size() - 3, 3, ".\r\n") != 0) __builtin_trap();
+            TKvSocket::SplitHeader(reply, lines);
+            if (lines.empty() || lines.back() != ".") __builtin_trap();
+            if (TScanListing::Sizes(reply, count, sizes) && sizes.size() != size_t(count))
+                __builtin_trap();
+            if (TScanListing::Uids(reply, count, uids)) {
+                if (uids.size() != size_t(count)) __builtin_trap();
+                for (const std::string& uid : uids) {
+                    if (!TScanListing::ValidUid(uid)) __builtin_trap();
+                }
+            }
+        }
+        multiLine = !multiLine;
+    }
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "pop3/ScanListing.h"
+
+bool TScanListing::Entries(const std::string& reply, int32_t count, std::vector<TEntry>& entries) {
+    entries.clear();
+    if (count < 0) return false;
+    std::vector<bool> seen;
+    size_t start = reply.find('\n');
+    if (start == std::string::npos) return false;
+    ++start;
+    for (;;) {
+        const size_t lf = reply.find('\n', start);
+        if (lf == std::string::npos) return false;  // no "." line
+        size_t end = lf;
+        if (end > start && reply[end - 1] == '\r') --end;
+        std::string line = reply.substr(start, end - start);
+        start = lf + 1;
+        if (line == ".") break;
+        if (!line.empty() && line[0] == '.') line.erase(0, 1);
+        const size_t blank = line.find(' ');
+        int32_t number = 0;
+        if (blank == std::string::npos || !Number(line.substr(0, blank), number)) return false;
+        if (number < 1 || number > count) return false;
+        // Only as many entries as lines received: a huge count from STAT allocates nothing.
+        if (entries.size() >= static_cast<size_t>(count)) return false;
+        if (seen.size() < static_cast<size_t>(number)) seen.resize(number, false);
+        if (seen[number - 1]) return false;
+        seen[number - 1] = true;
+        entries.push_back({number, line.substr(blank + 1)});
+    }
+    // Nothing may follow the "." line within the reply.
+    return start == reply.size() && entries.size() == static_cast<size_t>(count);
+}
+
+bool TScanListing::Sizes(const std::string& reply, int32_t count, std::vector<int32_t>& sizes) {
+    sizes.clear();
+    std::vector<TEntry> entries;
+    if (!Entries(reply, count, entries)) return false;
+    std::vector<int32_t> result(entries.size());
+    for (const TEntry& e : entries) {
+        // More information may follow the size after a blank.
+        const size_t blank = e.Value.find(' ');
+        if (!Number(e.Value.substr(0, blank), result[e.Number - 1])) return false;
+    }
+    sizes = std::move(result);
+    return true;
+}
+
+bool TScanListing::Uids(const std::string& reply, int32_t count, std::vector<std::string>& uids) {
+    uids.clear();
+    std::vector<TEntry> entries;
+    if (!Entries(reply, count, entries)) return false;
+    std::vector<std::string> result(entries.size());
+    for (TEntry& e : entries) {
+        if (!ValidUid(e.Value)) return false;
+        result[e.Number - 1] = std::move(e.Value);
+    }
+    uids = std::move(result);
+    return true;
+}
+
+bool TScanListing::ValidUid(const std::string& uid) {
+    if (uid.empty() || uid.size() > MaxUidLength) return false;
+    for (char c : uid) {
+        if (c < 0x21 || c > 0x7E) return false;
+    }
+    return true;
+}
+
+bool TScanListing::Number(const std::string& text, int32_t& value) {
+    if (text.empty() || text.size() > 10) return false;
+    int64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n > INT32_MAX) return false;
+    value = static_cast<int32_t>(n);
+    return true;
+}
