@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+
+// Code page 932 as the header decoding needs it: the code of a Unicode character, and whether two
+// bytes form a character. Built once, on first use, from a table generated from Python's cp932
+// codec (make_cp932_table.py), so that every build converts to the same bytes.
+class TCp932Table {
+public:
+    // Code of a character other than ASCII: below 0x100 one byte (half-width katakana), else two
+    // bytes with the lead byte in the high half; 0 when the code page lacks the character.
+    static uint16_t FromUnicode(uint32_t ch);
+    // True when the two bytes are a character of the code page (not only a well-formed pair).
+    static bool IsCharacter(uint8_t lead, uint8_t trail);
+};
