@@ -8,7 +8,7 @@ namespace {
 using TKind = TCharset::TKind;
 
 const struct {
-    const char* Name;  // lower case
+    std::string_view Name;  // lower case
     TKind Kind;
     unsigned CodePage;
     const char* IconvName;
@@ -77,35 +77,32 @@ const struct {
     {"koi8-u", TKind::Platform, 21866, "KOI8-U"},
 };
 
-// Longest name worth comparing; longer ones are unknown at once.
-const size_t LongestName = 24;
+bool EqualsLowerCase(std::string_view name, std::string_view lower) {
+    if (name.size() != lower.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] - 'A' + 'a') : name[i];
+        if (c != lower[i]) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
 TCharset TCharset::Find(std::string_view name) {
     name = name.substr(0, name.find('*'));
-    if (name.empty() || name.size() > LongestName) return TCharset();
-    std::string lower(name);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
     for (const auto& entry : Names) {
-        if (lower != entry.Name) continue;
-        TCharset charset;
+        if (!EqualsLowerCase(name, entry.Name)) continue;
         if (entry.Kind == TKind::Platform &&
             !TPlatformCharset::Available(entry.CodePage, entry.IconvName)) {
-            return charset;
+            return TCharset();
         }
-        charset.Kind = entry.Kind;
-        charset.CodePage = entry.CodePage;
-        charset.IconvName = entry.IconvName;
-        return charset;
+        return TCharset(entry.Kind, entry.CodePage, entry.IconvName);
     }
     return TCharset();
 }
 
 void TCharset::Decode(std::string_view bytes, std::string& out) const {
-    TSjisOutput sjis(out);
+    TSjisOutput sjis(out, bytes.size());
     switch (Kind) {
         case TKind::Utf8:
             return TCharsetDecoders::Utf8(bytes, sjis);

@@ -11,6 +11,10 @@ public:
     // ignored. Unknown when the program cannot convert it on this platform.
     static TCharset Find(std::string_view name);
 
+    TCharset() = default;
+    TCharset(TKind kind, unsigned codePage = 0, const char* iconvName = nullptr)
+        : Kind(kind), CodePage(codePage), IconvName(iconvName) {}
+
     bool Known() const { return Kind != TKind::Unknown; }
     bool operator==(const TCharset& other) const {
         return Kind == other.Kind && CodePage == other.CodePage;

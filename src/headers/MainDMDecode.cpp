@@ -1,4 +1,6 @@
 // Header values in any charset the program converts to well-formed Shift_JIS.
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "headers/Charset.h"
@@ -19,8 +21,14 @@ bool AllLinearSpace(std::string_view text) {
 }
 
 bool HasEightBitBytes(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {  // eight bytes at a time: most header text is ASCII
+        uint64_t chunk;
+        std::memcpy(&chunk, text.data() + i, 8);
+        if (chunk & 0x8080808080808080u) return true;
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
     }
     return false;
 }
@@ -70,7 +78,14 @@ private:
     TCharset Raw;
     bool InRun = false;
     TCharset RunCharset;
-    std::string Bytes;
+    std::string& Bytes = Scratch();
+
+    // The bytes of a run of words; one buffer a thread, so that most calls allocate nothing.
+    static std::string& Scratch() {
+        thread_local std::string bytes;
+        bytes.clear();
+        return bytes;
+    }
 
     void Flush() {
         const size_t start = Out.size();
@@ -82,7 +97,12 @@ private:
     void Plain(size_t end) {
         if (InRun) Flush();
         InRun = false;
-        Raw.Decode(Text.substr(Pos, end - Pos), Out);
+        const std::string_view plain = Text.substr(Pos, end - Pos);
+        if (HasEightBitBytes(plain)) {
+            Raw.Decode(plain, Out);
+        } else {
+            Out.append(plain.data(), plain.size());
+        }
         Pos = end;
     }
 };
@@ -95,8 +115,11 @@ std::string TMainDM::DecodeHeaderText(const std::string& value) {
     std::string out;
     if (value.find("\x1B$") != std::string::npos) {
         // Raw JIS from older mailers: converted as it stands, untrimmed, up to the limit.
-        TSjisOutput sjis(out);
-        TCharsetDecoders::Iso2022Jp(std::string_view(value).substr(0, RawJisLimit), sjis);
+        const std::string_view raw = std::string_view(value).substr(0, RawJisLimit);
+        {
+            TSjisOutput sjis(out, raw.size());
+            TCharsetDecoders::Iso2022Jp(raw, sjis);
+        }
         CutAtZero(out, 0);
         return out;
     }

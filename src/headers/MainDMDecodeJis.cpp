@@ -129,14 +129,7 @@ std::string TMainDM::DecodeBase64(const std::string& text) {
     return out;
 }
 
-uint16_t TMainDM::JisCharToSjis(uint16_t jis) {
-    const unsigned v = (jis + 0xA17Eu) & 0xFFFF;
-    const unsigned h = v >> 8;
-    unsigned l = v & 0xFF;
-    const unsigned s1 = (h >> 1) ^ 0xE0;
-    if ((h & 1) == 0) l = (l - 0x5E - (l < 0xDE ? 1 : 0)) & 0xFF;
-    return static_cast<uint16_t>(s1 << 8 | l);
-}
+uint16_t TMainDM::JisCharToSjis(uint16_t jis) { return SjisText::FromJis(jis); }
 
 std::string TMainDM::JisToSjis(const std::string& jis) {
     std::string out(jis.size(), '\0');
