@@ -6,12 +6,15 @@ namespace {
 
 }  // namespace
 
-TCp932Table::TCp932Table() : Codes(0x10000, 0), Characters(0x10000, 0) {
+TCp932Table::TCp932Table() : Codes(0x10000, 0), Characters(0x10000 / 8, 0) {
+    auto mark = [this](unsigned code) {
+        Characters[code >> 3] |= static_cast<uint8_t>(1 << (code & 7));
+    };
     for (const auto& pair : Cp932Encoded) {
         Codes[pair[0]] = pair[1];
-        if (pair[1] >= 0x100) Characters[pair[1]] = 1;
+        if (pair[1] >= 0x100) mark(pair[1]);
     }
-    for (uint16_t code : Cp932OtherCodes) Characters[code] = 1;
+    for (uint16_t code : Cp932OtherCodes) mark(code);
 }
 
 const TCp932Table& TCp932Table::Get() {

@@ -12,7 +12,8 @@ public:
     uint16_t FromUnicode(uint32_t ch) const { return ch < 0x10000 ? Codes[ch] : 0; }
     // True when the two bytes are a character of the code page (not only a well-formed pair).
     bool IsCharacter(uint8_t lead, uint8_t trail) const {
-        return Characters[static_cast<unsigned>(lead) << 8 | trail] != 0;
+        const unsigned code = static_cast<unsigned>(lead) << 8 | trail;
+        return (Characters[code >> 3] >> (code & 7) & 1) != 0;
     }
 
     // The one table, built on first use, safely from any thread.
@@ -21,5 +22,5 @@ public:
 private:
     TCp932Table();
     std::vector<uint16_t> Codes;      // by BMP character
-    std::vector<uint8_t> Characters;  // by two-byte code: 1 when it is a character
+    std::vector<uint8_t> Characters;  // one bit a two-byte code, set when it is a character: 8 KB
 };

@@ -128,7 +128,7 @@ std::string TMainDM::DecodeHeaderText(const std::string& value) {
     while (first < last && SjisText::IsBlank(value[first])) ++first;
     while (last > first && SjisText::IsBlank(value[last - 1])) --last;
     const std::string_view text(value.data() + first, last - first);
-    out.reserve(text.size());
+    out.reserve(2 * text.size() + 16);  // room for every conversion, so none reallocates
     TWordJoiner joiner(text, out);
     TEncodedWord word;
     while (TEncodedWord::FindNext(text, joiner.Pos, word)) joiner.Word(word);
