@@ -102,7 +102,7 @@ TCharset TCharset::Find(std::string_view name) {
 }
 
 void TCharset::Decode(std::string_view bytes, std::string& out) const {
-    TSjisOutput sjis(out, bytes.size());
+    TSjisOutput sjis(out);
     switch (Kind) {
         case TKind::Utf8:
             return TCharsetDecoders::Utf8(bytes, sjis);

@@ -117,7 +117,7 @@ std::string TMainDM::DecodeHeaderText(const std::string& value) {
         // Raw JIS from older mailers: converted as it stands, untrimmed, up to the limit.
         const std::string_view raw = std::string_view(value).substr(0, RawJisLimit);
         {
-            TSjisOutput sjis(out, raw.size());
+            TSjisOutput sjis(out);
             TCharsetDecoders::Iso2022Jp(raw, sjis);
         }
         CutAtZero(out, 0);

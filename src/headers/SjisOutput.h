@@ -7,17 +7,13 @@
 
 // Appends well-formed Shift_JIS to a string. A character code page 932 lacks, and every broken
 // byte sequence of the input, becomes "?": never best-fit, never raw bytes.
-// The string is extended once for the expected length and cut back when the output is done.
+// Bytes gather in a small buffer that is appended to the string when full and at the end.
 class TSjisOutput {
 public:
     static const char Missing = '?';
 
-    // `expected`: the input length; every charset gives at most two bytes an input byte.
-    TSjisOutput(std::string& out, size_t expected) : Out(out), Table(TCp932Table::Get()) {
-        Written = Out.size();
-        Out.resize(Written + 2 * expected + 2);
-    }
-    ~TSjisOutput() { Out.resize(Written); }
+    explicit TSjisOutput(std::string& out) : Out(out), Table(TCp932Table::Get()) {}
+    ~TSjisOutput() { Flush(); }
     TSjisOutput(const TSjisOutput&) = delete;
     TSjisOutput& operator=(const TSjisOutput&) = delete;
 
@@ -47,21 +43,23 @@ public:
     void Kana(uint8_t byte) { Put(static_cast<char>(byte)); }
 
 private:
-    void Room(size_t bytes) {
-        if (Written + bytes > Out.size()) Out.resize(2 * Out.size() + bytes);
+    void Flush() {
+        Out.append(Buffer, Used);
+        Used = 0;
     }
     void Put(char byte) {
-        Room(1);
-        Out[Written++] = byte;
+        if (Used == sizeof Buffer) Flush();
+        Buffer[Used++] = byte;
     }
     void Pair(uint8_t lead, uint8_t trail) {
-        Room(2);
-        Out[Written] = static_cast<char>(lead);
-        Out[Written + 1] = static_cast<char>(trail);
-        Written += 2;
+        if (Used + 2 > sizeof Buffer) Flush();
+        Buffer[Used] = static_cast<char>(lead);
+        Buffer[Used + 1] = static_cast<char>(trail);
+        Used += 2;
     }
 
     std::string& Out;
-    size_t Written;  // bytes of Out that hold output
+    char Buffer[256];
+    size_t Used = 0;
     const TCp932Table& Table;
 };
