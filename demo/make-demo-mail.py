@@ -5,7 +5,8 @@
 
 The output is deterministic, so the committed files can be checked against a fresh run. Headers are
 built by hand rather than with the email package, because the point is to show the forms that real
-Japanese mailers send: encoded words with the charset in either case, raw JIS bytes, folded lines.
+Japanese mailers send: encoded words with the charset in either case, raw JIS bytes, folded lines,
+and words in UTF-8, Shift_JIS and EUC-JP, B and Q, from web mail, phones and older mailers.
 """
 import base64
 import os
@@ -23,21 +24,27 @@ def jis(text):
 
 
 def encoded_words(text, charset="ISO-2022-JP", chars_per_word=17):
-    """RFC 2047 B-encoded words, each one self-contained (it starts and ends in ASCII mode) and
-    within the 75-character limit. Returns the list of words."""
-    words = []
-    for start in range(0, len(text), chars_per_word):
-        piece = jis(text[start:start + chars_per_word])
-        word = "=?%s?B?%s?=" % (charset, base64.b64encode(piece).decode("ascii"))
-        assert len(word) <= 75, word
-        words.append(word)
+    """RFC 2047 B-encoded words, each one self-contained (it starts and ends in ASCII mode),
+    holding at most chars_per_word characters and within the 75-character limit. Returns the list
+    of words."""
+    def word(piece):
+        return "=?%s?B?%s?=" % (charset, base64.b64encode(jis(piece)).decode("ascii"))
+
+    words, piece = [], ""
+    for c in text:
+        if piece and (len(piece) == chars_per_word or len(word(piece + c)) > 75):
+            words.append(word(piece))
+            piece = ""
+        piece += c
+    if piece:
+        words.append(word(piece))
     return words
 
 
 def encoded(text, charset="ISO-2022-JP"):
-    """One header value of encoded words on one line. Words are cut at the text's own blanks, so
-    a reader that keeps the blank between two words still shows the text as written."""
-    return " ".join(w for segment in text.split(" ") for w in encoded_words(segment, charset))
+    """One header value of encoded words on one line. The text's own blanks travel inside the
+    words: a reader drops the blank between two adjacent words (RFC 2047 section 6.2)."""
+    return " ".join(encoded_words(text, charset))
 
 
 def folded(name, words, fold="\t"):
@@ -54,6 +61,34 @@ def mailbox(display, address, charset="ISO-2022-JP", quoted=False):
     """A From/To value with an encoded display name."""
     word = encoded(display, charset)
     return ('"%s" <%s>' % (word, address)) if quoted else ("%s <%s>" % (word, address))
+
+
+# --- other charsets, as web mail, phones and older Unix mailers send them -----------------------
+
+def words_in(text, charset, codec, encoding="B", chars_per_word=12):
+    """One header value of RFC 2047 words in any charset, B or Q; words are cut inside the text,
+    so a reader must join adjacent words without the blank between them."""
+    words = []
+    for start in range(0, len(text), chars_per_word):
+        piece = text[start:start + chars_per_word].encode(codec)
+        if encoding == "B":
+            payload = base64.b64encode(piece).decode("ascii")
+        else:
+            payload = "".join("_" if b == 0x20 else chr(b) if chr(b).isalnum() and b < 0x80
+                              else "=%02X" % b for b in piece)
+        word = "=?%s?%s?%s?=" % (charset, encoding, payload)
+        assert len(word) <= 75, word
+        words.append(word)
+    return " ".join(words)
+
+
+def base64_text(headers, text, charset, codec):
+    """A message whose text/plain body travels as base64 in the given charset."""
+    return message(headers + [
+        header("MIME-Version", "1.0"),
+        header("Content-Type", "text/plain; charset=%s" % charset),
+        header("Content-Transfer-Encoding", "base64"),
+    ], wrap64(text.strip("\n").replace("\n", "\r\n").encode(codec) + b"\r\n"))
 
 
 # --- message assembly ----------------------------------------------------------------------------
@@ -459,6 +494,68 @@ def invoice():
 """))
 
 
+def web_mail_utf8():
+    return base64_text([
+        received("pop.prunebox.example", "mail-io1.webmail.example.com", "198.51.100.77",
+                 "Tue, 18 Mar 2025 12:01:33 +0900", "9DAEBFC0D1"),
+        header("Date", "Tue, 18 Mar 2025 12:01:30 +0900"),
+        header("From", "%s <hanako.yamada@webmail.example.com>"
+               % words_in("山田 花子", "UTF-8", "utf-8")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("【ご案内】ポイント還元キャンペーン〜3月末まで〜", "UTF-8", "utf-8")),
+        header("Message-ID", "<CAF=web.20250318120130@webmail.example.com>"),
+        header("X-Mailer", "WebMail 5"),
+    ], """
+いつもご利用ありがとうございます。
+3月末までのお買い物にポイントを10%還元いたします。
+""", "UTF-8", "utf-8")
+
+
+def phone_sjis():
+    return base64_text([
+        received("pop.prunebox.example", "mobile.example.ne.jp", "203.0.113.40",
+                 "Tue, 18 Mar 2025 18:45:12 +0900", "AEBFC0D1E2"),
+        header("Date", "Tue, 18 Mar 2025 18:45:10 +0900"),
+        header("From", "%s <taro@mobile.example.ne.jp>" % words_in("たろう", "Shift_JIS", "cp932")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("今から帰ります", "Shift_JIS", "cp932")),
+        header("Message-ID", "<20250318184510.ab12@mobile.example.ne.jp>"),
+    ], """
+駅に着きました。あと20分で帰ります。
+""", "Shift_JIS", "cp932")
+
+
+def spam_utf8_q():
+    return base64_text([
+        received("pop.prunebox.example", "bulk.example.org", "192.0.2.222",
+                 "Wed, 19 Mar 2025 02:14:51 +0900", "BFC0D1E2F3"),
+        header("Date", "Tue, 18 Mar 2025 17:14:48 +0000"),
+        header("From", "%s <win@bulk.example.org>" % words_in("当選事務局", "utf-8", "utf-8", "Q", 4)),
+        header("To", "undisclosed-recipients:;"),
+        header("Subject", words_in("未承諾広告※ 副業で月収100万円", "utf-8", "utf-8", "Q", 4)),
+        header("Message-ID", "<q.20250318171448@bulk.example.org>"),
+        header("X-Mailer", "Bulk Sender 9"),
+    ], """
+誰でも簡単に稼げます。今すぐ登録してください。
+""", "UTF-8", "utf-8")
+
+
+def unix_euc_jp():
+    return base64_text([
+        received("pop.prunebox.example", "ns.example.ac.jp", "198.51.100.3",
+                 "Wed, 19 Mar 2025 10:20:05 +0900", "C0D1E2F304"),
+        header("Date", "Wed, 19 Mar 2025 10:20:00 +0900"),
+        header("From", "%s <root@ns.example.ac.jp>" % words_in("計算機室", "EUC-JP", "euc_jp")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("サーバ移行のお知らせ", "EUC-JP", "euc_jp")),
+        header("Message-ID", "<200503191020.root@ns.example.ac.jp>"),
+        header("X-Mailer", "Mew version 6.8 on Emacs 28.2"),
+    ], """
+3月22日にメールサーバを移行します。
+当日は午前中メールが届きません。
+""", "EUC-JP", "euc_jp")
+
+
 MESSAGES = [
     ("01-welcome", welcome),
     ("02-meeting-papers", meeting_papers),
@@ -476,6 +573,10 @@ MESSAGES = [
     ("14-overseas", overseas),
     ("15-photos", photos),
     ("16-invoice", invoice),
+    ("17-web-mail-utf8", web_mail_utf8),
+    ("18-phone-sjis", phone_sjis),
+    ("19-spam-utf8-q", spam_utf8_q),
+    ("20-unix-euc-jp", unix_euc_jp),
 ]
 
 

@@ -42,9 +42,13 @@ public:
 
     // --- Encoded words and raw JIS ---
 
-    // One header value (ISO-2022-JP encoded words with the B encoding, or raw ISO-2022-JP, or plain
-    // text) to displayable Shift_JIS. An empty value gives NoneText.
+    // One header value to displayable, well-formed Shift_JIS: RFC 2047 words (B or Q) in every
+    // charset the program converts, raw UTF-8, raw ISO-2022-JP, raw Shift_JIS. A character code
+    // page 932 lacks and a broken sequence become "?". An empty value gives NoneText.
     static std::string DecodeHeaderText(const std::string& value);
+    // The value with only its ISO-2022-JP B words and raw JIS decoded, other words left as they
+    // are; rules written against such raw words search this text too.
+    static std::string DecodeJisWords(const std::string& value);
     // Base64 text to bytes. Characters outside the alphabet are not skipped: they count with their
     // own code. Trailing "=" padding shortens the last group as usual.
     static std::string DecodeBase64(const std::string& text);

@@ -15,6 +15,17 @@ inline bool IsLeadByte(char c) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// One JIS X 0208 code (first byte in the high half) to its Shift_JIS code; for bytes outside
+// 0x21..0x7E the formula still gives a fixed result.
+inline uint16_t FromJis(uint16_t jis) {
+    const unsigned v = (jis + 0xA17Eu) & 0xFFFF;
+    const unsigned h = v >> 8;
+    unsigned l = v & 0xFF;
+    const unsigned s1 = (h >> 1) ^ 0xE0;
+    if ((h & 1) == 0) l = (l - 0x5E - (l < 0xDE ? 1 : 0)) & 0xFF;
+    return static_cast<uint16_t>(s1 << 8 | l);
+}
+
 // The text without blanks and control characters at either end.
 std::string Trim(const std::string& text);
 

@@ -174,11 +174,14 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
             const TRuleParts parts = TMainDM::SplitRule(rule);
             // Every line of the rule's header is tested. A header the mail lacks decodes to
             // "なし" and is tested as such; a header that is there is never also tested as missing.
+            // Rules written against raw words ("=?GB2312?") also search the value with only its
+            // ISO-2022-JP decoded, so they keep every tick they made.
             bool found = false;
             for (;;) {
                 const std::string value = FindHeader(HeaderLines, parts.Header);
                 if (value.empty() && found) break;
-                if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text)) {
+                if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text) ||
+                    SjisSearch::Contains(TMainDM::DecodeJisWords(value), parts.Text)) {
                     row.Ticked = true;
                 }
                 if (value.empty()) break;

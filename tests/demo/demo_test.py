@@ -257,7 +257,11 @@ class DemoMailTest(unittest.TestCase):
             "html": any(m.get_content_type() in ("text/html", "multipart/alternative") for m in messages),
             "pet mail": any(m.get_content_type() == "multipart/mixed" and "PostPet" in m.get("X-Mailer", "")
                             for m in messages),
-            "unsolicited ads": sum("未承諾広告" in s for s in subjects) >= 2,
+            "unsolicited ads": sum("未承諾広告" in s for s in subjects) >= 3,
+            "UTF-8 subject": any(b"Subject: =?UTF-8?B?" in h for h in raw_headers),
+            "Shift_JIS subject": any(b"Subject: =?Shift_JIS?B?" in h for h in raw_headers),
+            "EUC-JP subject": any(b"Subject: =?EUC-JP?B?" in h for h in raw_headers),
+            "Q-encoded subject": any(b"Subject: =?utf-8?Q?" in h for h in raw_headers),
             "no subject": "" in subjects,
         }
         self.assertEqual([k for k, present in kinds.items() if not present], [])

@@ -18,7 +18,7 @@ struct DecodeCase {
     std::string Text;
 };
 
-TEST(MainDMDecodeTest, DecodeHeaderTextEncodedWords) {
+TEST(MainDMDecodeTest, DecodeJisWordsEncodedWords) {
     const DecodeCase cases[] = {
         {"", "なし"},
         {"  Hello  ", "Hello"},
@@ -52,19 +52,19 @@ TEST(MainDMDecodeTest, DecodeHeaderTextEncodedWords) {
         {"=?iso-8859-1?Q?caf=E9?= " + Tesuto, "=?iso-8859-1?Q?caf=E9?= テスト"},
         {"=?ISO-8859-1?Q?caf=E9?= " + Tesuto, "=?ISO-8859-1?Q?caf=E9?= テスト"},
     };
-    for (const auto& c : cases) EXPECT_EQ(TMainDM::DecodeHeaderText(c.Value), c.Text) << c.Value;
+    for (const auto& c : cases) EXPECT_EQ(TMainDM::DecodeJisWords(c.Value), c.Text) << c.Value;
 }
 
-TEST(MainDMDecodeTest, LongEncodedWordIsDecodedWhole) {
+TEST(MainDMDecodeTest, DecodeJisWordsLongEncodedWordIsDecodedWhole) {
     // From 100 repetitions on, over 600 bytes once decoded: far beyond RFC 2047's 75 characters.
     for (int times : {1, 42, 43, 100, 1000}) {
         const std::string word = "=?ISO-2022-JP?B?GyRC" + Repeat("JUYlOSVI", times) + "GyhC?=";
-        EXPECT_EQ(TMainDM::DecodeHeaderText("[" + word + "]"), "[" + Repeat("テスト", times) + "]")
+        EXPECT_EQ(TMainDM::DecodeJisWords("[" + word + "]"), "[" + Repeat("テスト", times) + "]")
             << times;
     }
 }
 
-TEST(MainDMDecodeTest, RawJisIsConvertedUntrimmedUpToLimit) {
+TEST(MainDMDecodeTest, DecodeJisWordsRawJisIsConvertedUntrimmedUpToLimit) {
     const DecodeCase cases[] = {
         {"\x1B$B%F%9%H\x1B(B", "テスト"},
         {" \x1B$B%F\x1B(B ", " テ "},
@@ -78,7 +78,7 @@ TEST(MainDMDecodeTest, RawJisIsConvertedUntrimmedUpToLimit) {
         {"\x1B$B" + Repeat("%F", 150) + "\x1B(B", Repeat("テ", 126)},
         {"a\x1B$B" + Repeat("%F", 150), "a" + Repeat("テ", 125)},
     };
-    for (const auto& c : cases) EXPECT_EQ(TMainDM::DecodeHeaderText(c.Value), c.Text) << c.Value;
+    for (const auto& c : cases) EXPECT_EQ(TMainDM::DecodeJisWords(c.Value), c.Text) << c.Value;
 }
 
 TEST(MainDMDecodeTest, JisToSjisOutputNeverLongerThanInput) {

@@ -114,7 +114,8 @@ TEST(MainDMTest, HexPairToByteReadsTwoDigitsAtMost) {
 TEST(MainDMTest, OperationsRunConcurrently) {
     const std::string values[] = {
         "Re: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= (2)", "\x1B$B%F%9%H\x1B(B", "plain",
-        "=?iso-2022-jp?B?GyRCJUYlORsoQg==?= =?ISO-2022-JP?B?GyRCJUYbKEI=?="};
+        "=?iso-2022-jp?B?GyRCJUYlORsoQg==?= =?ISO-2022-JP?B?GyRCJUYbKEI=?=",
+        "=?UTF-8?B?44OG44K544OI?= =?GB2312?B?1tDOxA==?="};
     const char* const dates[] = {"Thu, 15 Mar 2001 14:05:09 -0500", "bad +A0", "1 Jan 2001"};
     auto run = [&] {
         std::string all;

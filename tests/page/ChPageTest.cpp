@@ -202,6 +202,49 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
                                                "Subject: alpha"}));
 }
 
+// Subjects in UTF-8, Shift_JIS, EUC-JP and the Q encoding show as Japanese in the list and in
+// the header viewer, and a rule in Japanese ticks them.
+TEST(ChPageTest, SubjectsInEveryCharsetShowAsJapaneseAndARuleTicksThem) {
+    const std::string date = "Mon, 13 Nov 2023 09:15:00 +0900";
+    TFakePop3Server server;
+    server.SetMessages(
+        {Mail("=?UTF-8?B?5pyq5om/6Ku+5bqD5ZGK?= 1", date, 10, "u1"),
+         Mail("=?Shift_JIS?B?lqKPs5H4jUyNkA==?= 2", date, 10, "u2"),
+         Mail("=?EUC-JP?B?zKS+tcL6ua258A==?= 3", date, 10, "u3"),
+         Mail("=?utf-8?q?=E6=9C=AA=E6=89=BF=E8=AB=BE=E5=BA=83=E5=91=8A?= 4", date, 10, "u4"),
+         Mail("=?UTF-8?B?44GK55+l44KJ44Gb?=", date, 10, "u5")});
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Page.Rules = {"Subject:,未承諾広告"};
+    account.Page.AutoDelMode = 1;
+    account.Run(account.Frame.Logon);
+
+    EXPECT_EQ(account.Column(MailColumn::Title),
+              (std::vector<std::string>{"未承諾広告 1", "未承諾広告 2", "未承諾広告 3",
+                                        "未承諾広告 4", "お知らせ"}));
+    std::vector<int> ticked;
+    for (int row = 0; row < account.Frame.RowCount(); ++row) {
+        if (SendMessageA(account.Frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0)
+            ticked.push_back(row);
+    }
+    EXPECT_EQ(ticked, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 4通");
+
+    account.Select({2});
+    TDialogAnswerer viewer({TAction(TAnswer::Escape)});
+    std::string subjectLine;
+    viewer.Inspect = [&](HWND window) {
+        HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
+        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        char line[512] = {};
+        SendMessageA(list, LB_GETTEXT, count - 1, reinterpret_cast<LPARAM>(line));
+        subjectLine = line;
+    };
+    account.Notify(NM_DBLCLK);
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle() && !viewer.Seen.empty(); }, 30000));
+    EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　未承諾広告 3");
+    EXPECT_EQ(subjectLine, "Subject: 未承諾広告 3");
+}
+
 TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
     TFakePop3Server server;
     server.SetMessages(ThreeMails());

@@ -25,11 +25,11 @@ std::vector<std::string> SimpleMails(int count) {
 
 const std::vector<std::string> FixtureTitles = {
     "会議の資料について", "お見積もりの件", "生のJISの件名です",
-    "長い件名を二つの 行に折り返しました", "【添付】見積書の送付", "不明 (Prunebox)",
+    "長い件名を二つの行に折り返しました", "【添付】見積書の送付", "不明 (Prunebox)",
     "モモからの手紙", "Re: 週刊ニュース No.42", "【広告】当選のお知らせ",
     "Re: server said -ERR mailbox locked",
-    // Blanks between encoded words stay; with raw JIS in the value the encoded word stays as is.
-    "とても長い件名のメールで エンコードされた語が 三つに分かれています", "不明 (Prunebox)",
+    // Blanks between encoded words go; with raw JIS in the value the encoded word stays as is.
+    "とても長い件名のメールでエンコードされた語が三つに分かれています", "不明 (Prunebox)",
     "ＧＭＴの日付と全角英数", "長いヘッダ行", "=?ISO-2022-JP?B?GyRCJSIlbSVPGyhC?= 通信"};
 
 TEST(ConnectDovecot, ListsTheJapaneseMailbox) {
@@ -208,10 +208,10 @@ TEST(ConnectDovecot, HeaderForTheViewer) {
     account.TickNumbers({4});
     account.Run(TConnect::CmdHeader);
     EXPECT_EQ(account.Page.Events({"viewer"}),
-              std::vector<std::string>{"viewer 長い件名を二つの 行に折り返しました|なし"});
+              std::vector<std::string>{"viewer 長い件名を二つの行に折り返しました|なし"});
     const std::vector<std::string> lines = account.Page.CurrentHeaderLines();
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "Subject: 長い件名を二つの 行に折り返しました%&%");
+    EXPECT_EQ(lines.back(), "Subject: 長い件名を二つの行に折り返しました%&%");
     EXPECT_EQ(lines.front().compare(0, 5, "Date:"), 0);
     EXPECT_EQ(account.Page.Lamp(), 3);
     EXPECT_TRUE(account.Page.ButtonsOn());

@@ -274,6 +274,20 @@ TEST(ConnectFake, RuleTextIsNotFoundInsideATwoByteCharacter) {
     EXPECT_EQ(account.TickedTitles(), (TLines{"two", "three"}));
 }
 
+// A rule ticks text in the decoded value, and text in the value as older versions decoded it.
+TEST(ConnectFake, RulesTickDecodedTextAndRawWords) {
+    TFakePop3Server server;
+    server.SetMessages({Mail("u1", "=?UTF-8?B?5pyq5om/6Ku+5bqD5ZGK?= sale"),  // 未承諾広告
+                        Mail("u2", "=?GB2312?B?1tDOxA==?="),                  // 中文
+                        Mail("u3", "=?EUC-JP?B?zKS+tcL6ua258A==?="),          // 未承諾広告
+                        Mail("u4", "=?UTF-8?B?5bqD5ZGK?=")});                 // 広告
+    TFakeAccount account(server);
+    account.Page.RuleList = {"Subject:,未承諾広告", "Subject:,=?GB2312?"};
+    account.Page.Mode = 1;
+    account.Run(TConnect::CmdConnect);
+    EXPECT_EQ(account.TickedTitles(), (TLines{"未承諾広告 sale", "中文", "未承諾広告"}));
+}
+
 TEST(ConnectFake, FailedHeaderFetchIsShownAndTheWorkerGoesOn) {
     TFakePop3Server server;
     server.SetMessages(FiveMails());

@@ -1,0 +1,115 @@
+#include "headers/EncodedWord.h"
+
+#include <cstdint>
+
+namespace {
+
+// RFC 2047 limits a word to 75 characters; charset names are far shorter. A longer "charset" is
+// no word, which also keeps the search linear.
+const size_t LongestCharset = 64;
+
+// Values of hex digits (either case) and of base64 digits; -1 for every other byte. Built at
+// compile time, one look-up a character.
+struct TDigitTables {
+    int8_t Hex[256] = {};
+    int8_t Base64[256] = {};
+    bool EndsPart[256] = {};  // "?", blanks and controls end a charset or an encoded text
+    constexpr TDigitTables() {
+        for (int c = 0; c < 256; ++c) {
+            Hex[c] = Base64[c] = -1;
+            EndsPart[c] = c <= 0x20 || c == 0x7F || c == '?';
+        }
+        for (int v = 0; v < 16; ++v) Hex[static_cast<unsigned char>("0123456789ABCDEF"[v])] = v;
+        for (int v = 10; v < 16; ++v) Hex['a' + v - 10] = static_cast<int8_t>(v);
+        constexpr char digits[] =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (int v = 0; v < 64; ++v) Base64[static_cast<unsigned char>(digits[v])] = v;
+    }
+};
+constexpr TDigitTables Digits;
+
+inline int HexValue(char c) { return Digits.Hex[static_cast<unsigned char>(c)]; }
+inline int Base64Value(char c) { return Digits.Base64[static_cast<unsigned char>(c)]; }
+inline bool EndsPart(char c) { return Digits.EndsPart[static_cast<unsigned char>(c)]; }
+
+// The word starting with "=?" at `at`, if it is one.
+bool ParseAt(std::string_view text, size_t at, TEncodedWord& word) {
+    size_t i = at + 2;
+    const size_t charsetStart = i;
+    while (i < text.size() && !EndsPart(text[i]) && i - charsetStart <= LongestCharset) {
+        ++i;
+    }
+    if (i == charsetStart || i + 2 >= text.size() || text[i] != '?') return false;
+    const char encoding = text[i + 1];
+    if (text[i + 2] != '?') return false;
+    if (encoding != 'B' && encoding != 'b' && encoding != 'Q' && encoding != 'q') return false;
+    const size_t textStart = i + 3;
+    size_t end = textStart;
+    while (end < text.size() && !EndsPart(text[end])) ++end;
+    if (end + 1 >= text.size() || text[end] != '?' || text[end + 1] != '=') return false;
+    word.Start = at;
+    word.End = end + 2;
+    word.Charset = text.substr(charsetStart, i - charsetStart);
+    word.Encoding = encoding == 'b' || encoding == 'B' ? 'B' : 'Q';
+    word.Text = text.substr(textStart, end - textStart);
+    return true;
+}
+
+}  // namespace
+
+bool TEncodedWord::FindNext(std::string_view text, size_t from, TEncodedWord& word) {
+    // A failed candidate reads at most its charset and one run of text without "?"; the next
+    // candidate can only start at a "?" of that stretch, so every byte is read a few times.
+    for (size_t at = text.find("=?", from); at != std::string_view::npos;
+         at = text.find("=?", at + 1)) {
+        if (ParseAt(text, at, word)) return true;
+    }
+    return false;
+}
+
+void TEncodedWord::AppendBytes(std::string& out) const {
+    // Both encodings give at most one byte per character: decode in place behind `out`.
+    const size_t start = out.size();
+    out.resize(start + Text.size());
+    char* const begin = &out[start];
+    char* dst = begin;
+    if (Encoding == 'Q') {
+        for (size_t i = 0; i < Text.size(); ++i) {
+            const char c = Text[i];
+            int high, low;
+            if (c == '_') {
+                *dst++ = ' ';
+            } else if (c == '=' && i + 2 < Text.size() && (high = HexValue(Text[i + 1])) >= 0 &&
+                       (low = HexValue(Text[i + 2])) >= 0) {
+                *dst++ = static_cast<char>(high * 16 + low);
+                i += 2;
+            } else {
+                *dst++ = c;
+            }
+        }
+    } else {
+        unsigned bits = 0;
+        int count = 0;
+        for (const char c : Text) {
+            if (c == '=') break;
+            const int value = Base64Value(c);
+            if (value < 0) continue;
+            bits = bits << 6 | static_cast<unsigned>(value);
+            if (++count == 4) {
+                dst[0] = static_cast<char>(bits >> 16 & 0xFF);
+                dst[1] = static_cast<char>(bits >> 8 & 0xFF);
+                dst[2] = static_cast<char>(bits & 0xFF);
+                dst += 3;
+                bits = 0;
+                count = 0;
+            }
+        }
+        // A final group of two or three characters gives one or two bytes.
+        if (count == 2) *dst++ = static_cast<char>(bits >> 4 & 0xFF);
+        if (count == 3) {
+            *dst++ = static_cast<char>(bits >> 10 & 0xFF);
+            *dst++ = static_cast<char>(bits >> 2 & 0xFF);
+        }
+    }
+    out.resize(start + static_cast<size_t>(dst - begin));
+}
