@@ -8,6 +8,7 @@
 #include "pop3/Md5.h"
 #include "pop3/ScanListing.h"
 #include "pop3/TcpClient.h"
+#include "pop3/TlsChannel.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ const char TextLoginRefused[] = "ユーザ名、パスワードが違います�
 const char TextCommError[] = "通信エラー";
 const char TextTimeOut[] = "タイムアウトしました。";
 const char TextDisconnected[] = "切断されています。";
+const char TextNoStartTls[] = "このサーバは STARTTLS に対応していません。";
+const char TextCertRefused[] = "証明書が信頼されなかったため、接続を中止しました。";
 
 const char Crlf[] = "\r\n";
 
@@ -58,6 +61,10 @@ bool TKvSocket::Connected() const { return Client->Connected(); }
 
 void TKvSocket::Abort() { Client->Abort(); }
 
+std::string TKvSocket::TlsDescription() const {
+    return Tls && Client->Connected() ? Tls->Description() : std::string();
+}
+
 // ---- connection and framing -------------------------------------------------------------------
 
 void TKvSocket::Connect() {
@@ -70,6 +77,7 @@ void TKvSocket::Connect() {
     }
     OpenConnection();
     if (LogEnabled) LogEntry(std::string("サーバに接続しました。") + Crlf + Crlf);
+    if (Security == SecurityTls) StartTls();
     ReadReply();
     if (MessageCount == -1) throw EPop3Failure(ErrorText, LastReply);
 }
@@ -88,6 +96,7 @@ void TKvSocket::OpenConnection() {
     }
     MessageCount = -1;
     CommandNumber = 0;
+    Tls.reset();
     ErrorText.clear();
     Capabilities.clear();
     Framer.Clear();
@@ -100,6 +109,64 @@ void TKvSocket::OpenConnection() {
     }
 }
 
+void TKvSocket::StartTls() {
+    CommandNumber = 0;
+    Tls = std::make_unique<TTlsChannel>(*Client);
+    const TTlsChannel::TResult result = Tls->Handshake(Host, TimeOut);
+    if (result == TTlsChannel::TResult::Aborted || Client->Aborted()) RaiseFailure(5);
+    if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(4);
+    if (result != TTlsChannel::TResult::Ok) {
+        const std::string reason = Tls->ErrorText();
+        Tls.reset();
+        if (Logging()) LogEntry(reason + Crlf + Crlf);
+        Client->Close();
+        CommandNumber = -1;
+        throw EPop3Failure(reason);
+    }
+    if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
+    // Nothing of the login goes out before the certificate is accepted.
+    bool accepted = false;
+    try {
+        const TCertReport report = Tls->CheckCertificate(Host);
+        accepted = OnCertificate ? OnCertificate(*this, report) : report.Trusted();
+    } catch (...) {
+        Client->Close();
+        CommandNumber = -1;
+        throw;
+    }
+    if (Client->Aborted()) RaiseFailure(5);
+    if (!accepted) {
+        if (Logging()) LogEntry(std::string(TextCertRefused) + Crlf + Crlf);
+        Client->Close();
+        CommandNumber = -1;
+        throw EPop3Failure(TextCertRefused);
+    }
+}
+
+void TKvSocket::RequestStartTls() {
+    bool refused = false;
+    try {
+        TRefusalAllowed refusal(MayRefuse);
+        CommandNumber = StlsCommand;
+        SendCommand(std::string("STLS") + Crlf);
+        refused = Refused;
+    } catch (const EPop3Failure& failure) {
+        // No answer, or none that makes sense: the same as a refusal, unless the user stopped.
+        if (Client->Aborted()) throw;
+        if (Client->Connected()) Client->Close();
+        CommandNumber = -1;
+        throw EPop3Failure(TextNoStartTls, failure.ServerText());
+    }
+    if (refused) {
+        Client->Close();
+        CommandNumber = -1;
+        throw EPop3Failure(TextNoStartTls, LastReply);
+    }
+    // Bytes sent in clear after the "+OK" must not pass for the encrypted server's.
+    Framer.Clear();
+    StartTls();
+}
+
 void TKvSocket::CheckCommandLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
     size_t body = text.size() >= 2 ? text.size() - 2 : 0;
@@ -108,11 +175,13 @@ void TKvSocket::CheckCommandLine(const std::string& text) {
 }
 
 void TKvSocket::WriteAll(const std::string& bytes) {
-    size_t written = Client->Write(bytes.data(), bytes.size());
+    size_t written =
+        Tls ? Tls->Write(bytes.data(), bytes.size()) : Client->Write(bytes.data(), bytes.size());
     if (Client->Aborted()) RaiseFailure(5);
-    if (written == 0) RaiseFailure(4);
+    if (written == 0 && !Tls) RaiseFailure(4);
     if (written < bytes.size()) {
-        std::string reason = TTcpClient::LastErrorText();
+        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
+        if (reason.empty()) reason = TextCommError;
         Client->Close();
         CommandNumber = -1;
         throw EPop3Failure(reason);
@@ -126,7 +195,8 @@ size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
     if (left <= 0) RaiseFailure(4);
-    switch (Client->WaitReadable(static_cast<int>(std::min<long long>(TimeOut, left)))) {
+    const int waitMs = static_cast<int>(std::min<long long>(TimeOut, left));
+    switch (Tls ? Tls->WaitReadable(waitMs) : Client->WaitReadable(waitMs)) {
         case TTcpClient::TWait::Aborted:
             RaiseFailure(5);
         case TTcpClient::TWait::TimedOut:
@@ -134,11 +204,13 @@ size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
         case TTcpClient::TWait::Readable:
             break;
     }
-    long n = Client->Read(Framer.ReadSpace(ReadSize), ReadSize);
+    char* space = Framer.ReadSpace(ReadSize);
+    long n = Tls ? Tls->Read(space, ReadSize) : Client->Read(space, ReadSize);
     if (Client->Aborted()) RaiseFailure(5);
     if (n == 0) RaiseFailure(4);
     if (n < 0) {
-        std::string reason = TTcpClient::LastErrorText();
+        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
+        if (reason.empty()) reason = TextCommError;
         Client->Close();
         CommandNumber = -1;
         throw EPop3Failure(reason);
@@ -335,8 +407,11 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
     if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
     if (CommandNumber == 0) {
+        // APOP takes the time stamp of this first greeting, also after STLS.
+        const std::string greeting = LastReply;
+        if (Security == SecurityStartTls) RequestStartTls();
         if (UseApop)
-            LoginApop(LastReply);
+            LoginApop(greeting);
         else
             LoginUser();
     }
@@ -582,6 +657,7 @@ void TKvSocket::Quit() {
         SendCommand(std::string("QUIT") + Crlf);
     } catch (const std::exception&) {
     }
+    if (Tls && Client->Connected()) Tls->Shutdown();
     Client->Close();
     CommandNumber = -1;
 }

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "pop3/CertReport.h"
 #include "pop3/Pop3Failure.h"
 #include "pop3/ReplyFramer.h"
 
 class TTcpClient;
+class TTlsChannel;
 class TLogWriter;
 
 // One client connection to a POP3 server, owned and used by one thread (the account's worker).
@@ -35,8 +37,11 @@ public:
     static constexpr size_t MaxPipelinedCommands = 64;
     static constexpr size_t MaxPipelinedBytes = 2048;
     static constexpr int32_t NoCountInStat = 100000000;
-    // CAPA's number in CommandNumber and the log (after QUIT's 10).
+    // CAPA's number in CommandNumber and the log (after QUIT's 10), then STLS's.
     static constexpr int32_t CapaCommand = 11;
+    static constexpr int32_t StlsCommand = 12;
+    // Security: plain text, TLS from the first byte, or STLS after the greeting.
+    enum TSecurity { SecurityNone = 0, SecurityTls = 1, SecurityStartTls = 2 };
 
     TKvSocket();
     ~TKvSocket();
@@ -50,6 +55,10 @@ public:
     // Raised once when a log write failed and logging stopped for this connection (LogStopReason
     // says why); the mail work goes on.
     std::function<void(TKvSocket&)> OnLogStopped;
+    // The server certificate, judged for Host, before anything of the login is sent: true goes
+    // on. Without it only a certificate that passed the check is accepted.
+    std::function<bool(TKvSocket&, const TCertReport&)> OnCertificate;
+    int32_t Security = SecurityNone;
     bool UseApop = false;
     int32_t MessageCount = -1;   // -1 from Connect until STAT is answered
     int32_t CommandNumber = -1;  // command in progress: 0 greeting, 1 USER ... 10 QUIT; -1 idle
@@ -114,6 +123,8 @@ public:
     static void SplitHeader(const std::string& reply, std::vector<std::string>& lines);
 
     bool Connected() const;
+    // Protocol and cipher of the encrypted connection that stands; empty for plain text.
+    std::string TlsDescription() const;
     // Callable from any thread: ends a blocked connect or wait promptly with "切断されています。"
     // and makes every later Connect or command fail the same way at once.
     void Abort();
@@ -123,6 +134,10 @@ private:
 
     // Line layer: frames bytes only. All socket I/O goes through WriteAll and ReadAvailable.
     void OpenConnection();
+    // Handshake, then the certificate decision; throws when either fails.
+    void StartTls();
+    // STLS after the greeting; a refusal ends the connection, never a fall-back to plain text.
+    void RequestStartTls();
     void WriteAll(const std::string& bytes);
     size_t ReadAvailable(std::chrono::steady_clock::time_point deadline);
     void CheckCommandLine(const std::string& text);
@@ -147,8 +162,9 @@ private:
     static std::string WithoutStatus(const std::string& reply);
 
     std::unique_ptr<TTcpClient> Client;
-    TReplyFramer Framer;   // the session's one receive buffer
-    std::string Outgoing;  // commands of one window, reused
+    std::unique_ptr<TTlsChannel> Tls;  // on the connection that stands, once encrypted
+    TReplyFramer Framer;               // the session's one receive buffer
+    std::string Outgoing;              // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
     bool Refused = false;    // the last reply was "-ERR" and the command may be refused
     bool MayRefuse = false;  // a refusal of the command in progress is an answer, not a failure

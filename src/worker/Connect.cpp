@@ -5,6 +5,7 @@
 
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
+#include "pop3/CertQuestion.h"
 
 std::atomic<int> TConnect::Threads{0};
 
@@ -95,6 +96,9 @@ void TConnect::Execute() {
                                "通信ログを書き込めないため、ログを止めました: " + s.LogStopReason);
             Page.RepaintStatusBar();
         };
+        session->OnCertificate = [this](TKvSocket& s, const TCertReport& report) {
+            return TrustCertificate(s, report);
+        };
         std::lock_guard<std::mutex> lock(Mutex);
         Session = std::move(session);
         if (Terminated) Session->Abort();
@@ -152,6 +156,7 @@ void TConnect::RunCommand(int command) {
 }
 
 void TConnect::ShowFailure(const std::string& text) {
+    Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
     Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
@@ -185,7 +190,13 @@ void TConnect::ConnectAndList() {
         return;
     }
     const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
+    const int security = Page.Security();
+    Session->Security = security;
     Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
+    // Without a port of its own an SSL/TLS account speaks to POP3's TLS port.
+    if (security == TKvSocket::SecurityTls && server.find(':') == std::string::npos)
+        Session->Port = TlsPort;
+    TrustedHash = Page.CertHash();
     Session->Host = packed.substr(4);
     Session->TimeOut = TimeOut;
     Session->UserName = user;
@@ -210,7 +221,31 @@ void TConnect::ConnectAndList() {
     }
 }
 
+bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
+    const CertQuestion::TDecision decision = CertQuestion::Decide(report, TrustedHash);
+    if (decision == CertQuestion::TDecision::Accept) return true;
+    const std::string hash = CertHashText(report.Sha256);
+    const bool changed = decision == CertQuestion::TDecision::AskChanged;
+    if (!Page.AskTrustCertificate(CertQuestion::Text(report, session.Host, changed), hash))
+        return false;
+    TrustedHash = hash;
+    return true;
+}
+
+std::string TConnect::ProtectionText() const {
+    const std::string cipher = Session->TlsDescription();
+    switch (Session->Security) {
+        case TKvSocket::SecurityTls:
+            return "SSL/TLS (" + cipher + ")";
+        case TKvSocket::SecurityStartTls:
+            return "STARTTLS (" + cipher + ")";
+        default:
+            return "なし";
+    }
+}
+
 void TConnect::AfterStat() {
+    Page.SetProtectionText(ProtectionText());
     if (Page.RowCount() == 0) {
         ListMailbox();
     } else {
@@ -234,6 +269,7 @@ void TConnect::Disconnect() {
     } catch (const std::runtime_error&) {
     }
     ConnectionUids.clear();
+    Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
 }
 
@@ -307,6 +343,7 @@ void TConnect::Reconnect() {
         Session->Connect();
     } catch (const std::exception& failure) {
         if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+        Page.SetProtectionText("");
         Page.SetButtonsEnabled(true);
         Page.SetIndicatorState(Index, LampIdle);
         Page.SetStatusText(0, failure.what());

@@ -29,6 +29,8 @@ public:
     enum TLamp { LampIdle = 0, LampBusy = 2, LampListed = 3 };
     // Wait for reply data on the worker's connections, in milliseconds.
     static constexpr int32_t ReplyTimeOut = 20000;
+    // POP3 over TLS, for an SSL/TLS account whose server text names no port.
+    static constexpr int32_t TlsPort = 995;
     // At most this many titles are listed in the delete confirmation.
     static constexpr size_t ConfirmTitleLimit = 10;
     // The exclamation sound before the confirmation.
@@ -87,6 +89,10 @@ private:
     void Reconnect();
     void AfterStat();
     void ShowFailure(const std::string& text);
+    // The certificate decision: accepted, trusted before, or asked of the user.
+    bool TrustCertificate(TKvSocket& session, const TCertReport& report);
+    // How the connection that stands is protected, in the user's words.
+    std::string ProtectionText() const;
 
     void ListMailbox();
     void AddMailRow(int32_t number, const TStringList& header, int32_t size,
@@ -106,6 +112,7 @@ private:
 
     TPageGate Page;
     TStringList HeaderLines;              // working copy; the page gets it for the viewer
+    std::string TrustedHash;              // the account's CertHash, read at connect
     TStringList ConnectionUids;           // unique id of message k at index k - 1, this connection
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
 

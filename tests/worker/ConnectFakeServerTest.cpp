@@ -349,4 +349,53 @@ TEST(ConnectFake, EmptyHeaderGetsTheReadErrorRow) {
     EXPECT_EQ(account.Column(TMailRow::Uidl)[0], "u1");
 }
 
+// STLS refused or broken, and TLS asked of a plain server: the account fails with a clear text and
+// nothing of the login leaves in clear. Where TLS itself fails the text depends on the platform.
+TEST(ConnectFake, ProtectedLoginNeverFallsBackToPlainText) {
+    const char* const noStartTls = "このサーバは STARTTLS に対応していません。";
+    struct TCase {
+        const char* Name;
+        int Security;
+        std::function<void(TFakePop3Server&)> Arrange;
+        const char* Text;  // nullptr: any failure
+    };
+    const TCase cases[] = {
+        {"refused", 2, [](auto& s) { s.Script("STLS", TFakeReply::Bytes("-ERR no\r\n")); },
+         noStartTls},
+        {"unknown", 2, [](auto&) {}, noStartTls},  // the fake refuses commands it does not know
+        {"silent", 2, [](auto& s) { s.Script("STLS", TFakeReply::Silence()); }, noStartTls},
+        {"garbage", 2, [](auto& s) { s.Script("STLS", TFakeReply::Bytes("\x16\x03\r\n")); },
+         noStartTls},
+        {"dropped", 2, [](auto& s) { s.Script("STLS", TFakeReply::Drop()); }, noStartTls},
+        {"plain after +OK", 2,
+         [](auto& s) { s.Script("STLS", TFakeReply::Bytes("+OK go\r\n+OK plain\r\n")); }, nullptr},
+        {"plain server on the TLS port", 1, [](auto&) {}, nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        server.SetMessages(FiveMails());
+        c.Arrange(server);
+        TFakeAccount account(server);
+        account.Worker->TimeOut = 500;
+        account.Page.SecurityMode = c.Security;
+        account.Run(TConnect::CmdConnect);
+        if (c.Text) {
+            EXPECT_EQ(account.Page.Status(0), c.Text);
+        }
+        EXPECT_NE(account.Page.Status(0), "接続中...");
+        EXPECT_TRUE(account.Page.CurrentRows().empty());
+        account.ExpectIdleDisconnected();
+        for (const std::string& line : server.Commands()) {
+            EXPECT_NE(line.rfind("USER", 0), 0u) << line;
+            EXPECT_NE(line.rfind("APOP", 0), 0u) << line;
+        }
+        if (c.Security == 2) {
+            EXPECT_EQ(server.Commands().at(0), "STLS");
+        }
+        EXPECT_EQ(account.Page.Events({"protection"}),
+                  (TLines{"protection ", "protection "}));  // before the connect, at the failure
+    }
+}
+
 }  // namespace
