@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "GuiTest.h"
 #include "StartedMain.h"
+#include "TestEnv.h"
 #include "app/PruneboxM.h"
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
@@ -233,7 +235,8 @@ TEST(PruneboxMTest, LampStateFromAWorkerIsDrawnOnTheUiThread) {
     for (int state : {2, 3, 0}) {
         std::thread worker([&] { main.Accounts.Pages[1]->Bridge->SetIndicatorState(1, state); });
         worker.join();
-        ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; })) << state;
+        ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; }))
+            << state;
         ASSERT_TRUE(PumpUntil([&] {
             UpdateWindow(main.MainPage.Handle);
             return TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[state]);
@@ -375,7 +378,8 @@ TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
     EXPECT_TRUE(started.Closed);
     EXPECT_EQ(started.Main.Handle, nullptr);
     for (const auto& page : started.Main.Accounts.Pages) EXPECT_EQ(page, nullptr);
-    EXPECT_EQ(started.Main.Accounts.PageCount, 3);  // kept; an empty last slot stops the resize work
+    EXPECT_EQ(started.Main.Accounts.PageCount,
+              3);  // kept; an empty last slot stops the resize work
 }
 
 // Accounts stored under the tests' key before a start.
@@ -420,7 +424,8 @@ TEST(PruneboxMTest, StoredAccountsComeInRegistryOrderThenTheNewTab) {
     EXPECT_EQ(GuiTest::WindowText(b.Frame->IDNum), "user-b");
     EXPECT_EQ(GuiTest::WindowText(b.Frame->Pass), "pw-b");
     EXPECT_EQ(SendMessageA(b.Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0),
+              BST_UNCHECKED);
     EXPECT_EQ(b.Design, "X-ML:");
 }
 
@@ -543,6 +548,54 @@ TEST(PruneboxMTest, SystemMenuItemThatCannotBeAddedSaysErrorUnderTheApplicationT
     ASSERT_EQ(answerer.Seen.size(), 1u);
     EXPECT_EQ(answerer.Seen[0].Caption, "Prunebox");
     EXPECT_EQ(answerer.Seen[0].Text, "Error");
+}
+
+// An SSL/TLS account meets a self-signed certificate: "はい" stores its fingerprint, and the next
+// connection goes on without a question.
+TEST(PruneboxMTest, TrustedCertificateIsStoredAndNotAskedAgain) {
+    const std::string tlsPort = TestEnv::Get("PB_TLS_PORT");
+    if (tlsPort.empty()) GTEST_SKIP() << "no TLS fixture";
+    // The fixture serves its self-signed certificate on 127.0.0.12.
+    ClearTestSettings();
+    {
+        TWinRegistry registry(TestRegistryBase);
+        TAccountSettings account;
+        account.Name = "tls";
+        account.Serv = "127.0.0.12:" + tlsPort;
+        account.IDNum = "jpuser";
+        account.Pass = TestEnv::Get("PB_DOVECOT_PASSWORD");
+        account.Security = kSecuritySslTls;
+        TAccountStore(registry).SaveAccount(account, "jpuser@tls");
+    }
+    std::string selfHash;
+    {
+        const std::string ca = "Z:" + TestEnv::Get("PB_TLS_CA");
+        std::ifstream file(ca.substr(0, ca.rfind('/') + 1) + "self.sha256");
+        std::getline(file, selfHash);
+    }
+    TDialogAnswerer answerer({TAction(TAnswer::Click, mrYes)});
+    TStarted started(0, TTabPosition::Top, false);
+    TChPage& page = *started.Main.Accounts.Pages[1];
+    TMainFrame& frame = *page.Frame;
+    auto run = [&](HWND button) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return IsWindowEnabled(frame.KvPanel1.Handle) && !page.Worker->Busy(); }, 30000));
+        GuiTest::PumpPending();
+    };
+    for (int connection = 1; connection <= 2; ++connection) {
+        SCOPED_TRACE(connection);
+        run(frame.Logon);
+        EXPECT_EQ(frame.RowCount(), 15);
+        EXPECT_EQ(page.IndicatorState, 3);
+        ASSERT_EQ(answerer.Seen.size(), 1u);  // the first connection only
+        EXPECT_NE(answerer.Seen[0].Text.find("SHA-256: "), std::string::npos);
+        TWinRegistry registry(TestRegistryBase);
+        ASSERT_TRUE(registry.OpenKey("\\Connect\\jpuser@tls", false));
+        EXPECT_EQ(registry.ReadString("CertHash").value_or(""), selfHash);
+        run(frame.Kill);
+        EXPECT_EQ(page.IndicatorState, 0);
+    }
 }
 
 }  // namespace
