@@ -51,12 +51,17 @@ int main() {
     }
     const std::string user = "bulk" + Env("PB_BENCH_MESSAGES", "1000");
     const std::string password = Env("PB_DOVECOT_PASSWORD");
-    const int rounds = std::atoi(Env("PB_BENCH_ROUNDS", "5").c_str());
-    double bestPlain = 1e9, bestTls = 1e9;
-    size_t plainRows = 0, tlsRows = 0;
+    const int rounds = std::atoi(Env("PB_BENCH_ROUNDS", "9").c_str());
+    double bestPlain = 1e9, bestTls = 1e9, emptyPlain = 1e9, emptyTls = 1e9;
+    size_t plainRows = 0, tlsRows = 0, none = 0;
     for (int round = 0; round < rounds; ++round) {
         bestPlain = std::min(bestPlain, List("127.0.0.1:" + port, 0, user, password, plainRows));
         bestTls = std::min(bestTls, List("localhost:" + tlsPort, 1, user, password, tlsRows));
+        // A user without mail: connect, handshake and login alone.
+        emptyPlain =
+            std::min(emptyPlain, List("127.0.0.1:" + port, 0, "benchempty", password, none));
+        emptyTls =
+            std::min(emptyTls, List("localhost:" + tlsPort, 1, "benchempty", password, none));
     }
     if (plainRows != tlsRows || plainRows == 0) {
         std::printf("row counts differ or are zero: %zu plain, %zu TLS\n", plainRows, tlsRows);
@@ -66,5 +71,9 @@ int main() {
     std::printf("  plain POP3 : %8.3f s  %8.0f messages/s\n", bestPlain, plainRows / bestPlain);
     std::printf("  SSL/TLS    : %8.3f s  %8.0f messages/s\n", bestTls, tlsRows / bestTls);
     std::printf("  TLS / plain: %8.2f (target 1.3 or better)\n", bestTls / bestPlain);
+    std::printf("connect and login alone (empty mailbox): plain %.3f s, SSL/TLS %.3f s\n",
+                emptyPlain, emptyTls);
+    std::printf("listing without them: TLS / plain %.2f\n",
+                (bestTls - emptyTls) / (bestPlain - emptyPlain));
     return 0;
 }
