@@ -68,8 +68,9 @@ TEST(PruneboxTest, ImportsOnlySystemLibraries) {
     const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
     const std::set<std::string> system = {
-        "ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL",   "KERNEL32.DLL", "MSVCRT.DLL",
-        "SHELL32.DLL",  "USER32.DLL",   "WS2_32.DLL",   "WSOCK32.DLL", "OLE32.DLL"};
+        "ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL",  "KERNEL32.DLL",
+        "MSVCRT.DLL",   "SHELL32.DLL",  "USER32.DLL",   "WS2_32.DLL", "WSOCK32.DLL",
+        "OLE32.DLL",    "CRYPT32.DLL",  "SECUR32.DLL"};  // the system's TLS
     int count = 0;
     for (; entry->Name; ++entry, ++count) {
         std::string name = reinterpret_cast<const char*>(base + entry->Name);
