@@ -12,11 +12,11 @@ HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font) {
     return control;
 }
 
-void InsertColumn(HWND list, int index, const TColumnSpec& spec) {
+void InsertColumn(HWND list, int index, const TColumnSpec& entry) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.pszText = const_cast<char*>(spec.Caption);
-    column.cx = spec.Width;
-    column.fmt = spec.Format;
+    column.pszText = const_cast<char*>(entry.Caption);
+    column.cx = entry.Width;
+    column.fmt = entry.Format;
     SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }

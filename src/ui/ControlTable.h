@@ -24,7 +24,7 @@ struct TColumnSpec {
 HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font);
 
 // Appends one column to a report list view.
-void InsertColumn(HWND list, int index, const TColumnSpec& spec);
+void InsertColumn(HWND list, int index, const TColumnSpec& entry);
 
 // Appends the columns of a table, left to right.
 template <std::size_t N>

@@ -8,9 +8,9 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "scripts", "check-layers.py")
-spec = importlib.util.spec_from_file_location("check_layers", SCRIPT)
-check_layers = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_layers)
+loader_spec = importlib.util.spec_from_file_location("check_layers", SCRIPT)
+check_layers = importlib.util.module_from_spec(loader_spec)
+loader_spec.loader.exec_module(check_layers)
 
 
 class CheckLayersTest(unittest.TestCase):
