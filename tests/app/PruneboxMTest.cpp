@@ -233,7 +233,8 @@ TEST(PruneboxMTest, LampStateFromAWorkerIsDrawnOnTheUiThread) {
     for (int state : {2, 3, 0}) {
         std::thread worker([&] { main.Accounts.Pages[1]->Bridge->SetIndicatorState(1, state); });
         worker.join();
-        ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; })) << state;
+        ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; }))
+            << state;
         ASSERT_TRUE(PumpUntil([&] {
             UpdateWindow(main.MainPage.Handle);
             return TabShows(main.MainPage.Handle, main.MainPage.TabRect(0), lamps[state]);
@@ -348,6 +349,35 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
     }
 }
 
+TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    const std::string key = "taro@pop.example.jp";
+    const std::string hash(64, 'a');
+    const struct {
+        TAction Action;
+        bool Trusted;
+    } cases[] = {{TAction(TAnswer::Click, mrNo), false},
+                 {TAction(TAnswer::Close), false},
+                 {TAction(TAnswer::Click, mrYes), true}};
+    for (const auto& c : cases) {
+        TAccountSettings account;
+        account.Name = "Home";
+        TAccountStore(*main.Registry).SaveAccount(account, key, key);
+        TDialogAnswerer answerer({c.Action});
+        const bool trusted =
+            main.AskTrustCertificate(key, "この証明書は信頼されていません。", hash);
+        EXPECT_EQ(trusted, c.Trusted);
+        ASSERT_EQ(answerer.Seen.size(), 1u);
+        EXPECT_EQ(answerer.Seen[0].Caption, "警告");
+        EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
+                  (std::vector<std::string>{"はい(&Y)", "いいえ(&N)"}));
+        TAccountStore store(*main.Registry);
+        ASSERT_TRUE(store.OpenAccount(key));
+        EXPECT_EQ(store.LoadAccount().CertHash, c.Trusted ? hash : "");
+    }
+}
+
 TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
     struct TCase {
         int Removed;  // slot removed before the posted request arrives; 0 for none
@@ -375,7 +405,8 @@ TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
     EXPECT_TRUE(started.Closed);
     EXPECT_EQ(started.Main.Handle, nullptr);
     for (const auto& page : started.Main.Accounts.Pages) EXPECT_EQ(page, nullptr);
-    EXPECT_EQ(started.Main.Accounts.PageCount, 3);  // kept; an empty last slot stops the resize work
+    EXPECT_EQ(started.Main.Accounts.PageCount,
+              3);  // kept; an empty last slot stops the resize work
 }
 
 // Accounts stored under the tests' key before a start.
@@ -420,7 +451,8 @@ TEST(PruneboxMTest, StoredAccountsComeInRegistryOrderThenTheNewTab) {
     EXPECT_EQ(GuiTest::WindowText(b.Frame->IDNum), "user-b");
     EXPECT_EQ(GuiTest::WindowText(b.Frame->Pass), "pw-b");
     EXPECT_EQ(SendMessageA(b.Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->APOPCheck, BM_GETCHECK, 0, 0),
+              BST_UNCHECKED);
     EXPECT_EQ(b.Design, "X-ML:");
 }
 
