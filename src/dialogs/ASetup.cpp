@@ -56,11 +56,18 @@ const TControlSpec ConnectionControls[] = {
      TASetup::IdPortEdit},
     {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 182,
      134, 17, EditHeight, TASetup::IdPortUpDown},
-    {"BUTTON", "APOP認証", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 168, 120, 20,
+    {"STATIC", "接続の保護", SS_LEFT, 0, 12, 166, 96, 16, -1},
+    {"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 112, 162, 120, 120,
+     TASetup::IdSecurityCombo},
+    {"BUTTON", "APOP認証", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 192, 120, 20,
      TASetup::IdSAPOPCheck},
-    {"BUTTON", "パスワードの保存", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 140, 168, 150, 20,
+    {"BUTTON", "パスワードの保存", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 140, 192, 150, 20,
      TASetup::IdPassCheck},
 };
+constexpr int ConnectionCount = sizeof ConnectionControls / sizeof ConnectionControls[0];
+
+// The protection choices in the order of their stored numbers (kSecurity...).
+const char* const SecurityItems[] = {"なし", "SSL/TLS", "STARTTLS"};
 
 const TControlSpec DialogButtons[] = {
     {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 322, 12, 85, ButtonHeight,
@@ -109,6 +116,9 @@ void TASetup::FormCreate() {
     Values.PortText = std::to_string(server.Port);
     Values.SServ = server.Host;
     Values.SAPOPCheck = Checked(page.Frame->APOPCheck);
+    Values.Security = page.Security;
+    if (Values.Security != kSecuritySslTls && Values.Security != kSecurityStartTls)
+        Values.Security = kSecurityNone;
     Values.Design = page.Design.empty() ? LoadResString(S_NO_DESIGN) : page.Design;
     Values.PassCheck = !Values.SPass.empty();
     switch (page.AutoDelMode) {
@@ -147,6 +157,10 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
             return FALSE;
         case WM_COMMAND:
+            if (LOWORD(wParam) == IdSecurityCombo && HIWORD(wParam) == CBN_SELCHANGE) {
+                SecurityComboChange();
+                return TRUE;
+            }
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
             switch (LOWORD(wParam)) {
                 case IdOKButton:
@@ -187,8 +201,8 @@ void TASetup::CreateControls() {
         SendMessageA(panel.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
 
-    group(KvPanelEx1, Handle, "接続先", 8, 6, 305, 198);
-    HWND connection[13];
+    group(KvPanelEx1, Handle, "接続先", 8, 6, 305, 218);
+    HWND connection[ConnectionCount];
     ::CreateControls(KvPanelEx1.Handle, ConnectionControls, font, connection);
     AccountEdit = connection[1];
     SServ = connection[3];
@@ -196,8 +210,12 @@ void TASetup::CreateControls() {
     SPass = connection[7];
     PortEdit = connection[9];
     PortUpDown = connection[10];
-    SAPOPCheck = connection[11];
-    PassCheck = connection[12];
+    SecurityCombo = connection[12];
+    SAPOPCheck = connection[13];
+    PassCheck = connection[14];
+    for (const char* item : SecurityItems)
+        SendMessageA(SecurityCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(SecurityCombo, CB_SETCURSEL, kSecurityNone, 0);
     SendMessageA(SPass, EM_SETPASSWORDCHAR, '*', 0);
     SendMessageA(PortUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(PortEdit), 0);
     SendMessageA(PortUpDown, UDM_SETRANGE32, 0, AccountFields::MaxPort);
@@ -261,6 +279,7 @@ void TASetup::ShowValues() {
     SetWindowTextA(SIDNum, Values.SIDNum.c_str());
     SetWindowTextA(SPass, Values.SPass.c_str());
     SetChecked(SAPOPCheck, Values.SAPOPCheck);
+    SendMessageA(SecurityCombo, CB_SETCURSEL, Values.Security, 0);
     SetWindowTextA(DesignCombo, Values.Design.c_str());
     SetChecked(PassCheck, Values.PassCheck);
     SetWindowTextA(PPLabel, LoadResString(S_PET_LABEL).c_str());
@@ -287,6 +306,8 @@ void TASetup::ReadValues() {
     Values.SPass = TextOf(SPass);
     Values.SAPOPCheck = Checked(SAPOPCheck);
     Values.PassCheck = Checked(PassCheck);
+    const LRESULT security = SendMessageA(SecurityCombo, CB_GETCURSEL, 0, 0);
+    Values.Security = security == CB_ERR ? kSecurityNone : static_cast<int>(security);
     Values.Mode = Checked(HeadRadio) ? AccountFields::TModeChoice::HeaderSearch
                   : Checked(PPCheck) ? AccountFields::TModeChoice::PostPet
                                      : AccountFields::TModeChoice::None;
@@ -327,6 +348,16 @@ void TASetup::HeadRadioClick() {
         EnableWindow(HeadPanel.Handle, Checked(HeadRadio));
         EnableWindow(PPPanel.Handle, Checked(PPCheck));
     }
+}
+
+void TASetup::SecurityComboChange() {
+    const LRESULT security = SendMessageA(SecurityCombo, CB_GETCURSEL, 0, 0);
+    if (security == CB_ERR) return;
+    const std::string port =
+        AccountFields::PortForSecurity(TextOf(PortEdit), static_cast<int>(security));
+    if (port == TextOf(PortEdit)) return;
+    SendMessageA(PortUpDown, UDM_SETPOS32, 0, std::atoi(port.c_str()));
+    SetWindowTextA(PortEdit, port.c_str());
 }
 
 void TASetup::AddButtonClick() {
@@ -466,6 +497,11 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.Serv = Values.SServ + portSuffix;
     account.IDNum = Values.SIDNum;
     account.APOPCheck = Values.SAPOPCheck;
+    account.Security = Values.Security;
+    // A trusted fingerprint belongs to the account's key: it stays while the user name and host
+    // do, and goes with them when they change.
+    if (!isNew && Accounts.Page(target)->KeyName == keyName)
+        account.CertHash = Accounts.Page(target)->CertHash;
     account.Pass = Values.SPass;
     account.AutoDelMode = mode;
     account.Rules = rules;

@@ -25,6 +25,7 @@ public:
         IdSPass,
         IdSAPOPCheck,
         IdPassCheck,
+        IdSecurityCombo,
         IdHeadRadio = 220,
         IdPPCheck,
         IdNotRadio,
@@ -78,6 +79,7 @@ private:
         std::string SPass;
         bool SAPOPCheck = false;
         bool PassCheck = false;
+        int Security = 0;  // kSecurity...
         AccountFields::TModeChoice Mode = AccountFields::TModeChoice::None;
         std::vector<std::pair<std::string, std::string>> Rules;
         std::string Design;
@@ -92,6 +94,8 @@ private:
     void FormShow();
     void ExtensionButtonClick();
     void HeadRadioClick();
+    // The port follows the protection between the plain and the TLS port.
+    void SecurityComboChange();
     void ChooseMode(int radioId);
     void AddButtonClick();
     void DelButtonClick();
@@ -111,6 +115,7 @@ private:
     TKvPanel HeadPanel, PPPanel;
     HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
     HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
+    HWND SecurityCombo = nullptr;
     HWND HeadRadio = nullptr, PPCheck = nullptr, NotRadio = nullptr, DelView = nullptr;
     HWND AddButton = nullptr, DelButton = nullptr, PPLabel = nullptr;
     HWND DesignCombo = nullptr, LogCheck = nullptr;

@@ -33,11 +33,13 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
     Security = account.Security;
-    // The account dialog does not carry the trusted fingerprint: an empty one keeps the page's.
-    if (!account.CertHash.empty()) CertHash = account.CertHash;
+    CertHash = account.CertHash;
 }
 
-void TChPage::ShowProtection(const std::string& text) { Protection = text; }
+void TChPage::ShowProtection(const std::string& text) {
+    Protection = text;
+    Frame->ShowProtection(text);
+}
 
 void TChPage::SetAccountName(const std::string& name) {
     TabSheet->SetCaption(AccountFields::TabCaption(name, Tabs.OwnerDraw()));

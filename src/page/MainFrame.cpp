@@ -112,8 +112,30 @@ void TMainFrame::SetStatusWidths() {
     RECT bar;
     GetClientRect(StatusBar1, &bar);
     const int width = bar.right - bar.left;
-    int edges[3] = {width - 170, width - 100, -1};
-    SendMessageA(StatusBar1, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    const int right = width - ProtectionWidth;
+    int edges[4] = {right - 170, right - 100, ProtectionWidth > 0 ? right : -1, -1};
+    SendMessageA(StatusBar1, SB_SETPARTS, ProtectionWidth > 0 ? 4 : 3,
+                 reinterpret_cast<LPARAM>(edges));
+}
+
+void TMainFrame::ShowProtection(const std::string& text) {
+    ProtectionWidth = 0;
+    if (!text.empty()) {
+        HDC dc = GetDC(StatusBar1);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(StatusBar1, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(StatusBar1, dc);
+        ProtectionWidth = extent.cx + 24;  // room for the part's borders
+    }
+    SetStatusWidths();
+    if (!text.empty()) SetStatusText(3, text);
+}
+
+int TMainFrame::StatusPartCount() const {
+    return static_cast<int>(SendMessageA(StatusBar1, SB_GETPARTS, 0, 0));
 }
 
 void TMainFrame::SetStatusText(int panel, const std::string& text) {

@@ -39,6 +39,11 @@ public:
     void SetStatusText(int panel, const std::string& text);
     std::string StatusText(int panel) const;
     void SetStatusWidths();
+    // How the standing connection is protected, in a status part of its own at the right end;
+    // the part is there only while the text is not empty.
+    void ShowProtection(const std::string& text);
+    // Parts of the status bar: 3, or 4 while a protection is shown (its text is in part 3).
+    int StatusPartCount() const;
 
     int RowCount() const;
     int ColumnCount() const;
@@ -61,4 +66,5 @@ private:
     LRESULT MailViewNotify(const NMHDR& header);
     void MailViewContextMenu(LPARAM lParam);
     void SortMailView(int column);
+    int ProtectionWidth = 0;
 };

@@ -53,7 +53,7 @@ public:
 
     // Stores the account under `keyName`, first deleting the key `replacedKeyName` (when not
     // empty) with its subkeys. A password is stored whole when not empty, else removed. An empty
-    // CertHash leaves a stored one alone: the account dialog does not carry it.
+    // CertHash leaves a stored one alone; a replaced key takes its own with it.
     bool SaveAccount(const TAccountSettings& account, const std::string& keyName,
                      const std::string& replacedKeyName = "");
     // Stores the trusted certificate's fingerprint in the existing account key; empty removes it.

@@ -351,6 +351,35 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
     }
 }
 
+TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    const std::string key = "taro@pop.example.jp";
+    const std::string hash(64, 'a');
+    const struct {
+        TAction Action;
+        bool Trusted;
+    } cases[] = {{TAction(TAnswer::Click, mrNo), false},
+                 {TAction(TAnswer::Close), false},
+                 {TAction(TAnswer::Click, mrYes), true}};
+    for (const auto& c : cases) {
+        TAccountSettings account;
+        account.Name = "Home";
+        TAccountStore(*main.Registry).SaveAccount(account, key, key);
+        TDialogAnswerer answerer({c.Action});
+        const bool trusted =
+            main.AskTrustCertificate(key, "この証明書は信頼されていません。", hash);
+        EXPECT_EQ(trusted, c.Trusted);
+        ASSERT_EQ(answerer.Seen.size(), 1u);
+        EXPECT_EQ(answerer.Seen[0].Caption, "警告");
+        EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
+                  (std::vector<std::string>{"はい(&Y)", "いいえ(&N)"}));
+        TAccountStore store(*main.Registry);
+        ASSERT_TRUE(store.OpenAccount(key));
+        EXPECT_EQ(store.LoadAccount().CertHash, c.Trusted ? hash : "");
+    }
+}
+
 TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
     struct TCase {
         int Removed;  // slot removed before the posted request arrives; 0 for none

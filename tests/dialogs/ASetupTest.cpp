@@ -64,7 +64,8 @@ protected:
         page->AutoDelMode = values.AutoDelMode;
         page->Rules = values.Rules;
         Main.Accounts.SetPageCount(Main.Accounts.PageCount + 1);
-        Main.MainPage.MoveSheet(Main.Accounts.Pages[0]->TabSheet.get(), Main.MainPage.SheetCount() - 1);
+        Main.MainPage.MoveSheet(Main.Accounts.Pages[0]->TabSheet.get(),
+                                Main.MainPage.SheetCount() - 1);
         return *page;
     }
     static std::string HostOf(const std::string& serv) { return serv.substr(0, serv.find(':')); }
@@ -130,6 +131,21 @@ std::function<void(HWND)> Press(int id) {
     return [id](HWND dialog) { ClickButton(dialog, id); };
 }
 
+// Picks a protection as the user would: the selection, then the combo box's notification.
+std::function<void(HWND)> ChooseSecurity(int security) {
+    return [security](HWND dialog) {
+        HWND combo = GuiTest::FindControl(dialog, TASetup::IdSecurityCombo);
+        SendMessageA(combo, CB_SETCURSEL, security, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TASetup::IdSecurityCombo, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+    };
+}
+
+int ShownSecurity(HWND dialog) {
+    return static_cast<int>(
+        SendMessageA(GuiTest::FindControl(dialog, TASetup::IdSecurityCombo), CB_GETCURSEL, 0, 0));
+}
+
 TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     SetWindowTextA(Main.Accounts.Pages[0]->Frame->Serv, "typed.example.jp");
     SIZE basic{}, extended{};
@@ -154,6 +170,11 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
         MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
         GetWindowRect(GetParent(GuiTest::FindControl(dialog, TASetup::IdDesignCombo)), &header);
         EXPECT_GE(header.top, client.bottom);
+        RECT connection;
+        GetWindowRect(GetParent(GuiTest::FindControl(dialog, TASetup::IdSecurityCombo)),
+                      &connection);
+        EXPECT_LE(connection.bottom, client.bottom);
+        EXPECT_EQ(ShownSecurity(dialog), kSecurityNone);
         // The rule list, its buttons and the pet label lie inside the automatic check group.
         HWND group = GetParent(GuiTest::FindControl(dialog, TASetup::IdHeadRadio));
         RECT groupRect;
@@ -173,7 +194,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     ASSERT_TRUE(Open(
         true,
         {{AddCaption, Then(measure, Then(Fill("Home", "pop.example.jp", "110", "taro", "abc", true),
-                                         Press(IDOK)))}}));
+                                         Then(ChooseSecurity(kSecurityStartTls), Press(IDOK))))}}));
     EXPECT_EQ(caption, AddCaption);
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
@@ -187,6 +208,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(stored.IDNum, "taro");
     EXPECT_FALSE(stored.APOPCheck);
     EXPECT_EQ(stored.Pass, "abc");
+    EXPECT_EQ(stored.Security, kSecurityStartTls);
     EXPECT_EQ(StoredPassword("taro@pop.example.jp"), std::string("\x3E\xBC\x3C"));
     EXPECT_EQ(stored.Design, "");
     EXPECT_EQ(stored.AutoDelMode, kAutoDelNone);
@@ -392,7 +414,8 @@ TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
     TAccountSettings values;
     values.Serv = "old.example.jp";
     values.IDNum = "taro";
-    AddAccount("Home", values);
+    values.CertHash = "0a1b";
+    AddAccount("Home", values).CertHash = values.CertHash;
     Activate(1);
     std::string nameShown;
     bool nameEnabled = true;
@@ -407,8 +430,66 @@ TEST_F(ASetupTest, EditingTheServerReplacesTheKey) {
     EXPECT_FALSE(nameEnabled);
     EXPECT_FALSE(KeyExists("taro@old.example.jp"));
     EXPECT_EQ(Load("taro@new.example.jp").Name, "Home");
+    // A fingerprint trusted for the old host means nothing for the new one.
+    EXPECT_EQ(Load("taro@new.example.jp").CertHash, "");
+    EXPECT_EQ(Main.Accounts.Pages[1]->CertHash, "");
     EXPECT_EQ(Store.EnumerateAccounts(), std::vector<std::string>{"taro@new.example.jp"});
     EXPECT_EQ(GuiTest::WindowText(Main.Accounts.Pages[1]->Frame->Serv), "new.example.jp");
+}
+
+TEST_F(ASetupTest, ProtectionIsLoadedSavedAndMovesThePort) {
+    const struct {
+        int OnPage;
+        const char* Serv;
+        int Shown;
+        int Chosen;  // -1: left as shown
+        const char* PortAfter;
+        int Stored;
+        const char* StoredServ;
+    } cases[] = {
+        {kSecurityNone, "pop.example.jp", kSecurityNone, -1, "110", 0, "pop.example.jp"},
+        {kSecuritySslTls, "pop.example.jp:995", kSecuritySslTls, -1, "995", 1,
+         "pop.example.jp:995"},
+        {kSecurityStartTls, "pop.example.jp", kSecurityStartTls, -1, "110", 2, "pop.example.jp"},
+        {7, "pop.example.jp", kSecurityNone, -1, "110", 0, "pop.example.jp"},
+        {kSecurityNone, "pop.example.jp", kSecurityNone, kSecuritySslTls, "995", 1,
+         "pop.example.jp:995"},
+        {kSecuritySslTls, "pop.example.jp:995", kSecuritySslTls, kSecurityNone, "110", 0,
+         "pop.example.jp"},
+        {kSecuritySslTls, "pop.example.jp:995", kSecuritySslTls, kSecurityStartTls, "110", 2,
+         "pop.example.jp"},
+        {kSecurityNone, "pop.example.jp:1110", kSecurityNone, kSecuritySslTls, "1110", 1,
+         "pop.example.jp:1110"},
+    };
+    TAccountSettings values;
+    values.IDNum = "taro";
+    values.Serv = "pop.example.jp";
+    values.CertHash = "00ff";
+    TChPage& page = AddAccount("Home", values);
+    page.CertHash = values.CertHash;
+    Activate(1);
+    for (const auto& c : cases) {
+        page.Security = c.OnPage;
+        SetWindowTextA(page.Frame->Serv, c.Serv);
+        int shown = -1;
+        std::string port;
+        auto act = [&](HWND dialog) {
+            shown = ShownSecurity(dialog);
+            if (c.Chosen >= 0) ChooseSecurity(c.Chosen)(dialog);
+            port = GuiTest::Text(dialog, TASetup::IdPortEdit);
+        };
+        ASSERT_TRUE(Open(false, {{EditCaption, Then(act, Press(IDOK))}})) << c.Serv;
+        EXPECT_EQ(shown, c.Shown) << c.OnPage;
+        EXPECT_EQ(port, c.PortAfter) << c.OnPage << " " << c.Chosen;
+        const TAccountSettings stored = Load("taro@pop.example.jp");
+        Registry.OpenKey("\\Connect\\taro@pop.example.jp", false);
+        EXPECT_EQ(Registry.ReadInteger("Security"), c.Stored) << c.OnPage << " " << c.Chosen;
+        EXPECT_EQ(stored.Serv, c.StoredServ) << c.OnPage << " " << c.Chosen;
+        EXPECT_EQ(page.Security, c.Stored) << c.OnPage << " " << c.Chosen;
+        // The save rewrites the account's key; the trusted fingerprint stays with it.
+        EXPECT_EQ(stored.CertHash, "00ff");
+        EXPECT_EQ(page.CertHash, "00ff");
+    }
 }
 
 TEST_F(ASetupTest, StoredPortsAreKeptAndANonNumericPortStillOpens) {

@@ -6,6 +6,8 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FakePop3Server.h"
 #include "GuiTest.h"
 #include "StartedMain.h"
@@ -306,6 +308,27 @@ TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
     for (const auto& c : cases) {
         account.Frame.SetStatusText(c.Panel, c.Text);
         EXPECT_EQ(account.Frame.StatusText(c.Panel), c.Text) << c.Panel << " " << c.Text.size();
+    }
+}
+
+TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
+    TAccount account("", "", "");
+    account.Frame.SetStatusText(1, "全 3通");
+    const struct {
+        const char* Text;
+        int Parts;
+    } cases[] = {{"SSL/TLS (TLS 1.3)", 4}, {"", 3}, {"STARTTLS (TLS 1.2)", 4}, {"", 3}};
+    for (const auto& c : cases) {
+        std::thread worker([&] { account.Page.Bridge->SetProtectionText(c.Text); });
+        worker.join();
+        ASSERT_TRUE(PumpUntil([&] { return account.Frame.StatusPartCount() == c.Parts; }))
+            << c.Text;
+        // A new layout of the page keeps the part; the other panels keep their texts.
+        account.Page.ArrangePage();
+        EXPECT_EQ(account.Frame.StatusPartCount(), c.Parts) << c.Text;
+        if (c.Parts == 4) EXPECT_EQ(account.Frame.StatusText(3), c.Text);
+        EXPECT_EQ(account.Frame.StatusText(1), "全 3通") << c.Text;
+        EXPECT_EQ(account.Frame.StatusText(0), "接続していません。") << c.Text;
     }
 }
 
