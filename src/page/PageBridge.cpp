@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "headers/SjisText.h"
 #include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "ui/ControlText.h"
@@ -148,11 +147,9 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
     });
 }
 
-void TPageBridge::PromptPassword(const std::string& request) {
-    // The request starts with the worker's slot (two digits): the page knows its own.
-    const std::string name = SjisText::Trim(request.size() > 2 ? request.substr(2) : "");
+void TPageBridge::PromptPassword(const std::string& accountName) {
     TPageHost* host = &Page.Host;
-    Read<bool>([this, host, name, alive = Alive] {
+    Read<bool>([this, host, name = accountName, alive = Alive] {
         ShowChanges();
         const std::string answer = host->AskPassword(name);
         // The page may have gone while the question was open.

@@ -47,15 +47,6 @@ std::string Hex32(DWORD value) {
     return text;
 }
 
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return L"";
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
 bool SelfSigned(const CERT_CHAIN_CONTEXT& chain, const CERT_CONTEXT& certificate) {
     if (chain.cChain == 0 || chain.rgpChain[0]->cElement != 1) return false;
     if (chain.rgpChain[0]->rgpElement[0]->TrustStatus.dwInfoStatus & CERT_TRUST_IS_SELF_SIGNED)
@@ -92,7 +83,7 @@ TCertProblem PolicyProblem(DWORD error) {
 
 }  // namespace
 
-TCertReport TCertCheck::Inspect(const _CERT_CONTEXT* certificate, const std::string& host) {
+TCertReport TCertCheck::Inspect(const _CERT_CONTEXT* certificate, const std::wstring& host) {
     TCertReport report;
     if (!certificate) {
         report.Detail = "no server certificate";
@@ -125,7 +116,7 @@ TCertReport TCertCheck::Inspect(const _CERT_CONTEXT* certificate, const std::str
     }
     const DWORD status = chain->TrustStatus.dwErrorStatus & ~RevocationUnknown;
 
-    std::wstring name = Wide(host);
+    std::wstring name = host;
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
     ssl.cbSize = sizeof ssl;
     ssl.dwAuthType = AUTHTYPE_SERVER;

@@ -11,5 +11,5 @@ struct _CERT_CONTEXT;
 // with the host name passes.
 class TCertCheck {
 public:
-    static TCertReport Inspect(const _CERT_CONTEXT* certificate, const std::string& host);
+    static TCertReport Inspect(const _CERT_CONTEXT* certificate, const std::wstring& host);
 };

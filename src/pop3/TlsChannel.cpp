@@ -405,7 +405,7 @@ TCertReport TTlsChannel::CheckCertificate(const std::string& host) const {
         QueryContextAttributesW(&State->Context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
             SEC_E_OK)
         certificate = nullptr;
-    TCertReport report = TCertCheck::Inspect(certificate, host);
+    TCertReport report = TCertCheck::Inspect(certificate, Wide(host));
     if (certificate) CertFreeCertificateContext(certificate);
     return report;
 }

@@ -59,9 +59,8 @@ public:
     // Header viewer (message 0x466, not waited for) on the lines last given to SetHeaderLines. The
     // page keeps its own copies of the texts.
     virtual void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) = 0;
-    // Password prompt: request is the slot as two upper-case hexadecimal digits and
-    // the account name; the answer is in Pass() when this returns.
-    virtual void PromptPassword(const std::string& request) = 0;
+    // Password prompt naming the account; the answer is in Pass() when this returns.
+    virtual void PromptPassword(const std::string& accountName) = 0;
 
     // Connection protection: the account's "Security" (0 none, 1 SSL/TLS, 2 STARTTLS).
     virtual int Security() = 0;

@@ -1,7 +1,6 @@
 #include "worker/Connect.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
@@ -162,17 +161,11 @@ void TConnect::ShowFailure(const std::string& text) {
     Page.SetButtonsEnabled(true);
 }
 
-std::string TConnect::PasswordRequest() {
-    char slot[8];
-    std::snprintf(slot, sizeof slot, "%02X", static_cast<unsigned>(Index.load()) & 0xFF);
-    return slot + SjisText::Trim(Page.TabCaption());
-}
-
 void TConnect::ConnectAndList() {
     // Connected means logged in: a connection left open by a refused login may still answer NOOP.
     if (Session->MessageCount != -1 && Session->Noop()) return;
     if (!Page.Serv().empty() && !Page.IDNum().empty() && Page.Pass().empty()) {
-        Page.PromptPassword(PasswordRequest());
+        Page.PromptPassword(SjisText::Trim(Page.TabCaption()));
     }
     const std::string server = Page.Serv();
     const std::string user = Page.IDNum();

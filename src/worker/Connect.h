@@ -108,7 +108,6 @@ private:
     int32_t NumberOnThisConnection(const TMailRow& row) const;
     // The only message on this connection with this unique id; 0 when none or several.
     int32_t NumberOfUid(const std::string& uid) const;
-    std::string PasswordRequest();
 
     TPageGate Page;
     TStringList HeaderLines;              // working copy; the page gets it for the viewer

@@ -135,8 +135,8 @@ int TPageGate::ConfirmDelete(const std::string& text) {
 void TPageGate::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
     Call([&](TAccountPage& p) { p.ShowHeaderViewer(subject, secondSubject); });
 }
-void TPageGate::PromptPassword(const std::string& request) {
-    Call([&](TAccountPage& p) { p.PromptPassword(request); });
+void TPageGate::PromptPassword(const std::string& accountName) {
+    Call([&](TAccountPage& p) { p.PromptPassword(accountName); });
 }
 int TPageGate::Security() {
     return Call([](TAccountPage& p) { return p.Security(); });

@@ -6,14 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 #include <functional>
 #include <thread>
 
+#include "DialogScript.h"
 #include "GuiTest.h"
 #include "StartedMain.h"
 #include "TestEnv.h"
+#include "TestRootCa.h"
 #include "app/PruneboxM.h"
+#include "dialogs/ASetup.h"
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
 #include "settings/WinRegistry.h"
@@ -337,7 +339,7 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         TDialogAnswerer answerer({action});
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            main.Accounts.Pages[2]->Bridge->PromptPassword("02  Account2");
+            main.Accounts.Pages[2]->Bridge->PromptPassword("Account2");
             done = true;
         });
         EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
@@ -397,7 +399,9 @@ TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
         TDialogAnswerer answerer({TAction(TAnswer::Close)});
         for (int i = 0; i < 20; ++i) GuiTest::PumpPending();
         EXPECT_EQ(answerer.Seen.size(), c.Opens ? 1u : 0u) << c.Removed;
-        if (c.Opens) EXPECT_EQ(answerer.Seen[0].Caption, LoadResString(S_HEADER_VIEWER) + "hi");
+        if (c.Opens) {
+            EXPECT_EQ(answerer.Seen[0].Caption, LoadResString(S_HEADER_VIEWER) + "hi");
+        }
     }
 }
 
@@ -579,51 +583,79 @@ TEST(PruneboxMTest, SystemMenuItemThatCannotBeAddedSaysErrorUnderTheApplicationT
     EXPECT_EQ(answerer.Seen[0].Text, "Error");
 }
 
-// An SSL/TLS account meets a self-signed certificate: "はい" stores its fingerprint, and the next
-// connection goes on without a question.
-TEST(PruneboxMTest, TrustedCertificateIsStoredAndNotAskedAgain) {
+// A new account chooses SSL/TLS in the dialog and meets a self-signed certificate: "いいえ" ends
+// before the login and stores nothing, "はい" stores the fingerprint, and the next connection goes
+// on without a question.
+TEST(PruneboxMTest, CertificateQuestionAnsweredBothWaysForAnAccountMadeInTheDialog) {
     const std::string tlsPort = TestEnv::Get("PB_TLS_PORT");
     if (tlsPort.empty()) GTEST_SKIP() << "no TLS fixture";
-    // The fixture serves its self-signed certificate on 127.0.0.12.
-    ClearTestSettings();
+    const std::string selfHash = TestCertHash("self");
+    TStarted started;
+    const std::string host = TestCertAddress("self");
+    std::string portShown;
     {
-        TWinRegistry registry(TestRegistryBase);
-        TAccountSettings account;
-        account.Name = "tls";
-        account.Serv = "127.0.0.12:" + tlsPort;
-        account.IDNum = "jpuser";
-        account.Pass = TestEnv::Get("PB_DOVECOT_PASSWORD");
-        account.Security = kSecuritySslTls;
-        TAccountStore(registry).SaveAccount(account, "jpuser@tls");
+        GuiTest::TDialogScript script(
+            {{"アカウントの追加", [&](HWND dialog) {
+                  GuiTest::SetText(dialog, TASetup::IdAccountEdit, "tls");
+                  GuiTest::SetText(dialog, TASetup::IdSServ, host);
+                  GuiTest::SetText(dialog, TASetup::IdSIDNum, "jpuser");
+                  GuiTest::SetText(dialog, TASetup::IdSPass, TestEnv::Get("PB_DOVECOT_PASSWORD"));
+                  SendMessageA(GuiTest::FindControl(dialog, TASetup::IdPassCheck), BM_SETCHECK,
+                               BST_CHECKED, 0);
+                  HWND combo = GuiTest::FindControl(dialog, TASetup::IdSecurityCombo);
+                  SendMessageA(combo, CB_SETCURSEL, kSecuritySslTls, 0);
+                  SendMessageA(dialog, WM_COMMAND,
+                               MAKEWPARAM(TASetup::IdSecurityCombo, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(combo));
+                  portShown = GuiTest::Text(dialog, TASetup::IdPortEdit);
+                  GuiTest::SetText(dialog, TASetup::IdPortEdit, tlsPort);
+                  GuiTest::ClickButton(dialog, IDOK);
+              }}});
+        TASetup setup(started.Main.Accounts, *started.Main.Registry, 0);
+        setup.NewAccount = true;
+        setup.Caption = "アカウントの追加";
+        ASSERT_TRUE(setup.ShowModal());
+        ASSERT_TRUE(script.Done());
     }
-    std::string selfHash;
-    {
-        const std::string ca = "Z:" + TestEnv::Get("PB_TLS_CA");
-        std::ifstream file(ca.substr(0, ca.rfind('/') + 1) + "self.sha256");
-        std::getline(file, selfHash);
-    }
-    TDialogAnswerer answerer({TAction(TAnswer::Click, mrYes)});
-    TStarted started(0, TTabPosition::Top, false);
+    EXPECT_EQ(portShown, "995");
     TChPage& page = *started.Main.Accounts.Pages[1];
     TMainFrame& frame = *page.Frame;
+    auto storedHash = [&] {
+        TAccountStore store(*started.Main.Registry);
+        EXPECT_TRUE(store.OpenAccount("jpuser@" + host));
+        return store.LoadAccount().CertHash;
+    };
     auto run = [&](HWND button) {
         SendMessageA(button, BM_CLICK, 0, 0);
         ASSERT_TRUE(PumpUntil(
             [&] { return IsWindowEnabled(frame.KvPanel1.Handle) && !page.Worker->Busy(); }, 30000));
         GuiTest::PumpPending();
     };
-    for (int connection = 1; connection <= 2; ++connection) {
-        SCOPED_TRACE(connection);
+    const struct {
+        int Answer;  // to the certificate question; 0 when none may come
+        int Rows;    // listed
+        const char* Panel0;
+        int Lamp;
+    } connections[] = {{mrNo, 0, "証明書が信頼されなかったため、接続を中止しました。", 0},
+                       {mrYes, 15, nullptr, 3},
+                       {0, 15, nullptr, 3}};
+    for (const auto& c : connections) {
+        SCOPED_TRACE(c.Answer);
+        TDialogAnswerer answerer({TAction(TAnswer::Click, c.Answer ? c.Answer : mrCancel)});
         run(frame.Logon);
-        EXPECT_EQ(frame.RowCount(), 15);
-        EXPECT_EQ(page.IndicatorState, 3);
-        ASSERT_EQ(answerer.Seen.size(), 1u);  // the first connection only
-        EXPECT_NE(answerer.Seen[0].Text.find("SHA-256: "), std::string::npos);
-        TWinRegistry registry(TestRegistryBase);
-        ASSERT_TRUE(registry.OpenKey("\\Connect\\jpuser@tls", false));
-        EXPECT_EQ(registry.ReadString("CertHash").value_or(""), selfHash);
+        ASSERT_EQ(answerer.Seen.size(), c.Answer ? 1u : 0u);
+        if (c.Answer) {
+            EXPECT_NE(answerer.Seen[0].Text.find("SHA-256: "), std::string::npos);
+        }
+        EXPECT_EQ(frame.RowCount(), c.Rows);
+        EXPECT_EQ(page.IndicatorState, c.Lamp);
+        if (c.Panel0) {
+            EXPECT_EQ(frame.StatusText(0), c.Panel0);
+        }
+        EXPECT_EQ(storedHash(), c.Answer == mrNo ? "" : selfHash);
+        if (!c.Rows) continue;
+        EXPECT_EQ(frame.StatusText(3).rfind("SSL/TLS (TLS 1.", 0), 0u) << frame.StatusText(3);
         run(frame.Kill);
-        EXPECT_EQ(page.IndicatorState, 0);
     }
 }
 

@@ -99,9 +99,7 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
          },
          [](TFixture&) {}},
         {"the password goes into the page, asked by account name",
-         [](TFixture& f) {
-             f.FromWorker([](TPageBridge& b) { b.PromptPassword("02  Account2"); });
-         },
+         [](TFixture& f) { f.FromWorker([](TPageBridge& b) { b.PromptPassword("Account2"); }); },
          [](TFixture& f) {
              EXPECT_EQ(f.Host.AskedName, "Account2");
              EXPECT_EQ(GuiTest::WindowText(f.Page->Frame->Pass), "pw");
@@ -146,7 +144,7 @@ TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
     std::atomic<bool> done{false};
     TPageBridge& bridge = *fixture.Page->Bridge;
     std::thread worker([&] {
-        bridge.PromptPassword("02  Account2");
+        bridge.PromptPassword("Account2");
         done = true;
     });
     // The worker's own page gate is what normally waits for it; here the test thread does.

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "TestEnv.h"
@@ -27,18 +25,6 @@ const char kTimedOut[] = "<timed out>";
 
 std::string Env(const char* name) { return TestEnv::Get(name); }
 int EnvPort(const char* name) { return std::atoi(Env(name).c_str()); }
-
-// The test CA as this process opens it (Wine maps the Unix root to drive Z:).
-std::string CaPath() { return "Z:" + Env("PB_TLS_CA"); }
-
-// The fixture's file beside the CA: NAME.sha256 and the like.
-std::string CertFile(const std::string& name) {
-    const std::string ca = CaPath();
-    std::ifstream file(ca.substr(0, ca.rfind('/') + 1) + name);
-    std::string text;
-    std::getline(file, text);
-    return text;
-}
 
 // One connection with its channel, as the session will hold them.
 struct TConnection {
@@ -73,19 +59,7 @@ struct TConnection {
     }
 };
 
-// The system keeps the roots it has seen for the life of the process: the test CA is trusted for
-// the whole program, before the first certificate is checked.
-class TrustedTestCa : public testing::Environment {
-public:
-    void SetUp() override {
-        if (!Env("PB_TLS_CA").empty()) Ca = std::make_unique<TTestRootCa>(CaPath());
-    }
-    void TearDown() override { Ca.reset(); }
-
-private:
-    std::unique_ptr<TTestRootCa> Ca;
-};
-testing::Environment* const TrustedCa = testing::AddGlobalTestEnvironment(new TrustedTestCa);
+[[maybe_unused]] const bool TrustedCa = (TrustTestCaForTheRun(), true);
 
 class TlsChannelTest : public testing::Test {
 protected:
@@ -110,21 +84,14 @@ TEST_F(TlsChannelTest, EachCertificateCaseIsJudgedWithItsFingerprint) {
         {"leaf-only", "localhost", TCertProblem::UnknownIssuer},
         {"stranger", "localhost", TCertProblem::UnknownIssuer},
     };
-    // "127.0.0.12:self 127.0.0.13:other ...": the address that serves each certificate.
-    auto addressOf = [](const std::string& name) -> std::string {
-        std::istringstream list(Env("PB_TLS_CASES"));
-        for (std::string item; list >> item;)
-            if (item.substr(item.find(':') + 1) == name) return item.substr(0, item.find(':'));
-        return "127.0.0.1";
-    };
     for (const auto& k : cases) {
         SCOPED_TRACE(std::string(k.Name) + " as " + k.Host);
         TConnection c;
-        ASSERT_TRUE(c.Open(addressOf(k.Name), EnvPort("PB_TLS_PORT")));
+        ASSERT_TRUE(c.Open(TestCertAddress(k.Name), EnvPort("PB_TLS_PORT")));
         ASSERT_EQ(c.Tls.Handshake(k.Host, TimeOutMs), TResult::Ok) << c.Tls.ErrorText();
         const TCertReport report = c.Tls.CheckCertificate(k.Host);
         EXPECT_EQ(report.Problem, k.Expected) << report.Detail;
-        EXPECT_EQ(CertHashText(report.Sha256), CertFile(std::string(k.Name) + ".sha256"));
+        EXPECT_EQ(CertHashText(report.Sha256), TestCertHash(k.Name));
         EXPECT_NE(report.Subject.find("CN="), std::string::npos) << report.Subject;
         EXPECT_NE(report.Issuer.find("CN="), std::string::npos) << report.Issuer;
         EXPECT_EQ(report.ValidTo.size(), 16u) << report.ValidTo;

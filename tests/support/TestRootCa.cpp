@@ -6,12 +6,32 @@
 #include <wincrypt.h>
 // clang-format on
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <sstream>
+
+#include "TestEnv.h"
 
 namespace {
 
 const BYTE* Bytes(const std::string& data) { return reinterpret_cast<const BYTE*>(data.data()); }
+
+// The test CA as this process opens it (Wine maps the Unix root to drive Z:).
+std::string CaPath() { return "Z:" + TestEnv::Get("PB_TLS_CA"); }
+
+class TTrustedTestCa : public testing::Environment {
+public:
+    void SetUp() override {
+        if (!TestEnv::Get("PB_TLS_CA").empty()) Ca = std::make_unique<TTestRootCa>(CaPath());
+    }
+    void TearDown() override { Ca.reset(); }
+
+private:
+    std::unique_ptr<TTestRootCa> Ca;
+};
 
 }  // namespace
 
@@ -42,3 +62,21 @@ TTestRootCa::~TTestRootCa() {
     if (store) CertCloseStore(store, 0);
     if (mine) CertFreeCertificateContext(mine);
 }
+
+std::string TestCertHash(const std::string& name) {
+    if (TestEnv::Get("PB_TLS_CA").empty()) return "";
+    const std::string ca = CaPath();
+    std::ifstream file(ca.substr(0, ca.rfind('/') + 1) + name + ".sha256");
+    std::string text;
+    std::getline(file, text);
+    return text;
+}
+
+std::string TestCertAddress(const std::string& name) {
+    std::istringstream list(TestEnv::Get("PB_TLS_CASES"));
+    for (std::string item; list >> item;)
+        if (item.substr(item.find(':') + 1) == name) return item.substr(0, item.find(':'));
+    return "127.0.0.1";
+}
+
+void TrustTestCaForTheRun() { testing::AddGlobalTestEnvironment(new TTrustedTestCa); }

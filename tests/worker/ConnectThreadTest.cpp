@@ -68,16 +68,15 @@ TEST(ConnectThread, WakeUpDuringCommandIsNotKept) {
     EXPECT_EQ(page.Events({"clear"}).size(), 1u);
 }
 
-TEST(ConnectThread, PasswordRequestCarriesSlotAndTrimmedCaption) {
+TEST(ConnectThread, PasswordRequestNamesTheAccountByItsTrimmedCaption) {
     TRecordingPage page;
     page.Server = "srv";
     page.User = "user";
     page.Caption = "  仕事用  ";
     TConnectPtr worker = TConnect::Create(2, page);
-    worker->Index = 0x1C;  // renumbered by the main window
     ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
     ASSERT_TRUE(worker->WaitIdle(10000));
-    EXPECT_EQ(page.Events({"prompt"}), std::vector<std::string>{"prompt 1C仕事用"});
+    EXPECT_EQ(page.Events({"prompt"}), std::vector<std::string>{"prompt 仕事用"});
 }
 
 TEST(ConnectThread, TearDownWhileIdleEndsTheThreadAtOnce) {

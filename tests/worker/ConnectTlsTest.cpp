@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "TestEnv.h"
@@ -21,24 +20,6 @@ const char TextChanged[] = "この口座で信頼した証明書から変わっ�
 
 std::string Env(const char* name) { return TestEnv::Get(name); }
 std::string Port(const char* name) { return Env(name); }
-std::string CaPath() { return "Z:" + Env("PB_TLS_CA"); }
-
-// The fixture's NAME.sha256: the certificate's fingerprint as the account stores it.
-std::string StoredHash(const std::string& name) {
-    const std::string ca = CaPath();
-    std::ifstream file(ca.substr(0, ca.rfind('/') + 1) + name + ".sha256");
-    std::string text;
-    std::getline(file, text);
-    return text;
-}
-
-// The address of the TLS listener that serves certificate name.
-std::string AddressOf(const std::string& name) {
-    std::istringstream list(Env("PB_TLS_CASES"));
-    for (std::string item; list >> item;)
-        if (item.substr(item.find(':') + 1) == name) return item.substr(0, item.find(':'));
-    return "127.0.0.1";
-}
 
 std::string ReadLog() {
     std::ifstream file("DelLog.txt", std::ios::binary);
@@ -51,18 +32,7 @@ bool WaitNoThreads() {
     return TConnect::LiveThreads() == 0;
 }
 
-// The chain engine keeps the roots it saw first: the test root is trusted for the whole program.
-class TrustedTestCa : public testing::Environment {
-public:
-    void SetUp() override {
-        if (!Env("PB_TLS_CA").empty()) Ca = std::make_unique<TTestRootCa>(CaPath());
-    }
-    void TearDown() override { Ca.reset(); }
-
-private:
-    std::unique_ptr<TTestRootCa> Ca;
-};
-testing::Environment* const TrustedCa = testing::AddGlobalTestEnvironment(new TrustedTestCa);
+[[maybe_unused]] const bool TrustedCa = (TrustTestCaForTheRun(), true);
 
 class ConnectTls : public testing::Test {
 protected:
@@ -129,7 +99,7 @@ TEST_F(ConnectTls, CertificateQuestionIsAskedAndRemembered) {
     account.Page.LogFlag = true;
     for (const TStep& s : steps) {
         SCOPED_TRACE(std::string(s.Certificate) + (s.Answer ? " yes" : " no"));
-        account.Page.Server = AddressOf(s.Certificate) + ":" + Port("PB_TLS_PORT");
+        account.Page.Server = TestCertAddress(s.Certificate) + ":" + Port("PB_TLS_PORT");
         account.Page.TrustAnswer = s.Answer;
         account.Run(TConnect::CmdDisconnect);
         account.Page.ClearEvents();
@@ -138,11 +108,11 @@ TEST_F(ConnectTls, CertificateQuestionIsAskedAndRemembered) {
         const TLines asked = account.Page.Events({"cert"});
         ASSERT_EQ(asked.size(), s.Asked ? 1u : 0u);
         if (s.Asked) {
-            EXPECT_EQ(asked[0], "cert " + StoredHash(s.Certificate));
+            EXPECT_EQ(asked[0], "cert " + TestCertHash(s.Certificate));
             EXPECT_EQ(account.Page.CertQuestionText.find(TextChanged) != std::string::npos,
                       s.Changed);
         }
-        EXPECT_EQ(account.Page.TrustedHash, s.TrustedAfter ? StoredHash(s.TrustedAfter) : "");
+        EXPECT_EQ(account.Page.TrustedHash, s.TrustedAfter ? TestCertHash(s.TrustedAfter) : "");
         const bool goesOn = !s.Asked || s.Answer;
         EXPECT_EQ(account.Page.CurrentRows().size(), goesOn ? 15u : 0u);
         if (!goesOn) {
@@ -193,7 +163,7 @@ TEST_F(ConnectTls, TearDownDuringHandshakeOrQuestionReturnsPromptly) {
     };
     const TCase cases[] = {
         {"handshake", "localhost:" + Port("PB_TLS_FAULT_SILENT"), "lamp 2"},
-        {"question", AddressOf("self") + ":" + Port("PB_TLS_PORT"), "cert"},
+        {"question", TestCertAddress("self") + ":" + Port("PB_TLS_PORT"), "cert"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

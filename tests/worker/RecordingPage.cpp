@@ -284,10 +284,10 @@ void TRecordingPage::ShowHeaderViewer(const std::string& subject,
     Record("viewer " + subject + "|" + secondSubject);
 }
 
-void TRecordingPage::PromptPassword(const std::string& request) {
+void TRecordingPage::PromptPassword(const std::string& accountName) {
     Touch();
     std::unique_lock<std::mutex> lock(Mutex);
-    Record("prompt " + request);
+    Record("prompt " + accountName);
     if (!HoldQuestions) {
         Password = PasswordAnswer;
         return;

@@ -77,7 +77,7 @@ public:
     void MessageBeep(unsigned int type) override;
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    void PromptPassword(const std::string& request) override;
+    void PromptPassword(const std::string& accountName) override;
     int Security() override;
     std::string CertHash() override;
     // Recorded as "cert <hash>"; with HoldQuestions a non-zero Answer trusts.
