@@ -34,7 +34,7 @@ constexpr size_t MaxRecord = 5 + 16384 + 2048;
 constexpr unsigned char FirstContentType = 20;
 constexpr unsigned char LastContentType = 23;
 constexpr unsigned char RecordMajorVersion = 3;
-constexpr size_t ReceiveSize = 16 * 1024;
+constexpr size_t ReceiveSize = 64 * 1024;
 // Read() without a time-out waits as long as the connection does; Abort still ends it.
 constexpr int UnboundedMs = INT_MAX;
 
@@ -113,12 +113,12 @@ TResult ReceiveMore(TTcpClient& tcp, std::string& in, TClock::time_point deadlin
         case TTcpClient::TWait::Readable:
             break;
     }
-    char buffer[ReceiveSize];
-    long n = tcp.Read(buffer, sizeof buffer);
-    if (n > 0) {
-        in.append(buffer, static_cast<size_t>(n));
-        return TResult::Ok;
-    }
+    // Straight onto the end of `in`: one receive takes several records.
+    const size_t had = in.size();
+    in.resize(had + ReceiveSize);
+    long n = tcp.Read(&in[had], ReceiveSize);
+    in.resize(had + static_cast<size_t>(std::max(n, 0L)));
+    if (n > 0) return TResult::Ok;
     if (tcp.Aborted()) return TResult::Aborted;
     return n == 0 ? TResult::Closed : TResult::Failed;
 }
@@ -333,16 +333,14 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
             SECURITY_STATUS status = DecryptMessage(&s.Context, &desc, 0, nullptr);
             if (status == SEC_E_OK || status == SEC_I_RENEGOTIATE ||
                 status == SEC_I_CONTEXT_EXPIRED) {
-                // The buffers point into In, which is decrypted in place: copy before reuse.
-                std::string data, extra;
+                // The buffers point into In, decrypted in place; the extra bytes are its tail.
+                size_t extra = 0;
                 for (const SecBuffer& b : buffers) {
                     if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0)
-                        data.assign(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
-                    if (b.BufferType == SECBUFFER_EXTRA && b.cbBuffer > 0)
-                        extra.assign(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
+                        s.Plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
+                    if (b.BufferType == SECBUFFER_EXTRA) extra = std::min<size_t>(b.cbBuffer, s.In.size());
                 }
-                s.In = extra;
-                s.Plain += data;
+                s.In.erase(0, s.In.size() - extra);
                 // close_notify: SEC_I_CONTEXT_EXPIRED on Windows; under Wine an empty SEC_E_OK
                 // followed by the end of the connection.
                 if (status == SEC_I_CONTEXT_EXPIRED) s.Ended = true;
