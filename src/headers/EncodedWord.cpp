@@ -88,9 +88,23 @@ void TEncodedWord::AppendBytes(std::string& out) const {
             }
         }
     } else {
+        // Whole groups of four alphabet characters first, then the rest one by one from the
+        // first group that holds anything else.
+        size_t i = 0;
+        for (; i + 4 <= Text.size(); i += 4) {
+            const int a = Base64Value(Text[i]), b = Base64Value(Text[i + 1]),
+                      c = Base64Value(Text[i + 2]), d = Base64Value(Text[i + 3]);
+            if ((a | b | c | d) < 0) break;
+            const unsigned bits =
+                unsigned(a) << 18 | unsigned(b) << 12 | unsigned(c) << 6 | unsigned(d);
+            dst[0] = static_cast<char>(bits >> 16);
+            dst[1] = static_cast<char>(bits >> 8 & 0xFF);
+            dst[2] = static_cast<char>(bits & 0xFF);
+            dst += 3;
+        }
         unsigned bits = 0;
         int count = 0;
-        for (const char c : Text) {
+        for (const char c : Text.substr(i)) {
             if (c == '=') break;
             const int value = Base64Value(c);
             if (value < 0) continue;

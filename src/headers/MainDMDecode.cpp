@@ -1,6 +1,4 @@
 // Header values in any charset the program converts to well-formed Shift_JIS.
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "headers/Charset.h"
@@ -20,18 +18,7 @@ bool AllLinearSpace(std::string_view text) {
     return true;
 }
 
-bool HasEightBitBytes(std::string_view text) {
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {  // eight bytes at a time: most header text is ASCII
-        uint64_t chunk;
-        std::memcpy(&chunk, text.data() + i, 8);
-        if (chunk & 0x8080808080808080u) return true;
-    }
-    for (; i < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
-    }
-    return false;
-}
+bool HasEightBitBytes(std::string_view text) { return SjisText::FindEightBit(text) < text.size(); }
 
 // Text converted from a decoded word ends at its first zero byte, as a C string would: a list
 // row cannot show what follows it anyway.
@@ -45,11 +32,7 @@ void CutAtZero(std::string& out, size_t from) {
 // joined, so that a character split over two words comes out whole.
 class TWordJoiner {
 public:
-    TWordJoiner(std::string_view text, std::string& out)
-        : Text(text),
-          Out(out),
-          Raw(TCharset::Find(
-              HasEightBitBytes(text) && TCharsetDecoders::IsUtf8(text) ? "UTF-8" : "Shift_JIS")) {}
+    TWordJoiner(std::string_view text, std::string& out) : Text(text), Out(out) {}
 
     void Word(const TEncodedWord& word) {
         const TCharset charset = TCharset::Find(word.Charset);
@@ -75,7 +58,7 @@ public:
 private:
     std::string_view Text;
     std::string& Out;
-    TCharset Raw;
+    TCharset Raw;  // of the whole value, found when text outside words needs it
     bool InRun = false;
     TCharset RunCharset;
     std::string& Bytes = Scratch();
@@ -99,6 +82,9 @@ private:
         InRun = false;
         const std::string_view plain = Text.substr(Pos, end - Pos);
         if (HasEightBitBytes(plain)) {
+            if (!Raw.Known()) {
+                Raw = TCharset::Find(TCharsetDecoders::IsUtf8(Text) ? "UTF-8" : "Shift_JIS");
+            }
             Raw.Decode(plain, Out);
         } else {
             Out.append(plain.data(), plain.size());

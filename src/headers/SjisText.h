@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 // Byte-level helpers for Shift_JIS (code page 932) text.
 namespace SjisText {
@@ -8,6 +10,19 @@ namespace SjisText {
 // Blanks and control characters, the set that is trimmed from both ends of header and setting
 // texts.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// Position of the first byte of 0x80 or above at or after `from`; the size when there is none.
+// Eight bytes at a time: most header text is ASCII.
+inline size_t FindEightBit(std::string_view text, size_t from = 0) {
+    size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, text.data() + i, 8);
+        if (chunk & 0x8080808080808080u) break;
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
 
 // First byte of a two-byte character.
 inline bool IsLeadByte(char c) {
