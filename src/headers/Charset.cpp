@@ -104,7 +104,9 @@ bool PlatformConverts(size_t i) {
 }  // namespace
 
 TCharset TCharset::Find(std::string_view name) {
-    name = name.substr(0, name.find('*'));
+    size_t length = 0;  // up to a language suffix; a plain loop, names are short
+    while (length < name.size() && name[length] != '*') ++length;
+    name = name.substr(0, length);
     for (size_t i = 0; i < std::size(Names); ++i) {
         const auto& entry = Names[i];
         if (!EqualsLowerCase(name, entry.Name)) continue;

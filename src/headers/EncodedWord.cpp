@@ -1,6 +1,7 @@
 #include "headers/EncodedWord.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -32,6 +33,29 @@ inline int HexValue(char c) { return Digits.Hex[static_cast<unsigned char>(c)]; 
 inline int Base64Value(char c) { return Digits.Base64[static_cast<unsigned char>(c)]; }
 inline bool EndsPart(char c) { return Digits.EndsPart[static_cast<unsigned char>(c)]; }
 
+// Whether one of eight bytes read as one number ends a part, like EndsPart: below 0x21, 0x7F or
+// "?". Each test is the usual "some byte is zero / below n" trick, exact for bytes below 0x80 and
+// never true for a byte of 0x80 or above.
+inline bool AnyEndsPart(uint64_t bytes) {
+    const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    const uint64_t question = bytes ^ ones * '?', del = bytes ^ ones * 0x7F;
+    return (((bytes - ones * 0x21) & ~bytes) | ((question - ones) & ~question) |
+            ((del - ones) & ~del)) &
+           highs;
+}
+
+// Position of the first byte at or after `i` that ends a part; the size when there is none.
+// Eight bytes at a time: encoded text is long and holds none until its end.
+size_t FindPartEnd(std::string_view text, size_t i) {
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, text.data() + i, 8);
+        if (AnyEndsPart(chunk)) break;
+    }
+    while (i < text.size() && !EndsPart(text[i])) ++i;
+    return i;
+}
+
 // The word starting with "=?" at `at`, if it is one.
 bool ParseAt(std::string_view text, size_t at, TEncodedWord& word) {
     size_t i = at + 2;
@@ -44,8 +68,7 @@ bool ParseAt(std::string_view text, size_t at, TEncodedWord& word) {
     if (text[i + 2] != '?') return false;
     if (encoding != 'B' && encoding != 'b' && encoding != 'Q' && encoding != 'q') return false;
     const size_t textStart = i + 3;
-    size_t end = textStart;
-    while (end < text.size() && !EndsPart(text[end])) ++end;
+    const size_t end = FindPartEnd(text, textStart);
     if (end + 1 >= text.size() || text[end] != '?' || text[end + 1] != '=') return false;
     word.Start = at;
     word.End = end + 2;
