@@ -58,11 +58,8 @@ size_t FindPartEnd(std::string_view text, size_t i) {
 
 // The word starting with "=?" at `at`, if it is one.
 bool ParseAt(std::string_view text, size_t at, TEncodedWord& word) {
-    size_t i = at + 2;
-    const size_t charsetStart = i;
-    while (i < text.size() && !EndsPart(text[i]) && i - charsetStart <= LongestCharset) {
-        ++i;
-    }
+    const size_t charsetStart = at + 2;
+    const size_t i = FindPartEnd(text.substr(0, charsetStart + LongestCharset + 1), charsetStart);
     if (i == charsetStart || i + 2 >= text.size() || text[i] != '?') return false;
     const char encoding = text[i + 1];
     if (text[i + 2] != '?') return false;
@@ -90,12 +87,8 @@ bool TEncodedWord::FindNext(std::string_view text, size_t from, TEncodedWord& wo
     return false;
 }
 
-void TEncodedWord::AppendBytes(std::string& out) const {
-    // Both encodings give at most one byte per character: decode in place behind `out`.
-    const size_t start = out.size();
-    out.resize(start + Text.size());
-    char* const begin = &out[start];
-    char* dst = begin;
+size_t TEncodedWord::DecodeTo(char* out) const {
+    char* dst = out;
     if (Encoding == 'Q') {
         for (size_t i = 0; i < Text.size(); ++i) {
             const char c = Text[i];
@@ -148,5 +141,5 @@ void TEncodedWord::AppendBytes(std::string& out) const {
             *dst++ = static_cast<char>(bits >> 2 & 0xFF);
         }
     }
-    out.resize(start + static_cast<size_t>(dst - begin));
+    return static_cast<size_t>(dst - out);
 }

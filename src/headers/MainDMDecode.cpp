@@ -35,7 +35,11 @@ public:
     TWordJoiner(std::string_view text, std::string& out) : Text(text), Out(out) {}
 
     void Word(const TEncodedWord& word) {
-        const TCharset charset = TCharset::Find(word.Charset);
+        if (word.Charset != WordCharsetName) {  // neighbours mostly share their charset
+            WordCharsetName = word.Charset;
+            WordCharset = TCharset::Find(word.Charset);
+        }
+        const TCharset charset = WordCharset;
         if (!charset.Known()) {
             Plain(word.End);  // stays as it is, with the blanks before it
             return;
@@ -47,7 +51,7 @@ public:
         }
         InRun = true;
         RunCharset = charset;
-        word.AppendBytes(Bytes);
+        Used += word.DecodeTo(&Bytes[Used]);
         Pos = word.End;
     }
 
@@ -61,20 +65,26 @@ private:
     TCharset Raw;  // of the whole value, found when text outside words needs it
     bool InRun = false;
     TCharset RunCharset;
-    std::string& Bytes = Scratch();
+    std::string_view WordCharsetName;  // of the last word, and what it names
+    TCharset WordCharset;
+    // The bytes of a run of words, Used of them. The words together are shorter than the text,
+    // and so are their bytes.
+    std::string& Bytes = Scratch(Text.size());
+    size_t Used = 0;
 
-    // The bytes of a run of words; one buffer a thread, so that most calls allocate nothing.
-    static std::string& Scratch() {
+    // One buffer a thread, grown but never shrunk, so that most calls neither allocate nor
+    // clear memory.
+    static std::string& Scratch(size_t size) {
         thread_local std::string bytes;
-        bytes.clear();
+        if (bytes.size() < size) bytes.resize(size);
         return bytes;
     }
 
     void Flush() {
         const size_t start = Out.size();
-        RunCharset.Decode(Bytes, Out);
+        RunCharset.Decode(std::string_view(Bytes.data(), Used), Out);
         CutAtZero(Out, start);
-        Bytes.clear();
+        Used = 0;
     }
     // Converts the text from Pos up to `end`, ending a run of words.
     void Plain(size_t end) {
