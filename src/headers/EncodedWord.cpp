@@ -1,7 +1,8 @@
 #include "headers/EncodedWord.h"
 
 #include <cstdint>
-#include <cstring>
+
+#include "headers/SjisText.h"
 
 namespace {
 
@@ -33,16 +34,6 @@ inline int HexValue(char c) { return Digits.Hex[static_cast<unsigned char>(c)]; 
 inline int Base64Value(char c) { return Digits.Base64[static_cast<unsigned char>(c)]; }
 inline bool EndsPart(char c) { return Digits.EndsPart[static_cast<unsigned char>(c)]; }
 
-// Eight bytes as one number, the first in the lowest bits whatever the machine.
-inline uint64_t LoadEight(const char* bytes) {
-    uint64_t value;
-    std::memcpy(&value, bytes, 8);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    value = __builtin_bswap64(value);
-#endif
-    return value;
-}
-
 // The high bit set in each of eight bytes (read by LoadEight) that ends a part, like EndsPart:
 // below 0x21, 0x7F or "?". Each test is the usual "some byte is zero / below n" trick: a borrow
 // can mark a byte above a true hit, never one below, so the lowest mark is exact; bytes of 0x80
@@ -59,7 +50,7 @@ inline uint64_t PartEnds(uint64_t bytes) {
 // Eight bytes at a time: encoded text is long and holds none until its end.
 size_t FindPartEnd(std::string_view text, size_t i) {
     for (; i + 8 <= text.size(); i += 8) {
-        const uint64_t ends = PartEnds(LoadEight(text.data() + i));
+        const uint64_t ends = PartEnds(SjisText::LoadEight(text.data() + i));
         if (ends != 0) return i + static_cast<size_t>(__builtin_ctzll(ends)) / 8;
     }
     while (i < text.size() && !EndsPart(text[i])) ++i;
