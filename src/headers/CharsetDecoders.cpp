@@ -16,6 +16,14 @@ inline bool InRange(uint8_t b, uint8_t low, uint8_t high) { return b >= low && b
 size_t NextUtf8(std::string_view bytes, size_t i, uint32_t& ch, bool& ok) {
     const uint8_t b = At(bytes, i++);
     ok = true;
+    // Japanese text first: three bytes whose lead allows the whole continuation range.
+    if (InRange(b, 0xE1, 0xEF) && b != 0xED && i + 1 < bytes.size()) {
+        const uint8_t b2 = At(bytes, i), b3 = At(bytes, i + 1);
+        if ((b2 & 0xC0) == 0x80 && (b3 & 0xC0) == 0x80) {
+            ch = uint32_t(b & 0x0F) << 12 | uint32_t(b2 & 0x3F) << 6 | (b3 & 0x3F);
+            return i + 2;
+        }
+    }
     if (b < 0x80) {
         ch = b;
         return i;
