@@ -1,5 +1,8 @@
 #include "headers/Charset.h"
 
+#include <atomic>
+#include <iterator>
+
 #include "headers/CharsetDecoders.h"
 #include "headers/PlatformCharset.h"
 
@@ -86,16 +89,28 @@ bool EqualsLowerCase(std::string_view name, std::string_view lower) {
     return true;
 }
 
+// Whether the platform converts the charset of Names[i]. Asked once a charset: opening a
+// converter costs far more than converting a word.
+bool PlatformConverts(size_t i) {
+    static std::atomic<signed char> answers[std::size(Names)];  // 0 not asked, 1 yes, -1 no
+    signed char answer = answers[i].load(std::memory_order_relaxed);
+    if (answer == 0) {
+        answer = TPlatformCharset::Available(Names[i].CodePage, Names[i].IconvName) ? 1 : -1;
+        answers[i].store(answer, std::memory_order_relaxed);
+    }
+    return answer > 0;
+}
+
 }  // namespace
 
 TCharset TCharset::Find(std::string_view name) {
-    name = name.substr(0, name.find('*'));
-    for (const auto& entry : Names) {
+    size_t length = 0;  // up to a language suffix; a plain loop, names are short
+    while (length < name.size() && name[length] != '*') ++length;
+    name = name.substr(0, length);
+    for (size_t i = 0; i < std::size(Names); ++i) {
+        const auto& entry = Names[i];
         if (!EqualsLowerCase(name, entry.Name)) continue;
-        if (entry.Kind == TKind::Platform &&
-            !TPlatformCharset::Available(entry.CodePage, entry.IconvName)) {
-            return TCharset();
-        }
+        if (entry.Kind == TKind::Platform && !PlatformConverts(i)) return TCharset();
         return TCharset(entry.Kind, entry.CodePage, entry.IconvName);
     }
     return TCharset();

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "headers/SjisText.h"
+
 namespace {
 
 // RFC 2047 limits a word to 75 characters; charset names are far shorter. A longer "charset" is
@@ -32,20 +34,39 @@ inline int HexValue(char c) { return Digits.Hex[static_cast<unsigned char>(c)]; 
 inline int Base64Value(char c) { return Digits.Base64[static_cast<unsigned char>(c)]; }
 inline bool EndsPart(char c) { return Digits.EndsPart[static_cast<unsigned char>(c)]; }
 
+// The high bit set in each of eight bytes (read by LoadEight) that ends a part, like EndsPart:
+// below 0x21, 0x7F or "?". Each test is the usual "some byte is zero / below n" trick: a borrow
+// can mark a byte above a true hit, never one below, so the lowest mark is exact; bytes of 0x80
+// and above are never marked.
+inline uint64_t PartEnds(uint64_t bytes) {
+    const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    const uint64_t question = bytes ^ ones * '?', del = bytes ^ ones * 0x7F;
+    return (((bytes - ones * 0x21) & ~bytes) | ((question - ones) & ~question) |
+            ((del - ones) & ~del)) &
+           highs;
+}
+
+// Position of the first byte at or after `i` that ends a part; the size when there is none.
+// Eight bytes at a time: encoded text is long and holds none until its end.
+size_t FindPartEnd(std::string_view text, size_t i) {
+    for (; i + 8 <= text.size(); i += 8) {
+        const uint64_t ends = PartEnds(SjisText::LoadEight(text.data() + i));
+        if (ends != 0) return i + static_cast<size_t>(__builtin_ctzll(ends)) / 8;
+    }
+    while (i < text.size() && !EndsPart(text[i])) ++i;
+    return i;
+}
+
 // The word starting with "=?" at `at`, if it is one.
 bool ParseAt(std::string_view text, size_t at, TEncodedWord& word) {
-    size_t i = at + 2;
-    const size_t charsetStart = i;
-    while (i < text.size() && !EndsPart(text[i]) && i - charsetStart <= LongestCharset) {
-        ++i;
-    }
+    const size_t charsetStart = at + 2;
+    const size_t i = FindPartEnd(text.substr(0, charsetStart + LongestCharset + 1), charsetStart);
     if (i == charsetStart || i + 2 >= text.size() || text[i] != '?') return false;
     const char encoding = text[i + 1];
     if (text[i + 2] != '?') return false;
     if (encoding != 'B' && encoding != 'b' && encoding != 'Q' && encoding != 'q') return false;
     const size_t textStart = i + 3;
-    size_t end = textStart;
-    while (end < text.size() && !EndsPart(text[end])) ++end;
+    const size_t end = FindPartEnd(text, textStart);
     if (end + 1 >= text.size() || text[end] != '?' || text[end + 1] != '=') return false;
     word.Start = at;
     word.End = end + 2;
@@ -67,12 +88,8 @@ bool TEncodedWord::FindNext(std::string_view text, size_t from, TEncodedWord& wo
     return false;
 }
 
-void TEncodedWord::AppendBytes(std::string& out) const {
-    // Both encodings give at most one byte per character: decode in place behind `out`.
-    const size_t start = out.size();
-    out.resize(start + Text.size());
-    char* const begin = &out[start];
-    char* dst = begin;
+size_t TEncodedWord::DecodeTo(char* out) const {
+    char* dst = out;
     if (Encoding == 'Q') {
         for (size_t i = 0; i < Text.size(); ++i) {
             const char c = Text[i];
@@ -88,9 +105,23 @@ void TEncodedWord::AppendBytes(std::string& out) const {
             }
         }
     } else {
+        // Whole groups of four alphabet characters first, then the rest one by one from the
+        // first group that holds anything else.
+        size_t i = 0;
+        for (; i + 4 <= Text.size(); i += 4) {
+            const int a = Base64Value(Text[i]), b = Base64Value(Text[i + 1]),
+                      c = Base64Value(Text[i + 2]), d = Base64Value(Text[i + 3]);
+            if ((a | b | c | d) < 0) break;
+            const unsigned bits =
+                unsigned(a) << 18 | unsigned(b) << 12 | unsigned(c) << 6 | unsigned(d);
+            dst[0] = static_cast<char>(bits >> 16);
+            dst[1] = static_cast<char>(bits >> 8 & 0xFF);
+            dst[2] = static_cast<char>(bits & 0xFF);
+            dst += 3;
+        }
         unsigned bits = 0;
         int count = 0;
-        for (const char c : Text) {
+        for (const char c : Text.substr(i)) {
             if (c == '=') break;
             const int value = Base64Value(c);
             if (value < 0) continue;
@@ -111,5 +142,5 @@ void TEncodedWord::AppendBytes(std::string& out) const {
             *dst++ = static_cast<char>(bits >> 2 & 0xFF);
         }
     }
-    out.resize(start + static_cast<size_t>(dst - begin));
+    return static_cast<size_t>(dst - out);
 }

@@ -1,6 +1,4 @@
 // Header values in any charset the program converts to well-formed Shift_JIS.
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "headers/Charset.h"
@@ -20,18 +18,7 @@ bool AllLinearSpace(std::string_view text) {
     return true;
 }
 
-bool HasEightBitBytes(std::string_view text) {
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {  // eight bytes at a time: most header text is ASCII
-        uint64_t chunk;
-        std::memcpy(&chunk, text.data() + i, 8);
-        if (chunk & 0x8080808080808080u) return true;
-    }
-    for (; i < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
-    }
-    return false;
-}
+bool HasEightBitBytes(std::string_view text) { return SjisText::FindEightBit(text) < text.size(); }
 
 // Text converted from a decoded word ends at its first zero byte, as a C string would: a list
 // row cannot show what follows it anyway.
@@ -45,14 +32,14 @@ void CutAtZero(std::string& out, size_t from) {
 // joined, so that a character split over two words comes out whole.
 class TWordJoiner {
 public:
-    TWordJoiner(std::string_view text, std::string& out)
-        : Text(text),
-          Out(out),
-          Raw(TCharset::Find(
-              HasEightBitBytes(text) && TCharsetDecoders::IsUtf8(text) ? "UTF-8" : "Shift_JIS")) {}
+    TWordJoiner(std::string_view text, std::string& out) : Text(text), Out(out) {}
 
     void Word(const TEncodedWord& word) {
-        const TCharset charset = TCharset::Find(word.Charset);
+        if (word.Charset != WordCharsetName) {  // neighbours mostly share their charset
+            WordCharsetName = word.Charset;
+            WordCharset = TCharset::Find(word.Charset);
+        }
+        const TCharset charset = WordCharset;
         if (!charset.Known()) {
             Plain(word.End);  // stays as it is, with the blanks before it
             return;
@@ -64,7 +51,7 @@ public:
         }
         InRun = true;
         RunCharset = charset;
-        word.AppendBytes(Bytes);
+        Used += word.DecodeTo(&Bytes[Used]);
         Pos = word.End;
     }
 
@@ -75,23 +62,29 @@ public:
 private:
     std::string_view Text;
     std::string& Out;
-    TCharset Raw;
+    TCharset Raw;  // of the whole value, found when text outside words needs it
     bool InRun = false;
     TCharset RunCharset;
-    std::string& Bytes = Scratch();
+    std::string_view WordCharsetName;  // of the last word, and what it names
+    TCharset WordCharset;
+    // The bytes of a run of words, Used of them. The words together are shorter than the text,
+    // and so are their bytes.
+    std::string& Bytes = Scratch(Text.size());
+    size_t Used = 0;
 
-    // The bytes of a run of words; one buffer a thread, so that most calls allocate nothing.
-    static std::string& Scratch() {
+    // One buffer a thread, grown but never shrunk, so that most calls neither allocate nor
+    // clear memory.
+    static std::string& Scratch(size_t size) {
         thread_local std::string bytes;
-        bytes.clear();
+        if (bytes.size() < size) bytes.resize(size);
         return bytes;
     }
 
     void Flush() {
         const size_t start = Out.size();
-        RunCharset.Decode(Bytes, Out);
+        RunCharset.Decode(std::string_view(Bytes.data(), Used), Out);
         CutAtZero(Out, start);
-        Bytes.clear();
+        Used = 0;
     }
     // Converts the text from Pos up to `end`, ending a run of words.
     void Plain(size_t end) {
@@ -99,6 +92,9 @@ private:
         InRun = false;
         const std::string_view plain = Text.substr(Pos, end - Pos);
         if (HasEightBitBytes(plain)) {
+            if (!Raw.Known()) {
+                Raw = TCharset::Find(TCharsetDecoders::IsUtf8(Text) ? "UTF-8" : "Shift_JIS");
+            }
             Raw.Decode(plain, Out);
         } else {
             Out.append(plain.data(), plain.size());

@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "headers/Cp932Table.h"
-#include "headers/SjisText.h"
 
 // Appends well-formed Shift_JIS to a string. A character code page 932 lacks, and every broken
 // byte sequence of the input, becomes "?": never best-fit, never raw bytes.
@@ -18,6 +18,16 @@ public:
     TSjisOutput& operator=(const TSjisOutput&) = delete;
 
     void Ascii(uint8_t byte) { Put(static_cast<char>(byte)); }
+    // A run of bytes below 0x80, copied as they are.
+    void AsciiRun(const char* bytes, size_t count) {
+        if (Used + count > sizeof Buffer) Flush();
+        if (count > sizeof Buffer) {
+            Out.append(bytes, count);
+            return;
+        }
+        std::memcpy(Buffer + Used, bytes, count);
+        Used += count;
+    }
     void Broken() { Put(Missing); }
     void Unicode(uint32_t ch) {
         if (ch < 0x80) return Ascii(static_cast<uint8_t>(ch));
@@ -36,8 +46,9 @@ public:
     }
     // A JIS X 0208 code (both bytes 0x21..0x7E); "?" unless the code page has it.
     void Jis(uint8_t j1, uint8_t j2) {
-        const uint16_t code = SjisText::FromJis(static_cast<uint16_t>(j1 << 8 | j2));
-        Sjis(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code & 0xFF));
+        const uint16_t code = Table.FromJis(j1, j2);
+        if (code == 0) return Broken();
+        Pair(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code & 0xFF));
     }
     // A half-width katakana byte 0xA1..0xDF.
     void Kana(uint8_t byte) { Put(static_cast<char>(byte)); }

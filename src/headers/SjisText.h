@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 // Byte-level helpers for Shift_JIS (code page 932) text.
 namespace SjisText {
@@ -8,6 +10,28 @@ namespace SjisText {
 // Blanks and control characters, the set that is trimmed from both ends of header and setting
 // texts.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// Eight bytes as one number, the first in the lowest bits whatever the machine.
+inline uint64_t LoadEight(const char* bytes) {
+    uint64_t value;
+    std::memcpy(&value, bytes, 8);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    value = __builtin_bswap64(value);
+#endif
+    return value;
+}
+
+// Position of the first byte of 0x80 or above at or after `from`; the size when there is none.
+// Eight bytes at a time: most header text is ASCII.
+inline size_t FindEightBit(std::string_view text, size_t from = 0) {
+    size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        const uint64_t high = LoadEight(text.data() + i) & 0x8080808080808080u;
+        if (high != 0) return i + static_cast<size_t>(__builtin_ctzll(high)) / 8;
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
 
 // First byte of a two-byte character.
 inline bool IsLeadByte(char c) {

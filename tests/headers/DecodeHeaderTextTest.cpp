@@ -81,4 +81,18 @@ TEST(DecodeHeaderTextTest, WaveDashAndFriendsGetTheCodesJapaneseMailersUse) {
     }
 }
 
+TEST(DecodeHeaderTextTest, WordsEndAtEveryOffsetOfTheirText) {
+    // Encoded text is searched for its end eight bytes at a time: the end at every offset, a
+    // blank just before it, and 8-bit bytes (which end nothing) all the way to it.
+    for (size_t n = 0; n < 20; ++n) {
+        const std::string text(n, 'a');
+        std::string utf8, sjis;
+        for (size_t i = 0; i < n; ++i) utf8 += "\xE3\x83\x86", sjis += "テ";
+        EXPECT_EQ(TMainDM::DecodeHeaderText("=?US-ASCII?Q?" + text + "?="), text) << n;
+        const std::string blank = "=?US-ASCII?Q?" + text + " ?= x";
+        EXPECT_EQ(TMainDM::DecodeHeaderText(blank), blank) << n;
+        EXPECT_EQ(TMainDM::DecodeHeaderText("=?UTF-8?Q?" + utf8 + "?="), sjis) << n;
+    }
+}
+
 }  // namespace
