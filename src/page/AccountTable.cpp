@@ -1,5 +1,8 @@
 #include "page/AccountTable.h"
 
+#include <commctrl.h>
+
+#include "page/MailRows.h"
 #include "settings/AccountFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/PageControl.h"
@@ -30,10 +33,15 @@ TChPage* TAccountTable::AddPage() {
         return nullptr;
     }
     Pages[PageCount] = std::make_unique<TChPage>(Host, Tabs, PageCount);
-    // A page added while the program runs (a new account) shows its list like the others.
-    if (ListFont)
-        SendMessageA(Pages[PageCount]->Frame->MailView, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(ListFont), FALSE);
+    // A page added while the program runs (a new account) shows its list like the others: the
+    // font, and the column widths the "新規" page got from the settings.
+    HWND list = Pages[PageCount]->Frame->MailView;
+    if (ListFont) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), FALSE);
+    if (PageCount > 0 && Pages[0]) {
+        for (int column = MailColumn::Title; column <= MailColumn::Designated; ++column)
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
+                         SendMessageA(Pages[0]->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+    }
     return Pages[PageCount].get();
 }
 

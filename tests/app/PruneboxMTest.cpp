@@ -483,6 +483,18 @@ TEST(PruneboxMTest, MoreStoredAccountsThanSlotsLoadsTheFirstSixtyThreeAndSaysSo)
     for (const auto& seen : answerer.Seen) EXPECT_EQ(seen.Text, LoadResString(S_PAGE_LIMIT));
 }
 
+TEST(PruneboxMTest, AccountAddedWhileRunningGetsTheColumnWidthsOfTheOthers) {
+    TStarted started;
+    TChPage* added = started.Main.Accounts.AddAccount();
+    ASSERT_NE(added, nullptr);
+    for (int column = 0; column < kListColumns; ++column) {
+        EXPECT_EQ(SendMessageA(added->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0),
+                  SendMessageA(started.Main.Accounts.Pages[0]->Frame->MailView, LVM_GETCOLUMNWIDTH,
+                               column, 0))
+            << column;
+    }
+}
+
 TEST(PruneboxMTest, RemovingAnAccountDeletesItsStoredKey) {
     StoreAccounts({"a", "b", "c"});
     TStarted started(0, TTabPosition::Top, false);
