@@ -122,7 +122,9 @@ void TChPage::AddRow(const TMailRow& row) {
     const int index = static_cast<int>(
         SendMessageA(Frame->MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return;
+    // A cell never set reads as empty: one message fewer for each empty column.
     for (int column = 1; column < TMailRow::ColumnCount; ++column) {
+        if (row.Columns[column].empty()) continue;
         LVITEMA cell{};
         cell.iSubItem = column;
         cell.pszText = const_cast<char*>(row.Columns[column].c_str());

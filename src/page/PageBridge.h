@@ -61,9 +61,12 @@ private:
         return Queue.Send<R>(std::move(read)).value_or(R());
     }
     void Change(std::function<void()> change) { Queue.Post(std::move(change)); }
-    // Drawing of the list and the status bar off during a batch of changes, and back on.
+    // Drawing of the list and the status bar off during batches of changes, and back on.
     void HoldDrawing();
     void ShowChanges();
+    static constexpr DWORD DrawIntervalMs = 100;
+    bool Held = false;  // drawing is off (UI thread only)
+    DWORD HeldSince = 0;
 
     TChPage& Page;
     // False once the bridge is gone; a question open meanwhile checks it before touching the page.

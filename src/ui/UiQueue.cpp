@@ -99,6 +99,7 @@ LRESULT TUiQueue::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (!more) {
                 KillTimer(Handle, 1);
+                if (OnIdle && !Closed()) OnIdle();
                 return 0;
             }
             Drain(true);  // the timer goes with the window if a task ended the queue

@@ -26,6 +26,8 @@ public:
     void Post(std::function<void()> task);
     // Run around every batch of tasks the UI thread drains (for instance to draw a batch once).
     std::function<void()> OnBatchBegin, OnBatchEnd;
+    // Run when the queue has run dry after a burst: its timer found nothing left to do.
+    std::function<void()> OnIdle;
 
     // Runs task on the UI thread and returns its result; nothing when the queue was closed
     // before the result came. On the UI thread itself: first runs what is queued, then task.

@@ -15,6 +15,12 @@ TWindow::~TWindow() {
 
 TWindow* TWindow::FromHandle(HWND window) {
     if (!window || !GetPropA(window, BoundProperty)) return nullptr;
+    return BoundObject(window);
+}
+
+TWindow* TWindow::BoundObject(HWND window) {
+    // Read without the mark: a property lookup is a round trip to the window server under Wine,
+    // and the list view's notifications reach its page once per row.
     return reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
@@ -81,7 +87,7 @@ LRESULT CALLBACK TWindow::StaticWindowProc(HWND window, UINT message, WPARAM wPa
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         if (auto* self = static_cast<TWindow*>(create->lpCreateParams)) self->Bind(window);
     }
-    TWindow* self = FromHandle(window);
+    TWindow* self = BoundObject(window);
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         LRESULT result = self->WndProc(message, wParam, lParam);
@@ -97,7 +103,7 @@ INT_PTR CALLBACK TWindow::StaticDialogProc(HWND window, UINT message, WPARAM wPa
     if (message == WM_INITDIALOG) {
         if (auto* self = reinterpret_cast<TWindow*>(lParam)) self->Bind(window);
     }
-    TWindow* self = FromHandle(window);
+    TWindow* self = BoundObject(window);
     if (!self) return FALSE;
     if (message == WM_NCDESTROY) {
         INT_PTR result = self->DialogProc(message, wParam, lParam);

@@ -45,6 +45,9 @@ private:
                                              LPARAM lParam);
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam);
+    // The object bound to a window of one of the program's own classes or dialogs, whose user
+    // data only this binding sets; null before the binding and after it ends.
+    static TWindow* BoundObject(HWND window);
     void Bind(HWND window);
     void Unbind();
 };

@@ -43,6 +43,8 @@ struct TAccount {
     void Run(HWND button) {
         Click(button);
         ASSERT_TRUE(PumpUntil([&] { return Idle(); }, 30000));
+        // The worker's last changes may still wait for the queue's next timer tick.
+        Page.Bridge->Queue.Drain();
         GuiTest::PumpPending();
     }
     std::vector<std::string> Column(int column) {

@@ -136,6 +136,25 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
     }
 }
 
+// Drawing is held while rows stream in and must come back once the queue runs dry, however
+// short the burst: a status bar whose drawing is held has lost WS_VISIBLE.
+TEST(PageBridgeTest, DrawingComesBackWhenTheWorkersChangesRunDry) {
+    TFixture fixture;
+    HWND bar = fixture.Page->Frame->StatusBar1;
+    auto drawn = [&] { return (GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE) != 0; };
+    ASSERT_TRUE(drawn());
+    fixture.FromWorker([](TPageBridge& b) {
+        for (int i = 1; i <= 300; ++i) {
+            TMailRow row;
+            row.Columns[TMailRow::Title] = "mail " + std::to_string(i);
+            b.AddRow(row);
+            b.SetStatusText(2, std::to_string(i) + "通目処理中");
+        }
+    });
+    EXPECT_TRUE(PumpUntil([&] { return fixture.Page->Frame->RowCount() == 300 && drawn(); }));
+    EXPECT_EQ(fixture.Page->Frame->StatusText(2), "300通目処理中");
+}
+
 TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
     TFixture fixture;
     // The page goes while the question is open (its account removed meanwhile); the worker is
