@@ -124,7 +124,12 @@ void TDialogAnswerer::Answer(HWND dialog) {
     if (action.PressF3) PostMessageA(focus, WM_KEYDOWN, VK_F3, 0);
     switch (action.Answer) {
         case TAnswer::Click:
-            PostMessageA(GetDlgItem(dialog, action.ButtonId), BM_CLICK, 0, 0);
+            // A dialog without the button is not the one the test expected: close it, so that
+            // the test fails on what it saw instead of waiting for ever.
+            if (HWND button = GetDlgItem(dialog, action.ButtonId))
+                PostMessageA(button, BM_CLICK, 0, 0);
+            else
+                PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
         case TAnswer::Escape:
             PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
