@@ -116,9 +116,7 @@ void TASetup::FormCreate() {
     Values.PortText = std::to_string(server.Port);
     Values.SServ = server.Host;
     Values.SAPOPCheck = Checked(page.Frame->APOPCheck);
-    Values.Security = page.Security;
-    if (Values.Security != kSecuritySslTls && Values.Security != kSecurityStartTls)
-        Values.Security = kSecurityNone;
+    Values.Security = KnownSecurity(page.Security);
     Values.Design = page.Design.empty() ? LoadResString(S_NO_DESIGN) : page.Design;
     Values.PassCheck = !Values.SPass.empty();
     switch (page.AutoDelMode) {

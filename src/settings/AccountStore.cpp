@@ -8,10 +8,6 @@ namespace {
 
 std::string RuleValueName(int index) { return "Rule" + std::to_string(index); }
 
-int KnownSecurity(int security) {
-    return security == kSecuritySslTls || security == kSecurityStartTls ? security : kSecurityNone;
-}
-
 // A backslash in a user name ("DOMAIN\user") would nest the account's key one level deeper, where
 // enumeration never finds it; the key's name holds "/" in its place.
 std::string WithoutSeparators(const std::string& keyName) {

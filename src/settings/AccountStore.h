@@ -14,6 +14,9 @@ constexpr int kMaxStoredRules = 64;
 constexpr int kSecurityNone = 0;
 constexpr int kSecuritySslTls = 1;    // TLS from the first byte
 constexpr int kSecurityStartTls = 2;  // plain connect, then STLS
+inline int KnownSecurity(int security) {
+    return security == kSecuritySslTls || security == kSecurityStartTls ? security : kSecurityNone;
+}
 
 // One account as stored under "\Connect\<user>@<host>".
 struct TAccountSettings {

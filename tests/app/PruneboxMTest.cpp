@@ -614,11 +614,7 @@ TEST(PruneboxMTest, CertificateQuestionAnsweredBothWaysForAnAccountMadeInTheDial
                   GuiTest::SetText(dialog, TASetup::IdSPass, TestEnv::Get("PB_DOVECOT_PASSWORD"));
                   SendMessageA(GuiTest::FindControl(dialog, TASetup::IdPassCheck), BM_SETCHECK,
                                BST_CHECKED, 0);
-                  HWND combo = GuiTest::FindControl(dialog, TASetup::IdSecurityCombo);
-                  SendMessageA(combo, CB_SETCURSEL, kSecuritySslTls, 0);
-                  SendMessageA(dialog, WM_COMMAND,
-                               MAKEWPARAM(TASetup::IdSecurityCombo, CBN_SELCHANGE),
-                               reinterpret_cast<LPARAM>(combo));
+                  GuiTest::ChooseComboItem(dialog, TASetup::IdSecurityCombo, kSecuritySslTls);
                   portShown = GuiTest::Text(dialog, TASetup::IdPortEdit);
                   GuiTest::SetText(dialog, TASetup::IdPortEdit, tlsPort);
                   GuiTest::ClickButton(dialog, IDOK);

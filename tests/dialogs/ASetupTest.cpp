@@ -1,11 +1,10 @@
-#include "dialogs/ASetup.h"
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
+#include "dialogs/ASetup.h"
 #include "dialogs/DelHead.h"
 #include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
@@ -131,13 +130,9 @@ std::function<void(HWND)> Press(int id) {
     return [id](HWND dialog) { ClickButton(dialog, id); };
 }
 
-// Picks a protection as the user would: the selection, then the combo box's notification.
 std::function<void(HWND)> ChooseSecurity(int security) {
     return [security](HWND dialog) {
-        HWND combo = GuiTest::FindControl(dialog, TASetup::IdSecurityCombo);
-        SendMessageA(combo, CB_SETCURSEL, security, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TASetup::IdSecurityCombo, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(combo));
+        GuiTest::ChooseComboItem(dialog, TASetup::IdSecurityCombo, security);
     };
 }
 

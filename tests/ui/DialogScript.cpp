@@ -84,6 +84,13 @@ void SendCommand(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(FindControl(dialog, id)));
 }
 
+void ChooseComboItem(HWND dialog, int id, int index) {
+    HWND combo = FindControl(dialog, id);
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
 bool IsChecked(HWND dialog, int id) {
     return SendMessageA(FindControl(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }

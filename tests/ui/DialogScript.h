@@ -43,6 +43,8 @@ HWND FindControl(HWND root, int id);
 void ClickButton(HWND dialog, int id);
 // Sends the dialog the command its button or radio would send.
 void SendCommand(HWND dialog, int id);
+// Selects an item of a drop-down list as the user would: the selection, then its notification.
+void ChooseComboItem(HWND dialog, int id, int index);
 bool IsChecked(HWND dialog, int id);
 void SetText(HWND dialog, int id, const std::string& text);
 std::string Text(HWND dialog, int id);
