@@ -143,12 +143,7 @@ void TPruneboxM::ApplyListSettings() {
     geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
-    for (int slot = 0; slot < Accounts.PageCount; ++slot) {
-        if (!Accounts.Pages[slot]) continue;
-        HWND list = Accounts.Pages[slot]->Frame->MailView;
-        for (int column = 0; column < kListColumns; ++column)
-            SendMessageA(list, LVM_SETCOLUMNWIDTH, column, ListSettings.ColumnWidths[column]);
-    }
+    Accounts.SetColumnWidths(ListSettings.ColumnWidths);
 }
 
 void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) {

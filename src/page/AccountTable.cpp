@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "page/MailRows.h"
 #include "settings/AccountFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/PageControl.h"
@@ -33,16 +32,25 @@ TChPage* TAccountTable::AddPage() {
         return nullptr;
     }
     Pages[PageCount] = std::make_unique<TChPage>(Host, Tabs, PageCount);
-    // A page added while the program runs (a new account) shows its list like the others: the
-    // font, and the column widths the "新規" page got from the settings.
-    HWND list = Pages[PageCount]->Frame->MailView;
-    if (ListFont) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), FALSE);
-    if (PageCount > 0 && Pages[0]) {
-        for (int column = MailColumn::Title; column <= MailColumn::Designated; ++column)
-            SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
-                         SendMessageA(Pages[0]->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+    // A page added while the program runs (a new account) shows its list like the others.
+    TChPage& page = *Pages[PageCount];
+    if (ListFont)
+        SendMessageA(page.Frame->MailView, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), FALSE);
+    ApplyColumnWidths(page);
+    return &page;
+}
+
+void TAccountTable::SetColumnWidths(const std::array<int, kListColumns>& widths) {
+    ColumnWidths = widths;
+    for (int slot = 0; slot < PageCount; ++slot) {
+        if (Pages[slot]) ApplyColumnWidths(*Pages[slot]);
     }
-    return Pages[PageCount].get();
+}
+
+void TAccountTable::ApplyColumnWidths(TChPage& page) const {
+    if (!ColumnWidths) return;
+    for (int column = 0; column < kListColumns; ++column)
+        SendMessageA(page.Frame->MailView, LVM_SETCOLUMNWIDTH, column, (*ColumnWidths)[column]);
 }
 
 void TAccountTable::SetListFont(HFONT font) {

@@ -1,10 +1,12 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "page/AccountDirectory.h"
 #include "page/ChPage.h"
+#include "settings/SetupStore.h"
 
 class TPageControl;
 class TPageHost;
@@ -41,6 +43,8 @@ public:
     // Every page's mail list takes this font, from the last slot down, and so does every page
     // added later (the table does not own it).
     void SetListFont(HFONT font);
+    // Every page's visible mail columns take these widths, and so do those of pages added later.
+    void SetColumnWidths(const std::array<int, kListColumns>& widths);
 
     // The account list as the dialogs see it.
     HWND Window() const override;
@@ -55,4 +59,6 @@ private:
     TPageControl& Tabs;
     TWindow& Owner;
     HFONT ListFont = nullptr;
+    std::optional<std::array<int, kListColumns>> ColumnWidths;  // until set, the frame's own
+    void ApplyColumnWidths(TChPage& page) const;
 };
