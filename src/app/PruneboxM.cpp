@@ -82,7 +82,8 @@ void TPruneboxM::FormCreate() {
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(ToolBar1, ToolBarVisible ? SW_SHOW : SW_HIDE);
     ShowWindow(Bevel2, ToolBarVisible ? SW_SHOW : SW_HIDE);
-    Commands = std::make_unique<TMainCommands>(*this, ToolBar1, *Registry);
+    Commands =
+        std::make_unique<TMainCommands>(*this, Handle, Accounts, MainPage, ToolBar1, *Registry);
     MainPage.Create(Handle, IdMainPage, LedTabs, TabPosition);
     MainPage.OnChange = [this] { MainPageChange(); };
     FormResize();
@@ -210,6 +211,19 @@ void TPruneboxM::RemoveAccount(int slot) {
     if (!page) return;
     if (Registry) TAccountStore(*Registry).DeleteAccount(page->KeyName);
     Accounts.Remove(slot);
+}
+
+void TPruneboxM::ShowToolBar(bool shown) {
+    ToolBarVisible = shown;
+    // The tool bar stays above its line.
+    if (shown) {
+        ShowWindow(Bevel2, SW_SHOW);
+        ShowWindow(ToolBar1, SW_SHOW);
+    } else {
+        ShowWindow(ToolBar1, SW_HIDE);
+        ShowWindow(Bevel2, SW_HIDE);
+    }
+    FormResize();  // also arranges the active page
 }
 
 void TPruneboxM::LampChanged() { RedrawTabs(); }
