@@ -124,6 +124,11 @@ int ShortcutCommand(const MSG& message) {
     return 0;
 }
 
+bool IsEditField(HWND window) {
+    char name[16];
+    return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, "Edit") == 0;
+}
+
 // The column texts of a copied row are joined by this; the row ends with CR LF.
 const char* const CopySeparator = ",";
 constexpr int CopiedColumns = MailColumn::Designated + 1;
@@ -247,6 +252,8 @@ void TMainCommands::TranslateShortcut(MSG& message) {
     if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != MainWindow) return;
     const int command = ShortcutCommand(message);
     if (!command) return;
+    // Ctrl+C, Ctrl+Z, Ctrl+A and Ctrl+R in an edit field are the field's own.
+    if (command != IdMenuHelpHelp && IsEditField(message.hwnd)) return;
     // Run later by the window procedure: a command that opens a dialog must not run its
     // modal loop inside the message hook. The code 1 marks a shortcut, as for accelerators.
     PostMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(command, 1), 0);

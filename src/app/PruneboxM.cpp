@@ -310,6 +310,22 @@ void TPruneboxM::MainPageChange() {
     if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
 }
 
+void TPruneboxM::RememberFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(Handle, focus)) FocusBefore = focus;
+}
+
+void TPruneboxM::RestoreFocus() {
+    HWND target = FocusBefore;
+    // A control gone, disabled, or on a page no longer shown gives way to the active list.
+    if (!target || !IsWindow(target) || !IsChild(Handle, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        const TChPage* page = Accounts.Page(ActiveSlot());
+        target = page ? page->Frame->MailView : nullptr;
+    }
+    if (target) SetFocus(target);
+}
+
 void TPruneboxM::RecordNormalBounds() { GetWindowRect(Handle, &NormalBounds); }
 
 void TPruneboxM::CenterOnDesktop() {
@@ -404,6 +420,17 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCLBUTTONDBLCLK:
             if (wParam == HTCAPTION) RecordNormalBounds();
             break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) RememberFocus();
+            // On activation the default gives the focus to this window: WM_SETFOCUS passes it on.
+            break;
+        case WM_ENABLE:
+            // A modal dialog disables the window before it takes the activation.
+            if (!wParam) RememberFocus();
+            break;
+        case WM_SETFOCUS:
+            RestoreFocus();
+            return 0;
         case WM_GETMINMAXINFO:
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
                 POINT{MinTrackWidth, MinTrackHeight};

@@ -91,6 +91,10 @@ private:
     void AddSystemMenuItems();
     void LoadLedImages();
     void ShowHeader(int slot);
+    // The control that had the focus when the window lost the activation gets it back when the
+    // window is active again; the active page's mail list when that control cannot take it.
+    void RememberFocus();
+    void RestoreFocus();
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 
     void LoadWindowSettings();
@@ -103,6 +107,7 @@ private:
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
+    HWND FocusBefore = nullptr;
     DWORD UiThreadId = 0;
 };
 

@@ -13,6 +13,7 @@
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
+#include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 
 namespace {
@@ -248,6 +249,23 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
         EXPECT_EQ(Ticked(frame), std::vector<int>{1}) << char(key);
     }
     EnableWindow(frame.KvPanel1.Handle, TRUE);
+}
+
+TEST_F(MainCommandsTest, CtrlKeysInALoginFieldBelongToTheField) {
+    Start(1);
+    SelectTab(0);
+    TMainFrame& frame = ActiveFrame();
+    AddRows(*Main.Accounts.Pages[Main.ActiveSlot()], 3);
+    for (HWND field : {frame.Serv, frame.IDNum, frame.Pass}) {
+        for (WPARAM key : {'C', 'Z', 'A', 'R'}) {
+            Tick(frame, {0, 2});
+            PutClipboardText(nullptr, "before");
+            SetFocus(field);
+            CtrlKey(field, key);
+            EXPECT_EQ(Ticked(frame), (std::vector<int>{0, 2})) << char(key);
+            EXPECT_EQ(ClipboardText(), "before") << char(key);
+        }
+    }
 }
 
 TEST_F(MainCommandsTest, ShortcutsRunFromTheWindowProcedureNotInsideTheMessageHook) {
