@@ -534,8 +534,7 @@ void TKvSocket::TopEach(
     const std::function<void(size_t, const std::vector<std::string>&)>& header) {
     Pipeline(
         8, numbers.size(), true,
-        [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; },
-        nullptr,
+        [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
         [this, &header](size_t i) {
             SplitHeader(MultiLineText, HeaderLines);
             if (header) header(i, HeaderLines);

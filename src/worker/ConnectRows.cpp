@@ -3,9 +3,9 @@
 #include <string>
 
 #include "headers/MainDM.h"
-#include "pop3/Md5.h"
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
+#include "pop3/Md5.h"
 #include "worker/Connect.h"
 
 namespace {

@@ -33,7 +33,7 @@ struct TFakeReply {
     std::vector<std::string> Parts;  // written one TCP write each, in order
     int PauseMs = 0;                 // pause before each part after the first
     bool CloseAfter = false;         // drop the connection once the parts are written
-    long CutAt = -1;                 // with 0 or more: the default answer, cut after that many bytes
+    long CutAt = -1;  // with 0 or more: the default answer, cut after that many bytes
 
     static TFakeReply Bytes(std::string bytes) { return {{std::move(bytes)}, 0, false}; }
     static TFakeReply Split(std::vector<std::string> parts, int pauseMs) {

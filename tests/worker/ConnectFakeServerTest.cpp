@@ -384,14 +384,18 @@ INSTANTIATE_TEST_SUITE_P(
         TDeleteCase{"TickedTwinGoneElsewhere",
                     {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
                     {2},
-                    [](auto& s) { ChangedElsewhere(s, {1, 3}, {}); },
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 3}, {});
+                    },
                     {1, 3},
                     "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
                     "再接続の後は削除しませんでした。"},
         TDeleteCase{"UntickedTwinGoneElsewhere",
                     {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
                     {2},
-                    [](auto& s) { ChangedElsewhere(s, {2, 3}, {}); },
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {});
+                    },
                     {2, 3},
                     "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
                     "再接続の後は削除しませんでした。"},
@@ -399,7 +403,9 @@ INSTANTIATE_TEST_SUITE_P(
         TDeleteCase{"IdGivenToNewMail",
                     {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
                     {1, 3},
-                    [](auto& s) { ChangedElsewhere(s, {2, 3}, {Known(4, Mail("u1", "new"))}); },
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {Known(4, Mail("u1", "new"))});
+                    },
                     {2, 4},
                     "サーバとの接続を切断しました。1通は一覧の後にサーバ上で変わったため削除しませ"
                     "んでした。"},

@@ -75,8 +75,8 @@ public:
         std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
                             std::inserter(deleted, deleted.end()));
         for (uint64_t identity : deleted) {
-            EXPECT_EQ(ticked.count(identity), 1u) << "deleted mail " << identity
-                                                  << " that no ticked row showed";
+            EXPECT_EQ(ticked.count(identity), 1u)
+                << "deleted mail " << identity << " that no ticked row showed";
         }
         if (account.Page.Status(0).rfind("削除できませんでした。", 0) == 0) {
             EXPECT_TRUE(deleted.empty()) << "a deletion said to have failed deleted mail";
@@ -98,9 +98,11 @@ private:
                       "@fake.example>\r\n";
         mail.Size = 100 * Pick(1, 2);  // a new message often has the size of the one it replaces
         if (!mailbox.empty() && Chance(8)) {
-            mail.Uid = mailbox[static_cast<size_t>(Pick(0, static_cast<int>(mailbox.size()) - 1))].Uid;
+            mail.Uid =
+                mailbox[static_cast<size_t>(Pick(0, static_cast<int>(mailbox.size()) - 1))].Uid;
         } else if (!GoneUids.empty() && Chance(2)) {
-            mail.Uid = GoneUids[static_cast<size_t>(Pick(0, static_cast<int>(GoneUids.size()) - 1))];
+            mail.Uid =
+                GoneUids[static_cast<size_t>(Pick(0, static_cast<int>(GoneUids.size()) - 1))];
         } else {
             mail.Uid = "uid-" + std::to_string(++LastUid);
         }
@@ -135,8 +137,8 @@ private:
     }
 
     void MaybeFaults() {
-        static const char* const commands[] = {"", "PASS", "STAT", "CAPA", "LIST", "UIDL",
-                                               "TOP", "NOOP", "DELE", "QUIT"};
+        static const char* const commands[] = {"",     "PASS", "STAT", "CAPA", "LIST",
+                                               "UIDL", "TOP",  "NOOP", "DELE", "QUIT"};
         for (int i = Pick(0, 2); i > 0; --i) {
             std::string prefix = commands[Pick(0, 9)];
             if ((prefix == "TOP" || prefix == "DELE") && !Chance(3))
