@@ -529,6 +529,18 @@ void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
         nullptr);
 }
 
+void TKvSocket::TopEach(
+    const std::vector<int32_t>& numbers,
+    const std::function<void(size_t, const std::vector<std::string>&)>& header) {
+    Pipeline(
+        8, numbers.size(), true,
+        [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
+        [this, &header](size_t i) {
+            SplitHeader(MultiLineText, HeaderLines);
+            if (header) header(i, HeaderLines);
+        });
+}
+
 bool TKvSocket::Noop() {
     try {
         CommandNumber = 6;
