@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pop3/CertReport.h"
+#include "pop3/HostLookup.h"
 #include "pop3/Pop3Failure.h"
 #include "pop3/ReplyFramer.h"
 
@@ -68,6 +69,7 @@ public:
     std::string Password;
     std::string UserName;
     std::string Host;  // host name or dotted IPv4 address
+    THostLookup::TResolver Resolver;  // looks Host up; empty: the system's lookup
     std::string LogFileName;
     int32_t Port = 110;
     int32_t TimeOut = 20000;  // milliseconds without data before a wait gives up
