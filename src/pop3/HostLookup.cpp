@@ -97,7 +97,8 @@ struct TAsyncCall {
 };
 
 bool FirstIpv4(const ADDRINFOEXW* found, uint32_t& address) {
-    for (; found; found = found->ai_next) {
+    // The mingw headers give ai_next a type of its own, laid out the same.
+    for (; found; found = reinterpret_cast<const ADDRINFOEXW*>(found->ai_next)) {
         if (found->ai_family == AF_INET && found->ai_addr) {
             address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
             return true;
