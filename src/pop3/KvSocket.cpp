@@ -131,9 +131,8 @@ void TKvSocket::StartTls() {
     if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
     // One decision for the handshake and for any renegotiation the server starts later.
     Tls->CertificateDecision = [this](const TCertReport& report) {
-        return OnCertificate
-                   ? OnCertificate(*this, report)
-                   : CertQuestion::Decide(report, "") == CertQuestion::TDecision::Accept;
+        return OnCertificate ? OnCertificate(*this, report)
+                             : CertQuestion::Decide(report, "") == CertQuestion::TDecision::Accept;
     };
     // Nothing of the login goes out before the certificate is accepted.
     bool accepted = false;

@@ -68,7 +68,7 @@ public:
     int32_t IoLength = 0;        // bytes in the I/O buffer (last command sent or block read)
     std::string Password;
     std::string UserName;
-    std::string Host;  // host name or dotted IPv4 address
+    std::string Host;                 // host name or dotted IPv4 address
     THostLookup::TResolver Resolver;  // looks Host up; empty: the system's lookup
     std::string LogFileName;
     int32_t Port = 110;

@@ -99,8 +99,7 @@ TTcpClient::~TTcpClient() {
     if (Started) StopSockets();
 }
 
-TTcpClient::TCheck TTcpClient::Resolve(const std::string& host, uint32_t& address,
-                                       int timeoutMs) {
+TTcpClient::TCheck TTcpClient::Resolve(const std::string& host, uint32_t& address, int timeoutMs) {
     if (Aborted()) return TCheck::Aborted;
     if (!StartSockets()) return TCheck::StartupFailed;
     TCheck result = TCheck::Ok;

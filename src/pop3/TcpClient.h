@@ -7,8 +7,8 @@
 
 #include "pop3/HostLookup.h"
 
-// A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this class
-// is the same code on both. Used by one owning thread; only Abort may be called from another.
+// A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this
+// class is the same code on both. Used by one owning thread; only Abort may be called from another.
 class TTcpClient {
 public:
     enum class TCheck { Ok, StartupFailed, SocketFailed, NameNotFound, TimedOut, Aborted };

@@ -93,8 +93,8 @@ struct TTlsChannel::TState {
     SecPkgContext_StreamSizes Sizes{};
     std::wstring Host;
     std::string HostName;  // as the owner gave it, for the certificate check
-    std::string In;     // received bytes not yet decrypted
-    std::string Plain;  // decrypted bytes not yet read, from PlainAt on
+    std::string In;        // received bytes not yet decrypted
+    std::string Plain;     // decrypted bytes not yet read, from PlainAt on
     size_t PlainAt = 0;
     bool Ended = false;   // the peer ended the session
     bool Broken = false;  // a read failed; Read reports it
@@ -223,8 +223,8 @@ long TTlsChannel::SystemAcquire(TCredentials kind, void* handle) {
     auto* credentials = static_cast<CredHandle*>(handle);
     const auto acquire = [credentials](void* authData) {
         return AcquireCredentialsHandleW(nullptr, const_cast<SEC_WCHAR*>(UNISP_NAME_W),
-                                         SECPKG_CRED_OUTBOUND, nullptr, authData, nullptr,
-                                         nullptr, credentials, nullptr);
+                                         SECPKG_CRED_OUTBOUND, nullptr, authData, nullptr, nullptr,
+                                         credentials, nullptr);
     };
     if (kind == TCredentials::Tls12And13) {
         TLS_PARAMETERS parameters{};
@@ -370,7 +370,8 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
                 for (const SecBuffer& b : buffers) {
                     if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0)
                         s.Plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
-                    if (b.BufferType == SECBUFFER_EXTRA) extra = std::min<size_t>(b.cbBuffer, s.In.size());
+                    if (b.BufferType == SECBUFFER_EXTRA)
+                        extra = std::min<size_t>(b.cbBuffer, s.In.size());
                 }
                 s.In.erase(0, s.In.size() - extra);
                 // close_notify: SEC_I_CONTEXT_EXPIRED on Windows; under Wine an empty SEC_E_OK

@@ -62,7 +62,8 @@ public:
         if (!(Buttons & (mbYes | mbNo | mbOK | mbCancel))) Buttons = mbOK;
         DefaultResult = (Buttons & mbOK) ? mrOk : mrYes;
         for (const auto& info : ButtonTable)
-            if (info.Button == defaultButton && (Buttons & info.Button)) DefaultResult = info.Result;
+            if (info.Button == defaultButton && (Buttons & info.Button))
+                DefaultResult = info.Result;
         EscapeResult = (Buttons & mbCancel) ? mrCancel : (Buttons & mbNo) ? mrNo : mrOk;
     }
 

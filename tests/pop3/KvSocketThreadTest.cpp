@@ -31,7 +31,8 @@ bool SplitEntries(const std::string& log, std::vector<std::string>& entries) {
             if (log.compare(at, f.size(), f) == 0) end = at + f.size();
         if (end == std::string::npos) {
             // "Send:n" / "Receive:n[ ERROR]" CR LF, one line ending in CR LF, CR LF.
-            if (log.compare(at, 5, "Send:") != 0 && log.compare(at, 8, "Receive:") != 0) return false;
+            if (log.compare(at, 5, "Send:") != 0 && log.compare(at, 8, "Receive:") != 0)
+                return false;
             size_t head = log.find("\r\n", at);
             size_t line = head == std::string::npos ? head : log.find("\r\n", head + 2);
             if (line == std::string::npos || log.compare(line + 2, 2, "\r\n") != 0) return false;
@@ -104,10 +105,12 @@ struct AbortCase {
 
 TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
     const AbortCase cases[] = {
-        {"silent greeting", [](TFakePop3Server& s) { s.ScriptGreeting(TFakeReply::Silence()); }, nullptr},
+        {"silent greeting", [](TFakePop3Server& s) { s.ScriptGreeting(TFakeReply::Silence()); },
+         nullptr},
         {"silent TOP", [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Silence()); },
          [](TKvSocket& k) { k.Top(1); }},
-        {"header half sent", [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Bytes("+OK\r\nX: 1\r\n")); },
+        {"header half sent",
+         [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Bytes("+OK\r\nX: 1\r\n")); },
          [](TKvSocket& k) { k.Top(1); }},
     };
     for (const auto& c : cases) {

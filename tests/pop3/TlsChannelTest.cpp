@@ -203,9 +203,13 @@ TEST_F(TlsChannelTest, AsksForTls12And13AndFallsBackToTls12WhereTheSystemRefuses
         std::vector<TKind> Asked;
     } cases[] = {
         {"the system takes both", {}, TResult::Ok, {TKind::Tls12And13}},
-        {"refuses the new form", {TKind::Tls12And13}, TResult::Ok,
+        {"refuses the new form",
+         {TKind::Tls12And13},
+         TResult::Ok,
          {TKind::Tls12And13, TKind::Tls12}},
-        {"refuses both", {TKind::Tls12And13, TKind::Tls12}, TResult::Failed,
+        {"refuses both",
+         {TKind::Tls12And13, TKind::Tls12},
+         TResult::Failed,
          {TKind::Tls12And13, TKind::Tls12}},
     };
     for (const auto& k : cases) {

@@ -146,8 +146,8 @@ TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveAndOnlyAFinger
     ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
     EXPECT_EQ(this->Load("u@h").CertHash, hash);
     // Anything but 64 hexadecimal digits leaves the trusted fingerprint as it is.
-    for (const std::string& refused : {std::string(), std::string(63, 'a'), std::string(65, 'a'),
-                                       std::string(63, 'a') + "g"}) {
+    for (const std::string& refused :
+         {std::string(), std::string(63, 'a'), std::string(65, 'a'), std::string(63, 'a') + "g"}) {
         EXPECT_FALSE(this->Store.SaveCertHash("u@h", refused)) << refused;
         EXPECT_EQ(this->Load("u@h").CertHash, hash) << refused;
     }
