@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pop3/CertReport.h"
+#include "pop3/HostLookup.h"
 #include "pop3/Pop3Failure.h"
 #include "pop3/ReplyFramer.h"
 
@@ -67,7 +68,8 @@ public:
     int32_t IoLength = 0;        // bytes in the I/O buffer (last command sent or block read)
     std::string Password;
     std::string UserName;
-    std::string Host;  // host name or dotted IPv4 address
+    std::string Host;                 // host name or dotted IPv4 address
+    THostLookup::TResolver Resolver;  // looks Host up; empty: the system's lookup
     std::string LogFileName;
     int32_t Port = 110;
     int32_t TimeOut = 20000;  // milliseconds without data before a wait gives up

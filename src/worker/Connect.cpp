@@ -217,6 +217,7 @@ void TConnect::ConnectAndList() {
 bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
     const CertQuestion::TDecision decision = CertQuestion::Decide(report, TrustedHash);
     if (decision == CertQuestion::TDecision::Accept) return true;
+    if (decision == CertQuestion::TDecision::Refuse) return false;
     const std::string hash = CertHashText(report.Sha256);
     const bool changed = decision == CertQuestion::TDecision::AskChanged;
     if (!Page.AskTrustCertificate(CertQuestion::Text(report, session.Host, changed), hash))
