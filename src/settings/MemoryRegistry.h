@@ -11,7 +11,7 @@
 class TMemoryRegistry : public TRegistryAccessor {
 public:
     explicit TMemoryRegistry(std::string userBase = kRegistryRootPath,
-                             std::string machineBase = "");
+                             std::string machineBase = "", std::string userHiveBase = "");
     ~TMemoryRegistry() override;
 
     // Makes the key (created if missing) refuse new subkeys, as a key without the right to
