@@ -37,7 +37,7 @@ bool IsHeader(const CsvText::TRecord& record) {
 bool ReadRecords(const std::string& path, std::vector<CsvText::TRecord>& records) {
     records.clear();
     std::string bytes;
-    if (!FileSystem::ReadWhole(path, bytes)) return !FileSystem::FileExists(path);
+    if (!FileSystem::ReadWhole(path, bytes)) return !FileSystem::Exists(path);
     records = CsvText::Parse(bytes);
     if (!records.empty() && IsHeader(records.front())) records.erase(records.begin());
     return true;
@@ -55,7 +55,7 @@ TDeleteHistory::TDeleteHistory(std::string folder)
 std::string TDeleteHistory::WriteProblem() const {
     std::lock_guard<std::mutex> lock(HistoryLock());
     bool writable = !Folder.empty() && FileSystem::CreateFolders(Folder);
-    if (writable && FileSystem::FileExists(FilePath)) writable = FileSystem::CanWrite(FilePath);
+    if (writable && FileSystem::Exists(FilePath)) writable = FileSystem::CanWrite(FilePath);
     // The file is replaced through a new one beside it: that must be possible too.
     const std::string probe = FilePath + kTemporarySuffix;
     if (writable) writable = FileSystem::WriteWhole(probe, "") && FileSystem::RemoveFile(probe);
@@ -68,7 +68,7 @@ bool TDeleteHistory::Append(const std::vector<TDeletedMail>& mails) {
     std::lock_guard<std::mutex> lock(HistoryLock());
     if (Folder.empty() || !FileSystem::CreateFolders(Folder)) return false;
     // Replacing would get past a read-only file on some systems; it stays as the user set it.
-    if (FileSystem::FileExists(FilePath) && !FileSystem::CanWrite(FilePath)) return false;
+    if (FileSystem::Exists(FilePath) && !FileSystem::CanWrite(FilePath)) return false;
     std::vector<CsvText::TRecord> records;
     if (!ReadRecords(FilePath, records)) return false;
 

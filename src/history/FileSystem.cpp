@@ -129,13 +129,12 @@ bool CreateFolders(const std::string& path) {
     return MakeFolder(path) || FolderExists(path);
 }
 
-bool FileExists(const std::string& path) {
+bool Exists(const std::string& path) {
 #ifdef _WIN32
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 #else
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return stat(path.c_str(), &info) == 0;
 #endif
 }
 

@@ -15,7 +15,8 @@ extern const char Separator;
 std::string JoinPath(const std::string& folder, const std::string& name);
 // Creates the folder and the folders above it that are missing; true when it exists afterwards.
 bool CreateFolders(const std::string& path);
-bool FileExists(const std::string& path);
+// Something (a file or a folder) is there.
+bool Exists(const std::string& path);
 // The whole file into `bytes`; false when it cannot be read (missing included).
 bool ReadWhole(const std::string& path, std::string& bytes);
 // Writes `bytes` as the file's whole content, every byte flushed and the file closed; a failure

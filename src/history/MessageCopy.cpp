@@ -41,13 +41,13 @@ bool TMessageCopy::Open(const std::string& path) {
     if (!folder.empty()) FileSystem::CreateFolders(folder);
     for (int number = 1; number <= kNameTries; ++number) {
         const std::string candidate = NumberedPath(path, number);
-        if (FileSystem::FileExists(candidate)) continue;
+        if (FileSystem::Exists(candidate)) continue;
         File = FileSystem::CreateNew(candidate);
         if (File) {
             FilePath = candidate;
             return true;
         }
-        if (!FileSystem::FileExists(candidate)) return false;  // not taken: it cannot be made
+        if (!FileSystem::Exists(candidate)) return false;  // not taken: it cannot be made
     }
     return false;
 }
