@@ -81,7 +81,7 @@ bool TDeleteHistory::Append(const std::vector<TDeletedMail>& mails) {
 
     const std::string temporary = FilePath + kTemporarySuffix;
     if (!FileSystem::WriteWhole(temporary, text)) return false;
-    if (FileSystem::ReplaceFile(temporary, FilePath)) return true;
+    if (FileSystem::MoveOver(temporary, FilePath)) return true;
     FileSystem::RemoveFile(temporary);
     return false;
 }

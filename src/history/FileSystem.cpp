@@ -161,13 +161,23 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 }
 
 bool CanWrite(const std::string& path) {
+    // The read-only mark counts even where the system would let this process past it (an
+    // administrator, Wine run by root): the user set it to keep the file as it is.
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+#else
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && !(info.st_mode & S_IWUSR)) return false;
+#endif
     std::FILE* file = std::fopen(path.c_str(), "r+b");
     if (!file) return false;
     std::fclose(file);
     return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     return MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

@@ -22,10 +22,10 @@ bool ReadWhole(const std::string& path, std::string& bytes);
 // Writes `bytes` as the file's whole content, every byte flushed and the file closed; a failure
 // removes what was written.
 bool WriteWhole(const std::string& path, const std::string& bytes);
-// True when the existing file can be opened for writing (a read-only file cannot).
+// True when the existing file can be opened for writing and is not marked read-only.
 bool CanWrite(const std::string& path);
 // Moves `from` over `to` in one step: `to` is either the old file or the new one, never lost.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveOver(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 // Opens a new file for writing in binary mode; nothing when the name is taken or cannot be made.
 std::FILE* CreateNew(const std::string& path);

@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -24,6 +26,14 @@ TMails Numbered(int from, int count) {
     TMails mails;
     for (int i = from; i < from + count; ++i) mails.push_back(Mail(std::to_string(i)));
     return mails;
+}
+
+void SetReadOnly(const std::string& path, bool on) {
+#ifdef _WIN32
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL));
+#else
+    ASSERT_EQ(chmod(path.c_str(), on ? 0444 : 0644), 0);
+#endif
 }
 
 std::string FileText(const std::string& path) {
@@ -102,19 +112,13 @@ TEST(DeleteHistory, UnwritableHistoryIsSaidAndLeftAsItWas) {
              return s;
          },
          [](const std::string&) {}},
-#ifdef _WIN32
         {"read-only file",
          [](const std::string& s) {
              TDeleteHistory(s).Append({Mail("old")});
-             SetFileAttributesA(FileSystem::JoinPath(s, "deleted.csv").c_str(),
-                                FILE_ATTRIBUTE_READONLY);
+             SetReadOnly(FileSystem::JoinPath(s, "deleted.csv"), true);
              return s;
          },
-         [](const std::string& s) {
-             SetFileAttributesA(FileSystem::JoinPath(s, "deleted.csv").c_str(),
-                                FILE_ATTRIBUTE_NORMAL);
-         }},
-#endif
+         [](const std::string& s) { SetReadOnly(FileSystem::JoinPath(s, "deleted.csv"), false); }},
     };
     for (const auto& c : cases) {
         TScratchFolder scratch;
