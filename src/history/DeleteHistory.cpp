@@ -19,8 +19,8 @@ std::mutex& HistoryLock() {
 }
 
 CsvText::TRecord ToRecord(const TDeletedMail& m) {
-    return {m.DeletedAt, m.Account, m.Method,  m.Reason, m.SentAt,
-            m.Sender,    m.Subject, m.Size,    m.Uidl};
+    return {m.DeletedAt, m.Account, m.Method, m.Reason, m.SentAt,
+            m.Sender,    m.Subject, m.Size,   m.Uidl};
 }
 
 TDeletedMail FromRecord(CsvText::TRecord record) {

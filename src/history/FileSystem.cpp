@@ -64,8 +64,8 @@ bool MakeFolder(const std::string& path) {
 // A wide path in the ANSI code page; its short form when a character has no ANSI form.
 std::string AnsiPath(const wchar_t* wide) {
     BOOL lossy = FALSE;
-    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr,
-                                   &lossy);
+    int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &lossy);
     if (size > 0 && !lossy) {
         std::string ansi(size, '\0');
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, &ansi[0], size, nullptr,
@@ -196,8 +196,8 @@ bool RemoveFile(const std::string& path) {
 
 std::FILE* CreateNew(const std::string& path) {
 #ifdef _WIN32
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                         _S_IREAD | _S_IWRITE);
+    const int fd =
+        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) return nullptr;
     std::FILE* file = _fdopen(fd, "wb");
     if (!file) _close(fd);
@@ -224,7 +224,8 @@ std::vector<TEntry> ListFolder(const std::string& folder) {
         time.HighPart = found.ftLastWriteTime.dwHighDateTime;
         // FILETIME counts 100 ns from 1601-01-01.
         const int64_t seconds = static_cast<int64_t>(time.QuadPart / 10000000) - 11644473600LL;
-        entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, seconds});
+        entries.push_back(
+            {name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, seconds});
     } while (FindNextFileA(search, &found));
     FindClose(search);
 #else

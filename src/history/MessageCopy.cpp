@@ -12,9 +12,10 @@ std::string NumberedPath(const std::string& path, int number) {
     if (number == 1) return path;
     const size_t dot = path.rfind('.');
     const size_t separator = path.find_last_of("\\/");
-    const size_t cut = dot != std::string::npos && (separator == std::string::npos || dot > separator)
-                           ? dot
-                           : path.size();
+    const size_t cut =
+        dot != std::string::npos && (separator == std::string::npos || dot > separator)
+            ? dot
+            : path.size();
     return path.substr(0, cut) + "-" + std::to_string(number) + path.substr(cut);
 }
 
@@ -82,11 +83,12 @@ size_t TMessageCopy::Feed(const char* bytes, size_t count) {
                 break;
         }
         Pending += c;
-        State = c == '\r' ? TState::AfterCr
+        State = c == '\r'                               ? TState::AfterCr
                 : c == '\n' && State == TState::AfterCr ? TState::LineStart
                                                         : TState::InLine;
     }
-    if (!Failed && !Pending.empty() && (!File || Write(Pending.data(), Pending.size()) != Pending.size()))
+    if (!Failed && !Pending.empty() &&
+        (!File || Write(Pending.data(), Pending.size()) != Pending.size()))
         Failed = true;
     return used;
 }

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
 #include "settings/SettingsKeys.h"
-#include "headers/SjisSearch.h"
 
 namespace {
 

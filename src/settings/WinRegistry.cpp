@@ -100,8 +100,7 @@ private:
 
 }  // namespace
 
-TWinRegistry::TWinRegistry(std::string userBase, std::string machineBase,
-                           std::string userHiveBase)
+TWinRegistry::TWinRegistry(std::string userBase, std::string machineBase, std::string userHiveBase)
     : TRegistryAccessor(std::move(userBase), std::move(machineBase), std::move(userHiveBase)) {}
 
 std::unique_ptr<TRegistryKey> TWinRegistry::OpenAt(TRegistryRoot root, const std::string& fullPath,

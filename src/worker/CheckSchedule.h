@@ -36,8 +36,9 @@ public:
 
     explicit TCheckSchedule(TCheckClock& clock);
 
-    // Adds an account or changes its interval (minutes as the store gives them; 0 is off). An account
-    // switched on gets its first check; a changed interval counts from the last check's end.
+    // Adds an account or changes its interval (minutes as the store gives them; 0 is off). An
+    // account switched on gets its first check; a changed interval counts from the last check's
+    // end.
     void SetAccount(const std::string& key, int checkEvery);
     void RemoveAccount(const std::string& key);
 

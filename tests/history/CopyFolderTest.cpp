@@ -32,9 +32,9 @@ TEST(CopyFolder, FileSafeNames) {
         {"LPT9 ", 64, "_LPT9"},
         {"COM0", 64, "COM0"},
         {"CONSOLE", 64, "CONSOLE"},
-        {"表ソ", 64, "表ソ"},            // second bytes "\" and "\" stay in their characters
-        {"ab表示", 5, "ab表"},          // cut before a character that does not fit
-        {"ab\x95", 64, "ab"},           // a lone first half goes
+        {"表ソ", 64, "表ソ"},   // second bytes "\" and "\" stay in their characters
+        {"ab表示", 5, "ab表"},  // cut before a character that does not fit
+        {"ab\x95", 64, "ab"},   // a lone first half goes
         {"abcdef", 4, "abcd"},
         {"aux", 3, "_au"},
     };
@@ -70,7 +70,7 @@ TEST(CopyFolder, RemovesCopiesOlderThanThirtyDays) {
         int64_t Age;
         bool Kept;
     } files[] = {
-        {"会社", "old.eml", 31 * day, false},  {"会社", "young.eml", 29 * day, true},
+        {"会社", "old.eml", 31 * day, false},     {"会社", "young.eml", 29 * day, true},
         {"私用", "OLD.EML", 30 * day + 1, false}, {"私用", "old.txt", 90 * day, true},
         {"私用", "future.eml", -day, true},
     };

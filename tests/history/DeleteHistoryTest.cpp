@@ -18,8 +18,15 @@ namespace {
 using TMails = std::vector<TDeletedMail>;
 
 TDeletedMail Mail(const std::string& uidl, const std::string& subject = "件名") {
-    return {"2026/12/08 09:15:02", "会社", TDeleteHistory::Automatic, "Subject:,未承諾広告",
-            "2026/12/07 23:01:00", "差出人", subject, "1234", uidl};
+    return {"2026/12/08 09:15:02",
+            "会社",
+            TDeleteHistory::Automatic,
+            "Subject:,未承諾広告",
+            "2026/12/07 23:01:00",
+            "差出人",
+            subject,
+            "1234",
+            uidl};
 }
 
 TMails Numbered(int from, int count) {
@@ -30,7 +37,8 @@ TMails Numbered(int from, int count) {
 
 void SetReadOnly(const std::string& path, bool on) {
 #ifdef _WIN32
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(
+        SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL));
 #else
     ASSERT_EQ(chmod(path.c_str(), on ? 0444 : 0644), 0);
 #endif
@@ -66,13 +74,13 @@ TEST(DeleteHistory, KeepsTheNewestTenThousandLines) {
     TScratchFolder scratch;
     TDeleteHistory history(scratch.Path);
     const struct {
-        int From, Count;   // the batch appended: uidls From..From+Count-1
-        size_t Kept;       // lines afterwards
+        int From, Count;  // the batch appended: uidls From..From+Count-1
+        size_t Kept;      // lines afterwards
         const char* Oldest;
         const char* Newest;
     } steps[] = {
         {0, 9999, 9999, "0", "9998"},
-        {9999, 3, 10000, "2", "10001"},        // the two oldest go
+        {9999, 3, 10000, "2", "10001"},           // the two oldest go
         {20000, 10002, 10000, "20002", "30001"},  // a batch longer than the file keeps its end
     };
     for (const auto& s : steps) {

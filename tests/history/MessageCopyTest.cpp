@@ -90,7 +90,8 @@ TEST(MessageCopy, CopyThatIsNotWholeLeavesNoFile) {
 
 TEST(MessageCopy, MakesItsFolderAndNeverReplacesAnotherCopy) {
     TScratchFolder scratch;
-    const std::string folder = FileSystem::JoinPath(FileSystem::JoinPath(scratch.Path, "表示"), "a");
+    const std::string folder =
+        FileSystem::JoinPath(FileSystem::JoinPath(scratch.Path, "表示"), "a");
     const std::string path = FileSystem::JoinPath(folder, "m.eml");
     const char* expected[] = {"m.eml", "m-2.eml", "m-3.eml"};
     for (const char* name : expected) {

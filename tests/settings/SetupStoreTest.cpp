@@ -204,7 +204,8 @@ TYPED_TEST(SetupStoreTest, ResidentSwitchesDefaultToOnAndLoadAsSaved) {
     this->Open("\\Setup").WriteString("Tray", "0");  // mistyped: the default
     EXPECT_TRUE(this->Store.LoadResidentSettings().Tray);
 
-    const TResidentSettings cases[] = {{false, true, true}, {true, false, true}, {true, true, false}};
+    const TResidentSettings cases[] = {
+        {false, true, true}, {true, false, true}, {true, true, false}};
     for (const auto& c : cases) {
         ASSERT_TRUE(this->Store.SaveResidentSettings(c));
         const auto loaded = this->Store.LoadResidentSettings();

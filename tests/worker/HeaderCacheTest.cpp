@@ -12,7 +12,7 @@ TEST(HeaderCache, FetchesOnlyNewIdsAndForgetsTheGone) {
         size_t Kept;  // after the unknown ones were fetched and kept
     } listings[] = {
         {{"a", "b", "c"}, {0, 1, 2}, 3},
-        {{"b", "c", "d"}, {2}, 3},        // "a" deleted elsewhere, "d" arrived
+        {{"b", "c", "d"}, {2}, 3},               // "a" deleted elsewhere, "d" arrived
         {{"b", "b", "e", ""}, {0, 1, 2, 3}, 1},  // a repeated id and an empty one are never kept
         {{"b", "e"}, {0}, 2},
         {{}, {}, 0},
