@@ -13,12 +13,13 @@ import sys
 ALLOWED = {
     "pop3": set(),
     "headers": set(),
-    "worker": {"pop3", "headers"},
+    "history": {"headers"},  # the deletion history and the copies of deleted mail
+    "worker": {"pop3", "headers", "history"},
     "settings": {"headers"},
-    "ui": {"headers", "settings"},                               # generic window code
-    "page": {"ui", "worker", "settings", "headers", "pop3"},     # the account page
-    "dialogs": {"page", "ui", "worker", "settings", "headers"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "settings", "headers", "pop3"},
+    "ui": {"headers", "settings"},  # generic window code
+    "page": {"ui", "worker", "settings", "headers", "pop3", "history"},  # the account page
+    "dialogs": {"page", "ui", "worker", "settings", "headers", "history"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "settings", "headers", "pop3", "history"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

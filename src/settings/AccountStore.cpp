@@ -67,6 +67,9 @@ TAccountSettings TAccountStore::LoadAccount() {
     }
     account.Security = KnownSecurity(Registry.ReadInteger("Security").value_or(kSecurityNone));
     account.CertHash = Registry.ReadString("CertHash").value_or("");
+    account.CheckEvery = KnownCheckEvery(Registry.ReadInteger("CheckEvery").value_or(0));
+    account.DeleteTicked = Registry.ReadBool("DeleteTicked").value_or(false);
+    account.KeepCopy = Registry.ReadBool("KeepCopy").value_or(false);
     LoadRules(account.AutoDelMode, account.Rules);
     return account;
 }
@@ -111,6 +114,9 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("Design", account.Design) && ok;
     ok = Registry.WriteInteger("Security", KnownSecurity(account.Security)) && ok;
     if (!account.CertHash.empty()) ok = Registry.WriteString("CertHash", account.CertHash) && ok;
+    ok = Registry.WriteInteger("CheckEvery", KnownCheckEvery(account.CheckEvery)) && ok;
+    ok = Registry.WriteBool("DeleteTicked", account.DeleteTicked) && ok;
+    ok = Registry.WriteBool("KeepCopy", account.KeepCopy) && ok;
 
     if (!Registry.OpenKey("AutoDel", true)) return false;
     const bool enable =

@@ -17,6 +17,11 @@ constexpr int kSecurityStartTls = 2;  // plain connect, then STLS
 inline int KnownSecurity(int security) {
     return security == kSecuritySslTls || security == kSecurityStartTls ? security : kSecurityNone;
 }
+// Minutes between periodic checks ("CheckEvery"); 0, or any number outside 1..1440, is off.
+constexpr int kMaxCheckEvery = 1440;
+inline int KnownCheckEvery(int minutes) {
+    return minutes >= 1 && minutes <= kMaxCheckEvery ? minutes : 0;
+}
 
 // One account as stored under "\Connect\<user>@<host>".
 struct TAccountSettings {
@@ -31,6 +36,11 @@ struct TAccountSettings {
     int Security = kSecurityNone;
     // Fingerprint of the certificate the user chose to trust (lower-case hex SHA-256), or empty.
     std::string CertHash;
+    // Periodic checks: minutes between them (0 off), deleting the rule-ticked mail unasked,
+    // keeping a copy of each deleted message.
+    int CheckEvery = 0;
+    bool DeleteTicked = false;
+    bool KeepCopy = false;
 };
 
 // The accounts part of the settings store.
