@@ -1,8 +1,9 @@
 // The pipelined listing against a server driven by the input: CAPA, STAT, LIST, UIDL (or one
 // UIDL n per message) and a batch of TOP n 0, as the worker lists a mailbox. The server never
 // dot-stuffs the header bytes it is given and may send stray bytes after a reply. Each header
-// starts with a line naming its own message number, so a reply taken for another message's shows:
-// the listing either fails or gives every message its own size, id and header, never shifted.
+// starts with a line naming its own message number, which the input cannot forge, so a reply
+// taken for another message's shows: the listing either fails or gives every message its own
+// size, id and header, never shifted.
 // Input: byte 0 the message count (1 to 6), byte 1 flags (1 PIPELINING, 2 refuse the UIDL
 // listing, 4 status lines with text), byte 2 which reply after STAT the stray bytes follow, then
 // the header bodies of messages 1 to n and the stray bytes, separated by NUL bytes.
@@ -33,6 +34,15 @@ struct TScript {
     std::string Stray;
 };
 
+const std::string NumberLine = "X-Number: ";
+
+// The input's bytes with every "X-Number" spelled otherwise: only the server names a message.
+std::string Unforged(std::string bytes) {
+    for (size_t at = 0; (at = bytes.find("X-Number", at)) != std::string::npos;)
+        bytes[at + 7] = '_';
+    return bytes;
+}
+
 TScript ScriptOf(const uint8_t* data, size_t size) {
     TScript script;
     script.Count = 1 + data[0] % 6;
@@ -46,9 +56,9 @@ TScript ScriptOf(const uint8_t* data, size_t size) {
         const size_t end = rest.find('\0', start);
         std::string part = rest.substr(start, end == std::string::npos ? end : end - start);
         if (i < script.Count) {
-            script.Headers.push_back(part);
+            script.Headers.push_back(Unforged(part));
         } else {
-            script.Stray = part;
+            script.Stray = Unforged(part);
         }
         if (end == std::string::npos) break;
         start = end + 1;
@@ -107,7 +117,7 @@ std::string Reply(const TScript& script, const std::string& command, int& replie
     } else if (std::sscanf(command.c_str(), "TOP %d 0", &number) == 1 && number >= 1 &&
                number <= n) {
         // Not dot-stuffed: a "." line in the header ends the reply early.
-        reply = ok + "X-Number: " + std::to_string(number) + "\r\n" + script.Headers[number - 1] +
+        reply = ok + NumberLine + std::to_string(number) + "\r\n" + script.Headers[number - 1] +
                 "\r\n\r\n.\r\n";
     } else {
         reply = "-ERR\r\n";
@@ -161,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<int32_t> sizes;
     std::vector<std::string> uids;
-    std::vector<std::string> firstLines;
+    std::vector<std::string> numberLines;  // of each header, joined
     bool listed = false;
     {
         TKvSocket session;
@@ -175,7 +185,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             uids = s.UidlAll();
             s.TopAll(static_cast<int32_t>(sizes.size()), nullptr,
                      [&](int32_t, const std::vector<std::string>& header) {
-                         firstLines.push_back(header.empty() ? std::string() : header[0]);
+                         std::string named;
+                         for (const std::string& line : header) {
+                             if (line.compare(0, NumberLine.size(), NumberLine) == 0)
+                                 named += line + ";";
+                         }
+                         numberLines.push_back(named);
                      });
             listed = true;
         };
@@ -188,11 +203,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     server.join();
     if (!listed) return 0;
     if (sizes.size() != size_t(script.Count) || uids.size() != sizes.size() ||
-        firstLines.size() != sizes.size())
+        numberLines.size() != sizes.size())
         __builtin_trap();
     for (int k = 1; k <= script.Count; ++k) {
         if (sizes[k - 1] != 1000 + k || uids[k - 1] != "uid-" + std::to_string(k) ||
-            firstLines[k - 1] != "X-Number: " + std::to_string(k))
+            numberLines[k - 1] != NumberLine + std::to_string(k) + ";")
             __builtin_trap();
     }
     return 0;
