@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "dialogs/ASetup.h"
-#include "page/AccountDirectory.h"
 #include "dialogs/DelHead.h"
 #include "headers/SjisText.h"
+#include "page/AccountDirectory.h"
 #include "page/ChPage.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/ScreenBounds.h"
 #include "worker/MailRow.h"
 
 namespace {
