@@ -25,12 +25,13 @@ DWORD PositionStyle(TTabPosition position) {
 }
 
 // Under visual styles common controls 6 draws tabs only at the top: tabs on another side get
-// the classic look, which draws them there correctly.
+// the classic look, which draws them there correctly. A class list of one space names no
+// theme class (Wine refuses an empty one).
 void ApplyTheme(HWND tabs, TTabPosition position) {
     if (position == TTabPosition::Top)
         SetWindowTheme(tabs, nullptr, nullptr);
     else
-        SetWindowTheme(tabs, L"", L"");
+        SetWindowTheme(tabs, L" ", L" ");
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
+#include "dialogs/ASetup.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
-#include "dialogs/ASetup.h"
 #include "dialogs/DelHead.h"
 #include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"

@@ -1,5 +1,9 @@
-#include <gtest/gtest.h>
+// uxtheme.h needs windows.h first.
+// clang-format off
+#include <windows.h>
 #include <uxtheme.h>
+// clang-format on
+#include <gtest/gtest.h>
 
 #include "ui/PageControl.h"
 #include "ui/Window.h"
