@@ -8,6 +8,7 @@
 #include "app/MainCommands.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
+#include "page/MainFrame.h"
 #include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
 #include "settings/WinRegistry.h"
@@ -142,6 +143,10 @@ void TPruneboxM::ApplyListSettings() {
     geometry.TabClientWidth = area.right - area.left;
     geometry.Small = ExtendedView;
     geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const TListSettings builtIn;
+    HFONT builtInFont = UiFont::CreateStyled(builtIn.FontName, builtIn.FontSize, builtIn.FontStyle);
+    geometry.DesignatedWidth = TMainFrame::DesignatedColumnWidth(builtInFont);
+    DeleteObject(builtInFont);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
     Accounts.SetColumnWidths(ListSettings.ColumnWidths);

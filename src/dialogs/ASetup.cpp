@@ -17,6 +17,7 @@
 #include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 
 namespace {
@@ -260,6 +261,12 @@ void TASetup::CreateControls() {
     const TColumnSpec columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT},
                                    {"含まれる文字", 100, LVCFMT_CENTER}};
     InsertColumns(DelView, columns);
+    // The captions whole, however wide the font draws them.
+    for (int column = 0; column < 2; ++column) {
+        const int needed = ColumnWidthFor(font, columns[column].Caption);
+        if (needed > columns[column].Width)
+            SendMessageA(DelView, LVM_SETCOLUMNWIDTH, column, needed);
+    }
     HWND headButtons[2];
     ::CreateControls(HeadPanel.Handle, HeadButtons, font, headButtons);
     AddButton = headButtons[0];
@@ -330,6 +337,16 @@ void TASetup::SetBasicView(bool basic) {
     SetWindowTextA(ExtensionButton, basic ? "拡張 >>" : "<< 基本");
     const SIZE size = basic ? BasicSize : ExtendedSize;
     SetWindowPos(Handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    // What the basic view cuts off is hidden, so Tab does not walk into controls out of sight.
+    RECT client;
+    GetClientRect(Handle, &client);
+    for (HWND child = GetWindow(Handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT bounds;
+        GetWindowRect(child, &bounds);
+        MapWindowPoints(nullptr, Handle, reinterpret_cast<POINT*>(&bounds), 2);
+        const bool inside = bounds.right <= client.right && bounds.bottom <= client.bottom;
+        ShowWindow(child, basic && !inside ? SW_HIDE : SW_SHOWNA);
+    }
 }
 
 void TASetup::ExtensionButtonClick() {

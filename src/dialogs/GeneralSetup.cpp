@@ -6,7 +6,7 @@
 
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
-#include "ui/MsgDlg.h"
+#include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/ScreenBounds.h"
 #include "worker/MailRow.h"
 
 namespace {

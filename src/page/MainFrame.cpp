@@ -8,6 +8,7 @@
 
 #include "page/MailRows.h"
 #include "ui/ControlTable.h"
+#include "ui/ControlText.h"
 #include "ui/UiFont.h"
 #include "worker/Connect.h"
 
@@ -23,6 +24,9 @@ const TColumnSpec Columns[MailColumn::Count] = {
 
 // The widest column 5 may shrink to; the hidden ones stay at 0.
 constexpr int MinDesignatedWidth = 10;
+
+// Room for a status part's borders around its text.
+constexpr int StatusPartMargin = 24;
 
 const TControlSpec LoginControls[] = {
     {"STATIC", "POP3サーバ名", SS_LEFT, 0, 0, 4, 200, 16, -1},
@@ -115,29 +119,30 @@ void TMainFrame::SetStatusWidths() {
     GetClientRect(StatusBar1, &bar);
     const int width = bar.right - bar.left;
     const int right = width - ProtectionWidth;
-    int edges[4] = {right - 170, right - 100, ProtectionWidth > 0 ? right : -1, -1};
+    // Parts 1 and 2 hold the longest texts they show, for a five-digit mailbox, in the bar's font.
+    const int count = TextWidth(StatusBar1, "全 99999通") + StatusPartMargin;
+    const int progress = std::max(TextWidth(StatusBar1, "削除予定 99999通"),
+                                  TextWidth(StatusBar1, "99999通目処理中")) +
+                         StatusPartMargin;
+    int edges[4] = {right - progress - count, right - progress, ProtectionWidth > 0 ? right : -1,
+                    -1};
     SendMessageA(StatusBar1, SB_SETPARTS, ProtectionWidth > 0 ? 4 : 3,
                  reinterpret_cast<LPARAM>(edges));
 }
 
 void TMainFrame::ShowProtection(const std::string& text) {
     ProtectionWidth = 0;
-    if (!text.empty()) {
-        HDC dc = GetDC(StatusBar1);
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(StatusBar1, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(StatusBar1, dc);
-        ProtectionWidth = extent.cx + 24;  // room for the part's borders
-    }
+    if (!text.empty()) ProtectionWidth = TextWidth(StatusBar1, text) + StatusPartMargin;
     SetStatusWidths();
     if (!text.empty()) SetStatusText(3, text);
 }
 
 int TMainFrame::StatusPartCount() const {
     return static_cast<int>(SendMessageA(StatusBar1, SB_GETPARTS, 0, 0));
+}
+
+int TMainFrame::DesignatedColumnWidth(HFONT listFont) {
+    return ColumnWidthFor(listFont, Columns[MailColumn::Designated].Caption);
 }
 
 void TMainFrame::SetStatusText(int panel, const std::string& text) {

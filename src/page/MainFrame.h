@@ -39,6 +39,8 @@ public:
     void SetStatusText(int panel, const std::string& text);
     std::string StatusText(int panel) const;
     void SetStatusWidths();
+    // The width the designated-header column needs to show its caption in the list's font.
+    static int DesignatedColumnWidth(HFONT listFont);
     // How the standing connection is protected, in a status part of its own at the right end;
     // the part is there only while the text is not empty.
     void ShowProtection(const std::string& text);

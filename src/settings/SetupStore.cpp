@@ -146,6 +146,7 @@ TListSettings TSetupStore::LoadListSettings(const TListGeometry& geometry) {
         list.ColumnWidths[0] = FittedFirstColumn(list, available, geometry);
     } else {
         list = TListSettings();
+        if (geometry.DesignatedWidth > 0) list.ColumnWidths[5] = geometry.DesignatedWidth;
         list.ColumnWidths[0] =
             FittedFirstColumn(list, geometry.TabClientWidth - kExtendedViewMargin, geometry);
     }

@@ -44,6 +44,9 @@ struct TListGeometry {
     int TabClientWidth = 0;  // client width of a tab page
     bool Small = true;       // extended view on
     int ScrollBarWidth = 0;  // the system's vertical scroll bar width
+    // Column 5's width when no widths are stored: what its caption needs in the built-in font
+    // (measured by the window); 0 keeps the built-in width.
+    int DesignatedWidth = 0;
 };
 
 // The notification area and the notice of new mail, under "\Setup".

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/ControlText.h"
+
 HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font) {
     HWND control = CreateWindowExA(
         entry.ExStyle, entry.ClassName, entry.Caption ? entry.Caption : "",
@@ -19,4 +21,10 @@ void InsertColumn(HWND list, int index, const TColumnSpec& entry) {
     column.cx = entry.Width;
     column.fmt = entry.Format;
     SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+int ColumnWidthFor(HFONT font, const char* caption) {
+    // The header draws its text three edges in from either side; two pixels more keep the
+    // last letter clear of the divider.
+    return TextWidth(font, caption) + 6 * GetSystemMetrics(SM_CXEDGE) + 2;
 }

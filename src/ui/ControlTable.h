@@ -26,6 +26,9 @@ HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font);
 // Appends one column to a report list view.
 void InsertColumn(HWND list, int index, const TColumnSpec& entry);
 
+// The width a report list's column needs to show caption whole in its header, in font.
+int ColumnWidthFor(HFONT font, const char* caption);
+
 // Appends the columns of a table, left to right.
 template <std::size_t N>
 void InsertColumns(HWND list, const TColumnSpec (&specs)[N]) {

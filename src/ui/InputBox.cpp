@@ -1,7 +1,7 @@
 #include "ui/InputBox.h"
 
 #include "ui/ControlText.h"
-#include "ui/MsgDlg.h"
+#include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
 
@@ -62,8 +62,8 @@ private:
             buttonWidth, buttonHeight, IDOK);
         Add("BUTTON", "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, width / 2 + 4, buttonTop,
             buttonWidth, buttonHeight, IDCANCEL);
-        // In the middle of the work area, whatever the owner.
-        PlaceOverOwner(Handle, SIZE{width, buttonTop + buttonHeight + margin}, nullptr);
+        PlaceOverOwner(Handle, SIZE{width, buttonTop + buttonHeight + margin},
+                       GetWindow(Handle, GW_OWNER));
         SetFocus(Field);
     }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
 
@@ -181,39 +182,8 @@ private:
 
 }  // namespace
 
-POINT CenterInWorkArea(const RECT& owner, SIZE dialog, const RECT& workArea) {
-    const int ownerWidth = owner.right - owner.left, ownerHeight = owner.bottom - owner.top;
-    // C++ division truncates toward zero, as the layout rule wants.
-    int left = owner.left + (ownerWidth - dialog.cx) / 2;
-    int top = owner.top + (ownerHeight - dialog.cy) / 2;
-    if (left + dialog.cx > workArea.right) left = workArea.right - dialog.cx;
-    if (top + dialog.cy > workArea.bottom) top = workArea.bottom - dialog.cy;
-    if (left < workArea.left) left = workArea.left;
-    if (top < workArea.top) top = workArea.top;
-    return POINT{left, top};
-}
-
 std::uint16_t MessageDlgCenter(HWND owner, const std::string& text, TMsgDlgType kind,
                                unsigned buttons, int helpContext, unsigned defaultButton) {
     TMessageForm form(owner, text, kind, buttons, helpContext, defaultButton);
     return static_cast<std::uint16_t>(form.Show());
-}
-
-void CenterOverOwner(HWND window, HWND owner) {
-    RECT ownerRect{}, outer{}, workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    if (!owner || !GetWindowRect(owner, &ownerRect)) ownerRect = workArea;
-    GetWindowRect(window, &outer);
-    const POINT at = CenterInWorkArea(
-        ownerRect, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
-    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-void PlaceOverOwner(HWND window, SIZE client, HWND owner) {
-    RECT outer{0, 0, client.cx, client.cy};
-    AdjustWindowRectEx(&outer, GetWindowLongA(window, GWL_STYLE), FALSE,
-                       GetWindowLongA(window, GWL_EXSTYLE));
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    CenterOverOwner(window, owner);
 }

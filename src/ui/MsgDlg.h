@@ -19,12 +19,3 @@ enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 
 // there is one, else Yes.
 std::uint16_t MessageDlgCenter(HWND owner, const std::string& text, TMsgDlgType kind,
                                unsigned buttons, int helpContext, unsigned defaultButton = 0);
-
-// Where the dialog goes: centred on owner, then moved into workArea (right, bottom, left,
-// top, in this order). Returns the top-left corner.
-POINT CenterInWorkArea(const RECT& owner, SIZE dialog, const RECT& workArea);
-// Moves `window` (as large as it is) to the centre of `owner`, kept inside the work area; over
-// the work area itself when there is no owner.
-void CenterOverOwner(HWND window, HWND owner);
-// Gives `window` the size whose client area is `client`, then centres it over `owner` as above.
-void PlaceOverOwner(HWND window, SIZE client, HWND owner);

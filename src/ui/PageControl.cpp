@@ -1,6 +1,7 @@
 #include "ui/PageControl.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 
@@ -23,6 +24,16 @@ DWORD PositionStyle(TTabPosition position) {
     return 0;
 }
 
+// Under visual styles common controls 6 draws tabs only at the top: tabs on another side get
+// the classic look, which draws them there correctly. A class list of one space names no
+// theme class (Wine refuses an empty one).
+void ApplyTheme(HWND tabs, TTabPosition position) {
+    if (position == TTabPosition::Top)
+        SetWindowTheme(tabs, nullptr, nullptr);
+    else
+        SetWindowTheme(tabs, L" ", L" ");
+}
+
 }  // namespace
 
 void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition position) {
@@ -36,6 +47,7 @@ void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition posi
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    if (position != TTabPosition::Top) ApplyTheme(Handle, position);
 }
 
 void TPageControl::SetTabPosition(TTabPosition position) {
@@ -44,6 +56,7 @@ void TPageControl::SetTabPosition(TTabPosition position) {
     const DWORD sides = TCS_BOTTOM | TCS_VERTICAL | TCS_RIGHT;
     const DWORD style = GetWindowLongA(Handle, GWL_STYLE);
     SetWindowLongA(Handle, GWL_STYLE, (style & ~sides) | PositionStyle(position));
+    ApplyTheme(Handle, position);
     SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     Resized();

@@ -1,7 +1,5 @@
 #include "ui/ScreenBounds.h"
 
-#include "ui/MsgDlg.h"
-
 namespace {
 
 MONITORINFO MonitorOf(HMONITOR monitor) {
@@ -60,4 +58,43 @@ RECT BroughtOnScreen(const RECT& bounds) {
     // Centred on itself is where it stands; the helper then moves it into the work area.
     const POINT at = CenterInWorkArea(bounds, size, work);
     return RECT{at.x, at.y, at.x + size.cx, at.y + size.cy};
+}
+
+RECT WorkAreaOf(HWND window) {
+    // A dialog goes on its owner's monitor, not on the primary one the owner may not be on.
+    HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                              : MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY);
+    return MonitorOf(monitor).rcWork;
+}
+
+POINT CenterInWorkArea(const RECT& owner, SIZE dialog, const RECT& workArea) {
+    const int ownerWidth = owner.right - owner.left, ownerHeight = owner.bottom - owner.top;
+    // C++ division truncates toward zero, as the layout rule wants.
+    int left = owner.left + (ownerWidth - dialog.cx) / 2;
+    int top = owner.top + (ownerHeight - dialog.cy) / 2;
+    if (left + dialog.cx > workArea.right) left = workArea.right - dialog.cx;
+    if (top + dialog.cy > workArea.bottom) top = workArea.bottom - dialog.cy;
+    if (left < workArea.left) left = workArea.left;
+    if (top < workArea.top) top = workArea.top;
+    return POINT{left, top};
+}
+
+void CenterOverOwner(HWND window, HWND owner) {
+    RECT ownerRect{}, outer{};
+    if (!owner || !GetWindowRect(owner, &ownerRect)) owner = nullptr;
+    const RECT workArea = WorkAreaOf(owner);
+    if (!owner) ownerRect = workArea;
+    GetWindowRect(window, &outer);
+    const POINT at = CenterInWorkArea(
+        ownerRect, SIZE{outer.right - outer.left, outer.bottom - outer.top}, workArea);
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void PlaceOverOwner(HWND window, SIZE client, HWND owner) {
+    RECT outer{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&outer, GetWindowLongA(window, GWL_STYLE), FALSE,
+                       GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    CenterOverOwner(window, owner);
 }

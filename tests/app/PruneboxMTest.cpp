@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include "TestRootCa.h"
 #include "app/PruneboxM.h"
 #include "dialogs/ASetup.h"
+#include "page/MailRows.h"
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
 #include "settings/WinRegistry.h"
@@ -684,6 +686,67 @@ TEST(PruneboxMTest, CertificateQuestionAnsweredBothWaysForAnAccountMadeInTheDial
         EXPECT_EQ(frame.StatusText(3).rfind("SSL/TLS (TLS 1.", 0), 0u) << frame.StatusText(3);
         run(frame.Kill);
     }
+}
+
+// Each fixed text has room in its place, in the font that place draws with. A status part
+// loses its sunken edge on each side and the 3-pixel inset of its text; a column header loses
+// its text margin of three edges on each side.
+TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
+    TStarted started;
+    const TMainFrame& frame = *started.Main.Accounts.Pages[0]->Frame;
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    auto fontOf = [](HWND window) {
+        return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    };
+    auto part = [&](int index) {
+        RECT rect{};
+        SendMessageA(frame.StatusBar1, SB_GETRECT, index, reinterpret_cast<LPARAM>(&rect));
+        return static_cast<int>(rect.right - rect.left) - 2 * edge - 3;
+    };
+    auto column = [&](HWND list, int index) {
+        return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, index, 0)) - 6 * edge;
+    };
+    // The account dialog's rule list, as it opens.
+    int rules[2] = {};
+    HFONT rulesFont = nullptr;
+    {
+        TASetup setup(started.Main.Accounts, *started.Main.Registry, started.Main.ActiveSlot());
+        setup.Caption = "アカウントの設定";
+        GuiTest::TDialogScript script({{"アカウントの設定", [&](HWND dialog) {
+                                            HWND list =
+                                                GuiTest::FindControl(dialog, TASetup::IdDelView);
+                                            rules[0] = column(list, 0);
+                                            rules[1] = column(list, 1);
+                                            rulesFont = fontOf(list);
+                                            GuiTest::ClickButton(dialog, IDCANCEL);
+                                        }}});
+        setup.ShowModal();
+    }
+    HWND mailHeader = reinterpret_cast<HWND>(SendMessageA(frame.MailView, LVM_GETHEADER, 0, 0));
+    const struct {
+        const char* Place;
+        int Space;
+        HFONT Font;
+        const char* Text;
+    } cases[] = {
+        {"status part 1", part(1), fontOf(frame.StatusBar1), "全 99999通"},
+        {"status part 2", part(2), fontOf(frame.StatusBar1), "削除予定 99999通"},
+        {"status part 2", part(2), fontOf(frame.StatusBar1), "99999通目処理中"},
+        {"designated-header column", column(frame.MailView, MailColumn::Designated),
+         fontOf(mailHeader), "指定ヘッダ"},
+        {"rule list column 0", rules[0], rulesFont, "ヘッダタイトル"},
+        {"rule list column 1", rules[1], rulesFont, "含まれる文字"},
+    };
+    HDC dc = GetDC(nullptr);
+    for (const auto& c : cases) {
+        ASSERT_NE(c.Font, nullptr) << c.Place;
+        HGDIOBJ old = SelectObject(dc, c.Font);
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, c.Text, static_cast<int>(std::strlen(c.Text)), &extent);
+        SelectObject(dc, old);
+        EXPECT_LE(extent.cx, c.Space) << c.Place << ": " << c.Text;
+    }
+    ReleaseDC(nullptr, dc);
 }
 
 }  // namespace

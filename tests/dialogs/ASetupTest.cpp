@@ -576,4 +576,49 @@ TEST_F(ASetupTest, DesignatedHeaderWithoutShowingTheDialog) {
     EXPECT_EQ(script.Texts, std::vector<std::string>{"アカウント名がありません。"});
 }
 
+// Tab walks only through controls in sight: what the basic view cuts off is out of the cycle,
+// and comes back with the extended view, however the view was reached.
+TEST_F(ASetupTest, TabWalksOnlyThroughControlsInSight) {
+    const struct {
+        bool Basic;
+        bool Switched;  // the view button pressed once after opening
+        bool DesignReached;
+    } cases[] = {
+        {true, false, false},
+        {false, false, true},
+        {false, true, false},
+        {true, true, true},
+    };
+    for (const auto& c : cases) {
+        TASetup setup(Main.Accounts, *Main.Registry, Main.ActiveSlot());
+        setup.SetBasicView(c.Basic);
+        setup.Caption = EditCaption;
+        int walked = 0;
+        TDialogScript script(
+            {{EditCaption, [&](HWND dialog) {
+                  if (c.Switched) SendCommand(dialog, TASetup::IdExtensionButton);
+                  RECT client;
+                  GetClientRect(dialog, &client);
+                  MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                  bool designReached = false;
+                  HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+                  HWND at = first;
+                  do {
+                      RECT bounds, shared;
+                      GetWindowRect(at, &bounds);
+                      IntersectRect(&shared, &bounds, &client);
+                      EXPECT_TRUE(EqualRect(&shared, &bounds))
+                          << "cut off: control " << GetDlgCtrlID(at);
+                      designReached |= GetDlgCtrlID(at) == TASetup::IdDesignCombo;
+                      at = GetNextDlgTabItem(dialog, at, FALSE);
+                  } while (at && at != first && ++walked < 100);
+                  EXPECT_EQ(designReached, c.DesignReached) << c.Basic << c.Switched;
+                  ClickButton(dialog, IDCANCEL);
+              }}});
+        setup.ShowModal();
+        EXPECT_TRUE(script.Done());
+        EXPECT_GT(walked, 5);
+    }
+}
+
 }  // namespace

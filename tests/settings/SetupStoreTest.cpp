@@ -165,7 +165,12 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
         EXPECT_EQ(list.ColumnWidths,
                   (std::array<int, 6>{800 - 16 - 365 - 17 - 7, 120, 110, 70, 45, 20}));
     }
+    // The designated-header column as wide as its caption needs; column 0 gives up the room.
+    const TListGeometry measured{800, true, 17, 64};
+    EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths,
+              (std::array<int, 6>{800 - 16 - 409 - 17 - 7, 120, 110, 70, 45, 64}));
     this->StoreCompleteSetup();
+    EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths[5], 30);  // as stored
     auto list = this->Store.LoadListSettings(small);
     EXPECT_EQ(list.FontName, "ＭＳ ゴシック");
     EXPECT_EQ(list.FontSize, 12);

@@ -19,35 +19,6 @@ public:
     }
 };
 
-RECT WorkArea() {
-    RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    return area;
-}
-
-TEST(MsgDlgTest, CentresOnTheOwnerThenClampsRightBottomLeftTop) {
-    const RECT work{0, 0, 1000, 700};
-    struct TCase {
-        RECT Owner;
-        SIZE Dialog;
-        POINT Expected;
-    } cases[] = {
-        {{100, 100, 500, 400}, {200, 100}, {200, 200}},
-        {{101, 100, 500, 401}, {200, 100}, {200, 200}},   // halves round toward zero
-        {{800, 100, 1400, 400}, {300, 100}, {700, 200}},  // half off the right edge
-        {{100, 600, 400, 1000}, {200, 300}, {150, 400}},  // below the bottom
-        {{-500, -300, 100, 200}, {300, 100}, {0, 0}},     // off the top-left
-        {{-50, -400, 300, 1200}, {200, 100}, {25, 350}},  // taller than the area
-        {{-50, -400, 300, 200}, {1200, 900}, {0, 0}},     // dialog larger than the area
-        {{-300, -900, 300, 200}, {200, 100}, {0, 0}},     // owner taller, above the top
-    };
-    for (const TCase& c : cases) {
-        POINT at = CenterInWorkArea(c.Owner, c.Dialog, work);
-        EXPECT_EQ(at.x, c.Expected.x) << c.Owner.left << "," << c.Owner.top;
-        EXPECT_EQ(at.y, c.Expected.y) << c.Owner.left << "," << c.Owner.top;
-    }
-}
-
 TEST(MsgDlgTest, KindsGiveCaptionAndIcon) {
     TOwner owner(100, 100, 400, 300);
     struct TCase {
@@ -141,33 +112,6 @@ TEST(MsgDlgTest, ButtonsAreCentredUnderTheTextLeftToRight) {
     };
     MessageDlgCenter(owner.Handle, "長い本文の行です。", TMsgDlgType::Warning, mbOK | mbCancel, 0);
     EXPECT_EQ(checked, 1);
-}
-
-TEST(MsgDlgTest, DialogIsCentredOnItsOwnerAndKeptInTheWorkArea) {
-    const RECT work = WorkArea();
-    struct TCase {
-        int Left, Top, Width, Height;
-        const char* What;
-    } cases[] = {
-        {200, 150, 400, 300, "inside"},
-        {work.right - 100, 200, 400, 300, "half off the right edge"},
-        {200, work.top - 800, 400, (work.bottom - work.top) + 1000, "taller, above the top"},
-    };
-    for (const TCase& c : cases) {
-        TOwner owner(c.Left, c.Top, c.Width, c.Height);
-        RECT ownerRect;
-        GetWindowRect(owner.Handle, &ownerRect);
-        TDialogAnswerer answerer;
-        MessageDlgCenter(owner.Handle, "位置", TMsgDlgType::Information, mbOK, 0);
-        ASSERT_EQ(answerer.Seen.size(), 1u);
-        const RECT& box = answerer.Seen[0].Bounds;
-        SIZE size{box.right - box.left, box.bottom - box.top};
-        POINT expected = CenterInWorkArea(ownerRect, size, work);
-        EXPECT_EQ(box.left, expected.x) << c.What;
-        EXPECT_EQ(box.top, expected.y) << c.What;
-        EXPECT_LE(box.right, work.right) << c.What;
-        EXPECT_GE(box.top, work.top) << c.What;
-    }
 }
 
 }  // namespace
