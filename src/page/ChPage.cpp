@@ -95,7 +95,28 @@ void TChPage::ArrangePage() {
 
 void TChPage::RunCommand(int command) {
     Command = command;
-    Worker->Resume(command);
+    // A busy worker refuses the command. An idle one has finished its changes: they are shown
+    // before the page is read, so that the rows it is given are the rows the user sees.
+    if (Worker->Busy()) return;
+    Bridge->Queue.Drain();
+    Worker->Resume(command, CheckInputs());
+}
+
+TCheckInputs TChPage::CheckInputs() const {
+    TCheckInputs inputs;
+    inputs.Serv = TextOf(Frame->Serv);
+    inputs.IDNum = TextOf(Frame->IDNum);
+    inputs.Pass = TextOf(Frame->Pass);
+    inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.Security = Security;
+    inputs.CertHash = CertHash;
+    inputs.Rules = Rules;
+    inputs.AutoDelMode = AutoDelMode;
+    inputs.Design = Design;
+    inputs.LogEnabled = LogEnabled;
+    inputs.TabCaption = TabSheet->Caption();
+    inputs.Rows = Rows();
+    return inputs;
 }
 
 std::vector<TMailRow> TChPage::Rows() const {

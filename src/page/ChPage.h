@@ -70,8 +70,11 @@ public:
     void SetIndex(int index);
     // Lays the page out in the tab's current size and the main window's view.
     void ArrangePage();
-    // Gives the worker a command and wakes it.
+    // Gives the worker a command with the page as it stands, and wakes it.
     void RunCommand(int command);
+    // What a command starts from: the login fields, the account's settings and the rows with
+    // their ticks, as the page holds them now (UI thread).
+    TCheckInputs CheckInputs() const;
     // All rows of the mail list with their tick (selection).
     std::vector<TMailRow> Rows() const;
     void AddRow(const TMailRow& row);

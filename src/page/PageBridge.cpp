@@ -4,7 +4,6 @@
 
 #include "page/ChPage.h"
 #include "page/MailRows.h"
-#include "ui/ControlText.h"
 
 TPageBridge::TPageBridge(TChPage& page) : Page(page) {
     // The worker's changes are drawn together: at the end of a batch once DrawIntervalMs have
@@ -39,47 +38,11 @@ TPageBridge::~TPageBridge() {
     Queue.Close();
 }
 
-std::string TPageBridge::Serv() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->Serv); });
-}
-std::string TPageBridge::IDNum() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->IDNum); });
-}
-std::string TPageBridge::Pass() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->Pass); });
-}
-bool TPageBridge::APOPCheck() {
-    return Read<bool>([this] { return Checked(Page.Frame->APOPCheck); });
-}
-bool TPageBridge::LogEnabled() {
-    return Read<bool>([this] { return Page.LogEnabled; });
-}
-std::string TPageBridge::TabCaption() {
-    return Read<std::string>([this] { return Page.TabSheet->Caption(); });
-}
-std::vector<std::string> TPageBridge::Rules() {
-    return Read<std::vector<std::string>>([this] { return Page.Rules; });
-}
-std::string TPageBridge::Design() {
-    return Read<std::string>([this] { return Page.Design; });
-}
-int TPageBridge::AutoDelMode() {
-    return Read<int>([this] { return Page.AutoDelMode; });
-}
 void TPageBridge::SetAutoDelMode(int mode) {
     Change([this, mode] { Page.AutoDelMode = mode; });
 }
 void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { Page.HeaderLines = lines; });
-}
-size_t TPageBridge::RowCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->RowCount()); });
-}
-size_t TPageBridge::TickedCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->SelectedCount()); });
-}
-std::vector<TMailRow> TPageBridge::Rows() {
-    return Read<std::vector<TMailRow>>([this] { return Page.Rows(); });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
     Change([this, row] { Page.AddRow(row); });
@@ -128,9 +91,6 @@ void TPageBridge::SetButtonsEnabled(bool enabled) {
 void TPageBridge::SetLoginEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Page.Frame->KvPanel2.Handle, enabled); });
 }
-bool TPageBridge::LoginEnabled() {
-    return Read<bool>([this] { return IsWindowEnabled(Page.Frame->KvPanel2.Handle) != FALSE; });
-}
 void TPageBridge::SetIndicatorState(int, int state) {
     // The worker's slot is this page's own.
     Change([this, state] { Page.SetIndicatorState(state); });
@@ -143,7 +103,7 @@ int TPageBridge::ConfirmDelete(const std::string& text) {
     // Only the host and the copied text are used after the question: the page may go while the
     // dialog is open, and the worker is then released by CancelRequests.
     TPageHost* host = &Page.Host;
-    return Read<int>([this, host, text] {
+    return Ask<int>([this, host, text] {
         ShowChanges();  // the page stays drawn while the question is open
         return host->ConfirmDelete(text);
     });
@@ -157,27 +117,20 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
     });
 }
 
-void TPageBridge::PromptPassword(const std::string& accountName) {
+std::string TPageBridge::PromptPassword(const std::string& accountName) {
     TPageHost* host = &Page.Host;
-    Read<bool>([this, host, name = accountName, alive = Alive] {
+    return Ask<std::string>([this, host, name = accountName, alive = Alive] {
         ShowChanges();
         const std::string answer = host->AskPassword(name);
         // The page may have gone while the question was open.
         if (*alive) SetWindowTextA(Page.Frame->Pass, answer.c_str());
-        return true;
+        return answer;
     });
-}
-
-int TPageBridge::Security() {
-    return Read<int>([this] { return Page.Security; });
-}
-std::string TPageBridge::CertHash() {
-    return Read<std::string>([this] { return Page.CertHash; });
 }
 
 bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
     TPageHost* host = &Page.Host;
-    return Read<bool>([this, host, text, hash, alive = Alive] {
+    return Ask<bool>([this, host, text, hash, alive = Alive] {
         ShowChanges();
         const std::string key = Page.KeyName;
         const bool trusted = host->AskTrustCertificate(key, text, hash);
