@@ -72,9 +72,9 @@ public:
     void ArrangePage();
     // Gives the worker a command with the page as it stands, and wakes it.
     void RunCommand(int command);
-    // What a command starts from: the login fields, the account's settings and the rows with
-    // their ticks, as the page holds them now (UI thread).
-    TCheckInputs CheckInputs() const;
+    // What the command starts from: the login fields, the account's settings and, for a command
+    // that acts on the ticked rows, the rows with their ticks, as the page holds them now.
+    TCheckInputs CheckInputs(int command) const;
     // All rows of the mail list with their tick (selection).
     std::vector<TMailRow> Rows() const;
     void AddRow(const TMailRow& row);

@@ -21,6 +21,7 @@ struct TCheckInputs {
     std::string Design;   // designated header name, colon included; empty for none
     bool LogEnabled = false;
     std::string TabCaption;  // names the account in the password question
-    // The mail list as shown, in the page's order, each row ticked as the user left it.
+    // The mail list as shown, in the page's order, each row ticked as the user left it: given to
+    // the commands that act on the ticked rows (delete, header), empty for the others.
     std::vector<TMailRow> Rows;
 };
