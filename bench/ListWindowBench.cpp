@@ -55,11 +55,11 @@ double ListWithoutWindow(const std::string& server, const std::string& user,
     page.Password = password;
     TConnectPtr worker = TConnect::Create(1, page);
     const auto start = Clock::now();
-    worker->Resume(TConnect::CmdConnect);
+    worker->Resume(TConnect::CmdConnect, page.Inputs());
     worker->WaitIdle(3600 * 1000);
     const double elapsed = Seconds(Clock::now() - start);
     rows = page.CurrentRows().size();
-    worker->Resume(TConnect::CmdDisconnect);
+    worker->Resume(TConnect::CmdDisconnect, page.Inputs());
     worker->WaitIdle(60000);
     return elapsed;
 }

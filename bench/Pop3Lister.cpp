@@ -38,14 +38,14 @@ TRun ListWithWorker(const std::string& host, int port, const std::string& user,
     page.User = user;
     page.Password = password;
     TConnectPtr worker = TConnect::Create(1, page);
-    if (!worker->Resume(TConnect::CmdConnect) || !worker->WaitIdle(3600 * 1000))
+    if (!worker->Resume(TConnect::CmdConnect, page.Inputs()) || !worker->WaitIdle(3600 * 1000))
         throw std::runtime_error("the worker did not end");
     for (const TMailRow& row : page.CurrentRows()) {
         ++run.Messages;
         run.Check += row.Columns[TMailRow::Title].size() + row.Columns[TMailRow::Uidl].size();
     }
     if (run.Messages == 0) throw std::runtime_error("no rows: " + page.Status(0));
-    worker->Resume(TConnect::CmdDisconnect);
+    worker->Resume(TConnect::CmdDisconnect, page.Inputs());
     worker->WaitIdle(60000);
     return run;
 }

@@ -30,11 +30,11 @@ double List(const std::string& server, int security, const std::string& user,
     page.TrustAnswer = true;  // the bench does not judge the test certificate
     TConnectPtr worker = TConnect::Create(1, page);
     const auto start = Clock::now();
-    worker->Resume(TConnect::CmdConnect);
+    worker->Resume(TConnect::CmdConnect, page.Inputs());
     worker->WaitIdle(3600 * 1000);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     rows = page.CurrentRows().size();
-    worker->Resume(TConnect::CmdDisconnect);
+    worker->Resume(TConnect::CmdDisconnect, page.Inputs());
     worker->WaitIdle(60000);
     return elapsed;
 }

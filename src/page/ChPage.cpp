@@ -9,7 +9,7 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
-    Bridge = std::make_unique<TPageBridge>(*this, *Frame, *TabSheet);
+    Bridge = std::make_unique<TPageBridge>(*this, *Frame);
     Worker = TConnect::Create(index, *Bridge);
 }
 
@@ -82,5 +82,28 @@ void TChPage::ArrangePage() {
 
 void TChPage::RunCommand(int command) {
     Command = command;
-    Worker->Resume(command);
+    // A busy worker refuses the command. An idle one has finished its changes: they are shown
+    // before the page is read, so that the rows it is given are the rows the user sees.
+    if (Worker->Busy()) return;
+    Bridge->Queue.Drain();
+    Worker->Resume(command, CheckInputs(command));
+}
+
+TCheckInputs TChPage::CheckInputs(int command) const {
+    TCheckInputs inputs;
+    inputs.Serv = TextOf(Frame->Serv);
+    inputs.IDNum = TextOf(Frame->IDNum);
+    inputs.Pass = TextOf(Frame->Pass);
+    inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.Security = Security;
+    inputs.CertHash = CertHash;
+    inputs.Rules = Rules;
+    inputs.AutoDelMode = AutoDelMode;
+    inputs.Design = Design;
+    inputs.LogEnabled = LogEnabled;
+    inputs.TabCaption = TabSheet->Caption();
+    // Reading the whole list takes tens of milliseconds a thousand rows: only the commands
+    // that act on the rows the user ticked are given them.
+    if (command == CommandDelete || command == CommandHeader) inputs.Rows = Frame->Rows();
+    return inputs;
 }

@@ -47,6 +47,9 @@ public:
     void SetIndex(int index);
     // Lays the page out in the tab's current size and the main window's view.
     void ArrangePage();
-    // Gives the worker a command and wakes it.
+    // Gives the worker a command with the page as it stands, and wakes it.
     void RunCommand(int command);
+    // What the command starts from: the login fields, the account's settings and, for a command
+    // that acts on the ticked rows, the rows with their ticks, as the page holds them now.
+    TCheckInputs CheckInputs(int command) const;
 };

@@ -3,10 +3,8 @@
 #include <commctrl.h>
 
 #include "page/MailRows.h"
-#include "ui/ControlText.h"
 
-TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame, TTabSheet& sheet)
-    : State(state), Frame(frame), Sheet(sheet) {
+TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame) : State(state), Frame(frame) {
     // The worker's changes are drawn together: at the end of a batch once DrawIntervalMs have
     // passed since drawing was held, else when the queue runs dry. Drawing the whole list costs
     // as much as a few hundred rows, and a fast listing ends a batch every 15 ms.
@@ -39,47 +37,11 @@ TPageBridge::~TPageBridge() {
     Queue.Close();
 }
 
-std::string TPageBridge::Serv() {
-    return Read<std::string>([this] { return TextOf(Frame.Serv); });
-}
-std::string TPageBridge::IDNum() {
-    return Read<std::string>([this] { return TextOf(Frame.IDNum); });
-}
-std::string TPageBridge::Pass() {
-    return Read<std::string>([this] { return TextOf(Frame.Pass); });
-}
-bool TPageBridge::APOPCheck() {
-    return Read<bool>([this] { return Checked(Frame.APOPCheck); });
-}
-bool TPageBridge::LogEnabled() {
-    return Read<bool>([this] { return State.LogEnabled; });
-}
-std::string TPageBridge::TabCaption() {
-    return Read<std::string>([this] { return Sheet.Caption(); });
-}
-std::vector<std::string> TPageBridge::Rules() {
-    return Read<std::vector<std::string>>([this] { return State.Rules; });
-}
-std::string TPageBridge::Design() {
-    return Read<std::string>([this] { return State.Design; });
-}
-int TPageBridge::AutoDelMode() {
-    return Read<int>([this] { return State.AutoDelMode; });
-}
 void TPageBridge::SetAutoDelMode(int mode) {
     Change([this, mode] { State.AutoDelMode = mode; });
 }
 void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { State.HeaderLines = lines; });
-}
-size_t TPageBridge::RowCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Frame.RowCount()); });
-}
-size_t TPageBridge::TickedCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Frame.SelectedCount()); });
-}
-std::vector<TMailRow> TPageBridge::Rows() {
-    return Read<std::vector<TMailRow>>([this] { return Frame.Rows(); });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
     Change([this, row] { Frame.AddRow(row); });
@@ -128,9 +90,6 @@ void TPageBridge::SetButtonsEnabled(bool enabled) {
 void TPageBridge::SetLoginEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Frame.KvPanel2.Handle, enabled); });
 }
-bool TPageBridge::LoginEnabled() {
-    return Read<bool>([this] { return IsWindowEnabled(Frame.KvPanel2.Handle) != FALSE; });
-}
 void TPageBridge::SetIndicatorState(int, int state) {
     // The worker's slot is this page's own.
     Change([this, state] { State.SetIndicatorState(state); });
@@ -143,7 +102,7 @@ int TPageBridge::ConfirmDelete(const std::string& text) {
     // Only the host and the copied text are used after the question: the page may go while the
     // dialog is open, and the worker is then released by CancelRequests.
     TPageHost* host = &State.Host;
-    return Read<int>([this, host, text] {
+    return Ask<int>([this, host, text] {
         ShowChanges();  // the page stays drawn while the question is open
         return host->ConfirmDelete(text);
     });
@@ -157,29 +116,22 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
     });
 }
 
-void TPageBridge::PromptPassword(const std::string& accountName) {
+std::string TPageBridge::PromptPassword(const std::string& accountName) {
     TPageHost* host = &State.Host;
-    Read<bool>([this, host, name = accountName, alive = Alive] {
+    return Ask<std::string>([this, host, name = accountName, alive = Alive] {
         ShowChanges();
         const std::string answer = host->AskPassword(name);
         // The page may have gone while the question was open.
         if (*alive) SetWindowTextA(Frame.Pass, answer.c_str());
-        return true;
+        return answer;
     });
-}
-
-int TPageBridge::Security() {
-    return Read<int>([this] { return State.Security; });
-}
-std::string TPageBridge::CertHash() {
-    return Read<std::string>([this] { return State.CertHash; });
 }
 
 bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
     // Nothing to pin: a "yes" would only erase the fingerprint trusted before.
     if (hash.empty()) return false;
     TPageHost* host = &State.Host;
-    return Read<bool>([this, host, text, hash, alive = Alive] {
+    return Ask<bool>([this, host, text, hash, alive = Alive] {
         ShowChanges();
         const std::string key = State.KeyName;
         const bool trusted = host->AskTrustCertificate(key, text, hash);

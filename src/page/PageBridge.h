@@ -6,36 +6,23 @@
 
 #include "page/MainFrame.h"
 #include "page/PageState.h"
-#include "ui/TabSheet.h"
 #include "ui/UiQueue.h"
 #include "worker/AccountPage.h"
 
 // The account page as its worker sees it. Every call comes from the worker's thread and is
 // carried to the UI thread through one queue, so the changes land in the order they were made:
-// plain changes are posted, reads and the two questions wait for their answer. The questions go
-// to the page's host.
+// plain changes are posted, the three questions wait for their answer. The questions go to the
+// page's host.
 class TPageBridge : public TAccountPage {
 public:
-    // The page's state, controls and tab, which outlive the bridge.
-    TPageBridge(TPageState& state, TMainFrame& frame, TTabSheet& sheet);
+    // The page's state and controls, which outlive the bridge.
+    TPageBridge(TPageState& state, TMainFrame& frame);
     ~TPageBridge() override;
 
     TUiQueue Queue;
 
-    std::string Serv() override;
-    std::string IDNum() override;
-    std::string Pass() override;
-    bool APOPCheck() override;
-    bool LogEnabled() override;
-    std::string TabCaption() override;
-    std::vector<std::string> Rules() override;
-    std::string Design() override;
-    int AutoDelMode() override;
     void SetAutoDelMode(int mode) override;
     void SetHeaderLines(const std::vector<std::string>& lines) override;
-    size_t RowCount() override;
-    size_t TickedCount() override;
-    std::vector<TMailRow> Rows() override;
     void AddRow(const TMailRow& row) override;
     void SetMessageNumber(size_t row, const std::string& number) override;
     void ClearRows() override;
@@ -44,23 +31,21 @@ public:
     void RepaintStatusBar() override;
     void SetButtonsEnabled(bool enabled) override;
     void SetLoginEnabled(bool enabled) override;
-    bool LoginEnabled() override;
     void SetIndicatorState(int index, int state) override;
     void MessageBeep(unsigned int type) override;
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    void PromptPassword(const std::string& accountName) override;
-    int Security() override;
-    std::string CertHash() override;
+    std::string PromptPassword(const std::string& accountName) override;
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
     void SetProtectionText(const std::string& text) override;
     void CancelRequests() override;
 
 private:
-    // A read on the UI thread; the type's empty value when the queue was closed meanwhile.
+    // A question asked on the UI thread; the type's empty value when the queue was closed
+    // meanwhile.
     template <class R>
-    R Read(std::function<R()> read) {
-        return Queue.Send<R>(std::move(read)).value_or(R());
+    R Ask(std::function<R()> question) {
+        return Queue.Send<R>(std::move(question)).value_or(R());
     }
     void Change(std::function<void()> change) { Queue.Post(std::move(change)); }
     // Drawing of the list and the status bar off during batches of changes, and back on.
@@ -72,7 +57,6 @@ private:
 
     TPageState& State;
     TMainFrame& Frame;
-    TTabSheet& Sheet;
     // False once the bridge is gone; a question open meanwhile checks it before touching the page.
     std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
     static constexpr int PanelCount = 3;

@@ -30,10 +30,11 @@ TConnect::~TConnect() {
 
 int TConnect::LiveThreads() { return Threads.load(); }
 
-bool TConnect::Resume(int command) {
+bool TConnect::Resume(int command, TCheckInputs inputs) {
     std::lock_guard<std::mutex> lock(Mutex);
     if (Terminated || Running) return false;
     Command = command;
+    GivenInputs = std::move(inputs);
     Pending = true;
     Running = true;
     if (!Thread.joinable()) {
@@ -107,8 +108,10 @@ void TConnect::Execute() {
         Wake.wait(lock, [this] { return Pending || Terminated; });
         if (Terminated) break;
         const int command = Command;
+        Inputs = std::move(GivenInputs);
         Pending = false;
         lock.unlock();
+        Shown = Inputs.Rows;
         RunCommand(command);
         lock.lock();
         Running = false;
@@ -154,6 +157,11 @@ void TConnect::RunCommand(int command) {
     }
 }
 
+void TConnect::EnableLogin(bool enabled) {
+    LoginFieldsEnabled = enabled;
+    Page.SetLoginEnabled(enabled);
+}
+
 void TConnect::ShowFailure(const std::string& text) {
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
@@ -164,12 +172,12 @@ void TConnect::ShowFailure(const std::string& text) {
 void TConnect::ConnectAndList() {
     // Connected means logged in: a connection left open by a refused login may still answer NOOP.
     if (Session->MessageCount != -1 && Session->Noop()) return;
-    if (!Page.Serv().empty() && !Page.IDNum().empty() && Page.Pass().empty()) {
-        Page.PromptPassword(SjisText::Trim(Page.TabCaption()));
+    const std::string& server = Inputs.Serv;
+    const std::string& user = Inputs.IDNum;
+    std::string password = Inputs.Pass;
+    if (!server.empty() && !user.empty() && password.empty()) {
+        password = Page.PromptPassword(SjisText::Trim(Inputs.TabCaption));
     }
-    const std::string server = Page.Serv();
-    const std::string user = Page.IDNum();
-    const std::string password = Page.Pass();
     if (server.empty() || user.empty() || password.empty()) return;
     Disconnect();
 
@@ -179,29 +187,29 @@ void TConnect::ConnectAndList() {
     } catch (const EConvertError& failure) {
         // A port that is not a number: the account says so and stays usable.
         ShowFailure(failure.what());
-        Page.SetLoginEnabled(true);
+        EnableLogin(true);
         return;
     }
     const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
-    const int security = Page.Security();
+    const int security = Inputs.Security;
     Session->Security = security;
     Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
     // Without a port of its own an SSL/TLS account speaks to POP3's TLS port.
     if (security == TKvSocket::SecurityTls && server.find(':') == std::string::npos)
         Session->Port = TlsPort;
-    TrustedHash = Page.CertHash();
+    TrustedHash = Inputs.CertHash;
     Session->Host = packed.substr(4);
     Session->TimeOut = TimeOut;
     Session->UserName = user;
     Session->Password = password;
-    Session->UseApop = Page.APOPCheck();
+    Session->UseApop = Inputs.APOPCheck;
 
     Page.SetStatusText(0, "接続中...");
     Page.RepaintStatusBar();
     Page.SetButtonsEnabled(false);
-    Page.SetLoginEnabled(false);
+    EnableLogin(false);
     Session->LogFileName = "DelLog.txt";
-    Session->LogEnabled = Page.LogEnabled();
+    Session->LogEnabled = Inputs.LogEnabled;
     Page.SetIndicatorState(Index, LampBusy);
     try {
         Session->Connect();
@@ -210,7 +218,7 @@ void TConnect::ConnectAndList() {
         // that the next connect does not take the account for connected.
         if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
         ShowFailure(failure.what());
-        Page.SetLoginEnabled(true);
+        EnableLogin(true);
     }
 }
 
@@ -240,7 +248,7 @@ std::string TConnect::ProtectionText() const {
 
 void TConnect::AfterStat() {
     Page.SetProtectionText(ProtectionText());
-    if (Page.RowCount() == 0) {
+    if (Shown.empty()) {
         ListMailbox();
     } else {
         Resync();
@@ -255,12 +263,13 @@ void TConnect::Disconnect(const std::string& failure) {
     Page.SetHeaderLines(HeaderLines);
     if (!failure.empty()) {
         Page.SetStatusText(0, failure);
-        Page.SetLoginEnabled(true);
-    } else if (!Page.LoginEnabled()) {
+        EnableLogin(true);
+    } else if (!LoginFieldsEnabled) {
         Page.SetStatusText(0, "サーバとの接続を切断しました。");
-        Page.SetLoginEnabled(true);
+        EnableLogin(true);
     }
     Page.ClearRows();
+    Shown.clear();
     Page.SetStatusText(1, "");
     Page.SetStatusText(2, "");
     try {
@@ -275,7 +284,7 @@ void TConnect::Disconnect(const std::string& failure) {
 }
 
 void TConnect::DeleteAndDisconnect() {
-    std::vector<TMailRow> rows = Page.Rows();
+    std::vector<TMailRow> rows = Inputs.Rows;
     TStringList titles;
     for (const TMailRow& row : rows) {
         if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
@@ -327,7 +336,7 @@ void TConnect::EndFailedDelete(const std::string& reason) {
 void TConnect::FetchHeader() {
     HeaderLines.clear();
     if (Session->Noop()) {
-        for (const TMailRow& row : Page.Rows()) {
+        for (const TMailRow& row : Inputs.Rows) {
             if (!row.Ticked) continue;
             const int32_t number = NumberOnThisConnection(row);
             if (number > 0) HeaderLines = Session->Top(number);

@@ -11,6 +11,7 @@
 
 #include "pop3/KvSocket.h"
 #include "worker/AccountPage.h"
+#include "worker/CheckInputs.h"
 #include "worker/PageGate.h"
 
 class TConnect;
@@ -40,9 +41,9 @@ public:
     // Created suspended: no thread, no session until the first command.
     static TConnectPtr Create(int index, TAccountPage& page);
 
-    // Gives one command (user-interface thread). Refused, and not kept for later, while a command
-    // runs or after the tear-down began; true when the worker took it.
-    bool Resume(int command);
+    // Gives one command with what it starts from (user-interface thread). Refused, and not kept
+    // for later, while a command runs or after the tear-down began; true when the worker took it.
+    bool Resume(int command, TCheckInputs inputs);
     // True from an accepted Resume until that command has ended.
     bool Busy();
     // Waits (test and shutdown helper) until no command runs; false when the time ran out.
@@ -96,6 +97,7 @@ private:
     void Reconnect();
     void AfterStat();
     void ShowFailure(const std::string& text);
+    void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
     // How the connection that stands is protected, in the user's words.
@@ -131,8 +133,15 @@ private:
     int32_t NumberOfUid(const std::string& uid) const;
 
     TPageGate Page;
+    // Worker thread only: the inputs of the command that runs, never changed while it runs.
+    TCheckInputs Inputs;
+    // The page's rows as the worker knows them: those given with the command, then cleared and
+    // added to by the worker.
+    std::vector<TMailRow> Shown;
+    // KvPanel2 as the worker last set it: only the worker changes it.
+    bool LoginFieldsEnabled = true;
     TStringList HeaderLines;              // working copy; the page gets it for the viewer
-    std::string TrustedHash;              // the account's CertHash, read at connect
+    std::string TrustedHash;              // the account's CertHash as given at connect
     TStringList ConnectionUids;           // unique id of message k at index k - 1, this connection
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
     std::map<std::string, TListedMail> Listed;  // what the rows were listed from, by unique id
@@ -143,6 +152,7 @@ private:
     std::condition_variable Idle;
     std::thread Thread;
     int Command = 0;
+    TCheckInputs GivenInputs;
     bool Pending = false;
     bool Running = false;
     bool Terminated = false;

@@ -119,13 +119,13 @@ void TConnect::ListMailbox() {
             0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
         return;
     }
-    const std::vector<std::string> rules = Page.Rules();
-    int autoDelMode = Page.AutoDelMode();
+    const std::vector<std::string>& rules = Inputs.Rules;
+    int autoDelMode = Inputs.AutoDelMode;
     if (rules.empty()) {
         autoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
-    const std::string design = Page.Design();
+    const std::string& design = Inputs.Design;
     ConnectionUids.clear();
     Listed.clear();
     ListedHere = true;
@@ -156,7 +156,8 @@ void TConnect::ListMailbox() {
     }
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
-    const size_t ticked = Page.TickedCount();
+    size_t ticked = 0;
+    for (const TMailRow& row : Shown) ticked += row.Ticked ? 1 : 0;
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
 }
 
@@ -224,6 +225,7 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     }
     HeaderLines = saved;
     Page.AddRow(row);
+    Shown.push_back(row);
     Page.RepaintRows();
 }
 
@@ -331,7 +333,7 @@ void TConnect::Resync() {
         row.Columns[TMailRow::Number] = std::move(text);
         return changed;
     };
-    std::vector<TMailRow> rows = Page.Rows();
+    std::vector<TMailRow> rows = Shown;
     for (size_t i = 0; i < rows.size(); ++i) {
         if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
     }

@@ -54,47 +54,11 @@ auto TPageGate::Call(F&& call) -> decltype(call(std::declval<TAccountPage&>())) 
     }
 }
 
-std::string TPageGate::Serv() {
-    return Call([](TAccountPage& p) { return p.Serv(); });
-}
-std::string TPageGate::IDNum() {
-    return Call([](TAccountPage& p) { return p.IDNum(); });
-}
-std::string TPageGate::Pass() {
-    return Call([](TAccountPage& p) { return p.Pass(); });
-}
-bool TPageGate::APOPCheck() {
-    return Call([](TAccountPage& p) { return p.APOPCheck(); });
-}
-bool TPageGate::LogEnabled() {
-    return Call([](TAccountPage& p) { return p.LogEnabled(); });
-}
-std::string TPageGate::TabCaption() {
-    return Call([](TAccountPage& p) { return p.TabCaption(); });
-}
-std::vector<std::string> TPageGate::Rules() {
-    return Call([](TAccountPage& p) { return p.Rules(); });
-}
-std::string TPageGate::Design() {
-    return Call([](TAccountPage& p) { return p.Design(); });
-}
-int TPageGate::AutoDelMode() {
-    return Call([](TAccountPage& p) { return p.AutoDelMode(); });
-}
 void TPageGate::SetAutoDelMode(int mode) {
     Call([&](TAccountPage& p) { p.SetAutoDelMode(mode); });
 }
 void TPageGate::SetHeaderLines(const std::vector<std::string>& lines) {
     Call([&](TAccountPage& p) { p.SetHeaderLines(lines); });
-}
-size_t TPageGate::RowCount() {
-    return Call([](TAccountPage& p) { return p.RowCount(); });
-}
-size_t TPageGate::TickedCount() {
-    return Call([](TAccountPage& p) { return p.TickedCount(); });
-}
-std::vector<TMailRow> TPageGate::Rows() {
-    return Call([](TAccountPage& p) { return p.Rows(); });
 }
 void TPageGate::AddRow(const TMailRow& row) {
     Call([&](TAccountPage& p) { p.AddRow(row); });
@@ -120,9 +84,6 @@ void TPageGate::SetButtonsEnabled(bool enabled) {
 void TPageGate::SetLoginEnabled(bool enabled) {
     Call([&](TAccountPage& p) { p.SetLoginEnabled(enabled); });
 }
-bool TPageGate::LoginEnabled() {
-    return Call([](TAccountPage& p) { return p.LoginEnabled(); });
-}
 void TPageGate::SetIndicatorState(int index, int state) {
     Call([&](TAccountPage& p) { p.SetIndicatorState(index, state); });
 }
@@ -135,14 +96,8 @@ int TPageGate::ConfirmDelete(const std::string& text) {
 void TPageGate::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
     Call([&](TAccountPage& p) { p.ShowHeaderViewer(subject, secondSubject); });
 }
-void TPageGate::PromptPassword(const std::string& accountName) {
-    Call([&](TAccountPage& p) { p.PromptPassword(accountName); });
-}
-int TPageGate::Security() {
-    return Call([](TAccountPage& p) { return p.Security(); });
-}
-std::string TPageGate::CertHash() {
-    return Call([](TAccountPage& p) { return p.CertHash(); });
+std::string TPageGate::PromptPassword(const std::string& accountName) {
+    return Call([&](TAccountPage& p) { return p.PromptPassword(accountName); });
 }
 bool TPageGate::AskTrustCertificate(const std::string& text, const std::string& hash) {
     return Call([&](TAccountPage& p) { return p.AskTrustCertificate(text, hash); });

@@ -17,20 +17,8 @@ public:
 
     void Detach();
 
-    std::string Serv() override;
-    std::string IDNum() override;
-    std::string Pass() override;
-    bool APOPCheck() override;
-    bool LogEnabled() override;
-    std::string TabCaption() override;
-    std::vector<std::string> Rules() override;
-    std::string Design() override;
-    int AutoDelMode() override;
     void SetAutoDelMode(int mode) override;
     void SetHeaderLines(const std::vector<std::string>& lines) override;
-    size_t RowCount() override;
-    size_t TickedCount() override;
-    std::vector<TMailRow> Rows() override;
     void AddRow(const TMailRow& row) override;
     void SetMessageNumber(size_t row, const std::string& number) override;
     void ClearRows() override;
@@ -39,14 +27,11 @@ public:
     void RepaintStatusBar() override;
     void SetButtonsEnabled(bool enabled) override;
     void SetLoginEnabled(bool enabled) override;
-    bool LoginEnabled() override;
     void SetIndicatorState(int index, int state) override;
     void MessageBeep(unsigned int type) override;
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    void PromptPassword(const std::string& accountName) override;
-    int Security() override;
-    std::string CertHash() override;
+    std::string PromptPassword(const std::string& accountName) override;
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
     void SetProtectionText(const std::string& text) override;
     void CancelRequests() override {}  // the gate's own tear-down is Detach

@@ -98,8 +98,12 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
              EXPECT_EQ(answer, 2);
          },
          [](TFixture&) {}},
-        {"the password goes into the page, asked by account name",
-         [](TFixture& f) { f.FromWorker([](TPageBridge& b) { b.PromptPassword("Account2"); }); },
+        {"the password comes back and goes into the page, asked by account name",
+         [](TFixture& f) {
+             std::string answer;
+             f.FromWorker([&](TPageBridge& b) { answer = b.PromptPassword("Account2"); });
+             EXPECT_EQ(answer, "pw");
+         },
          [](TFixture& f) {
              EXPECT_EQ(f.Host.AskedName, "Account2");
              EXPECT_EQ(GuiTest::WindowText(f.Page->Frame->Pass), "pw");

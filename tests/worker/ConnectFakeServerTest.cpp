@@ -268,6 +268,38 @@ TEST(ConnectFake, NumbersAreRenewedAfterAReconnectionForTheViewer) {
     EXPECT_EQ(Uids(server.Messages()), (TLines{"ub", "uc", "ue"}));
 }
 
+// A command runs on the inputs it was given: the page has nothing the worker could read, and
+// what the user edits while the command runs (here while the password is asked for) is for the
+// next command only.
+TEST(ConnectFake, EditsMadeWhileACommandRunsWaitForTheNext) {
+    TFakePop3Server server;
+    server.SetMessages(FiveMails());
+    TFakeAccount account(server);
+    account.Page.Password = "";
+    account.Page.RuleList = {"Subject:,b"};
+    account.Page.Mode = 1;
+    account.Page.HoldQuestions = true;
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdConnect, account.Page.Inputs()));
+    ASSERT_TRUE(account.Page.WaitFor("prompt"));
+    account.Page.Server = "nonexistent.invalid";
+    account.Page.User = "other";
+    account.Page.Apop = true;
+    account.Page.RuleList = {"Subject:,d"};
+    account.Page.Answer(0, "secret");
+    ASSERT_TRUE(account.Worker->WaitIdle(10000));
+    const TLines login = server.Commands(0);
+    ASSERT_GE(login.size(), 2u);
+    EXPECT_EQ(TLines(login.begin(), login.begin() + 2), (TLines{"USER user", "PASS secret"}));
+    EXPECT_EQ(account.TickedTitles(), TLines{"b"});
+
+    account.Page.Server = "127.0.0.1:" + std::to_string(server.Port());
+    account.Page.User = "user";
+    account.Page.Apop = false;
+    account.Run(TConnect::CmdDisconnect);
+    account.Run(TConnect::CmdConnect);  // with the password the question left on the page
+    EXPECT_EQ(account.TickedTitles(), TLines{"d"});
+}
+
 TEST(ConnectFake, RuleTextIsNotFoundInsideATwoByteCharacter) {
     TFakePop3Server server;
     server.SetMessages({Mail("u1", "one", "\x83\x41 <k@example.jp>"),  // ア

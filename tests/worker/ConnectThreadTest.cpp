@@ -39,7 +39,7 @@ TEST(ConnectThread, OneWakeUpRunsOneCommand) {
     page.User = "user";
     TConnectPtr worker = TConnect::Create(3, page);
     for (int i = 1; i <= 3; ++i) {
-        ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+        ASSERT_TRUE(worker->Resume(TConnect::CmdConnect, page.Inputs()));
         ASSERT_TRUE(worker->WaitIdle(10000));
         EXPECT_EQ(page.Events({"prompt"}).size(), static_cast<size_t>(i));
     }
@@ -51,10 +51,10 @@ TEST(ConnectThread, WakeUpDuringCommandIsNotKept) {
     TRecordingPage page;
     NeedPassword(page);
     TConnectPtr worker = TConnect::Create(1, page);
-    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect, page.Inputs()));
     ASSERT_TRUE(page.WaitFor("prompt"));
     EXPECT_TRUE(worker->Busy());
-    EXPECT_FALSE(worker->Resume(TConnect::CmdDisconnect));
+    EXPECT_FALSE(worker->Resume(TConnect::CmdDisconnect, page.Inputs()));
     page.Answer(0, "");
     ASSERT_TRUE(worker->WaitIdle(10000));
     // Give a kept wake-up every chance to show itself.
@@ -63,7 +63,7 @@ TEST(ConnectThread, WakeUpDuringCommandIsNotKept) {
     EXPECT_EQ(page.Events({"clear", "lamp"}).size(), 0u);
     // The next wake-up after the command is taken again.
     page.HoldQuestions = false;
-    ASSERT_TRUE(worker->Resume(TConnect::CmdDisconnect));
+    ASSERT_TRUE(worker->Resume(TConnect::CmdDisconnect, page.Inputs()));
     ASSERT_TRUE(worker->WaitIdle(10000));
     EXPECT_EQ(page.Events({"clear"}).size(), 1u);
 }
@@ -74,7 +74,7 @@ TEST(ConnectThread, PasswordRequestNamesTheAccountByItsTrimmedCaption) {
     page.User = "user";
     page.Caption = "  仕事用  ";
     TConnectPtr worker = TConnect::Create(2, page);
-    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect, page.Inputs()));
     ASSERT_TRUE(worker->WaitIdle(10000));
     EXPECT_EQ(page.Events({"prompt"}), std::vector<std::string>{"prompt 仕事用"});
 }
@@ -86,7 +86,7 @@ TEST(ConnectThread, TearDownWhileIdleEndsTheThreadAtOnce) {
     }
     TRecordingPage page;
     TConnectPtr worker = TConnect::Create(1, page);
-    ASSERT_TRUE(worker->Resume(TConnect::CmdDisconnect));
+    ASSERT_TRUE(worker->Resume(TConnect::CmdDisconnect, page.Inputs()));
     ASSERT_TRUE(worker->WaitIdle(10000));
     EXPECT_EQ(TConnect::LiveThreads(), 1);
     worker.reset();
@@ -108,7 +108,7 @@ TEST_P(ConnectTearDownBusy, ReturnsPromptlyAndLeavesThePageAlone) {
     page.AddRow(Row("a", true));
     page.AddRow(Row("b", false));
     TConnectPtr worker = TConnect::Create(1, page);
-    ASSERT_TRUE(worker->Resume(c.Command));
+    ASSERT_TRUE(worker->Resume(c.Command, page.Inputs()));
     ASSERT_TRUE(page.WaitFor(c.WaitEvent));
     const size_t eventsBefore = page.Events().size();
     worker.reset();  // must not wait for an answer that never comes
@@ -134,7 +134,7 @@ TEST(ConnectThread, TearDownWhileBlockedInAReadReturnsPromptly) {
     page.Password = "secret";
     TConnectPtr worker = TConnect::Create(1, page);
     worker->TimeOut = 600000;  // only the tear-down can end this wait
-    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+    ASSERT_TRUE(worker->Resume(TConnect::CmdConnect, page.Inputs()));
     ASSERT_TRUE(page.WaitFor("status2 2"));
     for (int i = 0; i < 1000 && server.Commands().back() != "TOP 2 0"; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -155,7 +155,7 @@ TEST(ConnectThread, ManyWorkersComeAndGo) {
         NeedPassword(*pages.back());
         pages.back()->HoldQuestions = i % 2 == 0;
         workers.push_back(TConnect::Create(i, *pages.back()));
-        workers.back()->Resume(TConnect::CmdConnect);
+        workers.back()->Resume(TConnect::CmdConnect, pages.back()->Inputs());
     }
     for (int i = 0; i < 8; i += 2) ASSERT_TRUE(pages[static_cast<size_t>(i)]->WaitFor("prompt"));
     workers.clear();

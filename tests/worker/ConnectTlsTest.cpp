@@ -175,7 +175,7 @@ TEST_F(ConnectTls, TearDownDuringHandshakeOrQuestionReturnsPromptly) {
         page.HoldQuestions = true;
         TConnectPtr worker = TConnect::Create(1, page);
         worker->TimeOut = 600000;  // only the tear-down can end these waits
-        ASSERT_TRUE(worker->Resume(TConnect::CmdConnect));
+        ASSERT_TRUE(worker->Resume(TConnect::CmdConnect, page.Inputs()));
         ASSERT_TRUE(page.WaitFor(c.WaitEvent));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const auto start = std::chrono::steady_clock::now();

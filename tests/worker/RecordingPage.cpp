@@ -34,6 +34,24 @@ void TRecordingPage::ClearEvents() {
     Log_.clear();
 }
 
+TCheckInputs TRecordingPage::Inputs() {
+    std::lock_guard<std::mutex> lock(Mutex);
+    TCheckInputs inputs;
+    inputs.Serv = Server;
+    inputs.IDNum = User;
+    inputs.Pass = Password;
+    inputs.APOPCheck = Apop;
+    inputs.Security = SecurityMode;
+    inputs.CertHash = TrustedHash;
+    inputs.Rules = RuleList;
+    inputs.AutoDelMode = Mode;
+    inputs.Design = DesignName;
+    inputs.LogEnabled = LogFlag;
+    inputs.TabCaption = Caption;
+    inputs.Rows = RowsShown;
+    return inputs;
+}
+
 std::vector<TMailRow> TRecordingPage::CurrentRows() {
     std::lock_guard<std::mutex> lock(Mutex);
     return RowsShown;
@@ -106,60 +124,6 @@ bool TRecordingPage::WaitForAnswer(std::unique_lock<std::mutex>& lock) {
     return Answered && !Cancelled;
 }
 
-std::string TRecordingPage::Serv() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Server;
-}
-
-std::string TRecordingPage::IDNum() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return User;
-}
-
-std::string TRecordingPage::Pass() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Password;
-}
-
-bool TRecordingPage::APOPCheck() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Apop;
-}
-
-bool TRecordingPage::LogEnabled() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return LogFlag;
-}
-
-std::string TRecordingPage::TabCaption() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Caption;
-}
-
-std::vector<std::string> TRecordingPage::Rules() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return RuleList;
-}
-
-std::string TRecordingPage::Design() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return DesignName;
-}
-
-int TRecordingPage::AutoDelMode() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Mode;
-}
-
 void TRecordingPage::SetAutoDelMode(int mode) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
@@ -172,26 +136,6 @@ void TRecordingPage::SetHeaderLines(const std::vector<std::string>& lines) {
     std::lock_guard<std::mutex> lock(Mutex);
     Headers = lines;
     Record("headers " + std::to_string(lines.size()));
-}
-
-size_t TRecordingPage::RowCount() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return RowsShown.size();
-}
-
-size_t TRecordingPage::TickedCount() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    size_t count = 0;
-    for (const TMailRow& row : RowsShown) count += row.Ticked ? 1 : 0;
-    return count;
-}
-
-std::vector<TMailRow> TRecordingPage::Rows() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return RowsShown;
 }
 
 void TRecordingPage::AddRow(const TMailRow& row) {
@@ -248,12 +192,6 @@ void TRecordingPage::SetLoginEnabled(bool enabled) {
     Record(enabled ? "login 1" : "login 0");
 }
 
-bool TRecordingPage::LoginEnabled() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Login;
-}
-
 void TRecordingPage::SetIndicatorState(int index, int state) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
@@ -284,27 +222,17 @@ void TRecordingPage::ShowHeaderViewer(const std::string& subject,
     Record("viewer " + subject + "|" + secondSubject);
 }
 
-void TRecordingPage::PromptPassword(const std::string& accountName) {
+std::string TRecordingPage::PromptPassword(const std::string& accountName) {
     Touch();
     std::unique_lock<std::mutex> lock(Mutex);
     Record("prompt " + accountName);
     if (!HoldQuestions) {
         Password = PasswordAnswer;
-        return;
+        return Password;
     }
-    if (WaitForAnswer(lock)) Password = GivenPassword;
-}
-
-int TRecordingPage::Security() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return SecurityMode;
-}
-
-std::string TRecordingPage::CertHash() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    return TrustedHash;
+    if (!WaitForAnswer(lock)) return std::string();
+    Password = GivenPassword;
+    return Password;
 }
 
 bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::string& hash) {

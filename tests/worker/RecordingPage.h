@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "worker/AccountPage.h"
+#include "worker/CheckInputs.h"
 
-// An account page for tests: holds the fields a worker reads, applies its changes like the real
-// page would, and records every change in order as a short text ("status0 接続中...", "lamp 2",
-// "buttons 0", "row <title>", ...). Questions are answered by the test, either at once
-// (ConfirmAnswer, PasswordAnswer) or, with HoldQuestions, only when the test calls Answer.
+// An account page for tests: holds the fields a command starts from (Inputs() takes them as the
+// window does when the command is given), applies the worker's changes like the real page would,
+// and records every change in order as a short text ("status0 接続中...", "lamp 2", "buttons 0",
+// "row <title>", ...). Questions are answered by the test, either at once (ConfirmAnswer,
+// PasswordAnswer) or, with HoldQuestions, only when the test calls Answer.
 class TRecordingPage : public TAccountPage {
 public:
-    // --- What the worker reads (set by the test before giving a command) ---
+    // --- What a command starts from (set by the test before giving a command) ---
     std::string Server, User, Password, Caption = "account";
     bool Apop = false, LogFlag = false;
     std::vector<std::string> RuleList;
@@ -28,6 +30,8 @@ public:
     bool HoldQuestions = false;
 
     // --- Test side ---
+    // The page as it stands, for the worker's next command.
+    TCheckInputs Inputs();
     std::vector<std::string> Events();
     // The events that start with one of the prefixes, in order.
     std::vector<std::string> Events(const std::vector<std::string>& prefixes);
@@ -50,20 +54,8 @@ public:
     int CallsAfterGone() const { return LateCalls.load(); }
 
     // --- TAccountPage ---
-    std::string Serv() override;
-    std::string IDNum() override;
-    std::string Pass() override;
-    bool APOPCheck() override;
-    bool LogEnabled() override;
-    std::string TabCaption() override;
-    std::vector<std::string> Rules() override;
-    std::string Design() override;
-    int AutoDelMode() override;
     void SetAutoDelMode(int mode) override;
     void SetHeaderLines(const std::vector<std::string>& lines) override;
-    size_t RowCount() override;
-    size_t TickedCount() override;
-    std::vector<TMailRow> Rows() override;
     void AddRow(const TMailRow& row) override;
     void SetMessageNumber(size_t row, const std::string& number) override;
     void ClearRows() override;
@@ -72,14 +64,11 @@ public:
     void RepaintStatusBar() override;
     void SetButtonsEnabled(bool enabled) override;
     void SetLoginEnabled(bool enabled) override;
-    bool LoginEnabled() override;
     void SetIndicatorState(int index, int state) override;
     void MessageBeep(unsigned int type) override;
     int ConfirmDelete(const std::string& text) override;
     void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    void PromptPassword(const std::string& accountName) override;
-    int Security() override;
-    std::string CertHash() override;
+    std::string PromptPassword(const std::string& accountName) override;
     // Recorded as "cert <hash>"; with HoldQuestions a non-zero Answer trusts.
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
     void SetProtectionText(const std::string& text) override;  // "protection <text>"

@@ -20,7 +20,7 @@ struct TWorkerHarness {
     }
     // Gives the command and waits for its end (generous: a Wine start-up can be slow).
     void Run(int command) {
-        ASSERT_TRUE(Worker->Resume(command));
+        ASSERT_TRUE(Worker->Resume(command, Page.Inputs()));
         ASSERT_TRUE(Worker->WaitIdle(120000)) << "command " << command << " did not end";
     }
     std::vector<std::string> Column(int column) {

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "worker/MailRow.h"
+
+// Everything a command of the worker starts from, taken on the user-interface thread when the
+// command is given. The worker reads nothing else of its page: what the user changes on the page
+// from then on is for the next command. Names follow the account's stored settings.
+struct TCheckInputs {
+    // The login fields as typed.
+    std::string Serv;  // host, or host ":" port
+    std::string IDNum;
+    std::string Pass;  // empty: the worker asks for it
+    bool APOPCheck = false;
+    // The account's settings.
+    int Security = 0;      // 0 none, 1 SSL/TLS, 2 STARTTLS
+    std::string CertHash;  // fingerprint of the certificate trusted for the account, or empty
+    std::vector<std::string> Rules;
+    int AutoDelMode = 0;  // 0 none, 1 header search, 2 PostPet
+    std::string Design;   // designated header name, colon included; empty for none
+    bool LogEnabled = false;
+    std::string TabCaption;  // names the account in the password question
+    // The mail list as shown, in the page's order, each row ticked as the user left it: given to
+    // the commands that act on the ticked rows (delete, header), empty for the others.
+    std::vector<TMailRow> Rows;
+};
