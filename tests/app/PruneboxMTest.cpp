@@ -405,6 +405,23 @@ TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
     }
 }
 
+TEST(PruneboxMTest, FocusStartsInTheListAndComesBackToItsControlAfterADialog) {
+    TStarted started(1);
+    TPruneboxM& main = started.Main;
+    TChPage& page = *main.Accounts.Pages[main.ActiveSlot()];
+    EXPECT_EQ(GetFocus(), page.Frame->MailView);
+    for (HWND focused : {page.Frame->Serv, page.Frame->MailView}) {
+        SetFocus(focused);
+        page.HeaderLines = {"Subject: hi"};
+        page.HeaderPending = true;
+        main.ShowHeaderLater(page.Index);
+        TDialogAnswerer answerer({TAction(TAnswer::Escape)});
+        ASSERT_TRUE(PumpUntil([&] { return answerer.Seen.size() == 1; }));
+        for (int i = 0; i < 10; ++i) GuiTest::PumpPending();
+        EXPECT_EQ(GetFocus(), focused) << GuiTest::ClassName(GetFocus());
+    }
+}
+
 TEST(PruneboxMTest, EndOfSessionClosesTheWindowAndLetsWindowsEnd) {
     TStarted started(2);
     EXPECT_EQ(SendMessageA(started.Main.Handle, WM_QUERYENDSESSION, 0, 0), TRUE);
