@@ -451,7 +451,8 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
 bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::string& text,
                                      const std::string& hash) {
     ::MessageBeep(MB_ICONEXCLAMATION);
-    if (MessageDlgCenter(Handle, text, TMsgDlgType::Warning, mbYes | mbNo, 0) != mrYes)
+    // The question comes unasked during a connect: a stray Enter must not trust and pin.
+    if (MessageDlgCenter(Handle, text, TMsgDlgType::Warning, mbYes | mbNo, 0, mbNo) != mrYes)
         return false;
     // The answer holds for this connection even if the store cannot keep it.
     if (Registry) TAccountStore(*Registry).SaveCertHash(accountKey, hash);

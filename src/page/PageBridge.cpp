@@ -176,6 +176,8 @@ std::string TPageBridge::CertHash() {
 }
 
 bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
+    // Nothing to pin: a "yes" would only erase the fingerprint trusted before.
+    if (hash.empty()) return false;
     TPageHost* host = &State.Host;
     return Read<bool>([this, host, text, hash, alive = Alive] {
         ShowChanges();

@@ -21,6 +21,13 @@ std::string WithoutSeparators(const std::string& keyName) {
     return name;
 }
 
+// A SHA-256 fingerprint as the account keeps it: 64 hexadecimal digits.
+bool IsCertHash(const std::string& text) {
+    constexpr size_t HexDigits = 64;
+    return text.size() == HexDigits &&
+           text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
 }  // namespace
 
 std::string TAccountStore::AccountKeyName(const std::string& user, const std::string& host) {
@@ -128,10 +135,11 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
 }
 
 bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& certHash) {
+    // Anything but a fingerprint would erase or spoil the certificate trusted before.
+    if (!IsCertHash(certHash)) return false;
     const std::string path = AccountPath(keyName);
     if (path.empty() || !Registry.OpenKey(path, false)) return false;
-    if (!certHash.empty()) return Registry.WriteString("CertHash", certHash);
-    return !Registry.ValueExists("CertHash") || Registry.DeleteValue("CertHash");
+    return Registry.WriteString("CertHash", certHash);
 }
 
 bool TAccountStore::DeleteAccount(const std::string& keyName) {

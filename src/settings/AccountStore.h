@@ -69,7 +69,8 @@ public:
     // CertHash leaves a stored one alone; a replaced key takes its own with it.
     bool SaveAccount(const TAccountSettings& account, const std::string& keyName,
                      const std::string& replacedKeyName = "");
-    // Stores the trusted certificate's fingerprint in the existing account key; empty removes it.
+    // Stores the trusted certificate's fingerprint (64 hexadecimal digits) in the existing
+    // account key; anything else, an empty text included, is refused and leaves the stored one.
     bool SaveCertHash(const std::string& keyName, const std::string& certHash);
     // Deletes the account's key with its subkeys.
     bool DeleteAccount(const std::string& keyName);

@@ -1,15 +1,16 @@
 // The worker's operations on mail rows: reading headers, building the list, ticking by the
 // delete-check rules, deleting, and finding the rows again after a reconnection.
+#include <algorithm>
 #include <string>
 
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
+#include "pop3/Md5.h"
 #include "worker/Connect.h"
 
 namespace {
 
-constexpr const char* LookupMarker = TMailRow::LookupMarker;
 const char* const UnknownText = "不明 (Prunebox)";
 
 std::string TrimRight(const std::string& text) {
@@ -22,18 +23,19 @@ bool ParseNumber(const std::string& text, int32_t& value) { return SjisText::ToI
 
 }  // namespace
 
-std::string TConnect::FindHeader(TStringList& lines, const std::string& name) {
+std::string TConnect::FindHeader(TStringList& lines, size_t& found, const std::string& name) {
     const std::string wanted = SjisSearch::AsciiUpper(name);
-    for (size_t i = 0; i < lines.size(); ++i) {
+    found = std::min(found, lines.size());
+    // Only the name decides: what a line carries after it, whatever it is, is never a mark.
+    for (size_t i = 0; i + found < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (line.find(LookupMarker) != std::string::npos) continue;
         if (SjisSearch::AsciiUpper(line).compare(0, wanted.size(), wanted) != 0) continue;
         const std::string trimmed = TrimRight(line);
         const std::string value =
             trimmed.size() > name.size() + 1 ? trimmed.substr(name.size() + 1) : std::string();
-        std::string marked = line + LookupMarker;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        lines.push_back(std::move(marked));
+        const auto at = lines.begin() + static_cast<std::ptrdiff_t>(i);
+        std::rotate(at, at + 1, lines.end());
+        ++found;
         return value;
     }
     return std::string();
@@ -41,8 +43,10 @@ std::string TConnect::FindHeader(TStringList& lines, const std::string& name) {
 
 void TConnect::UnfoldHeader(TStringList& lines) {
     TStringList unfolded;
-    for (const std::string& line : lines) {
-        if (line == ".") break;
+    // Only the last line closes the reply; a "." before it is header text the server un-stuffed.
+    const size_t end = !lines.empty() && lines.back() == "." ? lines.size() - 1 : lines.size();
+    for (size_t i = 0; i < end; ++i) {
+        const std::string& line = lines[i];
         const bool continuation = !line.empty() && (line[0] == '\t' || line[0] == ' ');
         // A continuation with nothing before it stands as a line of its own.
         if (continuation && !unfolded.empty()) {
@@ -96,6 +100,15 @@ TConnect::TStringList TConnect::ReadErrorHeader() {
             "."};
 }
 
+std::string TConnect::HeaderDigest(const TStringList& header) {
+    TMd5 digest;
+    for (const std::string& line : header) {
+        digest.Update(line.data(), line.size());
+        digest.Update("\n", 1);
+    }
+    return digest.HexDigest();
+}
+
 void TConnect::ListMailbox() {
     Page.SetStatusText(0, "接続しました。");
     const int32_t count = Session->MessageCount;
@@ -114,18 +127,33 @@ void TConnect::ListMailbox() {
     }
     const std::string design = Page.Design();
     ConnectionUids.clear();
-    // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
-    const std::vector<int32_t> sizes = Session->ListAll();
-    ConnectionUids = Session->UidlAll();
-    Session->TopAll(
-        count,
-        [this](int32_t number) {
-            Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-            Page.RepaintStatusBar();
-        },
-        [&](int32_t number, const TStringList& header) {
-            AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
-        });
+    Listed.clear();
+    ListedHere = true;
+    try {
+        // Sizes and unique ids of the whole mailbox first, then the headers, each row as it
+        // comes. The listings checked, their length (not STAT's count) bounds the rest.
+        const std::vector<int32_t> sizes = Session->ListAll();
+        ConnectionUids = Session->UidlAll();
+        std::map<std::string, int> listings;
+        for (const std::string& uid : ConnectionUids) ++listings[uid];
+        Session->TopAll(
+            static_cast<int32_t>(sizes.size()),
+            [this](int32_t number) {
+                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+                Page.RepaintStatusBar();
+            },
+            [&](int32_t number, const TStringList& header) {
+                const std::string& uid = ConnectionUids[number - 1];
+                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
+                AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
+            });
+    } catch (const EPop3Desync&) {
+        // Rows listed so far may show another message's header: none may stay to be ticked.
+        Page.ClearRows();
+        ConnectionUids.clear();
+        Listed.clear();
+        throw;
+    }
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     const size_t ticked = Page.TickedCount();
@@ -143,26 +171,30 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
         UnfoldHeader(HeaderLines);
     }
     const TStringList saved = HeaderLines;
+    size_t taken = 0;  // lines at the end of HeaderLines already looked up
 
     TMailRow row;
     auto& columns = row.Columns;
-    columns[TMailRow::Title] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    columns[TMailRow::Title] =
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
-    columns[TMailRow::Sender] =
-        TMainDM::ExtractSenderName(TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "From:")));
+    columns[TMailRow::Sender] = TMainDM::ExtractSenderName(
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "From:")));
     if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
-    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, "Date:"));
+    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, taken, "Date:"));
     columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
     columns[TMailRow::Size] = std::to_string(size);
 
-    const std::string contentType = FindHeader(HeaderLines, "Content-Type:");
-    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, "X-Mailer:"));
+    const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
+    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
     if (mark.PetMail && autoDelMode == 2) row.Ticked = true;
 
     if (!design.empty()) {
         HeaderLines = saved;
-        columns[TMailRow::Designated] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, design));
+        taken = 0;
+        columns[TMailRow::Designated] =
+            TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
     }
     columns[TMailRow::Number] = std::to_string(number);
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
@@ -171,6 +203,7 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     if (autoDelMode == 1) {
         for (const std::string& rule : rules) {
             HeaderLines = saved;
+            taken = 0;
             const TRuleParts parts = TMainDM::SplitRule(rule);
             // Every line of the rule's header is tested. A header the mail lacks decodes to
             // "なし" and is tested as such; a header that is there is never also tested as missing.
@@ -178,7 +211,7 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
             // ISO-2022-JP decoded, so they keep every tick they made.
             bool found = false;
             for (;;) {
-                const std::string value = FindHeader(HeaderLines, parts.Header);
+                const std::string value = FindHeader(HeaderLines, taken, parts.Header);
                 if (value.empty() && found) break;
                 if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text) ||
                     SjisSearch::Contains(TMainDM::DecodeJisWords(value), parts.Text)) {
@@ -213,30 +246,80 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
                                                                                           : 0;
 }
 
-size_t TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+    TNotDeleted notDeleted;
     std::vector<int32_t> numbers;
-    size_t skipped = 0;
+    std::vector<const TListedMail*> expected;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
         const int32_t number = NumberOnThisConnection(row);
-        if (number > 0) {
-            numbers.push_back(number);
-        } else {
-            ++skipped;
+        if (number == 0) {
+            ++notDeleted.Gone;
+            continue;
         }
+        if (!ListedHere) {
+            // Found again by unique id only: see that it is still the message listed.
+            const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
+            if (listed == Listed.end()) {
+                ++notDeleted.Changed;
+                continue;
+            }
+            if (listed->second.SharedId) {
+                ++notDeleted.Shared;
+                continue;
+            }
+            expected.push_back(&listed->second);
+        }
+        numbers.push_back(number);
     }
+    if (!ListedHere && !numbers.empty()) numbers = Unchanged(numbers, expected, notDeleted);
     Session->DeleAll(numbers);
-    return skipped;
+    return notDeleted;
 }
 
-void TConnect::ShowNotDeleted(size_t skipped) {
-    if (skipped == 0) return;
-    Page.SetStatusText(0, "サーバとの接続を切断しました。(削除できなかったメール " +
-                              std::to_string(skipped) + "通)");
+std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
+                                         const std::vector<const TListedMail*>& expected,
+                                         TNotDeleted& notDeleted) {
+    const std::vector<int32_t> sizes = Session->ListAll();
+    std::vector<int32_t> sameSize;
+    std::vector<const TListedMail*> sameSizeExpected;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const size_t at = static_cast<size_t>(numbers[i] - 1);
+        if (at < sizes.size() && sizes[at] == expected[i]->Size) {
+            sameSize.push_back(numbers[i]);
+            sameSizeExpected.push_back(expected[i]);
+        } else {
+            ++notDeleted.Changed;
+        }
+    }
+    std::vector<int32_t> same;
+    Session->TopEach(sameSize, [&](size_t i, const TStringList& header) {
+        if (HeaderDigest(header) == sameSizeExpected[i]->HeaderDigest) {
+            same.push_back(sameSize[i]);
+        } else {
+            ++notDeleted.Changed;
+        }
+    });
+    return same;
+}
+
+void TConnect::ShowNotDeleted(const TNotDeleted& notDeleted) {
+    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return;
+    std::string text = "サーバとの接続を切断しました。";
+    if (notDeleted.Gone > 0)
+        text += "(削除できなかったメール " + std::to_string(notDeleted.Gone) + "通)";
+    if (notDeleted.Changed > 0)
+        text += std::to_string(notDeleted.Changed) +
+                "通は一覧の後にサーバ上で変わったため削除しませんでした。";
+    if (notDeleted.Shared > 0)
+        text += std::to_string(notDeleted.Shared) +
+                "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+    Page.SetStatusText(0, text);
 }
 
 void TConnect::Resync() {
     ConnectionUids.clear();
+    ListedHere = false;
     const int32_t count = Session->MessageCount;
     if (count > 0 && count != TKvSocket::NoCountInStat) ConnectionUids = Session->UidlAll();
     // The rows' numbers belonged to the earlier connection: renumber them by unique id. A row
@@ -253,10 +336,8 @@ void TConnect::Resync() {
         if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
     }
     if (ReconnectForDelete) {
+        // The deletion itself follows once the connection stands.
         for (TMailRow& row : ConfirmedRows) renumber(row);
-        const size_t skipped = DeleteTickedRows(ConfirmedRows);
-        Disconnect();
-        ShowNotDeleted(skipped);
         return;
     }
     HeaderLines.clear();

@@ -365,6 +365,7 @@ TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
         bool Trusted;
     } cases[] = {{TAction(TAnswer::Click, mrNo), false},
                  {TAction(TAnswer::Close), false},
+                 {TAction(TAnswer::Enter), false},  // a stray Enter refuses
                  {TAction(TAnswer::Click, mrYes), true}};
     for (const auto& c : cases) {
         TAccountSettings account;
@@ -378,6 +379,7 @@ TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
         EXPECT_EQ(answerer.Seen[0].Caption, "警告");
         EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
                   (std::vector<std::string>{"はい(&Y)", "いいえ(&N)"}));
+        EXPECT_EQ(answerer.Seen[0].DefaultId, mrNo);
         TAccountStore store(*main.Registry);
         ASSERT_TRUE(store.OpenAccount(key));
         EXPECT_EQ(store.LoadAccount().CertHash, c.Trusted ? hash : "");

@@ -164,18 +164,24 @@ TYPED_TEST(AccountStoreTest, CheckEveryOutsideOneToADayIsOff) {
     }
 }
 
-TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveUntilRemoved) {
+TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveAndOnlyAFingerprintIsSaved) {
+    const std::string hash(64, 'a'), other(64, 'B');
     auto account = SampleAccount();
     account.CertHash.clear();
-    EXPECT_FALSE(this->Store.SaveCertHash("u@h", "ab"));  // no account, no key made for it
+    EXPECT_FALSE(this->Store.SaveCertHash("u@h", hash));  // no account, no key made for it
     EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
     ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
-    ASSERT_TRUE(this->Store.SaveCertHash("u@h", "ab"));
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", hash));
     ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
-    EXPECT_EQ(this->Load("u@h").CertHash, "ab");
-    ASSERT_TRUE(this->Store.SaveCertHash("u@h", ""));
-    EXPECT_EQ(this->Load("u@h").CertHash, "");
-    EXPECT_TRUE(this->Store.SaveCertHash("u@h", ""));
+    EXPECT_EQ(this->Load("u@h").CertHash, hash);
+    // Anything but 64 hexadecimal digits leaves the trusted fingerprint as it is.
+    for (const std::string& refused :
+         {std::string(), std::string(63, 'a'), std::string(65, 'a'), std::string(63, 'a') + "g"}) {
+        EXPECT_FALSE(this->Store.SaveCertHash("u@h", refused)) << refused;
+        EXPECT_EQ(this->Load("u@h").CertHash, hash) << refused;
+    }
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", other));
+    EXPECT_EQ(this->Load("u@h").CertHash, other);
 }
 
 TYPED_TEST(AccountStoreTest, RulesStopAtTheFirstGapAndASaveClearsEveryOldRule) {

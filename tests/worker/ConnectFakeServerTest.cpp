@@ -1,6 +1,9 @@
 // The worker against the scriptable server: failures, reconnections, renumbered mailboxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "AllocationProbe.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
 
@@ -169,8 +172,11 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
                           "lamp 3",
                           "status2 ",
                           "buttons 1"}));
-        EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "CAPA", "STAT", "LIST",
-                                             "UIDL", "TOP 1 0", "TOP 2 0"}));
+        TLines commands = {"USER user", "PASS secret", "CAPA",    "STAT",
+                           "LIST",      "UIDL",        "TOP 1 0", "TOP 2 0"};
+        // Commands sent ahead close with a STAT that shows the replies stayed in step.
+        if (pipelining) commands.push_back("STAT");
+        EXPECT_EQ(server.Commands(), commands);
     }
 }
 
@@ -305,27 +311,151 @@ TEST(ConnectFake, FailedHeaderFetchIsShownAndTheWorkerGoesOn) {
     EXPECT_EQ(account.Page.Events({"viewer"}), TLines{"viewer b|なし"});
 }
 
-TEST(ConnectFake, FailedDeleteShowsTheFailureThenDisconnects) {
+// A deletion against what the server holds by then: mail another client removed or added, ids
+// listed twice or given again, and deletions that fail. Each case runs with and without
+// pipelining; the mail on the server is told apart by identity, whatever its id says.
+struct TDeleteCase {
+    const char* Name;
+    std::vector<TFakeMessage> Listed;                 // the mailbox listed; identities 1, 2, ...
+    std::vector<int> Ticked;                          // row numbers
+    std::function<void(TFakePop3Server&)> Meanwhile;  // other clients, the server's faults
+    std::vector<uint64_t> Remaining;                  // identities on the server at the end
+    std::string Status;                               // panel 0 at the end
+};
+
+TFakeMessage Known(uint64_t identity, TFakeMessage message) {
+    message.Identity = identity;
+    return message;
+}
+
+// Another client leaves only the listed messages kept and adds others; the server has dropped
+// our idle session.
+void ChangedElsewhere(TFakePop3Server& server, const std::vector<uint64_t>& kept,
+                      const std::vector<TFakeMessage>& added) {
+    std::vector<TFakeMessage> mailbox;
+    for (const TFakeMessage& m : server.Messages()) {
+        if (std::find(kept.begin(), kept.end(), m.Identity) != kept.end()) mailbox.push_back(m);
+    }
+    mailbox.insert(mailbox.end(), added.begin(), added.end());
+    server.SetMessages(mailbox);
+    server.Script("NOOP", TFakeReply::Drop());
+}
+
+const std::string NotDeleted = "削除できませんでした。サーバ上のメールは削除されていません。";
+
+class ConnectDelete : public ::testing::TestWithParam<TDeleteCase> {};
+
+TEST_P(ConnectDelete, DeletesOnlyWhatTheTickedRowsShowed) {
+    const TDeleteCase& c = GetParam();
     for (bool pipelining : {false, true}) {
+        SCOPED_TRACE(pipelining ? "pipelining" : "lock-step");
         TFakePop3Server server;
         if (pipelining) server.SetCapabilities({"PIPELINING"});
-        server.SetMessages(FiveMails());
+        std::vector<TFakeMessage> listed = c.Listed;
+        for (size_t i = 0; i < listed.size(); ++i) listed[i].Identity = i + 1;
+        server.SetMessages(listed);
         TFakeAccount account(server);
         account.Run(TConnect::CmdConnect);
-        account.TickTitles({"a", "b"});
-        server.Script("DELE 2", TFakeReply::Bytes("-ERR locked\r\n"));
+        account.TickNumbers(c.Ticked);
+        c.Meanwhile(server);
         account.Run(TConnect::CmdDelete);
-        const TLines texts = account.Page.Events({"status0"});
-        ASSERT_GE(texts.size(), 3u);
-        EXPECT_EQ(TLines(texts.end() - 3, texts.end()),
-                  (TLines{"status0 メールの削除中...", "status0 通信エラー",
-                          "status0 サーバとの接続を切断しました。"}));
-        // No QUIT reached the server, so nothing was deleted.
-        EXPECT_EQ(server.Messages().size(), 5u);
-        EXPECT_EQ(server.Commands().back(), "DELE 2");  // no QUIT
+
+        std::vector<uint64_t> remaining;
+        for (const TFakeMessage& m : server.Messages()) remaining.push_back(m.Identity);
+        EXPECT_EQ(remaining, c.Remaining);
+        EXPECT_EQ(account.Page.Status(0), c.Status);
+        if (c.Status.compare(0, NotDeleted.size(), NotDeleted) == 0) {
+            // The failure stays in panel 0, and no QUIT made the server delete what was marked.
+            EXPECT_TRUE(account.Page.Events({"status0 サーバとの接続を切断しました。"}).empty());
+            for (const std::string& line : server.Commands()) EXPECT_NE(line, "QUIT");
+        }
+        EXPECT_TRUE(account.Page.CurrentRows().empty());
         account.ExpectIdleDisconnected();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConnectDelete,
+    ::testing::Values(
+        // Twins: the same id, size and header. Only the session that listed them knows which
+        // is which.
+        TDeleteCase{"TwinDeletedInTheListingSession",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto&) {},
+                    {1, 3},
+                    "サーバとの接続を切断しました。"},
+        TDeleteCase{"TickedTwinGoneElsewhere",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 3}, {});
+                    },
+                    {1, 3},
+                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
+                    "再接続の後は削除しませんでした。"},
+        TDeleteCase{"UntickedTwinGoneElsewhere",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {});
+                    },
+                    {2, 3},
+                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
+                    "再接続の後は削除しませんでした。"},
+        // The ticked message went elsewhere and new mail came with its id.
+        TDeleteCase{"IdGivenToNewMail",
+                    {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
+                    {1, 3},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {Known(4, Mail("u1", "new"))});
+                    },
+                    {2, 4},
+                    "サーバとの接続を切断しました。1通は一覧の後にサーバ上で変わったため削除しませ"
+                    "んでした。"},
+        TDeleteCase{"IdGivenToNewMailWithTheSameHeader",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {1},
+                    [](auto& s) {
+                        TFakeMessage again = Known(4, Mail("u1", "a"));
+                        again.Size = 2000;
+                        ChangedElsewhere(s, {2}, {again});
+                    },
+                    {2, 4},
+                    "サーバとの接続を切断しました。1通は一覧の後にサーバ上で変わったため削除しませ"
+                    "んでした。"},
+        // Deletions that fail: nothing is deleted, and the user is told so.
+        TDeleteCase{"DeleRefused",
+                    {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
+                    {1, 2},
+                    [](auto& s) { s.Script("DELE 2", TFakeReply::Bytes("-ERR locked\r\n")); },
+                    {1, 2, 3},
+                    NotDeleted + "(通信エラー)"},
+        TDeleteCase{"DroppedAtDele",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {1, 2},
+                    [](auto& s) { s.Script("DELE 2", TFakeReply::Drop()); },
+                    {1, 2},
+                    NotDeleted + "(タイムアウトしました。)"},
+        TDeleteCase{"DeleRefusedAfterAReconnection",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 2}, {});
+                        s.Script("DELE", TFakeReply::Bytes("-ERR locked\r\n"));
+                    },
+                    {1, 2},
+                    NotDeleted + "(通信エラー)"},
+        TDeleteCase{"ReconnectionRefused",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 2}, {});
+                        s.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n"));
+                    },
+                    {1, 2},
+                    NotDeleted + "(ユーザ名、パスワードが違います。)"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
     TFakePop3Server server;
@@ -395,6 +525,94 @@ TEST(ConnectFake, ProtectedLoginNeverFallsBackToPlainText) {
         }
         EXPECT_EQ(account.Page.Events({"protection"}),
                   (TLines{"protection ", "protection "}));  // before the connect, at the failure
+    }
+}
+
+// Listings a misbehaving server sends: the rows show every message as it is, or the listing
+// fails with no row left to tick; the server never gets QUIT or DELE, and memory follows the
+// bytes received, not the numbers on the lines.
+TEST(ConnectFake, HostileListingsGiveTrueRowsOrNone) {
+    struct TCase {
+        const char* Name;
+        bool Pipelining;
+        std::vector<std::pair<const char*, TFakeReply>> Scripts;
+        TLines Rows;       // "number uid title"; empty when the listing fails
+        const char* Text;  // status panel 0
+    };
+    const TLines allRows = {"1 ua a", "2 ub b", "3 uc c", "4 ud d", "5 ue e"};
+    const char* const listed = "読み込み完了。";
+    const char* const desync =
+        "サーバの応答が送ったコマンドと食い違ったため、接続を切りました。サーバ上のメールは"
+        "変わっていません。";
+    // Message 2's header holds a "." line the server did not stuff, then a forged reply.
+    const TFakeReply forged =
+        TFakeReply::Bytes("+OK\r\nSubject: b\r\n.\r\n+OK\r\nSubject: forged\r\n\r\n.\r\n");
+    const TFakeReply refused = TFakeReply::Bytes("-ERR no listing\r\n");
+    const TCase cases[] = {
+        {"unstuffed dot, pipelined", true, {{"TOP 2", forged}}, {}, desync},
+        {"unstuffed dot, lock-step", false, {{"TOP 2", forged}}, allRows, listed},
+        {"no reply where one is due",
+         true,
+         {{"TOP 2", TFakeReply::Bytes("+OK\r\nSubject: b\r\n.\r\nX-Hidden: y\r\n\r\n.\r\n")}},
+         {},
+         desync},
+        {"bytes after the listing",
+         true,
+         {{"LIST", TFakeReply::Bytes("+OK\r\n1 9\r\n2 9\r\n3 9\r\n4 9\r\n5 9\r\n.\r\n+OK\r\n")}},
+         {},
+         desync},
+        {"fallback: another number",
+         false,
+         {{"UIDL", refused}, {"UIDL 2", TFakeReply::Bytes("+OK 3 uc\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: no id",
+         false,
+         {{"UIDL", refused}, {"UIDL 3", TFakeReply::Bytes("+OK 3\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: empty id",
+         false,
+         {{"UIDL", refused}, {"UIDL 2", TFakeReply::Bytes("+OK 2 \r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: id over 70",
+         false,
+         {{"UIDL", refused},
+          {"UIDL 2", TFakeReply::Bytes("+OK 2 " + std::string(71, 'u') + "\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: stray line, pipelined",
+         true,
+         {{"UIDL", refused}, {"UIDL 1", TFakeReply::Bytes("+OK 1 ua\r\n+OK 2 ub\r\n")}},
+         {},
+         desync},
+        {"fallback: checked ids", true, {{"UIDL", refused}}, allRows, listed},
+        {"count near int32",
+         false,
+         {{"STAT", TFakeReply::Bytes("+OK 2147483647 0\r\n")},
+          {"LIST", TFakeReply::Bytes("+OK\r\n2147483647 1\r\n.\r\n")}},
+         {},
+         "通信エラー"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        server.SetMessages(FiveMails());
+        if (c.Pipelining) server.SetCapabilities({"TOP", "UIDL", "PIPELINING"});
+        for (const auto& script : c.Scripts) server.Script(script.first, script.second);
+        TFakeAccount account(server);
+        TAllocationProbe probe;
+        account.Run(TConnect::CmdConnect);
+        EXPECT_LT(probe.Largest(), 1024u * 1024u);
+        TLines rows;
+        for (const TMailRow& row : account.Page.CurrentRows())
+            rows.push_back(row.Columns[TMailRow::Number] + " " + row.Columns[TMailRow::Uidl] + " " +
+                           row.Columns[TMailRow::Title]);
+        EXPECT_EQ(rows, c.Rows);
+        EXPECT_EQ(account.Page.Status(0), c.Text);
+        EXPECT_TRUE(CommandsStartingWith(server.Commands(), "QUIT").empty());
+        EXPECT_TRUE(CommandsStartingWith(server.Commands(), "DELE").empty());
     }
 }
 
