@@ -34,12 +34,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showCommand) {
         TPruneboxM main;
         main.OnClosed = [] { PostQuitMessage(0); };
         main.Create();
-        // "/tray": behind the icon; with the icon switched off, minimised, so the window can
-        // still be reached.
+        // "/tray": behind the icon; with the icon switched off or refused by the shell,
+        // minimised, so the window can still be reached.
         if (!HasTrayOption(commandLine)) {
             ShowWindow(main.Handle, showCommand);
             UpdateWindow(main.Handle);
-        } else if (!main.Tray.Wanted()) {
+        } else if (!main.Tray.Shown()) {
             ShowWindow(main.Handle, SW_SHOWMINNOACTIVE);
         }
         MSG message;

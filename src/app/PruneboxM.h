@@ -60,8 +60,9 @@ public:
     int ActiveSlot() const { return Accounts.ActiveSlot(); }
     // Shows the window hidden behind the icon (or minimised) and brings it forward.
     void ShowFromTray();
-    // The window goes behind the icon when minimised: the icon is there and the user wants it.
-    bool MinimizesToTray() const { return Tray.Wanted() && Resident.MinimizeToTray; }
+    // The window goes behind the icon when minimised: the shell shows the icon and the user
+    // wants it. Without the icon a hidden window could not be reached again.
+    bool MinimizesToTray() const { return Tray.Shown() && Resident.MinimizeToTray; }
     // Tip and image of the icon from the pages: rows on each page that are not ticked.
     void UpdateTray();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);

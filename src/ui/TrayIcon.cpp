@@ -60,8 +60,8 @@ NOTIFYICONDATAA TTrayIcon::Data(UINT flags) const {
 
 bool TTrayIcon::Add() {
     NOTIFYICONDATAA data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
-    if (!Shell_NotifyIconA(NIM_ADD, &data)) return false;
-    return Shell_NotifyIconA(NIM_SETVERSION, &data) != FALSE;
+    Added = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    return Added && Shell_NotifyIconA(NIM_SETVERSION, &data) != FALSE;
 }
 
 bool TTrayIcon::Show(HWND owner, UINT callbackMessage) {
@@ -76,6 +76,7 @@ void TTrayIcon::Hide() {
     NOTIFYICONDATAA data = Data(0);
     Shell_NotifyIconA(NIM_DELETE, &data);
     Owner = nullptr;
+    Added = false;
 }
 
 bool TTrayIcon::Readd() {

@@ -31,10 +31,12 @@ public:
     static UINT TaskbarCreatedMessage();
 
     // Adds the icon for `owner`; false when the shell refused it (the icon counts as wanted
-    // still, so a later shell start adds it).
+    // still, so a later shell start adds it, but it is not shown).
     bool Show(HWND owner, UINT callbackMessage);
     void Hide();
     bool Wanted() const { return Owner != nullptr; }
+    // The shell took the icon: the user can click it.
+    bool Shown() const { return Added; }
     // After the shell's "TaskbarCreated": the wanted icon again.
     bool Readd();
     // Tip and image for the accounts, the image with a mark while any mail waits.
@@ -54,4 +56,5 @@ private:
     UINT CallbackMessage = 0;
     std::string TipShown = Title;
     bool MailWaits = false;
+    bool Added = false;
 };
