@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "settings/SetupStore.h"
 #include "ui/PageControl.h"
 
 // What the menu's and tool bar's commands ask of the main window that owns them. Every call is
@@ -23,4 +24,8 @@ public:
     // Removes the stored account and its page.
     virtual void RemoveAccount(int slot) = 0;
     virtual void RedrawTabs() = 0;
+    // The notification-area settings in use; setting them stores them and adds or removes the
+    // icon at once.
+    virtual TResidentSettings ResidentSettings() const = 0;
+    virtual void SetResidentSettings(const TResidentSettings& settings) = 0;
 };

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "dialogs/ASetup.h"
+#include "dialogs/DeleteHistoryView.h"
 #include "dialogs/GeneralSetup.h"
+#include "history/FileSystem.h"
 #include "page/MailRows.h"
+#include "settings/SetupStore.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
@@ -56,6 +59,7 @@ const TMenuEntry MenuTable[] = {
     {T::IdMenuViewSmall, "MenuViewSmall", "拡張(&B)", 0, &T::MenuViewSmallClick},
     {Separator, "N3", nullptr, 0, nullptr},
     {T::IdMenuViewHead, "MenuViewHead", "ヘッダ...(&D)", 0, &T::MenuViewHeadClick},
+    {T::IdMenuViewHistory, "MenuViewHistory", "削除履歴(&H)", 0, &T::MenuViewHistoryClick},
     {MenuHead, "MenuSet", "設定(&O)", 0, nullptr},
     {T::IdMenuSetAll, "MenuSetAll", "全体の設定...(&S)", 0, &T::MenuSetAllClick},
     {Separator, "N5", nullptr, 0, nullptr},
@@ -131,6 +135,10 @@ bool IsEditField(HWND window) {
 
 // The column texts of a copied row are joined by this; the row ends with CR LF.
 const char* const CopySeparator = ",";
+const char* const NoProgramFolder =
+    "削除履歴のフォルダ (%LOCALAPPDATA%\\Prunebox) を開けませんでした。";
+const char* const StartWithWindowsFailed =
+    "Windows の起動時に開始する設定をレジストリに書き込めませんでした。";
 constexpr int CopiedColumns = MailColumn::Designated + 1;
 
 }  // namespace
@@ -352,6 +360,15 @@ void TMainCommands::MenuViewHeadClick(const TSender&) {
     Accounts.Pages[ActiveSlot()]->Frame->MailViewDblClick();
 }
 
+void TMainCommands::MenuViewHistoryClick(const TSender&) {
+    const std::string folder = FileSystem::ProgramDataFolder();
+    if (folder.empty()) {
+        MessageDlgCenter(MainWindow, NoProgramFolder, TMsgDlgType::Error, mbOK, 0);
+        return;
+    }
+    TDeleteHistoryView(folder).ShowModal(MainWindow);
+}
+
 void TMainCommands::MenuSetAllClick(const TSender&) {
     const int slot = ActiveSlot();
     HFONT listFont = nullptr;
@@ -359,7 +376,9 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
         listFont = reinterpret_cast<HFONT>(
             SendMessageA(Accounts.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
     // The lamps: what the tabs do in this run, not what may have been stored during it.
-    TGeneralSetup setup(listFont, Tabs.TabPosition(), Tabs.OwnerDraw());
+    const bool startsWithWindows = TSetupStore(Registry).StartsWithWindows();
+    TGeneralSetup setup(listFont, Tabs.TabPosition(), Tabs.OwnerDraw(), Host.ResidentSettings(),
+                        startsWithWindows);
     if (!setup.ShowModal(MainWindow)) return;
     const TGeneralValues values = setup.Values();
     // Every list, the "新規" page's included, takes the font, chosen or not.
@@ -367,6 +386,13 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
     Host.SetTabPosition(values.TabPosition);
     // The tabs keep their drawing in this run; the next start reads the switch.
     TSetupStore(Registry).SaveLedSetting(values.Led);
+    Host.SetResidentSettings(values.Resident);
+    if (values.StartWithWindows != startsWithWindows) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        if (!TSetupStore(Registry).SaveStartWithWindows(values.StartWithWindows, path))
+            MessageDlgCenter(MainWindow, StartWithWindowsFailed, TMsgDlgType::Error, mbOK, 0);
+    }
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {

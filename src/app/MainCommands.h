@@ -32,6 +32,7 @@ public:
         IdMenuViewTool = 1021,
         IdMenuViewSmall,
         IdMenuViewHead,
+        IdMenuViewHistory,
         IdMenuSetAll = 1031,
         IdMenuSetAccount,
         IdMenuSetDel,
@@ -89,6 +90,7 @@ public:
     void MenuViewToolClick(const TSender& sender);
     void MenuViewSmallClick(const TSender& sender);
     void MenuViewHeadClick(const TSender& sender);
+    void MenuViewHistoryClick(const TSender& sender);
     void MenuSetAllClick(const TSender& sender);
     void MenuSetAddClick(const TSender& sender);
     void MenuSetDelClick(const TSender& sender);

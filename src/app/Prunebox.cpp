@@ -1,11 +1,31 @@
 // Program entry: one copy per user session, the main window, the message loop.
 #include <windows.h>
 
+#include <string>
+
 #include "app/PruneboxM.h"
 #include "app/SingleInstance.h"
 #include "ui/DialogKeys.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+namespace {
+
+// "/tray" among the blank-separated arguments, in any case.
+bool HasTrayOption(const char* commandLine) {
+    std::string argument;
+    for (const char* c = commandLine;; ++c) {
+        if (*c && *c != ' ' && *c != '\t') {
+            argument += *c;
+            continue;
+        }
+        if (lstrcmpiA(argument.c_str(), "/tray") == 0) return true;
+        argument.clear();
+        if (!*c) return false;
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showCommand) {
     const char* const MutexName = "Prunebox";
     HANDLE mutex = nullptr;
     // Another copy runs: end quietly, without bringing it forward.
@@ -14,8 +34,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         TPruneboxM main;
         main.OnClosed = [] { PostQuitMessage(0); };
         main.Create();
-        ShowWindow(main.Handle, showCommand);
-        UpdateWindow(main.Handle);
+        // "/tray": behind the icon; with the icon switched off or refused by the shell,
+        // minimised, so the window can still be reached.
+        if (!HasTrayOption(commandLine)) {
+            ShowWindow(main.Handle, showCommand);
+            UpdateWindow(main.Handle);
+        } else if (!main.Tray.Shown()) {
+            ShowWindow(main.Handle, SW_SHOWMINNOACTIVE);
+        }
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
             if (!HandleDialogKeys(GetActiveWindow(), message)) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/MainCommands.h"
+#include "app/TrayMenu.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
 #include "page/MainFrame.h"
@@ -92,6 +93,68 @@ void TPruneboxM::FormCreate() {
     LoadAccounts();
     ApplyListSettings();
     FormResize();
+
+    Resident = TSetupStore(*Registry).LoadResidentSettings();
+    if (Resident.Tray) Tray.Show(Handle, WM_PB_TRAY);
+    UpdateTray();
+}
+
+void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {
+    Resident = settings;
+    if (Registry) TSetupStore(*Registry).SaveResidentSettings(settings);
+    if (!settings.Tray) {
+        Tray.Hide();
+        // Nothing would bring a hidden window back.
+        if (!IsWindowVisible(Handle)) ShowFromTray();
+    } else if (!Tray.Wanted()) {
+        Tray.Show(Handle, WM_PB_TRAY);
+    }
+}
+
+void TPruneboxM::UpdateTray() {
+    std::vector<TTrayAccount> accounts;
+    for (int slot = 1; slot < Accounts.PageCount; ++slot) {
+        const TChPage* page = Accounts.Page(slot);
+        if (!page) continue;
+        accounts.push_back(
+            {page->TabSheet->Caption(), page->Frame->RowCount() - page->Frame->SelectedCount()});
+    }
+    Tray.Update(accounts);
+}
+
+void TPruneboxM::ShowFromTray() {
+    ShowWindow(Handle, IsIconic(Handle) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(Handle);
+}
+
+void TPruneboxM::TrayEvent(UINT event, POINT anchor) {
+    switch (event) {
+        case NIN_SELECT:
+        case NIN_KEYSELECT:
+            ShowFromTray();
+            break;
+        case WM_CONTEXTMENU:
+            ShowTrayMenu(anchor);
+            break;
+    }
+}
+
+void TPruneboxM::ShowTrayMenu(POINT anchor) {
+    HMENU menu = TrayMenu::Create();
+    TrayMenu::Track(Handle, menu, anchor);
+    DestroyMenu(menu);
+}
+
+bool TPruneboxM::HandleTrayCommand(int id) {
+    switch (id) {
+        case TrayMenu::IdOpen:
+            ShowFromTray();
+            return true;
+        case TrayMenu::IdExit:
+            FormClose();
+            return true;
+    }
+    return false;
 }
 
 void TPruneboxM::LoadWindowSettings() {
@@ -231,7 +294,11 @@ void TPruneboxM::ShowToolBar(bool shown) {
     FormResize();  // also arranges the active page
 }
 
-void TPruneboxM::LampChanged() { RedrawTabs(); }
+void TPruneboxM::LampChanged() {
+    RedrawTabs();
+    // The lamp changes when a listing ends.
+    UpdateTray();
+}
 
 void TPruneboxM::RedrawTabs() {
     if (!MainPage.Handle) return;
@@ -346,6 +413,7 @@ void TPruneboxM::CenterOnDesktop() {
 
 void TPruneboxM::FormClose() {
     // Nothing is asked and nothing refuses the close; a failed save still tears down.
+    Tray.Hide();
     if (Registry) SaveWindowSettings();
     Registry.reset();
     Accounts.Clear();
@@ -411,10 +479,19 @@ LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The shell (re)started: its icons are gone.
+    if (message == TTrayIcon::TaskbarCreatedMessage()) {
+        Tray.Readd();
+        return 0;
+    }
     switch (message) {
+        case WM_PB_TRAY:
+            TrayEvent(LOWORD(lParam), POINT{static_cast<short>(LOWORD(wParam)),
+                                            static_cast<short>(HIWORD(wParam))});
+            return 0;
         case WM_SYSCOMMAND:
             if (wParam == SC_MINIMIZE) {
-                ShowWindow(Handle, SW_MINIMIZE);
+                ShowWindow(Handle, MinimizesToTray() ? SW_HIDE : SW_MINIMIZE);
                 return 0;
             }
             if (wParam == SC_MAXIMIZE) RecordNormalBounds();
@@ -442,9 +519,12 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 POINT{MinTrackWidth, MinTrackHeight};
             return 0;
         case WM_SIZE:
+            // Minimised another way (the task bar, a program): behind the icon as well.
+            if (wParam == SIZE_MINIMIZED && MinimizesToTray()) ShowWindow(Handle, SW_HIDE);
             FormResize();
             return 0;
         case WM_COMMAND:
+            if (HandleTrayCommand(LOWORD(wParam))) return 0;
             if (Commands && Commands->HandleCommand(LOWORD(wParam))) return 0;
             break;
         case WM_NOTIFY: {
@@ -471,6 +551,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormClose();
             return 0;
         case WM_DESTROY:
+            Tray.Hide();
             if (MessageHook) UnhookWindowsHookEx(MessageHook);
             MessageHook = nullptr;
             MainPage.Handle = nullptr;

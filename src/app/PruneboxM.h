@@ -12,12 +12,15 @@
 #include "settings/SettingsKeys.h"
 #include "settings/SetupStore.h"
 #include "ui/PageControl.h"
+#include "ui/TrayIcon.h"
 #include "ui/Window.h"
 
 class TMainCommands;
 
 // The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;
+// The notification-area icon's events, next to the header viewer's message.
+constexpr UINT WM_PB_TRAY = 0x467;
 
 // The main window: the account tabs, the table of their pages, and the host of every page.
 class TPruneboxM : public TWindow, public TPageHost, public TCommandHost {
@@ -49,10 +52,19 @@ public:
     TTabPosition TabPosition = TTabPosition::Top;
     // Runs when the window has been destroyed (the program ends its message loop).
     std::function<void()> OnClosed;
+    // The notification-area icon, there while "Tray" is on.
+    TTrayIcon Tray;
 
     // Creates the window and runs the start-up sequence.
     void Create();
     int ActiveSlot() const { return Accounts.ActiveSlot(); }
+    // Shows the window hidden behind the icon (or minimised) and brings it forward.
+    void ShowFromTray();
+    // The window goes behind the icon when minimised: the shell shows the icon and the user
+    // wants it. Without the icon a hidden window could not be reached again.
+    bool MinimizesToTray() const { return Tray.Shown() && Resident.MinimizeToTray; }
+    // Tip and image of the icon from the pages: rows on each page that are not ticked.
+    void UpdateTray();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
     // One item at the end of a system menu; a plain "Error" box when it cannot be added.
     static void AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
@@ -77,6 +89,8 @@ public:
     void SetTabPosition(TTabPosition position) override;
     void RemoveAccount(int slot) override;
     void RedrawTabs() override;
+    TResidentSettings ResidentSettings() const override { return Resident; }
+    void SetResidentSettings(const TResidentSettings& settings) override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -91,6 +105,9 @@ private:
     void AddSystemMenuItems();
     void LoadLedImages();
     void ShowHeader(int slot);
+    void TrayEvent(UINT event, POINT anchor);
+    void ShowTrayMenu(POINT anchor);
+    bool HandleTrayCommand(int id);
     // The control that had the focus when the window lost the activation gets it back when the
     // window is active again; the active page's mail list when that control cannot take it.
     void RememberFocus();
@@ -104,6 +121,7 @@ private:
     TListSettings ActiveListSettings() const;
 
     TListSettings ListSettings;  // font and widths the lists were given at start
+    TResidentSettings Resident;
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;

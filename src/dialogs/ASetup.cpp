@@ -3,9 +3,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
@@ -98,6 +100,22 @@ const TControlSpec HeadButtons[] = {
 };
 const TControlSpec PPLabelSpec = {"STATIC", "", SS_LEFT, 0, 0, 0, 228, 40, TASetup::IdPPLabel};
 
+// The periodic check group, below the others in the extended view.
+constexpr RECT PeriodicBounds{8, 336, 684, 432};
+constexpr int DefaultCheckEvery = 10;  // shown while the check is off
+const TControlSpec PeriodicControls[] = {
+    {"BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 18, 20, TASetup::IdCheckEveryTick},
+    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 32, 22, 56, EditHeight,
+     TASetup::IdCheckEveryEdit},
+    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 88,
+     22, 17, EditHeight, TASetup::IdCheckEveryUpDown},
+    {"STATIC", "分ごとに確認する", SS_LEFT, 0, 110, 26, 200, 16, -1},
+    {"BUTTON", "チェックの付いたメールを確認せずに削除する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12,
+     50, 400, 20, TASetup::IdDeleteTickedCheck},
+    {"BUTTON", "削除するメールを保存する (削除の前に本文を受信します)",
+     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 500, 20, TASetup::IdKeepCopyCheck},
+};
+
 }  // namespace
 
 TASetup::TASetup(TAccountDirectory& accounts, TRegistryAccessor& registry, int slot)
@@ -130,6 +148,14 @@ void TASetup::FormCreate() {
         default:
             Values.Mode = AccountFields::TModeChoice::None;
             break;
+    }
+    // The periodic values live only in the store: a save must not reset them.
+    TAccountStore store(Registry);
+    if (AccountIndex != 0 && !page.KeyName.empty() && store.OpenAccount(page.KeyName)) {
+        const TAccountSettings stored = store.LoadAccount();
+        Values.CheckEvery = stored.CheckEvery;
+        Values.DeleteTicked = stored.DeleteTicked;
+        Values.KeepCopy = stored.KeepCopy;
     }
     for (const std::string& rule : page.Rules) {
         const TRuleParts parts = TMainDM::SplitRule(rule);
@@ -276,6 +302,7 @@ void TASetup::CreateControls() {
     group(PPPanel, KvPanelEx2.Handle, "", 28, 220, 228, 40);
     PPLabel = CreateControl(PPPanel.Handle, PPLabelSpec, font);
     NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
+    CreatePeriodicControls(font);
     SetChecked(NotRadio, true);  // no automatic check until the page says otherwise
     EnableWindow(HeadPanel.Handle, FALSE);
     EnableWindow(PPPanel.Handle, FALSE);
@@ -306,6 +333,11 @@ void TASetup::ShowValues() {
     for (const auto& rule : Values.Rules) AddRuleRow(rule.first, rule.second);
     Values.Rules.clear();  // the list holds them from now on
     SetChecked(LogCheck, Values.LogCheck);
+    SetChecked(CheckEveryTick, Values.CheckEvery > 0);
+    SendMessageA(CheckEveryUpDown, UDM_SETPOS32, 0,
+                 Values.CheckEvery > 0 ? Values.CheckEvery : DefaultCheckEvery);
+    SetChecked(DeleteTickedCheck, Values.DeleteTicked);
+    SetChecked(KeepCopyCheck, Values.KeepCopy);
 }
 
 void TASetup::ReadValues() {
@@ -323,6 +355,27 @@ void TASetup::ReadValues() {
                                      : AccountFields::TModeChoice::None;
     Values.Design = TextOf(DesignCombo);
     Values.LogCheck = Checked(LogCheck);
+    // A number typed outside the range takes the nearest end of it.
+    const int minutes = std::clamp(std::atoi(TextOf(CheckEveryEdit).c_str()), 1, kMaxCheckEvery);
+    Values.CheckEvery = Checked(CheckEveryTick) ? minutes : 0;
+    Values.DeleteTicked = Checked(DeleteTickedCheck);
+    Values.KeepCopy = Checked(KeepCopyCheck);
+}
+
+void TASetup::CreatePeriodicControls(HFONT font) {
+    PeriodicGroup.Create(Handle, PeriodicBounds.left, PeriodicBounds.top,
+                         PeriodicBounds.right - PeriodicBounds.left,
+                         PeriodicBounds.bottom - PeriodicBounds.top, "定期チェック");
+    SendMessageA(PeriodicGroup.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND controls[std::size(PeriodicControls)];
+    ::CreateControls(PeriodicGroup.Handle, PeriodicControls, font, controls);
+    CheckEveryTick = controls[0];
+    CheckEveryEdit = controls[1];
+    CheckEveryUpDown = controls[2];
+    DeleteTickedCheck = controls[4];
+    KeepCopyCheck = controls[5];
+    SendMessageA(CheckEveryUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(CheckEveryEdit), 0);
+    SendMessageA(CheckEveryUpDown, UDM_SETRANGE32, 1, kMaxCheckEvery);
 }
 
 void TASetup::FormShow() {
@@ -525,6 +578,9 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.Pass = Values.SPass;
     account.AutoDelMode = mode;
     account.Rules = rules;
+    account.CheckEvery = Values.CheckEvery;
+    account.DeleteTicked = Values.DeleteTicked;
+    account.KeepCopy = Values.KeepCopy;
     TAccountStore(Registry).SaveAccount(account, keyName, replacedKey);
 
     if (isNew) {

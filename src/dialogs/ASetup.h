@@ -39,9 +39,14 @@ public:
         IdCanButton = IDCANCEL,
         IdExtensionButton = 250,
         IdHelpButton,
+        IdCheckEveryTick = 260,
+        IdCheckEveryEdit,
+        IdCheckEveryUpDown,
+        IdDeleteTickedCheck,
+        IdKeepCopyCheck,
     };
     static constexpr SIZE BasicSize{422, 262};
-    static constexpr SIZE ExtendedSize{700, 370};
+    static constexpr SIZE ExtendedSize{700, 446};
 
     // Fills the dialog's values from the page in `slot` of `accounts` (FormCreate); an unknown
     // slot is the "新規" page's.
@@ -87,6 +92,10 @@ private:
         std::vector<std::pair<std::string, std::string>> Rules;
         std::string Design;
         bool LogCheck = false;
+        // The periodic check: minutes (0 off), deletion without asking, copies kept.
+        int CheckEvery = 0;
+        bool DeleteTicked = false;
+        bool KeepCopy = false;
     };
     enum class TSaveResult { Saved, Declined, Refused };
 
@@ -108,13 +117,14 @@ private:
     TSaveResult Accept(HWND owner);
     TSaveResult SaveAccount(HWND owner);
     void AddRuleRow(const std::string& header, const std::string& text);
+    void CreatePeriodicControls(HFONT font);
 
     TAccountDirectory& Accounts;
     TRegistryAccessor& Registry;
     TValues Values;
     bool Basic = false;
 
-    TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3;
+    TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3, PeriodicGroup;
     TKvPanel HeadPanel, PPPanel;
     HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
     HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
@@ -122,5 +132,7 @@ private:
     HWND HeadRadio = nullptr, PPCheck = nullptr, NotRadio = nullptr, DelView = nullptr;
     HWND AddButton = nullptr, DelButton = nullptr, PPLabel = nullptr;
     HWND DesignCombo = nullptr, LogCheck = nullptr;
+    HWND CheckEveryTick = nullptr, CheckEveryEdit = nullptr, CheckEveryUpDown = nullptr;
+    HWND DeleteTickedCheck = nullptr, KeepCopyCheck = nullptr;
     HWND OKButton = nullptr, CanButton = nullptr, ExtensionButton = nullptr, HelpButton = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr int ClientWidth = 332, ClientHeight = 158;
+constexpr int ClientWidth = 332, ClientHeight = 250;
 constexpr int ButtonHeight = 25, EditHeight = 23;
 
 // The font line: a read-only field in a disabled plain panel, so it only displays.
@@ -28,6 +29,14 @@ const TControlSpec Controls[] = {
     {"BUTTON", "下", BS_AUTORADIOBUTTON, 0, 120, 92, 80, 20, TGeneralSetup::IdTabBottom},
     {"BUTTON", "LED風アクセス表示", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, 12, 130, 208, 20,
      TGeneralSetup::IdLEDCheck},
+    {"BUTTON", "通知領域にアイコンを表示する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 156, 310, 20,
+     TGeneralSetup::IdTrayCheck},
+    {"BUTTON", "最小化したら通知領域に入れる", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 178, 310, 20,
+     TGeneralSetup::IdMinimizeCheck},
+    {"BUTTON", "新着を通知する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 200, 310, 20,
+     TGeneralSetup::IdNotifyCheck},
+    {"BUTTON", "Windows の起動時に開始する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 222, 310, 20,
+     TGeneralSetup::IdStartCheck},
     {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 236, 80, 86, ButtonHeight,
      TGeneralSetup::IdOKButton},
     {"BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, 236, 112, 86, ButtonHeight,
@@ -36,8 +45,12 @@ const TControlSpec Controls[] = {
 
 }  // namespace
 
-TGeneralSetup::TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led)
-    : TabIndex(tabPosition == TTabPosition::Bottom ? 1 : 0), Led(led) {
+TGeneralSetup::TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led,
+                             const TResidentSettings& resident, bool startWithWindows)
+    : TabIndex(tabPosition == TTabPosition::Bottom ? 1 : 0),
+      Led(led),
+      Resident(resident),
+      StartWithWindows(startWithWindows) {
     FormCreate(listFont);
 }
 
@@ -65,6 +78,8 @@ TGeneralValues TGeneralSetup::Values() const {
     values.FontStyle = UiFont::StyleBits(Font);
     values.TabPosition = TabIndex == 1 ? TTabPosition::Bottom : TTabPosition::Top;
     values.Led = Led;
+    values.Resident = Resident;
+    values.StartWithWindows = StartWithWindows;
     return values;
 }
 
@@ -87,16 +102,24 @@ void TGeneralSetup::CreateControls() {
                              font);
     FontButton = CreateControl(KvPanelEx1.Handle, FontButtonSpec, font);
 
-    HWND controls[6];
+    HWND controls[std::size(Controls)];
     ::CreateControls(Handle, Controls, font, controls);
     TabGroup = controls[0];
     TabTop = controls[1];
     TabBottom = controls[2];
     LEDCheck = controls[3];
+    TrayCheck = controls[4];
+    MinimizeCheck = controls[5];
+    NotifyCheck = controls[6];
+    StartCheck = controls[7];
 
     SetWindowTextA(FontEdit, FontDescription(Font.lfFaceName, FontSize).c_str());
     SetChecked(TabIndex == 1 ? TabBottom : TabTop, true);
     SetChecked(LEDCheck, Led);
+    SetChecked(TrayCheck, Resident.Tray);
+    SetChecked(MinimizeCheck, Resident.MinimizeToTray);
+    SetChecked(NotifyCheck, Resident.Notify);
+    SetChecked(StartCheck, StartWithWindows);
 
     PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
 }
@@ -117,6 +140,10 @@ void TGeneralSetup::FontButtonClick() {
 void TGeneralSetup::OKButtonClick() {
     TabIndex = Checked(TabBottom) ? 1 : 0;
     Led = Checked(LEDCheck);
+    Resident.Tray = Checked(TrayCheck);
+    Resident.MinimizeToTray = Checked(MinimizeCheck);
+    Resident.Notify = Checked(NotifyCheck);
+    StartWithWindows = Checked(StartCheck);
     EndDialog(Handle, IDOK);
 }
 

@@ -2,6 +2,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 // clang-format on
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "TestEnv.h"
 #include "TestRootCa.h"
 #include "app/PruneboxM.h"
+#include "app/TrayMenu.h"
 #include "dialogs/ASetup.h"
 #include "page/MailRows.h"
 #include "settings/AccountStore.h"
@@ -747,6 +749,110 @@ TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
         EXPECT_LE(extent.cx, c.Space) << c.Place << ": " << c.Text;
     }
     ReleaseDC(nullptr, dc);
+}
+
+}  // namespace
+
+namespace {
+
+// The shell still holds the main window's icon: a change to it is accepted.
+bool IconThere(HWND owner) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = TTrayIcon::Id;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+void StoreTray(bool on) {
+    TWinRegistry registry(TestRegistryBase);
+    TResidentSettings settings;
+    settings.Tray = on;
+    ASSERT_TRUE(TSetupStore(registry).SaveResidentSettings(settings));
+    registry.WriteInteger("Version", kSettingsVersion);  // an older layout would be dropped
+}
+
+TEST(PruneboxMTest, IconIsThereUnlessSwitchedOffAndComesBackAfterTheShellRestarts) {
+    for (const bool on : {true, false}) {
+        ClearTestSettings();
+        StoreTray(on);
+        TStarted started(0, TTabPosition::Top, false);
+        HWND main = started.Main.Handle;
+        EXPECT_EQ(IconThere(main), on) << on;
+        if (!on) continue;
+        // A shell that restarted has lost it, and says so to every top-level window.
+        NOTIFYICONDATAA data{};
+        data.cbSize = sizeof data;
+        data.hWnd = main;
+        data.uID = TTrayIcon::Id;
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+        ASSERT_FALSE(IconThere(main));
+        SendMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_TRUE(IconThere(main));
+        SendMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IconThere(main));
+    }
+}
+
+TEST(PruneboxMTest, MinimisingHidesBehindTheIconAndItsSelectShowsTheWindow) {
+    struct TCase {
+        bool Tray;
+        bool Hidden;  // minimised: hidden rather than iconic
+    };
+    for (const TCase c : {TCase{true, true}, TCase{false, false}}) {
+        ClearTestSettings();
+        StoreTray(c.Tray);
+        TStarted started(1, TTabPosition::Top, false);
+        HWND main = started.Main.Handle;
+        SendMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        GuiTest::PumpPending();
+        EXPECT_EQ(!IsWindowVisible(main), c.Hidden) << c.Tray;
+        EXPECT_EQ(IsIconic(main) != FALSE, !c.Hidden) << c.Tray;
+        if (!c.Tray) continue;
+        // The icon's left click (version 4: the event in the low word, the icon's id above).
+        SendMessageA(main, WM_PB_TRAY, 0, MAKELPARAM(NIN_SELECT, TTrayIcon::Id));
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+    }
+}
+
+TEST(PruneboxMTest, IconMenuOpensAndEndsAndOffersNoCheckBeforeChecksExist) {
+    HMENU menu = TrayMenu::Create();
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    std::vector<bool> grey;
+    for (int id : {TrayMenu::IdOpen, TrayMenu::IdCheckAll, TrayMenu::IdExit})
+        grey.push_back(GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(menu);
+    EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて確認(&C)", "", "終了(&X)"}));
+    EXPECT_EQ(grey, (std::vector<bool>{false, true, false}));
+
+    TStarted started;
+    HWND main = started.Main.Handle;
+    ShowWindow(main, SW_HIDE);
+    SendMessageA(main, WM_COMMAND, TrayMenu::IdOpen, 0);
+    EXPECT_TRUE(IsWindowVisible(main));
+    SendMessageA(main, WM_COMMAND, TrayMenu::IdExit, 0);
+    EXPECT_TRUE(started.Closed);
+}
+
+TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
+    TStarted started(2);
+    TPruneboxM& main = started.Main;
+    TMailRow row;
+    row.Columns[0] = "subject";
+    for (const bool ticked : {false, false, true}) {
+        row.Ticked = ticked;
+        main.Accounts.Pages[1]->Frame->AddRow(row);
+    }
+    EXPECT_FALSE(main.Tray.ShowsWaitingMail());
+    main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 2通");
+    EXPECT_TRUE(main.Tray.ShowsWaitingMail());
 }
 
 }  // namespace

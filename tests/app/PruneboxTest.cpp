@@ -9,11 +9,11 @@
 
 namespace {
 
-PROCESS_INFORMATION Start() {
+PROCESS_INFORMATION Start(const std::string& arguments = "") {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::string command = std::string("\"") + PRUNEBOX_EXE + "\"";
+    std::string command = std::string("\"") + PRUNEBOX_EXE + "\"" + arguments;
     EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     return process;
@@ -101,6 +101,21 @@ TEST(PruneboxTest, OnlyTheFirstClaimOfTheInstanceMutexRuns) {
     EXPECT_TRUE(ClaimSingleInstance(name, none));
     EXPECT_EQ(none, nullptr);
     CloseHandle(event);
+}
+
+TEST(PruneboxTest, TrayOptionStartsWithTheWindowHidden) {
+    for (const bool tray : {false, true}) {
+        PROCESS_INFORMATION process = Start(tray ? " /TRAY" : "");
+        HWND main = FindMainWindow(process.dwProcessId);
+        ASSERT_NE(main, nullptr);
+        // Past the start-up: the message loop waits for input.
+        WaitForInputIdle(process.hProcess, 20000);
+        EXPECT_EQ(IsWindowVisible(main) != FALSE, !tray) << tray;
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
 }
 
 }  // namespace

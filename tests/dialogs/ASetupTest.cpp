@@ -195,7 +195,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
     EXPECT_EQ(extended.cx, 700);
-    EXPECT_EQ(extended.cy, 370);
+    EXPECT_EQ(extended.cy, 446);  // with the periodic check group
     EXPECT_EQ(button, "<< 基本");
 
     const TAccountSettings stored = Load("taro@pop.example.jp");
@@ -619,6 +619,59 @@ TEST_F(ASetupTest, TabWalksOnlyThroughControlsInSight) {
         EXPECT_TRUE(script.Done());
         EXPECT_GT(walked, 5);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptAndSaved) {
+    TAccountSettings values;
+    values.IDNum = "taro";
+    values.Serv = "pop.example.jp";
+    values.CheckEvery = 30;
+    values.DeleteTicked = true;
+    const std::string key = TAccountStore::AccountKeyName(values.IDNum, values.Serv);
+    AddAccount("Home", values);
+    Activate(1);
+    struct TCase {
+        bool Tick;  // the periodic tick left as shown when not Change
+        const char* Minutes;
+        bool Change;
+        int StoredEvery;
+        bool StoredKeep;
+    };
+    // Untouched, then a number past the range with the copies ticked, then off.
+    const TCase cases[] = {{true, nullptr, false, 30, false},
+                           {true, "5000", true, kMaxCheckEvery, true},
+                           {false, nullptr, true, 0, true}};
+    std::vector<std::string> shownMinutes;
+    for (const TCase& c : cases) {
+        ASSERT_TRUE(Open(
+            false, {{EditCaption, [&](HWND dialog) {
+                         shownMinutes.push_back(GuiTest::Text(dialog, TASetup::IdCheckEveryEdit));
+                         if (c.Change) {
+                             SendMessageA(GuiTest::FindControl(dialog, TASetup::IdCheckEveryTick),
+                                          BM_SETCHECK, c.Tick, 0);
+                             SendMessageA(GuiTest::FindControl(dialog, TASetup::IdKeepCopyCheck),
+                                          BM_SETCHECK, BST_CHECKED, 0);
+                         }
+                         if (c.Minutes) SetText(dialog, TASetup::IdCheckEveryEdit, c.Minutes);
+                         ClickButton(dialog, TASetup::IdOKButton);
+                     }}}));
+        const TAccountSettings stored = Load(key);
+        EXPECT_EQ(stored.CheckEvery, c.StoredEvery);
+        EXPECT_TRUE(stored.DeleteTicked);
+        EXPECT_EQ(stored.KeepCopy, c.StoredKeep);
+    }
+    // Off shows the usual interval to start from.
+    EXPECT_EQ(shownMinutes, (std::vector<std::string>{"30", "30", "1440"}));
+    ASSERT_TRUE(Open(false, {{EditCaption, [&](HWND dialog) {
+                                  shownMinutes.push_back(
+                                      GuiTest::Text(dialog, TASetup::IdCheckEveryEdit));
+                                  ClickButton(dialog, TASetup::IdCanButton);
+                              }}}) == false);
+    EXPECT_EQ(shownMinutes.back(), "10");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <optional>
@@ -193,6 +194,50 @@ TEST(GeneralSetupTest, TheSettingsMenuItemOpensIt) {
     SendMessageA(started.Main.Handle, WM_COMMAND, TMainCommands::IdMenuSetAll, 0);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(script.Unexpected, std::vector<std::string>{});
+}
+
+TEST(GeneralSetupTest, ResidentTicksRoundTripAndOkAppliesTheIconAndTheStartAtOnce) {
+    TStarted started;
+    HWND main = started.Main.Handle;
+    const int ticks[] = {TGeneralSetup::IdTrayCheck, TGeneralSetup::IdMinimizeCheck,
+                         TGeneralSetup::IdNotifyCheck, TGeneralSetup::IdStartCheck};
+    auto runKeyValue = [] {
+        TWinRegistry registry(TestRegistryBase);
+        registry.SetRoot(TRegistryRoot::CurrentUserHive);
+        return registry.OpenKey(kRunKey, false) ? registry.ReadString(kRunValueName) : std::nullopt;
+    };
+    // Each pass flips every tick; the next pass sees what the last one stored.
+    std::vector<bool> seen;
+    const std::vector<bool> first = {true, true, true, false};
+    const std::vector<bool> second = {false, false, false, true};
+    for (int pass = 0; pass < 2; ++pass) {
+        RunSetup(started, {{"全体の設定", [&](HWND dialog) {
+                                seen.clear();
+                                for (int id : ticks) {
+                                    const bool on = GuiTest::IsChecked(dialog, id);
+                                    seen.push_back(on);
+                                    SendMessageA(GuiTest::FindControl(dialog, id), BM_SETCHECK,
+                                                 on ? BST_UNCHECKED : BST_CHECKED, 0);
+                                }
+                                GuiTest::ClickButton(dialog, TGeneralSetup::IdOKButton);
+                            }}});
+        const bool on = pass == 1;  // what the pass stored
+        EXPECT_EQ(seen, pass == 0 ? first : second);
+        EXPECT_EQ(StoredSetup("Tray", true), std::optional<int32_t>(on));
+        EXPECT_EQ(StoredSetup("MinimizeToTray", true), std::optional<int32_t>(on));
+        EXPECT_EQ(StoredSetup("Notify", true), std::optional<int32_t>(on));
+        EXPECT_EQ(started.Main.Tray.Wanted(), on);
+        NOTIFYICONDATAA icon{};
+        icon.cbSize = sizeof icon;
+        icon.hWnd = main;
+        icon.uID = TTrayIcon::Id;
+        EXPECT_EQ(Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE, on);
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        EXPECT_EQ(
+            runKeyValue(),
+            on ? std::nullopt : std::optional<std::string>("\"" + std::string(path) + "\" /tray"));
+    }
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the program's bitmaps: the four 10 x 10 tab lamps and the program icon.
+"""Draws the program's bitmaps: the four 10 x 10 tab lamps, the program icon
+and its notification-area variant while mail waits.
 
 Usage: make_artwork.py OUTPUT_DIR
 Writes BLUE.bmp, GREEN.bmp, RED.bmp, YELLOW.bmp (16-colour, light grey background) and
-Prunebox.ico (32 x 32 and 16 x 16, 32-bit with alpha). Plain Python: no imaging library.
+Prunebox.ico and MailWaits.ico (32 x 32 and 16 x 16, 32-bit with alpha). Plain Python: no imaging library.
 """
 import os
 import struct
@@ -67,8 +68,9 @@ def write_bmp4(path, pixels):
         f.write(header + info + palette + data)
 
 
-def icon_pixels(size):
-    """RGBA rows: a white envelope with a red pruning cut across its lower right corner."""
+def icon_pixels(size, badge=False):
+    """RGBA rows: a white envelope with a red pruning cut across its lower right corner; with
+    `badge`, a green disc in the upper right corner (mail waits)."""
     s = size / 32.0
     out = []
     for y in range(size):
@@ -85,14 +87,17 @@ def icon_pixels(size):
             # The cut: a thick red stroke from the lower left to the upper right of the corner.
             if abs((fx - 17) + (fy - 31)) < 2.2 and 17 <= fx <= 31 and 17 <= fy <= 31:
                 px = (0xD0, 0x10, 0x10, 255)
+            if badge and (fx - 25) ** 2 + (fy - 7) ** 2 < 36:
+                ring = (fx - 25) ** 2 + (fy - 7) ** 2 > 25
+                px = (0x10, 0x50, 0x10, 255) if ring else (0x30, 0xC0, 0x30, 255)
             row.append(px)
         out.append(row)
     return out
 
 
-def icon_image(size):
+def icon_image(size, badge=False):
     """One icon image: BITMAPINFOHEADER (double height), BGRA rows bottom-up, AND mask."""
-    pixels = icon_pixels(size)
+    pixels = icon_pixels(size, badge)
     xor = bytearray()
     for row in reversed(pixels):
         for r, g, b, a in row:
@@ -109,8 +114,8 @@ def icon_image(size):
     return info + xor + mask
 
 
-def write_ico(path, sizes):
-    images = [icon_image(n) for n in sizes]
+def write_ico(path, sizes, badge=False):
+    images = [icon_image(n, badge) for n in sizes]
     head = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries = b""
@@ -127,6 +132,7 @@ def main():
     for name, (rim, body) in LAMPS.items():
         write_bmp4(os.path.join(out, name + ".bmp"), lamp_pixels(rim, body))
     write_ico(os.path.join(out, "Prunebox.ico"), [32, 16])
+    write_ico(os.path.join(out, "MailWaits.ico"), [32, 16], badge=True)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,43 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "history/DeleteHistory.h"
+#include "ui/Window.h"
+
+// The deletion history as a list, newest first, with the file's columns. Ctrl+C copies the
+// chosen lines as the file writes them; a button opens the folder that holds the file.
+class TDeleteHistoryView : public TWindow {
+public:
+    enum ControlId {
+        IdList = 501,
+        IdFolderButton,
+        IdCloseButton = IDCANCEL,
+    };
+
+    // `folder`: the program's folder, where the history lives.
+    explicit TDeleteHistoryView(std::string folder);
+
+    // Shows the window modally, centred on owner.
+    void ShowModal(HWND owner);
+
+    // The chosen lines as CSV records, in the list's order.
+    std::string ChosenLines() const;
+
+protected:
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void FillList();
+    void CopyChosen();
+    void OpenFolder();
+    bool HandleListKey(WORD key);
+
+    HWND Owner = nullptr;
+    HWND List = nullptr;
+    std::string Folder;
+    std::vector<TDeletedMail> Mails;  // newest first, as listed
+};

@@ -1,0 +1,37 @@
+#include "ui/TrayIcon.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// The icon's tip.
+namespace {
+
+TEST(TrayIconTest, TipListsTheAccountsWithWaitingMailAsFarAsItHolds) {
+    // Fourteen accounts with waiting mail need more than the tip's room: seven lines of 15
+    // bytes fit with the "..." after "Prunebox".
+    std::vector<TTrayAccount> many;
+    for (int i = 0; i < 14; ++i) many.push_back({"  Account" + std::to_string(i), 100 + i});
+    std::string manyTip = TTrayIcon::Title;
+    for (int i = 0; i < 7; ++i)
+        manyTip += "\nAccount" + std::to_string(i) + " " + std::to_string(100 + i) + "通";
+    manyTip += "\n...";
+
+    struct TCase {
+        std::vector<TTrayAccount> Accounts;
+        std::string Tip;
+    };
+    const TCase cases[] = {
+        {{}, "Prunebox"},
+        {{{"  仕事", 0}, {" 家 ", 3}, {"spare", 12}}, "Prunebox\n家 3通\nspare 12通"},
+        {many, manyTip},
+    };
+    for (const TCase& c : cases) {
+        const std::string tip = TTrayIcon::TipText(c.Accounts);
+        EXPECT_EQ(tip, c.Tip);
+        EXPECT_LE(tip.size(), TTrayIcon::TipBytes);
+    }
+}
+
+}  // namespace
