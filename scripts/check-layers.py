@@ -12,12 +12,13 @@ import sys
 ALLOWED = {
     "pop3": set(),
     "headers": set(),
-    "worker": {"pop3", "headers"},
+    "rules": {"headers"},                                        # the tick decision
+    "worker": {"pop3", "headers", "rules"},
     "settings": {"headers"},
     "ui": {"headers", "settings"},                               # generic window code
-    "page": {"ui", "worker", "settings", "headers", "pop3"},     # the account page
-    "dialogs": {"page", "ui", "worker", "settings", "headers"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "settings", "headers", "pop3"},
+    "page": {"ui", "worker", "rules", "settings", "headers", "pop3"},     # the account page
+    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
