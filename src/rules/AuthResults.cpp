@@ -29,25 +29,36 @@ public:
 
     explicit TTokenizer(std::string_view text) : Text(text) {}
 
-    TKind Next(std::string& token) {
-        token.clear();
+    // `token` views the text: a word, a separator, or a quoted string's inside (quoted pairs
+    // still escaped).
+    TKind Next(std::string_view& token) {
+        token = std::string_view();
         if (!SkipBlanksAndComments()) return Broken;
         if (At >= Text.size()) return End;
         const char c = Text[At];
         if (c == ';' || c == '=' || c == '/') {
-            token = c;
-            ++At;
+            token = Text.substr(At++, 1);
             return Separator;
         }
         if (c == '"') return ReadQuoted(token) ? Quoted : Broken;
         if (c == ')') return Broken;  // closes no comment
-        while (At < Text.size() && !EndsWord(Text[At])) token += Text[At++];
+        const size_t start = At;
+        while (At < Text.size() && !EndsWord(Text[At])) ++At;
+        token = Text.substr(start, At - start);
         return Word;
     }
 
 private:
     static bool EndsWord(char c) {
-        return static_cast<unsigned char>(c) <= 0x20 || std::strchr(";=/()\"", c) != nullptr;
+        static constexpr struct TTable {
+            bool Ends[256] = {};
+            constexpr TTable() {
+                for (int b = 0; b <= 0x20; ++b) Ends[b] = true;
+                for (const char e : {';', '=', '/', '(', ')', '"'})
+                    Ends[static_cast<int>(e)] = true;
+            }
+        } table;
+        return table.Ends[static_cast<unsigned char>(c)];
     }
 
     // False for a comment left open.
@@ -68,15 +79,14 @@ private:
         return depth == 0;
     }
 
-    bool ReadQuoted(std::string& token) {
-        for (++At; At < Text.size(); ++At) {
-            const char c = Text[At];
-            if (c == '"') {
-                ++At;
+    bool ReadQuoted(std::string_view& token) {
+        const size_t start = ++At;
+        for (; At < Text.size(); ++At) {
+            if (Text[At] == '"') {
+                token = Text.substr(start, At++ - start);
                 return true;
             }
-            if (c == '\\' && At + 1 < Text.size()) ++At;
-            token += Text[At];
+            if (Text[At] == '\\') ++At;
         }
         return false;
     }
@@ -85,7 +95,7 @@ private:
     size_t At = 0;
 };
 
-bool IsDigits(const std::string& text) {
+bool IsDigits(std::string_view text) {
     if (text.empty()) return false;
     for (const char c : text) {
         if (c < '0' || c > '9') return false;
@@ -93,22 +103,33 @@ bool IsDigits(const std::string& text) {
     return true;
 }
 
-}  // namespace
+std::string Unquoted(std::string_view quoted) {
+    std::string text;
+    for (size_t i = 0; i < quoted.size(); ++i) {
+        if (quoted[i] == '\\' && i + 1 < quoted.size()) ++i;
+        text += quoted[i];
+    }
+    return text;
+}
 
-bool TAuthResults::Parse(std::string_view value, TAuthResults& out) {
-    out = TAuthResults();
+// Reads a whole value, giving `onResult` each method and its result; false when the value does
+// not follow the grammar. Nothing is copied but the authserv-id.
+template <class F>
+bool Walk(std::string_view value, std::string& authServId, F onResult) {
     TTokenizer tokens(value);
-    std::string token;
+    std::string_view token;
     TTokenizer::TKind kind = tokens.Next(token);
     if ((kind != TTokenizer::Word && kind != TTokenizer::Quoted) || token.empty()) return false;
-    out.AuthServId = token;
+    authServId = kind == TTokenizer::Quoted ? Unquoted(token) : std::string(token);
+    if (authServId.empty()) return false;
     kind = tokens.Next(token);
     if (kind == TTokenizer::Word && IsDigits(token)) kind = tokens.Next(token);  // the version
     // Each result: ";" method ["/" version] "=" value, then a reason and properties we skip;
     // "; none" stands for no result at all.
+    bool anyResult = false;
     while (kind != TTokenizer::End) {
         if (kind != TTokenizer::Separator || token != ";") return false;
-        std::string method;
+        std::string_view method;
         if (tokens.Next(method) != TTokenizer::Word) return false;
         kind = tokens.Next(token);
         if (kind == TTokenizer::Separator && token == "/") {
@@ -116,11 +137,12 @@ bool TAuthResults::Parse(std::string_view value, TAuthResults& out) {
             kind = tokens.Next(token);
         }
         if (kind == TTokenizer::Separator && token == "=") {
-            std::string result;
-            if (tokens.Next(result) != TTokenizer::Word || result.empty()) return false;
-            out.Results.push_back({Lowered(method), Lowered(result)});
+            std::string_view result;
+            if (tokens.Next(result) != TTokenizer::Word) return false;
+            onResult(method, result);
+            anyResult = true;
             kind = tokens.Next(token);
-        } else if (!SameAscii(method, "none") || !out.Results.empty()) {
+        } else if (!SameAscii(method, "none") || anyResult) {
             return false;
         }
         // The rest of this result, up to the next ";".
@@ -132,14 +154,24 @@ bool TAuthResults::Parse(std::string_view value, TAuthResults& out) {
     return true;
 }
 
+}  // namespace
+
+bool TAuthResults::Parse(std::string_view value, TAuthResults& out) {
+    out = TAuthResults();
+    return Walk(value, out.AuthServId, [&out](std::string_view method, std::string_view result) {
+        out.Results.push_back({Lowered(std::string(method)), Lowered(std::string(result))});
+    });
+}
+
 bool TAuthResults::ReportsDmarcFail(std::string_view value, std::string_view authServId) {
-    TAuthResults parsed;
-    if (authServId.empty() || !Parse(value, parsed) || !SameAscii(parsed.AuthServId, authServId))
-        return false;
-    for (const TResult& result : parsed.Results) {
-        if (result.Method == "dmarc" && result.Value == "fail") return true;
-    }
-    return false;
+    if (authServId.empty()) return false;
+    std::string id;
+    bool fail = false;
+    const bool wellFormed =
+        Walk(value, id, [&fail](std::string_view method, std::string_view result) {
+            fail = fail || (SameAscii(method, "dmarc") && SameAscii(result, "fail"));
+        });
+    return wellFormed && fail && SameAscii(id, authServId);
 }
 
 std::string TAuthResults::TopmostAuthServId(const std::vector<std::string>& lines) {

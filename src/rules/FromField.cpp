@@ -7,14 +7,19 @@ namespace {
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsDomainChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
 }
 
 // A character an address's local part can end with (RFC 5322 atext or "."), ASCII only.
 bool IsLocalChar(char c) {
     if (IsDomainChar(c) || c == '_') return true;
     return c != 0 && std::string_view("!#$%&'*+/=?^`{|}~").find(c) != std::string_view::npos;
+}
+
+// The characters that change what the text around them is.
+bool IsSpecial(char c) {
+    return c == '"' || c == '(' || c == ')' || c == '<' || c == '>' || c == ',' || c == '\\';
 }
 
 std::string Trimmed(std::string_view text) {
@@ -34,29 +39,31 @@ TFromField TFromField::Parse(std::string_view value) {
     bool inAngle = false, sawAngle = false;
     size_t depth = 0;
     bool quoted = false;
-    for (size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (SjisText::IsLeadByte(c) && i + 1 < value.size()) {
-            std::string& into = quoted      ? field.DisplayName
-                                : depth > 0 ? comment
-                                : inAngle   ? angle
-                                            : outside;
-            into.append(value.substr(i, 2));
-            ++i;
+    auto part = [&]() -> std::string& {
+        return quoted ? field.DisplayName : depth > 0 ? comment : inAngle ? angle : outside;
+    };
+    for (size_t i = 0; i < value.size();) {
+        // A run of ordinary characters goes to its part whole; a two-byte character is never
+        // cut (its second byte may be "\\").
+        size_t run = i;
+        while (run < value.size() && !IsSpecial(value[run]))
+            run += SjisText::IsLeadByte(value[run]) && run + 1 < value.size() ? 2 : 1;
+        if (run > i) {
+            part().append(value.substr(i, run - i));
+            i = run;
             continue;
         }
-        if (quoted) {
-            if (c == '"') {
+        const char c = value[i++];
+        if (quoted || depth > 0) {
+            if (quoted && c == '"') {
                 quoted = false;
+            } else if (!quoted && c == ')' && --depth == 0) {
+                // the comment ends
             } else {
-                if (c == '\\' && i + 1 < value.size()) ++i;
-                field.DisplayName += value[i];
+                if (!quoted && c == '(') ++depth;
+                // A quoted pair stands for its second character.
+                part() += c == '\\' && i < value.size() ? value[i++] : c;
             }
-        } else if (depth > 0) {
-            if (c == '(') ++depth;
-            if (c == ')' && --depth == 0) continue;
-            if (c == '\\' && i + 1 < value.size()) ++i;
-            if (depth > 0) comment += value[i];
         } else if (c == '(') {
             depth = 1;
         } else if (inAngle) {

@@ -12,8 +12,7 @@ public:
     // The domain of the first address written in `name` (a decoded display name, Shift_JIS) whose
     // domain is neither `fromDomain` nor below it; empty when there is none. Only a dotted domain
     // after a local-part character and "@" counts: "@@@" or "a @ b" holds no address.
-    static std::string ForeignAddressDomain(const std::string& name,
-                                            const std::string& fromDomain);
+    static std::string ForeignAddressDomain(const std::string& name, const std::string& fromDomain);
 
     // True when `domain` is `parent` or one of its subdomains ("a.example.jp" is below
     // "example.jp", "badexample.jp" is not).

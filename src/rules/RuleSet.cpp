@@ -32,6 +32,9 @@ struct TRuleSet::THeader {
                             authSize = std::strlen(TAuthResults::FieldName);
         bool fromSeen = false, subjectSeen = false;
         for (const std::string& line : lines) {
+            // Most lines are none of the three: their first letter says so.
+            const char first = line.empty() ? 0 : static_cast<char>(line[0] | 0x20);
+            if (first != 'f' && first != 's' && first != 'a') continue;
             if (!fromSeen && HeaderField::HasName(line, "From:")) {
                 From = TFromField::Parse(HeaderField::Value(line, fromSize));
                 fromSeen = true;
@@ -52,7 +55,9 @@ TRuleSet::TRuleSet(const TRuleInputs& inputs)
       AuthServId(inputs.AuthFail ? SjisText::Trim(inputs.AuthServId) : std::string()),
       Charsets(inputs.Charsets),
       Spoof(inputs.Spoof),
-      MaxBytes(inputs.MaxSize > 0 ? inputs.MaxSize * KiB : 0) {
+      MaxBytes(inputs.MaxSize > 0 ? inputs.MaxSize * KiB : 0),
+      ReadsFields(!Allow.Empty() || !Block.Empty() || !AuthServId.empty() || !Charsets.Empty() ||
+                  Spoof) {
     for (const std::string& rule : inputs.Rules) {
         Rules.emplace_back(rule);
         const std::string name = SjisSearch::AsciiUpper(Rules.back().HeaderName());
@@ -75,7 +80,9 @@ TDecision TRuleSet::Decide(const std::vector<std::string>& lines, int64_t size) 
         return pet ? TDecision{true, PostPetText} : TDecision{};
     }
     if (Mode != HeaderSearch) return TDecision{};
-    const THeader header(lines);
+    // Text rules alone read no field of their own.
+    static const std::vector<std::string> noLines;
+    const THeader header(ReadsFields ? lines : noLines);
     if (!Allow.Match(header.From.Address).empty()) {
         // Kept: say so only where something would have ticked it.
         return Condemn(header, lines, size).Ticked ? TDecision{false, AllowedText} : TDecision{};
@@ -110,7 +117,10 @@ TDecision TRuleSet::Condemn(const THeader& header, const std::vector<std::string
         if (found.empty()) found = Charsets.Find(header.From.DisplayName);
         if (!found.empty()) return {true, CharsetText + found};
     }
-    if (Spoof && !header.From.Domain.empty()) {
+    // Only a name that shows "@" or may decode to one can hold an address.
+    const std::string& shown = header.From.DisplayName;
+    if (Spoof && !header.From.Domain.empty() &&
+        (shown.find('@') != std::string::npos || shown.find("=?") != std::string::npos)) {
         const std::string name = TMainDM::DecodeHeaderText(header.From.DisplayName);
         if (!TFromField::ForeignAddressDomain(name, header.From.Domain).empty())
             return {true, SpoofText};

@@ -66,5 +66,6 @@ private:
     TCharsetCheck Charsets;
     bool Spoof;
     int64_t MaxBytes;  // 0: off
+    bool ReadsFields;  // a list or a check reads From, Subject or Authentication-Results
     std::vector<std::string> RefusedEntries;
 };

@@ -47,8 +47,8 @@ bool IsDomain(std::string_view domain) {
 bool IsLocalPart(std::string_view local) {
     if (local.empty()) return false;
     for (const char c : local) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                           c == '-' || c == '_';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
         if (!plain && std::string_view("!#$%&'+/=^`{|}~").find(c) == std::string_view::npos)
             return false;
     }
@@ -86,11 +86,11 @@ bool TSenderList::ParseEntry(const std::string& text, std::string& entry, std::s
     if (folded.front() == '@' || folded.front() == '.') folded.erase(0, 1);
     if (!folded.empty() && folded.back() == '.') folded.pop_back();
     const size_t at = folded.find('@');
-    const bool valid =
-        at == std::string::npos
-            ? IsDomain(folded)
-            : folded.size() <= LongestAddress && IsLocalPart(std::string_view(folded).substr(0, at)) &&
-                  IsDomain(std::string_view(folded).substr(at + 1));
+    const bool valid = at == std::string::npos
+                           ? IsDomain(folded)
+                           : folded.size() <= LongestAddress &&
+                                 IsLocalPart(std::string_view(folded).substr(0, at)) &&
+                                 IsDomain(std::string_view(folded).substr(at + 1));
     if (!valid) {
         error = Refusal(trimmed, MalformedText);
         return false;
@@ -106,11 +106,25 @@ TSenderList::TSenderList(const std::vector<std::string>& texts, std::vector<std:
     }
 }
 
+// std::hash gives a string and a view of the same text the same value.
+void TSenderList::Mark(const std::string& entry) {
+    const size_t bit = std::hash<std::string_view>{}(entry) % FilterBits;
+    Filter[bit / 64] |= uint64_t{1} << (bit % 64);
+}
+
+bool TSenderList::MayHold(std::string_view key) const {
+    const size_t bit = std::hash<std::string_view>{}(key) % FilterBits;
+    return (Filter[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
 bool TSenderList::Add(const std::string& text, std::string& error) {
     std::string entry;
     if (!ParseEntry(text, entry, error)) return false;
     auto& set = entry.find('@') == std::string::npos ? Domains : Addresses;
-    if (set.insert(entry).second) Ordered.push_back(std::move(entry));
+    if (set.insert(entry).second) {
+        Mark(entry);
+        Ordered.push_back(std::move(entry));
+    }
     return true;
 }
 
@@ -120,6 +134,9 @@ bool TSenderList::Remove(const std::string& entry) {
     Addresses.erase(entry);
     Domains.erase(entry);
     Ordered.erase(it);
+    // Another entry may share the bit: mark the rest afresh.
+    std::fill(Filter.begin(), Filter.end(), 0);
+    for (const std::string& kept : Ordered) Mark(kept);
     return true;
 }
 
@@ -127,16 +144,20 @@ std::string TSenderList::Match(std::string_view address) const {
     if (Ordered.empty() || address.size() > LongestAddress) return std::string();
     std::string folded(address);
     std::transform(folded.begin(), folded.end(), folded.begin(), Lower);
-    if (Addresses.count(folded) > 0) return folded;
+    if (MayHold(folded) && Addresses.count(folded) > 0) return folded;
     const size_t at = folded.rfind('@');
-    std::string domain = at == std::string::npos ? folded : folded.substr(at + 1);
-    if (!domain.empty() && domain.back() == '.') domain.pop_back();
+    std::string_view domain(folded);
+    if (at != std::string::npos) domain.remove_prefix(at + 1);
+    if (!domain.empty() && domain.back() == '.') domain.remove_suffix(1);
     // The domain itself, then each domain above it: "a.b.example.jp", "b.example.jp", ...
     for (size_t from = 0; from < domain.size();) {
-        const std::string suffix = domain.substr(from);
-        if (Domains.count(suffix) > 0) return suffix;
+        const std::string_view suffix = domain.substr(from);
+        if (MayHold(suffix)) {
+            std::string key(suffix);
+            if (Domains.count(key) > 0) return key;
+        }
         const size_t dot = domain.find('.', from);
-        if (dot == std::string::npos) break;
+        if (dot == std::string_view::npos) break;
         from = dot + 1;
     }
     return std::string();

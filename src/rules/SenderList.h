@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -34,6 +35,13 @@ public:
     bool Empty() const { return Ordered.empty(); }
 
 private:
+    // A bit per hash of every entry, small enough to stay in the cache: most probes of a look-up
+    // find their bit clear and never touch the sets.
+    static constexpr size_t FilterBits = 1 << 16;
+    void Mark(const std::string& entry);
+    bool MayHold(std::string_view key) const;
+
+    std::vector<uint64_t> Filter = std::vector<uint64_t>(FilterBits / 64);
     std::vector<std::string> Ordered;
     std::unordered_set<std::string> Addresses;
     std::unordered_set<std::string> Domains;

@@ -1,6 +1,6 @@
-#include "rules/AuthResults.h"
-
 #include <gtest/gtest.h>
+
+#include "rules/AuthResults.h"
 
 namespace {
 
@@ -61,7 +61,8 @@ TEST(AuthResults, TableOfValues) {
 }
 
 TEST(AuthResults, TopmostHeaderNamesTheProvider) {
-    EXPECT_EQ(TAuthResults::TopmostAuthServId({"Received: x", "authentication-results: mx.a.jp; "
+    EXPECT_EQ(TAuthResults::TopmostAuthServId({"Received: x",
+                                               "authentication-results: mx.a.jp; "
                                                "dmarc=pass",
                                                "Authentication-Results: forged.example; none"}),
               "mx.a.jp");

@@ -1,6 +1,6 @@
-#include "rules/CharsetCheck.h"
-
 #include <gtest/gtest.h>
+
+#include "rules/CharsetCheck.h"
 
 namespace {
 

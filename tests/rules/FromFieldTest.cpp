@@ -1,8 +1,7 @@
-#include "rules/FromField.h"
-
 #include <gtest/gtest.h>
 
 #include "headers/MainDM.h"
+#include "rules/FromField.h"
 
 namespace {
 
@@ -17,8 +16,7 @@ const TCase Cases[] = {
     {"support@amazon.co.jp <x@evil.example>", "x@evil.example", "amazon.co.jp"},
     {"\"Support <support@amazon.co.jp>\" <x@evil.example>", "x@evil.example", "amazon.co.jp"},
     {"x@evil.example (support@amazon.co.jp)", "x@evil.example", "amazon.co.jp"},
-    {"=?UTF-8?B?c3VwcG9ydEBhbWF6b24uY28uanA=?= <x@evil.example>", "x@evil.example",
-     "amazon.co.jp"},
+    {"=?UTF-8?B?c3VwcG9ydEBhbWF6b24uY28uanA=?= <x@evil.example>", "x@evil.example", "amazon.co.jp"},
     {"\"アマゾン support@amazon.co.jp\" <x@evil.example>", "x@evil.example", "amazon.co.jp"},
     {"\"support@amazon.co.jp\" <Support@Amazon.CO.JP>", "support@amazon.co.jp", ""},
     {"\"news@mail.shop.example\" <x@shop.example>", "x@shop.example", ""},

@@ -1,6 +1,6 @@
-#include "rules/RuleSet.h"
-
 #include <gtest/gtest.h>
+
+#include "rules/RuleSet.h"
 
 namespace {
 
@@ -34,26 +34,38 @@ const char* const Spoofed = "From: \"support@amazon.co.jp\" <x@evil.example>";
 TEST(RuleSet, FirstThatMatchesDecidesInOrder) {
     const TCase cases[] = {
         {"nothing", {"From: a@ok.example", "Subject: hello"}, 5000, {}},
-        {"blocked domain", {"From: X <x@mail.spam.example>"}, 10, {true, "拒否リスト: spam.example"}},
-        {"blocked address", {"From: Bad@OK.example"}, 10, {true, "拒否リスト: bad@ok.example"}},
-        {"block before rules", {"From: x@spam.example", "Subject: 未承諾広告"}, 10,
+        {"blocked domain",
+         {"From: X <x@mail.spam.example>"},
+         10,
          {true, "拒否リスト: spam.example"}},
-        {"first rule", {"From: a@ok.example", "Subject: 未承諾広告", "X-Spam: yes"}, 10,
+        {"blocked address", {"From: Bad@OK.example"}, 10, {true, "拒否リスト: bad@ok.example"}},
+        {"block before rules",
+         {"From: x@spam.example", "Subject: 未承諾広告"},
+         10,
+         {true, "拒否リスト: spam.example"}},
+        {"first rule",
+         {"From: a@ok.example", "Subject: 未承諾広告", "X-Spam: yes"},
+         10,
          {true, "Subject:,未承諾広告"}},
         {"second rule", {"From: a@ok.example", "X-Spam: yes", Fail}, 10, {true, "X-Spam:,yes"}},
         {"checks in order", {Spoofed, Gb, Fail}, 200000, {true, "認証失敗: dmarc=fail"}},
-        {"forged verdict", {"From: a@ok.example", "Authentication-Results: evil; dmarc=fail"}, 10,
+        {"forged verdict",
+         {"From: a@ok.example", "Authentication-Results: evil; dmarc=fail"},
+         10,
          {}},
         {"charset", {Spoofed, Gb}, 200000, {true, "文字コード: GB2312"}},
-        {"charset of the name", {"From: =?big5?B?pKSk5Q==?= <a@ok.example>"}, 10,
+        {"charset of the name",
+         {"From: =?big5?B?pKSk5Q==?= <a@ok.example>"},
+         10,
          {true, "文字コード: Big5"}},
         {"spoof", {Spoofed}, 200000, {true, "なりすまし表示名"}},
         {"size", {"From: a@ok.example"}, 102401, {true, "サイズ: 101KB"}},
         {"size at the limit", {"From: a@ok.example"}, 102400, {}},
-        {"allowed domain kept", {"From: x@mail.friend.example", "Subject: 未承諾広告"}, 10,
+        {"allowed domain kept",
+         {"From: x@mail.friend.example", "Subject: 未承諾広告"},
+         10,
          {false, "許可リスト"}},
-        {"allowed address kept", {"From: Boss <boss@work.example>"}, 900000,
-         {false, "許可リスト"}},
+        {"allowed address kept", {"From: Boss <boss@work.example>"}, 900000, {false, "許可リスト"}},
         {"allowed and harmless", {"From: x@friend.example"}, 10, {}},
         {"allow list beats block list",
          {"From: x@friend.example", "Subject: 未承諾広告"},

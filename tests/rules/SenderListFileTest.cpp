@@ -1,6 +1,6 @@
-#include "rules/SenderListFile.h"
-
 #include <gtest/gtest.h>
+
+#include "rules/SenderListFile.h"
 
 namespace {
 
@@ -18,9 +18,14 @@ TEST(SenderListFile, ReadsUtf8AndShiftJisLinesAndWritesThemBack) {
          "\xEF\xBB\xBFTaro@Example.jp\r\n\r\n*.x.jp\r\nexample.co.jp\r\ntaro@example.jp",
          {"taro@example.jp", "example.co.jp"},
          {"3行目: 「*.x.jp」は登録できません。"}},
-        {"UTF-8 without a mark, LF", "a.example\n\xE4\xBE\x8B.jp\n", {"a.example"},
+        {"UTF-8 without a mark, LF",
+         "a.example\n\xE4\xBE\x8B.jp\n",
+         {"a.example"},
          {"2行目: 「例.jp」は登録できません。"}},
-        {"Shift_JIS", "例.jp\r\nb.example\r\n", {"b.example"}, {"1行目: 「例.jp」は登録できません。"}},
+        {"Shift_JIS",
+         "例.jp\r\nb.example\r\n",
+         {"b.example"},
+         {"1行目: 「例.jp」は登録できません。"}},
     };
     for (const TCase& c : cases) {
         const SenderListFile::TImport read = SenderListFile::Import(c.Bytes);

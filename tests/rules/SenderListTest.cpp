@@ -1,6 +1,6 @@
-#include "rules/SenderList.h"
-
 #include <gtest/gtest.h>
+
+#include "rules/SenderList.h"
 
 namespace {
 
@@ -61,7 +61,8 @@ TEST(SenderList, MatchesAddressesWholeAndDomainsWithTheirSubdomains) {
         {"x@b.c", ""},
         {"", ""},
     };
-    for (const auto& [address, expected] : cases) EXPECT_EQ(list.Match(address), expected) << address;
+    for (const auto& [address, expected] : cases)
+        EXPECT_EQ(list.Match(address), expected) << address;
 }
 
 }  // namespace
