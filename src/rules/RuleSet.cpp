@@ -36,7 +36,12 @@ struct TRuleSet::THeader {
             const char first = line.empty() ? 0 : static_cast<char>(line[0] | 0x20);
             if (first != 'f' && first != 's' && first != 'a') continue;
             if (!fromSeen && HeaderField::HasName(line, "From:")) {
-                From = TFromField::Parse(HeaderField::Value(line, fromSize));
+                const std::string_view raw = HeaderField::Value(line, fromSize);
+                From = TFromField::Parse(raw);
+                // The address is read before decoding, where an encoded name cannot pose as
+                // one; only a From with no address outside encoded words is read decoded.
+                if (From.Address.empty())
+                    From = TFromField::Parse(TMainDM::DecodeHeaderText(std::string(raw)));
                 fromSeen = true;
             } else if (!subjectSeen && HeaderField::HasName(line, "Subject:")) {
                 Subject = HeaderField::Value(line, subjectSize);
