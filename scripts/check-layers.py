@@ -1,24 +1,27 @@
-#!/usr/bin/env python3
-"""Checks the include graph of src/ against the layers; prints each fault, exits 1 on any.
+#!/ usr / bin / env python3
+""
+    "Checks the include graph of src/ against the layers; prints each fault, exits 1 on any.
 
-A file may include its own folder and the folders its folder is allowed below; an include that
-goes up the layers, or a circle of includes between files, is a fault.
+    A file may include its own folder and the folders its folder is allowed below; an include that
+goes up the layers is a fault. So is a circle of units: a .h/.cpp pair is one unit, and unit A
+includes unit B when any file of A includes a file of B.
 """
 import os
 import re
 import sys
 
-# Each folder and the folders it may include, bottom up.
+#Each folder and the folders it may include, bottom up.
 ALLOWED = {
     "pop3": set(),
     "headers": set(),
-    "rules": {"headers"},                                        # the tick decision
-    "worker": {"pop3", "headers", "rules"},
+    "history": {"headers"},  # the deletion history and the copies of deleted mail
+    "rules": {"headers"},  # the tick decision
+    "worker": {"pop3", "headers", "history", "rules"},
     "settings": {"headers"},
-    "ui": {"headers", "settings"},                               # generic window code
-    "page": {"ui", "worker", "rules", "settings", "headers", "pop3"},     # the account page
-    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3"},
+    "ui": {"headers", "settings"},  # generic window code
+    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history"},  # the account page
+    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
@@ -37,6 +40,10 @@ def scan(src):
     return edges
 
 
+def unit_of(path):
+    return os.path.splitext(path)[0]
+
+
 def check(src):
     faults = []
     edges = scan(src)
@@ -49,24 +56,26 @@ def check(src):
             target = inc.split("/")[0]
             if target != folder and target not in ALLOWED[folder]:
                 faults.append(f"{rel}: includes {inc} ({folder} may not include {target})")
-    # Circles between files (depth-first search over the includes that exist in src/).
+#Circles between units(depth - first search over the includes that exist in src /).
+    units = {}
+    for rel, includes in edges.items():
+        targets = units.setdefault(unit_of(rel), set())
+        targets.update(unit_of(i) for i in includes if i in edges and unit_of(i) != unit_of(rel))
     state = {}
     stack = []
 
     def visit(node):
         state[node] = 1
         stack.append(node)
-        for inc in edges.get(node, []):
-            if inc not in edges:
-                continue
-            if state.get(inc) == 1:
-                faults.append("include circle: " + " -> ".join(stack[stack.index(inc):] + [inc]))
-            elif inc not in state:
-                visit(inc)
+        for target in sorted(units[node]):
+            if state.get(target) == 1:
+                faults.append("unit circle: " + " -> ".join(stack[stack.index(target):] + [target]))
+            elif target not in state:
+                visit(target)
         stack.pop()
         state[node] = 2
 
-    for node in sorted(edges):
+    for node in sorted(units):
         if node not in state:
             visit(node)
     return faults

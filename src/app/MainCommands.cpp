@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/PruneboxM.h"
 #include "dialogs/ASetup.h"
 #include "dialogs/GeneralSetup.h"
 #include "page/MailRows.h"
@@ -125,14 +124,25 @@ int ShortcutCommand(const MSG& message) {
     return 0;
 }
 
+bool IsEditField(HWND window) {
+    char name[16];
+    return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, "Edit") == 0;
+}
+
 // The column texts of a copied row are joined by this; the row ends with CR LF.
 const char* const CopySeparator = ",";
 constexpr int CopiedColumns = MailColumn::Designated + 1;
 
 }  // namespace
 
-TMainCommands::TMainCommands(TPruneboxM& main, HWND toolBar, TRegistryAccessor& registry)
-    : Main(main), ToolBar1(toolBar), Registry(registry) {
+TMainCommands::TMainCommands(TCommandHost& host, HWND mainWindow, TAccountTable& accounts,
+                             TPageControl& tabs, HWND toolBar, TRegistryAccessor& registry)
+    : Host(host),
+      MainWindow(mainWindow),
+      Accounts(accounts),
+      Tabs(tabs),
+      ToolBar1(toolBar),
+      Registry(registry) {
     CreateMainMenu();
     CreateToolButtons();
     ShowViewState();
@@ -158,7 +168,7 @@ void TMainCommands::CreateMainMenu() {
             AppendMenuA(current, MF_STRING, entry.Id, entry.Caption);
         }
     }
-    SetMenu(Main.Handle, MainMenu1);
+    SetMenu(MainWindow, MainMenu1);
 }
 
 void TMainCommands::CreateToolButtons() {
@@ -195,9 +205,9 @@ std::string TMainCommands::Hint(int id) {
 }
 
 void TMainCommands::ShowViewState() {
-    CheckMenuItem(MainMenu1, IdMenuViewTool, Main.ToolBarVisible ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(MainMenu1, IdMenuViewSmall, Main.ExtendedView ? MF_CHECKED : MF_UNCHECKED);
-    if (ToolBar1) SendMessageA(ToolBar1, TB_CHECKBUTTON, IdToolButton6, Main.ExtendedView);
+    CheckMenuItem(MainMenu1, IdMenuViewTool, Host.ToolBarShown() ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(MainMenu1, IdMenuViewSmall, Host.ExtendedViewShown() ? MF_CHECKED : MF_UNCHECKED);
+    if (ToolBar1) SendMessageA(ToolBar1, TB_CHECKBUTTON, IdToolButton6, Host.ExtendedViewShown());
 }
 
 bool TMainCommands::HandleCommand(int id) {
@@ -239,36 +249,39 @@ bool TMainCommands::HandleNotify(const NMHDR& header, LRESULT& result) {
 
 void TMainCommands::TranslateShortcut(MSG& message) {
     // Only keys of the main window itself: a dialog's own Ctrl+C stays the dialog's.
-    if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != Main.Handle) return;
+    if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != MainWindow) return;
     const int command = ShortcutCommand(message);
     if (!command) return;
+    // Ctrl+C, Ctrl+Z, Ctrl+A and Ctrl+R in an edit field are the field's own.
+    if (command != IdMenuHelpHelp && IsEditField(message.hwnd)) return;
     // Run later by the window procedure: a command that opens a dialog must not run its
     // modal loop inside the message hook. The code 1 marks a shortcut, as for accelerators.
-    PostMessageA(Main.Handle, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    PostMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(command, 1), 0);
     message.message = WM_NULL;
 }
 
 bool TMainCommands::ActivePageIdle() const {
-    const int slot = Main.ActiveSlot();
-    const TChPage* page = Main.Accounts.Page(slot);
+    const int slot = ActiveSlot();
+    const TChPage* page = Accounts.Page(slot);
     return page && IsWindowEnabled(page->Frame->KvPanel1.Handle) != FALSE;
 }
 
 void TMainCommands::MenuSosaConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->LogonClick(sender.Tag);
+    Accounts.Pages[ActiveSlot()]->Frame->LogonClick(sender.Tag);
 }
 
 void TMainCommands::MenuSosaMConClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
     // Every page, the "新規" page and busy ones included: the worker decides what to do.
-    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) {
-        if (Main.Accounts.Pages[slot]) Main.Accounts.Pages[slot]->Frame->LogonClick(sender.Tag);
+    for (int slot = 0; slot < Accounts.PageCount; ++slot) {
+        if (Accounts.Pages[slot]) Accounts.Pages[slot]->Frame->LogonClick(sender.Tag);
     }
 }
 
 void TMainCommands::MunuSosaMailClick(const TSender&) {
-    std::vector<char> commandLine(Main.MailerCommand.begin(), Main.MailerCommand.end());
+    const std::string mailer = Host.MailerCommandLine();
+    std::vector<char> commandLine(mailer.begin(), mailer.end());
     commandLine.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -281,12 +294,12 @@ void TMainCommands::MunuSosaMailClick(const TSender&) {
     }
 }
 
-void TMainCommands::Exit1Click(const TSender&) { SendMessageA(Main.Handle, WM_CLOSE, 0, 0); }
+void TMainCommands::Exit1Click(const TSender&) { SendMessageA(MainWindow, WM_CLOSE, 0, 0); }
 
 void TMainCommands::MenuEditCopyClick(const TSender&) {
-    const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
-    const TMainFrame& frame = *Main.Accounts.Pages[slot]->Frame;
+    const int slot = ActiveSlot();
+    if (slot < 0 || !Accounts.Pages[slot]) return;
+    const TMainFrame& frame = *Accounts.Pages[slot]->Frame;
     std::string text;
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -298,12 +311,12 @@ void TMainCommands::MenuEditCopyClick(const TSender&) {
         }
         text += "\r\n";
     }
-    PutClipboardText(Main.Handle, text);
+    PutClipboardText(MainWindow, text);
 }
 
 void TMainCommands::MenuEditRevClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    const TMainFrame& frame = *Main.Accounts.Pages[Main.ActiveSlot()]->Frame;
+    const TMainFrame& frame = *Accounts.Pages[ActiveSlot()]->Frame;
     SetFocus(frame.MailView);
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -321,23 +334,14 @@ void TMainCommands::MenuEditRevClick(const TSender& sender) {
 }
 
 void TMainCommands::MenuViewToolClick(const TSender&) {
-    Main.ToolBarVisible = !Main.ToolBarVisible;
+    Host.ShowToolBar(!Host.ToolBarShown());  // also arranges the active page
     ShowViewState();
-    // The tool bar stays above its line.
-    if (Main.ToolBarVisible) {
-        ShowWindow(Main.Bevel2, SW_SHOW);
-        ShowWindow(ToolBar1, SW_SHOW);
-    } else {
-        ShowWindow(ToolBar1, SW_HIDE);
-        ShowWindow(Main.Bevel2, SW_HIDE);
-    }
-    Main.FormResize();  // also arranges the active page
 }
 
 void TMainCommands::MenuViewSmallClick(const TSender&) {
     if (ActivePageIdle()) {
-        Main.ExtendedView = !Main.ExtendedView;
-        Main.Accounts.Pages[Main.ActiveSlot()]->ArrangePage();
+        Host.SetExtendedView(!Host.ExtendedViewShown());
+        Accounts.Pages[ActiveSlot()]->ArrangePage();
     }
     // Also when refused: the check button may have toggled itself when it was clicked.
     ShowViewState();
@@ -345,32 +349,32 @@ void TMainCommands::MenuViewSmallClick(const TSender&) {
 
 void TMainCommands::MenuViewHeadClick(const TSender&) {
     if (!ActivePageIdle()) return;
-    Main.Accounts.Pages[Main.ActiveSlot()]->Frame->MailViewDblClick();
+    Accounts.Pages[ActiveSlot()]->Frame->MailViewDblClick();
 }
 
 void TMainCommands::MenuSetAllClick(const TSender&) {
-    const int slot = Main.ActiveSlot();
+    const int slot = ActiveSlot();
     HFONT listFont = nullptr;
-    if (slot >= 0 && Main.Accounts.Pages[slot])
+    if (slot >= 0 && Accounts.Pages[slot])
         listFont = reinterpret_cast<HFONT>(
-            SendMessageA(Main.Accounts.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
+            SendMessageA(Accounts.Pages[slot]->Frame->MailView, WM_GETFONT, 0, 0));
     // The lamps: what the tabs do in this run, not what may have been stored during it.
-    TGeneralSetup setup(listFont, Main.MainPage.TabPosition(), Main.MainPage.OwnerDraw());
-    if (!setup.ShowModal(Main.Handle)) return;
+    TGeneralSetup setup(listFont, Tabs.TabPosition(), Tabs.OwnerDraw());
+    if (!setup.ShowModal(MainWindow)) return;
     const TGeneralValues values = setup.Values();
     // Every list, the "新規" page's included, takes the font, chosen or not.
-    Main.SetListFont(values.FontName, values.FontSize, values.FontStyle);
-    Main.SetTabPosition(values.TabPosition);
+    Host.SetListFont(values.FontName, values.FontSize, values.FontStyle);
+    Host.SetTabPosition(values.TabPosition);
     // The tabs keep their drawing in this run; the next start reads the switch.
     TSetupStore(Registry).SaveLedSetting(values.Led);
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {
-    const bool newAccount = std::strcmp(sender.Name, "MenuSetAdd") == 0 || Main.ActiveSlot() == 0;
+    const bool newAccount = std::strcmp(sender.Name, "MenuSetAdd") == 0 || ActiveSlot() == 0;
     if (!ActivePageIdle()) return;
-    RedrawWindow(Main.Accounts.Pages[Main.ActiveSlot()]->Frame->Handle, nullptr, nullptr,
+    RedrawWindow(Accounts.Pages[ActiveSlot()]->Frame->Handle, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TASetup setup(Main.Accounts, Registry, Main.ActiveSlot());
+    TASetup setup(Accounts, Registry, ActiveSlot());
     setup.SetBasicView(true);
     setup.NewAccount = newAccount;
     setup.Caption =
@@ -379,22 +383,22 @@ void TMainCommands::MenuSetAddClick(const TSender& sender) {
 }
 
 void TMainCommands::MenuSetDelClick(const TSender&) {
-    if (!ActivePageIdle() || Main.ActiveSlot() == 0) return;
+    if (!ActivePageIdle() || ActiveSlot() == 0) return;
     MessageBeep(MB_ICONQUESTION);
-    if (MessageDlgCenter(Main.Handle, LoadResString(S_CONFIRM_REMOVE), TMsgDlgType::Confirmation,
+    if (MessageDlgCenter(MainWindow, LoadResString(S_CONFIRM_REMOVE), TMsgDlgType::Confirmation,
                          mbYes | mbNo, 0) != mrYes)
         return;
-    Main.RemoveAccount(Main.ActiveSlot());
-    const int slot = Main.ActiveSlot();
-    if (slot < 0 || !Main.Accounts.Pages[slot]) return;
-    Main.Accounts.Pages[slot]->ArrangePage();
-    Main.Accounts.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
-    Main.RedrawTabs();
+    Host.RemoveAccount(ActiveSlot());
+    const int slot = ActiveSlot();
+    if (slot < 0 || !Accounts.Pages[slot]) return;
+    Accounts.Pages[slot]->ArrangePage();
+    Accounts.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
+    Host.RedrawTabs();
 }
 
 void TMainCommands::MenuHelpHelpClick(const TSender&) {
     // A missing help file gives no message from the program.
-    ShellExecuteA(Main.Handle, "OPEN", LoadResString(S_HELP_FILE).c_str(), nullptr, nullptr,
+    ShellExecuteA(MainWindow, "OPEN", LoadResString(S_HELP_FILE).c_str(), nullptr, nullptr,
                   SW_SHOWNORMAL);
 }
 
@@ -403,5 +407,5 @@ void TMainCommands::MenuHelpAboutClick(const TSender&) {
     const double version = std::strtod(LoadResString(S_VERSION).c_str(), nullptr);
     char text[256];
     std::snprintf(text, sizeof text, LoadResString(S_ABOUT).c_str(), version);
-    MessageDlgCenter(Main.Handle, text, TMsgDlgType::Custom, mbOK, 0);
+    MessageDlgCenter(MainWindow, text, TMsgDlgType::Custom, mbOK, 0);
 }

@@ -5,7 +5,10 @@
 
 #include <string>
 
-class TPruneboxM;
+#include "app/CommandHost.h"
+#include "page/AccountTable.h"
+#include "ui/PageControl.h"
+
 class TRegistryAccessor;
 
 // The main window's menu bar and tool bar and what each command does. Several items and
@@ -54,7 +57,9 @@ public:
         int Tag;
     };
 
-    TMainCommands(TPruneboxM& main, HWND toolBar, TRegistryAccessor& registry);
+    // The commands of the main window `mainWindow` (owned by `host`), over its pages and tabs.
+    TMainCommands(TCommandHost& host, HWND mainWindow, TAccountTable& accounts, TPageControl& tabs,
+                  HWND toolBar, TRegistryAccessor& registry);
     ~TMainCommands();
     TMainCommands(const TMainCommands&) = delete;
     TMainCommands& operator=(const TMainCommands&) = delete;
@@ -96,7 +101,12 @@ private:
     // The guard: the active page exists and its worker is idle.
     bool ActivePageIdle() const;
 
-    TPruneboxM& Main;
+    int ActiveSlot() const { return Accounts.ActiveSlot(); }
+
+    TCommandHost& Host;
+    HWND MainWindow;
+    TAccountTable& Accounts;
+    TPageControl& Tabs;
     HWND ToolBar1;
     TRegistryAccessor& Registry;
     HIMAGELIST ImageList1 = nullptr;

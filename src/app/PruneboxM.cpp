@@ -82,7 +82,8 @@ void TPruneboxM::FormCreate() {
                              Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(ToolBar1, ToolBarVisible ? SW_SHOW : SW_HIDE);
     ShowWindow(Bevel2, ToolBarVisible ? SW_SHOW : SW_HIDE);
-    Commands = std::make_unique<TMainCommands>(*this, ToolBar1, *Registry);
+    Commands =
+        std::make_unique<TMainCommands>(*this, Handle, Accounts, MainPage, ToolBar1, *Registry);
     MainPage.Create(Handle, IdMainPage, LedTabs, TabPosition);
     MainPage.OnChange = [this] { MainPageChange(); };
     FormResize();
@@ -212,6 +213,19 @@ void TPruneboxM::RemoveAccount(int slot) {
     Accounts.Remove(slot);
 }
 
+void TPruneboxM::ShowToolBar(bool shown) {
+    ToolBarVisible = shown;
+    // The tool bar stays above its line.
+    if (shown) {
+        ShowWindow(Bevel2, SW_SHOW);
+        ShowWindow(ToolBar1, SW_SHOW);
+    } else {
+        ShowWindow(ToolBar1, SW_HIDE);
+        ShowWindow(Bevel2, SW_HIDE);
+    }
+    FormResize();  // also arranges the active page
+}
+
 void TPruneboxM::LampChanged() { RedrawTabs(); }
 
 void TPruneboxM::RedrawTabs() {
@@ -296,6 +310,22 @@ void TPruneboxM::MainPageChange() {
     if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
 }
 
+void TPruneboxM::RememberFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(Handle, focus)) FocusBefore = focus;
+}
+
+void TPruneboxM::RestoreFocus() {
+    HWND target = FocusBefore;
+    // A control gone, disabled, or on a page no longer shown gives way to the active list.
+    if (!target || !IsWindow(target) || !IsChild(Handle, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        const TChPage* page = Accounts.Page(ActiveSlot());
+        target = page ? page->Frame->MailView : nullptr;
+    }
+    if (target) SetFocus(target);
+}
+
 void TPruneboxM::RecordNormalBounds() { GetWindowRect(Handle, &NormalBounds); }
 
 void TPruneboxM::CenterOnDesktop() {
@@ -353,7 +383,8 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
 bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::string& text,
                                      const std::string& hash) {
     ::MessageBeep(MB_ICONEXCLAMATION);
-    if (MessageDlgCenter(Handle, text, TMsgDlgType::Warning, mbYes | mbNo, 0) != mrYes)
+    // The question comes unasked during a connect: a stray Enter must not trust and pin.
+    if (MessageDlgCenter(Handle, text, TMsgDlgType::Warning, mbYes | mbNo, 0, mbNo) != mrYes)
         return false;
     // The answer holds for this connection even if the store cannot keep it.
     if (Registry) TAccountStore(*Registry).SaveCertHash(accountKey, hash);
@@ -390,6 +421,17 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCLBUTTONDBLCLK:
             if (wParam == HTCAPTION) RecordNormalBounds();
             break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) RememberFocus();
+            // On activation the default gives the focus to this window: WM_SETFOCUS passes it on.
+            break;
+        case WM_ENABLE:
+            // A modal dialog disables the window before it takes the activation.
+            if (!wParam) RememberFocus();
+            break;
+        case WM_SETFOCUS:
+            RestoreFocus();
+            return 0;
         case WM_GETMINMAXINFO:
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
                 POINT{MinTrackWidth, MinTrackHeight};

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandHost.h"
 #include "page/AccountTable.h"
 #include "page/ChPage.h"
 #include "page/PageHost.h"
@@ -19,7 +20,7 @@ class TMainCommands;
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;
 
 // The main window: the account tabs, the table of their pages, and the host of every page.
-class TPruneboxM : public TWindow, public TPageHost {
+class TPruneboxM : public TWindow, public TPageHost, public TCommandHost {
 public:
     static constexpr const char* ClassName = "TPruneboxM";
     // System menu commands added at start-up.
@@ -52,15 +53,7 @@ public:
     // Creates the window and runs the start-up sequence.
     void Create();
     int ActiveSlot() const { return Accounts.ActiveSlot(); }
-    // Removes the stored account and its page.
-    void RemoveAccount(int slot);
-    void RedrawTabs();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
-    // Every page's mail list takes this font (size in points, style bits as stored), from the
-    // last slot down; the close stores it.
-    void SetListFont(const std::string& name, int pointSize, int style);
-    // The tabs move at once; the close stores the position.
-    void SetTabPosition(TTabPosition position);
     // One item at the end of a system menu; a plain "Error" box when it cannot be added.
     static void AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
                                      const char* caption);
@@ -74,12 +67,21 @@ public:
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
 
+    // The commands' host. The list font is set from the last slot down, and the close stores
+    // it as it stores the tab position.
+    bool ToolBarShown() const override { return ToolBarVisible; }
+    void ShowToolBar(bool shown) override;
+    void SetExtendedView(bool shown) override { ExtendedView = shown; }
+    std::string MailerCommandLine() const override { return MailerCommand; }
+    void SetListFont(const std::string& name, int pointSize, int style) override;
+    void SetTabPosition(TTabPosition position) override;
+    void RemoveAccount(int slot) override;
+    void RedrawTabs() override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class TMainCommands;  // the view commands show and lay out the bars
     void FormCreate();
     void FormClose();
     void FormResize();
@@ -89,6 +91,10 @@ private:
     void AddSystemMenuItems();
     void LoadLedImages();
     void ShowHeader(int slot);
+    // The control that had the focus when the window lost the activation gets it back when the
+    // window is active again; the active page's mail list when that control cannot take it.
+    void RememberFocus();
+    void RestoreFocus();
     static LRESULT CALLBACK AppMessage(int code, WPARAM wParam, LPARAM lParam);
 
     void LoadWindowSettings();
@@ -101,6 +107,7 @@ private:
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
+    HWND FocusBefore = nullptr;
     DWORD UiThreadId = 0;
 };
 

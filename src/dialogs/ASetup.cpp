@@ -137,6 +137,11 @@ void TASetup::FormCreate() {
     Values.LogCheck = false;  // the log is switched on afresh each time
 }
 
+void TASetup::TakePageLogSetting() {
+    Values.LogCheck = Accounts.Page(AccountIndex)->LogEnabled;
+    if (Handle) SetChecked(LogCheck, Values.LogCheck);
+}
+
 bool TASetup::ShowModal(HWND owner) {
     // A modal window over the main window (the header viewer) must be the owner, or closing
     // this dialog would enable the main window under it.

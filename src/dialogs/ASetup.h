@@ -57,6 +57,9 @@ public:
     // Shows the dialog modally over owner (the account list's window when null); true when OK
     // stored the account.
     bool ShowModal(HWND owner = nullptr);
+    // The log box starts as the page's log stands instead of unticked, so that saving one
+    // change from elsewhere (the header viewer) leaves the log as it was.
+    void TakePageLogSetting();
     // A rule for the list (the rule dialog's OK); kept until the list exists.
     void AddRule(const std::string& header, const std::string& text);
     // The designated header set and OK run without showing the dialog; its messages go over

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "dialogs/ASetup.h"
-#include "page/AccountDirectory.h"
 #include "dialogs/DelHead.h"
 #include "headers/SjisText.h"
+#include "page/AccountDirectory.h"
 #include "page/ChPage.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
@@ -99,7 +99,8 @@ void TMailForm::FormCreate() {
 
     HeadListBox = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
-                                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_EXTENDEDSEL |
+                                      LBS_WANTKEYBOARDINPUT,
                                   0, 0, DesignWidth, DesignHeight, Handle,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdHeadListBox)),
                                   GetModuleHandleA(nullptr), nullptr);
@@ -128,44 +129,89 @@ void TMailForm::FormCreate() {
     SetFocus(HeadListBox);
 }
 
-bool TMailForm::SelectedLine(std::string& line) const {
-    const int index = static_cast<int>(SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0));
-    if (index < 0) return false;
+std::vector<int> TMailForm::SelectedIndices() const {
+    const int count = static_cast<int>(SendMessageA(HeadListBox, LB_GETSELCOUNT, 0, 0));
+    std::vector<int> indices(count > 0 ? count : 0);
+    if (count > 0)
+        SendMessageA(HeadListBox, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(indices.data()));
+    return indices;
+}
+
+std::string TMailForm::LineAt(int index) const {
     const int length = static_cast<int>(SendMessageA(HeadListBox, LB_GETTEXTLEN, index, 0));
-    if (length < 0) return false;
+    if (length < 0) return "";
     std::vector<char> text(length + 1);
     SendMessageA(HeadListBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    line.assign(text.data());
+    return text.data();
+}
+
+bool TMailForm::SelectedLine(std::string& line) const {
+    const std::vector<int> indices = SelectedIndices();
+    if (indices.size() != 1) return false;
+    line = LineAt(indices.front());
     return true;
 }
 
+void TMailForm::ChooseLineForMenu(int index) {
+    const int count = static_cast<int>(SendMessageA(HeadListBox, LB_GETCOUNT, 0, 0));
+    if (index < 0 || index >= count) return;
+    if (SendMessageA(HeadListBox, LB_GETSEL, index, 0) > 0) return;
+    SendMessageA(HeadListBox, LB_SETSEL, FALSE, -1);
+    SendMessageA(HeadListBox, LB_SETSEL, TRUE, index);
+    SendMessageA(HeadListBox, LB_SETCARETINDEX, index, FALSE);
+}
+
+bool TMailForm::HandleListKey(WORD key) {
+    if (!(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+    if (key == 'C') {
+        PopSelClick();
+        return true;
+    }
+    if (key == 'A') {
+        SendMessageA(HeadListBox, LB_SETSEL, TRUE, -1);
+        return true;
+    }
+    return false;
+}
+
 void TMailForm::HeadPopPopup() {
-    const UINT needsLine =
-        SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0) >= 0 ? MF_ENABLED : MF_GRAYED;
-    EnableMenuItem(HeadPop, IdPopDel, MF_BYCOMMAND | needsLine);
-    EnableMenuItem(HeadPop, IdPopView, MF_BYCOMMAND | needsLine);
-    EnableMenuItem(HeadPop, IdPopSel, MF_BYCOMMAND | needsLine);
-    EnableMenuItem(HeadPop, IdPopAll, MF_BYCOMMAND | MF_ENABLED);
+    const size_t chosen = SelectedIndices().size();
+    auto state = [](bool enabled) { return MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED); };
+    EnableMenuItem(HeadPop, IdPopDel, state(chosen == 1 && HasAccount()));
+    EnableMenuItem(HeadPop, IdPopView, state(chosen == 1));
+    EnableMenuItem(HeadPop, IdPopSel, state(chosen > 0));
+    EnableMenuItem(HeadPop, IdPopAll, state(true));
 }
 
 void TMailForm::ShowHeadPop(LPARAM screenPoint) {
     POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
     if (screenPoint == -1) {
-        // From the keyboard: at the selected line, or the list's corner.
+        // From the keyboard: at the line with the caret, chosen when no line is.
+        const int index = static_cast<int>(SendMessageA(HeadListBox, LB_GETCARETINDEX, 0, 0));
+        if (SelectedIndices().empty()) ChooseLineForMenu(index);
         RECT item{};
-        const int index = static_cast<int>(SendMessageA(HeadListBox, LB_GETCURSEL, 0, 0));
         if (index >= 0)
             SendMessageA(HeadListBox, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
         at = POINT{item.left, item.bottom};
         ClientToScreen(HeadListBox, &at);
+    } else {
+        // The line under the pointer; HIWORD is set when the point lies below the last line.
+        POINT client = at;
+        ScreenToClient(HeadListBox, &client);
+        const LRESULT hit =
+            SendMessageA(HeadListBox, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+        if (HIWORD(hit) == 0) ChooseLineForMenu(LOWORD(hit));
     }
     HeadPopPopup();
     TrackPopupMenu(HeadPop, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
 }
 
 void TMailForm::PopSelClick() {
-    std::string line;
-    if (SelectedLine(line)) PutClipboardText(Handle, line + "\r\n");
+    const std::vector<int> indices = SelectedIndices();
+    if (indices.empty()) return;
+    std::string text;
+    for (int index : indices) text += LineAt(index) + "\r\n";
+    PutClipboardText(Handle, text);
 }
 
 void TMailForm::PopAllClick() {
@@ -176,8 +222,9 @@ void TMailForm::PopAllClick() {
 
 void TMailForm::PopDelClick() {
     std::string line;
-    if (!SelectedLine(line) || !Registry) return;
+    if (!HasAccount() || !SelectedLine(line) || !Registry) return;
     TASetup setup(Accounts, *Registry, Slot);
+    setup.TakePageLogSetting();
     TDelHead rule;
     rule.HeaderText = SplitHeaderLine(line, TLinePart::Name);
     rule.Text = SplitHeaderLine(line, TLinePart::Value);
@@ -203,6 +250,7 @@ void TMailForm::PopViewClick() {
     page.Design = name;
     // The account's settings are stored as they stand on its page, with the new header.
     TASetup setup(Accounts, *Registry, Slot);
+    setup.TakePageLogSetting();
     setup.SetBasicView(false);
     setup.NewAccount = false;
     setup.SaveDesignatedHeader(name, Handle);
@@ -216,6 +264,11 @@ INT_PTR TMailForm::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (HeadListBox) MoveWindow(HeadListBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
             return TRUE;
+        case WM_VKEYTOITEM:
+            // -2: the key is handled; FALSE leaves it to the list.
+            if (reinterpret_cast<HWND>(lParam) == HeadListBox && HandleListKey(LOWORD(wParam)))
+                return -2;
+            return FALSE;
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) != HeadListBox) return FALSE;
             ShowHeadPop(lParam);

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "ui/Window.h"
 
@@ -52,8 +53,18 @@ private:
     void FormCreate();
     void CreateHeadPop();
     void ShowHeadPop(LPARAM screenPoint);
-    // The selected line; false when none is selected.
+    // The indices of the chosen lines, in list order.
+    std::vector<int> SelectedIndices() const;
+    // The chosen line when exactly one is chosen; false otherwise.
     bool SelectedLine(std::string& line) const;
+    std::string LineAt(int index) const;
+    // Chooses the line at `index` alone unless it is already among the chosen ones, so that
+    // the menu acts on the line it was opened over.
+    void ChooseLineForMenu(int index);
+    // Ctrl+C copies the chosen lines, Ctrl+A chooses every line; false for any other key.
+    bool HandleListKey(WORD key);
+    // The "新規" page stands for no account: an account dialog for it could never be saved.
+    bool HasAccount() const { return Slot != 0; }
     TChPage& Page() const;
 
     TAccountDirectory& Accounts;

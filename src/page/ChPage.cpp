@@ -1,16 +1,15 @@
 #include "page/ChPage.h"
 
-#include <commctrl.h>
-
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
 #include "ui/PageControl.h"
 
 TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
-    : Host(host), Tabs(tabs), Index(index) {
+    : TPageState(host, index), Tabs(tabs) {
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
-    Frame = std::make_unique<TMainFrame>(*this, TabSheet->Handle, index);
-    Bridge = std::make_unique<TPageBridge>(*this);
+    Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
+                                         [this](int command) { RunCommand(command); });
+    Bridge = std::make_unique<TPageBridge>(*this, *Frame, *TabSheet);
     Worker = TConnect::Create(index, *Bridge);
 }
 
@@ -36,24 +35,12 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     CertHash = account.CertHash;
 }
 
-void TChPage::ShowProtection(const std::string& text) {
-    Protection = text;
-    Frame->ShowProtection(text);
-}
-
 void TChPage::SetAccountName(const std::string& name) {
     TabSheet->SetCaption(AccountFields::TabCaption(name, Tabs.OwnerDraw()));
 }
 
 std::string TChPage::AccountName() const {
     return AccountFields::TabName(TabSheet->Caption(), Tabs.OwnerDraw());
-}
-
-void TChPage::SetIndicatorState(int state) {
-    // Only the four lamps exist; any other value would index past them.
-    if (state < 0 || state >= LampCount) return;
-    IndicatorState = state;
-    Host.LampChanged();
 }
 
 void TChPage::SetIndex(int index) {
@@ -96,44 +83,4 @@ void TChPage::ArrangePage() {
 void TChPage::RunCommand(int command) {
     Command = command;
     Worker->Resume(command);
-}
-
-std::vector<TMailRow> TChPage::Rows() const {
-    std::vector<TMailRow> rows;
-    const int count = Frame->RowCount();
-    const int columns = std::min(Frame->ColumnCount(), static_cast<int>(TMailRow::ColumnCount));
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        TMailRow row;
-        for (int column = 0; column < columns; ++column)
-            row.Columns[column] = Frame->CellText(i, column);
-        row.Ticked =
-            SendMessageA(Frame->MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-void TChPage::AddRow(const TMailRow& row) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = Frame->RowCount();
-    item.pszText = const_cast<char*>(row.Columns[0].c_str());
-    const int index = static_cast<int>(
-        SendMessageA(Frame->MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index < 0) return;
-    // A cell never set reads as empty: one message fewer for each empty column.
-    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
-        if (row.Columns[column].empty()) continue;
-        LVITEMA cell{};
-        cell.iSubItem = column;
-        cell.pszText = const_cast<char*>(row.Columns[column].c_str());
-        SendMessageA(Frame->MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
-    }
-    if (row.Ticked) {
-        LVITEMA state{};
-        state.stateMask = LVIS_SELECTED;
-        state.state = LVIS_SELECTED;
-        SendMessageA(Frame->MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
-    }
 }

@@ -2,13 +2,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
-#include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "ui/ControlTable.h"
 #include "ui/UiFont.h"
+#include "worker/Connect.h"
 
 namespace {
 
@@ -45,18 +46,19 @@ const TControlSpec ButtonControls[] = {
 int ButtonTag(int id) {
     switch (id) {
         case TMainFrame::IdLogon:
-            return TChPage::CommandConnect;
+            return TConnect::CmdConnect;
         case TMainFrame::IdKill:
-            return TChPage::CommandDisconnect;
+            return TConnect::CmdDisconnect;
         case TMainFrame::IdDelete:
-            return TChPage::CommandDelete;
+            return TConnect::CmdDelete;
     }
     return 0;
 }
 
 }  // namespace
 
-TMainFrame::TMainFrame(TChPage& page, HWND sheet, int tag) : Page(page), Tag(tag) {
+TMainFrame::TMainFrame(HWND sheet, int tag, std::function<void(int command)> runCommand)
+    : Tag(tag), RunCommand(std::move(runCommand)) {
     RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
     CreateHandle(ClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 0, 0,
                  615, 433, sheet);
@@ -186,7 +188,45 @@ int TMainFrame::SelectedCount() const {
     return static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
-void TMainFrame::LogonClick(int tag) { Page.RunCommand(tag); }
+std::vector<TMailRow> TMainFrame::Rows() const {
+    std::vector<TMailRow> rows;
+    const int count = RowCount();
+    const int columns = std::min(ColumnCount(), static_cast<int>(TMailRow::ColumnCount));
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        TMailRow row;
+        for (int column = 0; column < columns; ++column) row.Columns[column] = CellText(i, column);
+        row.Ticked = SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TMainFrame::AddRow(const TMailRow& row) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = RowCount();
+    item.pszText = const_cast<char*>(row.Columns[0].c_str());
+    const int index = static_cast<int>(
+        SendMessageA(MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return;
+    // A cell never set reads as empty: one message fewer for each empty column.
+    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
+        if (row.Columns[column].empty()) continue;
+        LVITEMA cell{};
+        cell.iSubItem = column;
+        cell.pszText = const_cast<char*>(row.Columns[column].c_str());
+        SendMessageA(MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+    }
+    if (row.Ticked) {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = LVIS_SELECTED;
+        SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    }
+}
+
+void TMainFrame::LogonClick(int tag) { RunCommand(tag); }
 
 void TMainFrame::MailViewSelectItem() {
     char text[64];
@@ -199,7 +239,7 @@ void TMainFrame::MailViewDblClick() {
     const int selected =
         static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     if (CellText(selected, MailColumn::Title) == TMailRow::ReadErrorTitle) return;
-    Page.RunCommand(TChPage::CommandHeader);
+    RunCommand(TConnect::CmdHeader);
 }
 
 void TMainFrame::MailViewColumnClick(int column) {

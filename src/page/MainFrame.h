@@ -1,11 +1,11 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/KvPanel.h"
 #include "ui/Window.h"
-
-class TChPage;
+#include "worker/MailRow.h"
 
 // The controls of one account page: login fields, mail list, buttons, status bar.
 class TMainFrame : public TWindow {
@@ -24,9 +24,9 @@ public:
         IdRightHead = 140,
     };
 
-    TMainFrame(TChPage& page, HWND sheet, int tag);
+    // The buttons, the double click and the menu give their worker command to runCommand.
+    TMainFrame(HWND sheet, int tag, std::function<void(int command)> runCommand);
 
-    TChPage& Page;
     int Tag;
     TKvPanel KvPanel1;  // buttons; disabled while the worker runs
     TKvPanel KvPanel2;  // login fields
@@ -50,6 +50,9 @@ public:
     std::vector<std::string> Row(int index) const;
     std::string CellText(int index, int column) const;
     int SelectedCount() const;
+    // All rows of the mail list with their tick (selection).
+    std::vector<TMailRow> Rows() const;
+    void AddRow(const TMailRow& row);
 
     // Event handlers.
     void LogonClick(int tag);
@@ -66,5 +69,6 @@ private:
     LRESULT MailViewNotify(const NMHDR& header);
     void MailViewContextMenu(LPARAM lParam);
     void SortMailView(int column);
+    std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
 };

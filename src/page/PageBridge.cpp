@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "ui/ControlText.h"
 
-TPageBridge::TPageBridge(TChPage& page) : Page(page) {
+TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame, TTabSheet& sheet)
+    : State(state), Frame(frame), Sheet(sheet) {
     // The worker's changes are drawn together: at the end of a batch once DrawIntervalMs have
     // passed since drawing was held, else when the queue runs dry. Drawing the whole list costs
     // as much as a few hundred rows, and a fast listing ends a batch every 15 ms.
@@ -21,14 +21,14 @@ void TPageBridge::HoldDrawing() {
     if (Held) return;
     Held = true;
     HeldSince = GetTickCount();
-    for (HWND window : {Page.Frame->MailView, Page.Frame->StatusBar1})
+    for (HWND window : {Frame.MailView, Frame.StatusBar1})
         SendMessageA(window, WM_SETREDRAW, FALSE, 0);
 }
 
 void TPageBridge::ShowChanges() {
     if (!Held) return;
     Held = false;
-    for (HWND window : {Page.Frame->MailView, Page.Frame->StatusBar1}) {
+    for (HWND window : {Frame.MailView, Frame.StatusBar1}) {
         SendMessageA(window, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(window, nullptr, FALSE);
     }
@@ -40,61 +40,61 @@ TPageBridge::~TPageBridge() {
 }
 
 std::string TPageBridge::Serv() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->Serv); });
+    return Read<std::string>([this] { return TextOf(Frame.Serv); });
 }
 std::string TPageBridge::IDNum() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->IDNum); });
+    return Read<std::string>([this] { return TextOf(Frame.IDNum); });
 }
 std::string TPageBridge::Pass() {
-    return Read<std::string>([this] { return TextOf(Page.Frame->Pass); });
+    return Read<std::string>([this] { return TextOf(Frame.Pass); });
 }
 bool TPageBridge::APOPCheck() {
-    return Read<bool>([this] { return Checked(Page.Frame->APOPCheck); });
+    return Read<bool>([this] { return Checked(Frame.APOPCheck); });
 }
 bool TPageBridge::LogEnabled() {
-    return Read<bool>([this] { return Page.LogEnabled; });
+    return Read<bool>([this] { return State.LogEnabled; });
 }
 std::string TPageBridge::TabCaption() {
-    return Read<std::string>([this] { return Page.TabSheet->Caption(); });
+    return Read<std::string>([this] { return Sheet.Caption(); });
 }
 std::vector<std::string> TPageBridge::Rules() {
-    return Read<std::vector<std::string>>([this] { return Page.Rules; });
+    return Read<std::vector<std::string>>([this] { return State.Rules; });
 }
 std::string TPageBridge::Design() {
-    return Read<std::string>([this] { return Page.Design; });
+    return Read<std::string>([this] { return State.Design; });
 }
 int TPageBridge::AutoDelMode() {
-    return Read<int>([this] { return Page.AutoDelMode; });
+    return Read<int>([this] { return State.AutoDelMode; });
 }
 void TPageBridge::SetAutoDelMode(int mode) {
-    Change([this, mode] { Page.AutoDelMode = mode; });
+    Change([this, mode] { State.AutoDelMode = mode; });
 }
 void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
-    Change([this, lines] { Page.HeaderLines = lines; });
+    Change([this, lines] { State.HeaderLines = lines; });
 }
 size_t TPageBridge::RowCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->RowCount()); });
+    return Read<size_t>([this] { return static_cast<size_t>(Frame.RowCount()); });
 }
 size_t TPageBridge::TickedCount() {
-    return Read<size_t>([this] { return static_cast<size_t>(Page.Frame->SelectedCount()); });
+    return Read<size_t>([this] { return static_cast<size_t>(Frame.SelectedCount()); });
 }
 std::vector<TMailRow> TPageBridge::Rows() {
-    return Read<std::vector<TMailRow>>([this] { return Page.Rows(); });
+    return Read<std::vector<TMailRow>>([this] { return Frame.Rows(); });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, row] { Page.AddRow(row); });
+    Change([this, row] { Frame.AddRow(row); });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
     Change([this, row, number] {
-        const int column = MailColumn::MailNumber(Page.Frame->ColumnCount());
+        const int column = MailColumn::MailNumber(Frame.ColumnCount());
         LVITEMA item{};
         item.iSubItem = column;
         item.pszText = const_cast<char*>(number.c_str());
-        SendMessageA(Page.Frame->MailView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        SendMessageA(Frame.MailView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     });
 }
 void TPageBridge::ClearRows() {
-    Change([this] { SendMessageA(Page.Frame->MailView, LVM_DELETEALLITEMS, 0, 0); });
+    Change([this] { SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0); });
 }
 // A repaint is asked for, not forced: the paint follows as soon as the UI thread has caught up
 // with the worker's changes, so a burst of rows costs one paint instead of one per row.
@@ -119,21 +119,21 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
             shown = Texts.Text[panel];
             Texts.Queued[panel] = false;
         }
-        Page.Frame->SetStatusText(panel, shown);
+        Frame.SetStatusText(panel, shown);
     });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
-    Change([this, enabled] { EnableWindow(Page.Frame->KvPanel1.Handle, enabled); });
+    Change([this, enabled] { EnableWindow(Frame.KvPanel1.Handle, enabled); });
 }
 void TPageBridge::SetLoginEnabled(bool enabled) {
-    Change([this, enabled] { EnableWindow(Page.Frame->KvPanel2.Handle, enabled); });
+    Change([this, enabled] { EnableWindow(Frame.KvPanel2.Handle, enabled); });
 }
 bool TPageBridge::LoginEnabled() {
-    return Read<bool>([this] { return IsWindowEnabled(Page.Frame->KvPanel2.Handle) != FALSE; });
+    return Read<bool>([this] { return IsWindowEnabled(Frame.KvPanel2.Handle) != FALSE; });
 }
 void TPageBridge::SetIndicatorState(int, int state) {
     // The worker's slot is this page's own.
-    Change([this, state] { Page.SetIndicatorState(state); });
+    Change([this, state] { State.SetIndicatorState(state); });
 }
 void TPageBridge::MessageBeep(unsigned int type) {
     Change([type] { ::MessageBeep(type); });
@@ -142,7 +142,7 @@ void TPageBridge::MessageBeep(unsigned int type) {
 int TPageBridge::ConfirmDelete(const std::string& text) {
     // Only the host and the copied text are used after the question: the page may go while the
     // dialog is open, and the worker is then released by CancelRequests.
-    TPageHost* host = &Page.Host;
+    TPageHost* host = &State.Host;
     return Read<int>([this, host, text] {
         ShowChanges();  // the page stays drawn while the question is open
         return host->ConfirmDelete(text);
@@ -151,44 +151,46 @@ int TPageBridge::ConfirmDelete(const std::string& text) {
 
 void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string&) {
     Change([this, subject] {
-        Page.HeaderSubject = subject;
-        Page.HeaderPending = true;
-        Page.Host.ShowHeaderLater(Page.Index);
+        State.HeaderSubject = subject;
+        State.HeaderPending = true;
+        State.Host.ShowHeaderLater(State.Index);
     });
 }
 
 void TPageBridge::PromptPassword(const std::string& accountName) {
-    TPageHost* host = &Page.Host;
+    TPageHost* host = &State.Host;
     Read<bool>([this, host, name = accountName, alive = Alive] {
         ShowChanges();
         const std::string answer = host->AskPassword(name);
         // The page may have gone while the question was open.
-        if (*alive) SetWindowTextA(Page.Frame->Pass, answer.c_str());
+        if (*alive) SetWindowTextA(Frame.Pass, answer.c_str());
         return true;
     });
 }
 
 int TPageBridge::Security() {
-    return Read<int>([this] { return Page.Security; });
+    return Read<int>([this] { return State.Security; });
 }
 std::string TPageBridge::CertHash() {
-    return Read<std::string>([this] { return Page.CertHash; });
+    return Read<std::string>([this] { return State.CertHash; });
 }
 
 bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
-    TPageHost* host = &Page.Host;
+    // Nothing to pin: a "yes" would only erase the fingerprint trusted before.
+    if (hash.empty()) return false;
+    TPageHost* host = &State.Host;
     return Read<bool>([this, host, text, hash, alive = Alive] {
         ShowChanges();
-        const std::string key = Page.KeyName;
+        const std::string key = State.KeyName;
         const bool trusted = host->AskTrustCertificate(key, text, hash);
         // The page may have gone while the question was open.
-        if (trusted && *alive) Page.CertHash = hash;
+        if (trusted && *alive) State.CertHash = hash;
         return trusted;
     });
 }
 
 void TPageBridge::SetProtectionText(const std::string& text) {
-    Change([this, text] { Page.ShowProtection(text); });
+    Change([this, text] { Frame.ShowProtection(text); });
 }
 
 void TPageBridge::CancelRequests() { Queue.Close(); }

@@ -4,10 +4,11 @@
 #include <mutex>
 #include <string>
 
+#include "page/MainFrame.h"
+#include "page/PageState.h"
+#include "ui/TabSheet.h"
 #include "ui/UiQueue.h"
 #include "worker/AccountPage.h"
-
-class TChPage;
 
 // The account page as its worker sees it. Every call comes from the worker's thread and is
 // carried to the UI thread through one queue, so the changes land in the order they were made:
@@ -15,7 +16,8 @@ class TChPage;
 // to the page's host.
 class TPageBridge : public TAccountPage {
 public:
-    explicit TPageBridge(TChPage& page);
+    // The page's state, controls and tab, which outlive the bridge.
+    TPageBridge(TPageState& state, TMainFrame& frame, TTabSheet& sheet);
     ~TPageBridge() override;
 
     TUiQueue Queue;
@@ -68,7 +70,9 @@ private:
     bool Held = false;  // drawing is off (UI thread only)
     DWORD HeldSince = 0;
 
-    TChPage& Page;
+    TPageState& State;
+    TMainFrame& Frame;
+    TTabSheet& Sheet;
     // False once the bridge is gone; a question open meanwhile checks it before touching the page.
     std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
     static constexpr int PanelCount = 3;

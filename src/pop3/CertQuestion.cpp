@@ -13,12 +13,19 @@ std::string Lower(std::string text) {
 }  // namespace
 
 TDecision Decide(const TCertReport& report, const std::string& storedHash) {
+    // Without a fingerprint a "yes" would pin nothing, and would erase the one trusted before.
+    if (!report.HasFingerprint()) return TDecision::Refuse;
     if (report.Trusted()) return TDecision::Accept;
-    // An empty hash (no certificate seen) never matches an empty stored value.
     if (storedHash.empty()) return TDecision::Ask;
-    const std::string hash = CertHashText(report.Sha256);
-    if (!hash.empty() && Lower(storedHash) == hash) return TDecision::Accept;
+    if (Lower(storedHash) == CertHashText(report.Sha256)) return TDecision::Accept;
     return TDecision::AskChanged;
+}
+
+std::string RefusalText(const TCertReport& report) {
+    if (!report.HasFingerprint())
+        return "サーバの証明書を確認できない（証明書がないか、指紋を計算できない）ため、"
+               "接続を中止しました。";
+    return "証明書が信頼されなかったため、接続を中止しました。";
 }
 
 std::string ReasonText(TCertProblem problem) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 // Why a server certificate is not trusted; None when it passed every check.
@@ -14,6 +15,10 @@ struct TCertReport {
     std::string Sha256;  // the 32 bytes of the SHA-256 hash of the encoded certificate
     std::string Detail;  // the chain and policy status numbers, for the log
     bool Trusted() const { return Problem == TCertProblem::None; }
+    // A certificate was there and its fingerprint could be taken: only then can it be trusted
+    // by the user, or matched with the one trusted before.
+    bool HasFingerprint() const { return Sha256.size() == Sha256Size; }
+    static constexpr size_t Sha256Size = 32;
 };
 
 // "SHA-256: " and the hash as upper-case hex pairs joined by ":".

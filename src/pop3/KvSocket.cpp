@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "pop3/CertQuestion.h"
 #include "pop3/LogWriter.h"
 #include "pop3/Md5.h"
 #include "pop3/ScanListing.h"
@@ -21,7 +22,6 @@ const char TextCommError[] = "通信エラー";
 const char TextTimeOut[] = "タイムアウトしました。";
 const char TextDisconnected[] = "切断されています。";
 const char TextNoStartTls[] = "このサーバは STARTTLS に対応していません。";
-const char TextCertRefused[] = "証明書が信頼されなかったため、接続を中止しました。";
 
 const char Crlf[] = "\r\n";
 
@@ -84,7 +84,12 @@ void TKvSocket::Connect() {
 
 void TKvSocket::OpenConnection() {
     uint32_t address = 0;
-    switch (TTcpClient::Resolve(Host, address)) {
+    Client->Resolver = Resolver;
+    switch (Client->Resolve(Host, address, TimeOut)) {
+        case TTcpClient::TCheck::Aborted:
+            RaiseFailure(5);
+        case TTcpClient::TCheck::TimedOut:
+            RaiseFailure(4);
         case TTcpClient::TCheck::StartupFailed:
             throw EPop3Failure(TextNoWinsock);
         case TTcpClient::TCheck::SocketFailed:
@@ -124,11 +129,17 @@ void TKvSocket::StartTls() {
         throw EPop3Failure(reason);
     }
     if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
+    // One decision for the handshake and for any renegotiation the server starts later.
+    Tls->CertificateDecision = [this](const TCertReport& report) {
+        return OnCertificate ? OnCertificate(*this, report)
+                             : CertQuestion::Decide(report, "") == CertQuestion::TDecision::Accept;
+    };
     // Nothing of the login goes out before the certificate is accepted.
     bool accepted = false;
+    TCertReport report;
     try {
-        const TCertReport report = Tls->CheckCertificate(Host);
-        accepted = OnCertificate ? OnCertificate(*this, report) : report.Trusted();
+        report = Tls->CheckCertificate(Host);
+        accepted = Tls->CertificateDecision(report);
     } catch (...) {
         Client->Close();
         CommandNumber = -1;
@@ -136,10 +147,11 @@ void TKvSocket::StartTls() {
     }
     if (Client->Aborted()) RaiseFailure(5);
     if (!accepted) {
-        if (Logging()) LogEntry(std::string(TextCertRefused) + Crlf + Crlf);
+        const std::string reason = CertQuestion::RefusalText(report);
+        if (Logging()) LogEntry(reason + Crlf + Crlf);
         Client->Close();
         CommandNumber = -1;
-        throw EPop3Failure(TextCertRefused);
+        throw EPop3Failure(reason);
     }
 }
 
@@ -527,6 +539,18 @@ void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
         5, numbers.size(), false,
         [&numbers](size_t i) { return "DELE " + std::to_string(numbers[i]) + Crlf; }, nullptr,
         nullptr);
+}
+
+void TKvSocket::TopEach(
+    const std::vector<int32_t>& numbers,
+    const std::function<void(size_t, const std::vector<std::string>&)>& header) {
+    Pipeline(
+        8, numbers.size(), true,
+        [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
+        [this, &header](size_t i) {
+            SplitHeader(MultiLineText, HeaderLines);
+            if (header) header(i, HeaderLines);
+        });
 }
 
 bool TKvSocket::Noop() {

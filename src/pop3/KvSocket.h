@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pop3/CertReport.h"
+#include "pop3/HostLookup.h"
 #include "pop3/Pop3Failure.h"
 #include "pop3/ReplyFramer.h"
 
@@ -67,7 +68,8 @@ public:
     int32_t IoLength = 0;        // bytes in the I/O buffer (last command sent or block read)
     std::string Password;
     std::string UserName;
-    std::string Host;  // host name or dotted IPv4 address
+    std::string Host;                 // host name or dotted IPv4 address
+    THostLookup::TResolver Resolver;  // looks Host up; empty: the system's lookup
     std::string LogFileName;
     int32_t Port = 110;
     int32_t TimeOut = 20000;  // milliseconds without data before a wait gives up
@@ -115,6 +117,10 @@ public:
     // comes before reply n is read, then OnTopStart, OnTopEnd and header(n, HeaderLines).
     void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
                 const std::function<void(int32_t, const std::vector<std::string>&)>& header);
+    // TOP n 0 for each of numbers, ahead of the replies when the server pipelines; header(i, lines)
+    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd.
+    void TopEach(const std::vector<int32_t>& numbers,
+                 const std::function<void(size_t, const std::vector<std::string>&)>& header);
     // DELE for each number, ahead of the replies when the server pipelines. The first refusal
     // ends the connection without QUIT, so that the server deletes none of them.
     void DeleAll(const std::vector<int32_t>& numbers);

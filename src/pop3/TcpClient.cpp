@@ -99,7 +99,8 @@ TTcpClient::~TTcpClient() {
     if (Started) StopSockets();
 }
 
-TTcpClient::TCheck TTcpClient::Resolve(const std::string& host, uint32_t& address) {
+TTcpClient::TCheck TTcpClient::Resolve(const std::string& host, uint32_t& address, int timeoutMs) {
+    if (Aborted()) return TCheck::Aborted;
     if (!StartSockets()) return TCheck::StartupFailed;
     TCheck result = TCheck::Ok;
     SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
@@ -108,21 +109,23 @@ TTcpClient::TCheck TTcpClient::Resolve(const std::string& host, uint32_t& addres
     } else {
         CloseSocket(probe);
         address = inet_addr(host.c_str());
-        if (address == INADDR_NONE) {
-            addrinfo hints{};
-            hints.ai_family = AF_INET;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo* found = nullptr;
-            if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
-                result = TCheck::NameNotFound;
-            } else {
-                address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-                freeaddrinfo(found);
-            }
-        }
+        if (address == INADDR_NONE) result = LookUp(host, address, timeoutMs);
     }
     StopSockets();
     return result;
+}
+
+TTcpClient::TCheck TTcpClient::LookUp(const std::string& host, uint32_t& address, int timeoutMs) {
+    THostLookup lookup(host, Resolver);
+    const auto deadline = TClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        if (Aborted()) return TCheck::Aborted;
+        const int left = MsUntil(deadline);
+        if (lookup.Wait(std::min(left, WaitSliceMs)))
+            return lookup.Found(address) ? TCheck::Ok : TCheck::NameNotFound;
+        if (left == 0) return TCheck::TimedOut;
+        ProcessWindowMessages();
+    }
 }
 
 bool TTcpClient::Open(uint32_t address, uint16_t port, int timeoutMs) {

@@ -5,11 +5,13 @@
 #include <mutex>
 #include <string>
 
-// A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this class
-// is the same code on both. Used by one owning thread; only Abort may be called from another.
+#include "pop3/HostLookup.h"
+
+// A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this
+// class is the same code on both. Used by one owning thread; only Abort may be called from another.
 class TTcpClient {
 public:
-    enum class TCheck { Ok, StartupFailed, SocketFailed, NameNotFound };
+    enum class TCheck { Ok, StartupFailed, SocketFailed, NameNotFound, TimedOut, Aborted };
     enum class TWait { Readable, TimedOut, Aborted };
 
     TTcpClient();
@@ -18,8 +20,11 @@ public:
     TTcpClient& operator=(const TTcpClient&) = delete;
 
     // Checks that sockets can be started and created (Winsock 1.1 on Windows) and resolves host,
-    // a dotted address or a name, into address (network byte order).
-    static TCheck Resolve(const std::string& host, uint32_t& address);
+    // a dotted address or a name, into address (network byte order) within timeoutMs. Abort
+    // ends the wait for the name servers within one short slice.
+    TCheck Resolve(const std::string& host, uint32_t& address, int timeoutMs);
+    // The lookup of host names; empty: the system's. Tests put in one that never answers.
+    THostLookup::TResolver Resolver;
 
     // Connects within timeoutMs; false when that fails, times out or is aborted.
     bool Open(uint32_t address, uint16_t port, int timeoutMs);
@@ -41,6 +46,9 @@ public:
     static std::string LastErrorText();
 
 private:
+    // The name servers' part of Resolve, given up at Abort or after timeoutMs.
+    TCheck LookUp(const std::string& host, uint32_t& address, int timeoutMs);
+
 #ifdef _WIN32
     using TSocket = uintptr_t;
     static constexpr TSocket InvalidSocket = ~static_cast<uintptr_t>(0);

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <wincrypt.h>
 #define SECURITY_WIN32
+// SCH_CREDENTIALS and TLS_PARAMETERS, which use UNICODE_STRING from subauth.h.
+#define SCHANNEL_USE_BLACKLISTS
+#include <subauth.h>
 #include <schannel.h>
 #include <security.h>
 #include <sspi.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 
 #include "pop3/CertCheck.h"
+#include "pop3/CertQuestion.h"
 
 namespace {
 
@@ -27,6 +31,7 @@ constexpr DWORD RequestFlags = ISC_REQ_STREAM | ISC_REQ_CONFIDENTIALITY | ISC_RE
                                ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                                ISC_REQ_EXTENDED_ERROR | ISC_REQ_MANUAL_CRED_VALIDATION;
 constexpr DWORD AcceptedProtocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT;
+constexpr DWORD CredentialFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
 // A record holds at most 16 KiB of data plus 2 KiB of expansion behind its 5-byte header: more
 // bytes that still make no whole record are not TLS.
 constexpr size_t MaxRecord = 5 + 16384 + 2048;
@@ -87,8 +92,9 @@ struct TTlsChannel::TState {
     bool Established = false;
     SecPkgContext_StreamSizes Sizes{};
     std::wstring Host;
-    std::string In;     // received bytes not yet decrypted
-    std::string Plain;  // decrypted bytes not yet read, from PlainAt on
+    std::string HostName;  // as the owner gave it, for the certificate check
+    std::string In;        // received bytes not yet decrypted
+    std::string Plain;     // decrypted bytes not yet read, from PlainAt on
     size_t PlainAt = 0;
     bool Ended = false;   // the peer ended the session
     bool Broken = false;  // a read failed; Read reports it
@@ -213,6 +219,30 @@ TTlsChannel::~TTlsChannel() = default;
 
 bool TTlsChannel::Available() { return true; }
 
+long TTlsChannel::SystemAcquire(TCredentials kind, void* handle) {
+    auto* credentials = static_cast<CredHandle*>(handle);
+    const auto acquire = [credentials](void* authData) {
+        return AcquireCredentialsHandleW(nullptr, const_cast<SEC_WCHAR*>(UNISP_NAME_W),
+                                         SECPKG_CRED_OUTBOUND, nullptr, authData, nullptr, nullptr,
+                                         credentials, nullptr);
+    };
+    if (kind == TCredentials::Tls12And13) {
+        TLS_PARAMETERS parameters{};
+        parameters.grbitDisabledProtocols = ~static_cast<DWORD>(AcceptedProtocols);
+        SCH_CREDENTIALS modern{};
+        modern.dwVersion = SCH_CREDENTIALS_VERSION;
+        modern.dwFlags = CredentialFlags;
+        modern.cTlsParameters = 1;
+        modern.pTlsParameters = &parameters;
+        return acquire(&modern);
+    }
+    SCHANNEL_CRED legacy{};
+    legacy.dwVersion = SCHANNEL_CRED_VERSION;
+    legacy.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
+    legacy.dwFlags = CredentialFlags;
+    return acquire(&legacy);
+}
+
 TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeoutMs) {
     State = std::make_unique<TState>();
     Error.clear();
@@ -221,19 +251,21 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
         Error = TextAborted;
         return TResult::Aborted;
     }
-    SCHANNEL_CRED credentials{};
-    credentials.dwVersion = SCHANNEL_CRED_VERSION;
-    credentials.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
-    credentials.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
-    SECURITY_STATUS status = AcquireCredentialsHandleW(
-        nullptr, const_cast<SEC_WCHAR*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &credentials,
-        nullptr, nullptr, &State->Credentials, nullptr);
+    // TLS 1.3 where the system has it; a system that does not know SCH_CREDENTIALS refuses them,
+    // and then TLS 1.2 is asked for the old way.
+    Used = TCredentials::Tls12And13;
+    SECURITY_STATUS status = Acquire ? Acquire(Used, &State->Credentials) : SEC_E_INTERNAL_ERROR;
+    if (status != SEC_E_OK && Acquire) {
+        Used = TCredentials::Tls12;
+        status = Acquire(Used, &State->Credentials);
+    }
     if (status != SEC_E_OK) {
         Error = WithStatus(TextHandshake, status);
         return TResult::Failed;
     }
     State->HasCredentials = true;
     State->Host = Wide(host);
+    State->HostName = host;
 
     SECURITY_STATUS failure = SEC_E_OK;
     TResult result = Negotiate(Tcp, *State, deadline, failure);
@@ -338,20 +370,16 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
                 for (const SecBuffer& b : buffers) {
                     if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0)
                         s.Plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
-                    if (b.BufferType == SECBUFFER_EXTRA) extra = std::min<size_t>(b.cbBuffer, s.In.size());
+                    if (b.BufferType == SECBUFFER_EXTRA)
+                        extra = std::min<size_t>(b.cbBuffer, s.In.size());
                 }
                 s.In.erase(0, s.In.size() - extra);
                 // close_notify: SEC_I_CONTEXT_EXPIRED on Windows; under Wine an empty SEC_E_OK
                 // followed by the end of the connection.
                 if (status == SEC_I_CONTEXT_EXPIRED) s.Ended = true;
                 if (status == SEC_I_RENEGOTIATE) {
-                    SECURITY_STATUS failure = SEC_E_OK;
-                    TResult again = Negotiate(Tcp, s, deadline, failure);
+                    TResult again = Renegotiate(deadline);
                     if (again == TResult::TimedOut || again == TResult::Aborted) return again;
-                    if (again != TResult::Ok) {
-                        Error = WithStatus(TextHandshake, failure);
-                        s.Broken = true;
-                    }
                 }
                 continue;
             }
@@ -374,6 +402,37 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
         }
     }
     return s.Broken ? TResult::Failed : TResult::Ok;
+}
+
+TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_point deadline) {
+    TState& s = *State;
+    SECURITY_STATUS failure = SEC_E_OK;
+    const TResult result =
+        RenegotiationStep ? RenegotiationStep() : Negotiate(Tcp, s, deadline, failure);
+    if (result == TResult::TimedOut || result == TResult::Aborted) return result;
+    if (result != TResult::Ok) {
+        Error = WithStatus(TextHandshake, failure);
+        s.Broken = true;
+        return TResult::Failed;
+    }
+    // The same decision as after the handshake: a certificate swapped in now is no more trusted.
+    const TCertReport report = CheckCertificate(s.HostName);
+    bool accepted = false;
+    try {
+        accepted = CertificateDecision
+                       ? CertificateDecision(report)
+                       : CertQuestion::Decide(report, "") == CertQuestion::TDecision::Accept;
+    } catch (...) {
+        s.Broken = true;
+        throw;
+    }
+    if (Tcp.Aborted()) return TResult::Aborted;
+    if (!accepted) {
+        Error = CertQuestion::RefusalText(report);
+        s.Broken = true;
+        return TResult::Failed;
+    }
+    return TResult::Ok;
 }
 
 void TTlsChannel::Shutdown() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,13 @@ class TTlsChannel {
 public:
     enum class TResult { Ok, TimedOut, Aborted, Closed, Failed };
     struct TState;  // the session's handles and buffers, known to the implementation only
+    // How the client credentials ask for the protocol: TLS 1.2 and 1.3 (SCH_CREDENTIALS), or
+    // TLS 1.2 alone (SCHANNEL_CRED) where the system refuses the first (older Windows 10).
+    enum class TCredentials { Tls12And13, Tls12 };
+    // Acquires client credentials of a kind into `handle` (a CredHandle); SChannel's status.
+    using TAcquire = std::function<long(TCredentials kind, void* handle)>;
+    // The system's acquire, the default of Acquire.
+    static long SystemAcquire(TCredentials kind, void* handle);
 
     explicit TTlsChannel(TTcpClient& tcp);
     ~TTlsChannel();
@@ -42,16 +50,30 @@ public:
 
     // The server certificate judged for `host` (after a successful handshake).
     TCertReport CheckCertificate(const std::string& host) const;
+    // The kind of credentials the last handshake was made with.
+    TCredentials CredentialsUsed() const { return Used; }
     // Protocol and cipher of the session, for the communication log.
     std::string Description() const;
     // The last failure in the user's words, with SChannel's status number where there is one.
     const std::string& ErrorText() const { return Error; }
 
+    // Decides on the certificate, judged for the handshake's host. The owner asks it after the
+    // handshake; the channel asks it again after a renegotiation the server starts, as the
+    // server may show another certificate then, and ends the session when it says no.
+    std::function<bool(const TCertReport&)> CertificateDecision;
+    // Seams for tests: the credentials, and the handshake a renegotiation runs (empty:
+    // SChannel's), which Wine cannot carry through.
+    TAcquire Acquire = SystemAcquire;
+    std::function<TResult()> RenegotiationStep;
+
 private:
     // Decrypts until plain bytes wait, the stream ends or breaks, or the deadline passes.
     TResult Fill(std::chrono::steady_clock::time_point deadline);
+    // After a renegotiation the server asked for: its handshake, then the certificate decision.
+    TResult Renegotiate(std::chrono::steady_clock::time_point deadline);
 
     TTcpClient& Tcp;
     std::unique_ptr<TState> State;
     std::string Error;
+    TCredentials Used = TCredentials::Tls12And13;
 };

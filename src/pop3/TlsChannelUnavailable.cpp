@@ -11,6 +11,7 @@ struct TTlsChannel::TState {};
 TTlsChannel::TTlsChannel(TTcpClient& tcp) : Tcp(tcp), State(std::make_unique<TState>()) {}
 TTlsChannel::~TTlsChannel() = default;
 bool TTlsChannel::Available() { return false; }
+long TTlsChannel::SystemAcquire(TCredentials, void*) { return -1; }
 
 TTlsChannel::TResult TTlsChannel::Handshake(const std::string&, int) {
     Error = TextUnavailable;
@@ -21,6 +22,9 @@ TTcpClient::TWait TTlsChannel::WaitReadable(int) { return TTcpClient::TWait::Rea
 long TTlsChannel::Read(char*, size_t) { return -1; }
 void TTlsChannel::Shutdown() {}
 TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point) {
+    return TResult::Failed;
+}
+TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_point) {
     return TResult::Failed;
 }
 

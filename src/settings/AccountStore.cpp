@@ -23,6 +23,13 @@ std::string WithoutSeparators(const std::string& keyName) {
     return name;
 }
 
+// A SHA-256 fingerprint as the account keeps it: 64 hexadecimal digits.
+bool IsCertHash(const std::string& text) {
+    constexpr size_t HexDigits = 64;
+    return text.size() == HexDigits &&
+           text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
 }  // namespace
 
 bool TAccountFilter::AnyOn() const {
@@ -66,6 +73,9 @@ TAccountSettings TAccountStore::LoadAccount() {
     }
     account.Security = KnownSecurity(Registry.ReadInteger("Security").value_or(kSecurityNone));
     account.CertHash = Registry.ReadString("CertHash").value_or("");
+    account.CheckEvery = KnownCheckEvery(Registry.ReadInteger("CheckEvery").value_or(0));
+    account.DeleteTicked = Registry.ReadBool("DeleteTicked").value_or(false);
+    account.KeepCopy = Registry.ReadBool("KeepCopy").value_or(false);
     const std::string accountKey = Registry.CurrentPath();
     account.Filter = LoadFilter();
     // Back to the account's key (when there was one) for the rules.
@@ -127,6 +137,9 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("Design", account.Design) && ok;
     ok = Registry.WriteInteger("Security", KnownSecurity(account.Security)) && ok;
     if (!account.CertHash.empty()) ok = Registry.WriteString("CertHash", account.CertHash) && ok;
+    ok = Registry.WriteInteger("CheckEvery", KnownCheckEvery(account.CheckEvery)) && ok;
+    ok = Registry.WriteBool("DeleteTicked", account.DeleteTicked) && ok;
+    ok = Registry.WriteBool("KeepCopy", account.KeepCopy) && ok;
 
     if (!Registry.OpenKey("AutoDel", true)) return false;
     const bool enable =
@@ -153,10 +166,11 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
 }
 
 bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& certHash) {
+    // Anything but a fingerprint would erase or spoil the certificate trusted before.
+    if (!IsCertHash(certHash)) return false;
     const std::string path = AccountPath(keyName);
     if (path.empty() || !Registry.OpenKey(path, false)) return false;
-    if (!certHash.empty()) return Registry.WriteString("CertHash", certHash);
-    return !Registry.ValueExists("CertHash") || Registry.DeleteValue("CertHash");
+    return Registry.WriteString("CertHash", certHash);
 }
 
 bool TAccountStore::DeleteAccount(const std::string& keyName) {

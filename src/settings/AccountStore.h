@@ -17,6 +17,11 @@ constexpr int kSecurityStartTls = 2;  // plain connect, then STLS
 inline int KnownSecurity(int security) {
     return security == kSecuritySslTls || security == kSecurityStartTls ? security : kSecurityNone;
 }
+// Minutes between periodic checks ("CheckEvery"); 0, or any number outside 1..1440, is off.
+constexpr int kMaxCheckEvery = 1440;
+inline int KnownCheckEvery(int minutes) {
+    return minutes >= 1 && minutes <= kMaxCheckEvery ? minutes : 0;
+}
 
 // The account's spam checks, stored in the subkey "Filter" of its key (missing: off). They
 // apply in header search mode, as the sender lists do.
@@ -43,6 +48,11 @@ struct TAccountSettings {
     int Security = kSecurityNone;
     // Fingerprint of the certificate the user chose to trust (lower-case hex SHA-256), or empty.
     std::string CertHash;
+    // Periodic checks: minutes between them (0 off), deleting the rule-ticked mail unasked,
+    // keeping a copy of each deleted message.
+    int CheckEvery = 0;
+    bool DeleteTicked = false;
+    bool KeepCopy = false;
     TAccountFilter Filter;
 };
 
@@ -77,7 +87,8 @@ public:
     // CertHash leaves a stored one alone; a replaced key takes its own with it.
     bool SaveAccount(const TAccountSettings& account, const std::string& keyName,
                      const std::string& replacedKeyName = "");
-    // Stores the trusted certificate's fingerprint in the existing account key; empty removes it.
+    // Stores the trusted certificate's fingerprint (64 hexadecimal digits) in the existing
+    // account key; anything else, an empty text included, is refused and leaves the stored one.
     bool SaveCertHash(const std::string& keyName, const std::string& certHash);
     // Deletes the account's key with its subkeys.
     bool DeleteAccount(const std::string& keyName);

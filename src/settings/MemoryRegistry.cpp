@@ -57,8 +57,9 @@ private:
 
 }  // namespace
 
-TMemoryRegistry::TMemoryRegistry(std::string userBase, std::string machineBase)
-    : TRegistryAccessor(std::move(userBase), std::move(machineBase)),
+TMemoryRegistry::TMemoryRegistry(std::string userBase, std::string machineBase,
+                                 std::string userHiveBase)
+    : TRegistryAccessor(std::move(userBase), std::move(machineBase), std::move(userHiveBase)),
       UserHive(std::make_shared<TNode>()),
       MachineHive(std::make_shared<TNode>()) {}
 
@@ -67,7 +68,7 @@ TMemoryRegistry::~TMemoryRegistry() = default;
 std::shared_ptr<TMemoryRegistry::TNode> TMemoryRegistry::Find(TRegistryRoot root,
                                                               const std::string& fullPath,
                                                               bool create) {
-    auto node = root == TRegistryRoot::CurrentUser ? UserHive : MachineHive;
+    auto node = root == TRegistryRoot::LocalMachine ? MachineHive : UserHive;
     for (const auto& component : SplitKeyPath(fullPath)) {
         auto it = node->Subkeys.find(component);
         if (it == node->Subkeys.end()) {

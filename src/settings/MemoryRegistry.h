@@ -10,8 +10,8 @@
 // order.
 class TMemoryRegistry : public TRegistryAccessor {
 public:
-    explicit TMemoryRegistry(std::string userBase = kRegistryRootPath,
-                             std::string machineBase = "");
+    explicit TMemoryRegistry(std::string userBase = kRegistryRootPath, std::string machineBase = "",
+                             std::string userHiveBase = "");
     ~TMemoryRegistry() override;
 
     // Makes the key (created if missing) refuse new subkeys, as a key without the right to

@@ -49,8 +49,11 @@ std::vector<std::string> SplitKeyPath(const std::string& path) {
     return components;
 }
 
-TRegistryAccessor::TRegistryAccessor(std::string userBase, std::string machineBase)
-    : UserBase(Normalised(userBase)), MachineBase(Normalised(machineBase)) {}
+TRegistryAccessor::TRegistryAccessor(std::string userBase, std::string machineBase,
+                                     std::string userHiveBase)
+    : UserBase(Normalised(userBase)),
+      MachineBase(Normalised(machineBase)),
+      UserHiveBase(Normalised(userHiveBase)) {}
 
 void TRegistryAccessor::SetRoot(TRegistryRoot root) {
     CloseKey();
@@ -62,8 +65,9 @@ std::optional<std::string> TRegistryAccessor::Resolve(const std::string& path,
     const std::string relative = Normalised(path);
     if (depth) *depth = SplitKeyPath(relative).size();
     if (!path.empty() && path[0] == '\\') {
-        const std::string& base =
-            CurrentRoot == TRegistryRoot::CurrentUser ? UserBase : MachineBase;
+        const std::string& base = CurrentRoot == TRegistryRoot::CurrentUser    ? UserBase
+                                  : CurrentRoot == TRegistryRoot::LocalMachine ? MachineBase
+                                                                               : UserHiveBase;
         return Child(base, relative);
     }
     if (!Current) return std::nullopt;

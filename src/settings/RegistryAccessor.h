@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-// The two hives the program uses: its own settings live under the current user; the default
-// mail program is looked up under the local machine.
-enum class TRegistryRoot { CurrentUser, LocalMachine };
+// The hives the program uses: its own settings live under the current user; the default mail
+// program is looked up under the local machine; the start with Windows is a value in the current
+// user's hive outside the program's key.
+enum class TRegistryRoot { CurrentUser, LocalMachine, CurrentUserHive };
 
 // One stored value as a backend sees it: its kind and its raw bytes (a string without its
 // terminator, an integer as four little-endian bytes, a multi-string as stored: each string
@@ -37,8 +38,9 @@ public:
 // a failed open can land in the key that was current before.
 //
 // Paths: one beginning with "\" starts at the root (under the current user the program's own key,
-// under the local machine the hive's top, each unless the backend was given another base); any
-// other path is taken below the current key and fails when no key is current.
+// under the local machine and the current user's hive the hive's top, each unless the backend was
+// given another base); any other path is taken below the current key and fails when no key is
+// current.
 class TRegistryAccessor {
 public:
     virtual ~TRegistryAccessor() = default;
@@ -81,8 +83,9 @@ public:
     bool DeleteValue(const std::string& name);
 
 protected:
-    // Bases under each hive, as paths from the hive's top ("Software\\Korvane\\Prunebox").
-    TRegistryAccessor(std::string userBase, std::string machineBase);
+    // Bases under each hive, as paths from the hive's top ("Software\\Korvane\\Prunebox");
+    // `userHiveBase` is where CurrentUserHive starts (the hive's top but in tests).
+    TRegistryAccessor(std::string userBase, std::string machineBase, std::string userHiveBase);
 
     // Backend primitives; `fullPath` is from the hive's top, components joined by one "\", no
     // leading or trailing "\" (empty: the hive's top).
@@ -99,6 +102,7 @@ private:
 
     std::string UserBase;
     std::string MachineBase;
+    std::string UserHiveBase;
     TRegistryRoot CurrentRoot = TRegistryRoot::CurrentUser;
     std::unique_ptr<TRegistryKey> Current;
     std::string CurrentFullPath;

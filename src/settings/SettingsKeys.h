@@ -9,3 +9,6 @@ constexpr const char kConnectKey[] = "\\Connect";
 constexpr const char kSendersKey[] = "\\Senders";
 // Under the local machine: the default mail program and, below it, one key per program.
 constexpr const char kMailClientsKey[] = "\\SOFTWARE\\Clients\\Mail";
+// Under the current user's hive: the programs Windows starts at logon, and the program's value.
+constexpr const char kRunKey[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char kRunValueName[] = "Prunebox";

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
 #include "settings/SettingsKeys.h"
-#include "headers/SjisSearch.h"
 
 namespace {
 
@@ -178,6 +178,49 @@ bool TSetupStore::SaveWindowSettings(const TWindowSettings& window, int activeIt
 
 bool TSetupStore::SaveLedSetting(bool on) {
     return Registry.OpenKey(kSetupKey, true) && Registry.WriteBool("LED", on);
+}
+
+TResidentSettings TSetupStore::LoadResidentSettings() {
+    TResidentSettings settings;
+    if (!Registry.OpenKey(kSetupKey, false)) return settings;
+    settings.Tray = Registry.ReadBool("Tray").value_or(true);
+    settings.MinimizeToTray = Registry.ReadBool("MinimizeToTray").value_or(true);
+    settings.Notify = Registry.ReadBool("Notify").value_or(true);
+    return settings;
+}
+
+bool TSetupStore::SaveResidentSettings(const TResidentSettings& settings) {
+    if (!Registry.OpenKey(kSetupKey, true)) return false;
+    bool ok = Registry.WriteBool("Tray", settings.Tray);
+    ok = Registry.WriteBool("MinimizeToTray", settings.MinimizeToTray) && ok;
+    ok = Registry.WriteBool("Notify", settings.Notify) && ok;
+    return ok;
+}
+
+bool TSetupStore::StartsWithWindows() {
+    Registry.SetRoot(TRegistryRoot::CurrentUserHive);
+    const bool on = Registry.OpenKey(kRunKey, false) && Registry.ValueExists(kRunValueName);
+    Registry.SetRoot(TRegistryRoot::CurrentUser);
+    return on;
+}
+
+bool TSetupStore::SaveStartWithWindows(bool on, const std::string& programPath) {
+    Registry.SetRoot(TRegistryRoot::CurrentUserHive);
+    bool ok;
+    if (on) {
+        ok = Registry.OpenKey(kRunKey, true) &&
+             Registry.WriteString(kRunValueName, RunCommand(programPath));
+    } else {
+        // Nothing to remove is no failure.
+        ok = !Registry.OpenKey(kRunKey, false) || !Registry.ValueExists(kRunValueName) ||
+             Registry.DeleteValue(kRunValueName);
+    }
+    Registry.SetRoot(TRegistryRoot::CurrentUser);
+    return ok;
+}
+
+std::string TSetupStore::RunCommand(const std::string& programPath) {
+    return "\"" + programPath + "\" /tray";
 }
 
 int TSetupStore::SettingsVersionNumber(const std::string& versionText) {

@@ -46,6 +46,13 @@ struct TListGeometry {
     int ScrollBarWidth = 0;  // the system's vertical scroll bar width
 };
 
+// The notification area and the notice of new mail, under "\Setup".
+struct TResidentSettings {
+    bool Tray = true;            // the icon in the notification area
+    bool MinimizeToTray = true;  // minimising hides the window behind the icon
+    bool Notify = true;          // the notice of new mail
+};
+
 // The global part of the settings store, under "\Setup".
 class TSetupStore {
 public:
@@ -70,6 +77,18 @@ public:
     bool SaveWindowSettings(const TWindowSettings& window, int activeItem,
                             const TListSettings& activeList, int version = kSettingsVersion);
     bool SaveLedSetting(bool on);
+
+    // Missing or mistyped values read as on.
+    TResidentSettings LoadResidentSettings();
+    bool SaveResidentSettings(const TResidentSettings& settings);
+
+    // Whether Windows starts the program at logon: the Run value "Prunebox" is there. The
+    // accessor is back at the current user afterwards.
+    bool StartsWithWindows();
+    // Writes the Run value for `programPath` (see RunCommand), or removes it.
+    bool SaveStartWithWindows(bool on, const std::string& programPath);
+    // The program's quoted path followed by " /tray": it starts in the notification area.
+    static std::string RunCommand(const std::string& programPath);
 
     // The settings version for a program version text such as "2.04" (times 100, rounded).
     static int SettingsVersionNumber(const std::string& versionText);

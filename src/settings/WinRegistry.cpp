@@ -5,7 +5,7 @@
 namespace {
 
 HKEY Hive(TRegistryRoot root) {
-    return root == TRegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    return root == TRegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
 TRegistryValue::TKind KindOf(DWORD type, DWORD size) {
@@ -104,8 +104,8 @@ private:
 
 }  // namespace
 
-TWinRegistry::TWinRegistry(std::string userBase, std::string machineBase)
-    : TRegistryAccessor(std::move(userBase), std::move(machineBase)) {}
+TWinRegistry::TWinRegistry(std::string userBase, std::string machineBase, std::string userHiveBase)
+    : TRegistryAccessor(std::move(userBase), std::move(machineBase), std::move(userHiveBase)) {}
 
 std::unique_ptr<TRegistryKey> TWinRegistry::OpenAt(TRegistryRoot root, const std::string& fullPath,
                                                    bool canCreate) {

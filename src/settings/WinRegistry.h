@@ -3,10 +3,12 @@
 #include "settings/SettingsKeys.h"
 
 // The Windows registry. The program's key is `userBase` under HKEY_CURRENT_USER; absolute paths
-// under HKEY_LOCAL_MACHINE start at `machineBase` (the hive's top by default).
+// under HKEY_LOCAL_MACHINE start at `machineBase`, and those of the current user's hive at
+// `userHiveBase` (each the hive's top by default).
 class TWinRegistry : public TRegistryAccessor {
 public:
-    explicit TWinRegistry(std::string userBase = kRegistryRootPath, std::string machineBase = "");
+    explicit TWinRegistry(std::string userBase = kRegistryRootPath, std::string machineBase = "",
+                          std::string userHiveBase = "");
 
 protected:
     std::unique_ptr<TRegistryKey> OpenAt(TRegistryRoot root, const std::string& fullPath,

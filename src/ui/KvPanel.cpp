@@ -1,9 +1,5 @@
 #include "ui/KvPanel.h"
 
-#include <cstring>
-
-#include "ui/KvPanelEx.h"
-
 void TKvPanel::Create(HWND parent, int left, int top, int width, int height, const char* caption,
                       int id) {
     RegisterWindowClass(WindowClass(), nullptr);
@@ -18,10 +14,8 @@ bool TKvPanel::IsGroupBox(HWND window) {
 }
 
 bool TKvPanel::IsPaintingContainer(HWND window) {
-    char name[32];
-    if (!GetClassNameA(window, name, sizeof name)) return false;
-    return std::strcmp(name, TKvPanel::ClassName) == 0 ||
-           std::strcmp(name, TKvPanelEx::ClassName) == 0 || IsGroupBox(window);
+    // Any panel of this program, of whatever class derived from this one.
+    return dynamic_cast<TKvPanel*>(TWindow::FromHandle(window)) != nullptr || IsGroupBox(window);
 }
 
 void TKvPanel::PropagateEnabled(HWND container, bool enabled) {

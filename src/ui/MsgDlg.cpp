@@ -57,10 +57,13 @@ LPCSTR IconName(TMsgDlgType kind) {
 class TMessageForm : public TWindow {
 public:
     TMessageForm(HWND owner, const std::string& text, TMsgDlgType kind, unsigned buttons,
-                 int helpContext)
+                 int helpContext, unsigned defaultButton)
         : Owner(owner), Text(text), Kind(kind), Buttons(buttons), HelpContext(helpContext) {
         if (!(Buttons & (mbYes | mbNo | mbOK | mbCancel))) Buttons = mbOK;
         DefaultResult = (Buttons & mbOK) ? mrOk : mrYes;
+        for (const auto& info : ButtonTable)
+            if (info.Button == defaultButton && (Buttons & info.Button))
+                DefaultResult = info.Result;
         EscapeResult = (Buttons & mbCancel) ? mrCancel : (Buttons & mbNo) ? mrNo : mrOk;
     }
 
@@ -191,8 +194,8 @@ POINT CenterInWorkArea(const RECT& owner, SIZE dialog, const RECT& workArea) {
 }
 
 std::uint16_t MessageDlgCenter(HWND owner, const std::string& text, TMsgDlgType kind,
-                               unsigned buttons, int helpContext) {
-    TMessageForm form(owner, text, kind, buttons, helpContext);
+                               unsigned buttons, int helpContext, unsigned defaultButton) {
+    TMessageForm form(owner, text, kind, buttons, helpContext, defaultButton);
     return static_cast<std::uint16_t>(form.Show());
 }
 

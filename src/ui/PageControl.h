@@ -2,15 +2,14 @@
 #include <functional>
 #include <vector>
 
+#include "ui/SheetHost.h"
 #include "ui/Window.h"
-
-class TTabSheet;
 
 enum class TTabPosition { Top, Bottom, Left, Right };
 
 // The tab control with one sheet per tab: the sheets are the tabs' contents, in display
 // order; the active sheet is the only one shown. The control itself is the platform's.
-class TPageControl {
+class TPageControl : public TSheetHost {
 public:
     HWND Handle = nullptr;
     // The user (or SelectNext) changed the active tab.
@@ -35,18 +34,20 @@ public:
     void SelectNext(bool forward);
     void MoveSheet(TTabSheet* sheet, int newIndex);
     RECT TabRect(int index) const;
-    RECT DisplayRect() const;
+    RECT DisplayRect() const override;
 
     // Called by the tab control's WM_NOTIFY at the parent.
     void HandleNotify(const NMHDR& header);
     // Called by the parent after it resized the control.
     void Resized();
 
+    // The sheets' host.
+    HWND HostHandle() const override { return Handle; }
+    void AddSheet(TTabSheet* sheet) override;
+    void RemoveSheet(TTabSheet* sheet) override;
+    void SheetCaptionChanged(TTabSheet* sheet) override;
+
 private:
-    friend class TTabSheet;
-    void AddSheet(TTabSheet* sheet);
-    void RemoveSheet(TTabSheet* sheet);
-    void SheetCaptionChanged(TTabSheet* sheet);
     void InsertTab(int index, TTabSheet* sheet);
     void ShowActiveSheet();
 

@@ -1,9 +1,8 @@
 #pragma once
 #include <string>
 
+#include "ui/SheetHost.h"
 #include "ui/Window.h"
-
-class TPageControl;
 
 // One tab of a page control: a window over the control's display area that holds the page's
 // controls. Its Tag is the slot of the account it belongs to.
@@ -11,10 +10,10 @@ class TTabSheet : public TWindow {
 public:
     static constexpr const char* ClassName = "TTabSheet";
 
-    TTabSheet(TPageControl& pageControl, int tag);
+    TTabSheet(TSheetHost& host, int tag);
     ~TTabSheet() override;
 
-    TPageControl& PageControl;
+    TSheetHost& Host;
     int Tag;
 
     std::string Caption() const;

@@ -217,6 +217,7 @@ void TConnect::ConnectAndList() {
 bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
     const CertQuestion::TDecision decision = CertQuestion::Decide(report, TrustedHash);
     if (decision == CertQuestion::TDecision::Accept) return true;
+    if (decision == CertQuestion::TDecision::Refuse) return false;
     const std::string hash = CertHashText(report.Sha256);
     const bool changed = decision == CertQuestion::TDecision::AskChanged;
     if (!Page.AskTrustCertificate(CertQuestion::Text(report, session.Host, changed), hash))
@@ -243,14 +244,19 @@ void TConnect::AfterStat() {
         ListMailbox();
     } else {
         Resync();
+        // A deletion goes on at once; the buttons wait for its end.
+        if (ReconnectForDelete) return;
     }
     Page.SetButtonsEnabled(true);
 }
 
-void TConnect::Disconnect() {
+void TConnect::Disconnect(const std::string& failure) {
     HeaderLines.clear();
     Page.SetHeaderLines(HeaderLines);
-    if (!Page.LoginEnabled()) {
+    if (!failure.empty()) {
+        Page.SetStatusText(0, failure);
+        Page.SetLoginEnabled(true);
+    } else if (!Page.LoginEnabled()) {
         Page.SetStatusText(0, "サーバとの接続を切断しました。");
         Page.SetLoginEnabled(true);
     }
@@ -262,6 +268,8 @@ void TConnect::Disconnect() {
     } catch (const std::runtime_error&) {
     }
     ConnectionUids.clear();
+    Listed.clear();
+    ListedHere = false;
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
 }
@@ -285,21 +293,35 @@ void TConnect::DeleteAndDisconnect() {
     ConfirmedRows = std::move(rows);
     Page.SetStatusText(0, "メールの削除中...");
     Page.RepaintStatusBar();
-    if (Session->Noop()) {
-        size_t skipped = 0;
-        try {
-            skipped = DeleteTickedRows(ConfirmedRows);
-        } catch (const EPop3Failure& failure) {
-            Page.SetIndicatorState(Index, LampIdle);
-            Page.SetStatusText(0, failure.what());
+    TNotDeleted notDeleted;
+    try {
+        if (!Session->Noop()) {
+            ReconnectForDelete = true;
+            Reconnect();
         }
-        Disconnect();
-        ShowNotDeleted(skipped);
-    } else {
-        ReconnectForDelete = true;
-        Reconnect();
+        notDeleted = DeleteTickedRows(ConfirmedRows);
+    } catch (const std::exception& failure) {
+        ConfirmedRows.clear();
+        EndFailedDelete(failure.what());
+        return;
     }
     ConfirmedRows.clear();
+    Disconnect();
+    ShowNotDeleted(notDeleted);
+    Page.SetButtonsEnabled(true);
+}
+
+void TConnect::EndFailedDelete(const std::string& reason) {
+    // Never QUIT here: that would make the server delete what was marked before the failure.
+    // Raising a failure is the session's way to close without it.
+    try {
+        Session->RaiseFailure(5);
+    } catch (const EPop3Failure&) {
+    }
+    std::string text = "削除できませんでした。サーバ上のメールは削除されていません。";
+    if (!reason.empty()) text += "(" + reason + ")";
+    Disconnect(text);
+    Page.SetButtonsEnabled(true);
 }
 
 void TConnect::FetchHeader() {
@@ -313,7 +335,14 @@ void TConnect::FetchHeader() {
         }
     } else {
         ReconnectForDelete = false;
-        Reconnect();
+        try {
+            Reconnect();
+        } catch (const std::exception& failure) {
+            // A failure of our own may leave the login standing: end it.
+            if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+            ShowFailure(failure.what());
+            return;
+        }
     }
     UnfoldHeader(HeaderLines);
     for (std::string& line : HeaderLines) line = TMainDM::DecodeHeaderText(line);
@@ -332,13 +361,5 @@ void TConnect::Reconnect() {
     Page.SetStatusText(0, "再接続します。しばらくお待ちください...");
     Page.RepaintStatusBar();
     Page.SetIndicatorState(Index, LampBusy);
-    try {
-        Session->Connect();
-    } catch (const std::exception& failure) {
-        if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-        Page.SetProtectionText("");
-        Page.SetButtonsEnabled(true);
-        Page.SetIndicatorState(Index, LampIdle);
-        Page.SetStatusText(0, failure.what());
-    }
+    Session->Connect();
 }

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -72,6 +73,8 @@ public:
     static std::string DeleteConfirmText(const TStringList& tickedTitles);
     // The lines used in place of a header that came back empty.
     static TStringList ReadErrorHeader();
+    // Fingerprint of a TOP reply's header lines, to tell later whether a message is the same.
+    static std::string HeaderDigest(const TStringList& header);
 
 private:
     friend struct TConnectTearDown;
@@ -85,7 +88,10 @@ private:
     void ConnectAndList();
     void DeleteAndDisconnect();
     void FetchHeader();
-    void Disconnect();
+    // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
+    // panel 0 in place of the normal one, whatever the state.
+    void Disconnect(const std::string& failure = std::string());
+    // Connects again for a command whose session was lost; throws when that fails.
     void Reconnect();
     void AfterStat();
     void ShowFailure(const std::string& text);
@@ -98,10 +104,24 @@ private:
     void AddMailRow(int32_t number, const TStringList& header, int32_t size,
                     const std::vector<std::string>& rules, int autoDelMode,
                     const std::string& design);
-    // DELE for the ticked rows found on this connection; the number of ticked rows that were not.
-    size_t DeleteTickedRows(const std::vector<TMailRow>& rows);
-    // After the disconnect of a deletion: how many ticked mails stayed on the server.
-    void ShowNotDeleted(size_t skipped);
+    // Ticked rows a deletion left on the server, by the reason.
+    struct TNotDeleted {
+        size_t Gone = 0;     // no message, or several, has the row's unique id now
+        size_t Changed = 0;  // the id's message differs in size or header from the row's
+        size_t Shared = 0;   // listed with an id another message had too, and reconnected since
+    };
+    // DELE for the ticked rows found on this connection; the rows that were not.
+    TNotDeleted DeleteTickedRows(const std::vector<TMailRow>& rows);
+    // Of numbers (found again by unique id), those whose size and header are still the ones
+    // listed in expected; the others are counted as changed.
+    std::vector<int32_t> Unchanged(const std::vector<int32_t>& numbers,
+                                   const std::vector<const TListedMail*>& expected,
+                                   TNotDeleted& notDeleted);
+    // After the disconnect of a deletion: how many ticked mails stayed on the server, and why.
+    void ShowNotDeleted(const TNotDeleted& notDeleted);
+    // A deletion that failed before QUIT: the connection ends without it and the user is told
+    // that nothing was deleted.
+    void EndFailedDelete(const std::string& reason);
     void Resync();
     // Number of the row's message on this connection: only when that number's unique id, as read
     // on this connection, is the row's; 0 otherwise.
@@ -114,6 +134,8 @@ private:
     std::string TrustedHash;              // the account's CertHash, read at connect
     TStringList ConnectionUids;           // unique id of message k at index k - 1, this connection
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
+    std::map<std::string, TListedMail> Listed;  // what the rows were listed from, by unique id
+    bool ListedHere = false;  // the rows were listed on the connection that stands
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
     std::condition_variable Wake;

@@ -5,6 +5,7 @@
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
+#include "pop3/Md5.h"
 #include "rules/HeaderField.h"
 #include "rules/RuleSet.h"
 #include "rules/TextRule.h"
@@ -90,6 +91,15 @@ TConnect::TStringList TConnect::ReadErrorHeader() {
             "."};
 }
 
+std::string TConnect::HeaderDigest(const TStringList& header) {
+    TMd5 digest;
+    for (const std::string& line : header) {
+        digest.Update(line.data(), line.size());
+        digest.Update("\n", 1);
+    }
+    return digest.HexDigest();
+}
+
 void TConnect::ListMailbox() {
     Page.SetStatusText(0, "接続しました。");
     const int32_t count = Session->MessageCount;
@@ -108,9 +118,13 @@ void TConnect::ListMailbox() {
     }
     const std::string design = Page.Design();
     ConnectionUids.clear();
+    Listed.clear();
+    ListedHere = true;
     // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
     const std::vector<int32_t> sizes = Session->ListAll();
     ConnectionUids = Session->UidlAll();
+    std::map<std::string, int> listings;
+    for (const std::string& uid : ConnectionUids) ++listings[uid];
     Session->TopAll(
         count,
         [this](int32_t number) {
@@ -118,6 +132,8 @@ void TConnect::ListMailbox() {
             Page.RepaintStatusBar();
         },
         [&](int32_t number, const TStringList& header) {
+            const std::string& uid = ConnectionUids[number - 1];
+            Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
             AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
         });
     HeaderLines.clear();
@@ -191,30 +207,80 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
                                                                                           : 0;
 }
 
-size_t TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+    TNotDeleted notDeleted;
     std::vector<int32_t> numbers;
-    size_t skipped = 0;
+    std::vector<const TListedMail*> expected;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
         const int32_t number = NumberOnThisConnection(row);
-        if (number > 0) {
-            numbers.push_back(number);
-        } else {
-            ++skipped;
+        if (number == 0) {
+            ++notDeleted.Gone;
+            continue;
         }
+        if (!ListedHere) {
+            // Found again by unique id only: see that it is still the message listed.
+            const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
+            if (listed == Listed.end()) {
+                ++notDeleted.Changed;
+                continue;
+            }
+            if (listed->second.SharedId) {
+                ++notDeleted.Shared;
+                continue;
+            }
+            expected.push_back(&listed->second);
+        }
+        numbers.push_back(number);
     }
+    if (!ListedHere && !numbers.empty()) numbers = Unchanged(numbers, expected, notDeleted);
     Session->DeleAll(numbers);
-    return skipped;
+    return notDeleted;
 }
 
-void TConnect::ShowNotDeleted(size_t skipped) {
-    if (skipped == 0) return;
-    Page.SetStatusText(0, "サーバとの接続を切断しました。(削除できなかったメール " +
-                              std::to_string(skipped) + "通)");
+std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
+                                         const std::vector<const TListedMail*>& expected,
+                                         TNotDeleted& notDeleted) {
+    const std::vector<int32_t> sizes = Session->ListAll();
+    std::vector<int32_t> sameSize;
+    std::vector<const TListedMail*> sameSizeExpected;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const size_t at = static_cast<size_t>(numbers[i] - 1);
+        if (at < sizes.size() && sizes[at] == expected[i]->Size) {
+            sameSize.push_back(numbers[i]);
+            sameSizeExpected.push_back(expected[i]);
+        } else {
+            ++notDeleted.Changed;
+        }
+    }
+    std::vector<int32_t> same;
+    Session->TopEach(sameSize, [&](size_t i, const TStringList& header) {
+        if (HeaderDigest(header) == sameSizeExpected[i]->HeaderDigest) {
+            same.push_back(sameSize[i]);
+        } else {
+            ++notDeleted.Changed;
+        }
+    });
+    return same;
+}
+
+void TConnect::ShowNotDeleted(const TNotDeleted& notDeleted) {
+    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return;
+    std::string text = "サーバとの接続を切断しました。";
+    if (notDeleted.Gone > 0)
+        text += "(削除できなかったメール " + std::to_string(notDeleted.Gone) + "通)";
+    if (notDeleted.Changed > 0)
+        text += std::to_string(notDeleted.Changed) +
+                "通は一覧の後にサーバ上で変わったため削除しませんでした。";
+    if (notDeleted.Shared > 0)
+        text += std::to_string(notDeleted.Shared) +
+                "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+    Page.SetStatusText(0, text);
 }
 
 void TConnect::Resync() {
     ConnectionUids.clear();
+    ListedHere = false;
     const int32_t count = Session->MessageCount;
     if (count > 0 && count != TKvSocket::NoCountInStat) ConnectionUids = Session->UidlAll();
     // The rows' numbers belonged to the earlier connection: renumber them by unique id. A row
@@ -231,10 +297,8 @@ void TConnect::Resync() {
         if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
     }
     if (ReconnectForDelete) {
+        // The deletion itself follows once the connection stands.
         for (TMailRow& row : ConfirmedRows) renumber(row);
-        const size_t skipped = DeleteTickedRows(ConfirmedRows);
-        Disconnect();
-        ShowNotDeleted(skipped);
         return;
     }
     HeaderLines.clear();

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <string>
 
 // One message in an account's mail list: nine columns, the last three hidden.
@@ -25,4 +26,13 @@ struct TMailRow {
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";
     // Appended to a header line the designated-header lookup has used; the viewer strips it.
     static constexpr const char* LookupMarker = "%&%";
+};
+
+// What the worker keeps of a listed row, by its unique id. After a reconnection the server may
+// have given that id to another message (once the first is gone) or listed it twice, so a row is
+// deleted there only when its size and header are still the same and its id was unique.
+struct TListedMail {
+    int32_t Size = 0;
+    std::string HeaderDigest;  // of the TOP reply's header lines as read at listing
+    bool SharedId = false;     // the listing gave the same unique id to another message too
 };

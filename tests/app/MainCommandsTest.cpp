@@ -1,5 +1,3 @@
-#include "app/MainCommands.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,11 +7,13 @@
 
 #include "DialogScript.h"
 #include "GuiTest.h"
+#include "app/MainCommands.h"
 #include "app/PruneboxM.h"
 #include "dialogs/ASetup.h"
 #include "settings/AccountStore.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
+#include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
 
 namespace {
@@ -70,7 +70,7 @@ protected:
             for (int column = 0; column < TMailRow::ColumnCount; ++column)
                 row.Columns[column] = "r" + std::to_string(i) + "c" + std::to_string(column);
             row.Columns[TMailRow::Title] = "件名, " + std::to_string(i);
-            page.AddRow(row);
+            page.Frame->AddRow(row);
         }
         GuiTest::PumpPending();
     }
@@ -251,6 +251,23 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
     EnableWindow(frame.KvPanel1.Handle, TRUE);
 }
 
+TEST_F(MainCommandsTest, CtrlKeysInALoginFieldBelongToTheField) {
+    Start(1);
+    SelectTab(0);
+    TMainFrame& frame = ActiveFrame();
+    AddRows(*Main.Accounts.Pages[Main.ActiveSlot()], 3);
+    for (HWND field : {frame.Serv, frame.IDNum, frame.Pass}) {
+        for (WPARAM key : {'C', 'Z', 'A', 'R'}) {
+            Tick(frame, {0, 2});
+            PutClipboardText(nullptr, "before");
+            SetFocus(field);
+            CtrlKey(field, key);
+            EXPECT_EQ(Ticked(frame), (std::vector<int>{0, 2})) << char(key);
+            EXPECT_EQ(ClipboardText(), "before") << char(key);
+        }
+    }
+}
+
 TEST_F(MainCommandsTest, ShortcutsRunFromTheWindowProcedureNotInsideTheMessageHook) {
     Start(1);
     SelectTab(0);
@@ -337,7 +354,8 @@ TEST_F(MainCommandsTest, ConnectAllReachesEveryPageOnlyWhenTheActiveOneIsIdle) {
     SelectTab(0);
     auto commands = [&] {
         std::vector<int> seen;
-        for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) seen.push_back(Main.Accounts.Pages[slot]->Command);
+        for (int slot = 0; slot < Main.Accounts.PageCount; ++slot)
+            seen.push_back(Main.Accounts.Pages[slot]->Command);
         return seen;
     };
     EnableWindow(ActiveFrame().KvPanel1.Handle, FALSE);
@@ -349,7 +367,8 @@ TEST_F(MainCommandsTest, ConnectAllReachesEveryPageOnlyWhenTheActiveOneIsIdle) {
     SetWindowTextA(Main.Accounts.Pages[0]->Frame->Pass, "pw");
     Command(C::IdMenuSosaMCon);
     EXPECT_EQ(commands(), (std::vector<int>{1, 1, 1}));
-    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot) Main.Accounts.Pages[slot]->Worker->WaitIdle(5000);
+    for (int slot = 0; slot < Main.Accounts.PageCount; ++slot)
+        Main.Accounts.Pages[slot]->Worker->WaitIdle(5000);
     GuiTest::PumpUntil([&] { return IsWindowEnabled(ActiveFrame().KvPanel1.Handle) != FALSE; });
     ClickTool(C::IdToolButton12);
     EXPECT_EQ(commands(), (std::vector<int>{2, 2, 2}));

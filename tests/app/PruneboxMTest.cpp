@@ -363,6 +363,7 @@ TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
         bool Trusted;
     } cases[] = {{TAction(TAnswer::Click, mrNo), false},
                  {TAction(TAnswer::Close), false},
+                 {TAction(TAnswer::Enter), false},  // a stray Enter refuses
                  {TAction(TAnswer::Click, mrYes), true}};
     for (const auto& c : cases) {
         TAccountSettings account;
@@ -376,6 +377,7 @@ TEST(PruneboxMTest, TrustedCertificateIsStoredOnlyWhenTheAnswerIsYes) {
         EXPECT_EQ(answerer.Seen[0].Caption, "警告");
         EXPECT_EQ(answerer.Seen[0].ButtonCaptions,
                   (std::vector<std::string>{"はい(&Y)", "いいえ(&N)"}));
+        EXPECT_EQ(answerer.Seen[0].DefaultId, mrNo);
         TAccountStore store(*main.Registry);
         ASSERT_TRUE(store.OpenAccount(key));
         EXPECT_EQ(store.LoadAccount().CertHash, c.Trusted ? hash : "");
@@ -402,6 +404,23 @@ TEST(PruneboxMTest, HeaderViewerOpensOnlyOnThePageThatAskedWhileItIsThere) {
         if (c.Opens) {
             EXPECT_EQ(answerer.Seen[0].Caption, LoadResString(S_HEADER_VIEWER) + "hi");
         }
+    }
+}
+
+TEST(PruneboxMTest, FocusStartsInTheListAndComesBackToItsControlAfterADialog) {
+    TStarted started(1);
+    TPruneboxM& main = started.Main;
+    TChPage& page = *main.Accounts.Pages[main.ActiveSlot()];
+    EXPECT_EQ(GetFocus(), page.Frame->MailView);
+    for (HWND focused : {page.Frame->Serv, page.Frame->MailView}) {
+        SetFocus(focused);
+        page.HeaderLines = {"Subject: hi"};
+        page.HeaderPending = true;
+        main.ShowHeaderLater(page.Index);
+        TDialogAnswerer answerer({TAction(TAnswer::Escape)});
+        ASSERT_TRUE(PumpUntil([&] { return answerer.Seen.size() == 1; }));
+        for (int i = 0; i < 10; ++i) GuiTest::PumpPending();
+        EXPECT_EQ(GetFocus(), focused) << GuiTest::ClassName(GetFocus());
     }
 }
 

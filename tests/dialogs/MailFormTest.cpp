@@ -63,6 +63,7 @@ struct TViewerFixture {
         : Page(*Started.Main.Accounts.Pages[slot]) {
         Page.HeaderLines = std::move(lines);
         Page.Design = design;
+        Page.LogEnabled = true;
         SetWindowTextA(Page.Frame->Serv, "pop.example.jp");
         SetWindowTextA(Page.Frame->IDNum, "user");
         TWinRegistry(TestRegistryBase).DeleteKey("\\Connect");
@@ -83,7 +84,28 @@ struct TViewerFixture {
 };
 
 void Select(HWND viewer, int index) {
-    SendMessageA(GetDlgItem(viewer, TMailForm::IdHeadListBox), LB_SETCURSEL, index, 0);
+    HWND list = GetDlgItem(viewer, TMailForm::IdHeadListBox);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETSEL, TRUE, index);
+}
+std::vector<int> Chosen(HWND list) {
+    std::vector<int> chosen;
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        if (SendMessageA(list, LB_GETSEL, i, 0) > 0) chosen.push_back(i);
+    }
+    return chosen;
+}
+// A key pressed with Ctrl held, as the keyboard would deliver it to the list.
+void CtrlKey(HWND target, WPARAM key) {
+    BYTE state[256], pressed[256];
+    GetKeyboardState(state);
+    std::copy(state, state + 256, pressed);
+    pressed[VK_CONTROL] = 0x80;
+    SetKeyboardState(pressed);
+    PostMessageA(target, WM_KEYDOWN, key, 0);
+    GuiTest::PumpPending();
+    SetKeyboardState(state);
 }
 void Command(HWND viewer, int id, bool post) {
     if (post)
@@ -212,12 +234,57 @@ TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
     EXPECT_EQ(copiedAll, "From: a@example.jp\r\nX-Mailer: Foo 1.0\r\nSubject: hi\r\n");
 }
 
+TEST(MailFormTest, RightClickChoosesTheLineUnderThePointerAndCtrlKeysCopy) {
+    struct TCase {
+        int Slot;
+        bool AddRuleEnabled;  // the "新規" page has no account to add a rule to
+    };
+    for (const TCase c : {TCase{1, true}, TCase{0, false}}) {
+        TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"}, "",
+                               c.Slot);
+        TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(),
+                         c.Slot);
+        std::vector<int> chosenByClick;
+        bool addRule = !c.AddRuleEnabled, copyChosen = false;
+        std::string copiedByCtrlC, copiedAfterCtrlA;
+        TDialogScript script(
+            {{ViewerCaption, [&](HWND window) {
+                  HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
+                  Select(window, 0);  // an earlier choice
+                  RECT item{};
+                  SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+                  POINT at{item.left + 5, (item.top + item.bottom) / 2};
+                  ClientToScreen(list, &at);
+                  const UINT_PTR timer = SetTimer(nullptr, 0, 50, EndPopup);
+                  SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                               MAKELPARAM(at.x, at.y));
+                  KillTimer(nullptr, timer);
+                  chosenByClick = Chosen(list);
+                  addRule = Enabled(viewer.HeadPop, TMailForm::IdPopDel);
+                  copyChosen = Enabled(viewer.HeadPop, TMailForm::IdPopSel);
+                  CtrlKey(list, 'C');
+                  copiedByCtrlC = ClipboardText();
+                  CtrlKey(list, 'A');
+                  CtrlKey(list, 'C');
+                  copiedAfterCtrlA = ClipboardText();
+                  Command(window, TMailForm::IdNazoButton, true);
+              }}});
+        fixture.Show(script, viewer);
+        EXPECT_EQ(chosenByClick, std::vector<int>{2}) << c.Slot;
+        EXPECT_EQ(addRule, c.AddRuleEnabled) << c.Slot;
+        EXPECT_TRUE(copyChosen) << c.Slot;
+        EXPECT_EQ(copiedByCtrlC, "Subject: hi\r\n") << c.Slot;
+        EXPECT_EQ(copiedAfterCtrlA, "From: a@example.jp\r\nX-Mailer: Foo 1.0\r\nSubject: hi\r\n")
+            << c.Slot;
+    }
+}
+
 TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
     TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"});
     TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), 1);
     std::string header, text, rulesShown;
     int setupWidth = 0;
-    bool mainEnabled = true;
+    bool mainEnabled = true, logTicked = false;
     TDialogScript script({
         {ViewerCaption,
          [&](HWND window) {
@@ -235,6 +302,7 @@ TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
              RECT bounds{};
              GetWindowRect(dialog, &bounds);
              setupWidth = bounds.right - bounds.left;
+             logTicked = GuiTest::IsChecked(dialog, TASetup::IdLogCheck);
              auto* setup = dynamic_cast<TASetup*>(TWindow::FromHandle(dialog));
              ASSERT_NE(setup, nullptr);
              for (const std::string& rule : setup->RuleStrings()) rulesShown += rule + ";";
@@ -253,6 +321,8 @@ TEST(MailFormTest, AddRuleFillsTheRuleDialogThenOpensTheExtendedAccountDialog) {
     EXPECT_EQ(text, "Foo 1.0");
     EXPECT_EQ(setupWidth, TASetup::ExtendedSize.cx);
     EXPECT_EQ(rulesShown, "X-Mailer:,Foo 1.0;");
+    // The page's log stands in the dialog, so its OK would not switch the log off.
+    EXPECT_TRUE(logTicked);
     EXPECT_FALSE(mainEnabled);
     EXPECT_EQ(fixture.StoredDesign(), "(no account)");
     EXPECT_TRUE(fixture.Page.Rules.empty());
@@ -280,7 +350,8 @@ TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothin
     };
     for (const TCase& c : cases) {
         TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0"}, c.Design, c.Slot);
-        TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), c.Slot);
+        TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(),
+                         c.Slot);
         // Without a dialog over it the command runs to its end in the first step.
         const bool dialogs = !c.Dialogs.empty();
         std::vector<TScriptStep> steps{{ViewerCaption, [&](HWND window) {
@@ -302,6 +373,7 @@ TEST(MailFormTest, DesignatedHeaderIsAskedForOnlyWhenOneExistsAndNoChangesNothin
         EXPECT_EQ(texts, c.Texts) << c.Slot << c.Design;
         EXPECT_EQ(fixture.Page.Design, c.DesignAfter) << c.Slot << c.Design;
         EXPECT_EQ(fixture.StoredDesign(), c.Stored) << c.Slot << c.Design;
+        EXPECT_TRUE(fixture.Page.LogEnabled) << c.Slot << c.Design;
     }
 }
 

@@ -127,6 +127,23 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
              EXPECT_TRUE(f.Page->HeaderPending);
              EXPECT_EQ(f.Page->HeaderSubject, "件名");
          }},
+        {"a trusted fingerprint goes into the page",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { EXPECT_TRUE(b.AskTrustCertificate("?", "ab")); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.TrustedKeyAndHash, f.Page->KeyName + " ab");
+             EXPECT_EQ(f.Page->CertHash, "ab");
+         }},
+        {"no fingerprint: never asked, the trusted one stays",
+         [](TFixture& f) {
+             f.Page->CertHash = "ab";
+             f.FromWorker([](TPageBridge& b) { EXPECT_FALSE(b.AskTrustCertificate("?", "")); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.TrustedKeyAndHash, "");
+             EXPECT_EQ(f.Page->CertHash, "ab");
+         }},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);

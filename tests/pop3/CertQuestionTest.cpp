@@ -53,9 +53,12 @@ TEST(CertQuestionTest, OnlyAPassingOrTheTrustedCertificateGoesOnWithoutAQuestion
         {"fails, stored in upper case", TCertProblem::Expired, seen, upper, D::Accept},
         {"fails, another stored", TCertProblem::NameMismatch, seen, CertHashText(Bytes(1, 3)),
          D::AskChanged},
-        {"fails, no certificate at all", TCertProblem::Other, "", "", D::Ask},
-        {"fails, no certificate, something stored", TCertProblem::Other, "", seenHex,
-         D::AskChanged},
+        // Nothing to trust or match: never a question whose "yes" pins nothing.
+        {"no certificate at all", TCertProblem::Other, "", "", D::Refuse},
+        {"no certificate, something stored", TCertProblem::Other, "", seenHex, D::Refuse},
+        {"passes, but no fingerprint", TCertProblem::None, "", "", D::Refuse},
+        {"fingerprint cut short, stored as cut", TCertProblem::SelfSigned, seen.substr(1),
+         CertHashText(seen.substr(1)), D::Refuse},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CertQuestion::Decide(Report(c.Problem, c.Sha256), c.Stored), c.Expected)

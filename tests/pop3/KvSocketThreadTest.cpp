@@ -6,6 +6,12 @@
 #include <mutex>
 #include <thread>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#endif
+
 #include "FakePop3Server.h"
 #include "Pop3TestSession.h"
 #include "pop3/KvSocket.h"
@@ -25,7 +31,8 @@ bool SplitEntries(const std::string& log, std::vector<std::string>& entries) {
             if (log.compare(at, f.size(), f) == 0) end = at + f.size();
         if (end == std::string::npos) {
             // "Send:n" / "Receive:n[ ERROR]" CR LF, one line ending in CR LF, CR LF.
-            if (log.compare(at, 5, "Send:") != 0 && log.compare(at, 8, "Receive:") != 0) return false;
+            if (log.compare(at, 5, "Send:") != 0 && log.compare(at, 8, "Receive:") != 0)
+                return false;
             size_t head = log.find("\r\n", at);
             size_t line = head == std::string::npos ? head : log.find("\r\n", head + 2);
             if (line == std::string::npos || log.compare(line + 2, 2, "\r\n") != 0) return false;
@@ -98,10 +105,12 @@ struct AbortCase {
 
 TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
     const AbortCase cases[] = {
-        {"silent greeting", [](TFakePop3Server& s) { s.ScriptGreeting(TFakeReply::Silence()); }, nullptr},
+        {"silent greeting", [](TFakePop3Server& s) { s.ScriptGreeting(TFakeReply::Silence()); },
+         nullptr},
         {"silent TOP", [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Silence()); },
          [](TKvSocket& k) { k.Top(1); }},
-        {"header half sent", [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Bytes("+OK\r\nX: 1\r\n")); },
+        {"header half sent",
+         [](TFakePop3Server& s) { s.Script("TOP", TFakeReply::Bytes("+OK\r\nX: 1\r\n")); },
          [](TKvSocket& k) { k.Top(1); }},
     };
     for (const auto& c : cases) {
@@ -133,6 +142,73 @@ TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
         EXPECT_EQ(FailureOf([&] { s->List(1); }), "切断されています。") << c.Name;
         EXPECT_FALSE(s->Noop());
         EXPECT_EQ(server.ConnectionCount(), 1) << c.Name;
+    }
+}
+
+// A name server that answers only when the test lets it (or after a long while, so that a
+// session that waits for it fails the test instead of hanging it).
+struct TSilentNameServer {
+    std::mutex Guard;
+    std::condition_variable Changed;
+    bool Open = false;
+    int Running = 0;
+
+    THostLookup::TResolver Resolver(bool answers) {
+        return [this, answers](const std::string&, uint32_t& address) {
+            std::unique_lock<std::mutex> lock(Guard);
+            ++Running;
+            Changed.notify_all();
+            if (!answers) Changed.wait_for(lock, std::chrono::seconds(10), [this] { return Open; });
+            address = htonl(INADDR_LOOPBACK);
+            --Running;
+            Changed.notify_all();
+            return true;
+        };
+    }
+    ~TSilentNameServer() {
+        std::unique_lock<std::mutex> lock(Guard);
+        Open = true;
+        Changed.notify_all();
+        Changed.wait(lock, [this] { return Running == 0; });
+    }
+};
+
+TEST(KvSocketThreads, ALookupThatNeverAnswersEndsAtAbortOrTimeOut) {
+    const int longTimeOut = 30000;  // far longer than the abort may take
+    const struct {
+        const char* Name;
+        bool Answers;
+        int TimeOut;
+        bool Abort;
+        const char* Failure;
+        bool System = false;  // the system's lookup of "localhost" instead
+    } cases[] = {
+        {"abort", false, longTimeOut, true, "切断されています。"},
+        {"time-out", false, 300, false, "タイムアウトしました。"},
+        {"answers", true, longTimeOut, false, "(no failure)"},
+        {"the system's lookup", true, longTimeOut, false, "(no failure)", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        TSilentNameServer names;
+        auto s = SessionFor(server, c.TimeOut);
+        s->Host = c.System ? "localhost" : "never.answers.invalid";
+        if (!c.System) s->Resolver = names.Resolver(c.Answers);
+        std::thread aborter([&] {
+            if (!c.Abort) return;
+            std::unique_lock<std::mutex> lock(names.Guard);
+            names.Changed.wait(lock, [&] { return names.Running > 0; });
+            lock.unlock();
+            s->Abort();
+        });
+        const auto begin = TClock::now();
+        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Failure);
+        const auto waited = TClock::now() - begin;
+        aborter.join();
+        EXPECT_LT(waited, std::chrono::milliseconds(longTimeOut / 6));
+        EXPECT_EQ(server.ConnectionCount(), c.Answers ? 1 : 0);
+        s->Quit();
     }
 }
 

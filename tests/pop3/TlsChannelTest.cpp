@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "TestEnv.h"
 #include "TestRootCa.h"
+#include "pop3/CertQuestion.h"
 #include "pop3/TlsChannel.h"
 
 namespace {
@@ -33,7 +35,7 @@ struct TConnection {
 
     bool Open(const std::string& address, int port) {
         uint32_t ip = 0;
-        return TTcpClient::Resolve(address, ip) == TTcpClient::TCheck::Ok &&
+        return Tcp.Resolve(address, ip, TimeOutMs) == TTcpClient::TCheck::Ok &&
                Tcp.Open(ip, static_cast<uint16_t>(port), TimeOutMs);
     }
     // One line through the channel (or the plain connection), without CR LF.
@@ -187,6 +189,77 @@ TEST_F(TlsChannelTest, FaultServersEndInAClearFailureNeverAHang) {
     c.ReadLine();
     EXPECT_EQ(c.Ask("USER jpuser"), "+OK");
     EXPECT_EQ(c.Ask("PASS " + TestEnv::DovecotPassword()), "+OK Logged in.");
+}
+
+// TLS 1.2 and 1.3 are asked for with SCH_CREDENTIALS; a system that refuses those (older
+// Windows 10) is asked for TLS 1.2 with SCHANNEL_CRED. Wine takes both forms and agrees on 1.2.
+TEST_F(TlsChannelTest, AsksForTls12And13AndFallsBackToTls12WhereTheSystemRefuses) {
+    using TKind = TTlsChannel::TCredentials;
+    constexpr long Refused = static_cast<long>(0x8009030DL);  // SEC_E_UNKNOWN_CREDENTIALS
+    const struct {
+        const char* What;
+        std::vector<TKind> Refuses;
+        TResult Expected;
+        std::vector<TKind> Asked;
+    } cases[] = {
+        {"the system takes both", {}, TResult::Ok, {TKind::Tls12And13}},
+        {"refuses the new form",
+         {TKind::Tls12And13},
+         TResult::Ok,
+         {TKind::Tls12And13, TKind::Tls12}},
+        {"refuses both",
+         {TKind::Tls12And13, TKind::Tls12},
+         TResult::Failed,
+         {TKind::Tls12And13, TKind::Tls12}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.What);
+        TConnection c;
+        ASSERT_TRUE(c.Open("127.0.0.1", EnvPort("PB_TLS_PORT")));
+        std::vector<TKind> asked;
+        c.Tls.Acquire = [&](TKind kind, void* handle) {
+            asked.push_back(kind);
+            for (TKind refused : k.Refuses)
+                if (refused == kind) return Refused;
+            return TTlsChannel::SystemAcquire(kind, handle);
+        };
+        EXPECT_EQ(c.Tls.Handshake("localhost", TimeOutMs), k.Expected) << c.Tls.ErrorText();
+        EXPECT_EQ(asked, k.Asked);
+        if (k.Expected == TResult::Ok) {
+            EXPECT_EQ(c.Tls.CredentialsUsed(), k.Asked.back());
+            EXPECT_EQ(c.Tls.Description().rfind("TLS 1.2 ", 0), 0u) << c.Tls.Description();
+            EXPECT_EQ(c.ReadLine().rfind("+OK Dovecot", 0), 0u);
+        } else {
+            EXPECT_NE(c.Tls.ErrorText().find("0x8009030D"), std::string::npos) << c.Tls.ErrorText();
+        }
+    }
+}
+
+// After a renegotiation the server started, the certificate goes through the same decision
+// again. Wine cannot carry such a handshake through, so the test stands in for that step; the
+// request, the certificate and the records around them are the real server's.
+TEST_F(TlsChannelTest, RenegotiationPutsTheCertificateToTheDecisionAgain) {
+    for (bool accepts : {true, false}) {
+        SCOPED_TRACE(accepts ? "accepted" : "refused");
+        TConnection c;
+        ASSERT_TRUE(c.Open("127.0.0.1", EnvPort("PB_TLS_FAULT_RENEGOTIATE")));
+        std::vector<TCertReport> decided;
+        c.Tls.RenegotiationStep = [] { return TResult::Ok; };
+        c.Tls.CertificateDecision = [&](const TCertReport& report) {
+            decided.push_back(report);
+            return accepts;
+        };
+        ASSERT_EQ(c.Tls.Handshake("localhost", TimeOutMs), TResult::Ok) << c.Tls.ErrorText();
+        EXPECT_EQ(c.ReadLine(), "+OK before");
+        EXPECT_TRUE(decided.empty());  // the owner asks after the handshake, not the channel
+        EXPECT_EQ(c.ReadLine(), accepts ? "+OK after" : kBroken);
+        ASSERT_EQ(decided.size(), 1u);
+        EXPECT_EQ(CertHashText(decided[0].Sha256), TestCertHash("good"));
+        if (!accepts) {
+            EXPECT_EQ(c.Tls.ErrorText(), CertQuestion::RefusalText(decided[0]));
+            EXPECT_EQ(c.Tls.Write("QUIT\r\n", 6), 0u);
+        }
+    }
 }
 
 // Windows carries the session on; Wine's TLS cannot resume a handshake the server asked for and

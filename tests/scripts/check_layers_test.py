@@ -22,7 +22,7 @@ class CheckLayersTest(unittest.TestCase):
                     f.write("".join(f'#include "{i}"\n' for i in includes) + "#include <windows.h>\n")
             return check_layers.check(src)
 
-    def test_reports_upward_includes_circles_and_unknown_folders(self):
+    def test_reports_upward_includes_unit_circles_and_unknown_folders(self):
         cases = [
             ("down the layers", {"app/A.cpp": ["dialogs/D.h"], "dialogs/D.h": ["page/P.h"],
                                  "page/P.h": ["worker/W.h"], "worker/W.h": ["pop3/S.h"],
@@ -34,7 +34,10 @@ class CheckLayersTest(unittest.TestCase):
             ("sideways: worker and settings", {"settings/S.cpp": ["worker/W.h"], "worker/W.h": []},
              ["settings/S.cpp: includes worker/W.h (settings may not include worker)"]),
             ("circle inside a folder", {"headers/A.h": ["headers/B.h"], "headers/B.h": ["headers/A.h"]},
-             ["include circle: headers/A.h -> headers/B.h -> headers/A.h"]),
+             ["unit circle: headers/A -> headers/B -> headers/A"]),
+            ("circle of units through their .cpp files",
+             {"ui/A.h": [], "ui/A.cpp": ["ui/A.h", "ui/B.h"], "ui/B.h": [], "ui/B.cpp": ["ui/A.h"]},
+             ["unit circle: ui/A -> ui/B -> ui/A"]),
             ("folder in no layer", {"misc/X.cpp": []}, ["misc/X.cpp: folder 'misc' is in no layer"]),
         ]
         for name, files, expected in cases:

@@ -28,6 +28,9 @@ TAccountSettings SampleAccount() {
     a.Rules = {"Subject:,未承諾広告", "From:,a,b"};
     a.Security = kSecuritySslTls;
     a.CertHash = "00ff" + std::string(60, 'a');
+    a.CheckEvery = 15;
+    a.DeleteTicked = true;
+    a.KeepCopy = true;
     a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048};
     return a;
 }
@@ -43,6 +46,9 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.Rules, b.Rules);
     EXPECT_EQ(a.Security, b.Security);
     EXPECT_EQ(a.CertHash, b.CertHash);
+    EXPECT_EQ(a.CheckEvery, b.CheckEvery);
+    EXPECT_EQ(a.DeleteTicked, b.DeleteTicked);
+    EXPECT_EQ(a.KeepCopy, b.KeepCopy);
     EXPECT_EQ(a.Filter.AuthFail, b.Filter.AuthFail);
     EXPECT_EQ(a.Filter.AuthServId, b.Filter.AuthServId);
     EXPECT_EQ(a.Filter.Charsets, b.Filter.Charsets);
@@ -63,6 +69,9 @@ TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
     EXPECT_EQ(r.ReadString("HostName"), "pop.example.jp:995");
     EXPECT_EQ(r.ReadInteger("Security"), 1);
     EXPECT_EQ(r.ReadString("CertHash"), account.CertHash);
+    EXPECT_EQ(r.ReadInteger("CheckEvery"), 15);
+    EXPECT_EQ(r.ReadInteger("DeleteTicked"), 1);
+    EXPECT_EQ(r.ReadInteger("KeepCopy"), 1);
     ASSERT_TRUE(r.OpenKey("AutoDel", false));
     EXPECT_EQ(r.ReadBool("Enable"), true);
     EXPECT_EQ(r.ReadBool("Mode"), true);
@@ -155,18 +164,44 @@ TYPED_TEST(AccountStoreTest, OnlyKnownSecurityNumbersLoadAndSave) {
     }
 }
 
-TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveUntilRemoved) {
+TYPED_TEST(AccountStoreTest, CheckEveryOutsideOneToADayIsOff) {
+    const struct {
+        std::optional<int32_t> Stored;
+        int Expected;
+    } cases[] = {{std::nullopt, 0}, {0, 0}, {1, 1}, {1440, 1440}, {1441, 0}, {-5, 0}};
+    auto& r = *this->Registry;
+    for (const auto& c : cases) {
+        r.DeleteKey("\\Connect\\u@h");
+        this->Open("\\Connect\\u@h");
+        if (c.Stored) r.WriteInteger("CheckEvery", *c.Stored);
+        EXPECT_EQ(this->Load("u@h").CheckEvery, c.Expected) << c.Stored.value_or(-99);
+
+        auto account = SampleAccount();
+        account.CheckEvery = c.Stored.value_or(0);
+        ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+        ASSERT_TRUE(this->Store.OpenAccount("u@h"));
+        EXPECT_EQ(r.ReadInteger("CheckEvery"), c.Expected) << c.Stored.value_or(-99);
+    }
+}
+
+TYPED_TEST(AccountStoreTest, TrustedCertHashOutlivesTheDialogsSaveAndOnlyAFingerprintIsSaved) {
+    const std::string hash(64, 'a'), other(64, 'B');
     auto account = SampleAccount();
     account.CertHash.clear();
-    EXPECT_FALSE(this->Store.SaveCertHash("u@h", "ab"));  // no account, no key made for it
+    EXPECT_FALSE(this->Store.SaveCertHash("u@h", hash));  // no account, no key made for it
     EXPECT_TRUE(this->Store.EnumerateAccounts().empty());
     ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
-    ASSERT_TRUE(this->Store.SaveCertHash("u@h", "ab"));
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", hash));
     ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
-    EXPECT_EQ(this->Load("u@h").CertHash, "ab");
-    ASSERT_TRUE(this->Store.SaveCertHash("u@h", ""));
-    EXPECT_EQ(this->Load("u@h").CertHash, "");
-    EXPECT_TRUE(this->Store.SaveCertHash("u@h", ""));
+    EXPECT_EQ(this->Load("u@h").CertHash, hash);
+    // Anything but 64 hexadecimal digits leaves the trusted fingerprint as it is.
+    for (const std::string& refused :
+         {std::string(), std::string(63, 'a'), std::string(65, 'a'), std::string(63, 'a') + "g"}) {
+        EXPECT_FALSE(this->Store.SaveCertHash("u@h", refused)) << refused;
+        EXPECT_EQ(this->Load("u@h").CertHash, hash) << refused;
+    }
+    ASSERT_TRUE(this->Store.SaveCertHash("u@h", other));
+    EXPECT_EQ(this->Load("u@h").CertHash, other);
 }
 
 TYPED_TEST(AccountStoreTest, RulesStopAtTheFirstGapAndASaveClearsEveryOldRule) {
@@ -203,6 +238,9 @@ TYPED_TEST(AccountStoreTest, MissingAndMistypedValuesLoadAsEmpty) {
     r.WriteString("AutoDel", "not a key");
     r.WriteString("Security", "1");
     r.WriteInteger("CertHash", 5);
+    r.WriteString("CheckEvery", "10");
+    r.WriteString("DeleteTicked", "1");
+    r.WriteBinary("KeepCopy", "\x01");
     const auto account = this->Load("u@h");
     ExpectSame(account, TAccountSettings());
 }

@@ -9,12 +9,16 @@
 #include "settings/WinRegistry.h"
 #endif
 
+// Where a test's current-user hive starts: below its own base, so that it goes with it and the
+// real Run key stays untouched.
+inline std::string UserHiveBase(const std::string& userBase) { return userBase + "\\UserHive"; }
+
 // The backends every store test runs against. Each test gets empty bases of its own, so that
 // tests on the real registry neither see nor leave each other's keys.
 struct TMemoryBackend {
     static std::unique_ptr<TRegistryAccessor> Make(const std::string& userBase,
                                                    const std::string& machineBase) {
-        return std::make_unique<TMemoryRegistry>(userBase, machineBase);
+        return std::make_unique<TMemoryRegistry>(userBase, machineBase, UserHiveBase(userBase));
     }
     static void Erase(const std::string&, const std::string&) {}
     // Makes the key at `fullPath` (user hive) empty and unable to take new subkeys.
@@ -29,7 +33,7 @@ struct TWinBackend {
     static std::unique_ptr<TRegistryAccessor> Make(const std::string& userBase,
                                                    const std::string& machineBase) {
         Erase(userBase, machineBase);
-        return std::make_unique<TWinRegistry>(userBase, machineBase);
+        return std::make_unique<TWinRegistry>(userBase, machineBase, UserHiveBase(userBase));
     }
     static void Erase(const std::string& userBase, const std::string& machineBase);
     // A volatile key takes no lasting subkeys: the registry refuses to create them.

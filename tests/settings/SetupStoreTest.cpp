@@ -197,6 +197,50 @@ TYPED_TEST(SetupStoreTest, SetupThatCannotBeCreatedFailsCleanly) {
     EXPECT_FALSE(r.KeyExists("\\Setup"));
 }
 
+TYPED_TEST(SetupStoreTest, ResidentSwitchesDefaultToOnAndLoadAsSaved) {
+    auto& r = *this->Registry;
+    const auto defaults = this->Store.LoadResidentSettings();  // no "\Setup" yet
+    EXPECT_TRUE(defaults.Tray && defaults.MinimizeToTray && defaults.Notify);
+    this->Open("\\Setup").WriteString("Tray", "0");  // mistyped: the default
+    EXPECT_TRUE(this->Store.LoadResidentSettings().Tray);
+
+    const TResidentSettings cases[] = {
+        {false, true, true}, {true, false, true}, {true, true, false}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(this->Store.SaveResidentSettings(c));
+        const auto loaded = this->Store.LoadResidentSettings();
+        EXPECT_EQ(loaded.Tray, c.Tray);
+        EXPECT_EQ(loaded.MinimizeToTray, c.MinimizeToTray);
+        EXPECT_EQ(loaded.Notify, c.Notify);
+    }
+    ASSERT_TRUE(r.OpenKey("\\Setup", false));
+    EXPECT_EQ(r.ReadInteger("Notify"), 0);
+}
+
+TYPED_TEST(SetupStoreTest, StartWithWindowsWritesAndRemovesTheRunValue) {
+    const std::string program = "C:\\Program Files\\表示\\Prunebox.exe";
+    auto& r = *this->Registry;
+    this->Open("\\Setup");
+    EXPECT_FALSE(this->Store.StartsWithWindows());
+    EXPECT_TRUE(this->Store.SaveStartWithWindows(false, program));  // nothing to remove
+    ASSERT_TRUE(this->Store.SaveStartWithWindows(true, program));
+    EXPECT_TRUE(this->Store.StartsWithWindows());
+    EXPECT_EQ(r.Root(), TRegistryRoot::CurrentUser);
+    EXPECT_FALSE(r.KeyExists("\\Software"));  // not below the program's own key
+
+    r.SetRoot(TRegistryRoot::CurrentUserHive);
+    ASSERT_TRUE(r.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", false));
+    EXPECT_EQ(r.ReadString("Prunebox"), "\"C:\\Program Files\\表示\\Prunebox.exe\" /tray");
+    r.WriteString("Other", "kept");
+    r.SetRoot(TRegistryRoot::CurrentUser);
+
+    ASSERT_TRUE(this->Store.SaveStartWithWindows(false, program));
+    EXPECT_FALSE(this->Store.StartsWithWindows());
+    r.SetRoot(TRegistryRoot::CurrentUserHive);
+    ASSERT_TRUE(r.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", false));
+    EXPECT_EQ(r.ReadString("Other"), "kept");
+}
+
 TYPED_TEST(SetupStoreTest, SettingsVersionFromText) {
     EXPECT_EQ(TSetupStore::SettingsVersionNumber("2.04"), 204);
     EXPECT_EQ(TSetupStore::SettingsVersionNumber("2.1"), 210);

@@ -115,14 +115,22 @@ public:
         while (ReadLine(line)) {
             Server.Record(Index, line);
             TFakeReply reply;
-            if (Server.TakeScript(line, reply)) {
+            if (!Server.TakeScript(line, reply)) {
+                std::string answer;
+                const bool goOn = Answer(line, answer);
+                if (!Write(answer) || !goOn) break;
+            } else if (reply.CutAt >= 0) {
+                std::string answer;
+                Answer(line, answer);
+                answer.resize(std::min(answer.size(), static_cast<size_t>(reply.CutAt)));
+                if (!Write(answer) || reply.CloseAfter) break;
+                Mute = true;
+            } else {
                 std::string cmd = Upper(Words(line).empty() ? "" : Words(line)[0]);
                 if ((cmd == "PASS" || cmd == "APOP") && !reply.Parts.empty() &&
                     reply.Parts[0].compare(0, 3, "+OK") == 0)
                     LoggedIn = true;
                 if (!Play(reply)) break;
-            } else if (!Answer(line)) {
-                break;
             }
         }
         Finish();
@@ -133,6 +141,8 @@ private:
 
     bool Write(const std::string& bytes) {
         if (Server.Stopping) return false;
+        // A reply cut short leaves the connection silent: nothing more would make sense.
+        if (Mute) return true;
         SendAll(Socket, bytes);
         return true;
     }
@@ -172,41 +182,45 @@ private:
         return &Snapshot[n - 1];
     }
 
-    // The default answer; false when the connection ends.
-    bool Answer(const std::string& line) {
+    // The default answer into out; false when the connection ends after it.
+    bool Answer(const std::string& line, std::string& out) {
+        auto reply = [&out](std::string text) {
+            out = std::move(text);
+            return true;
+        };
         std::vector<std::string> w = Words(line);
         std::string cmd = w.empty() ? "" : Upper(w[0]);
         std::string arg = w.size() > 1 ? w[1] : "";
         if (cmd == "QUIT") {
             if (LoggedIn) ApplyDeletions();
-            Write("+OK Logging out.\r\n");
+            out = "+OK Logging out.\r\n";
             return false;
         }
-        if (cmd == "NOOP") return Write("+OK\r\n");
-        if (cmd == "CAPA") return Write(CapaReply());
-        if (!LoggedIn) return Write(Authorize(cmd, w, line));
+        if (cmd == "NOOP") return reply("+OK\r\n");
+        if (cmd == "CAPA") return reply(CapaReply());
+        if (!LoggedIn) return reply(Authorize(cmd, w, line));
         if (cmd == "STAT") {
             long count = 0, size = 0;
             for (size_t i = 0; i < Snapshot.size(); ++i)
                 if (!Deleted.count(static_cast<int>(i + 1))) ++count, size += Snapshot[i].Size;
-            return Write("+OK " + std::to_string(count) + " " + std::to_string(size) + "\r\n");
+            return reply("+OK " + std::to_string(count) + " " + std::to_string(size) + "\r\n");
         }
         if (cmd == "RSET") {
             Deleted.clear();
-            return Write("+OK\r\n");
+            return reply("+OK\r\n");
         }
         if (cmd == "LIST" || cmd == "UIDL" || cmd == "TOP" || cmd == "DELE") {
             if (arg.empty() && (cmd == "LIST" || cmd == "UIDL"))
-                return Write(Listing(cmd == "LIST"));
+                return reply(Listing(cmd == "LIST"));
             const TFakeMessage* m = Message(arg);
-            if (!m) return Write("-ERR There's no message " + arg + ".\r\n");
-            if (cmd == "LIST") return Write("+OK " + arg + " " + std::to_string(m->Size) + "\r\n");
-            if (cmd == "UIDL") return Write("+OK " + arg + " " + m->Uid + "\r\n");
-            if (cmd == "TOP") return Write("+OK\r\n" + StuffedHeader(m->Header) + "\r\n.\r\n");
+            if (!m) return reply("-ERR There's no message " + arg + ".\r\n");
+            if (cmd == "LIST") return reply("+OK " + arg + " " + std::to_string(m->Size) + "\r\n");
+            if (cmd == "UIDL") return reply("+OK " + arg + " " + m->Uid + "\r\n");
+            if (cmd == "TOP") return reply("+OK\r\n" + StuffedHeader(m->Header) + "\r\n.\r\n");
             Deleted.insert(std::atoi(arg.c_str()));
-            return Write("+OK Marked to be deleted.\r\n");
+            return reply("+OK Marked to be deleted.\r\n");
         }
-        return Write("-ERR Unknown command.\r\n");
+        return reply("-ERR Unknown command.\r\n");
     }
 
     std::string Authorize(const std::string& cmd, const std::vector<std::string>& w,
@@ -255,14 +269,15 @@ private:
         return out + ".\r\n";
     }
 
-    // POP3 deletes at QUIT; messages are matched by uid, as the mailbox may have changed meanwhile.
+    // POP3 deletes at QUIT; messages are matched by identity, as the mailbox may have changed
+    // meanwhile.
     void ApplyDeletions() {
         std::lock_guard<std::mutex> lock(Server.Lock);
         for (int n : Deleted) {
-            const std::string& uid = Snapshot[n - 1].Uid;
+            const uint64_t identity = Snapshot[n - 1].Identity;
             auto& box = Server.Mailbox;
             box.erase(std::remove_if(box.begin(), box.end(),
-                                     [&](const TFakeMessage& m) { return m.Uid == uid; }),
+                                     [&](const TFakeMessage& m) { return m.Identity == identity; }),
                       box.end());
         }
     }
@@ -276,6 +291,7 @@ private:
     std::set<int> Deleted;
     std::string GivenUser;
     bool LoggedIn = false;
+    bool Mute = false;
 };
 
 TFakePop3Server::TFakePop3Server() {
@@ -346,6 +362,10 @@ void TFakePop3Server::SetCapabilities(std::vector<std::string> capabilities) {
 
 void TFakePop3Server::SetMessages(std::vector<TFakeMessage> messages) {
     std::lock_guard<std::mutex> lock(Lock);
+    for (TFakeMessage& m : messages) {
+        if (m.Identity == 0) m.Identity = ++LastIdentity;
+        LastIdentity = std::max(LastIdentity, m.Identity);
+    }
     Mailbox = std::move(messages);
 }
 

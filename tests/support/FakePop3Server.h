@@ -23,6 +23,9 @@ struct TFakeMessage {
     std::string Header;  // header lines, each ending in CR LF (a missing final CR LF is added)
     int32_t Size = 0;    // what LIST and STAT report
     std::string Uid;     // what UIDL reports
+    // Which message this is, whatever its id says; SetMessages gives each message without one a
+    // new number, never used before. QUIT deletes by it.
+    uint64_t Identity = 0;
 };
 
 // What the server does instead of its default answer to one command.
@@ -30,6 +33,7 @@ struct TFakeReply {
     std::vector<std::string> Parts;  // written one TCP write each, in order
     int PauseMs = 0;                 // pause before each part after the first
     bool CloseAfter = false;         // drop the connection once the parts are written
+    long CutAt = -1;  // with 0 or more: the default answer, cut after that many bytes
 
     static TFakeReply Bytes(std::string bytes) { return {{std::move(bytes)}, 0, false}; }
     static TFakeReply Split(std::vector<std::string> parts, int pauseMs) {
@@ -41,6 +45,9 @@ struct TFakeReply {
     static TFakeReply Drop(std::string bytes = std::string()) {
         return {{std::move(bytes)}, 0, true};
     }
+    // The command takes effect as usual (a DELE marks, a QUIT deletes), but only the first bytes
+    // of its answer are written; then the connection is dropped, or falls silent.
+    static TFakeReply Cut(long bytes, bool drop) { return {{}, 0, drop, bytes}; }
 };
 
 class TFakePop3Server {
@@ -59,6 +66,7 @@ public:
     // What CAPA lists, say {"TOP", "UIDL", "PIPELINING"}; with none (the default) CAPA is refused.
     void SetCapabilities(std::vector<std::string> capabilities);
     // Replaces the mailbox; also how a test renumbers or removes messages between connections.
+    // A message keeps its Identity; one without gets a new one.
     void SetMessages(std::vector<TFakeMessage> messages);
     std::vector<TFakeMessage> Messages() const;
 
@@ -92,6 +100,7 @@ private:
     std::string Password = "secret";
     std::string Greeting = "+OK POP3 server ready <1896.697170952@fake.example>\r\n";
     std::vector<TFakeMessage> Mailbox;
+    uint64_t LastIdentity = 0;
     std::vector<std::string> Capabilities;
     std::vector<TScript> Scripts;
     std::vector<TFakeReply> GreetingScripts;

@@ -77,6 +77,7 @@ TEST(MsgDlgTest, ButtonsCaptionsOrderDefaultAndAnswers) {
         std::vector<std::string> Captions;
         int Default;
         int Result;
+        unsigned Asked = 0;  // the default button asked for
     } cases[] = {
         {mbOK, {TAnswer::Enter}, {"OK"}, mrOk, mrOk},
         {mbOK, {TAnswer::Escape}, {"OK"}, mrOk, mrOk},
@@ -98,10 +99,14 @@ TEST(MsgDlgTest, ButtonsCaptionsOrderDefaultAndAnswers) {
          mrOk,
          mrYes},
         {mbYes | mbCancel, {TAnswer::Enter}, {"はい(&Y)", "キャンセル"}, mrYes, mrYes},
+        {mbYes | mbNo, {TAnswer::Enter}, {"はい(&Y)", "いいえ(&N)"}, mrNo, mrNo, mbNo},
+        {mbYes | mbNo, {TAnswer::Click, mrYes}, {"はい(&Y)", "いいえ(&N)"}, mrNo, mrYes, mbNo},
+        {mbOK, {TAnswer::Enter}, {"OK"}, mrOk, mrOk, mbNo},  // not one of the buttons
     };
     for (const TCase& c : cases) {
         TDialogAnswerer answerer({c.Action});
-        EXPECT_EQ(MessageDlgCenter(owner.Handle, "質問", TMsgDlgType::Confirmation, c.Buttons, 0),
+        EXPECT_EQ(MessageDlgCenter(owner.Handle, "質問", TMsgDlgType::Confirmation, c.Buttons, 0,
+                                   c.Asked),
                   c.Result)
             << c.Buttons;
         ASSERT_EQ(answerer.Seen.size(), 1u);

@@ -1,6 +1,8 @@
 // The worker against the scriptable server: failures, reconnections, renumbered mailboxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
 
@@ -305,27 +307,151 @@ TEST(ConnectFake, FailedHeaderFetchIsShownAndTheWorkerGoesOn) {
     EXPECT_EQ(account.Page.Events({"viewer"}), TLines{"viewer b|なし"});
 }
 
-TEST(ConnectFake, FailedDeleteShowsTheFailureThenDisconnects) {
+// A deletion against what the server holds by then: mail another client removed or added, ids
+// listed twice or given again, and deletions that fail. Each case runs with and without
+// pipelining; the mail on the server is told apart by identity, whatever its id says.
+struct TDeleteCase {
+    const char* Name;
+    std::vector<TFakeMessage> Listed;                 // the mailbox listed; identities 1, 2, ...
+    std::vector<int> Ticked;                          // row numbers
+    std::function<void(TFakePop3Server&)> Meanwhile;  // other clients, the server's faults
+    std::vector<uint64_t> Remaining;                  // identities on the server at the end
+    std::string Status;                               // panel 0 at the end
+};
+
+TFakeMessage Known(uint64_t identity, TFakeMessage message) {
+    message.Identity = identity;
+    return message;
+}
+
+// Another client leaves only the listed messages kept and adds others; the server has dropped
+// our idle session.
+void ChangedElsewhere(TFakePop3Server& server, const std::vector<uint64_t>& kept,
+                      const std::vector<TFakeMessage>& added) {
+    std::vector<TFakeMessage> mailbox;
+    for (const TFakeMessage& m : server.Messages()) {
+        if (std::find(kept.begin(), kept.end(), m.Identity) != kept.end()) mailbox.push_back(m);
+    }
+    mailbox.insert(mailbox.end(), added.begin(), added.end());
+    server.SetMessages(mailbox);
+    server.Script("NOOP", TFakeReply::Drop());
+}
+
+const std::string NotDeleted = "削除できませんでした。サーバ上のメールは削除されていません。";
+
+class ConnectDelete : public ::testing::TestWithParam<TDeleteCase> {};
+
+TEST_P(ConnectDelete, DeletesOnlyWhatTheTickedRowsShowed) {
+    const TDeleteCase& c = GetParam();
     for (bool pipelining : {false, true}) {
+        SCOPED_TRACE(pipelining ? "pipelining" : "lock-step");
         TFakePop3Server server;
         if (pipelining) server.SetCapabilities({"PIPELINING"});
-        server.SetMessages(FiveMails());
+        std::vector<TFakeMessage> listed = c.Listed;
+        for (size_t i = 0; i < listed.size(); ++i) listed[i].Identity = i + 1;
+        server.SetMessages(listed);
         TFakeAccount account(server);
         account.Run(TConnect::CmdConnect);
-        account.TickTitles({"a", "b"});
-        server.Script("DELE 2", TFakeReply::Bytes("-ERR locked\r\n"));
+        account.TickNumbers(c.Ticked);
+        c.Meanwhile(server);
         account.Run(TConnect::CmdDelete);
-        const TLines texts = account.Page.Events({"status0"});
-        ASSERT_GE(texts.size(), 3u);
-        EXPECT_EQ(TLines(texts.end() - 3, texts.end()),
-                  (TLines{"status0 メールの削除中...", "status0 通信エラー",
-                          "status0 サーバとの接続を切断しました。"}));
-        // No QUIT reached the server, so nothing was deleted.
-        EXPECT_EQ(server.Messages().size(), 5u);
-        EXPECT_EQ(server.Commands().back(), "DELE 2");  // no QUIT
+
+        std::vector<uint64_t> remaining;
+        for (const TFakeMessage& m : server.Messages()) remaining.push_back(m.Identity);
+        EXPECT_EQ(remaining, c.Remaining);
+        EXPECT_EQ(account.Page.Status(0), c.Status);
+        if (c.Status.compare(0, NotDeleted.size(), NotDeleted) == 0) {
+            // The failure stays in panel 0, and no QUIT made the server delete what was marked.
+            EXPECT_TRUE(account.Page.Events({"status0 サーバとの接続を切断しました。"}).empty());
+            for (const std::string& line : server.Commands()) EXPECT_NE(line, "QUIT");
+        }
+        EXPECT_TRUE(account.Page.CurrentRows().empty());
         account.ExpectIdleDisconnected();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConnectDelete,
+    ::testing::Values(
+        // Twins: the same id, size and header. Only the session that listed them knows which
+        // is which.
+        TDeleteCase{"TwinDeletedInTheListingSession",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto&) {},
+                    {1, 3},
+                    "サーバとの接続を切断しました。"},
+        TDeleteCase{"TickedTwinGoneElsewhere",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 3}, {});
+                    },
+                    {1, 3},
+                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
+                    "再接続の後は削除しませんでした。"},
+        TDeleteCase{"UntickedTwinGoneElsewhere",
+                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {});
+                    },
+                    {2, 3},
+                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
+                    "再接続の後は削除しませんでした。"},
+        // The ticked message went elsewhere and new mail came with its id.
+        TDeleteCase{"IdGivenToNewMail",
+                    {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
+                    {1, 3},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {2, 3}, {Known(4, Mail("u1", "new"))});
+                    },
+                    {2, 4},
+                    "サーバとの接続を切断しました。1通は一覧の後にサーバ上で変わったため削除しませ"
+                    "んでした。"},
+        TDeleteCase{"IdGivenToNewMailWithTheSameHeader",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {1},
+                    [](auto& s) {
+                        TFakeMessage again = Known(4, Mail("u1", "a"));
+                        again.Size = 2000;
+                        ChangedElsewhere(s, {2}, {again});
+                    },
+                    {2, 4},
+                    "サーバとの接続を切断しました。1通は一覧の後にサーバ上で変わったため削除しませ"
+                    "んでした。"},
+        // Deletions that fail: nothing is deleted, and the user is told so.
+        TDeleteCase{"DeleRefused",
+                    {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
+                    {1, 2},
+                    [](auto& s) { s.Script("DELE 2", TFakeReply::Bytes("-ERR locked\r\n")); },
+                    {1, 2, 3},
+                    NotDeleted + "(通信エラー)"},
+        TDeleteCase{"DroppedAtDele",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {1, 2},
+                    [](auto& s) { s.Script("DELE 2", TFakeReply::Drop()); },
+                    {1, 2},
+                    NotDeleted + "(タイムアウトしました。)"},
+        TDeleteCase{"DeleRefusedAfterAReconnection",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 2}, {});
+                        s.Script("DELE", TFakeReply::Bytes("-ERR locked\r\n"));
+                    },
+                    {1, 2},
+                    NotDeleted + "(通信エラー)"},
+        TDeleteCase{"ReconnectionRefused",
+                    {Mail("u1", "a"), Mail("u2", "b")},
+                    {2},
+                    [](auto& s) {
+                        ChangedElsewhere(s, {1, 2}, {});
+                        s.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n"));
+                    },
+                    {1, 2},
+                    NotDeleted + "(ユーザ名、パスワードが違います。)"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
     TFakePop3Server server;

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+#include "ui/PageControl.h"
+
+// What the menu's and tool bar's commands ask of the main window that owns them. Every call is
+// made on the UI thread.
+class TCommandHost {
+public:
+    virtual ~TCommandHost() = default;
+
+    virtual bool ToolBarShown() const = 0;
+    // Shows or hides the tool bar with its line and lays the window out again.
+    virtual void ShowToolBar(bool shown) = 0;
+    // The extended view: login fields and buttons around the list.
+    virtual bool ExtendedViewShown() const = 0;
+    virtual void SetExtendedView(bool shown) = 0;
+    // The command line that starts the user's mail program.
+    virtual std::string MailerCommandLine() const = 0;
+    // Every page's mail list takes this font (size in points, style bits as stored).
+    virtual void SetListFont(const std::string& name, int pointSize, int style) = 0;
+    virtual void SetTabPosition(TTabPosition position) = 0;
+    // Removes the stored account and its page.
+    virtual void RemoveAccount(int slot) = 0;
+    virtual void RedrawTabs() = 0;
+};

@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "page/PageHost.h"
+
+// What an account page knows besides its controls: the account's settings as its worker reads
+// them and where the page stands. The page and its worker's bridge share it.
+struct TPageState {
+    // The lamps a tab can show.
+    static constexpr int LampCount = 4;
+
+    TPageState(TPageHost& host, int index) : Host(host), Index(index) {}
+
+    TPageHost& Host;
+    int Index;
+    // The last command given, whether the worker took it or not.
+    int Command = 0;
+    std::vector<std::string> HeaderLines;
+    std::vector<std::string> Rules;
+    std::string KeyName;
+    std::string Design;
+    int AutoDelMode = 0;
+    int Security = 0;        // the account's connection protection ("Security")
+    std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
+    int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow
+    bool LogEnabled = false;
+    // The header viewer's subject, kept until the account's next header command.
+    std::string HeaderSubject;
+    // A header viewer has been asked for and not opened yet.
+    bool HeaderPending = false;
+
+    // Stores the lamp and has the tabs drawn again; a state without a lamp is refused.
+    void SetIndicatorState(int state) {
+        // Only the four lamps exist; any other value would index past them.
+        if (state < 0 || state >= LampCount) return;
+        IndicatorState = state;
+        Host.LampChanged();
+    }
+};

@@ -1,0 +1,92 @@
+// Where copies go: names Windows accepts, and copies past their time removed.
+#include <gtest/gtest.h>
+
+#include "ScratchFolder.h"
+#include "headers/MainDM.h"
+#include "history/CopyFolder.h"
+#include "history/FileSystem.h"
+
+#ifdef _WIN32
+#include <sys/utime.h>
+#else
+#include <utime.h>
+#endif
+
+namespace {
+
+TEST(CopyFolder, FileSafeNames) {
+    const struct {
+        std::string Text;
+        size_t Max;
+        std::string Name;
+    } cases[] = {
+        {"会社", 64, "会社"},
+        {"a<b>c:d\"e/f\\g|h?i*j", 64, "a_b_c_d_e_f_g_h_i_j"},
+        {"tab\there\x7f\x01", 64, "tab_here__"},
+        {"trailing. . ", 64, "trailing"},
+        {"...", 64, "_"},
+        {"", 64, "_"},
+        {"CON", 64, "_CON"},
+        {"nul.txt", 64, "_nul.txt"},
+        {"Com1", 64, "_Com1"},
+        {"LPT9 ", 64, "_LPT9"},
+        {"COM0", 64, "COM0"},
+        {"CONSOLE", 64, "CONSOLE"},
+        {"表ソ", 64, "表ソ"},   // second bytes "\" and "\" stay in their characters
+        {"ab表示", 5, "ab表"},  // cut before a character that does not fit
+        {"ab\x95", 64, "ab"},   // a lone first half goes
+        {"abcdef", 4, "abcd"},
+        {"aux", 3, "_au"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TCopyFolder::FileSafeName(c.Text, c.Max), c.Name) << c.Text;
+}
+
+TEST(CopyFolder, CopyPathNamesAccountTimeAndId) {
+    TCopyFolder folder("base");
+    const std::string sep(1, FileSystem::Separator);
+    EXPECT_EQ(folder.CopyPath("会社:1", TMainDM::EncodeDateTime(2026, 12, 8, 9, 5, 2), "<a/b>"),
+              "base" + sep + "Deleted" + sep + "会社_1" + sep + "20261208-090502-_a_b_.eml");
+}
+
+void SetModified(const std::string& path, int64_t time) {
+#ifdef _WIN32
+    _utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
+    ASSERT_EQ(_utime(path.c_str(), &times), 0) << path;
+#else
+    utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
+    ASSERT_EQ(utime(path.c_str(), &times), 0) << path;
+#endif
+}
+
+TEST(CopyFolder, RemovesCopiesOlderThanThirtyDays) {
+    TScratchFolder scratch;
+    TCopyFolder copies(scratch.Path);
+    const int64_t now = 1800000000;
+    const int64_t day = 86400;
+    const struct {
+        const char* Account;
+        const char* File;
+        int64_t Age;
+        bool Kept;
+    } files[] = {
+        {"会社", "old.eml", 31 * day, false},     {"会社", "young.eml", 29 * day, true},
+        {"私用", "OLD.EML", 30 * day + 1, false}, {"私用", "old.txt", 90 * day, true},
+        {"私用", "future.eml", -day, true},
+    };
+    for (const auto& f : files) {
+        const std::string folder = copies.AccountFolder(f.Account);
+        ASSERT_TRUE(FileSystem::CreateFolders(folder));
+        const std::string path = FileSystem::JoinPath(folder, f.File);
+        ASSERT_TRUE(FileSystem::WriteWhole(path, "x"));
+        SetModified(path, now - f.Age);
+    }
+    EXPECT_EQ(copies.RemoveExpired(now), 2u);
+    for (const auto& f : files)
+        EXPECT_EQ(FileSystem::Exists(FileSystem::JoinPath(copies.AccountFolder(f.Account), f.File)),
+                  f.Kept)
+            << f.File;
+    EXPECT_EQ(TCopyFolder(FileSystem::JoinPath(scratch.Path, "none")).RemoveExpired(now), 0u);
+}
+
+}  // namespace
