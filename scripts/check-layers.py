@@ -1,8 +1,7 @@
-#!/ usr / bin / env python3
-""
-    "Checks the include graph of src/ against the layers; prints each fault, exits 1 on any.
+#!/usr/bin/env python3
+"""Checks the include graph of src/ against the layers; prints each fault, exits 1 on any.
 
-    A file may include its own folder and the folders its folder is allowed below; an include that
+A file may include its own folder and the folders its folder is allowed below; an include that
 goes up the layers is a fault. So is a circle of units: a .h/.cpp pair is one unit, and unit A
 includes unit B when any file of A includes a file of B.
 """
@@ -10,7 +9,7 @@ import os
 import re
 import sys
 
-#Each folder and the folders it may include, bottom up.
+# Each folder and the folders it may include, bottom up.
 ALLOWED = {
     "pop3": set(),
     "headers": set(),
@@ -56,7 +55,7 @@ def check(src):
             target = inc.split("/")[0]
             if target != folder and target not in ALLOWED[folder]:
                 faults.append(f"{rel}: includes {inc} ({folder} may not include {target})")
-#Circles between units(depth - first search over the includes that exist in src /).
+    # Circles between units (depth-first search over the includes that exist in src/).
     units = {}
     for rel, includes in edges.items():
         targets = units.setdefault(unit_of(rel), set())
