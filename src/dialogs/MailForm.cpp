@@ -38,15 +38,6 @@ HFONT ViewerFont() {
     return font;
 }
 
-void RemoveLookupMarker(std::vector<std::string>& lines) {
-    if (lines.empty()) return;
-    const std::string marker = TMailRow::LookupMarker;
-    std::string& last = lines.back();
-    if (last.size() >= marker.size() &&
-        last.compare(last.size() - marker.size(), marker.size(), marker) == 0)
-        last.erase(last.size() - marker.size());
-}
-
 // Length in bytes of the character that starts at `at`.
 size_t CharLength(const std::string& text, size_t at) {
     return at + 1 < text.size() && SjisText::IsLeadByte(text[at]) ? 2 : 1;
@@ -94,8 +85,7 @@ void TMailForm::CreateHeadPop() {
 void TMailForm::FormCreate() {
     SetWindowTextA(Handle, Caption.c_str());
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
-    std::vector<std::string>& lines = Page().HeaderLines;
-    RemoveLookupMarker(lines);
+    const std::vector<std::string>& lines = Page().HeaderLines;
 
     HeadListBox = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |

@@ -89,58 +89,88 @@ bool TEncodedWord::FindNext(std::string_view text, size_t from, TEncodedWord& wo
 }
 
 size_t TEncodedWord::DecodeTo(char* out) const {
+    if (Encoding == 'B') {
+        TBase64Rest rest;
+        const size_t written = DecodeTo(out, rest);
+        return written + Finish(rest, out + written);
+    }
     char* dst = out;
-    if (Encoding == 'Q') {
-        for (size_t i = 0; i < Text.size(); ++i) {
-            const char c = Text[i];
-            int high, low;
-            if (c == '_') {
-                *dst++ = ' ';
-            } else if (c == '=' && i + 2 < Text.size() && (high = HexValue(Text[i + 1])) >= 0 &&
-                       (low = HexValue(Text[i + 2])) >= 0) {
-                *dst++ = static_cast<char>(high * 16 + low);
-                i += 2;
-            } else {
-                *dst++ = c;
-            }
+    for (size_t i = 0; i < Text.size(); ++i) {
+        const char c = Text[i];
+        int high, low;
+        if (c == '_') {
+            *dst++ = ' ';
+        } else if (c == '=' && i + 2 < Text.size() && (high = HexValue(Text[i + 1])) >= 0 &&
+                   (low = HexValue(Text[i + 2])) >= 0) {
+            *dst++ = static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            *dst++ = c;
         }
-    } else {
-        // Whole groups of four alphabet characters first, then the rest one by one from the
-        // first group that holds anything else.
-        size_t i = 0;
+    }
+    return static_cast<size_t>(dst - out);
+}
+
+size_t TEncodedWord::DecodeTo(char* out, TBase64Rest& rest) const {
+    char* dst = out;
+    unsigned bits = rest.Bits;
+    int count = rest.Count;
+    // One character at a time; false at "=", which ends the group and the text.
+    auto take = [&](char c) {
+        if (c == '=') return false;
+        const int value = Base64Value(c);
+        if (value < 0) return true;
+        bits = bits << 6 | static_cast<unsigned>(value);
+        if (++count == 4) {
+            dst[0] = static_cast<char>(bits >> 16 & 0xFF);
+            dst[1] = static_cast<char>(bits >> 8 & 0xFF);
+            dst[2] = static_cast<char>(bits & 0xFF);
+            dst += 3;
+            bits = 0;
+            count = 0;
+        }
+        return true;
+    };
+    auto finished = [&] {
+        rest = {bits, count};
+        dst += Finish(rest, dst);
+        return static_cast<size_t>(dst - out);
+    };
+    size_t i = 0;
+    // The group the word before began.
+    for (; count != 0 && i < Text.size(); ++i) {
+        if (!take(Text[i])) return finished();
+    }
+    // Whole groups of four alphabet characters, then the rest one by one from the first group
+    // that holds anything else.
+    if (count == 0) {
         for (; i + 4 <= Text.size(); i += 4) {
             const int a = Base64Value(Text[i]), b = Base64Value(Text[i + 1]),
                       c = Base64Value(Text[i + 2]), d = Base64Value(Text[i + 3]);
             if ((a | b | c | d) < 0) break;
-            const unsigned bits =
+            const unsigned group =
                 unsigned(a) << 18 | unsigned(b) << 12 | unsigned(c) << 6 | unsigned(d);
-            dst[0] = static_cast<char>(bits >> 16);
-            dst[1] = static_cast<char>(bits >> 8 & 0xFF);
-            dst[2] = static_cast<char>(bits & 0xFF);
+            dst[0] = static_cast<char>(group >> 16);
+            dst[1] = static_cast<char>(group >> 8 & 0xFF);
+            dst[2] = static_cast<char>(group & 0xFF);
             dst += 3;
         }
-        unsigned bits = 0;
-        int count = 0;
-        for (const char c : Text.substr(i)) {
-            if (c == '=') break;
-            const int value = Base64Value(c);
-            if (value < 0) continue;
-            bits = bits << 6 | static_cast<unsigned>(value);
-            if (++count == 4) {
-                dst[0] = static_cast<char>(bits >> 16 & 0xFF);
-                dst[1] = static_cast<char>(bits >> 8 & 0xFF);
-                dst[2] = static_cast<char>(bits & 0xFF);
-                dst += 3;
-                bits = 0;
-                count = 0;
-            }
-        }
-        // A final group of two or three characters gives one or two bytes.
-        if (count == 2) *dst++ = static_cast<char>(bits >> 4 & 0xFF);
-        if (count == 3) {
-            *dst++ = static_cast<char>(bits >> 10 & 0xFF);
-            *dst++ = static_cast<char>(bits >> 2 & 0xFF);
-        }
     }
+    for (; i < Text.size(); ++i) {
+        if (!take(Text[i])) return finished();
+    }
+    rest = {bits, count};
     return static_cast<size_t>(dst - out);
+}
+
+size_t TEncodedWord::Finish(TBase64Rest& rest, char* out) {
+    // A final group of two or three characters gives one or two bytes.
+    size_t written = 0;
+    if (rest.Count == 2) out[written++] = static_cast<char>(rest.Bits >> 4 & 0xFF);
+    if (rest.Count == 3) {
+        out[written++] = static_cast<char>(rest.Bits >> 10 & 0xFF);
+        out[written++] = static_cast<char>(rest.Bits >> 2 & 0xFF);
+    }
+    rest = {};
+    return written;
 }

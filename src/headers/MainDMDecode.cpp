@@ -29,7 +29,8 @@ void CutAtZero(std::string& out, size_t from) {
 
 // Builds the result: text outside words in the value's raw charset, runs of adjacent encoded
 // words with the blanks between them dropped and the bytes of neighbours in the same charset
-// joined, so that a character split over two words comes out whole.
+// joined, so that a character split over two words comes out whole; so are the texts of B words
+// split in the middle of a group of four.
 class TWordJoiner {
 public:
     TWordJoiner(std::string_view text, std::string& out) : Text(text), Out(out) {}
@@ -51,7 +52,13 @@ public:
         }
         InRun = true;
         RunCharset = charset;
-        Used += word.DecodeTo(&Bytes[Used]);
+        // A B text split in the middle of a group goes on in the next B word of the run.
+        if (word.Encoding == 'B') {
+            Used += word.DecodeTo(&Bytes[Used], Rest);
+        } else {
+            Used += TEncodedWord::Finish(Rest, &Bytes[Used]);
+            Used += word.DecodeTo(&Bytes[Used]);
+        }
         Pos = word.End;
     }
 
@@ -71,6 +78,7 @@ private:
     // and so are their bytes.
     std::string& Bytes = Scratch(Text.size());
     size_t Used = 0;
+    TEncodedWord::TBase64Rest Rest;  // of the run's last word when that is B
 
     // One buffer a thread, grown but never shrunk, so that most calls neither allocate nor
     // clear memory.
@@ -81,6 +89,7 @@ private:
     }
 
     void Flush() {
+        Used += TEncodedWord::Finish(Rest, &Bytes[Used]);
         const size_t start = Out.size();
         RunCharset.Decode(std::string_view(Bytes.data(), Used), Out);
         CutAtZero(Out, start);

@@ -22,6 +22,9 @@ const char TextCommError[] = "通信エラー";
 const char TextTimeOut[] = "タイムアウトしました。";
 const char TextDisconnected[] = "切断されています。";
 const char TextNoStartTls[] = "このサーバは STARTTLS に対応していません。";
+const char TextDesync[] =
+    "サーバの応答が送ったコマンドと食い違ったため、接続を切りました。サーバ上のメールは変わっていま"
+    "せん。";
 
 const char Crlf[] = "\r\n";
 
@@ -39,13 +42,14 @@ std::string UidOf(const std::string& reply) {
     return blank == std::string::npos ? reply : reply.substr(blank + 1);
 }
 
-// A refusal of the command in progress is an answer (CAPA, the UIDL listing), for this scope.
-class TRefusalAllowed {
+// A flag of the session set for this scope: a refusal of the command in progress is an answer
+// (CAPA, the UIDL listing), or replies are read for commands sent ahead of them.
+class TScopedFlag {
 public:
-    explicit TRefusalAllowed(bool& flag) : Flag(flag) { Flag = true; }
-    ~TRefusalAllowed() { Flag = false; }
-    TRefusalAllowed(const TRefusalAllowed&) = delete;
-    TRefusalAllowed& operator=(const TRefusalAllowed&) = delete;
+    explicit TScopedFlag(bool& flag) : Flag(flag) { Flag = true; }
+    ~TScopedFlag() { Flag = false; }
+    TScopedFlag(const TScopedFlag&) = delete;
+    TScopedFlag& operator=(const TScopedFlag&) = delete;
 
 private:
     bool& Flag;
@@ -158,7 +162,7 @@ void TKvSocket::StartTls() {
 void TKvSocket::RequestStartTls() {
     bool refused = false;
     try {
-        TRefusalAllowed refusal(MayRefuse);
+        TScopedFlag refusal(MayRefuse);
         CommandNumber = StlsCommand;
         SendCommand(std::string("STLS") + Crlf);
         refused = Refused;
@@ -328,21 +332,30 @@ std::string TKvSocket::SendCommand(const std::string& text) {
 void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
                          const std::function<std::string(size_t)>& line,
                          const std::function<void(size_t)>& before,
-                         const std::function<void(size_t)>& replied) {
+                         const std::function<void(size_t)>& replied, bool closeWithStat) {
     if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
-    const size_t window = Pipelining() ? MaxPipelinedCommands : 1;
+    const bool ahead = Pipelining();
+    const size_t window = ahead ? MaxPipelinedCommands : 1;
+    // A reply cut short by a "." line the server forgot to stuff leaves every later reply one
+    // behind, and the status line of a TOP reply looks like any other. A closing STAT, whose
+    // reply must repeat the message count, shows such a shift however the bytes arrive.
+    const bool closingStat =
+        ahead && closeWithStat && count > 0 && MessageCount >= 0 && MessageCount != NoCountInStat;
+    const size_t total = count + (closingStat ? 1 : 0);
+    auto commandOf = [command, count](size_t i) { return i < count ? command : int32_t{4}; };
     std::vector<size_t> lengths(window);
     size_t sent = 0, done = 0, bytes = 0;
+    AheadOfReplies = ahead;
     try {
-        while (done < count) {
+        while (done < total) {
             // Topped up when half empty, so that one write carries many commands.
-            if (sent < count && sent - done <= window / 2) {
-                if (sent == done) Framer.Clear();  // see SendCommand
+            if (sent < total && sent - done <= window / 2) {
+                if (sent == done) TakeUnasked();
                 Outgoing.clear();
                 const size_t first = sent;
-                while (sent < count && sent - done < window) {
-                    const std::string text = line(sent);
-                    CommandNumber = command;
+                while (sent < total && sent - done < window) {
+                    const std::string text = sent < count ? line(sent) : "STAT" + std::string(Crlf);
+                    CommandNumber = commandOf(sent);
                     CheckCommandLine(text);
                     if (sent > done && bytes + text.size() > MaxPipelinedBytes) break;
                     Outgoing += text;
@@ -353,24 +366,55 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
                 CommandNumber = command;
                 WriteAll(Outgoing);
                 for (size_t at = 0, i = first; i < sent && Logging();
-                     at += lengths[i % window], ++i)
+                     at += lengths[i % window], ++i) {
+                    CommandNumber = commandOf(i);
                     LogCommand(Outgoing.substr(at, lengths[i % window]));
+                }
             }
-            if (before) before(done);
-            CommandNumber = command;
+            if (done < count && before) before(done);
+            CommandNumber = commandOf(done);
             Refused = false;
-            ReceiveReply(multiLine);
+            if (done < count) {
+                ReceiveReply(multiLine);
+            } else {
+                {
+                    TScopedFlag refusal(MayRefuse);
+                    ReceiveReply(false);
+                }
+                if (Refused || ParseNumber(4, WithoutStatus(LastReply)) != MessageCount)
+                    RaiseDesync(LastReply);
+            }
             bytes -= lengths[done % window];
             ++done;
-            if (replied) replied(done - 1);
+            // Every reply asked for is in: anything more belongs to no command.
+            if (ahead && done == sent && Framer.Buffered() > 0)
+                RaiseDesync(TReplyFramer::StatusLine(LastReply));
+            if (done <= count && replied) replied(done - 1);
         }
     } catch (...) {
         // Replies still on their way would be taken for the answers to later commands.
         if (sent > done && Client->Connected()) Client->Close();
         CommandNumber = -1;
+        AheadOfReplies = false;
         throw;
     }
     CommandNumber = -1;
+    AheadOfReplies = false;
+}
+
+// Bytes received beyond the last reply, before new commands go out. A server that takes
+// commands ahead of their replies has lost count of them; from any other they are dropped, so that
+// they do not pass for the reply to the next command.
+void TKvSocket::TakeUnasked() {
+    if (AheadOfReplies && Framer.Buffered() > 0) RaiseDesync(std::string());
+    Framer.Clear();
+}
+
+[[noreturn]] void TKvSocket::RaiseDesync(const std::string& serverText) {
+    if (Logging()) LogEntry(std::string(TextDesync) + Crlf + Crlf);
+    if (Client->Connected()) Client->Close();
+    CommandNumber = -1;
+    throw EPop3Desync(TextDesync, serverText);
 }
 
 void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == 8); }
@@ -394,7 +438,11 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
             LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
                      Crlf);
         LastReply = Trimmed(LastReply);
-        if (status == TStatus::Malformed) RaiseFailure(1, LastReply);
+        if (status == TStatus::Malformed) {
+            // Where a reply is due, a line that cannot start one is the rest of an earlier reply.
+            if (AheadOfReplies) RaiseDesync(LastReply);
+            RaiseFailure(1, LastReply);
+        }
         if (IsLogin(CommandNumber)) {
             ErrorText = TextLoginRefused;
             Refused = true;
@@ -488,7 +536,7 @@ void TKvSocket::LoginApop(const std::string& greeting) {
 
 void TKvSocket::Capa() {
     Capabilities.clear();
-    TRefusalAllowed refusal(MayRefuse);
+    TScopedFlag refusal(MayRefuse);
     Pipeline(
         CapaCommand, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
         [this](size_t) {
@@ -589,7 +637,7 @@ std::vector<std::string> TKvSocket::UidlAll() {
     std::vector<std::string> uids;
     bool refused = false;
     {
-        TRefusalAllowed refusal(MayRefuse);
+        TScopedFlag refusal(MayRefuse);
         Pipeline(
             9, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
             [this, &uids, &refused](size_t) {
@@ -599,11 +647,27 @@ std::vector<std::string> TKvSocket::UidlAll() {
             });
     }
     if (!refused) return uids;
-    // A server without the listing still answers for each message.
+    // A server without the listing still answers for each message, checked as strictly as the
+    // listing: "n id" for the n asked, and no more than the listing's bytes in all.
+    size_t received = 0;
     Pipeline(
         9, static_cast<size_t>(std::max(MessageCount, 0)), false,
         [](size_t i) { return "UIDL " + std::to_string(i + 1) + Crlf; }, nullptr,
-        [this, &uids](size_t) { uids.push_back(UidOf(WithoutStatus(LastReply))); });
+        [this, &uids, &received](size_t i) {
+            const std::string reply = WithoutStatus(LastReply);
+            const size_t blank = reply.find(' ');
+            int32_t number = 0;
+            received += reply.size() + sizeof(std::string);
+            const bool numbered =
+                blank != std::string::npos && TScanListing::Number(reply.substr(0, blank), number);
+            // Sent ahead, the reply for another message is one that lost its place.
+            if (numbered && static_cast<size_t>(number) != i + 1 && AheadOfReplies)
+                RaiseDesync(LastReply);
+            if (!numbered || static_cast<size_t>(number) != i + 1 ||
+                !TScanListing::ValidUid(reply.substr(blank + 1)) || received > MaxListingLength)
+                RaiseFailure(1, LastReply);
+            uids.push_back(reply.substr(blank + 1));
+        });
     return uids;
 }
 
@@ -636,7 +700,8 @@ void TKvSocket::TopAll(
             SplitHeader(MultiLineText, HeaderLines);
             if (OnTopEnd) OnTopEnd(*this);
             if (header) header(static_cast<int32_t>(i + 1), HeaderLines);
-        });
+        },
+        true);
 }
 
 // The header starts after the status line, whatever that line carries; the text ends in

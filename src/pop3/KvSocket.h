@@ -111,10 +111,11 @@ public:
     // Sizes of all messages from one LIST (index n - 1 for message n).
     std::vector<int32_t> ListAll();
     // Unique ids of all messages from one UIDL; from one UIDL n per message when the server
-    // refuses the listing.
+    // refuses the listing, each reply checked like a line of the listing.
     std::vector<std::string> UidlAll();
-    // TOP n 0 for n from 1 to count, ahead of the replies when the server pipelines. starting(n)
-    // comes before reply n is read, then OnTopStart, OnTopEnd and header(n, HeaderLines).
+    // TOP n 0 for n from 1 to count, ahead of the replies when the server pipelines, then a STAT
+    // that shows they stayed in step (EPop3Desync when not). starting(n) comes before reply n is
+    // read, then OnTopStart, OnTopEnd and header(n, HeaderLines).
     void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
                 const std::function<void(int32_t, const std::vector<std::string>&)>& header);
     // TOP n 0 for each of numbers, ahead of the replies when the server pipelines; header(i, lines)
@@ -154,11 +155,15 @@ private:
     void LogCommand(const std::string& text);
     // Sends line(i) for i from 0 to count - 1 as command, replied(i) after each reply in turn.
     // before(i) runs just before reply i is read. Replies that cannot be read any more once a
-    // failure is thrown close the connection.
+    // failure is thrown close the connection. Sent ahead of the replies, a batch whose replies
+    // do not match the commands throws EPop3Desync; closeWithStat ends it with a STAT whose reply
+    // must repeat MessageCount.
     void Pipeline(int32_t command, size_t count, bool multiLine,
                   const std::function<std::string(size_t)>& line,
                   const std::function<void(size_t)>& before,
-                  const std::function<void(size_t)>& replied);
+                  const std::function<void(size_t)>& replied, bool closeWithStat = false);
+    void TakeUnasked();
+    [[noreturn]] void RaiseDesync(const std::string& serverText);
     void HandleReply(TStatus status, bool multiLine);
     void LogEntry(const std::string& entry);
     // Entries are only built while the log is written.
@@ -174,4 +179,5 @@ private:
     std::shared_ptr<TLogWriter> Log;
     bool Refused = false;    // the last reply was "-ERR" and the command may be refused
     bool MayRefuse = false;  // a refusal of the command in progress is an answer, not a failure
+    bool AheadOfReplies = false;  // in a batch of commands sent ahead of their replies
 };

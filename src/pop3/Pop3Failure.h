@@ -12,3 +12,11 @@ public:
 private:
     std::string Server;
 };
+
+// The replies stopped matching the commands sent ahead of them (a reply ended early, or bytes came
+// that no command asked for). The connection is closed without QUIT, and nothing read from the
+// batch can be trusted.
+class EPop3Desync : public EPop3Failure {
+public:
+    using EPop3Failure::EPop3Failure;
+};

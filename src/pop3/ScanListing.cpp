@@ -1,9 +1,10 @@
 #include "pop3/ScanListing.h"
 
+#include <algorithm>
+
 bool TScanListing::Entries(const std::string& reply, int32_t count, std::vector<TEntry>& entries) {
     entries.clear();
     if (count < 0) return false;
-    std::vector<bool> seen;
     size_t start = reply.find('\n');
     if (start == std::string::npos) return false;
     ++start;
@@ -20,15 +21,19 @@ bool TScanListing::Entries(const std::string& reply, int32_t count, std::vector<
         int32_t number = 0;
         if (blank == std::string::npos || !Number(line.substr(0, blank), number)) return false;
         if (number < 1 || number > count) return false;
-        // Only as many entries as lines received: a huge count from STAT allocates nothing.
         if (entries.size() >= static_cast<size_t>(count)) return false;
-        if (seen.size() < static_cast<size_t>(number)) seen.resize(number, false);
-        if (seen[number - 1]) return false;
-        seen[number - 1] = true;
         entries.push_back({number, line.substr(blank + 1)});
     }
     // Nothing may follow the "." line within the reply.
-    return start == reply.size() && entries.size() == static_cast<size_t>(count);
+    if (start != reply.size() || entries.size() != static_cast<size_t>(count)) return false;
+    // Each number once: sorted, the entries are exactly 1 to count. Nothing here is sized by a
+    // number on a line (a huge count from STAT allocates nothing), only by the lines received.
+    std::sort(entries.begin(), entries.end(),
+              [](const TEntry& a, const TEntry& b) { return a.Number < b.Number; });
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].Number != static_cast<int32_t>(i + 1)) return false;
+    }
+    return true;
 }
 
 bool TScanListing::Sizes(const std::string& reply, int32_t count, std::vector<int32_t>& sizes) {
@@ -36,10 +41,10 @@ bool TScanListing::Sizes(const std::string& reply, int32_t count, std::vector<in
     std::vector<TEntry> entries;
     if (!Entries(reply, count, entries)) return false;
     std::vector<int32_t> result(entries.size());
-    for (const TEntry& e : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
         // More information may follow the size after a blank.
-        const size_t blank = e.Value.find(' ');
-        if (!Number(e.Value.substr(0, blank), result[e.Number - 1])) return false;
+        const size_t blank = entries[i].Value.find(' ');
+        if (!Number(entries[i].Value.substr(0, blank), result[i])) return false;
     }
     sizes = std::move(result);
     return true;
@@ -50,9 +55,9 @@ bool TScanListing::Uids(const std::string& reply, int32_t count, std::vector<std
     std::vector<TEntry> entries;
     if (!Entries(reply, count, entries)) return false;
     std::vector<std::string> result(entries.size());
-    for (TEntry& e : entries) {
-        if (!ValidUid(e.Value)) return false;
-        result[e.Number - 1] = std::move(e.Value);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!ValidUid(entries[i].Value)) return false;
+        result[i] = std::move(entries[i].Value);
     }
     uids = std::move(result);
     return true;

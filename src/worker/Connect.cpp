@@ -346,8 +346,11 @@ void TConnect::FetchHeader() {
     }
     UnfoldHeader(HeaderLines);
     for (std::string& line : HeaderLines) line = TMainDM::DecodeHeaderText(line);
-    const std::string subject = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
-    const std::string second = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    size_t found = 0;
+    const std::string subject =
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, found, "Subject:"));
+    const std::string second =
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, found, "Subject:"));
     Page.SetHeaderLines(HeaderLines);
     Page.ShowHeaderViewer(subject, second);
 }

@@ -57,10 +57,11 @@ public:
 
     // --- Header lines and mail rows ---
     using TStringList = std::vector<std::string>;
-    // The value of the first unmarked line of lines that starts with name (ASCII case ignored);
-    // that line is marked with "%&%" and moved to the end. Empty when there is none.
-    static std::string FindHeader(TStringList& lines, const std::string& name);
-    // Joins continuation lines, drops the closing "." line and every empty line.
+    // The value of the first line of lines that starts with name (ASCII case ignored), among all
+    // but the last `found` lines, which earlier look-ups returned; that line is moved to the end
+    // and counted in found. Empty when there is none.
+    static std::string FindHeader(TStringList& lines, size_t& found, const std::string& name);
+    // Joins continuation lines, drops the closing "." line (the last) and every empty line.
     static void UnfoldHeader(TStringList& lines);
     // The attachment column from the Content-Type and X-Mailer values, and whether PostPet mode
     // ticks the row.

@@ -1,5 +1,6 @@
 // The worker's operations on mail rows: reading headers, building the list, ticking by the
 // delete-check rules, deleting, and finding the rows again after a reconnection.
+#include <algorithm>
 #include <string>
 
 #include "headers/MainDM.h"
@@ -13,22 +14,22 @@
 
 namespace {
 
-constexpr const char* LookupMarker = TMailRow::LookupMarker;
 const char* const UnknownText = "不明 (Prunebox)";
 
 bool ParseNumber(const std::string& text, int32_t& value) { return SjisText::ToInt32(text, value); }
 
 }  // namespace
 
-std::string TConnect::FindHeader(TStringList& lines, const std::string& name) {
-    for (size_t i = 0; i < lines.size(); ++i) {
+std::string TConnect::FindHeader(TStringList& lines, size_t& found, const std::string& name) {
+    found = std::min(found, lines.size());
+    // Only the name decides: what a line carries after it, whatever it is, is never a mark.
+    for (size_t i = 0; i + found < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (line.find(LookupMarker) != std::string::npos) continue;
         if (!HeaderField::HasName(line, name)) continue;
         const std::string value = HeaderField::RuleValue(line, name.size());
-        std::string marked = line + LookupMarker;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        lines.push_back(std::move(marked));
+        const auto at = lines.begin() + static_cast<std::ptrdiff_t>(i);
+        std::rotate(at, at + 1, lines.end());
+        ++found;
         return value;
     }
     return std::string();
@@ -36,8 +37,10 @@ std::string TConnect::FindHeader(TStringList& lines, const std::string& name) {
 
 void TConnect::UnfoldHeader(TStringList& lines) {
     TStringList unfolded;
-    for (const std::string& line : lines) {
-        if (line == ".") break;
+    // Only the last line closes the reply; a "." before it is header text the server un-stuffed.
+    const size_t end = !lines.empty() && lines.back() == "." ? lines.size() - 1 : lines.size();
+    for (size_t i = 0; i < end; ++i) {
+        const std::string& line = lines[i];
         const bool continuation = !line.empty() && (line[0] == '\t' || line[0] == ' ');
         // A continuation with nothing before it stands as a line of its own.
         if (continuation && !unfolded.empty()) {
@@ -120,22 +123,31 @@ void TConnect::ListMailbox() {
     ConnectionUids.clear();
     Listed.clear();
     ListedHere = true;
-    // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
-    const std::vector<int32_t> sizes = Session->ListAll();
-    ConnectionUids = Session->UidlAll();
-    std::map<std::string, int> listings;
-    for (const std::string& uid : ConnectionUids) ++listings[uid];
-    Session->TopAll(
-        count,
-        [this](int32_t number) {
-            Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-            Page.RepaintStatusBar();
-        },
-        [&](int32_t number, const TStringList& header) {
-            const std::string& uid = ConnectionUids[number - 1];
-            Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
-            AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
-        });
+    try {
+        // Sizes and unique ids of the whole mailbox first, then the headers, each row as it
+        // comes. The listings checked, their length (not STAT's count) bounds the rest.
+        const std::vector<int32_t> sizes = Session->ListAll();
+        ConnectionUids = Session->UidlAll();
+        std::map<std::string, int> listings;
+        for (const std::string& uid : ConnectionUids) ++listings[uid];
+        Session->TopAll(
+            static_cast<int32_t>(sizes.size()),
+            [this](int32_t number) {
+                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+                Page.RepaintStatusBar();
+            },
+            [&](int32_t number, const TStringList& header) {
+                const std::string& uid = ConnectionUids[number - 1];
+                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
+                AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
+            });
+    } catch (const EPop3Desync&) {
+        // Rows listed so far may show another message's header: none may stay to be ticked.
+        Page.ClearRows();
+        ConnectionUids.clear();
+        Listed.clear();
+        throw;
+    }
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     const size_t ticked = Page.TickedCount();
@@ -153,26 +165,30 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
         UnfoldHeader(HeaderLines);
     }
     const TStringList saved = HeaderLines;
+    size_t taken = 0;  // lines at the end of HeaderLines already looked up
 
     TMailRow row;
     auto& columns = row.Columns;
-    columns[TMailRow::Title] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "Subject:"));
+    columns[TMailRow::Title] =
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
-    columns[TMailRow::Sender] =
-        TMainDM::ExtractSenderName(TMainDM::DecodeHeaderText(FindHeader(HeaderLines, "From:")));
+    columns[TMailRow::Sender] = TMainDM::ExtractSenderName(
+        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "From:")));
     if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
-    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, "Date:"));
+    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, taken, "Date:"));
     columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
     columns[TMailRow::Size] = std::to_string(size);
 
-    const std::string contentType = FindHeader(HeaderLines, "Content-Type:");
-    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, "X-Mailer:"));
+    const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
+    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
     if (mark.PetMail && autoDelMode == 2) row.Ticked = true;
 
     if (!design.empty()) {
         HeaderLines = saved;
-        columns[TMailRow::Designated] = TMainDM::DecodeHeaderText(FindHeader(HeaderLines, design));
+        taken = 0;
+        columns[TMailRow::Designated] =
+            TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
     }
     columns[TMailRow::Number] = std::to_string(number);
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);

@@ -24,8 +24,6 @@ struct TMailRow {
 
     // Title of a message whose header could not be read; its header cannot be viewed.
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";
-    // Appended to a header line the designated-header lookup has used; the viewer strips it.
-    static constexpr const char* LookupMarker = "%&%";
 };
 
 // What the worker keeps of a listed row, by its unique id. After a reconnection the server may

@@ -134,14 +134,16 @@ TEST(MailFormTest, SplitHeaderLineCutsAfterTheFirstColonAndOneCharacter) {
     }
 }
 
-TEST(MailFormTest, ShowsTheLinesWithTheSubjectLastAndItsMarkerRemoved) {
+TEST(MailFormTest, ShowsTheLinesAsTheWorkerGaveThem) {
     struct TCase {
         Lines Given, Shown;
     };
     const std::string longLine = "Received: " + std::string(400, 'x');
     const TCase cases[] = {
-        {{"From: a@example.jp", longLine, "Subject: 会議%&%"},
+        {{"From: a@example.jp", longLine, "Subject: 会議"},
          {"From: a@example.jp", longLine, "Subject: 会議"}},
+        // Header text is never taken for a mark of the worker's.
+        {{"From: a@example.jp", "Subject: 50%&%"}, {"From: a@example.jp", "Subject: 50%&%"}},
         // No subject: the lines as they are, the last one unchanged.
         {{"From: a@example.jp", "To: b@example.jp"}, {"From: a@example.jp", "To: b@example.jp"}},
         {{}, {}},
@@ -197,7 +199,7 @@ void CALLBACK EndPopup(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST(MailFormTest, PopupEnablesLineCommandsOnlyWithASelectedLineAndCopies) {
-    TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi%&%"});
+    TViewerFixture fixture({"From: a@example.jp", "X-Mailer: Foo 1.0", "Subject: hi"});
     TMailForm viewer(fixture.Started.Main.Accounts, fixture.Started.Main.Registry.get(), 1);
     const int lineCommands[] = {TMailForm::IdPopDel, TMailForm::IdPopView, TMailForm::IdPopSel};
     std::string copiedOne, copiedAll, copiedWithoutSelection;

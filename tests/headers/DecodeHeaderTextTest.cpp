@@ -36,6 +36,9 @@ TEST(DecodeHeaderTextTest, EncodedWordsInEveryCharset) {
         {"=?UTF-8?B?44OG?=\t=?Shift_JIS?B?g1g=?==?EUC-JP?B?pcg=?=", "テスト"},
         {"Re: =?UTF-8?B?44OG44K544OI?= (2)", "Re: テスト (2)"},
         {"=?UTF-8?B?44OG?= x =?UTF-8?B?44OG?=", "テ x テ"},
+        // A B text split in the middle of a group of four goes on in the next word.
+        {"=?UTF-8?B?44OG44K?= =?UTF-8?B?544OI?=", "テスト"},
+        {"=?ISO-2022-JP?B?GyRCJUYlO?=\r\n =?ISO-2022-JP?B?SVIGyhC?=", "テスト"},
         // Unknown charsets and malformed words stay as they are.
         {"=?x-unknown?B?44OG?= =?UTF-8?B?44OG?=", "=?x-unknown?B?44OG?= テ"},
         {"=?UTF-8?B?44OG44K544OI", "=?UTF-8?B?44OG44K544OI"},

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "AllocationProbe.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
 
@@ -171,8 +172,11 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
                           "lamp 3",
                           "status2 ",
                           "buttons 1"}));
-        EXPECT_EQ(server.Commands(), (TLines{"USER user", "PASS secret", "CAPA", "STAT", "LIST",
-                                             "UIDL", "TOP 1 0", "TOP 2 0"}));
+        TLines commands = {"USER user", "PASS secret", "CAPA",    "STAT",
+                           "LIST",      "UIDL",        "TOP 1 0", "TOP 2 0"};
+        // Commands sent ahead close with a STAT that shows the replies stayed in step.
+        if (pipelining) commands.push_back("STAT");
+        EXPECT_EQ(server.Commands(), commands);
     }
 }
 
@@ -521,6 +525,94 @@ TEST(ConnectFake, ProtectedLoginNeverFallsBackToPlainText) {
         }
         EXPECT_EQ(account.Page.Events({"protection"}),
                   (TLines{"protection ", "protection "}));  // before the connect, at the failure
+    }
+}
+
+// Listings a misbehaving server sends: the rows show every message as it is, or the listing
+// fails with no row left to tick; the server never gets QUIT or DELE, and memory follows the
+// bytes received, not the numbers on the lines.
+TEST(ConnectFake, HostileListingsGiveTrueRowsOrNone) {
+    struct TCase {
+        const char* Name;
+        bool Pipelining;
+        std::vector<std::pair<const char*, TFakeReply>> Scripts;
+        TLines Rows;       // "number uid title"; empty when the listing fails
+        const char* Text;  // status panel 0
+    };
+    const TLines allRows = {"1 ua a", "2 ub b", "3 uc c", "4 ud d", "5 ue e"};
+    const char* const listed = "読み込み完了。";
+    const char* const desync =
+        "サーバの応答が送ったコマンドと食い違ったため、接続を切りました。サーバ上のメールは"
+        "変わっていません。";
+    // Message 2's header holds a "." line the server did not stuff, then a forged reply.
+    const TFakeReply forged =
+        TFakeReply::Bytes("+OK\r\nSubject: b\r\n.\r\n+OK\r\nSubject: forged\r\n\r\n.\r\n");
+    const TFakeReply refused = TFakeReply::Bytes("-ERR no listing\r\n");
+    const TCase cases[] = {
+        {"unstuffed dot, pipelined", true, {{"TOP 2", forged}}, {}, desync},
+        {"unstuffed dot, lock-step", false, {{"TOP 2", forged}}, allRows, listed},
+        {"no reply where one is due",
+         true,
+         {{"TOP 2", TFakeReply::Bytes("+OK\r\nSubject: b\r\n.\r\nX-Hidden: y\r\n\r\n.\r\n")}},
+         {},
+         desync},
+        {"bytes after the listing",
+         true,
+         {{"LIST", TFakeReply::Bytes("+OK\r\n1 9\r\n2 9\r\n3 9\r\n4 9\r\n5 9\r\n.\r\n+OK\r\n")}},
+         {},
+         desync},
+        {"fallback: another number",
+         false,
+         {{"UIDL", refused}, {"UIDL 2", TFakeReply::Bytes("+OK 3 uc\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: no id",
+         false,
+         {{"UIDL", refused}, {"UIDL 3", TFakeReply::Bytes("+OK 3\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: empty id",
+         false,
+         {{"UIDL", refused}, {"UIDL 2", TFakeReply::Bytes("+OK 2 \r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: id over 70",
+         false,
+         {{"UIDL", refused},
+          {"UIDL 2", TFakeReply::Bytes("+OK 2 " + std::string(71, 'u') + "\r\n")}},
+         {},
+         "通信エラー"},
+        {"fallback: stray line, pipelined",
+         true,
+         {{"UIDL", refused}, {"UIDL 1", TFakeReply::Bytes("+OK 1 ua\r\n+OK 2 ub\r\n")}},
+         {},
+         desync},
+        {"fallback: checked ids", true, {{"UIDL", refused}}, allRows, listed},
+        {"count near int32",
+         false,
+         {{"STAT", TFakeReply::Bytes("+OK 2147483647 0\r\n")},
+          {"LIST", TFakeReply::Bytes("+OK\r\n2147483647 1\r\n.\r\n")}},
+         {},
+         "通信エラー"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        server.SetMessages(FiveMails());
+        if (c.Pipelining) server.SetCapabilities({"TOP", "UIDL", "PIPELINING"});
+        for (const auto& script : c.Scripts) server.Script(script.first, script.second);
+        TFakeAccount account(server);
+        TAllocationProbe probe;
+        account.Run(TConnect::CmdConnect);
+        EXPECT_LT(probe.Largest(), 1024u * 1024u);
+        TLines rows;
+        for (const TMailRow& row : account.Page.CurrentRows())
+            rows.push_back(row.Columns[TMailRow::Number] + " " + row.Columns[TMailRow::Uidl] + " " +
+                           row.Columns[TMailRow::Title]);
+        EXPECT_EQ(rows, c.Rows);
+        EXPECT_EQ(account.Page.Status(0), c.Text);
+        EXPECT_TRUE(CommandsStartingWith(server.Commands(), "QUIT").empty());
+        EXPECT_TRUE(CommandsStartingWith(server.Commands(), "DELE").empty());
     }
 }
 

@@ -1,8 +1,8 @@
 // The worker's header and row helpers that need no server.
 #include <gtest/gtest.h>
 
-#include "worker/Connect.h"
 #include "headers/SjisSearch.h"
+#include "worker/Connect.h"
 
 namespace {
 
@@ -33,32 +33,42 @@ INSTANTIATE_TEST_SUITE_P(
         TUnfoldCase{
             "FirstLineContinuation", {"\tlonely", "Subject: a", "."}, {"\tlonely", "Subject: a"}},
         TUnfoldCase{"NoFinalDot", {"Subject: a", "\tb"}, {"Subject: a b"}},
-        TUnfoldCase{"Empty", {}, {}}, TUnfoldCase{"OnlyDot", {"."}, {}}),
+        TUnfoldCase{"Empty", {}, {}}, TUnfoldCase{"OnlyDot", {"."}, {}},
+        // A "." before the last line is header text (".." un-stuffed, or after a lone CR).
+        TUnfoldCase{"UnstuffedDotIsText",
+                    {"Subject: a", ".", "From: hidden", "", "."},
+                    {"Subject: a", ".", "From: hidden"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(FindHeader, FindsEachLineOnceAndMovesItToTheEnd) {
-    TLines lines = {"Received: one", "subject: first  ", "RECEIVED: two", "X-Subject: no", "To: t"};
-    EXPECT_EQ(TConnect::FindHeader(lines, "Subject:"), "first");
-    EXPECT_EQ(lines.back(), "subject: first  %&%");
-    EXPECT_EQ(TConnect::FindHeader(lines, "Subject:"), "");
-    EXPECT_EQ(TConnect::FindHeader(lines, "Received:"), "one");
-    EXPECT_EQ(TConnect::FindHeader(lines, "Received:"), "two");
-    EXPECT_EQ(TConnect::FindHeader(lines, "Received:"), "");
-    EXPECT_EQ(lines, (TLines{"X-Subject: no", "To: t", "subject: first  %&%", "Received: one%&%",
-                             "RECEIVED: two%&%"}));
+    // Any text after the name, "%&%" included, is the header's own.
+    TLines lines = {"Received: one%&%", "subject: first  ", "RECEIVED: two", "X-Subject: no",
+                    "To: t"};
+    size_t found = 0;
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Subject:"), "first");
+    EXPECT_EQ(lines.back(), "subject: first  ");
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Subject:"), "");
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Received:"), "one%&%");
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Received:"), "two");
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Received:"), "");
+    EXPECT_EQ(found, 3u);
+    EXPECT_EQ(lines, (TLines{"X-Subject: no", "To: t", "subject: first  ", "Received: one%&%",
+                             "RECEIVED: two"}));
 }
 
 TEST(FindHeader, ValueLosesTheCharacterAfterTheName) {
     TLines lines = {"Subject:NoBlank", "From:", "Date: x"};
-    EXPECT_EQ(TConnect::FindHeader(lines, "Subject:"), "oBlank");
-    EXPECT_EQ(TConnect::FindHeader(lines, "From:"), "");
-    EXPECT_EQ(lines.back(), "From:%&%");
+    size_t found = 0;
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "Subject:"), "oBlank");
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "From:"), "");
+    EXPECT_EQ(lines.back(), "From:");
 }
 
 TEST(FindHeader, NameIsNotMatchedInsideATwoByteCharacter) {
     // 0x83 0x61 is a katakana whose second byte is 'a': upper-casing must leave it alone.
     TLines lines = {"\x83\x61:x", "\x83\x41: y"};
-    EXPECT_EQ(TConnect::FindHeader(lines, "\x83\x41:"), "y");
+    size_t found = 0;
+    EXPECT_EQ(TConnect::FindHeader(lines, found, "\x83\x41:"), "y");
 }
 
 struct TMarkCase {
