@@ -14,12 +14,13 @@ ALLOWED = {
     "pop3": set(),
     "headers": set(),
     "history": {"headers"},  # the deletion history and the copies of deleted mail
-    "worker": {"pop3", "headers", "history"},
+    "rules": {"headers"},  # the tick decision
+    "worker": {"pop3", "headers", "history", "rules"},
     "settings": {"headers"},
     "ui": {"headers", "settings"},  # generic window code
-    "page": {"ui", "worker", "settings", "headers", "pop3", "history"},  # the account page
-    "dialogs": {"page", "ui", "worker", "settings", "headers", "history"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "settings", "headers", "pop3", "history"},
+    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history"},  # the account page
+    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

@@ -25,9 +25,12 @@ std::string MapAscii(const std::string& text, F map) {
 }  // namespace
 
 bool Contains(const std::string& text, const std::string& needle) {
-    if (needle.size() > text.size()) return false;
-    for (size_t i = 0; i + needle.size() <= text.size(); i += CharLength(text, i)) {
-        if (text.compare(i, needle.size(), needle) == 0) return true;
+    // The library's search finds each candidate; a walk over the characters, never going back,
+    // tells whether it starts one. Rules run this for every header line of every mail.
+    size_t boundary = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+        while (boundary < at) boundary += CharLength(text, boundary);
+        if (boundary == at) return true;
     }
     return false;
 }

@@ -95,10 +95,10 @@ std::string TabCaption(const std::string& name, bool lampShown) {
     return lampShown ? LampRoom + name : name;
 }
 
-int AutoDelModeFor(TModeChoice choice, size_t ruleCount) {
+int AutoDelModeFor(TModeChoice choice, size_t ruleCount, bool checksOn) {
     switch (choice) {
         case TModeChoice::HeaderSearch:
-            return ruleCount > 0 ? kAutoDelHeaderSearch : kAutoDelNone;
+            return ruleCount > 0 || checksOn ? kAutoDelHeaderSearch : kAutoDelNone;
         case TModeChoice::PostPet:
             return kAutoDelPostPet;
         case TModeChoice::None:

@@ -43,8 +43,9 @@ std::string TabName(const std::string& caption, bool lampShown);
 // The tab caption for an account name: room for the lamp before it when lamps are shown.
 std::string TabCaption(const std::string& name, bool lampShown);
 
-// The mode stored for the chosen option: header search without any rule is no mode at all.
+// The mode stored for the chosen option: header search without any rule and without a check
+// on (TAccountFilter::AnyOn) is no mode at all.
 enum class TModeChoice { None, HeaderSearch, PostPet };
-int AutoDelModeFor(TModeChoice choice, size_t ruleCount);
+int AutoDelModeFor(TModeChoice choice, size_t ruleCount, bool checksOn = false);
 
 }  // namespace AccountFields

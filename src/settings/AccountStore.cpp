@@ -1,5 +1,7 @@
 #include "settings/AccountStore.h"
 
+#include <algorithm>
+
 #include "headers/SjisText.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
@@ -29,6 +31,10 @@ bool IsCertHash(const std::string& text) {
 }
 
 }  // namespace
+
+bool TAccountFilter::AnyOn() const {
+    return AuthFail || Spoof || MaxSize > 0 || !SjisText::Trim(Charsets).empty();
+}
 
 std::string TAccountStore::AccountKeyName(const std::string& user, const std::string& host) {
     return WithoutSeparators(user + "@" + host);
@@ -70,11 +76,26 @@ TAccountSettings TAccountStore::LoadAccount() {
     account.CheckEvery = KnownCheckEvery(Registry.ReadInteger("CheckEvery").value_or(0));
     account.DeleteTicked = Registry.ReadBool("DeleteTicked").value_or(false);
     account.KeepCopy = Registry.ReadBool("KeepCopy").value_or(false);
-    LoadRules(account.AutoDelMode, account.Rules);
+    const std::string accountKey = Registry.CurrentPath();
+    account.Filter = LoadFilter();
+    // Back to the account's key (when there was one) for the rules.
+    if (!accountKey.empty()) Registry.ReopenKey(accountKey);
+    LoadRules(account.AutoDelMode, account.Rules, account.Filter.AnyOn());
     return account;
 }
 
-void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules) {
+TAccountFilter TAccountStore::LoadFilter() {
+    TAccountFilter filter;
+    if (!Registry.KeyExists("Filter") || !Registry.OpenKey("Filter", false)) return filter;
+    filter.AuthFail = Registry.ReadBool("AuthFail").value_or(false);
+    filter.AuthServId = Registry.ReadString("AuthServId").value_or("");
+    filter.Charsets = Registry.ReadString("Charsets").value_or("");
+    filter.Spoof = Registry.ReadBool("Spoof").value_or(false);
+    filter.MaxSize = std::max(0, Registry.ReadInteger("MaxSize").value_or(0));
+    return filter;
+}
+
+void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules, bool checksOn) {
     autoDelMode = kAutoDelNone;
     rules.clear();
     if (!Registry.KeyExists("AutoDel") || !Registry.OpenKey("AutoDel", false)) return;
@@ -88,7 +109,9 @@ void TAccountStore::LoadRules(int& autoDelMode, std::vector<std::string>& rules)
         if (!rule) break;
         rules.push_back(*rule);
     }
-    if (autoDelMode == kAutoDelHeaderSearch && rules.empty()) autoDelMode = kAutoDelNone;
+    // Header search with nothing to search for is no mode; a check on is something.
+    if (autoDelMode == kAutoDelHeaderSearch && rules.empty() && !checksOn)
+        autoDelMode = kAutoDelNone;
 }
 
 bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::string& keyName,
@@ -131,6 +154,14 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     }
     for (size_t i = 0; i < account.Rules.size(); ++i)
         ok = Registry.WriteString(RuleValueName(static_cast<int>(i)), account.Rules[i]) && ok;
+
+    if (!Registry.OpenKey(path + "\\Filter", true)) return false;
+    const TAccountFilter& filter = account.Filter;
+    ok = Registry.WriteBool("AuthFail", filter.AuthFail) && ok;
+    ok = Registry.WriteString("AuthServId", filter.AuthServId) && ok;
+    ok = Registry.WriteString("Charsets", filter.Charsets) && ok;
+    ok = Registry.WriteBool("Spoof", filter.Spoof) && ok;
+    ok = Registry.WriteInteger("MaxSize", std::max(0, filter.MaxSize)) && ok;
     return ok;
 }
 

@@ -23,6 +23,18 @@ inline int KnownCheckEvery(int minutes) {
     return minutes >= 1 && minutes <= kMaxCheckEvery ? minutes : 0;
 }
 
+// The account's spam checks, stored in the subkey "Filter" of its key (missing: off). They
+// apply in header search mode, as the sender lists do.
+struct TAccountFilter {
+    bool AuthFail = false;   // "AuthFail": tick on dmarc=fail from the provider named below
+    std::string AuthServId;  // "AuthServId": the provider's authserv-id
+    std::string Charsets;    // "Charsets": charset names separated by ","; empty: off
+    bool Spoof = false;      // "Spoof": tick a display name holding a foreign address
+    int MaxSize = 0;         // "MaxSize": KB; 0: off
+    // True when a check is on: the account then searches headers even without text rules.
+    bool AnyOn() const;
+};
+
 // One account as stored under "\Connect\<user>@<host>".
 struct TAccountSettings {
     std::string Name;    // the tab caption, without the lamp's two-space prefix
@@ -41,6 +53,7 @@ struct TAccountSettings {
     int CheckEvery = 0;
     bool DeleteTicked = false;
     bool KeepCopy = false;
+    TAccountFilter Filter;
 };
 
 // The accounts part of the settings store.
@@ -58,11 +71,16 @@ public:
     // follows gives empty values.
     bool OpenAccount(const std::string& keyName);
 
-    // Loads the account from the current key, rules included. Values missing or of another kind
-    // read as empty, false or none; the current key is left at the account key or its "AutoDel".
+    // Loads the account from the current key, rules and checks included. Values missing or of
+    // another kind read as empty, false or none; the current key is left at the account key or
+    // one of its subkeys. Header search without text rules loads as no mode, unless a check is
+    // on.
     TAccountSettings LoadAccount();
-    // Fills the mode and the rules from the subkey "AutoDel" of the current key.
-    void LoadRules(int& autoDelMode, std::vector<std::string>& rules);
+    // Fills the mode and the rules from the subkey "AutoDel" of the current key; header search
+    // without rules and without `checksOn` becomes no mode.
+    void LoadRules(int& autoDelMode, std::vector<std::string>& rules, bool checksOn = false);
+    // The checks from the subkey "Filter" of the current key.
+    TAccountFilter LoadFilter();
 
     // Stores the account under `keyName`, first deleting the key `replacedKeyName` (when not
     // empty) with its subkeys. A password is stored whole when not empty, else removed. An empty

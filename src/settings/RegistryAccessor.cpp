@@ -85,6 +85,15 @@ bool TRegistryAccessor::OpenKey(const std::string& path, bool canCreate) {
     return true;
 }
 
+bool TRegistryAccessor::ReopenKey(const std::string& currentPath) {
+    CloseKey();
+    if (currentPath.empty()) return false;  // would be the hive's top
+    Current = OpenAt(CurrentRoot, currentPath, false);
+    if (!Current) return false;
+    CurrentFullPath = currentPath;
+    return true;
+}
+
 void TRegistryAccessor::CloseKey() {
     Current.reset();
     CurrentFullPath.clear();
@@ -142,6 +151,23 @@ std::optional<std::string> TRegistryAccessor::ReadBinary(const std::string& name
     return value->Data;
 }
 
+std::optional<std::vector<std::string>> TRegistryAccessor::ReadMultiString(
+    const std::string& name) {
+    auto value = ReadValue(name);
+    if (!value || value->Kind != TRegistryValue::MultiString) return std::nullopt;
+    std::vector<std::string> strings;
+    const std::string& data = value->Data;
+    // A writer may leave out the final NULs; the text's end ends the last string then.
+    for (size_t start = 0; start < data.size();) {
+        size_t end = data.find('\0', start);
+        if (end == std::string::npos) end = data.size();
+        if (end == start) break;
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    return strings;
+}
+
 bool TRegistryAccessor::WriteString(const std::string& name, const std::string& value) {
     // A string value ends at its first NUL; one inside the text would silently cut it.
     if (!Current || value.find('\0') != std::string::npos) return false;
@@ -158,6 +184,19 @@ bool TRegistryAccessor::WriteBool(const std::string& name, bool value) {
 
 bool TRegistryAccessor::WriteBinary(const std::string& name, const std::string& bytes) {
     return Current && Current->Write(name, {TRegistryValue::Binary, bytes});
+}
+
+bool TRegistryAccessor::WriteMultiString(const std::string& name,
+                                         const std::vector<std::string>& strings) {
+    if (!Current) return false;
+    std::string data;
+    for (const std::string& text : strings) {
+        if (text.empty() || text.find('\0') != std::string::npos) return false;
+        data += text;
+        data += '\0';
+    }
+    data += '\0';
+    return Current->Write(name, {TRegistryValue::MultiString, data});
 }
 
 bool TRegistryAccessor::DeleteValue(const std::string& name) {

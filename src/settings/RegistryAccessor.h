@@ -11,9 +11,10 @@
 enum class TRegistryRoot { CurrentUser, LocalMachine, CurrentUserHive };
 
 // One stored value as a backend sees it: its kind and its raw bytes (a string without its
-// terminator, an integer as four little-endian bytes).
+// terminator, an integer as four little-endian bytes, a multi-string as stored: each string
+// followed by a NUL, then one more NUL).
 struct TRegistryValue {
-    enum TKind { String, Integer, Binary, Other };
+    enum TKind { String, Integer, Binary, MultiString, Other };
     TKind Kind = Other;
     std::string Data;
 };
@@ -51,6 +52,8 @@ public:
     TRegistryRoot Root() const { return CurrentRoot; }
 
     bool OpenKey(const std::string& path, bool canCreate);
+    // Opens again, without creating it, a key by the path CurrentPath() gave for it.
+    bool ReopenKey(const std::string& currentPath);
     void CloseKey();
     bool HasCurrentKey() const { return Current != nullptr; }
     // Path of the current key from the hive's top, components joined by "\"; empty when none.
@@ -68,11 +71,15 @@ public:
     std::optional<int32_t> ReadInteger(const std::string& name);
     std::optional<bool> ReadBool(const std::string& name);
     std::optional<std::string> ReadBinary(const std::string& name);
+    // The strings of a multi-string value, up to the first empty one (which ends the list).
+    std::optional<std::vector<std::string>> ReadMultiString(const std::string& name);
 
     bool WriteString(const std::string& name, const std::string& value);
     bool WriteInteger(const std::string& name, int32_t value);
     bool WriteBool(const std::string& name, bool value);
     bool WriteBinary(const std::string& name, const std::string& bytes);
+    // Refuses a list holding an empty string or one with a NUL: either would end it early.
+    bool WriteMultiString(const std::string& name, const std::vector<std::string>& strings);
     bool DeleteValue(const std::string& name);
 
 protected:

@@ -5,6 +5,8 @@
 constexpr const char kRegistryRootPath[] = "\\Software\\Korvane\\Prunebox";
 constexpr const char kSetupKey[] = "\\Setup";
 constexpr const char kConnectKey[] = "\\Connect";
+// The sender lists every account shares.
+constexpr const char kSendersKey[] = "\\Senders";
 // Under the local machine: the default mail program and, below it, one key per program.
 constexpr const char kMailClientsKey[] = "\\SOFTWARE\\Clients\\Mail";
 // Under the current user's hive: the programs Windows starts at logon, and the program's value.

@@ -17,6 +17,8 @@ TRegistryValue::TKind KindOf(DWORD type, DWORD size) {
             return size == sizeof(DWORD) ? TRegistryValue::Integer : TRegistryValue::Other;
         case REG_BINARY:
             return TRegistryValue::Binary;
+        case REG_MULTI_SZ:
+            return TRegistryValue::MultiString;
         default:
             return TRegistryValue::Other;
     }
@@ -59,6 +61,8 @@ public:
             data.push_back('\0');
         } else if (value.Kind == TRegistryValue::Integer) {
             type = REG_DWORD;
+        } else if (value.Kind == TRegistryValue::MultiString) {
+            type = REG_MULTI_SZ;  // the data holds its terminators
         }
         return RegSetValueExA(Key, name.c_str(), 0, type,
                               reinterpret_cast<const BYTE*>(data.data()),

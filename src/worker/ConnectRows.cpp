@@ -7,32 +7,26 @@
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
 #include "pop3/Md5.h"
+#include "rules/HeaderField.h"
+#include "rules/RuleSet.h"
+#include "rules/TextRule.h"
 #include "worker/Connect.h"
 
 namespace {
 
 const char* const UnknownText = "不明 (Prunebox)";
 
-std::string TrimRight(const std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && SjisText::IsBlank(text[end - 1])) --end;
-    return text.substr(0, end);
-}
-
 bool ParseNumber(const std::string& text, int32_t& value) { return SjisText::ToInt32(text, value); }
 
 }  // namespace
 
 std::string TConnect::FindHeader(TStringList& lines, size_t& found, const std::string& name) {
-    const std::string wanted = SjisSearch::AsciiUpper(name);
     found = std::min(found, lines.size());
     // Only the name decides: what a line carries after it, whatever it is, is never a mark.
     for (size_t i = 0; i + found < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (SjisSearch::AsciiUpper(line).compare(0, wanted.size(), wanted) != 0) continue;
-        const std::string trimmed = TrimRight(line);
-        const std::string value =
-            trimmed.size() > name.size() + 1 ? trimmed.substr(name.size() + 1) : std::string();
+        if (!HeaderField::HasName(line, name)) continue;
+        const std::string value = HeaderField::RuleValue(line, name.size());
         const auto at = lines.begin() + static_cast<std::ptrdiff_t>(i);
         std::rotate(at, at + 1, lines.end());
         ++found;
@@ -65,7 +59,7 @@ TConnect::TMark TConnect::AttachmentMark(const std::string& contentType,
                                          const std::string& mailer) {
     const std::string ct = SjisSearch::AsciiLower(contentType);
     if (SjisSearch::Contains(ct, "multipart/mixed")) {
-        if (SjisSearch::Contains(mailer, "PostPet")) return {"Pet?", true};
+        if (TRuleSet::PostPetMail(contentType, mailer)) return {"Pet?", true};
         return {"あり", false};
     }
     if (ct.empty() || SjisSearch::Contains(ct, "text/plain")) return {"", false};
@@ -203,24 +197,7 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
 
     if (autoDelMode == 1) {
         for (const std::string& rule : rules) {
-            HeaderLines = saved;
-            taken = 0;
-            const TRuleParts parts = TMainDM::SplitRule(rule);
-            // Every line of the rule's header is tested. A header the mail lacks decodes to
-            // "なし" and is tested as such; a header that is there is never also tested as missing.
-            // Rules written against raw words ("=?GB2312?") also search the value with only its
-            // ISO-2022-JP decoded, so they keep every tick they made.
-            bool found = false;
-            for (;;) {
-                const std::string value = FindHeader(HeaderLines, taken, parts.Header);
-                if (value.empty() && found) break;
-                if (SjisSearch::Contains(TMainDM::DecodeHeaderText(value), parts.Text) ||
-                    SjisSearch::Contains(TMainDM::DecodeJisWords(value), parts.Text)) {
-                    row.Ticked = true;
-                }
-                if (value.empty()) break;
-                found = true;
-            }
+            if (TTextRule(rule).Matches(saved)) row.Ticked = true;
         }
     }
     HeaderLines = saved;

@@ -103,6 +103,8 @@ TEST(AccountFieldsTest, HeaderSearchWithoutRulesIsNoMode) {
     EXPECT_EQ(AutoDelModeFor(TModeChoice::None, 3), kAutoDelNone);
     EXPECT_EQ(AutoDelModeFor(TModeChoice::HeaderSearch, 0), kAutoDelNone);
     EXPECT_EQ(AutoDelModeFor(TModeChoice::HeaderSearch, 1), kAutoDelHeaderSearch);
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::HeaderSearch, 0, true), kAutoDelHeaderSearch);
+    EXPECT_EQ(AutoDelModeFor(TModeChoice::None, 0, true), kAutoDelNone);
     EXPECT_EQ(AutoDelModeFor(TModeChoice::PostPet, 0), kAutoDelPostPet);
 }
 

@@ -31,6 +31,7 @@ TAccountSettings SampleAccount() {
     a.CheckEvery = 15;
     a.DeleteTicked = true;
     a.KeepCopy = true;
+    a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048};
     return a;
 }
 
@@ -48,6 +49,11 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.CheckEvery, b.CheckEvery);
     EXPECT_EQ(a.DeleteTicked, b.DeleteTicked);
     EXPECT_EQ(a.KeepCopy, b.KeepCopy);
+    EXPECT_EQ(a.Filter.AuthFail, b.Filter.AuthFail);
+    EXPECT_EQ(a.Filter.AuthServId, b.Filter.AuthServId);
+    EXPECT_EQ(a.Filter.Charsets, b.Filter.Charsets);
+    EXPECT_EQ(a.Filter.Spoof, b.Filter.Spoof);
+    EXPECT_EQ(a.Filter.MaxSize, b.Filter.MaxSize);
 }
 
 TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
@@ -70,6 +76,12 @@ TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
     EXPECT_EQ(r.ReadBool("Enable"), true);
     EXPECT_EQ(r.ReadBool("Mode"), true);
     EXPECT_EQ(r.ReadString("Rule1"), "From:,a,b");
+    ASSERT_TRUE(r.OpenKey("\\Connect\\taro@pop.example.jp\\Filter", false));
+    EXPECT_EQ(r.ReadInteger("AuthFail"), 1);
+    EXPECT_EQ(r.ReadString("AuthServId"), "mx.example.jp");
+    EXPECT_EQ(r.ReadString("Charsets"), "GB2312,Big5");
+    EXPECT_EQ(r.ReadInteger("Spoof"), 1);
+    EXPECT_EQ(r.ReadInteger("MaxSize"), 2048);
 }
 
 TYPED_TEST(AccountStoreTest, PasswordsOfAnyLengthAreStoredWhole) {
@@ -99,17 +111,21 @@ struct ModeCase {
     std::optional<bool> Enable;
     std::optional<bool> Mode;
     bool WithRule;
+    const char* FilterValue;  // one check switched on in "Filter", or none
     int Expected;
 };
 
 TYPED_TEST(AccountStoreTest, ModeFollowsEnableModeAndRules) {
     const ModeCase cases[] = {
-        {"Mode without Enable", false, true, true, kAutoDelNone},
-        {"Enable missing", std::nullopt, true, true, kAutoDelNone},
-        {"header search without rules", true, false, false, kAutoDelNone},
-        {"header search with Rule0", true, false, true, kAutoDelHeaderSearch},
-        {"PostPet needs no rules", true, true, false, kAutoDelPostPet},
-        {"Enable without Mode", true, std::nullopt, true, kAutoDelHeaderSearch},
+        {"Mode without Enable", false, true, true, nullptr, kAutoDelNone},
+        {"Enable missing", std::nullopt, true, true, nullptr, kAutoDelNone},
+        {"header search without rules", true, false, false, nullptr, kAutoDelNone},
+        {"header search with Rule0", true, false, true, nullptr, kAutoDelHeaderSearch},
+        {"PostPet needs no rules", true, true, false, nullptr, kAutoDelPostPet},
+        {"Enable without Mode", true, std::nullopt, true, nullptr, kAutoDelHeaderSearch},
+        {"a check needs no rules", true, false, false, "Spoof", kAutoDelHeaderSearch},
+        {"size check needs no rules", true, false, false, "MaxSize", kAutoDelHeaderSearch},
+        {"a check is no mode", false, false, false, "AuthFail", kAutoDelNone},
     };
     for (const auto& c : cases) {
         auto& r = *this->Registry;
@@ -118,6 +134,10 @@ TYPED_TEST(AccountStoreTest, ModeFollowsEnableModeAndRules) {
         if (c.Enable) r.WriteBool("Enable", *c.Enable);
         if (c.Mode) r.WriteBool("Mode", *c.Mode);
         if (c.WithRule) r.WriteString("Rule0", "Subject:,x");
+        if (c.FilterValue) {
+            this->Open("\\Connect\\u@h\\Filter");
+            r.WriteInteger(c.FilterValue, 1);
+        }
         EXPECT_EQ(this->Load("u@h").AutoDelMode, c.Expected) << c.What;
     }
 }
@@ -246,6 +266,7 @@ TYPED_TEST(AccountStoreTest, SaveReplacesTheOldKeyAndDeleteRemovesTheAccount) {
 
     EXPECT_TRUE(this->Store.DeleteAccount("new@h"));
     EXPECT_FALSE(this->Store.DeleteAccount("new@h"));
+    EXPECT_FALSE(this->Registry->KeyExists("\\Connect\\new@h\\Filter"));
     // An empty key name must not take every account with it.
     EXPECT_FALSE(this->Store.DeleteAccount(""));
     EXPECT_FALSE(this->Store.SaveAccount(SampleAccount(), ""));

@@ -59,6 +59,19 @@ TYPED_TEST(RegistryAccessorTest, EachReaderAcceptsOnlyItsKind) {
     EXPECT_FALSE(r.ReadString("missing"));
     EXPECT_FALSE(r.WriteString("nul", std::string("a\0b", 3)));
     EXPECT_FALSE(r.ValueExists("nul"));
+
+    using TList = std::vector<std::string>;
+    ASSERT_TRUE(r.WriteMultiString("m", {"a.example.jp", "会社@x.jp"}));
+    ASSERT_TRUE(r.WriteMultiString("none", {}));
+    EXPECT_EQ(r.ReadMultiString("m"), (TList{"a.example.jp", "会社@x.jp"}));
+    EXPECT_EQ(r.ReadMultiString("none"), TList{});
+    EXPECT_FALSE(r.ReadString("m"));
+    EXPECT_FALSE(r.ReadBinary("m"));
+    EXPECT_FALSE(r.ReadMultiString("s"));
+    // An empty string or a NUL would end the list early: such a list is not written.
+    EXPECT_FALSE(r.WriteMultiString("gap", {"a", "", "b"}));
+    EXPECT_FALSE(r.WriteMultiString("gap", {std::string("a\0b", 3)}));
+    EXPECT_FALSE(r.ValueExists("gap"));
 }
 
 TYPED_TEST(RegistryAccessorTest, NamesIgnoreAsciiCase) {
