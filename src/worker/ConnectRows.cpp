@@ -139,7 +139,7 @@ void TConnect::ListMailbox() {
             },
             [&](int32_t number, const TStringList& header) {
                 const std::string& uid = ConnectionUids[number - 1];
-                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
+                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1, {}};
                 AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
             });
     } catch (const EPop3Desync&) {
