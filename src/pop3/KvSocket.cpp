@@ -30,7 +30,10 @@ const char Crlf[] = "\r\n";
 
 using TClock = std::chrono::steady_clock;
 
-bool IsLogin(int32_t command) { return command >= 1 && command <= 3; }
+bool IsLogin(TKvSocket::TCommand command) {
+    return command == TKvSocket::CommandUser || command == TKvSocket::CommandPass ||
+           command == TKvSocket::CommandApop;
+}
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -73,7 +76,7 @@ std::string TKvSocket::TlsDescription() const {
 
 void TKvSocket::Connect() {
     if (Client->Connected()) return;
-    if (Client->Aborted()) RaiseFailure(5);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     if (LogEnabled) {
         Log = TLogWriter::Recreate(LogFileName);
         LogStopReason.clear();
@@ -91,9 +94,9 @@ void TKvSocket::OpenConnection() {
     Client->Resolver = Resolver;
     switch (Client->Resolve(Host, address, TimeOut)) {
         case TTcpClient::TCheck::Aborted:
-            RaiseFailure(5);
+            RaiseFailure(TFailureKind::Disconnected);
         case TTcpClient::TCheck::TimedOut:
-            RaiseFailure(4);
+            RaiseFailure(TFailureKind::TimeOut);
         case TTcpClient::TCheck::StartupFailed:
             throw EPop3Failure(TextNoWinsock);
         case TTcpClient::TCheck::SocketFailed:
@@ -104,32 +107,33 @@ void TKvSocket::OpenConnection() {
             break;
     }
     MessageCount = -1;
-    CommandNumber = 0;
+    CommandNumber = CommandGreeting;
     Tls.reset();
     ErrorText.clear();
     Capabilities.clear();
     Framer.Clear();
     bool portValid = Port > 0 && Port <= 65535;
     if (!portValid || !Client->Open(address, static_cast<uint16_t>(Port), TimeOut)) {
-        if (Client->Aborted()) RaiseFailure(5);
+        if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoConnection);
     }
 }
 
 void TKvSocket::StartTls() {
-    CommandNumber = 0;
+    CommandNumber = CommandGreeting;
     Tls = std::make_unique<TTlsChannel>(*Client);
     const TTlsChannel::TResult result = Tls->Handshake(Host, TimeOut);
-    if (result == TTlsChannel::TResult::Aborted || Client->Aborted()) RaiseFailure(5);
-    if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(4);
+    if (result == TTlsChannel::TResult::Aborted || Client->Aborted())
+        RaiseFailure(TFailureKind::Disconnected);
+    if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(TFailureKind::TimeOut);
     if (result != TTlsChannel::TResult::Ok) {
         const std::string reason = Tls->ErrorText();
         Tls.reset();
         if (Logging()) LogEntry(reason + Crlf + Crlf);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
     if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
@@ -146,15 +150,15 @@ void TKvSocket::StartTls() {
         accepted = Tls->CertificateDecision(report);
     } catch (...) {
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw;
     }
-    if (Client->Aborted()) RaiseFailure(5);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     if (!accepted) {
         const std::string reason = CertQuestion::RefusalText(report);
         if (Logging()) LogEntry(reason + Crlf + Crlf);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
 }
@@ -163,19 +167,19 @@ void TKvSocket::RequestStartTls() {
     bool refused = false;
     try {
         TScopedFlag refusal(MayRefuse);
-        CommandNumber = StlsCommand;
+        CommandNumber = CommandStls;
         SendCommand(std::string("STLS") + Crlf);
         refused = Refused;
     } catch (const EPop3Failure& failure) {
         // No answer, or none that makes sense: the same as a refusal, unless the user stopped.
         if (Client->Aborted()) throw;
         if (Client->Connected()) Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoStartTls, failure.ServerText());
     }
     if (refused) {
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoStartTls, LastReply);
     }
     // Bytes sent in clear after the "+OK" must not pass for the encrypted server's.
@@ -187,19 +191,19 @@ void TKvSocket::CheckCommandLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
     size_t body = text.size() >= 2 ? text.size() - 2 : 0;
     if (text.compare(body, 2, Crlf) != 0 || text.find_first_of(std::string("\r\n\0", 3)) < body)
-        RaiseFailure(1);
+        RaiseFailure(TFailureKind::CommError);
 }
 
 void TKvSocket::WriteAll(const std::string& bytes) {
     size_t written =
         Tls ? Tls->Write(bytes.data(), bytes.size()) : Client->Write(bytes.data(), bytes.size());
-    if (Client->Aborted()) RaiseFailure(5);
-    if (written == 0 && !Tls) RaiseFailure(4);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
+    if (written == 0 && !Tls) RaiseFailure(TFailureKind::TimeOut);
     if (written < bytes.size()) {
         std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
         if (reason.empty()) reason = TextCommError;
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
     IoLength = static_cast<int32_t>(bytes.size());
@@ -207,28 +211,28 @@ void TKvSocket::WriteAll(const std::string& bytes) {
 
 // Waits for data at most TimeOut, and never past the reply's deadline, then takes what is there.
 size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
-    if (Client->Aborted()) RaiseFailure(5);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-    if (left <= 0) RaiseFailure(4);
+    if (left <= 0) RaiseFailure(TFailureKind::TimeOut);
     const int waitMs = static_cast<int>(std::min<long long>(TimeOut, left));
     switch (Tls ? Tls->WaitReadable(waitMs) : Client->WaitReadable(waitMs)) {
         case TTcpClient::TWait::Aborted:
-            RaiseFailure(5);
+            RaiseFailure(TFailureKind::Disconnected);
         case TTcpClient::TWait::TimedOut:
-            RaiseFailure(4);
+            RaiseFailure(TFailureKind::TimeOut);
         case TTcpClient::TWait::Readable:
             break;
     }
     char* space = Framer.ReadSpace(ReadSize);
     long n = Tls ? Tls->Read(space, ReadSize) : Client->Read(space, ReadSize);
-    if (Client->Aborted()) RaiseFailure(5);
-    if (n == 0) RaiseFailure(4);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
+    if (n == 0) RaiseFailure(TFailureKind::TimeOut);
     if (n < 0) {
         std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
         if (reason.empty()) reason = TextCommError;
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
     Framer.Received(static_cast<size_t>(n));
@@ -244,7 +248,7 @@ void TKvSocket::ReceiveLine() {
             case TReplyFramer::TFrame::Complete:
                 return;
             case TReplyFramer::TFrame::TooLong:
-                RaiseFailure(1);
+                RaiseFailure(TFailureKind::CommError);
             case TReplyFramer::TFrame::Incomplete:
                 break;
         }
@@ -256,7 +260,7 @@ void TKvSocket::ReceiveLine() {
 // unfinished is logged as "in the middle", and its end once.
 void TKvSocket::ReceiveMultiLine(size_t maxLength) {
     const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
-    const bool top = CommandNumber == 8;
+    const bool top = CommandNumber == CommandTop;
     for (int reads = 0;; ++reads) {
         switch (Framer.TakeMultiLine(MultiLineText, maxLength)) {
             case TReplyFramer::TFrame::Complete:
@@ -264,7 +268,7 @@ void TKvSocket::ReceiveMultiLine(size_t maxLength) {
                     LogEntry(std::string("Receive:8 ヘッダ終了") + Crlf + Crlf);
                 return;
             case TReplyFramer::TFrame::TooLong:
-                RaiseFailure(1);
+                RaiseFailure(TFailureKind::CommError);
             case TReplyFramer::TFrame::Incomplete:
                 break;
         }
@@ -304,14 +308,14 @@ std::string TKvSocket::WithoutStatus(const std::string& reply) {
 void TKvSocket::LogCommand(const std::string& text) {
     if (!Logging()) return;
     std::string logged = text;
-    if (CommandNumber == 2) logged = std::string("PASS パスワード") + Crlf;
-    if (CommandNumber == 3) logged = "APOP ユーザ名 MD5Digest";
+    if (CommandNumber == CommandPass) logged = std::string("PASS パスワード") + Crlf;
+    if (CommandNumber == CommandApop) logged = "APOP ユーザ名 MD5Digest";
     LogEntry("Send:" + std::to_string(CommandNumber) + Crlf + logged + Crlf);
 }
 
 std::string TKvSocket::SendCommand(const std::string& text) {
     LastReply.clear();
-    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     CheckCommandLine(text);
     // Anything the server sent beyond the last reply was unasked for; it must not pass for the
     // reply to this command.
@@ -321,19 +325,19 @@ std::string TKvSocket::SendCommand(const std::string& text) {
     Refused = false;
     ReadReply();
     if (IsLogin(CommandNumber) && Refused) {
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         return " ";
     }
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
     LastReply = WithoutStatus(LastReply);
     return LastReply;
 }
 
-void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
+void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
                          const std::function<std::string(size_t)>& line,
                          const std::function<void(size_t)>& before,
                          const std::function<void(size_t)>& replied, bool closeWithStat) {
-    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const bool ahead = Pipelining();
     const size_t window = ahead ? MaxPipelinedCommands : 1;
     // A reply cut short by a "." line the server forgot to stuff leaves every later reply one
@@ -342,7 +346,7 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
     const bool closingStat =
         ahead && closeWithStat && count > 0 && MessageCount >= 0 && MessageCount != NoCountInStat;
     const size_t total = count + (closingStat ? 1 : 0);
-    auto commandOf = [command, count](size_t i) { return i < count ? command : int32_t{4}; };
+    auto commandOf = [command, count](size_t i) { return i < count ? command : CommandStat; };
     std::vector<size_t> lengths(window);
     size_t sent = 0, done = 0, bytes = 0;
     AheadOfReplies = ahead;
@@ -381,7 +385,7 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
                     TScopedFlag refusal(MayRefuse);
                     ReceiveReply(false);
                 }
-                if (Refused || ParseNumber(4, WithoutStatus(LastReply)) != MessageCount)
+                if (Refused || ParseNumber(CommandStat, WithoutStatus(LastReply)) != MessageCount)
                     RaiseDesync(LastReply);
             }
             bytes -= lengths[done % window];
@@ -394,11 +398,11 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
     } catch (...) {
         // Replies still on their way would be taken for the answers to later commands.
         if (sent > done && Client->Connected()) Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         AheadOfReplies = false;
         throw;
     }
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
     AheadOfReplies = false;
 }
 
@@ -413,11 +417,11 @@ void TKvSocket::TakeUnasked() {
 [[noreturn]] void TKvSocket::RaiseDesync(const std::string& serverText) {
     if (Logging()) LogEntry(std::string(TextDesync) + Crlf + Crlf);
     if (Client->Connected()) Client->Close();
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
     throw EPop3Desync(TextDesync, serverText);
 }
 
-void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == 8); }
+void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == CommandTop); }
 
 void TKvSocket::ReceiveReply(bool multiLine) {
     if (!multiLine) {
@@ -425,7 +429,7 @@ void TKvSocket::ReceiveReply(bool multiLine) {
         HandleReply(StatusOf(LastReply), false);
         return;
     }
-    ReceiveMultiLine(CommandNumber == 8 ? MaxHeaderLength : MaxListingLength);
+    ReceiveMultiLine(CommandNumber == CommandTop ? MaxHeaderLength : MaxListingLength);
     const TStatus status = StatusOf(MultiLineText);
     if (status != TStatus::Positive) LastReply = MultiLineText;  // the status line alone
     HandleReply(status, true);
@@ -434,14 +438,14 @@ void TKvSocket::ReceiveReply(bool multiLine) {
 // LastReply holds the reply as received (for a multi-line one, its status line when negative).
 void TKvSocket::HandleReply(TStatus status, bool multiLine) {
     if (status != TStatus::Positive) {
-        if (CommandNumber != 8 && Logging())
+        if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
                      Crlf);
         LastReply = Trimmed(LastReply);
         if (status == TStatus::Malformed) {
             // Where a reply is due, a line that cannot start one is the rest of an earlier reply.
             if (AheadOfReplies) RaiseDesync(LastReply);
-            RaiseFailure(1, LastReply);
+            RaiseFailure(TFailureKind::CommError, LastReply);
         }
         if (IsLogin(CommandNumber)) {
             ErrorText = TextLoginRefused;
@@ -452,21 +456,21 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
             Refused = true;
             return;
         }
-        if (CommandNumber == 6) {
-            CommandNumber = -1;
+        if (CommandNumber == CommandNoop) {
+            CommandNumber = CommandIdle;
             throw EPop3Failure("", LastReply);
         }
-        RaiseFailure(1, LastReply);
+        RaiseFailure(TFailureKind::CommError, LastReply);
     }
     if (multiLine) {
-        if (CommandNumber != 8 && Logging())
+        if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
         return;
     }
     if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
-    if (CommandNumber == 0) {
+    if (CommandNumber == CommandGreeting) {
         // APOP takes the time stamp of this first greeting, also after STLS.
         const std::string greeting = LastReply;
         if (Security == SecurityStartTls) RequestStartTls();
@@ -477,13 +481,13 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
     }
 }
 
-[[noreturn]] void TKvSocket::RaiseFailure(int kind, const std::string& serverText) {
+[[noreturn]] void TKvSocket::RaiseFailure(TFailureKind kind, const std::string& serverText) {
     if (Client->Connected()) Client->Close();
-    CommandNumber = -1;
-    const char* text = kind == 1   ? TextCommError
-                       : kind == 4 ? TextTimeOut
-                       : kind == 5 ? TextDisconnected
-                                   : "";
+    CommandNumber = CommandIdle;
+    const char* text = kind == TFailureKind::CommError      ? TextCommError
+                       : kind == TFailureKind::TimeOut      ? TextTimeOut
+                       : kind == TFailureKind::Disconnected ? TextDisconnected
+                                                            : "";
     throw EPop3Failure(text, serverText);
 }
 
@@ -504,13 +508,13 @@ void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entr
 bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
 void TKvSocket::LoginUser() {
-    CommandNumber = 1;
+    CommandNumber = CommandUser;
     if (SendCommand("USER " + UserName + Crlf) == " ") return;
     LoginPass();
 }
 
 void TKvSocket::LoginPass() {
-    CommandNumber = 2;
+    CommandNumber = CommandPass;
     if (SendCommand("PASS " + Password + Crlf) == " ") return;
     Capa();
     Stat();
@@ -524,11 +528,11 @@ void TKvSocket::LoginApop(const std::string& greeting) {
         // Without a time stamp the digest would be an unsalted hash of the password alone; a
         // server that sends none cannot take APOP, so nothing is sent.
         ErrorText = TextLoginRefused;
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         return;
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
-    CommandNumber = 3;
+    CommandNumber = CommandApop;
     if (SendCommand("APOP " + UserName + " " + digest + Crlf) == " ") return;
     Capa();
     Stat();
@@ -538,7 +542,7 @@ void TKvSocket::Capa() {
     Capabilities.clear();
     TScopedFlag refusal(MayRefuse);
     Pipeline(
-        CapaCommand, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
+        CommandCapa, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
         [this](size_t) {
             if (Refused) return;
             std::vector<std::string> lines;
@@ -559,18 +563,18 @@ bool TKvSocket::Pipelining() const {
 }
 
 void TKvSocket::Stat() {
-    CommandNumber = 4;
-    MessageCount = ParseNumber(4, SendCommand(std::string("STAT") + Crlf));
+    CommandNumber = CommandStat;
+    MessageCount = ParseNumber(CommandStat, SendCommand(std::string("STAT") + Crlf));
     if (OnStat) OnStat(*this);
 }
 
-int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
+int32_t TKvSocket::ParseNumber(TCommand kind, const std::string& text) {
     int32_t value = 0;
     size_t blank = text.find(' ');
-    if (kind == 4) {
+    if (kind == CommandStat) {
         return TScanListing::Number(text.substr(0, blank), value) ? value : NoCountInStat;
     }
-    if (kind == 7) {
+    if (kind == CommandList) {
         std::string rest = blank == std::string::npos ? text : text.substr(blank + 1);
         return TScanListing::Number(rest, value) ? value : 0;
     }
@@ -578,13 +582,13 @@ int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
 }
 
 void TKvSocket::Dele(int32_t n) {
-    CommandNumber = 5;
+    CommandNumber = CommandDele;
     SendCommand("DELE " + std::to_string(n) + Crlf);
 }
 
 void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
     Pipeline(
-        5, numbers.size(), false,
+        CommandDele, numbers.size(), false,
         [&numbers](size_t i) { return "DELE " + std::to_string(numbers[i]) + Crlf; }, nullptr,
         nullptr);
 }
@@ -593,7 +597,7 @@ void TKvSocket::TopEach(
     const std::vector<int32_t>& numbers,
     const std::function<void(size_t, const std::vector<std::string>&)>& header) {
     Pipeline(
-        8, numbers.size(), true,
+        CommandTop, numbers.size(), true,
         [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
         [this, &header](size_t i) {
             SplitHeader(MultiLineText, HeaderLines);
@@ -603,33 +607,33 @@ void TKvSocket::TopEach(
 
 bool TKvSocket::Noop() {
     try {
-        CommandNumber = 6;
+        CommandNumber = CommandNoop;
         SendCommand(std::string("NOOP") + Crlf);
         return true;
     } catch (const std::exception&) {
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         return false;
     }
 }
 
 int32_t TKvSocket::List(int32_t n) {
-    CommandNumber = 7;
-    return ParseNumber(7, SendCommand("LIST " + std::to_string(n) + Crlf));
+    CommandNumber = CommandList;
+    return ParseNumber(CommandList, SendCommand("LIST " + std::to_string(n) + Crlf));
 }
 
 std::vector<int32_t> TKvSocket::ListAll() {
     std::vector<int32_t> sizes;
     Pipeline(
-        7, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
+        CommandList, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
         [this, &sizes](size_t) {
             if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes))
-                RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
+                RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
         });
     return sizes;
 }
 
 std::string TKvSocket::Uidl(int32_t n) {
-    CommandNumber = 9;
+    CommandNumber = CommandUidl;
     return UidOf(SendCommand("UIDL " + std::to_string(n) + Crlf));
 }
 
@@ -639,11 +643,11 @@ std::vector<std::string> TKvSocket::UidlAll() {
     {
         TScopedFlag refusal(MayRefuse);
         Pipeline(
-            9, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
+            CommandUidl, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
             [this, &uids, &refused](size_t) {
                 refused = Refused;
                 if (!refused && !TScanListing::Uids(MultiLineText, MessageCount, uids))
-                    RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
+                    RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
             });
     }
     if (!refused) return uids;
@@ -651,7 +655,7 @@ std::vector<std::string> TKvSocket::UidlAll() {
     // listing: "n id" for the n asked, and no more than the listing's bytes in all.
     size_t received = 0;
     Pipeline(
-        9, static_cast<size_t>(std::max(MessageCount, 0)), false,
+        CommandUidl, static_cast<size_t>(std::max(MessageCount, 0)), false,
         [](size_t i) { return "UIDL " + std::to_string(i + 1) + Crlf; }, nullptr,
         [this, &uids, &received](size_t i) {
             const std::string reply = WithoutStatus(LastReply);
@@ -665,7 +669,7 @@ std::vector<std::string> TKvSocket::UidlAll() {
                 RaiseDesync(LastReply);
             if (!numbered || static_cast<size_t>(number) != i + 1 ||
                 !TScanListing::ValidUid(reply.substr(blank + 1)) || received > MaxListingLength)
-                RaiseFailure(1, LastReply);
+                RaiseFailure(TFailureKind::CommError, LastReply);
             uids.push_back(reply.substr(blank + 1));
         });
     return uids;
@@ -675,7 +679,7 @@ const std::vector<std::string>& TKvSocket::Top(int32_t n) {
     HeaderLines.clear();
     MultiLineText.clear();
     Pipeline(
-        8, 1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; },
+        CommandTop, 1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; },
         [this](size_t) {
             if (OnTopStart) OnTopStart(*this);
         },
@@ -690,7 +694,7 @@ void TKvSocket::TopAll(
     int32_t count, const std::function<void(int32_t)>& starting,
     const std::function<void(int32_t, const std::vector<std::string>&)>& header) {
     Pipeline(
-        8, static_cast<size_t>(std::max(count, 0)), true,
+        CommandTop, static_cast<size_t>(std::max(count, 0)), true,
         [](size_t i) { return "TOP " + std::to_string(i + 1) + " 0" + Crlf; },
         [this, &starting](size_t i) {
             if (starting) starting(static_cast<int32_t>(i + 1));
@@ -741,12 +745,12 @@ void TKvSocket::SplitHeader(const std::string& reply, std::vector<std::string>& 
 
 void TKvSocket::Quit() {
     if (!Client->Connected()) return;
-    CommandNumber = 10;
+    CommandNumber = CommandQuit;
     try {
         SendCommand(std::string("QUIT") + Crlf);
     } catch (const std::exception&) {
     }
     if (Tls && Client->Connected()) Tls->Shutdown();
     Client->Close();
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
 }

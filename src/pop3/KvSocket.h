@@ -38,9 +38,23 @@ public:
     static constexpr size_t MaxPipelinedCommands = 64;
     static constexpr size_t MaxPipelinedBytes = 2048;
     static constexpr int32_t NoCountInStat = 100000000;
-    // CAPA's number in CommandNumber and the log (after QUIT's 10), then STLS's.
-    static constexpr int32_t CapaCommand = 11;
-    static constexpr int32_t StlsCommand = 12;
+    // The command in progress, by the number the communication log shows for it.
+    enum TCommand : int32_t {
+        CommandIdle = -1,
+        CommandGreeting = 0,
+        CommandUser = 1,
+        CommandPass = 2,
+        CommandApop = 3,
+        CommandStat = 4,
+        CommandDele = 5,
+        CommandNoop = 6,
+        CommandList = 7,
+        CommandTop = 8,
+        CommandUidl = 9,
+        CommandQuit = 10,
+        CommandCapa = 11,
+        CommandStls = 12
+    };
     // Security: plain text, TLS from the first byte, or STLS after the greeting.
     enum TSecurity { SecurityNone = 0, SecurityTls = 1, SecurityStartTls = 2 };
 
@@ -61,11 +75,11 @@ public:
     std::function<bool(TKvSocket&, const TCertReport&)> OnCertificate;
     int32_t Security = SecurityNone;
     bool UseApop = false;
-    int32_t MessageCount = -1;   // -1 from Connect until STAT is answered
-    int32_t CommandNumber = -1;  // command in progress: 0 greeting, 1 USER ... 10 QUIT; -1 idle
-    std::string MultiLineText;   // the TOP reply as accumulated
-    std::string ErrorText;       // what Connect raises when the login ended without STAT
-    int32_t IoLength = 0;        // bytes in the I/O buffer (last command sent or block read)
+    int32_t MessageCount = -1;  // -1 from Connect until STAT is answered
+    TCommand CommandNumber = CommandIdle;
+    std::string MultiLineText;  // the TOP reply as accumulated
+    std::string ErrorText;      // what Connect raises when the login ended without STAT
+    int32_t IoLength = 0;       // bytes in the I/O buffer (last command sent or block read)
     std::string Password;
     std::string UserName;
     std::string Host;                 // host name or dotted IPv4 address
@@ -87,9 +101,10 @@ public:
     // Reads one whole reply into LastReply (for TOP up to the closing "."); after the greeting it
     // runs the login.
     void ReadReply();
-    // Closes the connection and throws: kind 1 "通信エラー", 4 "タイムアウトしました。",
-    // 5 "切断されています。", any other an empty text.
-    [[noreturn]] void RaiseFailure(int kind, const std::string& serverText = std::string());
+    // Closes the connection and throws the kind's text: "通信エラー", "タイムアウトしました。" or
+    // "切断されています。".
+    [[noreturn]] void RaiseFailure(TFailureKind kind,
+                                   const std::string& serverText = std::string());
     // Appends count bytes to the communication log as one entry (never split by another session).
     void WriteLog(const char* bytes, size_t count);
 
@@ -103,7 +118,7 @@ public:
     const std::vector<std::string>& Top(int32_t n);
     std::string Uidl(int32_t n);
     void Quit();  // only when connected; ignores failures, then closes
-    static int32_t ParseNumber(int32_t kind, const std::string& text);
+    static int32_t ParseNumber(TCommand kind, const std::string& text);
 
     // Asks CAPA once after the login; a refusal means no capabilities.
     void Capa();
@@ -158,7 +173,7 @@ private:
     // failure is thrown close the connection. Sent ahead of the replies, a batch whose replies
     // do not match the commands throws EPop3Desync; closeWithStat ends it with a STAT whose reply
     // must repeat MessageCount.
-    void Pipeline(int32_t command, size_t count, bool multiLine,
+    void Pipeline(TCommand command, size_t count, bool multiLine,
                   const std::function<std::string(size_t)>& line,
                   const std::function<void(size_t)>& before,
                   const std::function<void(size_t)>& replied, bool closeWithStat = false);

@@ -2,6 +2,9 @@
 #include <stdexcept>
 #include <string>
 
+// What kind of failure ended the session, by the number it has always had.
+enum class TFailureKind : int { CommError = 1, TimeOut = 4, Disconnected = 5 };
+
 // A failure of the mail session. what() is the Shift_JIS text the account shows in its status bar;
 // ServerText() is the status line of the reply that caused it (empty when no reply was involved).
 class EPop3Failure : public std::runtime_error {

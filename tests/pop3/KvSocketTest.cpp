@@ -159,13 +159,13 @@ TEST_F(KvSocketTest, StatCountEdgeCases) {
 }
 
 TEST(KvSocketParseNumber, Kinds) {
-    EXPECT_EQ(TKvSocket::ParseNumber(4, "3 1200"), 3);
-    EXPECT_EQ(TKvSocket::ParseNumber(4, ""), TKvSocket::NoCountInStat);
-    EXPECT_EQ(TKvSocket::ParseNumber(4, "-1 0"), TKvSocket::NoCountInStat);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 1200"), 1200);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "55"), 55);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 -5"), 0);
-    EXPECT_EQ(TKvSocket::ParseNumber(9, "1 2"), 0);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, "3 1200"), 3);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, ""), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, "-1 0"), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "1 1200"), 1200);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "55"), 55);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "1 -5"), 0);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandUidl, "1 2"), 0);
 }
 
 TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
