@@ -30,11 +30,6 @@ const char Crlf[] = "\r\n";
 
 using TClock = std::chrono::steady_clock;
 
-bool IsLogin(TKvSocket::TCommand command) {
-    return command == TKvSocket::CommandUser || command == TKvSocket::CommandPass ||
-           command == TKvSocket::CommandApop;
-}
-
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
@@ -44,19 +39,6 @@ std::string UidOf(const std::string& reply) {
     size_t blank = reply.find(' ');
     return blank == std::string::npos ? reply : reply.substr(blank + 1);
 }
-
-// A flag of the session set for this scope: a refusal of the command in progress is an answer
-// (CAPA, the UIDL listing), or replies are read for commands sent ahead of them.
-class TScopedFlag {
-public:
-    explicit TScopedFlag(bool& flag) : Flag(flag) { Flag = true; }
-    ~TScopedFlag() { Flag = false; }
-    TScopedFlag(const TScopedFlag&) = delete;
-    TScopedFlag& operator=(const TScopedFlag&) = delete;
-
-private:
-    bool& Flag;
-};
 
 }  // namespace
 
@@ -85,8 +67,20 @@ void TKvSocket::Connect() {
     OpenConnection();
     if (LogEnabled) LogEntry(std::string("サーバに接続しました。") + Crlf + Crlf);
     if (Security == SecurityTls) StartTls();
-    ReadReply();
-    if (MessageCount == -1) throw EPop3Failure(ErrorText, LastReply);
+    // APOP takes the time stamp of this first greeting, also after STLS.
+    const std::string greeting = ReadGreeting();
+    if (Security == SecurityStartTls) RequestStartTls();
+    const bool loggedIn = UseApop ? LoginApop(greeting) : LoginUser();
+    if (!loggedIn) throw EPop3Failure(ErrorText, LastReply);
+    Capa();
+    Stat();
+}
+
+std::string TKvSocket::ReadGreeting() {
+    CommandNumber = CommandGreeting;
+    ReceiveReply(false, false);
+    CommandNumber = CommandIdle;
+    return LastReply;
 }
 
 void TKvSocket::OpenConnection() {
@@ -166,10 +160,8 @@ void TKvSocket::StartTls() {
 void TKvSocket::RequestStartTls() {
     bool refused = false;
     try {
-        TScopedFlag refusal(MayRefuse);
         CommandNumber = CommandStls;
-        SendCommand(std::string("STLS") + Crlf);
-        refused = Refused;
+        refused = !Exchange(std::string("STLS") + Crlf, true);
     } catch (const EPop3Failure& failure) {
         // No answer, or none that makes sense: the same as a refusal, unless the user stopped.
         if (Client->Aborted()) throw;
@@ -314,6 +306,11 @@ void TKvSocket::LogCommand(const std::string& text) {
 }
 
 std::string TKvSocket::SendCommand(const std::string& text) {
+    Exchange(text, false);
+    return LastReply;
+}
+
+bool TKvSocket::Exchange(const std::string& text, bool mayRefuse) {
     LastReply.clear();
     if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     CheckCommandLine(text);
@@ -322,21 +319,18 @@ std::string TKvSocket::SendCommand(const std::string& text) {
     Framer.Clear();
     WriteAll(text);
     LogCommand(text);
-    Refused = false;
-    ReadReply();
-    if (IsLogin(CommandNumber) && Refused) {
-        CommandNumber = CommandIdle;
-        return " ";
-    }
+    const bool refused = ReceiveReply(CommandNumber == CommandTop, mayRefuse);
     CommandNumber = CommandIdle;
+    if (refused) return false;
     LastReply = WithoutStatus(LastReply);
-    return LastReply;
+    return true;
 }
 
-void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
+bool TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
                          const std::function<std::string(size_t)>& line,
                          const std::function<void(size_t)>& before,
-                         const std::function<void(size_t)>& replied, bool closeWithStat) {
+                         const std::function<void(size_t)>& replied, bool closeWithStat,
+                         bool mayRefuse) {
     if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const bool ahead = Pipelining();
     const size_t window = ahead ? MaxPipelinedCommands : 1;
@@ -349,6 +343,7 @@ void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
     auto commandOf = [command, count](size_t i) { return i < count ? command : CommandStat; };
     std::vector<size_t> lengths(window);
     size_t sent = 0, done = 0, bytes = 0;
+    bool answered = true;
     AheadOfReplies = ahead;
     try {
         while (done < total) {
@@ -377,15 +372,13 @@ void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
             }
             if (done < count && before) before(done);
             CommandNumber = commandOf(done);
-            Refused = false;
+            bool refused = false;
             if (done < count) {
-                ReceiveReply(multiLine);
+                refused = ReceiveReply(multiLine, mayRefuse);
+                answered = answered && !refused;
             } else {
-                {
-                    TScopedFlag refusal(MayRefuse);
-                    ReceiveReply(false);
-                }
-                if (Refused || ParseNumber(CommandStat, WithoutStatus(LastReply)) != MessageCount)
+                refused = ReceiveReply(false, true);
+                if (refused || ParseNumber(CommandStat, WithoutStatus(LastReply)) != MessageCount)
                     RaiseDesync(LastReply);
             }
             bytes -= lengths[done % window];
@@ -393,7 +386,7 @@ void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
             // Every reply asked for is in: anything more belongs to no command.
             if (ahead && done == sent && Framer.Buffered() > 0)
                 RaiseDesync(TReplyFramer::StatusLine(LastReply));
-            if (done <= count && replied) replied(done - 1);
+            if (done <= count && !refused && replied) replied(done - 1);
         }
     } catch (...) {
         // Replies still on their way would be taken for the answers to later commands.
@@ -404,6 +397,7 @@ void TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
     }
     CommandNumber = CommandIdle;
     AheadOfReplies = false;
+    return answered;
 }
 
 // Bytes received beyond the last reply, before new commands go out. A server that takes
@@ -421,22 +415,21 @@ void TKvSocket::TakeUnasked() {
     throw EPop3Desync(TextDesync, serverText);
 }
 
-void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == CommandTop); }
+void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == CommandTop, false); }
 
-void TKvSocket::ReceiveReply(bool multiLine) {
+bool TKvSocket::ReceiveReply(bool multiLine, bool mayRefuse) {
     if (!multiLine) {
         ReceiveLine();
-        HandleReply(StatusOf(LastReply), false);
-        return;
+        return HandleReply(StatusOf(LastReply), false, mayRefuse);
     }
     ReceiveMultiLine(CommandNumber == CommandTop ? MaxHeaderLength : MaxListingLength);
     const TStatus status = StatusOf(MultiLineText);
     if (status != TStatus::Positive) LastReply = MultiLineText;  // the status line alone
-    HandleReply(status, true);
+    return HandleReply(status, true, mayRefuse);
 }
 
 // LastReply holds the reply as received (for a multi-line one, its status line when negative).
-void TKvSocket::HandleReply(TStatus status, bool multiLine) {
+bool TKvSocket::HandleReply(TStatus status, bool multiLine, bool mayRefuse) {
     if (status != TStatus::Positive) {
         if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
@@ -447,15 +440,7 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
             if (AheadOfReplies) RaiseDesync(LastReply);
             RaiseFailure(TFailureKind::CommError, LastReply);
         }
-        if (IsLogin(CommandNumber)) {
-            ErrorText = TextLoginRefused;
-            Refused = true;
-            return;
-        }
-        if (MayRefuse) {
-            Refused = true;
-            return;
-        }
+        if (mayRefuse) return true;
         if (CommandNumber == CommandNoop) {
             CommandNumber = CommandIdle;
             throw EPop3Failure("", LastReply);
@@ -466,19 +451,11 @@ void TKvSocket::HandleReply(TStatus status, bool multiLine) {
         if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
-        return;
+        return false;
     }
     if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
-    if (CommandNumber == CommandGreeting) {
-        // APOP takes the time stamp of this first greeting, also after STLS.
-        const std::string greeting = LastReply;
-        if (Security == SecurityStartTls) RequestStartTls();
-        if (UseApop)
-            LoginApop(greeting);
-        else
-            LoginUser();
-    }
+    return false;
 }
 
 [[noreturn]] void TKvSocket::RaiseFailure(TFailureKind kind, const std::string& serverText) {
@@ -507,20 +484,13 @@ void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entr
 
 bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
-void TKvSocket::LoginUser() {
-    CommandNumber = CommandUser;
-    if (SendCommand("USER " + UserName + Crlf) == " ") return;
-    LoginPass();
+bool TKvSocket::LoginUser() {
+    return LoginStep(CommandUser, "USER " + UserName + Crlf) && LoginPass();
 }
 
-void TKvSocket::LoginPass() {
-    CommandNumber = CommandPass;
-    if (SendCommand("PASS " + Password + Crlf) == " ") return;
-    Capa();
-    Stat();
-}
+bool TKvSocket::LoginPass() { return LoginStep(CommandPass, "PASS " + Password + Crlf); }
 
-void TKvSocket::LoginApop(const std::string& greeting) {
+bool TKvSocket::LoginApop(const std::string& greeting) {
     // The time stamp runs from the first "<" to the next ">", brackets included.
     size_t open = greeting.find('<');
     size_t close = open == std::string::npos ? open : greeting.find('>', open);
@@ -528,28 +498,31 @@ void TKvSocket::LoginApop(const std::string& greeting) {
         // Without a time stamp the digest would be an unsalted hash of the password alone; a
         // server that sends none cannot take APOP, so nothing is sent.
         ErrorText = TextLoginRefused;
-        CommandNumber = CommandIdle;
-        return;
+        return false;
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
-    CommandNumber = CommandApop;
-    if (SendCommand("APOP " + UserName + " " + digest + Crlf) == " ") return;
-    Capa();
-    Stat();
+    return LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
+}
+
+bool TKvSocket::LoginStep(TCommand command, const std::string& text) {
+    CommandNumber = command;
+    if (Exchange(text, true)) return true;
+    ErrorText = TextLoginRefused;
+    return false;
 }
 
 void TKvSocket::Capa() {
     Capabilities.clear();
-    TScopedFlag refusal(MayRefuse);
+    // A refusal means no capabilities.
     Pipeline(
         CommandCapa, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
         [this](size_t) {
-            if (Refused) return;
             std::vector<std::string> lines;
             SplitHeader(MultiLineText, lines);
             lines.pop_back();  // the "." line
             for (std::string& line : lines) Capabilities.push_back(Trimmed(line));
-        });
+        },
+        false, true);
 }
 
 bool TKvSocket::Pipelining() const {
@@ -639,18 +612,14 @@ std::string TKvSocket::Uidl(int32_t n) {
 
 std::vector<std::string> TKvSocket::UidlAll() {
     std::vector<std::string> uids;
-    bool refused = false;
-    {
-        TScopedFlag refusal(MayRefuse);
-        Pipeline(
-            CommandUidl, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
-            [this, &uids, &refused](size_t) {
-                refused = Refused;
-                if (!refused && !TScanListing::Uids(MultiLineText, MessageCount, uids))
-                    RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
-            });
-    }
-    if (!refused) return uids;
+    const bool listed = Pipeline(
+        CommandUidl, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
+        [this, &uids](size_t) {
+            if (!TScanListing::Uids(MultiLineText, MessageCount, uids))
+                RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
+        },
+        false, true);
+    if (listed) return uids;
     // A server without the listing still answers for each message, checked as strictly as the
     // listing: "n id" for the n asked, and no more than the listing's bytes in all.
     size_t received = 0;

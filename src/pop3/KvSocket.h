@@ -18,8 +18,9 @@ class TTlsChannel;
 class TLogWriter;
 
 // One client connection to a POP3 server, owned and used by one thread (the account's worker).
-// Connect() reads the greeting, logs in (USER/PASS or APOP), sends STAT and raises OnStat, inside
-// which the owner issues the per-message commands.
+// Connect() runs the protocol's opening one step after another: greeting, STLS when asked, login
+// (USER/PASS or APOP), CAPA, STAT, then raises OnStat, inside which the owner issues the
+// per-message commands.
 class TKvSocket {
 public:
     // Longest single-line reply accepted; a server that never ends its line is cut off here.
@@ -93,13 +94,13 @@ public:
     // The server's CAPA lines on this connection; empty when it has none.
     std::vector<std::string> Capabilities;
 
-    // Opens the connection and runs greeting, login and STAT; nothing when already connected.
+    // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
+    // refused login throws ErrorText, the connection left standing for a QUIT.
     void Connect();
     // Sends one command line (ending in CR LF) and returns its reply without "+OK" and the blanks
-    // after it; " " when a login command was refused. CommandNumber is set by the caller.
+    // after it; a refusal throws. CommandNumber is set by the caller.
     std::string SendCommand(const std::string& text);
-    // Reads one whole reply into LastReply (for TOP up to the closing "."); after the greeting it
-    // runs the login.
+    // Reads one whole reply into LastReply (for TOP up to the closing "."); a refusal throws.
     void ReadReply();
     // Closes the connection and throws the kind's text: "通信エラー", "タイムアウトしました。" or
     // "切断されています。".
@@ -108,9 +109,10 @@ public:
     // Appends count bytes to the communication log as one entry (never split by another session).
     void WriteLog(const char* bytes, size_t count);
 
-    void LoginUser();
-    void LoginPass();
-    void LoginApop(const std::string& greeting);
+    // The login steps: false, with ErrorText set, when the server refused.
+    bool LoginUser();  // USER, then PASS
+    bool LoginPass();
+    bool LoginApop(const std::string& greeting);
     void Stat();
     void Dele(int32_t n);
     bool Noop();  // never throws
@@ -156,6 +158,8 @@ private:
 
     // Line layer: frames bytes only. All socket I/O goes through WriteAll and ReadAvailable.
     void OpenConnection();
+    // The greeting, trimmed; a negative one throws.
+    std::string ReadGreeting();
     // Handshake, then the certificate decision; throws when either fails.
     void StartTls();
     // STLS after the greeting; a refusal ends the connection, never a fall-back to plain text.
@@ -165,21 +169,27 @@ private:
     void CheckCommandLine(const std::string& text);
     void ReceiveLine();
     void ReceiveMultiLine(size_t maxLength);
-    // Command layer.
-    void ReceiveReply(bool multiLine);
+    // Command layer. With mayRefuse a "-ERR" reply is an answer (true: refused), otherwise it
+    // throws; every other failure throws.
+    bool ReceiveReply(bool multiLine, bool mayRefuse);
+    // Sends text and reads its one-line reply into LastReply (without "+OK"); false when refused.
+    bool Exchange(const std::string& text, bool mayRefuse);
+    bool LoginStep(TCommand command, const std::string& text);
     void LogCommand(const std::string& text);
     // Sends line(i) for i from 0 to count - 1 as command, replied(i) after each reply in turn.
     // before(i) runs just before reply i is read. Replies that cannot be read any more once a
     // failure is thrown close the connection. Sent ahead of the replies, a batch whose replies
     // do not match the commands throws EPop3Desync; closeWithStat ends it with a STAT whose reply
-    // must repeat MessageCount.
-    void Pipeline(TCommand command, size_t count, bool multiLine,
+    // must repeat MessageCount. With mayRefuse a "-ERR" reply skips its replied() and the result
+    // is false; otherwise it throws.
+    bool Pipeline(TCommand command, size_t count, bool multiLine,
                   const std::function<std::string(size_t)>& line,
                   const std::function<void(size_t)>& before,
-                  const std::function<void(size_t)>& replied, bool closeWithStat = false);
+                  const std::function<void(size_t)>& replied, bool closeWithStat = false,
+                  bool mayRefuse = false);
     void TakeUnasked();
     [[noreturn]] void RaiseDesync(const std::string& serverText);
-    void HandleReply(TStatus status, bool multiLine);
+    bool HandleReply(TStatus status, bool multiLine, bool mayRefuse);
     void LogEntry(const std::string& entry);
     // Entries are only built while the log is written.
     bool Logging() const;
@@ -192,7 +202,5 @@ private:
     TReplyFramer Framer;               // the session's one receive buffer
     std::string Outgoing;              // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
-    bool Refused = false;    // the last reply was "-ERR" and the command may be refused
-    bool MayRefuse = false;  // a refusal of the command in progress is an answer, not a failure
     bool AheadOfReplies = false;  // in a batch of commands sent ahead of their replies
 };
