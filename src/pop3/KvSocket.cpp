@@ -34,6 +34,14 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
+// word equals upper, an upper-case ASCII word, whatever the case of word.
+bool EqualsNoCase(const std::string& word, const char* upper) {
+    std::string folded = word;
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return folded == upper;
+}
+
 // What a single UIDL n reply carries after its number.
 std::string UidOf(const std::string& reply) {
     size_t blank = reply.find(' ');
@@ -70,8 +78,10 @@ void TKvSocket::Connect() {
     // APOP takes the time stamp of this first greeting, also after STLS.
     const std::string greeting = ReadGreeting();
     if (Security == SecurityStartTls) RequestStartTls();
-    const bool loggedIn = UseApop ? LoginApop(greeting) : LoginUser();
-    if (!loggedIn) throw EPop3Failure(ErrorText, LastReply);
+    if (UseApop)
+        LoginApop(greeting);
+    else
+        LoginUser();
     Capa();
     Stat();
 }
@@ -460,12 +470,22 @@ bool TKvSocket::HandleReply(TStatus status, bool multiLine, bool mayRefuse) {
 
 [[noreturn]] void TKvSocket::RaiseFailure(TFailureKind kind, const std::string& serverText) {
     if (Client->Connected()) Client->Close();
+    const std::string command = CommandName(CommandNumber);
     CommandNumber = CommandIdle;
-    const char* text = kind == TFailureKind::CommError      ? TextCommError
+    // A refusal that carries a response code says more than "通信エラー".
+    if (kind == TFailureKind::CommError) kind = EPop3Failure::KindOfReply(serverText, kind);
+    const char* coded = EPop3Failure::TextOfCode(kind);
+    const char* text = coded                                ? coded
                        : kind == TFailureKind::TimeOut      ? TextTimeOut
                        : kind == TFailureKind::Disconnected ? TextDisconnected
-                                                            : "";
-    throw EPop3Failure(text, serverText);
+                                                            : TextCommError;
+    throw EPop3Failure(text, serverText, kind, command);
+}
+
+const char* TKvSocket::CommandName(TCommand command) {
+    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
+                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS"};
+    return command >= CommandGreeting && command <= CommandStls ? names[command] : "";
 }
 
 void TKvSocket::WriteLog(const char* bytes, size_t count) {
@@ -484,13 +504,14 @@ void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entr
 
 bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
-bool TKvSocket::LoginUser() {
-    return LoginStep(CommandUser, "USER " + UserName + Crlf) && LoginPass();
+void TKvSocket::LoginUser() {
+    LoginStep(CommandUser, "USER " + UserName + Crlf);
+    LoginPass();
 }
 
-bool TKvSocket::LoginPass() { return LoginStep(CommandPass, "PASS " + Password + Crlf); }
+void TKvSocket::LoginPass() { LoginStep(CommandPass, "PASS " + Password + Crlf); }
 
-bool TKvSocket::LoginApop(const std::string& greeting) {
+void TKvSocket::LoginApop(const std::string& greeting) {
     // The time stamp runs from the first "<" to the next ">", brackets included.
     size_t open = greeting.find('<');
     size_t close = open == std::string::npos ? open : greeting.find('>', open);
@@ -498,17 +519,21 @@ bool TKvSocket::LoginApop(const std::string& greeting) {
         // Without a time stamp the digest would be an unsalted hash of the password alone; a
         // server that sends none cannot take APOP, so nothing is sent.
         ErrorText = TextLoginRefused;
-        return false;
+        throw EPop3Failure(ErrorText, LastReply, TFailureKind::LoginRefused);
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
-    return LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
+    LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
 }
 
-bool TKvSocket::LoginStep(TCommand command, const std::string& text) {
+void TKvSocket::LoginStep(TCommand command, const std::string& text) {
     CommandNumber = command;
-    if (Exchange(text, true)) return true;
-    ErrorText = TextLoginRefused;
-    return false;
+    if (Exchange(text, true)) return;
+    // The connection stays for a QUIT. A response code tells a locked mailbox, a login too soon
+    // and a passing trouble of the server from a wrong password.
+    const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
+    const char* coded = EPop3Failure::TextOfCode(kind);
+    ErrorText = coded ? coded : kind == TFailureKind::Temporary ? TextCommError : TextLoginRefused;
+    throw EPop3Failure(ErrorText, LastReply, kind, CommandName(command));
 }
 
 void TKvSocket::Capa() {
@@ -521,17 +546,21 @@ void TKvSocket::Capa() {
             SplitHeader(MultiLineText, lines);
             lines.pop_back();  // the "." line
             for (std::string& line : lines) Capabilities.push_back(Trimmed(line));
+            for (const std::string& line : Capabilities) {
+                int32_t seconds = 0;
+                const size_t blank = line.find(' ');
+                // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
+                if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
+                    TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
+                    LoginDelay = seconds;
+            }
         },
         false, true);
 }
 
 bool TKvSocket::Pipelining() const {
-    for (const std::string& line : Capabilities) {
-        std::string word = line.substr(0, line.find(' '));
-        std::transform(word.begin(), word.end(), word.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-        if (word == "PIPELINING") return true;
-    }
+    for (const std::string& line : Capabilities)
+        if (EqualsNoCase(line.substr(0, line.find(' ')), "PIPELINING")) return true;
     return false;
 }
 

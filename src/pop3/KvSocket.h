@@ -93,6 +93,9 @@ public:
     std::string LogStopReason;
     // The server's CAPA lines on this connection; empty when it has none.
     std::vector<std::string> Capabilities;
+    // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
+    // said. Kept across connections, as the next login may be refused for it.
+    int32_t LoginDelay = -1;
 
     // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
     // refused login throws ErrorText, the connection left standing for a QUIT.
@@ -109,10 +112,13 @@ public:
     // Appends count bytes to the communication log as one entry (never split by another session).
     void WriteLog(const char* bytes, size_t count);
 
-    // The login steps: false, with ErrorText set, when the server refused.
-    bool LoginUser();  // USER, then PASS
-    bool LoginPass();
-    bool LoginApop(const std::string& greeting);
+    // The login steps. A refusal throws EPop3Failure with ErrorText, its kind told by the
+    // response code (RFC 2449), and leaves the connection standing for a QUIT.
+    void LoginUser();  // USER, then PASS
+    void LoginPass();
+    void LoginApop(const std::string& greeting);
+    // The command's word as a failure names it ("STAT"); "" for the greeting and for none.
+    static const char* CommandName(TCommand command);
     void Stat();
     void Dele(int32_t n);
     bool Noop();  // never throws
@@ -174,7 +180,7 @@ private:
     bool ReceiveReply(bool multiLine, bool mayRefuse);
     // Sends text and reads its one-line reply into LastReply (without "+OK"); false when refused.
     bool Exchange(const std::string& text, bool mayRefuse);
-    bool LoginStep(TCommand command, const std::string& text);
+    void LoginStep(TCommand command, const std::string& text);
     void LogCommand(const std::string& text);
     // Sends line(i) for i from 0 to count - 1 as command, replied(i) after each reply in turn.
     // before(i) runs just before reply i is read. Replies that cannot be read any more once a
