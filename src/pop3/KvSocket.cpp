@@ -628,8 +628,9 @@ std::vector<int32_t> TKvSocket::ListAll() {
     Pipeline(
         CommandList, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
         [this, &sizes](size_t) {
-            if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes))
-                RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
+            std::string offending;
+            if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes, &offending))
+                RaiseFailure(TFailureKind::CommError, offending);
         });
     return sizes;
 }
@@ -644,8 +645,9 @@ std::vector<std::string> TKvSocket::UidlAll() {
     const bool listed = Pipeline(
         CommandUidl, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
         [this, &uids](size_t) {
-            if (!TScanListing::Uids(MultiLineText, MessageCount, uids))
-                RaiseFailure(TFailureKind::CommError, TReplyFramer::StatusLine(MultiLineText));
+            std::string offending;
+            if (!TScanListing::Uids(MultiLineText, MessageCount, uids, &offending))
+                RaiseFailure(TFailureKind::CommError, offending);
         },
         false, true);
     if (listed) return uids;
