@@ -1,6 +1,8 @@
 #include "pop3/KvSocket.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -65,7 +67,10 @@ std::string TKvSocket::TlsDescription() const {
 // ---- connection and framing -------------------------------------------------------------------
 
 void TKvSocket::Connect() {
+    CheckOwner();
     if (Client->Connected()) return;
+    // The connection belongs to the thread that opens it.
+    Owner = std::this_thread::get_id();
     if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     if (LogEnabled) {
         Log = TLogWriter::Recreate(LogFileName);
@@ -321,6 +326,7 @@ std::string TKvSocket::SendCommand(const std::string& text) {
 }
 
 bool TKvSocket::Exchange(const std::string& text, bool mayRefuse) {
+    CheckOwner();
     LastReply.clear();
     if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     CheckCommandLine(text);
@@ -341,6 +347,7 @@ bool TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
                          const std::function<void(size_t)>& before,
                          const std::function<void(size_t)>& replied, bool closeWithStat,
                          bool mayRefuse) {
+    CheckOwner();
     if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const bool ahead = Pipelining();
     const size_t window = ahead ? MaxPipelinedCommands : 1;
@@ -425,7 +432,20 @@ void TKvSocket::TakeUnasked() {
     throw EPop3Desync(TextDesync, serverText);
 }
 
-void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == CommandTop, false); }
+void TKvSocket::ReadReply() {
+    CheckOwner();
+    ReceiveReply(CommandNumber == CommandTop, false);
+}
+
+void TKvSocket::CheckOwner() const {
+#ifndef NDEBUG
+    // Only Abort may come from another thread; anything else would race the owner's I/O.
+    if (Client->Connected() && Owner != std::this_thread::get_id()) {
+        std::fputs("TKvSocket used from a thread that does not own it\n", stderr);
+        std::abort();
+    }
+#endif
+}
 
 bool TKvSocket::ReceiveReply(bool multiLine, bool mayRefuse) {
     if (!multiLine) {
@@ -744,6 +764,7 @@ void TKvSocket::SplitHeader(const std::string& reply, std::vector<std::string>& 
 }
 
 void TKvSocket::Quit() {
+    CheckOwner();
     if (!Client->Connected()) return;
     CommandNumber = CommandQuit;
     try {

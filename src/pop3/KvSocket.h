@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pop3/CertReport.h"
@@ -208,5 +209,8 @@ private:
     TReplyFramer Framer;               // the session's one receive buffer
     std::string Outgoing;              // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
-    bool AheadOfReplies = false;  // in a batch of commands sent ahead of their replies
+    bool AheadOfReplies = false;
+    // The thread that opened the connection; debug builds stop when another uses it.
+    std::thread::id Owner;
+    void CheckOwner() const;  // in a batch of commands sent ahead of their replies
 };

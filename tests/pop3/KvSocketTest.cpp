@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FakePop3Server.h"
 #include "Pop3TestSession.h"
 #include "pop3/KvSocket.h"
@@ -536,6 +538,17 @@ TEST(KvSocketFailures, ResponseCodesGiveTheirTextAndKind) {
         }
     }
 }
+
+#if !defined(NDEBUG) && !defined(_WIN32)
+TEST(KvSocketOwnership, AnotherThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TFakePop3Server server;
+    auto s = SessionFor(server);
+    s->Connect();
+    EXPECT_DEATH(std::thread([&] { s->Noop(); }).join(), "does not own it");
+    EXPECT_TRUE(s->Noop());  // the owner goes on
+}
+#endif
 
 TEST(KvSocketFailures, LoginDelayFromCapaIsKept) {
     TFakePop3Server server;
