@@ -52,7 +52,7 @@ std::string UidOf(const std::string& reply) {
 
 }  // namespace
 
-TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()) {}
+TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()), Stream(Client.get()) {}
 
 TKvSocket::~TKvSocket() { Client->Close(); }
 
@@ -61,7 +61,7 @@ bool TKvSocket::Connected() const { return Client->Connected(); }
 void TKvSocket::Abort() { Client->Abort(); }
 
 std::string TKvSocket::TlsDescription() const {
-    return Tls && Client->Connected() ? Tls->Description() : std::string();
+    return Client->Connected() ? Stream->Description() : std::string();
 }
 
 // ---- connection and framing -------------------------------------------------------------------
@@ -117,6 +117,7 @@ void TKvSocket::OpenConnection() {
     }
     MessageCount = -1;
     CommandNumber = CommandGreeting;
+    Stream = Client.get();
     Tls.reset();
     ErrorText.clear();
     Capabilities.clear();
@@ -145,6 +146,7 @@ void TKvSocket::StartTls() {
         CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
+    Stream = Tls.get();
     if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
     // One decision for the handshake and for any renegotiation the server starts later.
     Tls->CertificateDecision = [this](const TCertReport& report) {
@@ -202,16 +204,16 @@ void TKvSocket::CheckCommandLine(const std::string& text) {
 }
 
 void TKvSocket::WriteAll(const std::string& bytes) {
-    size_t written =
-        Tls ? Tls->Write(bytes.data(), bytes.size()) : Client->Write(bytes.data(), bytes.size());
-    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
-    if (written == 0 && !Tls) RaiseFailure(TFailureKind::TimeOut);
-    if (written < bytes.size()) {
-        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
-        if (reason.empty()) reason = TextCommError;
-        Client->Close();
-        CommandNumber = CommandIdle;
-        throw EPop3Failure(reason);
+    switch (Stream->WriteAll(bytes.data(), bytes.size())) {
+        case TByteStream::TEnd::Done:
+            break;
+        case TByteStream::TEnd::Aborted:
+            RaiseFailure(TFailureKind::Disconnected);
+        case TByteStream::TEnd::TimedOut:
+        case TByteStream::TEnd::Ended:
+            RaiseFailure(TFailureKind::TimeOut);
+        case TByteStream::TEnd::Failed:
+            RaiseStreamFailure();
     }
     IoLength = static_cast<int32_t>(bytes.size());
 }
@@ -223,28 +225,29 @@ size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
     if (left <= 0) RaiseFailure(TFailureKind::TimeOut);
     const int waitMs = static_cast<int>(std::min<long long>(TimeOut, left));
-    switch (Tls ? Tls->WaitReadable(waitMs) : Client->WaitReadable(waitMs)) {
-        case TTcpClient::TWait::Aborted:
-            RaiseFailure(TFailureKind::Disconnected);
-        case TTcpClient::TWait::TimedOut:
-            RaiseFailure(TFailureKind::TimeOut);
-        case TTcpClient::TWait::Readable:
+    size_t n = 0;
+    switch (Stream->ReadSome(Framer.ReadSpace(ReadSize), ReadSize, waitMs, n)) {
+        case TByteStream::TEnd::Done:
             break;
+        case TByteStream::TEnd::Aborted:
+            RaiseFailure(TFailureKind::Disconnected);
+        case TByteStream::TEnd::TimedOut:
+        case TByteStream::TEnd::Ended:
+            RaiseFailure(TFailureKind::TimeOut);
+        case TByteStream::TEnd::Failed:
+            RaiseStreamFailure();
     }
-    char* space = Framer.ReadSpace(ReadSize);
-    long n = Tls ? Tls->Read(space, ReadSize) : Client->Read(space, ReadSize);
-    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
-    if (n == 0) RaiseFailure(TFailureKind::TimeOut);
-    if (n < 0) {
-        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
-        if (reason.empty()) reason = TextCommError;
-        Client->Close();
-        CommandNumber = CommandIdle;
-        throw EPop3Failure(reason);
-    }
-    Framer.Received(static_cast<size_t>(n));
+    Framer.Received(n);
     IoLength = static_cast<int32_t>(n);
-    return static_cast<size_t>(n);
+    return n;
+}
+
+[[noreturn]] void TKvSocket::RaiseStreamFailure() {
+    std::string reason = Stream->FailureText();
+    if (reason.empty()) reason = TextCommError;
+    Client->Close();
+    CommandNumber = CommandIdle;
+    throw EPop3Failure(reason);
 }
 
 // A single-line reply: up to its line end, however many reads it takes.
@@ -771,7 +774,6 @@ void TKvSocket::Quit() {
         SendCommand(std::string("QUIT") + Crlf);
     } catch (const std::exception&) {
     }
-    if (Tls && Client->Connected()) Tls->Shutdown();
-    Client->Close();
+    Stream->Close();
     CommandNumber = CommandIdle;
 }

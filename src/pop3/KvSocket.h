@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "pop3/ByteStream.h"
 #include "pop3/CertReport.h"
 #include "pop3/HostLookup.h"
 #include "pop3/Pop3Failure.h"
@@ -163,7 +164,7 @@ public:
 private:
     enum class TStatus { Positive, Negative, Malformed };
 
-    // Line layer: frames bytes only. All socket I/O goes through WriteAll and ReadAvailable.
+    // Line layer: frames bytes only. All I/O goes through WriteAll and ReadAvailable to Stream.
     void OpenConnection();
     // The greeting, trimmed; a negative one throws.
     std::string ReadGreeting();
@@ -172,6 +173,8 @@ private:
     // STLS after the greeting; a refusal ends the connection, never a fall-back to plain text.
     void RequestStartTls();
     void WriteAll(const std::string& bytes);
+    // A read or write failed: closes the connection and throws what the stream says.
+    [[noreturn]] void RaiseStreamFailure();
     size_t ReadAvailable(std::chrono::steady_clock::time_point deadline);
     void CheckCommandLine(const std::string& text);
     void ReceiveLine();
@@ -204,10 +207,13 @@ private:
     static std::string Trimmed(const std::string& text);
     static std::string WithoutStatus(const std::string& reply);
 
+    // The connection, and the TLS channel over it once encrypted. Every byte goes through Stream,
+    // which is one of them; Client alone opens, closes abruptly and tells an abort.
     std::unique_ptr<TTcpClient> Client;
-    std::unique_ptr<TTlsChannel> Tls;  // on the connection that stands, once encrypted
-    TReplyFramer Framer;               // the session's one receive buffer
-    std::string Outgoing;              // commands of one window, reused
+    std::unique_ptr<TTlsChannel> Tls;
+    TByteStream* Stream = nullptr;
+    TReplyFramer Framer;   // the session's one receive buffer
+    std::string Outgoing;  // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
     bool AheadOfReplies = false;
     // The thread that opened the connection; debug builds stop when another uses it.

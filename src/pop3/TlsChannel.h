@@ -13,7 +13,7 @@
 // ends every wait of the channel, the handshake included. Used by one thread, like the connection.
 // Where SChannel does not exist the channel reports that TLS is not available; it never falls back
 // to plain text.
-class TTlsChannel {
+class TTlsChannel final : public TByteStream {
 public:
     enum class TResult { Ok, TimedOut, Aborted, Closed, Failed };
     struct TState;  // the session's handles and buffers, known to the implementation only
@@ -26,7 +26,7 @@ public:
     static long SystemAcquire(TCredentials kind, void* handle);
 
     explicit TTlsChannel(TTcpClient& tcp);
-    ~TTlsChannel();
+    ~TTlsChannel() override;
     TTlsChannel(const TTlsChannel&) = delete;
     TTlsChannel& operator=(const TTlsChannel&) = delete;
 
@@ -46,14 +46,20 @@ public:
     long Read(char* buffer, size_t length);
     // Sends close_notify; the connection stays open for its owner to close.
     void Shutdown();
-    void Abort() { Tcp.Abort(); }
+    void Abort() override { Tcp.Abort(); }
+
+    // The stream: Close sends close_notify while the connection stands, then closes it.
+    TEnd ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) override;
+    TEnd WriteAll(const char* data, size_t length) override;
+    void Close() override;
+    std::string FailureText() const override { return Error; }
 
     // The server certificate judged for `host` (after a successful handshake).
     TCertReport CheckCertificate(const std::string& host) const;
     // The kind of credentials the last handshake was made with.
     TCredentials CredentialsUsed() const { return Used; }
     // Protocol and cipher of the session, for the communication log.
-    std::string Description() const;
+    std::string Description() const override;
     // The last failure in the user's words, with SChannel's status number where there is one.
     const std::string& ErrorText() const { return Error; }
 
