@@ -140,8 +140,9 @@ void TKvSocket::StartTls() {
     if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(TFailureKind::TimeOut);
     if (result != TTlsChannel::TResult::Ok) {
         const std::string reason = Tls->ErrorText();
+        const std::string call = Tls->FailedCall();
         Tls.reset();
-        if (Logging()) LogEntry(reason + Crlf + Crlf);
+        if (Logging()) LogEntry(reason + Crlf + (call.empty() ? "" : call + Crlf) + Crlf);
         Client->Close();
         CommandNumber = CommandIdle;
         throw EPop3Failure(reason);

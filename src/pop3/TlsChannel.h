@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,6 +63,9 @@ public:
     std::string Description() const override;
     // The last failure in the user's words, with SChannel's status number where there is one.
     const std::string& ErrorText() const { return Error; }
+    // For the communication log: the SSPI call that failed and its status by name and number
+    // ("DecryptMessage: SEC_E_DECRYPT_FAILURE (0x80090330)"); empty when no call failed.
+    const std::string& FailedCall() const { return Detail; }
 
     // Decides on the certificate, judged for the handshake's host. The owner asks it after the
     // handshake; the channel asks it again after a renegotiation the server starts, as the
@@ -71,6 +75,9 @@ public:
     // SChannel's), which Wine cannot carry through.
     TAcquire Acquire = SystemAcquire;
     std::function<TResult()> RenegotiationStep;
+    // Seam for tests: what the handshake sees of the attributes SChannel granted (empty: as
+    // granted), so that a grant SChannel never withholds under Wine can be taken away.
+    std::function<uint32_t(uint32_t)> GrantFilter;
 
 private:
     // Decrypts until plain bytes wait, the stream ends or breaks, or the deadline passes.
@@ -81,5 +88,6 @@ private:
     TTcpClient& Tcp;
     std::unique_ptr<TState> State;
     std::string Error;
+    std::string Detail;
     TCredentials Used = TCredentials::Tls12And13;
 };
