@@ -20,6 +20,7 @@
 
 #include "pop3/CertCheck.h"
 #include "pop3/CertQuestion.h"
+#include "pop3/SspiCheck.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ const char TextClosed[] = "暗号化の手順の途中でサーバが接続を�
 const char TextHandshake[] = "暗号化された接続を確立できませんでした。";
 const char TextOldProtocol[] = "サーバが TLS 1.2 以上に対応していません。";
 const char TextDecrypt[] = "暗号化された通信を読めませんでした。";
+const char TextWeak[] = "サーバとの暗号化に必要な保護が得られなかったため、接続を中止しました。";
 
 TClock::time_point DeadlineAfter(int ms) {
     return TClock::now() + std::chrono::milliseconds(std::max(ms, 0));
@@ -98,6 +100,7 @@ struct TTlsChannel::TState {
     size_t PlainAt = 0;
     bool Ended = false;   // the peer ended the session
     bool Broken = false;  // a read failed; Read reports it
+    ULONG Granted = 0;    // the attributes the last handshake step granted
 
     ~TState() {
         if (HasContext) DeleteSecurityContext(&Context);
@@ -206,7 +209,10 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
             else
                 state.In.clear();
         }
-        if (status == SEC_E_OK) return TResult::Ok;
+        if (status == SEC_E_OK) {
+            state.Granted = attributes;
+            return TResult::Ok;
+        }
         needInput = state.In.empty();
     }
 }
@@ -246,6 +252,7 @@ long TTlsChannel::SystemAcquire(TCredentials kind, void* handle) {
 TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeoutMs) {
     State = std::make_unique<TState>();
     Error.clear();
+    Detail.clear();
     const auto deadline = DeadlineAfter(timeoutMs);
     if (!Tcp.Connected() || Tcp.Aborted()) {
         Error = TextAborted;
@@ -261,6 +268,7 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
     }
     if (status != SEC_E_OK) {
         Error = WithStatus(TextHandshake, status);
+        Detail = TSspiCheck::Call("AcquireCredentialsHandleW", status);
         return TResult::Failed;
     }
     State->HasCredentials = true;
@@ -272,9 +280,17 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
     if (result == TResult::Ok) {
         SecPkgContext_ConnectionInfo info{};
         status = QueryContextAttributesW(&State->Context, SECPKG_ATTR_STREAM_SIZES, &State->Sizes);
+        const uint32_t granted = GrantFilter ? GrantFilter(State->Granted) : State->Granted;
+        const std::string missing = TSspiCheck::MissingGrants(granted);
         if (status != SEC_E_OK) {
-            failure = status;
-            result = TResult::Failed;
+            Error = WithStatus(TextHandshake, status);
+            Detail = TSspiCheck::Call("QueryContextAttributesW", status);
+            return TResult::Failed;
+        } else if (!missing.empty()) {
+            // Without these the records could be read, reordered or replayed unnoticed.
+            Error = TextWeak;
+            Detail = "InitializeSecurityContextW: not granted " + missing;
+            return TResult::Failed;
         } else if (QueryContextAttributesW(&State->Context, SECPKG_ATTR_CONNECTION_INFO, &info) ==
                        SEC_E_OK &&
                    !(info.dwProtocol & AcceptedProtocols)) {
@@ -297,6 +313,8 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
             break;
         case TResult::Failed:
             Error = failure != SEC_E_OK ? WithStatus(TextHandshake, failure) : TextHandshake;
+            if (failure != SEC_E_OK)
+                Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
             break;
     }
     return result;
@@ -385,6 +403,7 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
             }
             if (status != SEC_E_INCOMPLETE_MESSAGE || !CouldBeRecord(s.In)) {
                 Error = WithStatus(TextDecrypt, status);
+                Detail = TSspiCheck::Call("DecryptMessage", status);
                 s.Broken = true;
                 break;
             }
@@ -412,6 +431,7 @@ TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_po
     if (result == TResult::TimedOut || result == TResult::Aborted) return result;
     if (result != TResult::Ok) {
         Error = WithStatus(TextHandshake, failure);
+        Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
         s.Broken = true;
         return TResult::Failed;
     }

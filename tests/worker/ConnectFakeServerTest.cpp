@@ -486,7 +486,7 @@ INSTANTIATE_TEST_SUITE_P(
                         s.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n"));
                     },
                     {1, 2},
-                    NotDeleted + "(ユーザ名、パスワードが違います。)"}),
+                    NotDeleted + "(メールボックスは他のプログラムが使用中です。)"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
