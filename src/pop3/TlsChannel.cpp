@@ -21,6 +21,7 @@
 #include "pop3/CertCheck.h"
 #include "pop3/CertQuestion.h"
 #include "pop3/SspiCheck.h"
+#include "pop3/WideText.h"
 
 namespace {
 
@@ -65,15 +66,6 @@ std::string WithStatus(const char* text, SECURITY_STATUS status) {
     char number[24];
     std::snprintf(number, sizeof number, " (0x%08lX)", static_cast<unsigned long>(status));
     return text + std::string(number);
-}
-
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return L"";
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
 }
 
 std::string Name(unsigned value, std::initializer_list<std::pair<unsigned, const char*>> names) {
@@ -272,7 +264,7 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
         return TResult::Failed;
     }
     State->HasCredentials = true;
-    State->Host = Wide(host);
+    State->Host = WideText(host);
     State->HostName = host;
 
     SECURITY_STATUS failure = SEC_E_OK;
@@ -482,7 +474,7 @@ TCertReport TTlsChannel::CheckCertificate(const std::string& host) const {
         QueryContextAttributesW(&State->Context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
             SEC_E_OK)
         certificate = nullptr;
-    TCertReport report = TCertCheck::Inspect(certificate, Wide(host));
+    TCertReport report = TCertCheck::Inspect(certificate, WideText(host));
     if (certificate) CertFreeCertificateContext(certificate);
     return report;
 }
