@@ -9,6 +9,7 @@
 #include "ui/Clipboard.h"
 #include "ui/ControlTable.h"
 #include "ui/MsgDlg.h"
+#include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 
 namespace {

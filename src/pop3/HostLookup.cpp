@@ -11,6 +11,8 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 // clang-format on
+
+#include "pop3/WideText.h"
 #else
 #include <netdb.h>
 #include <netinet/in.h>
@@ -115,15 +117,6 @@ void CALLBACK Completed(DWORD error, DWORD, LPWSAOVERLAPPED overlapped) {
     call->State->Finish(found, address);
 }
 
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return L"";
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
 // True when the system took the lookup; false where it has no asynchronous form.
 bool StartAsync(const std::shared_ptr<TState>& state, const std::string& host) {
     const TAsyncApi& api = AsyncApi();
@@ -134,7 +127,7 @@ bool StartAsync(const std::shared_ptr<TState>& state, const std::string& host) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     HANDLE cancel = nullptr;
-    const std::wstring name = Wide(host);
+    const std::wstring name = WideText(host);
     const INT status = api.Get(name.c_str(), nullptr, NS_DNS, nullptr, &hints, &call->Result,
                                nullptr, &call->Overlapped, Completed, &cancel);
     if (status == WSA_IO_PENDING) {

@@ -1,6 +1,8 @@
 #include "pop3/KvSocket.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -30,10 +32,16 @@ const char Crlf[] = "\r\n";
 
 using TClock = std::chrono::steady_clock;
 
-bool IsLogin(int32_t command) { return command >= 1 && command <= 3; }
-
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// word equals upper, an upper-case ASCII word, whatever the case of word.
+bool EqualsNoCase(const std::string& word, const char* upper) {
+    std::string folded = word;
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return folded == upper;
 }
 
 // What a single UIDL n reply carries after its number.
@@ -42,22 +50,9 @@ std::string UidOf(const std::string& reply) {
     return blank == std::string::npos ? reply : reply.substr(blank + 1);
 }
 
-// A flag of the session set for this scope: a refusal of the command in progress is an answer
-// (CAPA, the UIDL listing), or replies are read for commands sent ahead of them.
-class TScopedFlag {
-public:
-    explicit TScopedFlag(bool& flag) : Flag(flag) { Flag = true; }
-    ~TScopedFlag() { Flag = false; }
-    TScopedFlag(const TScopedFlag&) = delete;
-    TScopedFlag& operator=(const TScopedFlag&) = delete;
-
-private:
-    bool& Flag;
-};
-
 }  // namespace
 
-TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()) {}
+TKvSocket::TKvSocket() : Client(std::make_unique<TTcpClient>()), Stream(Client.get()) {}
 
 TKvSocket::~TKvSocket() { Client->Close(); }
 
@@ -66,14 +61,17 @@ bool TKvSocket::Connected() const { return Client->Connected(); }
 void TKvSocket::Abort() { Client->Abort(); }
 
 std::string TKvSocket::TlsDescription() const {
-    return Tls && Client->Connected() ? Tls->Description() : std::string();
+    return Client->Connected() ? Stream->Description() : std::string();
 }
 
 // ---- connection and framing -------------------------------------------------------------------
 
 void TKvSocket::Connect() {
+    CheckOwner();
     if (Client->Connected()) return;
-    if (Client->Aborted()) RaiseFailure(5);
+    // The connection belongs to the thread that opens it.
+    Owner = std::this_thread::get_id();
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     if (LogEnabled) {
         Log = TLogWriter::Recreate(LogFileName);
         LogStopReason.clear();
@@ -82,8 +80,22 @@ void TKvSocket::Connect() {
     OpenConnection();
     if (LogEnabled) LogEntry(std::string("サーバに接続しました。") + Crlf + Crlf);
     if (Security == SecurityTls) StartTls();
-    ReadReply();
-    if (MessageCount == -1) throw EPop3Failure(ErrorText, LastReply);
+    // APOP takes the time stamp of this first greeting, also after STLS.
+    const std::string greeting = ReadGreeting();
+    if (Security == SecurityStartTls) RequestStartTls();
+    if (UseApop)
+        LoginApop(greeting);
+    else
+        LoginUser();
+    Capa();
+    Stat();
+}
+
+std::string TKvSocket::ReadGreeting() {
+    CommandNumber = CommandGreeting;
+    ReceiveReply(false, false);
+    CommandNumber = CommandIdle;
+    return LastReply;
 }
 
 void TKvSocket::OpenConnection() {
@@ -91,9 +103,9 @@ void TKvSocket::OpenConnection() {
     Client->Resolver = Resolver;
     switch (Client->Resolve(Host, address, TimeOut)) {
         case TTcpClient::TCheck::Aborted:
-            RaiseFailure(5);
+            RaiseFailure(TFailureKind::Disconnected);
         case TTcpClient::TCheck::TimedOut:
-            RaiseFailure(4);
+            RaiseFailure(TFailureKind::TimeOut);
         case TTcpClient::TCheck::StartupFailed:
             throw EPop3Failure(TextNoWinsock);
         case TTcpClient::TCheck::SocketFailed:
@@ -104,34 +116,38 @@ void TKvSocket::OpenConnection() {
             break;
     }
     MessageCount = -1;
-    CommandNumber = 0;
+    CommandNumber = CommandGreeting;
+    Stream = Client.get();
     Tls.reset();
     ErrorText.clear();
     Capabilities.clear();
     Framer.Clear();
     bool portValid = Port > 0 && Port <= 65535;
     if (!portValid || !Client->Open(address, static_cast<uint16_t>(Port), TimeOut)) {
-        if (Client->Aborted()) RaiseFailure(5);
+        if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoConnection);
     }
 }
 
 void TKvSocket::StartTls() {
-    CommandNumber = 0;
+    CommandNumber = CommandGreeting;
     Tls = std::make_unique<TTlsChannel>(*Client);
     const TTlsChannel::TResult result = Tls->Handshake(Host, TimeOut);
-    if (result == TTlsChannel::TResult::Aborted || Client->Aborted()) RaiseFailure(5);
-    if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(4);
+    if (result == TTlsChannel::TResult::Aborted || Client->Aborted())
+        RaiseFailure(TFailureKind::Disconnected);
+    if (result == TTlsChannel::TResult::TimedOut) RaiseFailure(TFailureKind::TimeOut);
     if (result != TTlsChannel::TResult::Ok) {
         const std::string reason = Tls->ErrorText();
+        const std::string call = Tls->FailedCall();
         Tls.reset();
-        if (Logging()) LogEntry(reason + Crlf + Crlf);
+        if (Logging()) LogEntry(reason + Crlf + (call.empty() ? "" : call + Crlf) + Crlf);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
+    Stream = Tls.get();
     if (Logging()) LogEntry("暗号化しました: " + Tls->Description() + Crlf + Crlf);
     // One decision for the handshake and for any renegotiation the server starts later.
     Tls->CertificateDecision = [this](const TCertReport& report) {
@@ -146,15 +162,15 @@ void TKvSocket::StartTls() {
         accepted = Tls->CertificateDecision(report);
     } catch (...) {
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw;
     }
-    if (Client->Aborted()) RaiseFailure(5);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     if (!accepted) {
         const std::string reason = CertQuestion::RefusalText(report);
         if (Logging()) LogEntry(reason + Crlf + Crlf);
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(reason);
     }
 }
@@ -162,20 +178,18 @@ void TKvSocket::StartTls() {
 void TKvSocket::RequestStartTls() {
     bool refused = false;
     try {
-        TScopedFlag refusal(MayRefuse);
-        CommandNumber = StlsCommand;
-        SendCommand(std::string("STLS") + Crlf);
-        refused = Refused;
+        CommandNumber = CommandStls;
+        refused = !Exchange(std::string("STLS") + Crlf, true);
     } catch (const EPop3Failure& failure) {
         // No answer, or none that makes sense: the same as a refusal, unless the user stopped.
         if (Client->Aborted()) throw;
         if (Client->Connected()) Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoStartTls, failure.ServerText());
     }
     if (refused) {
         Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         throw EPop3Failure(TextNoStartTls, LastReply);
     }
     // Bytes sent in clear after the "+OK" must not pass for the encrypted server's.
@@ -187,53 +201,54 @@ void TKvSocket::CheckCommandLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
     size_t body = text.size() >= 2 ? text.size() - 2 : 0;
     if (text.compare(body, 2, Crlf) != 0 || text.find_first_of(std::string("\r\n\0", 3)) < body)
-        RaiseFailure(1);
+        RaiseFailure(TFailureKind::CommError);
 }
 
 void TKvSocket::WriteAll(const std::string& bytes) {
-    size_t written =
-        Tls ? Tls->Write(bytes.data(), bytes.size()) : Client->Write(bytes.data(), bytes.size());
-    if (Client->Aborted()) RaiseFailure(5);
-    if (written == 0 && !Tls) RaiseFailure(4);
-    if (written < bytes.size()) {
-        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
-        if (reason.empty()) reason = TextCommError;
-        Client->Close();
-        CommandNumber = -1;
-        throw EPop3Failure(reason);
+    switch (Stream->WriteAll(bytes.data(), bytes.size())) {
+        case TByteStream::TEnd::Done:
+            break;
+        case TByteStream::TEnd::Aborted:
+            RaiseFailure(TFailureKind::Disconnected);
+        case TByteStream::TEnd::TimedOut:
+        case TByteStream::TEnd::Ended:
+            RaiseFailure(TFailureKind::TimeOut);
+        case TByteStream::TEnd::Failed:
+            RaiseStreamFailure();
     }
     IoLength = static_cast<int32_t>(bytes.size());
 }
 
 // Waits for data at most TimeOut, and never past the reply's deadline, then takes what is there.
 size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
-    if (Client->Aborted()) RaiseFailure(5);
+    if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-    if (left <= 0) RaiseFailure(4);
+    if (left <= 0) RaiseFailure(TFailureKind::TimeOut);
     const int waitMs = static_cast<int>(std::min<long long>(TimeOut, left));
-    switch (Tls ? Tls->WaitReadable(waitMs) : Client->WaitReadable(waitMs)) {
-        case TTcpClient::TWait::Aborted:
-            RaiseFailure(5);
-        case TTcpClient::TWait::TimedOut:
-            RaiseFailure(4);
-        case TTcpClient::TWait::Readable:
+    size_t n = 0;
+    switch (Stream->ReadSome(Framer.ReadSpace(ReadSize), ReadSize, waitMs, n)) {
+        case TByteStream::TEnd::Done:
             break;
+        case TByteStream::TEnd::Aborted:
+            RaiseFailure(TFailureKind::Disconnected);
+        case TByteStream::TEnd::TimedOut:
+        case TByteStream::TEnd::Ended:
+            RaiseFailure(TFailureKind::TimeOut);
+        case TByteStream::TEnd::Failed:
+            RaiseStreamFailure();
     }
-    char* space = Framer.ReadSpace(ReadSize);
-    long n = Tls ? Tls->Read(space, ReadSize) : Client->Read(space, ReadSize);
-    if (Client->Aborted()) RaiseFailure(5);
-    if (n == 0) RaiseFailure(4);
-    if (n < 0) {
-        std::string reason = Tls ? Tls->ErrorText() : TTcpClient::LastErrorText();
-        if (reason.empty()) reason = TextCommError;
-        Client->Close();
-        CommandNumber = -1;
-        throw EPop3Failure(reason);
-    }
-    Framer.Received(static_cast<size_t>(n));
+    Framer.Received(n);
     IoLength = static_cast<int32_t>(n);
-    return static_cast<size_t>(n);
+    return n;
+}
+
+[[noreturn]] void TKvSocket::RaiseStreamFailure() {
+    std::string reason = Stream->FailureText();
+    if (reason.empty()) reason = TextCommError;
+    Client->Close();
+    CommandNumber = CommandIdle;
+    throw EPop3Failure(reason);
 }
 
 // A single-line reply: up to its line end, however many reads it takes.
@@ -244,7 +259,7 @@ void TKvSocket::ReceiveLine() {
             case TReplyFramer::TFrame::Complete:
                 return;
             case TReplyFramer::TFrame::TooLong:
-                RaiseFailure(1);
+                RaiseFailure(TFailureKind::CommError);
             case TReplyFramer::TFrame::Incomplete:
                 break;
         }
@@ -256,7 +271,7 @@ void TKvSocket::ReceiveLine() {
 // unfinished is logged as "in the middle", and its end once.
 void TKvSocket::ReceiveMultiLine(size_t maxLength) {
     const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
-    const bool top = CommandNumber == 8;
+    const bool top = CommandNumber == CommandTop;
     for (int reads = 0;; ++reads) {
         switch (Framer.TakeMultiLine(MultiLineText, maxLength)) {
             case TReplyFramer::TFrame::Complete:
@@ -264,7 +279,7 @@ void TKvSocket::ReceiveMultiLine(size_t maxLength) {
                     LogEntry(std::string("Receive:8 ヘッダ終了") + Crlf + Crlf);
                 return;
             case TReplyFramer::TFrame::TooLong:
-                RaiseFailure(1);
+                RaiseFailure(TFailureKind::CommError);
             case TReplyFramer::TFrame::Incomplete:
                 break;
         }
@@ -304,36 +319,40 @@ std::string TKvSocket::WithoutStatus(const std::string& reply) {
 void TKvSocket::LogCommand(const std::string& text) {
     if (!Logging()) return;
     std::string logged = text;
-    if (CommandNumber == 2) logged = std::string("PASS パスワード") + Crlf;
-    if (CommandNumber == 3) logged = "APOP ユーザ名 MD5Digest";
+    if (CommandNumber == CommandPass) logged = std::string("PASS パスワード") + Crlf;
+    if (CommandNumber == CommandApop) logged = "APOP ユーザ名 MD5Digest";
     LogEntry("Send:" + std::to_string(CommandNumber) + Crlf + logged + Crlf);
 }
 
 std::string TKvSocket::SendCommand(const std::string& text) {
+    Exchange(text, false);
+    return LastReply;
+}
+
+bool TKvSocket::Exchange(const std::string& text, bool mayRefuse) {
+    CheckOwner();
     LastReply.clear();
-    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     CheckCommandLine(text);
     // Anything the server sent beyond the last reply was unasked for; it must not pass for the
     // reply to this command.
     Framer.Clear();
     WriteAll(text);
     LogCommand(text);
-    Refused = false;
-    ReadReply();
-    if (IsLogin(CommandNumber) && Refused) {
-        CommandNumber = -1;
-        return " ";
-    }
-    CommandNumber = -1;
+    const bool refused = ReceiveReply(CommandNumber == CommandTop, mayRefuse);
+    CommandNumber = CommandIdle;
+    if (refused) return false;
     LastReply = WithoutStatus(LastReply);
-    return LastReply;
+    return true;
 }
 
-void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
+bool TKvSocket::Pipeline(TCommand command, size_t count, bool multiLine,
                          const std::function<std::string(size_t)>& line,
                          const std::function<void(size_t)>& before,
-                         const std::function<void(size_t)>& replied, bool closeWithStat) {
-    if (!Client->Connected() || Client->Aborted()) RaiseFailure(5);
+                         const std::function<void(size_t)>& replied, bool closeWithStat,
+                         bool mayRefuse) {
+    CheckOwner();
+    if (!Client->Connected() || Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
     const bool ahead = Pipelining();
     const size_t window = ahead ? MaxPipelinedCommands : 1;
     // A reply cut short by a "." line the server forgot to stuff leaves every later reply one
@@ -342,9 +361,10 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
     const bool closingStat =
         ahead && closeWithStat && count > 0 && MessageCount >= 0 && MessageCount != NoCountInStat;
     const size_t total = count + (closingStat ? 1 : 0);
-    auto commandOf = [command, count](size_t i) { return i < count ? command : int32_t{4}; };
+    auto commandOf = [command, count](size_t i) { return i < count ? command : CommandStat; };
     std::vector<size_t> lengths(window);
     size_t sent = 0, done = 0, bytes = 0;
+    bool answered = true;
     AheadOfReplies = ahead;
     try {
         while (done < total) {
@@ -373,15 +393,13 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
             }
             if (done < count && before) before(done);
             CommandNumber = commandOf(done);
-            Refused = false;
+            bool refused = false;
             if (done < count) {
-                ReceiveReply(multiLine);
+                refused = ReceiveReply(multiLine, mayRefuse);
+                answered = answered && !refused;
             } else {
-                {
-                    TScopedFlag refusal(MayRefuse);
-                    ReceiveReply(false);
-                }
-                if (Refused || ParseNumber(4, WithoutStatus(LastReply)) != MessageCount)
+                refused = ReceiveReply(false, true);
+                if (refused || ParseNumber(CommandStat, WithoutStatus(LastReply)) != MessageCount)
                     RaiseDesync(LastReply);
             }
             bytes -= lengths[done % window];
@@ -389,17 +407,18 @@ void TKvSocket::Pipeline(int32_t command, size_t count, bool multiLine,
             // Every reply asked for is in: anything more belongs to no command.
             if (ahead && done == sent && Framer.Buffered() > 0)
                 RaiseDesync(TReplyFramer::StatusLine(LastReply));
-            if (done <= count && replied) replied(done - 1);
+            if (done <= count && !refused && replied) replied(done - 1);
         }
     } catch (...) {
         // Replies still on their way would be taken for the answers to later commands.
         if (sent > done && Client->Connected()) Client->Close();
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         AheadOfReplies = false;
         throw;
     }
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
     AheadOfReplies = false;
+    return answered;
 }
 
 // Bytes received beyond the last reply, before new commands go out. A server that takes
@@ -413,78 +432,84 @@ void TKvSocket::TakeUnasked() {
 [[noreturn]] void TKvSocket::RaiseDesync(const std::string& serverText) {
     if (Logging()) LogEntry(std::string(TextDesync) + Crlf + Crlf);
     if (Client->Connected()) Client->Close();
-    CommandNumber = -1;
+    CommandNumber = CommandIdle;
     throw EPop3Desync(TextDesync, serverText);
 }
 
-void TKvSocket::ReadReply() { ReceiveReply(CommandNumber == 8); }
+void TKvSocket::ReadReply() {
+    CheckOwner();
+    ReceiveReply(CommandNumber == CommandTop, false);
+}
 
-void TKvSocket::ReceiveReply(bool multiLine) {
+void TKvSocket::CheckOwner() const {
+#ifndef NDEBUG
+    // Only Abort may come from another thread; anything else would race the owner's I/O.
+    if (Client->Connected() && Owner != std::this_thread::get_id()) {
+        std::fputs("TKvSocket used from a thread that does not own it\n", stderr);
+        std::abort();
+    }
+#endif
+}
+
+bool TKvSocket::ReceiveReply(bool multiLine, bool mayRefuse) {
     if (!multiLine) {
         ReceiveLine();
-        HandleReply(StatusOf(LastReply), false);
-        return;
+        return HandleReply(StatusOf(LastReply), false, mayRefuse);
     }
-    ReceiveMultiLine(CommandNumber == 8 ? MaxHeaderLength : MaxListingLength);
+    ReceiveMultiLine(CommandNumber == CommandTop ? MaxHeaderLength : MaxListingLength);
     const TStatus status = StatusOf(MultiLineText);
     if (status != TStatus::Positive) LastReply = MultiLineText;  // the status line alone
-    HandleReply(status, true);
+    return HandleReply(status, true, mayRefuse);
 }
 
 // LastReply holds the reply as received (for a multi-line one, its status line when negative).
-void TKvSocket::HandleReply(TStatus status, bool multiLine) {
+bool TKvSocket::HandleReply(TStatus status, bool multiLine, bool mayRefuse) {
     if (status != TStatus::Positive) {
-        if (CommandNumber != 8 && Logging())
+        if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + " ERROR" + Crlf + LastReply +
                      Crlf);
         LastReply = Trimmed(LastReply);
         if (status == TStatus::Malformed) {
             // Where a reply is due, a line that cannot start one is the rest of an earlier reply.
             if (AheadOfReplies) RaiseDesync(LastReply);
-            RaiseFailure(1, LastReply);
+            RaiseFailure(TFailureKind::CommError, LastReply);
         }
-        if (IsLogin(CommandNumber)) {
-            ErrorText = TextLoginRefused;
-            Refused = true;
-            return;
-        }
-        if (MayRefuse) {
-            Refused = true;
-            return;
-        }
-        if (CommandNumber == 6) {
-            CommandNumber = -1;
+        if (mayRefuse) return true;
+        if (CommandNumber == CommandNoop) {
+            CommandNumber = CommandIdle;
             throw EPop3Failure("", LastReply);
         }
-        RaiseFailure(1, LastReply);
+        RaiseFailure(TFailureKind::CommError, LastReply);
     }
     if (multiLine) {
-        if (CommandNumber != 8 && Logging())
+        if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
-        return;
+        return false;
     }
     if (Logging()) LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + LastReply + Crlf);
     LastReply = Trimmed(LastReply);
-    if (CommandNumber == 0) {
-        // APOP takes the time stamp of this first greeting, also after STLS.
-        const std::string greeting = LastReply;
-        if (Security == SecurityStartTls) RequestStartTls();
-        if (UseApop)
-            LoginApop(greeting);
-        else
-            LoginUser();
-    }
+    return false;
 }
 
-[[noreturn]] void TKvSocket::RaiseFailure(int kind, const std::string& serverText) {
+[[noreturn]] void TKvSocket::RaiseFailure(TFailureKind kind, const std::string& serverText) {
     if (Client->Connected()) Client->Close();
-    CommandNumber = -1;
-    const char* text = kind == 1   ? TextCommError
-                       : kind == 4 ? TextTimeOut
-                       : kind == 5 ? TextDisconnected
-                                   : "";
-    throw EPop3Failure(text, serverText);
+    const std::string command = CommandName(CommandNumber);
+    CommandNumber = CommandIdle;
+    // A refusal that carries a response code says more than "通信エラー".
+    if (kind == TFailureKind::CommError) kind = EPop3Failure::KindOfReply(serverText, kind);
+    const char* coded = EPop3Failure::TextOfCode(kind);
+    const char* text = coded                                ? coded
+                       : kind == TFailureKind::TimeOut      ? TextTimeOut
+                       : kind == TFailureKind::Disconnected ? TextDisconnected
+                                                            : TextCommError;
+    throw EPop3Failure(text, serverText, kind, command);
+}
+
+const char* TKvSocket::CommandName(TCommand command) {
+    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
+                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS"};
+    return command >= CommandGreeting && command <= CommandStls ? names[command] : "";
 }
 
 void TKvSocket::WriteLog(const char* bytes, size_t count) {
@@ -504,17 +529,11 @@ void TKvSocket::LogEntry(const std::string& entry) { WriteLog(entry.data(), entr
 bool TKvSocket::Logging() const { return LogEnabled && Log; }
 
 void TKvSocket::LoginUser() {
-    CommandNumber = 1;
-    if (SendCommand("USER " + UserName + Crlf) == " ") return;
+    LoginStep(CommandUser, "USER " + UserName + Crlf);
     LoginPass();
 }
 
-void TKvSocket::LoginPass() {
-    CommandNumber = 2;
-    if (SendCommand("PASS " + Password + Crlf) == " ") return;
-    Capa();
-    Stat();
-}
+void TKvSocket::LoginPass() { LoginStep(CommandPass, "PASS " + Password + Crlf); }
 
 void TKvSocket::LoginApop(const std::string& greeting) {
     // The time stamp runs from the first "<" to the next ">", brackets included.
@@ -524,53 +543,64 @@ void TKvSocket::LoginApop(const std::string& greeting) {
         // Without a time stamp the digest would be an unsalted hash of the password alone; a
         // server that sends none cannot take APOP, so nothing is sent.
         ErrorText = TextLoginRefused;
-        CommandNumber = -1;
-        return;
+        throw EPop3Failure(ErrorText, LastReply, TFailureKind::LoginRefused);
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
-    CommandNumber = 3;
-    if (SendCommand("APOP " + UserName + " " + digest + Crlf) == " ") return;
-    Capa();
-    Stat();
+    LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
+}
+
+void TKvSocket::LoginStep(TCommand command, const std::string& text) {
+    CommandNumber = command;
+    if (Exchange(text, true)) return;
+    // The connection stays for a QUIT. A response code tells a locked mailbox, a login too soon
+    // and a passing trouble of the server from a wrong password.
+    const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
+    const char* coded = EPop3Failure::TextOfCode(kind);
+    ErrorText = coded ? coded : kind == TFailureKind::Temporary ? TextCommError : TextLoginRefused;
+    throw EPop3Failure(ErrorText, LastReply, kind, CommandName(command));
 }
 
 void TKvSocket::Capa() {
     Capabilities.clear();
-    TScopedFlag refusal(MayRefuse);
+    // A refusal means no capabilities.
     Pipeline(
-        CapaCommand, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
+        CommandCapa, 1, true, [](size_t) { return std::string("CAPA") + Crlf; }, nullptr,
         [this](size_t) {
-            if (Refused) return;
             std::vector<std::string> lines;
             SplitHeader(MultiLineText, lines);
             lines.pop_back();  // the "." line
             for (std::string& line : lines) Capabilities.push_back(Trimmed(line));
-        });
+            for (const std::string& line : Capabilities) {
+                int32_t seconds = 0;
+                const size_t blank = line.find(' ');
+                // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
+                if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
+                    TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
+                    LoginDelay = seconds;
+            }
+        },
+        false, true);
 }
 
 bool TKvSocket::Pipelining() const {
-    for (const std::string& line : Capabilities) {
-        std::string word = line.substr(0, line.find(' '));
-        std::transform(word.begin(), word.end(), word.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-        if (word == "PIPELINING") return true;
-    }
+    for (const std::string& line : Capabilities)
+        if (EqualsNoCase(line.substr(0, line.find(' ')), "PIPELINING")) return true;
     return false;
 }
 
 void TKvSocket::Stat() {
-    CommandNumber = 4;
-    MessageCount = ParseNumber(4, SendCommand(std::string("STAT") + Crlf));
+    CommandNumber = CommandStat;
+    MessageCount = ParseNumber(CommandStat, SendCommand(std::string("STAT") + Crlf));
     if (OnStat) OnStat(*this);
 }
 
-int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
+int32_t TKvSocket::ParseNumber(TCommand kind, const std::string& text) {
     int32_t value = 0;
     size_t blank = text.find(' ');
-    if (kind == 4) {
+    if (kind == CommandStat) {
         return TScanListing::Number(text.substr(0, blank), value) ? value : NoCountInStat;
     }
-    if (kind == 7) {
+    if (kind == CommandList) {
         std::string rest = blank == std::string::npos ? text : text.substr(blank + 1);
         return TScanListing::Number(rest, value) ? value : 0;
     }
@@ -578,13 +608,13 @@ int32_t TKvSocket::ParseNumber(int32_t kind, const std::string& text) {
 }
 
 void TKvSocket::Dele(int32_t n) {
-    CommandNumber = 5;
+    CommandNumber = CommandDele;
     SendCommand("DELE " + std::to_string(n) + Crlf);
 }
 
 void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
     Pipeline(
-        5, numbers.size(), false,
+        CommandDele, numbers.size(), false,
         [&numbers](size_t i) { return "DELE " + std::to_string(numbers[i]) + Crlf; }, nullptr,
         nullptr);
 }
@@ -593,7 +623,7 @@ void TKvSocket::TopEach(
     const std::vector<int32_t>& numbers,
     const std::function<void(size_t, const std::vector<std::string>&)>& header) {
     Pipeline(
-        8, numbers.size(), true,
+        CommandTop, numbers.size(), true,
         [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
         [this, &header](size_t i) {
             SplitHeader(MultiLineText, HeaderLines);
@@ -603,55 +633,53 @@ void TKvSocket::TopEach(
 
 bool TKvSocket::Noop() {
     try {
-        CommandNumber = 6;
+        CommandNumber = CommandNoop;
         SendCommand(std::string("NOOP") + Crlf);
         return true;
     } catch (const std::exception&) {
-        CommandNumber = -1;
+        CommandNumber = CommandIdle;
         return false;
     }
 }
 
 int32_t TKvSocket::List(int32_t n) {
-    CommandNumber = 7;
-    return ParseNumber(7, SendCommand("LIST " + std::to_string(n) + Crlf));
+    CommandNumber = CommandList;
+    return ParseNumber(CommandList, SendCommand("LIST " + std::to_string(n) + Crlf));
 }
 
 std::vector<int32_t> TKvSocket::ListAll() {
     std::vector<int32_t> sizes;
     Pipeline(
-        7, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
+        CommandList, 1, true, [](size_t) { return std::string("LIST") + Crlf; }, nullptr,
         [this, &sizes](size_t) {
-            if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes))
-                RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
+            std::string offending;
+            if (!TScanListing::Sizes(MultiLineText, MessageCount, sizes, &offending))
+                RaiseFailure(TFailureKind::CommError, offending);
         });
     return sizes;
 }
 
 std::string TKvSocket::Uidl(int32_t n) {
-    CommandNumber = 9;
+    CommandNumber = CommandUidl;
     return UidOf(SendCommand("UIDL " + std::to_string(n) + Crlf));
 }
 
 std::vector<std::string> TKvSocket::UidlAll() {
     std::vector<std::string> uids;
-    bool refused = false;
-    {
-        TScopedFlag refusal(MayRefuse);
-        Pipeline(
-            9, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
-            [this, &uids, &refused](size_t) {
-                refused = Refused;
-                if (!refused && !TScanListing::Uids(MultiLineText, MessageCount, uids))
-                    RaiseFailure(1, TReplyFramer::StatusLine(MultiLineText));
-            });
-    }
-    if (!refused) return uids;
+    const bool listed = Pipeline(
+        CommandUidl, 1, true, [](size_t) { return std::string("UIDL") + Crlf; }, nullptr,
+        [this, &uids](size_t) {
+            std::string offending;
+            if (!TScanListing::Uids(MultiLineText, MessageCount, uids, &offending))
+                RaiseFailure(TFailureKind::CommError, offending);
+        },
+        false, true);
+    if (listed) return uids;
     // A server without the listing still answers for each message, checked as strictly as the
     // listing: "n id" for the n asked, and no more than the listing's bytes in all.
     size_t received = 0;
     Pipeline(
-        9, static_cast<size_t>(std::max(MessageCount, 0)), false,
+        CommandUidl, static_cast<size_t>(std::max(MessageCount, 0)), false,
         [](size_t i) { return "UIDL " + std::to_string(i + 1) + Crlf; }, nullptr,
         [this, &uids, &received](size_t i) {
             const std::string reply = WithoutStatus(LastReply);
@@ -665,7 +693,7 @@ std::vector<std::string> TKvSocket::UidlAll() {
                 RaiseDesync(LastReply);
             if (!numbered || static_cast<size_t>(number) != i + 1 ||
                 !TScanListing::ValidUid(reply.substr(blank + 1)) || received > MaxListingLength)
-                RaiseFailure(1, LastReply);
+                RaiseFailure(TFailureKind::CommError, LastReply);
             uids.push_back(reply.substr(blank + 1));
         });
     return uids;
@@ -675,7 +703,7 @@ const std::vector<std::string>& TKvSocket::Top(int32_t n) {
     HeaderLines.clear();
     MultiLineText.clear();
     Pipeline(
-        8, 1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; },
+        CommandTop, 1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; },
         [this](size_t) {
             if (OnTopStart) OnTopStart(*this);
         },
@@ -690,7 +718,7 @@ void TKvSocket::TopAll(
     int32_t count, const std::function<void(int32_t)>& starting,
     const std::function<void(int32_t, const std::vector<std::string>&)>& header) {
     Pipeline(
-        8, static_cast<size_t>(std::max(count, 0)), true,
+        CommandTop, static_cast<size_t>(std::max(count, 0)), true,
         [](size_t i) { return "TOP " + std::to_string(i + 1) + " 0" + Crlf; },
         [this, &starting](size_t i) {
             if (starting) starting(static_cast<int32_t>(i + 1));
@@ -740,13 +768,13 @@ void TKvSocket::SplitHeader(const std::string& reply, std::vector<std::string>& 
 }
 
 void TKvSocket::Quit() {
+    CheckOwner();
     if (!Client->Connected()) return;
-    CommandNumber = 10;
+    CommandNumber = CommandQuit;
     try {
         SendCommand(std::string("QUIT") + Crlf);
     } catch (const std::exception&) {
     }
-    if (Tls && Client->Connected()) Tls->Shutdown();
-    Client->Close();
-    CommandNumber = -1;
+    Stream->Close();
+    CommandNumber = CommandIdle;
 }

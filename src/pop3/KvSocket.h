@@ -6,8 +6,10 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "pop3/ByteStream.h"
 #include "pop3/CertReport.h"
 #include "pop3/HostLookup.h"
 #include "pop3/Pop3Failure.h"
@@ -18,8 +20,9 @@ class TTlsChannel;
 class TLogWriter;
 
 // One client connection to a POP3 server, owned and used by one thread (the account's worker).
-// Connect() reads the greeting, logs in (USER/PASS or APOP), sends STAT and raises OnStat, inside
-// which the owner issues the per-message commands.
+// Connect() runs the protocol's opening one step after another: greeting, STLS when asked, login
+// (USER/PASS or APOP), CAPA, STAT, then raises OnStat, inside which the owner issues the
+// per-message commands.
 class TKvSocket {
 public:
     // Longest single-line reply accepted; a server that never ends its line is cut off here.
@@ -38,9 +41,23 @@ public:
     static constexpr size_t MaxPipelinedCommands = 64;
     static constexpr size_t MaxPipelinedBytes = 2048;
     static constexpr int32_t NoCountInStat = 100000000;
-    // CAPA's number in CommandNumber and the log (after QUIT's 10), then STLS's.
-    static constexpr int32_t CapaCommand = 11;
-    static constexpr int32_t StlsCommand = 12;
+    // The command in progress, by the number the communication log shows for it.
+    enum TCommand : int32_t {
+        CommandIdle = -1,
+        CommandGreeting = 0,
+        CommandUser = 1,
+        CommandPass = 2,
+        CommandApop = 3,
+        CommandStat = 4,
+        CommandDele = 5,
+        CommandNoop = 6,
+        CommandList = 7,
+        CommandTop = 8,
+        CommandUidl = 9,
+        CommandQuit = 10,
+        CommandCapa = 11,
+        CommandStls = 12
+    };
     // Security: plain text, TLS from the first byte, or STLS after the greeting.
     enum TSecurity { SecurityNone = 0, SecurityTls = 1, SecurityStartTls = 2 };
 
@@ -61,11 +78,11 @@ public:
     std::function<bool(TKvSocket&, const TCertReport&)> OnCertificate;
     int32_t Security = SecurityNone;
     bool UseApop = false;
-    int32_t MessageCount = -1;   // -1 from Connect until STAT is answered
-    int32_t CommandNumber = -1;  // command in progress: 0 greeting, 1 USER ... 10 QUIT; -1 idle
-    std::string MultiLineText;   // the TOP reply as accumulated
-    std::string ErrorText;       // what Connect raises when the login ended without STAT
-    int32_t IoLength = 0;        // bytes in the I/O buffer (last command sent or block read)
+    int32_t MessageCount = -1;  // -1 from Connect until STAT is answered
+    TCommand CommandNumber = CommandIdle;
+    std::string MultiLineText;  // the TOP reply as accumulated
+    std::string ErrorText;      // what Connect raises when the login ended without STAT
+    int32_t IoLength = 0;       // bytes in the I/O buffer (last command sent or block read)
     std::string Password;
     std::string UserName;
     std::string Host;                 // host name or dotted IPv4 address
@@ -78,24 +95,32 @@ public:
     std::string LogStopReason;
     // The server's CAPA lines on this connection; empty when it has none.
     std::vector<std::string> Capabilities;
+    // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
+    // said. Kept across connections, as the next login may be refused for it.
+    int32_t LoginDelay = -1;
 
-    // Opens the connection and runs greeting, login and STAT; nothing when already connected.
+    // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
+    // refused login throws ErrorText, the connection left standing for a QUIT.
     void Connect();
     // Sends one command line (ending in CR LF) and returns its reply without "+OK" and the blanks
-    // after it; " " when a login command was refused. CommandNumber is set by the caller.
+    // after it; a refusal throws. CommandNumber is set by the caller.
     std::string SendCommand(const std::string& text);
-    // Reads one whole reply into LastReply (for TOP up to the closing "."); after the greeting it
-    // runs the login.
+    // Reads one whole reply into LastReply (for TOP up to the closing "."); a refusal throws.
     void ReadReply();
-    // Closes the connection and throws: kind 1 "通信エラー", 4 "タイムアウトしました。",
-    // 5 "切断されています。", any other an empty text.
-    [[noreturn]] void RaiseFailure(int kind, const std::string& serverText = std::string());
+    // Closes the connection and throws the kind's text: "通信エラー", "タイムアウトしました。" or
+    // "切断されています。".
+    [[noreturn]] void RaiseFailure(TFailureKind kind,
+                                   const std::string& serverText = std::string());
     // Appends count bytes to the communication log as one entry (never split by another session).
     void WriteLog(const char* bytes, size_t count);
 
-    void LoginUser();
+    // The login steps. A refusal throws EPop3Failure with ErrorText, its kind told by the
+    // response code (RFC 2449), and leaves the connection standing for a QUIT.
+    void LoginUser();  // USER, then PASS
     void LoginPass();
     void LoginApop(const std::string& greeting);
+    // The command's word as a failure names it ("STAT"); "" for the greeting and for none.
+    static const char* CommandName(TCommand command);
     void Stat();
     void Dele(int32_t n);
     bool Noop();  // never throws
@@ -103,7 +128,7 @@ public:
     const std::vector<std::string>& Top(int32_t n);
     std::string Uidl(int32_t n);
     void Quit();  // only when connected; ignores failures, then closes
-    static int32_t ParseNumber(int32_t kind, const std::string& text);
+    static int32_t ParseNumber(TCommand kind, const std::string& text);
 
     // Asks CAPA once after the login; a refusal means no capabilities.
     void Capa();
@@ -139,32 +164,42 @@ public:
 private:
     enum class TStatus { Positive, Negative, Malformed };
 
-    // Line layer: frames bytes only. All socket I/O goes through WriteAll and ReadAvailable.
+    // Line layer: frames bytes only. All I/O goes through WriteAll and ReadAvailable to Stream.
     void OpenConnection();
+    // The greeting, trimmed; a negative one throws.
+    std::string ReadGreeting();
     // Handshake, then the certificate decision; throws when either fails.
     void StartTls();
     // STLS after the greeting; a refusal ends the connection, never a fall-back to plain text.
     void RequestStartTls();
     void WriteAll(const std::string& bytes);
+    // A read or write failed: closes the connection and throws what the stream says.
+    [[noreturn]] void RaiseStreamFailure();
     size_t ReadAvailable(std::chrono::steady_clock::time_point deadline);
     void CheckCommandLine(const std::string& text);
     void ReceiveLine();
     void ReceiveMultiLine(size_t maxLength);
-    // Command layer.
-    void ReceiveReply(bool multiLine);
+    // Command layer. With mayRefuse a "-ERR" reply is an answer (true: refused), otherwise it
+    // throws; every other failure throws.
+    bool ReceiveReply(bool multiLine, bool mayRefuse);
+    // Sends text and reads its one-line reply into LastReply (without "+OK"); false when refused.
+    bool Exchange(const std::string& text, bool mayRefuse);
+    void LoginStep(TCommand command, const std::string& text);
     void LogCommand(const std::string& text);
     // Sends line(i) for i from 0 to count - 1 as command, replied(i) after each reply in turn.
     // before(i) runs just before reply i is read. Replies that cannot be read any more once a
     // failure is thrown close the connection. Sent ahead of the replies, a batch whose replies
     // do not match the commands throws EPop3Desync; closeWithStat ends it with a STAT whose reply
-    // must repeat MessageCount.
-    void Pipeline(int32_t command, size_t count, bool multiLine,
+    // must repeat MessageCount. With mayRefuse a "-ERR" reply skips its replied() and the result
+    // is false; otherwise it throws.
+    bool Pipeline(TCommand command, size_t count, bool multiLine,
                   const std::function<std::string(size_t)>& line,
                   const std::function<void(size_t)>& before,
-                  const std::function<void(size_t)>& replied, bool closeWithStat = false);
+                  const std::function<void(size_t)>& replied, bool closeWithStat = false,
+                  bool mayRefuse = false);
     void TakeUnasked();
     [[noreturn]] void RaiseDesync(const std::string& serverText);
-    void HandleReply(TStatus status, bool multiLine);
+    bool HandleReply(TStatus status, bool multiLine, bool mayRefuse);
     void LogEntry(const std::string& entry);
     // Entries are only built while the log is written.
     bool Logging() const;
@@ -172,12 +207,16 @@ private:
     static std::string Trimmed(const std::string& text);
     static std::string WithoutStatus(const std::string& reply);
 
+    // The connection, and the TLS channel over it once encrypted. Every byte goes through Stream,
+    // which is one of them; Client alone opens, closes abruptly and tells an abort.
     std::unique_ptr<TTcpClient> Client;
-    std::unique_ptr<TTlsChannel> Tls;  // on the connection that stands, once encrypted
-    TReplyFramer Framer;               // the session's one receive buffer
-    std::string Outgoing;              // commands of one window, reused
+    std::unique_ptr<TTlsChannel> Tls;
+    TByteStream* Stream = nullptr;
+    TReplyFramer Framer;   // the session's one receive buffer
+    std::string Outgoing;  // commands of one window, reused
     std::shared_ptr<TLogWriter> Log;
-    bool Refused = false;    // the last reply was "-ERR" and the command may be refused
-    bool MayRefuse = false;  // a refusal of the command in progress is an answer, not a failure
-    bool AheadOfReplies = false;  // in a batch of commands sent ahead of their replies
+    bool AheadOfReplies = false;
+    // The thread that opened the connection; debug builds stop when another uses it.
+    std::thread::id Owner;
+    void CheckOwner() const;  // in a batch of commands sent ahead of their replies
 };

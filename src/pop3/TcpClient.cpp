@@ -196,6 +196,31 @@ size_t TTcpClient::Write(const char* data, size_t length) {
     return done;
 }
 
+TByteStream::TEnd TTcpClient::ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) {
+    count = 0;
+    switch (WaitReadable(timeoutMs)) {
+        case TWait::Aborted:
+            return TEnd::Aborted;
+        case TWait::TimedOut:
+            return TEnd::TimedOut;
+        case TWait::Readable:
+            break;
+    }
+    const long n = Read(buffer, length);
+    if (Aborted()) return TEnd::Aborted;
+    if (n == 0) return TEnd::Ended;
+    if (n < 0) return TEnd::Failed;
+    count = static_cast<size_t>(n);
+    return TEnd::Done;
+}
+
+TByteStream::TEnd TTcpClient::WriteAll(const char* data, size_t length) {
+    const size_t written = Write(data, length);
+    if (Aborted()) return TEnd::Aborted;
+    if (written == 0) return TEnd::TimedOut;
+    return written < length ? TEnd::Failed : TEnd::Done;
+}
+
 TTcpClient::TWait TTcpClient::WaitReadable(int timeoutMs) {
     auto deadline = TClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {

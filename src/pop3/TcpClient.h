@@ -5,17 +5,18 @@
 #include <mutex>
 #include <string>
 
+#include "pop3/ByteStream.h"
 #include "pop3/HostLookup.h"
 
 // A blocking IPv4 TCP client: Winsock on Windows, BSD sockets elsewhere. Everything above this
 // class is the same code on both. Used by one owning thread; only Abort may be called from another.
-class TTcpClient {
+class TTcpClient final : public TByteStream {
 public:
     enum class TCheck { Ok, StartupFailed, SocketFailed, NameNotFound, TimedOut, Aborted };
-    enum class TWait { Readable, TimedOut, Aborted };
+    using TWait = TByteStream::TWait;
 
     TTcpClient();
-    ~TTcpClient();
+    ~TTcpClient() override;
     TTcpClient(const TTcpClient&) = delete;
     TTcpClient& operator=(const TTcpClient&) = delete;
 
@@ -29,7 +30,7 @@ public:
     // Connects within timeoutMs; false when that fails, times out or is aborted.
     bool Open(uint32_t address, uint16_t port, int timeoutMs);
     bool Connected() const { return Socket != InvalidSocket; }
-    void Close();
+    void Close() override;
     // Writes all of data; returns the bytes written (less than length on failure).
     size_t Write(const char* data, size_t length);
     // Waits until data (or the end of the stream) can be read. On Windows the thread's pending
@@ -39,8 +40,13 @@ public:
     long Read(char* buffer, size_t length);
 
     // Any thread: ends a wait within one short slice and makes every later Open fail.
-    void Abort();
+    void Abort() override;
     bool Aborted() const { return AbortRequested.load(); }
+
+    // The stream: nothing written counts as a time-out, a part written as a failure.
+    TEnd ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) override;
+    TEnd WriteAll(const char* data, size_t length) override;
+    std::string FailureText() const override { return LastErrorText(); }
 
     // Text of the last socket error of the calling thread.
     static std::string LastErrorText();

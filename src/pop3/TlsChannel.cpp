@@ -20,6 +20,8 @@
 
 #include "pop3/CertCheck.h"
 #include "pop3/CertQuestion.h"
+#include "pop3/SspiCheck.h"
+#include "pop3/WideText.h"
 
 namespace {
 
@@ -49,6 +51,7 @@ const char TextClosed[] = "暗号化の手順の途中でサーバが接続を�
 const char TextHandshake[] = "暗号化された接続を確立できませんでした。";
 const char TextOldProtocol[] = "サーバが TLS 1.2 以上に対応していません。";
 const char TextDecrypt[] = "暗号化された通信を読めませんでした。";
+const char TextWeak[] = "サーバとの暗号化に必要な保護が得られなかったため、接続を中止しました。";
 
 TClock::time_point DeadlineAfter(int ms) {
     return TClock::now() + std::chrono::milliseconds(std::max(ms, 0));
@@ -63,15 +66,6 @@ std::string WithStatus(const char* text, SECURITY_STATUS status) {
     char number[24];
     std::snprintf(number, sizeof number, " (0x%08lX)", static_cast<unsigned long>(status));
     return text + std::string(number);
-}
-
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return L"";
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
 }
 
 std::string Name(unsigned value, std::initializer_list<std::pair<unsigned, const char*>> names) {
@@ -98,6 +92,7 @@ struct TTlsChannel::TState {
     size_t PlainAt = 0;
     bool Ended = false;   // the peer ended the session
     bool Broken = false;  // a read failed; Read reports it
+    ULONG Granted = 0;    // the attributes the last handshake step granted
 
     ~TState() {
         if (HasContext) DeleteSecurityContext(&Context);
@@ -206,7 +201,10 @@ TResult Negotiate(TTcpClient& tcp, TTlsChannel::TState& state, TClock::time_poin
             else
                 state.In.clear();
         }
-        if (status == SEC_E_OK) return TResult::Ok;
+        if (status == SEC_E_OK) {
+            state.Granted = attributes;
+            return TResult::Ok;
+        }
         needInput = state.In.empty();
     }
 }
@@ -246,6 +244,7 @@ long TTlsChannel::SystemAcquire(TCredentials kind, void* handle) {
 TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeoutMs) {
     State = std::make_unique<TState>();
     Error.clear();
+    Detail.clear();
     const auto deadline = DeadlineAfter(timeoutMs);
     if (!Tcp.Connected() || Tcp.Aborted()) {
         Error = TextAborted;
@@ -261,10 +260,11 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
     }
     if (status != SEC_E_OK) {
         Error = WithStatus(TextHandshake, status);
+        Detail = TSspiCheck::Call("AcquireCredentialsHandleW", status);
         return TResult::Failed;
     }
     State->HasCredentials = true;
-    State->Host = Wide(host);
+    State->Host = WideText(host);
     State->HostName = host;
 
     SECURITY_STATUS failure = SEC_E_OK;
@@ -272,9 +272,17 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
     if (result == TResult::Ok) {
         SecPkgContext_ConnectionInfo info{};
         status = QueryContextAttributesW(&State->Context, SECPKG_ATTR_STREAM_SIZES, &State->Sizes);
+        const uint32_t granted = GrantFilter ? GrantFilter(State->Granted) : State->Granted;
+        const std::string missing = TSspiCheck::MissingGrants(granted);
         if (status != SEC_E_OK) {
-            failure = status;
-            result = TResult::Failed;
+            Error = WithStatus(TextHandshake, status);
+            Detail = TSspiCheck::Call("QueryContextAttributesW", status);
+            return TResult::Failed;
+        } else if (!missing.empty()) {
+            // Without these the records could be read, reordered or replayed unnoticed.
+            Error = TextWeak;
+            Detail = "InitializeSecurityContextW: not granted " + missing;
+            return TResult::Failed;
         } else if (QueryContextAttributesW(&State->Context, SECPKG_ATTR_CONNECTION_INFO, &info) ==
                        SEC_E_OK &&
                    !(info.dwProtocol & AcceptedProtocols)) {
@@ -297,6 +305,8 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
             break;
         case TResult::Failed:
             Error = failure != SEC_E_OK ? WithStatus(TextHandshake, failure) : TextHandshake;
+            if (failure != SEC_E_OK)
+                Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
             break;
     }
     return result;
@@ -385,6 +395,7 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
             }
             if (status != SEC_E_INCOMPLETE_MESSAGE || !CouldBeRecord(s.In)) {
                 Error = WithStatus(TextDecrypt, status);
+                Detail = TSspiCheck::Call("DecryptMessage", status);
                 s.Broken = true;
                 break;
             }
@@ -412,6 +423,7 @@ TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_po
     if (result == TResult::TimedOut || result == TResult::Aborted) return result;
     if (result != TResult::Ok) {
         Error = WithStatus(TextHandshake, failure);
+        Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
         s.Broken = true;
         return TResult::Failed;
     }
@@ -462,7 +474,7 @@ TCertReport TTlsChannel::CheckCertificate(const std::string& host) const {
         QueryContextAttributesW(&State->Context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
             SEC_E_OK)
         certificate = nullptr;
-    TCertReport report = TCertCheck::Inspect(certificate, Wide(host));
+    TCertReport report = TCertCheck::Inspect(certificate, WideText(host));
     if (certificate) CertFreeCertificateContext(certificate);
     return report;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,7 +14,7 @@
 // ends every wait of the channel, the handshake included. Used by one thread, like the connection.
 // Where SChannel does not exist the channel reports that TLS is not available; it never falls back
 // to plain text.
-class TTlsChannel {
+class TTlsChannel final : public TByteStream {
 public:
     enum class TResult { Ok, TimedOut, Aborted, Closed, Failed };
     struct TState;  // the session's handles and buffers, known to the implementation only
@@ -26,7 +27,7 @@ public:
     static long SystemAcquire(TCredentials kind, void* handle);
 
     explicit TTlsChannel(TTcpClient& tcp);
-    ~TTlsChannel();
+    ~TTlsChannel() override;
     TTlsChannel(const TTlsChannel&) = delete;
     TTlsChannel& operator=(const TTlsChannel&) = delete;
 
@@ -46,16 +47,25 @@ public:
     long Read(char* buffer, size_t length);
     // Sends close_notify; the connection stays open for its owner to close.
     void Shutdown();
-    void Abort() { Tcp.Abort(); }
+    void Abort() override { Tcp.Abort(); }
+
+    // The stream: Close sends close_notify while the connection stands, then closes it.
+    TEnd ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) override;
+    TEnd WriteAll(const char* data, size_t length) override;
+    void Close() override;
+    std::string FailureText() const override { return Error; }
 
     // The server certificate judged for `host` (after a successful handshake).
     TCertReport CheckCertificate(const std::string& host) const;
     // The kind of credentials the last handshake was made with.
     TCredentials CredentialsUsed() const { return Used; }
     // Protocol and cipher of the session, for the communication log.
-    std::string Description() const;
+    std::string Description() const override;
     // The last failure in the user's words, with SChannel's status number where there is one.
     const std::string& ErrorText() const { return Error; }
+    // For the communication log: the SSPI call that failed and its status by name and number
+    // ("DecryptMessage: SEC_E_DECRYPT_FAILURE (0x80090330)"); empty when no call failed.
+    const std::string& FailedCall() const { return Detail; }
 
     // Decides on the certificate, judged for the handshake's host. The owner asks it after the
     // handshake; the channel asks it again after a renegotiation the server starts, as the
@@ -65,6 +75,9 @@ public:
     // SChannel's), which Wine cannot carry through.
     TAcquire Acquire = SystemAcquire;
     std::function<TResult()> RenegotiationStep;
+    // Seam for tests: what the handshake sees of the attributes SChannel granted (empty: as
+    // granted), so that a grant SChannel never withholds under Wine can be taken away.
+    std::function<uint32_t(uint32_t)> GrantFilter;
 
 private:
     // Decrypts until plain bytes wait, the stream ends or breaks, or the deadline passes.
@@ -75,5 +88,6 @@ private:
     TTcpClient& Tcp;
     std::unique_ptr<TState> State;
     std::string Error;
+    std::string Detail;
     TCredentials Used = TCredentials::Tls12And13;
 };

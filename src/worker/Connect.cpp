@@ -414,7 +414,7 @@ void TConnect::EndFailedDelete(const std::string& reason) {
     // Never QUIT here: that would make the server delete what was marked before the failure.
     // Raising a failure is the session's way to close without it.
     try {
-        Session->RaiseFailure(5);
+        Session->RaiseFailure(TFailureKind::Disconnected);
     } catch (const EPop3Failure&) {
     }
     std::string text = "削除できませんでした。サーバ上のメールは削除されていません。";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FakePop3Server.h"
 #include "Pop3TestSession.h"
 #include "pop3/KvSocket.h"
@@ -159,13 +161,13 @@ TEST_F(KvSocketTest, StatCountEdgeCases) {
 }
 
 TEST(KvSocketParseNumber, Kinds) {
-    EXPECT_EQ(TKvSocket::ParseNumber(4, "3 1200"), 3);
-    EXPECT_EQ(TKvSocket::ParseNumber(4, ""), TKvSocket::NoCountInStat);
-    EXPECT_EQ(TKvSocket::ParseNumber(4, "-1 0"), TKvSocket::NoCountInStat);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 1200"), 1200);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "55"), 55);
-    EXPECT_EQ(TKvSocket::ParseNumber(7, "1 -5"), 0);
-    EXPECT_EQ(TKvSocket::ParseNumber(9, "1 2"), 0);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, "3 1200"), 3);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, ""), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandStat, "-1 0"), TKvSocket::NoCountInStat);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "1 1200"), 1200);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "55"), 55);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandList, "1 -5"), 0);
+    EXPECT_EQ(TKvSocket::ParseNumber(TKvSocket::CommandUidl, "1 2"), 0);
 }
 
 TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
@@ -492,17 +494,69 @@ TEST(KvSocketFailures, BeforeAnyConnection) {
     EXPECT_EQ(s.CommandNumber, -1);
 }
 
-TEST(KvSocketFailures, ServerTextTravelsWithTheFailure) {
-    TFakePop3Server server;
-    server.Script("STAT", TFakeReply::Bytes("-ERR [IN-USE] mailbox locked\r\n"));
-    auto s = SessionFor(server);
-    try {
-        s->Connect();
-        FAIL() << "no failure";
-    } catch (const EPop3Failure& e) {
-        EXPECT_STREQ(e.what(), "通信エラー");
-        EXPECT_EQ(e.ServerText(), "-ERR [IN-USE] mailbox locked");
+// RFC 2449 response codes tell a locked mailbox, a login too soon and a passing trouble of the
+// server from a wrong password; the server's words travel with the failure, made safe to show.
+TEST(KvSocketFailures, ResponseCodesGiveTheirTextAndKind) {
+    struct Case {
+        const char* Command;
+        std::string Reply;
+        const char* Text;
+        TFailureKind Kind;
+        std::string ServerText;
+    };
+    const char* const inUse = "メールボックスは他のプログラムが使用中です。";
+    const char* const wrong = "ユーザ名、パスワードが違います。";
+    const Case cases[] = {
+        {"PASS", "-ERR [IN-USE] locked", inUse, TFailureKind::InUse, "-ERR [IN-USE] locked"},
+        {"PASS", "-ERR [LOGIN-DELAY] wait", "ログインの間隔が短すぎます。",
+         TFailureKind::LoginDelay, "-ERR [LOGIN-DELAY] wait"},
+        {"PASS", "-ERR [SYS/TEMP] busy", "通信エラー", TFailureKind::Temporary,
+         "-ERR [SYS/TEMP] busy"},
+        {"PASS", "-ERR [AUTH] bad", wrong, TFailureKind::LoginRefused, "-ERR [AUTH] bad"},
+        {"USER", "-ERR no", wrong, TFailureKind::LoginRefused, "-ERR no"},
+        {"STAT", "-ERR [IN-USE] mailbox locked", inUse, TFailureKind::InUse,
+         "-ERR [IN-USE] mailbox locked"},
+        {"STAT", "-ERR [sys/temp] later", "通信エラー", TFailureKind::Temporary,
+         "-ERR [sys/temp] later"},
+        {"STAT", "-ERR oops", "通信エラー", TFailureKind::CommError, "-ERR oops"},
+        {"STAT", "-ERR [IN-USE] a\x1b[2Jb" + std::string(300, 'x'), inUse, TFailureKind::InUse,
+         "-ERR [IN-USE] a[2Jb" + std::string(181, 'x')},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.Script(c.Command, TFakeReply::Bytes(c.Reply + "\r\n"));
+        auto s = SessionFor(server);
+        try {
+            s->Connect();
+            ADD_FAILURE() << c.Reply << ": no failure";
+        } catch (const EPop3Failure& e) {
+            EXPECT_STREQ(e.what(), c.Text) << c.Reply;
+            EXPECT_EQ(e.Kind(), c.Kind) << c.Reply;
+            EXPECT_EQ(e.Command(), c.Command) << c.Reply;
+            EXPECT_EQ(e.ServerText(), c.ServerText) << c.Reply;
+            EXPECT_EQ(e.Detail(), std::string(c.Command) + ": " + c.ServerText) << c.Reply;
+        }
     }
+}
+
+#if !defined(NDEBUG) && !defined(_WIN32)
+TEST(KvSocketOwnership, AnotherThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TFakePop3Server server;
+    auto s = SessionFor(server);
+    s->Connect();
+    EXPECT_DEATH(std::thread([&] { s->Noop(); }).join(), "does not own it");
+    EXPECT_TRUE(s->Noop());  // the owner goes on
+}
+#endif
+
+TEST(KvSocketFailures, LoginDelayFromCapaIsKept) {
+    TFakePop3Server server;
+    server.Script("CAPA", TFakeReply::Bytes("+OK\r\nUSER\r\nLOGIN-DELAY 900 USER\r\n.\r\n"));
+    auto s = SessionFor(server);
+    EXPECT_EQ(s->LoginDelay, -1);
+    s->Connect();
+    EXPECT_EQ(s->LoginDelay, 900);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ struct TListingCase {
     std::string Reply;
     int32_t Count;
     bool Valid;
+    const char* Offending = "";  // what a refused listing reports
 };
 
 const std::string Id70(70, 'x');
@@ -19,21 +20,24 @@ TEST(ScanListing, SizesAcceptOnlyEveryMessageOnce) {
         {"in order", "+OK\r\n1 100\r\n2 200\r\n.\r\n", 2, true},
         {"any order, more after the size", "+OK 2 messages\r\n2 200 x\r\n1 100\r\n.\r\n", 2, true},
         {"empty mailbox", "+OK\r\n.\r\n", 0, true},
-        {"a number twice", "+OK\r\n1 100\r\n1 100\r\n.\r\n", 2, false},
-        {"a number skipped", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 3, false},
-        {"beyond the count", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 2, false},
-        {"more lines than messages", "+OK\r\n1 100\r\n2 200\r\n3 300\r\n.\r\n", 2, false},
-        {"fewer lines than messages", "+OK\r\n1 100\r\n.\r\n", 2, false},
-        {"number zero", "+OK\r\n0 100\r\n.\r\n", 1, false},
-        {"size not a number", "+OK\r\n1 1k\r\n.\r\n", 1, false},
-        {"negative size", "+OK\r\n1 -5\r\n.\r\n", 1, false},
-        {"no blank", "+OK\r\n1\r\n.\r\n", 1, false},
-        {"no end line", "+OK\r\n1 100\r\n", 1, false},
-        {"bytes after the end line", "+OK\r\n1 100\r\n.\r\nX\r\n", 1, false},
+        {"a number twice", "+OK\r\n1 100\r\n1 100\r\n.\r\n", 2, false, "1 100"},
+        {"a later number twice", "+OK\r\n2 200\r\n2 200\r\n.\r\n", 2, false, "2 200"},
+        {"a number skipped", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 3, false, "listed 2 of 3 messages"},
+        {"beyond the count", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 2, false, "3 300"},
+        {"more lines than messages", "+OK\r\n1 100\r\n2 200\r\n3 300\r\n.\r\n", 2, false, "3 300"},
+        {"fewer lines than messages", "+OK\r\n1 100\r\n.\r\n", 2, false, "listed 1 of 2 messages"},
+        {"number zero", "+OK\r\n0 100\r\n.\r\n", 1, false, "0 100"},
+        {"size not a number", "+OK\r\n1 1k\r\n.\r\n", 1, false, "1 1k"},
+        {"negative size", "+OK\r\n1 -5\r\n.\r\n", 1, false, "1 -5"},
+        {"no blank", "+OK\r\n1\r\n.\r\n", 1, false, "1"},
+        {"no end line", "+OK\r\n1 100\r\n", 1, false, "no \".\" line"},
+        {"bytes after the end line", "+OK\r\n1 100\r\n.\r\nX\r\n", 1, false, "X"},
     };
     for (const auto& c : cases) {
         std::vector<int32_t> sizes;
-        EXPECT_EQ(TScanListing::Sizes(c.Reply, c.Count, sizes), c.Valid) << c.Name;
+        std::string offending;
+        EXPECT_EQ(TScanListing::Sizes(c.Reply, c.Count, sizes, &offending), c.Valid) << c.Name;
+        EXPECT_EQ(offending, c.Offending) << c.Name;
         EXPECT_EQ(sizes.size(), c.Valid ? static_cast<size_t>(c.Count) : 0u) << c.Name;
     }
     std::vector<int32_t> sizes;

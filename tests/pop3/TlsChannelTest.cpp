@@ -9,6 +9,7 @@
 #include "TestEnv.h"
 #include "TestRootCa.h"
 #include "pop3/CertQuestion.h"
+#include "pop3/SspiCheck.h"
 #include "pop3/TlsChannel.h"
 
 namespace {
@@ -119,6 +120,25 @@ TEST_F(TlsChannelTest, SessionOverTlsLogsInListsAndEnds) {
     EXPECT_EQ(answered, Noops);
     EXPECT_EQ(c.Ask("QUIT").rfind("+OK", 0), 0u);
     EXPECT_EQ(c.ReadLine(), kEnded);
+}
+
+// A handshake that SChannel completes without each protection asked for ends the connection.
+TEST_F(TlsChannelTest, EveryProtectionAskedForMustBeGranted) {
+    const uint32_t required[] = {0, TSspiCheck::Confidentiality, TSspiCheck::Stream,
+                                 TSspiCheck::SequenceDetect, TSspiCheck::ReplayDetect};
+    for (uint32_t withheld : required) {
+        TConnection c;
+        ASSERT_TRUE(c.Open("127.0.0.1", EnvPort("PB_TLS_PORT")));
+        c.Tls.GrantFilter = [withheld](uint32_t granted) { return granted & ~withheld; };
+        const TResult expected = withheld ? TResult::Failed : TResult::Ok;
+        EXPECT_EQ(c.Tls.Handshake("localhost", TimeOutMs), expected) << withheld;
+        if (withheld) {
+            EXPECT_EQ(c.Tls.ErrorText(),
+                      "サーバとの暗号化に必要な保護が得られなかったため、接続を中止しました。");
+            EXPECT_EQ(c.Tls.FailedCall().rfind("InitializeSecurityContextW: not granted ", 0), 0u)
+                << c.Tls.FailedCall();
+        }
+    }
 }
 
 TEST_F(TlsChannelTest, StlsOnThePlainPortCarriesTheLoginTheRelayRefusesInClear) {

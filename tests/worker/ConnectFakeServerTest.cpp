@@ -489,7 +489,7 @@ INSTANTIATE_TEST_SUITE_P(
                         s.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n"));
                     },
                     {1, 2},
-                    NotDeleted + "(ユーザ名、パスワードが違います。)"}),
+                    NotDeleted + "(メールボックスは他のプログラムが使用中です。)"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // The history gets one line per deleted message, with what ticked it, only once the server
