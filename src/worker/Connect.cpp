@@ -370,7 +370,7 @@ bool TConnect::QuitConfirmed() {
     // The session's Quit keeps the server's answer to itself; the history needs it.
     bool confirmed = false;
     try {
-        Session->CommandNumber = 10;
+        Session->CommandNumber = TKvSocket::CommandQuit;
         Session->SendCommand("QUIT\r\n");
         confirmed = true;
     } catch (const std::exception&) {
@@ -379,7 +379,7 @@ bool TConnect::QuitConfirmed() {
     // Closed without a second QUIT.
     if (Session->Connected()) {
         try {
-            Session->RaiseFailure(0);
+            Session->RaiseFailure(TFailureKind::Other);
         } catch (const EPop3Failure&) {
         }
     }
