@@ -1,5 +1,6 @@
 #include "page/ChPage.h"
 
+#include "history/FileSystem.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
 #include "ui/PageControl.h"
@@ -105,5 +106,6 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     // Reading the whole list takes tens of milliseconds a thousand rows: only the commands
     // that act on the rows the user ticked are given them.
     if (command == CommandDelete || command == CommandHeader) inputs.Rows = Frame->Rows();
+    if (command == CommandDelete) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
     return inputs;
 }

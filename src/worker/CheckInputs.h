@@ -20,7 +20,9 @@ struct TCheckInputs {
     int AutoDelMode = 0;  // 0 none, 1 header search, 2 PostPet
     std::string Design;   // designated header name, colon included; empty for none
     bool LogEnabled = false;
-    std::string TabCaption;  // names the account in the password question
+    std::string TabCaption;  // names the account in the password question and the history
+    // Where a deletion writes its history lines; empty: no history.
+    std::string HistoryFolder;
     // The mail list as shown, in the page's order, each row ticked as the user left it: given to
     // the commands that act on the ticked rows (delete, header), empty for the others.
     std::vector<TMailRow> Rows;

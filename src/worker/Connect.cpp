@@ -1,12 +1,48 @@
 #include "worker/Connect.h"
 
 #include <chrono>
+#include <ctime>
 
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
+#include "history/DeleteHistory.h"
 #include "pop3/CertQuestion.h"
 
 std::atomic<int> TConnect::Threads{0};
+
+namespace {
+
+const char* const QuitRefusedText =
+    "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
+
+// The local time as a day count since 1899-12-30.
+double LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &now);
+#else
+    localtime_r(&now, &parts);
+#endif
+    return TMainDM::EncodeDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                   parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
+
+// The row's sent time in the history's form, from its sort key ("yyyymmddhhnnsszz"); the shown
+// column when the key is not one.
+std::string SentText(const TMailRow& row) {
+    const std::string& key = row.Columns[TMailRow::DateKey];
+    int parts[6] = {};
+    static const size_t at[6] = {0, 4, 6, 8, 10, 12}, length[6] = {4, 2, 2, 2, 2, 2};
+    for (size_t i = 0; i < 6; ++i) {
+        if (key.size() != 16 || !SjisText::ToInt32(key.substr(at[i], length[i]), parts[i]))
+            return row.Columns[TMailRow::Sent];
+    }
+    return TDeleteHistory::TimeText(
+        TMainDM::EncodeDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]));
+}
+
+}  // namespace
 
 void TConnectTearDown::operator()(TConnect* worker) const {
     if (worker->TearDown()) delete worker;
@@ -303,21 +339,75 @@ void TConnect::DeleteAndDisconnect() {
     Page.SetStatusText(0, "メールの削除中...");
     Page.RepaintStatusBar();
     TNotDeleted notDeleted;
+    std::vector<const TMailRow*> deleted;  // into ConfirmedRows
     try {
         if (!Session->Noop()) {
             ReconnectForDelete = true;
             Reconnect();
         }
-        notDeleted = DeleteTickedRows(ConfirmedRows);
+        notDeleted = DeleteTickedRows(ConfirmedRows, deleted);
     } catch (const std::exception& failure) {
         ConfirmedRows.clear();
         EndFailedDelete(failure.what());
         return;
     }
+    const bool confirmed = QuitConfirmed();
+    // Written before the reasons are forgotten with the list; a history that cannot be written
+    // does not undo the deletion, it is only told.
+    const bool historyWritten = !confirmed || WriteHistory(deleted);
     ConfirmedRows.clear();
     Disconnect();
-    ShowNotDeleted(notDeleted);
+    std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
+    if (!historyWritten) {
+        if (text.empty()) text = "サーバとの接続を切断しました。";
+        text += "（削除履歴を書けませんでした）";
+    }
+    if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
+}
+
+bool TConnect::QuitConfirmed() {
+    // The session's Quit keeps the server's answer to itself; the history needs it.
+    bool confirmed = false;
+    try {
+        Session->CommandNumber = TKvSocket::CommandQuit;
+        Session->SendCommand("QUIT\r\n");
+        confirmed = true;
+    } catch (const std::exception&) {
+        // Refused, dropped or timed out: the session closed, the mail may still be there.
+    }
+    // Closed without a second QUIT.
+    if (Session->Connected()) {
+        try {
+            Session->RaiseFailure(TFailureKind::Other);
+        } catch (const EPop3Failure&) {
+        }
+    }
+    return confirmed;
+}
+
+bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
+    if (Inputs.HistoryFolder.empty() || deleted.empty()) return true;
+    const std::string now = TDeleteHistory::TimeText(LocalNow());
+    std::vector<TDeletedMail> mails;
+    for (const TMailRow* row : deleted) {
+        const auto& columns = row->Columns;
+        TDeletedMail mail;
+        mail.DeletedAt = now;
+        mail.Account = SjisText::Trim(Inputs.TabCaption);
+        mail.Method = TDeleteHistory::ByHand;
+        const auto listed = Listed.find(columns[TMailRow::Uidl]);
+        mail.Reason = listed != Listed.end() && !listed->second.Reason.empty()
+                          ? listed->second.Reason
+                          : std::string(TDeleteHistory::ReasonByHand);
+        mail.SentAt = SentText(*row);
+        mail.Sender = columns[TMailRow::Sender];
+        mail.Subject = columns[TMailRow::Title];
+        mail.Size = columns[TMailRow::Size];
+        mail.Uidl = columns[TMailRow::Uidl];
+        mails.push_back(std::move(mail));
+    }
+    return TDeleteHistory(Inputs.HistoryFolder).Append(mails);
 }
 
 void TConnect::EndFailedDelete(const std::string& reason) {

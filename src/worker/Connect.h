@@ -113,15 +113,24 @@ private:
         size_t Changed = 0;  // the id's message differs in size or header from the row's
         size_t Shared = 0;   // listed with an id another message had too, and reconnected since
     };
-    // DELE for the ticked rows found on this connection; the rows that were not.
-    TNotDeleted DeleteTickedRows(const std::vector<TMailRow>& rows);
+    // DELE for the ticked rows found on this connection, those rows into `deleted`; the rows
+    // that were not.
+    TNotDeleted DeleteTickedRows(const std::vector<TMailRow>& rows,
+                                 std::vector<const TMailRow*>& deleted);
     // Of numbers (found again by unique id), those whose size and header are still the ones
     // listed in expected; the others are counted as changed.
     std::vector<int32_t> Unchanged(const std::vector<int32_t>& numbers,
                                    const std::vector<const TListedMail*>& expected,
                                    TNotDeleted& notDeleted);
-    // After the disconnect of a deletion: how many ticked mails stayed on the server, and why.
-    void ShowNotDeleted(const TNotDeleted& notDeleted);
+    // After the disconnect of a deletion: how many ticked mails stayed on the server, and why;
+    // empty when none did.
+    static std::string NotDeletedText(const TNotDeleted& notDeleted);
+    // QUIT after the DELEs, then the connection closed: true only when the server answered +OK,
+    // that is, when it removed the marked mail.
+    bool QuitConfirmed();
+    // The history lines of the rows a confirmed deletion removed; false when they could not be
+    // written.
+    bool WriteHistory(const std::vector<const TMailRow*>& deleted);
     // A deletion that failed before QUIT: the connection ends without it and the user is told
     // that nothing was deleted.
     void EndFailedDelete(const std::string& reason);

@@ -6,6 +6,7 @@
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
+#include "history/DeleteHistory.h"
 #include "pop3/Md5.h"
 #include "rules/HeaderField.h"
 #include "rules/RuleSet.h"
@@ -138,7 +139,7 @@ void TConnect::ListMailbox() {
             },
             [&](int32_t number, const TStringList& header) {
                 const std::string& uid = ConnectionUids[number - 1];
-                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1};
+                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1, {}};
                 AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
             });
     } catch (const EPop3Desync&) {
@@ -183,7 +184,11 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
     const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
-    if (mark.PetMail && autoDelMode == 2) row.Ticked = true;
+    std::string reason;  // what ticked the row, kept for the deletion history
+    if (mark.PetMail && autoDelMode == 2) {
+        row.Ticked = true;
+        reason = TDeleteHistory::ReasonPostPet;
+    }
 
     if (!design.empty()) {
         HeaderLines = saved;
@@ -197,9 +202,12 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
 
     if (autoDelMode == 1) {
         for (const std::string& rule : rules) {
-            if (TTextRule(rule).Matches(saved)) row.Ticked = true;
+            if (!TTextRule(rule).Matches(saved)) continue;
+            row.Ticked = true;
+            if (reason.empty()) reason = rule;
         }
     }
+    if (!reason.empty()) Listed[columns[TMailRow::Uidl]].Reason = reason;
     HeaderLines = saved;
     Page.AddRow(row);
     Shown.push_back(row);
@@ -225,10 +233,12 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
                                                                                           : 0;
 }
 
-TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows) {
+TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows,
+                                                 std::vector<const TMailRow*>& deleted) {
     TNotDeleted notDeleted;
     std::vector<int32_t> numbers;
     std::vector<const TListedMail*> expected;
+    std::map<int32_t, const TMailRow*> rowOf;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
         const int32_t number = NumberOnThisConnection(row);
@@ -250,9 +260,11 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             expected.push_back(&listed->second);
         }
         numbers.push_back(number);
+        rowOf[number] = &row;
     }
     if (!ListedHere && !numbers.empty()) numbers = Unchanged(numbers, expected, notDeleted);
     Session->DeleAll(numbers);
+    for (int32_t number : numbers) deleted.push_back(rowOf[number]);
     return notDeleted;
 }
 
@@ -282,8 +294,8 @@ std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
     return same;
 }
 
-void TConnect::ShowNotDeleted(const TNotDeleted& notDeleted) {
-    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return;
+std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
+    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return std::string();
     std::string text = "サーバとの接続を切断しました。";
     if (notDeleted.Gone > 0)
         text += "(削除できなかったメール " + std::to_string(notDeleted.Gone) + "通)";
@@ -293,7 +305,7 @@ void TConnect::ShowNotDeleted(const TNotDeleted& notDeleted) {
     if (notDeleted.Shared > 0)
         text += std::to_string(notDeleted.Shared) +
                 "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
-    Page.SetStatusText(0, text);
+    return text;
 }
 
 void TConnect::Resync() {

@@ -33,4 +33,5 @@ struct TListedMail {
     int32_t Size = 0;
     std::string HeaderDigest;  // of the TOP reply's header lines as read at listing
     bool SharedId = false;     // the listing gave the same unique id to another message too
+    std::string Reason;        // the rule string that ticked it at listing, "PostPet", or empty
 };

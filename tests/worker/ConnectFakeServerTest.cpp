@@ -3,9 +3,12 @@
 
 #include <algorithm>
 
+#include "../history/ScratchFolder.h"
 #include "AllocationProbe.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
+#include "history/DeleteHistory.h"
+#include "history/FileSystem.h"
 
 namespace {
 
@@ -488,6 +491,85 @@ INSTANTIATE_TEST_SUITE_P(
                     {1, 2},
                     NotDeleted + "(メールボックスは他のプログラムが使用中です。)"}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// The history gets one line per deleted message, with what ticked it, only once the server
+// confirmed the deletion at QUIT.
+TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TFakePop3Server&)> Arrange;
+        bool Blocked;    // a file stands where the history's folder would be
+        TLines Reasons;  // of the history lines, newest first; none: no file
+        TLines Remaining;
+        std::string Status;
+    };
+    const std::string disconnected = "サーバとの接続を切断しました。";
+    const TCase cases[] = {
+        {"deleted", [](auto&) {}, false, {"Subject:,spam", "手動"}, {"u2"}, disconnected},
+        {"history blocked",
+         [](auto&) {},
+         true,
+         {},
+         {"u2"},
+         disconnected + "（削除履歴を書けませんでした）"},
+        {"quit refused",
+         [](auto& s) { s.Script("QUIT", TFakeReply::Bytes("-ERR no\r\n")); },
+         false,
+         {},
+         {"u1", "u2", "u3"},
+         "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。"},
+        {"dele refused",
+         [](auto& s) { s.Script("DELE 3", TFakeReply::Bytes("-ERR no\r\n")); },
+         false,
+         {},
+         {"u1", "u2", "u3"},
+         NotDeleted + "(通信エラー)"},
+    };
+    TScratchFolder scratch;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string folder = FileSystem::JoinPath(scratch.Path, c.Name);
+        if (c.Blocked) {
+            ASSERT_TRUE(FileSystem::WriteWhole(folder, "x"));
+        }
+        TFakePop3Server server;
+        server.SetMessages({Mail("u1", "hello"), Mail("u2", "keep"), Mail("u3", "spam offer")});
+        TFakeAccount account(server);
+        account.Page.Caption = "会社";
+        account.Page.RuleList = {"From:,nobody", "Subject:,spam", "Subject:,offer"};
+        account.Page.Mode = 1;
+        account.Run(TConnect::CmdConnect);
+        account.TickNumbers({1, 3});  // 3 the rule ticked, 1 by hand
+        c.Arrange(server);
+        TCheckInputs inputs = account.Page.Inputs();
+        inputs.HistoryFolder = folder;
+        ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, inputs));
+        ASSERT_TRUE(account.Worker->WaitIdle(120000));
+
+        EXPECT_EQ(Uids(server.Messages()), c.Remaining);
+        EXPECT_EQ(account.Page.Status(0), c.Status);
+        const std::string path = TDeleteHistory(folder).Path();
+        if (c.Reasons.empty()) {
+            EXPECT_FALSE(FileSystem::Exists(path));
+            continue;
+        }
+        std::string bytes;
+        ASSERT_TRUE(FileSystem::ReadWhole(path, bytes));
+        EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")), TDeleteHistory::HeaderLine);
+        std::vector<TDeletedMail> lines;
+        ASSERT_TRUE(TDeleteHistory(folder).Read(lines));
+        ASSERT_EQ(lines.size(), c.Reasons.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].Reason, c.Reasons[i]);
+            EXPECT_EQ(lines[i].Account, "会社");
+            EXPECT_EQ(lines[i].Method, TDeleteHistory::ByHand);
+            EXPECT_EQ(lines[i].SentAt, "2023/11/13 09:15:00");
+            EXPECT_EQ(lines[i].Size, "1000");
+        }
+        EXPECT_EQ(lines[0].Subject + lines[0].Uidl + lines[1].Subject + lines[1].Uidl,
+                  "spam offeru3hellou1");
+    }
+}
 
 TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
     TFakePop3Server server;
