@@ -767,14 +767,17 @@ void TKvSocket::SplitHeader(const std::string& reply, std::vector<std::string>& 
     lines.resize(used);
 }
 
-void TKvSocket::Quit() {
+bool TKvSocket::Quit() {
     CheckOwner();
-    if (!Client->Connected()) return;
+    if (!Client->Connected()) return false;
     CommandNumber = CommandQuit;
+    bool confirmed = false;
     try {
         SendCommand(std::string("QUIT") + Crlf);
+        confirmed = true;
     } catch (const std::exception&) {
     }
     Stream->Close();
     CommandNumber = CommandIdle;
+    return confirmed;
 }

@@ -127,7 +127,9 @@ public:
     int32_t List(int32_t n);
     const std::vector<std::string>& Top(int32_t n);
     std::string Uidl(int32_t n);
-    void Quit();  // only when connected; ignores failures, then closes
+    // Only when connected; ignores failures, then closes. True when the server confirmed with
+    // "+OK", which is when it carries out the deletions.
+    bool Quit();
     static int32_t ParseNumber(TCommand kind, const std::string& text);
 
     // Asks CAPA once after the login; a refusal means no capabilities.

@@ -367,23 +367,8 @@ void TConnect::DeleteAndDisconnect() {
 }
 
 bool TConnect::QuitConfirmed() {
-    // The session's Quit keeps the server's answer to itself; the history needs it.
-    bool confirmed = false;
-    try {
-        Session->CommandNumber = TKvSocket::CommandQuit;
-        Session->SendCommand("QUIT\r\n");
-        confirmed = true;
-    } catch (const std::exception&) {
-        // Refused, dropped or timed out: the session closed, the mail may still be there.
-    }
-    // Closed without a second QUIT.
-    if (Session->Connected()) {
-        try {
-            Session->RaiseFailure(TFailureKind::Other);
-        } catch (const EPop3Failure&) {
-        }
-    }
-    return confirmed;
+    // Refused, dropped or timed out: the session closed, the mail may still be there.
+    return Session->Quit();
 }
 
 bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
