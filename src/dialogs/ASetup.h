@@ -46,7 +46,7 @@ public:
         IdKeepCopyCheck,
     };
     static constexpr SIZE BasicSize{422, 262};
-    static constexpr SIZE ExtendedSize{700, 446};
+    static constexpr SIZE ExtendedSize{700, 476};
 
     // Fills the dialog's values from the page in `slot` of `accounts` (FormCreate); an unknown
     // slot is the "新規" page's.
