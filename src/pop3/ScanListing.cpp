@@ -44,10 +44,12 @@ bool TScanListing::Entries(const std::string& reply, int32_t count, std::vector<
               [](const TEntry& a, const TEntry& b) { return a.Number < b.Number; });
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].Number != static_cast<int32_t>(i + 1)) {
-            // The first number listed twice (the one missing has no line to show).
-            const TEntry& twice =
-                entries[i].Number == entries[i - 1].Number ? entries[i] : entries[i - 1];
-            return bad(std::to_string(twice.Number) + " " + twice.Value);
+            // As many entries as messages, all in range: some number is listed twice. The first
+            // such is shown (the one missing has no line to show).
+            for (size_t k = 1; k < entries.size(); ++k)
+                if (entries[k].Number == entries[k - 1].Number)
+                    return bad(std::to_string(entries[k].Number) + " " + entries[k].Value);
+            return bad(std::string());
         }
     }
     return true;

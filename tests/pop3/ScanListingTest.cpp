@@ -21,6 +21,7 @@ TEST(ScanListing, SizesAcceptOnlyEveryMessageOnce) {
         {"any order, more after the size", "+OK 2 messages\r\n2 200 x\r\n1 100\r\n.\r\n", 2, true},
         {"empty mailbox", "+OK\r\n.\r\n", 0, true},
         {"a number twice", "+OK\r\n1 100\r\n1 100\r\n.\r\n", 2, false, "1 100"},
+        {"a later number twice", "+OK\r\n2 200\r\n2 200\r\n.\r\n", 2, false, "2 200"},
         {"a number skipped", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 3, false, "listed 2 of 3 messages"},
         {"beyond the count", "+OK\r\n1 100\r\n3 300\r\n.\r\n", 2, false, "3 300"},
         {"more lines than messages", "+OK\r\n1 100\r\n2 200\r\n3 300\r\n.\r\n", 2, false, "3 300"},
