@@ -18,7 +18,7 @@ public:
     // "example.jp", "badexample.jp" is not).
     static bool IsWithin(std::string_view domain, std::string_view parent);
 
-    std::string Address;      // the addr-spec, ASCII lower case; empty when there is none
+    std::string Address;      // the bare address, ASCII lower case; empty when there is none
     std::string Domain;       // what follows its last "@", without a final "."
     std::string DisplayName;  // raw (encoded words as they came), quotes and comment marks gone
 };

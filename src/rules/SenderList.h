@@ -26,7 +26,7 @@ public:
     bool Add(const std::string& text, std::string& error);
     bool Remove(const std::string& entry);
 
-    // The entry that covers `address` (an addr-spec): the address itself, else the nearest
+    // The entry that covers `address` (a bare address): the address itself, else the nearest
     // domain at or above its domain; empty when none does.
     std::string Match(std::string_view address) const;
 
