@@ -26,3 +26,26 @@ public:
     // The protection in place (protocol and cipher); empty for plain text.
     virtual std::string Description() const { return std::string(); }
 };
+
+// ReadSome over a source with WaitReadable and Read (the TCP client, the TLS channel): wait, then
+// take what is there; aborted() is asked after the read, since an abort can cut it short.
+template <class TSource, class TAborted>
+TByteStream::TEnd ReadWhenReadable(TSource& source, TAborted aborted, char* buffer, size_t length,
+                                   int timeoutMs, size_t& count) {
+    using TWaitOf = decltype(source.WaitReadable(timeoutMs));
+    count = 0;
+    switch (source.WaitReadable(timeoutMs)) {
+        case TWaitOf::Aborted:
+            return TByteStream::TEnd::Aborted;
+        case TWaitOf::TimedOut:
+            return TByteStream::TEnd::TimedOut;
+        case TWaitOf::Readable:
+            break;
+    }
+    const long n = source.Read(buffer, length);
+    if (aborted()) return TByteStream::TEnd::Aborted;
+    if (n == 0) return TByteStream::TEnd::Ended;
+    if (n < 0) return TByteStream::TEnd::Failed;
+    count = static_cast<size_t>(n);
+    return TByteStream::TEnd::Done;
+}

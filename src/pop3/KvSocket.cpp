@@ -204,8 +204,9 @@ void TKvSocket::CheckCommandLine(const std::string& text) {
         RaiseFailure(TFailureKind::CommError);
 }
 
-void TKvSocket::WriteAll(const std::string& bytes) {
-    switch (Stream->WriteAll(bytes.data(), bytes.size())) {
+// A read or write that did not end in Done ends the session with the matching failure.
+void TKvSocket::CheckStreamEnd(TByteStream::TEnd end) {
+    switch (end) {
         case TByteStream::TEnd::Done:
             break;
         case TByteStream::TEnd::Aborted:
@@ -216,6 +217,10 @@ void TKvSocket::WriteAll(const std::string& bytes) {
         case TByteStream::TEnd::Failed:
             RaiseStreamFailure();
     }
+}
+
+void TKvSocket::WriteAll(const std::string& bytes) {
+    CheckStreamEnd(Stream->WriteAll(bytes.data(), bytes.size()));
     IoLength = static_cast<int32_t>(bytes.size());
 }
 
@@ -227,17 +232,7 @@ size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
     if (left <= 0) RaiseFailure(TFailureKind::TimeOut);
     const int waitMs = static_cast<int>(std::min<long long>(TimeOut, left));
     size_t n = 0;
-    switch (Stream->ReadSome(Framer.ReadSpace(ReadSize), ReadSize, waitMs, n)) {
-        case TByteStream::TEnd::Done:
-            break;
-        case TByteStream::TEnd::Aborted:
-            RaiseFailure(TFailureKind::Disconnected);
-        case TByteStream::TEnd::TimedOut:
-        case TByteStream::TEnd::Ended:
-            RaiseFailure(TFailureKind::TimeOut);
-        case TByteStream::TEnd::Failed:
-            RaiseStreamFailure();
-    }
+    CheckStreamEnd(Stream->ReadSome(Framer.ReadSpace(ReadSize), ReadSize, waitMs, n));
     Framer.Received(n);
     IoLength = static_cast<int32_t>(n);
     return n;

@@ -177,6 +177,7 @@ private:
     void WriteAll(const std::string& bytes);
     // A read or write failed: closes the connection and throws what the stream says.
     [[noreturn]] void RaiseStreamFailure();
+    void CheckStreamEnd(TByteStream::TEnd end);
     size_t ReadAvailable(std::chrono::steady_clock::time_point deadline);
     void CheckCommandLine(const std::string& text);
     void ReceiveLine();

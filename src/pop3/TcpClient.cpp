@@ -197,21 +197,8 @@ size_t TTcpClient::Write(const char* data, size_t length) {
 }
 
 TByteStream::TEnd TTcpClient::ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) {
-    count = 0;
-    switch (WaitReadable(timeoutMs)) {
-        case TWait::Aborted:
-            return TEnd::Aborted;
-        case TWait::TimedOut:
-            return TEnd::TimedOut;
-        case TWait::Readable:
-            break;
-    }
-    const long n = Read(buffer, length);
-    if (Aborted()) return TEnd::Aborted;
-    if (n == 0) return TEnd::Ended;
-    if (n < 0) return TEnd::Failed;
-    count = static_cast<size_t>(n);
-    return TEnd::Done;
+    return ReadWhenReadable(
+        *this, [this] { return Aborted(); }, buffer, length, timeoutMs, count);
 }
 
 TByteStream::TEnd TTcpClient::WriteAll(const char* data, size_t length) {

@@ -3,21 +3,8 @@
 // The channel as a byte stream, the same over SChannel and in builds without it.
 
 TByteStream::TEnd TTlsChannel::ReadSome(char* buffer, size_t length, int timeoutMs, size_t& count) {
-    count = 0;
-    switch (WaitReadable(timeoutMs)) {
-        case TWait::Aborted:
-            return TEnd::Aborted;
-        case TWait::TimedOut:
-            return TEnd::TimedOut;
-        case TWait::Readable:
-            break;
-    }
-    const long n = Read(buffer, length);
-    if (Tcp.Aborted()) return TEnd::Aborted;
-    if (n == 0) return TEnd::Ended;
-    if (n < 0) return TEnd::Failed;
-    count = static_cast<size_t>(n);
-    return TEnd::Done;
+    return ReadWhenReadable(
+        *this, [this] { return Tcp.Aborted(); }, buffer, length, timeoutMs, count);
 }
 
 TByteStream::TEnd TTlsChannel::WriteAll(const char* data, size_t length) {
