@@ -12,6 +12,7 @@
 #include "page/MainFrame.h"
 #include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
+#include "settings/SenderStore.h"
 #include "settings/WinRegistry.h"
 #include "ui/InputBox.h"
 #include "ui/MsgDlg.h"
@@ -451,6 +452,11 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
                     LoadResString(S_ENTER_PASSWORD), answer, true))
         answer.clear();
     return answer;
+}
+
+TSenderLists TPruneboxM::SenderLists() const {
+    // Read at each command, so that a list saved meanwhile counts at once.
+    return Registry ? TSenderStore(*Registry).Load() : TSenderLists();
 }
 
 bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::string& text,

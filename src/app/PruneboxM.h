@@ -78,6 +78,7 @@ public:
                              const std::string& hash) override;
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
+    TSenderLists SenderLists() const override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
     // it as it stores the tab position.

@@ -30,7 +30,6 @@ public:
     static constexpr const char* ByHand = "手動";
     static constexpr const char* Automatic = "自動";
     static constexpr const char* ReasonByHand = "手動";
-    static constexpr const char* ReasonPostPet = "PostPet";
 
     // `folder`: where the file lives (the program's folder); created when needed.
     explicit TDeleteHistory(std::string folder);

@@ -32,6 +32,7 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     SetWindowTextA(Frame->Pass, account.Pass.c_str());
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
+    Filter = account.Filter;
     Security = account.Security;
     CertHash = account.CertHash;
 }
@@ -90,6 +91,21 @@ void TChPage::RunCommand(int command) {
     Worker->Resume(command, CheckInputs(command));
 }
 
+TRuleInputs TChPage::RuleInputs() const {
+    TRuleInputs inputs;
+    inputs.AutoDelMode = AutoDelMode;
+    inputs.Rules = Rules;
+    const TSenderLists lists = Host.SenderLists();
+    inputs.Allow = lists.Allow;
+    inputs.Block = lists.Block;
+    inputs.AuthFail = Filter.AuthFail;
+    inputs.AuthServId = Filter.AuthServId;
+    inputs.Charsets = Filter.Charsets;
+    inputs.Spoof = Filter.Spoof;
+    inputs.MaxSize = Filter.MaxSize;
+    return inputs;
+}
+
 TCheckInputs TChPage::CheckInputs(int command) const {
     TCheckInputs inputs;
     inputs.Serv = TextOf(Frame->Serv);
@@ -98,8 +114,7 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.APOPCheck = Checked(Frame->APOPCheck);
     inputs.Security = Security;
     inputs.CertHash = CertHash;
-    inputs.Rules = Rules;
-    inputs.AutoDelMode = AutoDelMode;
+    inputs.RuleInputs = RuleInputs();
     inputs.Design = Design;
     inputs.LogEnabled = LogEnabled;
     inputs.TabCaption = TabSheet->Caption();

@@ -52,4 +52,6 @@ public:
     // What the command starts from: the login fields, the account's settings and, for a command
     // that acts on the ticked rows, the rows with their ticks, as the page holds them now.
     TCheckInputs CheckInputs(int command) const;
+    // What decides the rows' ticks: the account's mode, rules and checks, the shared sender lists.
+    TRuleInputs RuleInputs() const;
 };

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "settings/SenderStore.h"
+
 // What an account page asks of the window that holds it. Every call is made on the UI thread
 // and its answer is the return value.
 class TPageHost {
@@ -20,6 +22,8 @@ public:
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;
+    // The sender lists all accounts share, as last saved.
+    virtual TSenderLists SenderLists() const = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
 };

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "page/PageHost.h"
+#include "settings/AccountStore.h"
 
 // What an account page knows besides its controls: the account's settings as its worker reads
 // them and where the page stands. The page and its worker's bridge share it.
@@ -21,6 +22,7 @@ struct TPageState {
     std::string KeyName;
     std::string Design;
     int AutoDelMode = 0;
+    TAccountFilter Filter;   // the account's spam checks
     int Security = 0;        // the account's connection protection ("Security")
     std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
     int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow

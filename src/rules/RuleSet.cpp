@@ -53,6 +53,10 @@ struct TRuleSet::THeader {
     }
 };
 
+bool TRuleInputs::ChecksOn() const {
+    return AuthFail || Spoof || MaxSize > 0 || !SjisText::Trim(Charsets).empty();
+}
+
 TRuleSet::TRuleSet(const TRuleInputs& inputs)
     : Mode(inputs.AutoDelMode),
       Allow(inputs.Allow, &RefusedEntries),

@@ -18,6 +18,8 @@ struct TRuleInputs {
     std::string Charsets;  // "GB2312,GBK"; empty: off
     bool Spoof = false;
     int32_t MaxSize = 0;  // KB; 0: off
+    // A check of the account is on: it searches headers even without text rules.
+    bool ChecksOn() const;
 };
 
 // Whether a row is ticked, and why: the rule string, the list entry or the check that decided;

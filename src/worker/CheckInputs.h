@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "rules/RuleSet.h"
 #include "worker/MailRow.h"
 
 // Everything a command of the worker starts from, taken on the user-interface thread when the
@@ -16,8 +17,7 @@ struct TCheckInputs {
     // The account's settings.
     int Security = 0;      // 0 none, 1 SSL/TLS, 2 STARTTLS
     std::string CertHash;  // fingerprint of the certificate trusted for the account, or empty
-    std::vector<std::string> Rules;
-    int AutoDelMode = 0;  // 0 none, 1 header search, 2 PostPet
+    TRuleInputs RuleInputs;  // the mode, the text rules, the account's checks, the sender lists
     std::string Design;   // designated header name, colon included; empty for none
     bool LogEnabled = false;
     std::string TabCaption;  // names the account in the password question and the history

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pop3/KvSocket.h"
+#include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
 #include "worker/CheckInputs.h"
 #include "worker/PageGate.h"
@@ -105,8 +106,7 @@ private:
 
     void ListMailbox();
     void AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                    const std::vector<std::string>& rules, int autoDelMode,
-                    const std::string& design);
+                    const TRuleSet& rules, const std::string& design);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;     // no message, or several, has the row's unique id now

@@ -6,11 +6,9 @@
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
-#include "history/DeleteHistory.h"
 #include "pop3/Md5.h"
 #include "rules/HeaderField.h"
 #include "rules/RuleSet.h"
-#include "rules/TextRule.h"
 #include "worker/Connect.h"
 
 namespace {
@@ -114,12 +112,14 @@ void TConnect::ListMailbox() {
             0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
         return;
     }
-    const std::vector<std::string>& rules = Inputs.Rules;
-    int autoDelMode = Inputs.AutoDelMode;
-    if (rules.empty()) {
-        autoDelMode = 0;
+    TRuleInputs ruleInputs = Inputs.RuleInputs;
+    // Header search with nothing to search for is no mode at all.
+    if (ruleInputs.AutoDelMode == TRuleSet::HeaderSearch && ruleInputs.Rules.empty() &&
+        !ruleInputs.ChecksOn()) {
+        ruleInputs.AutoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
+    const TRuleSet rules(ruleInputs);
     const std::string& design = Inputs.Design;
     ConnectionUids.clear();
     Listed.clear();
@@ -140,7 +140,7 @@ void TConnect::ListMailbox() {
             [&](int32_t number, const TStringList& header) {
                 const std::string& uid = ConnectionUids[number - 1];
                 Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1, {}};
-                AddMailRow(number, header, sizes[number - 1], rules, autoDelMode, design);
+                AddMailRow(number, header, sizes[number - 1], rules, design);
             });
     } catch (const EPop3Desync&) {
         // Rows listed so far may show another message's header: none may stay to be ticked.
@@ -157,8 +157,7 @@ void TConnect::ListMailbox() {
 }
 
 void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                          const std::vector<std::string>& rules, int autoDelMode,
-                          const std::string& design) {
+                          const TRuleSet& rules, const std::string& design) {
     HeaderLines = header;
     UnfoldHeader(HeaderLines);
     // A header without a single line (Top always ends in ".") gets the read-error header.
@@ -184,11 +183,6 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
     const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
-    std::string reason;  // what ticked the row, kept for the deletion history
-    if (mark.PetMail && autoDelMode == 2) {
-        row.Ticked = true;
-        reason = TDeleteHistory::ReasonPostPet;
-    }
 
     if (!design.empty()) {
         HeaderLines = saved;
@@ -200,14 +194,11 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
     columns[TMailRow::Uidl] = ConnectionUids[number - 1];
 
-    if (autoDelMode == 1) {
-        for (const std::string& rule : rules) {
-            if (!TTextRule(rule).Matches(saved)) continue;
-            row.Ticked = true;
-            if (reason.empty()) reason = rule;
-        }
-    }
-    if (!reason.empty()) Listed[columns[TMailRow::Uidl]].Reason = reason;
+    const TDecision decision = rules.Decide(saved, size);
+    row.Ticked = row.RuleTicked = decision.Ticked;
+    row.Reason = decision.Reason;
+    // Kept for the deletion history.
+    if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
     HeaderLines = saved;
     Page.AddRow(row);
     Shown.push_back(row);

@@ -21,6 +21,11 @@ struct TMailRow {
 
     std::array<std::string, ColumnCount> Columns;
     bool Ticked = false;
+    // What the rules decided at listing: the tick and why (the rule string, the list entry or
+    // the check; "許可リスト" for a sender the allow list kept; empty otherwise). A row whose
+    // tick differs from RuleTicked was ticked or unticked by hand.
+    bool RuleTicked = false;
+    std::string Reason;
 
     // Title of a message whose header could not be read; its header cannot be viewed.
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";

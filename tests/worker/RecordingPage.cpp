@@ -43,8 +43,8 @@ TCheckInputs TRecordingPage::Inputs() {
     inputs.APOPCheck = Apop;
     inputs.Security = SecurityMode;
     inputs.CertHash = TrustedHash;
-    inputs.Rules = RuleList;
-    inputs.AutoDelMode = Mode;
+    inputs.RuleInputs.Rules = RuleList;
+    inputs.RuleInputs.AutoDelMode = Mode;
     inputs.Design = DesignName;
     inputs.LogEnabled = LogFlag;
     inputs.TabCaption = Caption;
