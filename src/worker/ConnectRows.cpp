@@ -7,6 +7,7 @@
 #include "headers/SjisSearch.h"
 #include "headers/SjisText.h"
 #include "pop3/Md5.h"
+#include "rules/AuthResults.h"
 #include "rules/HeaderField.h"
 #include "rules/RuleSet.h"
 #include "worker/Connect.h"
@@ -197,6 +198,7 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     const TDecision decision = rules.Decide(saved, size);
     row.Ticked = row.RuleTicked = decision.Ticked;
     row.Reason = decision.Reason;
+    row.AuthServId = TAuthResults::TopmostAuthServId(saved);
     // Kept for the deletion history.
     if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
     HeaderLines = saved;

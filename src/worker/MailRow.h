@@ -26,6 +26,9 @@ struct TMailRow {
     // tick differs from RuleTicked was ticked or unticked by hand.
     bool RuleTicked = false;
     std::string Reason;
+    // The authserv-id of the topmost Authentication-Results header (the receiving provider's, when
+    // it writes one); empty when there is none.
+    std::string AuthServId;
 
     // Title of a message whose header could not be read; its header cannot be viewed.
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";
