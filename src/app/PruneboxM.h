@@ -79,6 +79,7 @@ public:
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
     TSenderLists SenderLists() const override;
+    void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
     // it as it stores the tab position.
