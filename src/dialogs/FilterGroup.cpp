@@ -21,21 +21,21 @@ const char* const NoAuthResults =
 
 // Left to right, top to bottom, in tab order.
 const TControlSpec FilterControls[] = {
-    {"BUTTON", "認証失敗 (dmarc=fail)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 170, 20,
+    {"BUTTON", "認証失敗 (dmarc=fail)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 190, 20,
      TFilterGroup::IdAuthFailCheck},
-    {"STATIC", "authserv-id:", SS_LEFT, 0, 186, 27, 72, 16, -1},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 260, 22, 200, EditHeight,
+    {"STATIC", "authserv-id:", SS_LEFT, 0, 206, 27, 104, 16, -1},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 312, 22, 158, EditHeight,
      TFilterGroup::IdAuthServIdEdit},
-    {"BUTTON", "受信したメールから取得", BS_PUSHBUTTON | WS_TABSTOP, 0, 466, 21, 176, ButtonHeight,
+    {"BUTTON", "受信したメールから取得", BS_PUSHBUTTON | WS_TABSTOP, 0, 476, 21, 176, ButtonHeight,
      TFilterGroup::IdAuthServIdButton},
-    {"BUTTON", "文字コード (件名・差出人名)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 54, 244, 20,
+    {"BUTTON", "文字コード (件名・差出人名)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 54, 284, 20,
      TFilterGroup::IdCharsetsCheck},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 260, 52, 382, EditHeight,
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 312, 52, 340, EditHeight,
      TFilterGroup::IdCharsetsEdit},
     {"BUTTON", "なりすまし表示名 (差出人名に別のドメインのアドレス)", BS_AUTOCHECKBOX | WS_TABSTOP,
-     0, 12, 82, 500, 20, TFilterGroup::IdSpoofCheck},
-    {"STATIC", "サイズの上限 (KB、0 は判定しない)", SS_LEFT, 0, 12, 112, 244, 16, -1},
-    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 260, 108, 80, EditHeight,
+     0, 12, 82, 520, 20, TFilterGroup::IdSpoofCheck},
+    {"STATIC", "サイズの上限 (KB、0 は判定しない)", SS_LEFT, 0, 12, 112, 284, 16, -1},
+    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 312, 108, 80, EditHeight,
      TFilterGroup::IdMaxSizeEdit},
 };
 

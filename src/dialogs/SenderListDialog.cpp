@@ -19,16 +19,16 @@
 
 namespace {
 
-constexpr int ClientWidth = 520, ClientHeight = 310;
+constexpr int ClientWidth = 624, ClientHeight = 340;
 constexpr int EditHeight = 23, ButtonHeight = 25;
 // The block list's controls stand this far right of the allow list's.
-constexpr int ListStride = 256;
+constexpr int ListStride = 308;
 
 const char* const Caption = "差出人リスト";
 const char* const ListNames[] = {"許可リスト", "拒否リスト"};
 const char* const Note =
-    "アドレス (taro@example.jp) かドメイン (example.jp、そのサブドメインを含む)。"
-    "両方にある差出人は許可リストが優先します。";
+    "アドレス (taro@example.jp) かドメイン (example.jp、サブドメインも含む)。\r\n"
+    "両方のリストにある差出人は許可リストが優先します。";
 const char* const SaveFailed = "差出人リストを保存できませんでした。";
 const char* const ReadFailed = "ファイル「%s」を読めませんでした。";
 const char* const TooLarge = "ファイル「%s」は大きすぎます (16 MB まで)。";
@@ -42,27 +42,27 @@ const char FileFilter[] = "テキスト ファイル (*.txt)\0*.txt\0すべて�
 // One list's controls at the allow list's place, with its ids; the group's caption is the
 // list's name.
 const TControlSpec ListControls[] = {
-    {"BUTTON", "", BS_GROUPBOX, 0, 8, 6, 248, 256, -1},
+    {"BUTTON", "", BS_GROUPBOX, 0, 8, 6, 300, 256, -1},
     {"LISTBOX", "",
      LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
-     WS_EX_CLIENTEDGE, 20, 26, 224, 158, TSenderListDialog::IdAllowList},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 20, 192, 150, EditHeight,
+     WS_EX_CLIENTEDGE, 20, 26, 276, 158, TSenderListDialog::IdAllowList},
+    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 20, 192, 200, EditHeight,
      TSenderListDialog::IdAllowEdit},
-    {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 176, 191, 68, ButtonHeight,
+    {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 226, 191, 70, ButtonHeight,
      TSenderListDialog::IdAllowAdd},
-    {"BUTTON", "削除", BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 224, 64, ButtonHeight,
+    {"BUTTON", "削除", BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 224, 72, ButtonHeight,
      TSenderListDialog::IdAllowRemove},
-    {"BUTTON", "読み込み...", BS_PUSHBUTTON | WS_TABSTOP, 0, 88, 224, 76, ButtonHeight,
+    {"BUTTON", "読み込み...", BS_PUSHBUTTON | WS_TABSTOP, 0, 96, 224, 98, ButtonHeight,
      TSenderListDialog::IdAllowImport},
-    {"BUTTON", "書き出し...", BS_PUSHBUTTON | WS_TABSTOP, 0, 168, 224, 76, ButtonHeight,
+    {"BUTTON", "書き出し...", BS_PUSHBUTTON | WS_TABSTOP, 0, 198, 224, 98, ButtonHeight,
      TSenderListDialog::IdAllowExport},
 };
 
 const TControlSpec DialogControls[] = {
-    {"STATIC", Note, SS_LEFT, 0, 8, 270, 318, 34, -1},
-    {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 334, 274, 86, ButtonHeight,
+    {"STATIC", Note, SS_LEFT, 0, 12, 268, 604, 34, -1},
+    {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 438, 306, 86, ButtonHeight,
      TSenderListDialog::IdOKButton},
-    {"BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, 426, 274, 86, ButtonHeight,
+    {"BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, 530, 306, 86, ButtonHeight,
      TSenderListDialog::IdCancelButton},
 };
 
@@ -269,7 +269,8 @@ INT_PTR TSenderListDialog::DialogProc(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             CreateControls();
-            return TRUE;
+            SetFocus(Edits[Allow]);  // ready to type an entry
+            return FALSE;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
             switch (LOWORD(wParam)) {
