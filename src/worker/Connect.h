@@ -97,7 +97,10 @@ private:
     // Connects again for a command whose session was lost; throws when that fails.
     void Reconnect();
     void AfterStat();
-    void ShowFailure(const std::string& text);
+    // The failure's text in panel 0, and its detail (the server's words) in panel 0's tool tip
+    // and the communication log.
+    void ShowFailure(const std::exception& failure);
+    void ShowDetail(const std::exception& failure);
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
@@ -105,8 +108,8 @@ private:
     std::string ProtectionText() const;
 
     void ListMailbox();
-    void AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                    const TRuleSet& rules, const std::string& design);
+    void AddMailRow(int32_t number, const TStringList& header, int32_t size, const TRuleSet& rules,
+                    const std::string& design);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;     // no message, or several, has the row's unique id now
