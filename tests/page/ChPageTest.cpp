@@ -352,9 +352,9 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
     const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_NE(log.find(detail + "\r\n"), std::string::npos) << log;
 
-    // The status bar's own tool tip window shows it over panel 0.
+    // The status bar's own tool tip window, the one that holds a tool for panel 0, shows it there.
     struct TTipSearch {
-        HWND Owner, Found;
+        HWND Bar, Found;
     } search{account.Frame.StatusBar1, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -362,8 +362,12 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
             auto* search = reinterpret_cast<TTipSearch*>(data);
             char name[64] = {};
             GetClassNameA(window, name, sizeof name);
+            TTTOOLINFOA tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = search->Bar;
+            tool.uId = 0;
             if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 ||
-                GetWindow(window, GW_OWNER) != search->Owner)
+                !SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
                 return TRUE;
             search->Found = window;
             return FALSE;
@@ -378,10 +382,10 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
     SetForegroundWindow(account.Started.Main.Handle);
     SetCursorPos(middle.x, middle.y);
     ScreenToClient(account.Frame.StatusBar1, &middle);
-    EXPECT_TRUE(PumpUntil([&] {
-        SendMessageA(account.Frame.StatusBar1, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
-        return IsWindowVisible(tip) && GuiTest::WindowText(tip) == detail;
-    })) << GuiTest::WindowText(tip);
+    // One move, as the mouse coming to rest: each further one would start the tip's delay again.
+    SendMessageA(account.Frame.StatusBar1, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
+    EXPECT_EQ(GuiTest::WindowText(tip), detail);
 
     account.Run(account.Frame.Logon);
     EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
