@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "history/CopyFolder.h"
 #include "history/CsvText.h"
 #include "ui/Clipboard.h"
 #include "ui/ControlTable.h"
@@ -19,6 +20,7 @@ constexpr int ButtonHeight = 25;
 
 const char* const Caption = "削除履歴";
 const char* const ReadFailed = "削除履歴のファイルを読めませんでした。";
+const char* const NoCopy = "このメールのコピーはありません。";
 
 const TControlSpec Controls[] = {
     {WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE, 8, 8, 624,
@@ -109,6 +111,17 @@ void TDeleteHistoryView::OpenFolder() {
     ShellExecuteA(Handle, "open", Folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void TDeleteHistoryView::OpenCopy(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= Mails.size()) return;
+    const TDeletedMail& mail = Mails[row];
+    const std::string path = TCopyFolder(Folder).FindCopy(mail.Account, mail.Uidl, mail.DeletedAt);
+    if (path.empty()) {
+        MessageDlgCenter(Handle, NoCopy, TMsgDlgType::Information, mbOK, 0);
+        return;
+    }
+    ShellExecuteA(Handle, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 bool TDeleteHistoryView::HandleListKey(WORD key) {
     if (!(GetKeyState(VK_CONTROL) & 0x8000)) return false;
     if (key == 'C') {
@@ -135,6 +148,8 @@ INT_PTR TDeleteHistoryView::DialogProc(UINT message, WPARAM wParam, LPARAM lPara
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.idFrom == IdList && header.code == LVN_KEYDOWN)
                 return HandleListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+            if (header.idFrom == IdList && header.code == NM_DBLCLK)
+                OpenCopy(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
             return FALSE;
         }
         case WM_COMMAND:

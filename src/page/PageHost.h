@@ -2,6 +2,7 @@
 #include <string>
 
 #include "settings/SenderStore.h"
+#include "worker/CheckResult.h"
 
 // What an account page asks of the window that holds it. Every call is made on the UI thread
 // and its answer is the return value.
@@ -22,6 +23,8 @@ public:
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;
+    // The periodic check of the page in `slot` has ended.
+    virtual void CheckEnded(int slot, const TCheckResult& result) = 0;
     // The sender lists all accounts share, as last saved.
     virtual TSenderLists SenderLists() const = 0;
     // The extended view: login fields and buttons around the list.
