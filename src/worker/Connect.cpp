@@ -210,8 +210,9 @@ void TConnect::ShowDetail(const std::exception& failure) {
     const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
     const std::string detail = pop3 ? pop3->Detail() : std::string();
     Page.SetStatusDetail(detail);
+    if (detail.empty()) return;
     const std::string entry = "詳細: " + detail + "\r\n\r\n";
-    if (!detail.empty()) Session->WriteLog(entry.data(), entry.size());
+    Session->WriteLog(entry.data(), entry.size());
 }
 
 void TConnect::ConnectAndList() {

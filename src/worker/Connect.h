@@ -115,8 +115,8 @@ private:
     std::string ProtectionText() const;
 
     void ListMailbox();
-    void AddMailRow(int32_t number, const TStringList& header, int32_t size, const TRuleSet& rules,
-                    const std::string& design);
+    void AddMailRow(int32_t number, const TStringList& header, int32_t size,
+                    const TRuleSet& rules, const std::string& design);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;     // no message, or several, has the row's unique id now
