@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "history/CopyFolder.h"
@@ -31,8 +32,13 @@ const TControlSpec Controls[] = {
      TDeleteHistoryView::IdCloseButton},
 };
 
-// Widths for the header line's columns, in its order.
+// Widths for the header line's columns before anything is listed, in its order.
 constexpr int ColumnWidths[] = {120, 90, 40, 120, 120, 140, 200, 60, 120};
+// A column fitted to its texts stays within this width: a long subject does not push the rest
+// out of sight.
+constexpr int MaxFittedWidth = 240;
+// Room around a header's text.
+constexpr int HeaderPadding = 16;
 
 CsvText::TRecord Fields(const TDeletedMail& mail) {
     return {mail.DeletedAt, mail.Account, mail.Method, mail.Reason, mail.SentAt,
@@ -87,6 +93,20 @@ void TDeleteHistoryView::FillList() {
             cell.pszText = const_cast<char*>(fields[column].c_str());
             SendMessageA(List, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
         }
+    }
+    // Each column as wide as its widest text, the header's included, within bounds.
+    const std::vector<CsvText::TRecord> header = CsvText::Parse(TDeleteHistory::HeaderLine);
+    for (size_t column = 0; !Mails.empty() && !header.empty() && column < header[0].size();
+         ++column) {
+        const int index = static_cast<int>(column);
+        SendMessageA(List, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE);
+        const int texts = static_cast<int>(SendMessageA(List, LVM_GETCOLUMNWIDTH, index, 0));
+        const int title =
+            static_cast<int>(SendMessageA(List, LVM_GETSTRINGWIDTHA, 0,
+                                          reinterpret_cast<LPARAM>(header[0][column].c_str()))) +
+            HeaderPadding;
+        SendMessageA(List, LVM_SETCOLUMNWIDTH, index,
+                     std::min(std::max(texts, title), MaxFittedWidth));
     }
     SendMessageA(List, WM_SETREDRAW, TRUE, 0);
 }
