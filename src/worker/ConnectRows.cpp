@@ -202,8 +202,10 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     // Kept for the deletion history.
     if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
     HeaderLines = saved;
+    row.HeaderLines = saved;
     Page.AddRow(row);
-    Shown.push_back(row);
+    row.HeaderLines.clear();  // the page keeps them; the worker never reads them again
+    Shown.push_back(std::move(row));
     Page.RepaintRows();
 }
 
