@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "rules/CharsetCheck.h"
+#include "rules/FromField.h"
 #include "rules/SenderList.h"
 #include "rules/TextRule.h"
 
@@ -49,6 +50,9 @@ public:
     // PostPet's mail: multipart/mixed sent by its mailer. `contentType` and `mailer` are the
     // fields' values.
     static bool PostPetMail(const std::string& contentType, const std::string& mailer);
+
+    // The sender as the lists match it: the first From field of `lines` (unfolded header).
+    static TFromField Sender(const std::vector<std::string>& lines);
 
     // Messages for the list entries that were left out (see TSenderList::ParseEntry).
     const std::vector<std::string>& Refused() const { return RefusedEntries; }
