@@ -456,6 +456,11 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
     return answer;
 }
 
+void TPruneboxM::CheckEnded(int, const TCheckResult&) {
+    // The rows the check left are on the page by now.
+    UpdateTray();
+}
+
 TSenderLists TPruneboxM::SenderLists() const {
     // Read at each command, so that a list saved meanwhile counts at once.
     return Registry ? TSenderStore(*Registry).Load() : TSenderLists();

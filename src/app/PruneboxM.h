@@ -80,6 +80,7 @@ public:
     bool ExtendedViewShown() const override { return ExtendedView; }
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
+    void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
     // it as it stores the tab position.

@@ -116,6 +116,10 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
     });
 }
 
+void TPageBridge::CheckEnded(const TCheckResult& result) {
+    Change([this, result] { State.Host.CheckEnded(State.Index, result); });
+}
+
 std::string TPageBridge::PromptPassword(const std::string& accountName) {
     TPageHost* host = &State.Host;
     return Ask<std::string>([this, host, name = accountName, alive = Alive] {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "settings/SenderStore.h"
+#include "worker/CheckResult.h"
 
 // The two shared sender lists.
 enum class TSenderListKind { Allow, Block };
@@ -25,6 +26,8 @@ public:
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;
+    // The periodic check of the page in `slot` has ended.
+    virtual void CheckEnded(int slot, const TCheckResult& result) = 0;
     // The sender lists all accounts share, as last saved.
     virtual TSenderLists SenderLists() const = 0;
     // Adds an entry (an address or a domain, already checked) to a shared list, stores the lists

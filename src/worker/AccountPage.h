@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "worker/CheckResult.h"
 #include "worker/MailRow.h"
 
 // The account page as its worker sees it: every change the worker makes and the three questions
@@ -57,6 +58,9 @@ public:
     virtual bool AskTrustCertificate(const std::string& text, const std::string& hash) = 0;
     // How the connection that stands is protected, for the page to show; empty when none stands.
     virtual void SetProtectionText(const std::string& text) = 0;
+
+    // A periodic check has ended (a plain change: posted, not waited for).
+    virtual void CheckEnded(const TCheckResult& result) = 0;
 
     // See above: called from the tearing-down thread only.
     virtual void CancelRequests() = 0;

@@ -23,7 +23,14 @@ struct TCheckInputs {
     std::string TabCaption;  // names the account in the password question and the history
     // Where a deletion writes its history lines; empty: no history.
     std::string HistoryFolder;
+    // A periodic check: it asks nothing, never stays connected and, with DeleteTicked, deletes
+    // the rows a rule ticked (never a row ticked or unticked by hand) without the confirmation,
+    // keeping a copy of each first with KeepCopy.
+    bool Unattended = false;
+    bool DeleteTicked = false;
+    bool KeepCopy = false;
     // The mail list as shown, in the page's order, each row ticked as the user left it: given to
-    // the commands that act on the ticked rows (delete, header), empty for the others.
+    // the commands that act on the ticked rows (delete, header) and to a periodic check (which
+    // keeps the ticks the user gave), empty for the others.
     std::vector<TMailRow> Rows;
 };

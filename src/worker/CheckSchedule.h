@@ -6,14 +6,7 @@
 #include <vector>
 
 #include "worker/CheckClock.h"
-
-// How a check ended, for the time of the next one.
-enum class TCheckOutcome {
-    Done,            // listed (and perhaps deleted)
-    Refused,         // no password, login refused, a certificate to ask about: wait the full time
-    NetworkFailure,  // the server could not be reached or dropped: try again sooner
-    InUse,           // the server said [IN-USE]: the mail program holds the mailbox
-};
+#include "worker/CheckResult.h"
 
 // When each account's periodic check is due. Pure bookkeeping over a clock: the caller asks
 // which checks are due, starts them, and reports how they ended.

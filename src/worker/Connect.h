@@ -27,7 +27,14 @@ using TConnectPtr = std::unique_ptr<TConnect, TConnectTearDown>;
 // the commands the user interface gives it; between commands it sleeps.
 class TConnect {
 public:
-    enum TCommand { CmdConnect = 1, CmdDisconnect = 2, CmdDelete = 3, CmdNone = 4, CmdHeader = 5 };
+    enum TCommand {
+        CmdConnect = 1,
+        CmdDisconnect = 2,
+        CmdDelete = 3,
+        CmdNone = 4,
+        CmdHeader = 5,
+        CmdCheck = 6,  // a periodic check: connect, list, delete what the rules ticked, QUIT
+    };
     // Tab lamp states.
     enum TLamp { LampIdle = 0, LampBusy = 2, LampListed = 3 };
     // Wait for reply data on the worker's connections, in milliseconds.

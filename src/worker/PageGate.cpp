@@ -105,3 +105,7 @@ bool TPageGate::AskTrustCertificate(const std::string& text, const std::string& 
 void TPageGate::SetProtectionText(const std::string& text) {
     Call([&](TAccountPage& p) { p.SetProtectionText(text); });
 }
+
+void TPageGate::CheckEnded(const TCheckResult& result) {
+    Call([&](TAccountPage& p) { p.CheckEnded(result); });
+}

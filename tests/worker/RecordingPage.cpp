@@ -245,6 +245,15 @@ bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::str
     return trusted;
 }
 
+void TRecordingPage::CheckEnded(const TCheckResult& result) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    LastCheck = result;
+    Record("check " + std::to_string(static_cast<int>(result.Outcome)) + " waiting " +
+           std::to_string(result.Waiting) + " arrived " + std::to_string(result.Arrived.size()) +
+           " deleted " + std::to_string(result.Deleted));
+}
+
 void TRecordingPage::SetProtectionText(const std::string& text) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);

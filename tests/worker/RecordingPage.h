@@ -73,6 +73,10 @@ public:
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
     void SetProtectionText(const std::string& text) override;  // "protection <text>"
     std::string CertQuestionText;
+    // Recorded as "check <outcome number> waiting <n> arrived <n> deleted <n>"; kept whole in
+    // LastCheck.
+    void CheckEnded(const TCheckResult& result) override;
+    TCheckResult LastCheck;
     void CancelRequests() override;
 
     std::string ViewerSubject;
