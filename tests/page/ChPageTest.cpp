@@ -296,13 +296,16 @@ TEST(ChPageTest, MissingPasswordIsAskedForAndTheAnswerUsed) {
 
 TEST(ChPageTest, HiddenColumnsSnapBackAtTheNextPaint) {
     TAccount account("", "", "");
-    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 7, 50);
+    const int number = MailColumn::MailNumber(MailColumn::Count);
+    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, number + 1, 50);
     SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 5, 3);
     InvalidateRect(account.Frame.MailView, nullptr, TRUE);
     UpdateWindow(account.Frame.MailView);
-    for (int column : {6, 7, 8})
+    for (int column : {number, number + 1, number + 2})
         EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, column, 0), 0);
     EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, 5, 0), 10);
+    // The reason column is shown, not hidden.
+    EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, MailColumn::Reason, 0), 120);
 }
 
 TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
