@@ -108,6 +108,7 @@ void TMainFrame::FormCreate() {
                  LVS_EX_FULLROWSELECT);
     InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
+    SetWindowSubclass(MailView, MailViewProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
     KvPanel1.Create(Handle, 8, 352, 465, 33);
@@ -356,7 +357,28 @@ int TMainFrame::ContextRow(LPARAM lParam) const {
     return static_cast<int>(SendMessageA(MailView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
+LRESULT CALLBACK TMainFrame::MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR frame) {
+    if (message == WM_RBUTTONDOWN)
+        reinterpret_cast<TMainFrame*>(frame)->TicksBeforeRightClick =
+            reinterpret_cast<TMainFrame*>(frame)->Ticks();
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, MailViewProc, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+std::vector<bool> TMainFrame::Ticks() const {
+    std::vector<bool> ticks;
+    const int count = RowCount();
+    for (int i = 0; i < count; ++i)
+        ticks.push_back(SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED);
+    return ticks;
+}
+
 void TMainFrame::MailViewContextMenu(LPARAM lParam) {
+    // Only a menu opened by the click that took them may put them back.
+    std::vector<bool> before;
+    before.swap(TicksBeforeRightClick);
+    if (lParam == -1) before.clear();
     const int row = ContextRow(lParam);
     HMENU menu = CreatePopupMenu();
     for (const TMenuItem& item : RowMenu) {
@@ -378,8 +400,14 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
     DestroyMenu(menu);
     if (chosen == IdRightHead) MailViewDblClick();
-    if (chosen != 0 && chosen != IdRightHead && row >= 0 && SenderCommand)
-        SenderCommand(chosen, row);
+    if (chosen == 0 || chosen == IdRightHead || row < 0 || !SenderCommand) return;
+    const std::vector<bool> now = Ticks();
+    if (before.size() == now.size()) {
+        for (size_t i = 0; i < now.size(); ++i) {
+            if (before[i] != now[i]) SetSelected(static_cast<int>(i), before[i]);
+        }
+    }
+    SenderCommand(chosen, row);
 }
 
 LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {

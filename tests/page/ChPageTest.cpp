@@ -469,13 +469,15 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
     account.Select({0, 2, 5, 6, 7, 8, 9});
     struct TStep {
         int Row;
-        char Key;  // the menu item's access key
+        char Key;    // the menu item's access key
+        bool Mouse;  // a right click on the row, which ticks it alone before the menu opens
         Texts Allow, Block;
         Texts Reasons;
         std::vector<bool> Ticks;
     } steps[] = {
         {3,
          'B',
+         false,
          {"lists.prunebox-friends.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
          {"", "Subject:,未承諾広告", "From:,@spam.example",
@@ -485,6 +487,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {true, false, true, true, false, true, true, true, true, true}},
         {6,
          'A',
+         false,
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
          {"", "Subject:,未承諾広告", "From:,@spam.example",
@@ -494,9 +497,22 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {true, false, true, true, false, true, false, true, true, true}},
         {0,
          'D',
+         false,
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
          {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, false, true, true, true}},
+        // The click's own tick is not kept: the row unticked by hand stays so.
+        {1,
+         'D',
+         true,
+         {"lists.prunebox-friends.example", "info@bank.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example",
+          "bargain.example.net"},
+         {"拒否リスト: prunebox.example", "拒否リスト: bargain.example.net", "From:,@spam.example",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},
@@ -510,9 +526,21 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
                      reinterpret_cast<LPARAM>(&focus));
         MenuKey = step.Key;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, ChooseMenuItem);
-        // From the keyboard: the menu acts on the focused row.
-        SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
-                     reinterpret_cast<WPARAM>(account.Frame.MailView), -1);
+        if (step.Mouse) {
+            RECT item{};
+            item.left = LVIR_LABEL;
+            SendMessageA(account.Frame.MailView, LVM_GETITEMRECT, step.Row,
+                         reinterpret_cast<LPARAM>(&item));
+            const LPARAM at = MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
+            PostMessageA(account.Frame.MailView, WM_RBUTTONDOWN, MK_RBUTTON, at);
+            PostMessageA(account.Frame.MailView, WM_RBUTTONUP, 0, at);
+            EXPECT_TRUE(PumpUntil([] { return MenuKey == 0; }));
+            GuiTest::PumpPending();
+        } else {
+            // From the keyboard: the menu acts on the focused row.
+            SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
+                         reinterpret_cast<WPARAM>(account.Frame.MailView), -1);
+        }
         KillTimer(nullptr, timer);
         const TSenderLists lists = TSenderStore(*main.Registry).Load();
         EXPECT_EQ(lists.Allow, step.Allow);
