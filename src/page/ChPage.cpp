@@ -22,6 +22,11 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
                                          [this](int command) { RunCommand(command); });
     Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
+    Bridge->OnButtonsEnabled = [this] {
+        if (!RedecideAtEnd) return;
+        RedecideAtEnd = false;
+        Redecide();
+    };
     Worker = TConnect::Create(index, *Bridge);
 }
 
@@ -113,6 +118,15 @@ void TChPage::RunCommand(int command) {
 }
 
 void TChPage::RulesChanged() {
+    // An idle worker has posted all its rows: they are shown first, so that all are decided.
+    if (Worker->Busy())
+        RedecideAtEnd = true;
+    else
+        Bridge->Queue.Drain();
+    Redecide();
+}
+
+void TChPage::Redecide() {
     TRuleInputs inputs = RuleInputs();
     // As at listing: header search with nothing to search for ticks nothing.
     if (inputs.AutoDelMode == TRuleSet::HeaderSearch && inputs.Rules.empty() && !inputs.ChecksOn())

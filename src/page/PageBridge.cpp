@@ -85,7 +85,10 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
     });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
-    Change([this, enabled] { EnableWindow(Frame.KvPanel1.Handle, enabled); });
+    Change([this, enabled] {
+        EnableWindow(Frame.KvPanel1.Handle, enabled);
+        if (enabled && OnButtonsEnabled) OnButtonsEnabled();
+    });
 }
 void TPageBridge::SetLoginEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Frame.KvPanel2.Handle, enabled); });

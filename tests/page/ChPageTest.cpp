@@ -550,6 +550,34 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
     }
 }
 
+// A change of the lists while the mailbox is listed reaches the rows listed after it too.
+TEST(ChPageTest, RowsListedAfterAChangeOfTheListsAreDecidedByIt) {
+    TFakePop3Server server;
+    server.SetMessages({Mail("first", "Mon, 31 Dec 2023 23:00:00 +0900", 10, "u1"),
+                        Mail("second", "Tue, 01 Jan 2024 08:00:00 +0900", 10, "u2")});
+    server.Script("TOP 2 0", TFakeReply::Split({"+OK\r\nSubject: second\r\n",
+                                                "From: Sender <s@example.jp>\r\n\r\n.\r\n"},
+                                               1500));
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Page.AutoDelMode = 1;
+    account.Page.Rules = {"Subject:,nothing"};
+    account.Click(account.Frame.Logon);
+    ASSERT_TRUE(PumpUntil([&] {
+        account.Page.Bridge->Queue.Drain();
+        return account.Frame.RowCount() == 1;
+    }));
+    ASSERT_TRUE(account.Page.Worker->Busy());
+    TPruneboxM& main = account.Started.Main;
+    ASSERT_TRUE(TSenderStore(*main.Registry).Save({{}, {"example.jp"}}));
+    main.RulesChanged();
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
+    account.Page.Bridge->Queue.Drain();
+    GuiTest::PumpPending();
+    EXPECT_EQ(account.Column(MailColumn::Reason),
+              (std::vector<std::string>{"拒否リスト: example.jp", "拒否リスト: example.jp"}));
+    EXPECT_EQ(account.Frame.SelectedCount(), 2);
+}
+
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {
     if (TestEnv::DovecotPort() == 0) GTEST_SKIP() << "no Dovecot fixture";
     TAccount account("127.0.0.1:" + std::to_string(TestEnv::DovecotPort()), "jpuser",
