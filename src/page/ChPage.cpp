@@ -49,6 +49,9 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
     Filter = account.Filter;
+    CheckEvery = account.CheckEvery;
+    DeleteTicked = account.DeleteTicked;
+    KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
 }
@@ -134,6 +137,12 @@ void TChPage::Redecide() {
     Frame->Redecide(TRuleSet(inputs));
 }
 
+bool TChPage::StartCheck() {
+    if (Worker->Busy()) return false;
+    Bridge->Queue.Drain();
+    return Worker->Resume(CommandCheck, CheckInputs(CommandCheck));
+}
+
 TRuleInputs TChPage::RuleInputs() const {
     TRuleInputs inputs;
     inputs.AutoDelMode = AutoDelMode;
@@ -162,9 +171,13 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.LogEnabled = LogEnabled;
     inputs.TabCaption = TabSheet->Caption();
     // Reading the whole list takes tens of milliseconds a thousand rows: only the commands
-    // that act on the rows the user ticked are given them.
-    if (command == CommandDelete || command == CommandHeader) inputs.Rows = Frame->Rows();
-    if (command == CommandDelete) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
+    // that act on the rows the user ticked are given them, and a check, which keeps those ticks.
+    const bool check = command == CommandCheck;
+    if (command == CommandDelete || command == CommandHeader || check) inputs.Rows = Frame->Rows();
+    if (command == CommandDelete || check) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
+    inputs.Unattended = check;
+    inputs.DeleteTicked = check && DeleteTicked;
+    inputs.KeepCopy = check && KeepCopy;
     return inputs;
 }
 
