@@ -359,9 +359,10 @@ int TMainFrame::ContextRow(LPARAM lParam) const {
 
 LRESULT CALLBACK TMainFrame::MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR frame) {
-    if (message == WM_RBUTTONDOWN)
-        reinterpret_cast<TMainFrame*>(frame)->TicksBeforeRightClick =
-            reinterpret_cast<TMainFrame*>(frame)->Ticks();
+    if (message == WM_RBUTTONDOWN) {
+        TMainFrame& self = *reinterpret_cast<TMainFrame*>(frame);
+        self.TicksBeforeRightClick = self.Ticks();
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, MailViewProc, 0);
     return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -11,7 +11,7 @@
 #include "worker/MailRow.h"
 
 // What the rules read of a listed row, kept beside the list so that the row can be decided again
-// when the rules change: for a list of thousands of rows a few megabytes, gone with the row.
+// when the rules change: as much memory as the listed headers take, gone with the row.
 struct TRowBasis {
     bool RuleTicked = false;  // the rules' last decision
     std::vector<std::string> HeaderLines;
