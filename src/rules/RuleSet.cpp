@@ -68,6 +68,10 @@ bool TRuleInputs::ChecksOn() const {
     return AuthFail || Spoof || MaxSize > 0 || !SjisText::Trim(Charsets).empty();
 }
 
+bool TRuleInputs::SearchesNothing() const {
+    return Rules.empty() && !(AutoDelMode == TRuleSet::HeaderSearch && ChecksOn());
+}
+
 TRuleSet::TRuleSet(const TRuleInputs& inputs)
     : Mode(inputs.AutoDelMode),
       Allow(inputs.Allow, &RefusedEntries),

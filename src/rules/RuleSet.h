@@ -21,6 +21,9 @@ struct TRuleInputs {
     int32_t MaxSize = 0;  // KB; 0: off
     // A check of the account is on: it searches headers even without text rules.
     bool ChecksOn() const;
+    // Without text rules, and in header search without a check either, there is nothing to
+    // search for: the account is in no mode at all.
+    bool SearchesNothing() const;
 };
 
 // Whether a row is ticked, and why: the rule string, the list entry or the check that decided;

@@ -114,9 +114,7 @@ void TConnect::ListMailbox() {
         return;
     }
     TRuleInputs ruleInputs = Inputs.RuleInputs;
-    // Header search with nothing to search for is no mode at all.
-    if (ruleInputs.AutoDelMode == TRuleSet::HeaderSearch && ruleInputs.Rules.empty() &&
-        !ruleInputs.ChecksOn()) {
+    if (ruleInputs.AutoDelMode != 0 && ruleInputs.SearchesNothing()) {
         ruleInputs.AutoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
