@@ -131,9 +131,8 @@ void TChPage::RulesChanged() {
 
 void TChPage::Redecide() {
     TRuleInputs inputs = RuleInputs();
-    // As at listing: header search with nothing to search for ticks nothing.
-    if (inputs.AutoDelMode == TRuleSet::HeaderSearch && inputs.Rules.empty() && !inputs.ChecksOn())
-        inputs.AutoDelMode = 0;
+    // As at listing.
+    if (inputs.SearchesNothing()) inputs.AutoDelMode = 0;
     Frame->Redecide(TRuleSet(inputs));
 }
 
