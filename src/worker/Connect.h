@@ -104,7 +104,10 @@ private:
     // Connects again for a command whose session was lost; throws when that fails.
     void Reconnect();
     void AfterStat();
-    void ShowFailure(const std::string& text);
+    // The failure's text in panel 0, and its detail (the server's words) in panel 0's tool tip
+    // and the communication log.
+    void ShowFailure(const std::exception& failure);
+    void ShowDetail(const std::exception& failure);
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
