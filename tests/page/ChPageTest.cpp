@@ -589,11 +589,17 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
             item.left = LVIR_LABEL;
             SendMessageA(account.Frame.MailView, LVM_GETITEMRECT, step.Row,
                          reinterpret_cast<LPARAM>(&item));
-            const LPARAM at = MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
-            PostMessageA(account.Frame.MailView, WM_RBUTTONDOWN, MK_RBUTTON, at);
-            PostMessageA(account.Frame.MailView, WM_RBUTTONUP, 0, at);
-            EXPECT_TRUE(PumpUntil([] { return MenuKey == 0; }));
-            GuiTest::PumpPending();
+            POINT at{item.left + 5, (item.top + item.bottom) / 2};
+            // The list ticks the row under the button alone; the menu follows the click (sent
+            // here as Windows does, unless the list opened it itself).
+            SendMessageA(account.Frame.MailView, WM_RBUTTONDOWN, MK_RBUTTON,
+                         MAKELPARAM(at.x, at.y));
+            ClientToScreen(account.Frame.MailView, &at);
+            if (MenuKey != 0)
+                SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
+                             reinterpret_cast<WPARAM>(account.Frame.MailView),
+                             MAKELPARAM(at.x, at.y));
+            EXPECT_EQ(MenuKey, 0);
         } else {
             // From the keyboard: the menu acts on the focused row.
             SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
