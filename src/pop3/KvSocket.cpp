@@ -111,7 +111,7 @@ void TKvSocket::OpenConnection() {
         case TTcpClient::TCheck::SocketFailed:
             throw EPop3Failure(TextNoSocket);
         case TTcpClient::TCheck::NameNotFound:
-            throw EPop3Failure(TextNoHost);
+            throw EPop3Failure(TextNoHost, "", TFailureKind::CommError);
         case TTcpClient::TCheck::Ok:
             break;
     }
@@ -127,7 +127,7 @@ void TKvSocket::OpenConnection() {
         if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
         Client->Close();
         CommandNumber = CommandIdle;
-        throw EPop3Failure(TextNoConnection);
+        throw EPop3Failure(TextNoConnection, "", TFailureKind::CommError);
     }
 }
 
@@ -243,7 +243,7 @@ size_t TKvSocket::ReadAvailable(TClock::time_point deadline) {
     if (reason.empty()) reason = TextCommError;
     Client->Close();
     CommandNumber = CommandIdle;
-    throw EPop3Failure(reason);
+    throw EPop3Failure(reason, "", TFailureKind::CommError);
 }
 
 // A single-line reply: up to its line end, however many reads it takes.
@@ -614,16 +614,17 @@ void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
         nullptr);
 }
 
-void TKvSocket::TopEach(
-    const std::vector<int32_t>& numbers,
-    const std::function<void(size_t, const std::vector<std::string>&)>& header) {
+void TKvSocket::TopEach(const std::vector<int32_t>& numbers,
+                        const std::function<void(size_t, const std::vector<std::string>&)>& header,
+                        bool closeWithStat) {
     Pipeline(
         CommandTop, numbers.size(), true,
         [&numbers](size_t i) { return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf; }, nullptr,
         [this, &header](size_t i) {
             SplitHeader(MultiLineText, HeaderLines);
             if (header) header(i, HeaderLines);
-        });
+        },
+        closeWithStat);
 }
 
 bool TKvSocket::Noop() {

@@ -146,9 +146,11 @@ public:
     void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
                 const std::function<void(int32_t, const std::vector<std::string>&)>& header);
     // TOP n 0 for each of numbers, ahead of the replies when the server pipelines; header(i, lines)
-    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd.
+    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd. With closeWithStat
+    // a batch sent ahead closes with a STAT, as TopAll's does.
     void TopEach(const std::vector<int32_t>& numbers,
-                 const std::function<void(size_t, const std::vector<std::string>&)>& header);
+                 const std::function<void(size_t, const std::vector<std::string>&)>& header,
+                 bool closeWithStat = false);
     // DELE for each number, ahead of the replies when the server pipelines. The first refusal
     // ends the connection without QUIT, so that the server deletes none of them.
     void DeleAll(const std::vector<int32_t>& numbers);

@@ -178,6 +178,10 @@ void TConnect::RunCommand(int command) {
             case CmdHeader:
                 FetchHeader();
                 break;
+            case CmdCheck:
+                Inputs.Unattended = true;
+                PeriodicCheck();
+                break;
             default:
                 break;
         }
@@ -206,6 +210,7 @@ void TConnect::ShowFailure(const std::string& text) {
 }
 
 void TConnect::ConnectAndList() {
+    HandTicks.clear();
     // Connected means logged in: a connection left open by a refused login may still answer NOOP.
     if (Session->MessageCount != -1 && Session->Noop()) return;
     const std::string& server = Inputs.Serv;
@@ -216,27 +221,27 @@ void TConnect::ConnectAndList() {
     }
     if (server.empty() || user.empty() || password.empty()) return;
     Disconnect();
-
-    std::string packed;
     try {
-        packed = TMainDM::PackServerAddress(server);
-    } catch (const EConvertError& failure) {
-        // A port that is not a number: the account says so and stays usable.
-        ShowFailure(failure.what());
-        EnableLogin(true);
-        return;
+        OpenSession(password);
+    } catch (const std::exception& failure) {
+        EndFailedConnect(failure);
     }
+}
+
+void TConnect::OpenSession(const std::string& password) {
+    // A port that is not a number throws before anything shows as busy.
+    const std::string packed = TMainDM::PackServerAddress(Inputs.Serv);
     const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
     const int security = Inputs.Security;
     Session->Security = security;
     Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
     // Without a port of its own an SSL/TLS account speaks to POP3's TLS port.
-    if (security == TKvSocket::SecurityTls && server.find(':') == std::string::npos)
+    if (security == TKvSocket::SecurityTls && Inputs.Serv.find(':') == std::string::npos)
         Session->Port = TlsPort;
     TrustedHash = Inputs.CertHash;
     Session->Host = packed.substr(4);
     Session->TimeOut = TimeOut;
-    Session->UserName = user;
+    Session->UserName = Inputs.IDNum;
     Session->Password = password;
     Session->UseApop = Inputs.APOPCheck;
 
@@ -247,21 +252,26 @@ void TConnect::ConnectAndList() {
     Session->LogFileName = "DelLog.txt";
     Session->LogEnabled = Inputs.LogEnabled;
     Page.SetIndicatorState(Index, LampBusy);
-    try {
-        Session->Connect();
-    } catch (const std::exception& failure) {
-        // A failure of our own (not the session's) may leave the login standing: end it, so
-        // that the next connect does not take the account for connected.
-        if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-        ShowFailure(failure.what());
-        EnableLogin(true);
-    }
+    Session->Connect();
+}
+
+void TConnect::EndFailedConnect(const std::exception& failure) {
+    // A failure of our own (not the session's) may leave the login standing: end it, so that
+    // the next connect does not take the account for connected.
+    if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+    ShowFailure(failure.what());
+    EnableLogin(true);
 }
 
 bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
     const CertQuestion::TDecision decision = CertQuestion::Decide(report, TrustedHash);
     if (decision == CertQuestion::TDecision::Accept) return true;
     if (decision == CertQuestion::TDecision::Refuse) return false;
+    // Nobody may be there to answer: refused, and the check says why.
+    if (Inputs.Unattended) {
+        CertificateNotAsked = true;
+        return false;
+    }
     const std::string hash = CertHashText(report.Sha256);
     const bool changed = decision == CertQuestion::TDecision::AskChanged;
     if (!Page.AskTrustCertificate(CertQuestion::Text(report, session.Host, changed), hash))
@@ -284,6 +294,14 @@ std::string TConnect::ProtectionText() const {
 
 void TConnect::AfterStat() {
     Page.SetProtectionText(ProtectionText());
+    if (Inputs.Unattended) {
+        // A check lists afresh; the page keeps its rows until the new ones come. The buttons
+        // wait for the check's end.
+        Page.ClearRows();
+        Shown.clear();
+        ListMailbox();
+        return;
+    }
     if (Shown.empty()) {
         ListMailbox();
     } else {

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
 #include "worker/CheckInputs.h"
+#include "worker/CheckResult.h"
+#include "worker/HeaderCache.h"
 #include "worker/PageGate.h"
 
 class TConnect;
@@ -96,6 +99,18 @@ private:
     void Execute();
     void RunCommand(int command);
     void ConnectAndList();
+    // Sets the session up from the inputs and logs in with password; the listing runs inside
+    // (AfterStat). The page shows the connection as busy. Throws what failed.
+    void OpenSession(const std::string& password);
+    // A connect that failed: the account shows why and is ready again.
+    void EndFailedConnect(const std::exception& failure);
+    // The periodic check: connects and lists like CmdConnect without asking anything, deletes
+    // what the rules ticked when asked to, never stays connected, and ends with CheckEnded.
+    void PeriodicCheck();
+    // A check that could not list: why in panel 0, no connection left standing.
+    TCheckResult FailedCheck(const std::string& text, TCheckOutcome outcome);
+    // The ticks the user gave by hand to the rows the check was given, by unique id.
+    void TakeHandTicks();
     void DeleteAndDisconnect();
     void FetchHeader();
     // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
@@ -112,8 +127,14 @@ private:
     std::string ProtectionText() const;
 
     void ListMailbox();
-    void AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                    const TRuleSet& rules, const std::string& design);
+    // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
+    // added in order as its lines are at hand.
+    void ListRows(const TRuleSet& rules, const std::string& design);
+    void AddListedRow(int32_t number, const TStringList& header, int32_t size,
+                      const TRuleSet& rules, const std::string& design,
+                      const std::map<std::string, int>& listings);
+    void AddMailRow(int32_t number, const TStringList& header, int32_t size, const TRuleSet& rules,
+                    const std::string& design);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;     // no message, or several, has the row's unique id now
@@ -162,6 +183,14 @@ private:
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
     std::map<std::string, TListedMail> Listed;  // what the rows were listed from, by unique id
     bool ListedHere = false;  // the rows were listed on the connection that stands
+    // Header lines of the messages listed on earlier connections, kept while the program runs.
+    THeaderCache Cache;
+    // Unique ids whose header the last listing fetched from the server (the cache lacked it).
+    std::set<std::string> Fetched;
+    // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
+    std::map<std::string, bool> HandTicks;
+    // The certificate needed a question that a check may not ask.
+    bool CertificateNotAsked = false;
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
     std::condition_variable Wake;

@@ -1,6 +1,7 @@
 // The worker's operations on mail rows: reading headers, building the list, ticking by the
 // delete-check rules, deleting, and finding the rows again after a reconnection.
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "headers/MainDM.h"
@@ -126,28 +127,14 @@ void TConnect::ListMailbox() {
     Listed.clear();
     ListedHere = true;
     try {
-        // Sizes and unique ids of the whole mailbox first, then the headers, each row as it
-        // comes. The listings checked, their length (not STAT's count) bounds the rest.
-        const std::vector<int32_t> sizes = Session->ListAll();
-        ConnectionUids = Session->UidlAll();
-        std::map<std::string, int> listings;
-        for (const std::string& uid : ConnectionUids) ++listings[uid];
-        Session->TopAll(
-            static_cast<int32_t>(sizes.size()),
-            [this](int32_t number) {
-                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-                Page.RepaintStatusBar();
-            },
-            [&](int32_t number, const TStringList& header) {
-                const std::string& uid = ConnectionUids[number - 1];
-                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1, {}};
-                AddMailRow(number, header, sizes[number - 1], rules, design);
-            });
+        ListRows(rules, design);
     } catch (const EPop3Desync&) {
-        // Rows listed so far may show another message's header: none may stay to be ticked.
+        // Rows listed so far may show another message's header: none may stay to be ticked, and
+        // no header of this listing may be kept.
         Page.ClearRows();
         ConnectionUids.clear();
         Listed.clear();
+        Cache.Clear();
         throw;
     }
     HeaderLines.clear();
@@ -155,6 +142,62 @@ void TConnect::ListMailbox() {
     size_t ticked = 0;
     for (const TMailRow& row : Shown) ticked += row.Ticked ? 1 : 0;
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
+}
+
+void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
+    // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
+    // The listings checked, their length (not STAT's count) bounds the rest.
+    const std::vector<int32_t> sizes = Session->ListAll();
+    ConnectionUids = Session->UidlAll();
+    const int32_t count = static_cast<int32_t>(std::min(sizes.size(), ConnectionUids.size()));
+    std::map<std::string, int> listings;
+    for (const std::string& uid : ConnectionUids) ++listings[uid];
+    Cache.Retain(ConnectionUids);
+    Fetched.clear();
+    std::vector<int32_t> unknown;
+    for (size_t at : Cache.Unknown(ConnectionUids, sizes)) {
+        unknown.push_back(static_cast<int32_t>(at + 1));
+        Fetched.insert(ConnectionUids[at]);
+    }
+    // Rows go in in the mailbox's order: the kept ones before a fetched one, then it.
+    int32_t next = 1;
+    auto addKeptUpTo = [&](int32_t end) {
+        for (; next < end; ++next) {
+            const size_t at = static_cast<size_t>(next - 1);
+            AddListedRow(next, *Cache.Find(ConnectionUids[at], sizes[at]), sizes[at], rules, design,
+                         listings);
+        }
+    };
+    auto fetched = [&](int32_t number, const TStringList& header) {
+        addKeptUpTo(number);
+        const size_t at = static_cast<size_t>(number - 1);
+        Cache.Keep(ConnectionUids[at], sizes[at], header);
+        AddListedRow(number, header, sizes[at], rules, design, listings);
+        next = number + 1;
+    };
+    if (static_cast<int32_t>(unknown.size()) == count) {
+        Session->TopAll(
+            count,
+            [this](int32_t number) {
+                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+                Page.RepaintStatusBar();
+            },
+            fetched);
+    } else if (!unknown.empty()) {
+        Session->TopEach(
+            unknown, [&](size_t i, const TStringList& header) { fetched(unknown[i], header); },
+            true);
+    }
+    addKeptUpTo(count + 1);
+}
+
+void TConnect::AddListedRow(int32_t number, const TStringList& header, int32_t size,
+                            const TRuleSet& rules, const std::string& design,
+                            const std::map<std::string, int>& listings) {
+    const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
+    const auto listed = listings.find(uid);
+    Listed[uid] = {size, HeaderDigest(header), listed != listings.end() && listed->second > 1, {}};
+    AddMailRow(number, header, size, rules, design);
 }
 
 void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t size,
@@ -198,6 +241,9 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     const TDecision decision = rules.Decide(saved, size);
     row.Ticked = row.RuleTicked = decision.Ticked;
     row.Reason = decision.Reason;
+    // A check keeps the tick the user gave the row by hand.
+    const auto hand = HandTicks.find(columns[TMailRow::Uidl]);
+    if (hand != HandTicks.end()) row.Ticked = hand->second;
     row.AuthServId = TAuthResults::TopmostAuthServId(saved);
     // Kept for the deletion history.
     if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
@@ -229,8 +275,8 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
 TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows,
                                                  std::vector<const TMailRow*>& deleted) {
     TNotDeleted notDeleted;
-    std::vector<int32_t> numbers;
-    std::vector<const TListedMail*> expected;
+    std::vector<int32_t> numbers, checked;
+    std::vector<const TListedMail*> expected;  // for checked
     std::map<int32_t, const TMailRow*> rowOf;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
@@ -239,23 +285,34 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             ++notDeleted.Gone;
             continue;
         }
-        if (!ListedHere) {
-            // Found again by unique id only: see that it is still the message listed.
-            const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
-            if (listed == Listed.end()) {
-                ++notDeleted.Changed;
-                continue;
-            }
-            if (listed->second.SharedId) {
-                ++notDeleted.Shared;
-                continue;
-            }
+        rowOf[number] = &row;
+        if (ListedHere && Fetched.count(row.Columns[TMailRow::Uidl])) {
+            numbers.push_back(number);
+            continue;
+        }
+        // Found again by unique id only, or listed from lines kept from an earlier connection
+        // (a server may give a gone message's id to new mail): see that it is still the
+        // message listed.
+        const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
+        if (listed == Listed.end()) {
+            ++notDeleted.Changed;
+        } else if (listed->second.SharedId) {
+            ++notDeleted.Shared;
+        } else {
+            checked.push_back(number);
             expected.push_back(&listed->second);
         }
-        numbers.push_back(number);
-        rowOf[number] = &row;
     }
-    if (!ListedHere && !numbers.empty()) numbers = Unchanged(numbers, expected, notDeleted);
+    if (!checked.empty()) {
+        // Kept in the rows' order, as the user saw them.
+        std::set<int32_t> approved(numbers.begin(), numbers.end());
+        for (int32_t number : Unchanged(checked, expected, notDeleted)) approved.insert(number);
+        numbers.clear();
+        for (const TMailRow& row : rows) {
+            const int32_t number = row.Ticked ? NumberOnThisConnection(row) : 0;
+            if (approved.erase(number) > 0) numbers.push_back(number);
+        }
+    }
     Session->DeleAll(numbers);
     for (int32_t number : numbers) deleted.push_back(rowOf[number]);
     return notDeleted;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -16,16 +17,24 @@ public:
     // Forgets every id the new listing lacks. An id listed twice names no one message: it is
     // forgotten and not kept until the listing is clean again. An empty id is never kept.
     void Retain(const std::vector<std::string>& listedIds);
-    // Positions in `listedIds` of the messages whose lines must be fetched.
-    std::vector<size_t> Unknown(const std::vector<std::string>& listedIds) const;
-    // The kept lines of the message, or nothing.
-    const TLines* Find(const std::string& id) const;
-    void Keep(const std::string& id, TLines lines);
-    size_t Size() const { return Lines.size(); }
+    // Positions in `listedIds` (sizes at the same positions) of the messages whose lines must be
+    // fetched.
+    std::vector<size_t> Unknown(const std::vector<std::string>& listedIds,
+                                const std::vector<int32_t>& sizes) const;
+    // The kept lines of the message, or nothing. A server may give the id of a deleted message to
+    // new mail: lines kept for another size are not this message's.
+    const TLines* Find(const std::string& id, int32_t size) const;
+    void Keep(const std::string& id, int32_t size, TLines lines);
+    void Clear() { Entries.clear(); }
+    size_t Size() const { return Entries.size(); }
 
 private:
+    struct TEntry {
+        int32_t Size = 0;
+        TLines Lines;
+    };
     bool Keepable(const std::string& id) const { return !id.empty() && !Repeated.count(id); }
 
-    std::unordered_map<std::string, TLines> Lines;
+    std::unordered_map<std::string, TEntry> Entries;
     std::set<std::string> Repeated;  // ids the last listing named more than once
 };

@@ -1,0 +1,168 @@
+// The periodic check against the scriptable server: it never asks and never stays connected,
+// lists only what is new, keeps the user's ticks and deletes only what a rule ticked.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FakePop3Server.h"
+#include "WorkerHarness.h"
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+TFakeMessage Mail(const std::string& uid, const std::string& subject) {
+    return {"Subject: " + subject + "\r\nFrom: someone@example.jp\r\n", 1000, uid};
+}
+
+TLines Uids(const std::vector<TFakeMessage>& messages) {
+    TLines uids;
+    for (const TFakeMessage& m : messages) uids.push_back(m.Uid);
+    return uids;
+}
+
+struct TCheckAccount : TWorkerHarness {
+    TFakePop3Server Server;
+    TCheckAccount() : TWorkerHarness("", "user", "secret") {
+        Page.Server = "127.0.0.1:" + std::to_string(Server.Port());
+        Page.RuleList = {"Subject:,spam"};
+        Page.Mode = 1;
+        Worker->TimeOut = 2000;
+    }
+    // "title ticked/ruleTicked" per row.
+    TLines Rows() {
+        TLines rows;
+        for (const TMailRow& row : Page.CurrentRows())
+            rows.push_back(row.Columns[TMailRow::Title] + " " + (row.Ticked ? "x" : "-") +
+                           (row.RuleTicked ? "x" : "-"));
+        return rows;
+    }
+    void TickTitle(const std::string& title, bool ticked) {
+        const std::vector<TMailRow> rows = Page.CurrentRows();
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].Columns[TMailRow::Title] == title) Page.Tick(i, ticked);
+    }
+    // Neither a question nor a session left: the account is at rest.
+    void ExpectUnattendedEnd() {
+        EXPECT_TRUE(Page.Events({"password", "cert", "confirm", "beep"}).empty());
+        ExpectIdleDisconnected();
+        ASSERT_EQ(Page.Events({"check"}).size(), 1u);
+    }
+};
+
+TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TCheckAccount&)> Arrange;
+        TCheckOutcome Outcome;
+        const char* Text;
+        TLines Commands;  // of the last connection; empty: none was made
+    };
+    const TCase cases[] = {
+        {"no password",
+         [](auto& a) { a.Page.Password.clear(); },
+         TCheckOutcome::Refused,
+         "パスワードが保存されていないため、確認しませんでした。「接続」で入力してください。",
+         {}},
+        {"login refused",
+         [](auto& a) { a.Page.Password = "wrong"; },
+         TCheckOutcome::Refused,
+         "ユーザ名、パスワードが違います。",
+         {"USER user", "PASS wrong", "QUIT"}},
+        {"mailbox in use",
+         [](auto& a) { a.Server.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n")); },
+         TCheckOutcome::InUse,
+         "メールボックスは他のプログラムが使用中です。",
+         {"USER user", "PASS secret", "QUIT"}},
+        {"server's passing trouble",
+         [](auto& a) { a.Server.Script("PASS", TFakeReply::Bytes("-ERR [SYS/TEMP] busy\r\n")); },
+         TCheckOutcome::NetworkFailure,
+         "通信エラー",
+         {"USER user", "PASS secret", "QUIT"}},
+        {"no server",
+         [](auto& a) {
+             int port;
+             {
+                 TFakePop3Server gone;
+                 port = gone.Port();
+             }
+             a.Page.Server = "127.0.0.1:" + std::to_string(port);
+         },
+         TCheckOutcome::NetworkFailure,
+         "接続できません。",
+         {}},
+        {"dropped while listing",
+         [](auto& a) { a.Server.Script("UIDL", TFakeReply::Drop()); },
+         TCheckOutcome::NetworkFailure,
+         "タイムアウトしました。",
+         {"USER user", "PASS secret", "CAPA", "STAT", "LIST", "UIDL"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCheckAccount account;
+        account.Server.SetMessages({Mail("u1", "hello")});
+        account.Server.SetCapabilities({"LOGIN-DELAY 900"});
+        c.Arrange(account);
+        account.Run(TConnect::CmdCheck);
+        account.ExpectUnattendedEnd();
+        EXPECT_EQ(account.Page.LastCheck.Outcome, c.Outcome);
+        EXPECT_EQ(account.Page.LastCheck.Failure, c.Text);
+        EXPECT_EQ(account.Page.Status(0), c.Text);
+        EXPECT_EQ(account.Server.Commands(), c.Commands);
+    }
+}
+
+// Two checks, a new message between them, the user's ticks in between, then "削除 + 切断".
+TEST(ConnectCheck, ListsOnlyWhatIsNewAndKeepsTheUsersTicks) {
+    for (bool pipelining : {false, true}) {
+        SCOPED_TRACE(pipelining ? "pipelining" : "lock-step");
+        TCheckAccount account;
+        if (pipelining) account.Server.SetCapabilities({"PIPELINING"});
+        account.Server.SetMessages(
+            {Mail("u1", "hello"), Mail("u2", "spam 1"), Mail("u3", "news"), Mail("u4", "spam 2")});
+        account.Run(TConnect::CmdCheck);
+        account.ExpectUnattendedEnd();
+        EXPECT_EQ(account.Page.Events({"check"})[0], "check 0 waiting 2 arrived 2 deleted 0");
+        EXPECT_EQ(account.Server.Commands().back(), "QUIT");
+        EXPECT_EQ(account.Rows(), (TLines{"hello --", "spam 1 xx", "news --", "spam 2 xx"}));
+
+        account.TickTitle("spam 1", false);  // by hand, against the rule
+        account.TickTitle("news", true);
+        std::vector<TFakeMessage> mailbox = account.Server.Messages();
+        mailbox.push_back(Mail("u5", "spam 3"));
+        mailbox.push_back(Mail("u6", "later"));
+        account.Server.SetMessages(mailbox);
+        account.Page.ClearEvents();
+        account.Run(TConnect::CmdCheck);
+        account.ExpectUnattendedEnd();
+        EXPECT_EQ(account.Page.Events({"check"})[0], "check 0 waiting 3 arrived 1 deleted 0");
+        EXPECT_EQ(account.Page.LastCheck.Arrived.at(0).Columns[TMailRow::Title], "later");
+        TLines commands = {"USER user", "PASS secret", "CAPA",    "STAT",
+                           "LIST",      "UIDL",        "TOP 5 0", "TOP 6 0"};
+        if (pipelining) commands.push_back("STAT");
+        commands.push_back("QUIT");
+        EXPECT_EQ(account.Server.Commands(), commands);
+        EXPECT_EQ(account.Rows(), (TLines{"hello --", "spam 1 -x", "news x-", "spam 2 xx",
+                                          "spam 3 xx", "later --"}));
+
+        // The rows a check left are deleted after a reconnection, found by unique id.
+        account.Run(TConnect::CmdDelete);
+        EXPECT_EQ(Uids(account.Server.Messages()), (TLines{"u1", "u2", "u6"}));
+        account.ExpectIdleDisconnected();
+    }
+}
+
+// A check given while one runs is refused, not queued: one connection only.
+TEST(ConnectCheck, SecondCheckWhileOneRunsIsRefused) {
+    TCheckAccount account;
+    account.Server.SetMessages({Mail("u1", "hello")});
+    account.Server.ScriptGreeting(TFakeReply::Split({"+OK ", "ready <1.2@fake.example>\r\n"}, 300));
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdCheck, account.Page.Inputs()));
+    EXPECT_FALSE(account.Worker->Resume(TConnect::CmdCheck, account.Page.Inputs()));
+    ASSERT_TRUE(account.Worker->WaitIdle(120000));
+    EXPECT_EQ(account.Server.ConnectionCount(), 1);
+    EXPECT_EQ(account.Page.Events({"check"}), (TLines{"check 0 waiting 1 arrived 1 deleted 0"}));
+}
+
+}  // namespace
