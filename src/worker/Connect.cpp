@@ -12,9 +12,6 @@ std::atomic<int> TConnect::Threads{0};
 
 namespace {
 
-const char* const QuitRefusedText =
-    "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
-
 // The local time as a day count since 1899-12-30.
 double LocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -372,7 +369,7 @@ void TConnect::DeleteAndDisconnect() {
     const bool confirmed = QuitConfirmed();
     // Written before the reasons are forgotten with the list; a history that cannot be written
     // does not undo the deletion, it is only told.
-    const bool historyWritten = !confirmed || WriteHistory(deleted);
+    const bool historyWritten = !confirmed || WriteHistory(deleted, TDeleteHistory::ByHand);
     ConfirmedRows.clear();
     Disconnect();
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
@@ -389,7 +386,7 @@ bool TConnect::QuitConfirmed() {
     return Session->Quit();
 }
 
-bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
+bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method) {
     if (Inputs.HistoryFolder.empty() || deleted.empty()) return true;
     const std::string now = TDeleteHistory::TimeText(LocalNow());
     std::vector<TDeletedMail> mails;
@@ -398,7 +395,7 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
         TDeletedMail mail;
         mail.DeletedAt = now;
         mail.Account = SjisText::Trim(Inputs.TabCaption);
-        mail.Method = TDeleteHistory::ByHand;
+        mail.Method = method;
         const auto listed = Listed.find(columns[TMailRow::Uidl]);
         mail.Reason = listed != Listed.end() && !listed->second.Reason.empty()
                           ? listed->second.Reason

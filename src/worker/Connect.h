@@ -46,6 +46,9 @@ public:
     static constexpr int32_t TlsPort = 995;
     // At most this many titles are listed in the delete confirmation.
     static constexpr size_t ConfirmTitleLimit = 10;
+    // Panel 0 when a deletion was not confirmed by the server's QUIT.
+    static constexpr const char* QuitRefusedText =
+        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 
@@ -111,6 +114,13 @@ private:
     TCheckResult FailedCheck(const std::string& text, TCheckOutcome outcome);
     // The ticks the user gave by hand to the rows the check was given, by unique id.
     void TakeHandTicks();
+    // The automatic deletion on the connection that listed: DELE for the rows a rule ticked and
+    // the user left ticked, then QUIT, then their history lines; nothing at all when the history
+    // cannot be written. The rows deleted leave the page. Gives panel 0's text; a failure is
+    // also put into result.
+    std::string DeleteRuleTicked(TCheckResult& result);
+    // After an automatic deletion: the page shows the rows that remain.
+    void ShowRemaining(const std::vector<const TMailRow*>& deleted);
     void DeleteAndDisconnect();
     void FetchHeader();
     // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
@@ -156,9 +166,9 @@ private:
     // QUIT after the DELEs, then the connection closed: true only when the server answered +OK,
     // that is, when it removed the marked mail.
     bool QuitConfirmed();
-    // The history lines of the rows a confirmed deletion removed; false when they could not be
-    // written.
-    bool WriteHistory(const std::vector<const TMailRow*>& deleted);
+    // The history lines of the rows a confirmed deletion removed, by method (TDeleteHistory's
+    // ByHand or Automatic); false when they could not be written.
+    bool WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method);
     // A deletion that failed before QUIT: the connection ends without it and the user is told
     // that nothing was deleted.
     void EndFailedDelete(const std::string& reason);

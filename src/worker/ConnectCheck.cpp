@@ -1,7 +1,9 @@
 // The periodic check: "接続" without a question, then the automatic deletion, and QUIT.
+#include <set>
 #include <string>
 
 #include "headers/SjisText.h"
+#include "history/DeleteHistory.h"
 #include "worker/Connect.h"
 
 namespace {
@@ -89,13 +91,18 @@ void TConnect::PeriodicCheck() {
     }
     TCheckResult result;
     result.LoginDelaySeconds = Session->LoginDelay;
-    Session->Quit();
+    std::string text = Session->MessageCount > 0 ? CheckedText : "";
+    if (Inputs.DeleteTicked && Session->Connected()) {
+        text = DeleteRuleTicked(result);
+    } else {
+        Session->Quit();
+    }
     // The rows stay for a later "削除 + 切断", which reconnects and finds them by unique id.
     ListedHere = false;
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
     EnableLogin(true);
-    if (Session->MessageCount > 0) Page.SetStatusText(0, CheckedText);
+    if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
     for (const TMailRow& row : Shown) {
         if (row.RuleTicked) continue;
@@ -103,4 +110,75 @@ void TConnect::PeriodicCheck() {
         if (Fetched.count(row.Columns[TMailRow::Uidl])) result.Arrived.push_back(row);
     }
     Page.CheckEnded(result);
+}
+
+std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
+    // Only what a rule ticked and the user left ticked; never a row ticked by hand.
+    ConfirmedRows.clear();
+    for (const TMailRow& row : Shown)
+        if (row.Ticked && row.RuleTicked) ConfirmedRows.push_back(row);
+    if (ConfirmedRows.empty()) {
+        Session->Quit();
+        return CheckedText;
+    }
+    const std::string problem = TDeleteHistory(Inputs.HistoryFolder).WriteProblem();
+    if (!problem.empty()) {
+        ConfirmedRows.clear();
+        Session->Quit();
+        result.Failure = problem + "。";
+        return result.Failure;
+    }
+    Page.SetStatusText(0, "メールの自動削除中...");
+    Page.RepaintStatusBar();
+    TNotDeleted notDeleted;
+    std::vector<const TMailRow*> deleted;  // into ConfirmedRows
+    try {
+        notDeleted = DeleteTickedRows(ConfirmedRows, deleted);
+    } catch (const std::exception& failure) {
+        // Never QUIT now: the server would delete what was marked before the failure.
+        try {
+            Session->RaiseFailure(TFailureKind::Disconnected);
+        } catch (const EPop3Failure&) {
+        }
+        ConfirmedRows.clear();
+        result.Outcome = OutcomeOf(failure);
+        result.Failure =
+            std::string("自動削除できませんでした。サーバ上のメールは削除されていません。(") +
+            failure.what() + ")";
+        return result.Failure;
+    }
+    if (!QuitConfirmed()) {
+        // The mail may or may not be gone: the rows stay, no history line claims it.
+        ConfirmedRows.clear();
+        result.Outcome = TCheckOutcome::NetworkFailure;
+        result.Failure = QuitRefusedText;
+        return result.Failure;
+    }
+    const bool historyWritten = WriteHistory(deleted, TDeleteHistory::Automatic);
+    result.Deleted = deleted.size();
+    ShowRemaining(deleted);
+    ConfirmedRows.clear();
+    std::string text = std::string(CheckedText) + std::to_string(result.Deleted) +
+                       "通を自動削除しました。" + NotDeletedText(notDeleted);
+    if (!historyWritten) text += "（削除履歴を書けませんでした）";
+    return text;
+}
+
+void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
+    // By number on the connection that listed them: an id may name two messages.
+    std::set<std::string> gone;
+    for (const TMailRow* row : deleted) gone.insert(row->Columns[TMailRow::Number]);
+    std::vector<TMailRow> remaining;
+    for (TMailRow& row : Shown)
+        if (!gone.count(row.Columns[TMailRow::Number])) remaining.push_back(std::move(row));
+    Shown = std::move(remaining);
+    Page.ClearRows();
+    size_t ticked = 0;
+    for (const TMailRow& row : Shown) {
+        Page.AddRow(row);
+        ticked += row.Ticked ? 1 : 0;
+    }
+    Page.RepaintRows();
+    Page.SetStatusText(1, "全 " + std::to_string(Shown.size()) + "通");
+    Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
 }

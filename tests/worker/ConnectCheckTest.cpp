@@ -5,8 +5,11 @@
 #include <chrono>
 #include <thread>
 
+#include "../history/ScratchFolder.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
+#include "history/DeleteHistory.h"
+#include "history/FileSystem.h"
 
 namespace {
 
@@ -42,6 +45,14 @@ struct TCheckAccount : TWorkerHarness {
         const std::vector<TMailRow> rows = Page.CurrentRows();
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i].Columns[TMailRow::Title] == title) Page.Tick(i, ticked);
+    }
+    // A check as the page gives it with "DeleteTicked" on.
+    void RunDeletingCheck(const std::string& historyFolder) {
+        TCheckInputs inputs = Page.Inputs();
+        inputs.DeleteTicked = true;
+        inputs.HistoryFolder = historyFolder;
+        ASSERT_TRUE(Worker->Resume(TConnect::CmdCheck, inputs));
+        ASSERT_TRUE(Worker->WaitIdle(120000));
     }
     // Neither a question nor a session left: the account is at rest.
     void ExpectUnattendedEnd() {
@@ -150,6 +161,80 @@ TEST(ConnectCheck, ListsOnlyWhatIsNewAndKeepsTheUsersTicks) {
         account.Run(TConnect::CmdDelete);
         EXPECT_EQ(Uids(account.Server.Messages()), (TLines{"u1", "u2", "u6"}));
         account.ExpectIdleDisconnected();
+    }
+}
+
+// The user unticked one rule-ticked row and ticked another by hand after the first check; the
+// second deletes only what a rule ticked and the user left ticked, or nothing at all.
+TEST(ConnectCheck, AutomaticDeletionTakesOnlyRuleTickedMail) {
+    const std::string notDeleted =
+        "自動削除できませんでした。サーバ上のメールは削除されていません。";
+    struct TCase {
+        const char* Name;
+        std::function<void(TCheckAccount&, const std::string& folder)> Arrange;
+        TLines Remaining;  // on the server
+        TLines Rows;       // on the page
+        std::string Text;  // panel 0, or its start
+        size_t HistoryLines;
+    };
+    const TCase cases[] = {
+        {"deletes",
+         [](auto&, auto&) {},
+         {"u1", "u3", "u4"},
+         {"hello --", "spam 2 -x", "news x-"},
+         "確認しました。1通を自動削除しました。",
+         1},
+        {"history read-only",
+         [](auto&, const std::string& folder) {
+             const std::string file = TDeleteHistory(folder).Path();
+             ASSERT_TRUE(FileSystem::WriteWhole(file, ""));
+             SetReadOnly(file, true);
+         },
+         {"u1", "u2", "u3", "u4"},
+         {"hello --", "spam 1 xx", "spam 2 -x", "news x-"},
+         "削除履歴 ",
+         0},
+        {"dropped at DELE",
+         [](auto& a, auto&) { a.Server.Script("DELE", TFakeReply::Drop()); },
+         {"u1", "u2", "u3", "u4"},
+         {"hello --", "spam 1 xx", "spam 2 -x", "news x-"},
+         notDeleted,
+         0},
+        {"QUIT unanswered",
+         [](auto& a, auto&) { a.Server.Script("QUIT", TFakeReply::Cut(0, true)); },
+         {"u1", "u3", "u4"},
+         {"hello --", "spam 1 xx", "spam 2 -x", "news x-"},
+         TConnect::QuitRefusedText,
+         0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScratchFolder scratch;
+        TCheckAccount account;
+        account.Server.SetMessages(
+            {Mail("u1", "hello"), Mail("u2", "spam 1"), Mail("u3", "spam 2"), Mail("u4", "news")});
+        account.Run(TConnect::CmdCheck);
+        account.TickTitle("spam 2", false);
+        account.TickTitle("news", true);
+        c.Arrange(account, scratch.Path);
+        account.Page.ClearEvents();
+        account.RunDeletingCheck(scratch.Path);
+        account.ExpectUnattendedEnd();
+        EXPECT_EQ(Uids(account.Server.Messages()), c.Remaining);
+        EXPECT_EQ(account.Rows(), c.Rows);
+        EXPECT_EQ(account.Page.Status(0).rfind(c.Text, 0), 0u) << account.Page.Status(0);
+        EXPECT_EQ(account.Page.LastCheck.Deleted, c.HistoryLines);
+        EXPECT_EQ(account.Page.LastCheck.Failure.empty(), c.HistoryLines > 0);
+        std::vector<TDeletedMail> lines;
+        TDeleteHistory(scratch.Path).Read(lines);
+        ASSERT_EQ(lines.size(), c.HistoryLines);
+        if (!lines.empty()) {
+            EXPECT_EQ(lines[0].Method, TDeleteHistory::Automatic);
+            EXPECT_EQ(lines[0].Reason, "Subject:,spam");
+            EXPECT_EQ(lines[0].Uidl, "u2");
+        }
+        const std::string file = TDeleteHistory(scratch.Path).Path();
+        if (FileSystem::Exists(file)) SetReadOnly(file, false);
     }
 }
 
