@@ -161,6 +161,7 @@ void TConnect::Execute() {
 }
 
 void TConnect::RunCommand(int command) {
+    PostRows = true;
     try {
         switch (command) {
             case CmdConnect:
@@ -292,10 +293,10 @@ std::string TConnect::ProtectionText() const {
 void TConnect::AfterStat() {
     Page.SetProtectionText(ProtectionText());
     if (Inputs.Unattended) {
-        // A check lists afresh; the page keeps its rows until the new ones come. The buttons
+        // A check lists afresh; the page keeps its rows until the listing is whole. The buttons
         // wait for the check's end.
-        Page.ClearRows();
         Shown.clear();
+        PostRows = false;
         ListMailbox();
         return;
     }

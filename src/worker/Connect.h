@@ -138,13 +138,16 @@ private:
 
     void ListMailbox();
     // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
-    // added in order as its lines are at hand.
+    // added in order as its header is at hand.
     void ListRows(const TRuleSet& rules, const std::string& design);
-    void AddListedRow(int32_t number, const TStringList& header, int32_t size,
-                      const TRuleSet& rules, const std::string& design,
-                      const std::map<std::string, int>& listings);
-    void AddMailRow(int32_t number, const TStringList& header, int32_t size, const TRuleSet& rules,
-                    const std::string& design);
+    // A check's rows to the page, when they differ from those it showed.
+    void ShowListing();
+    // What a TOP reply gives a row: its lines, digest and the columns read from them.
+    THeaderCache::TEntry ReadEntry(const TStringList& header, int32_t size,
+                                   const std::string& design);
+    // The row of message number from what was read of it, ticked by the rules.
+    void AddListedRow(int32_t number, const THeaderCache::TEntry& entry, const TRuleSet& rules,
+                      bool sharedId);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;     // no message, or several, has the row's unique id now
@@ -199,6 +202,10 @@ private:
     std::set<std::string> Fetched;
     // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
     std::map<std::string, bool> HandTicks;
+    std::string CachedDesign;  // the designated header the kept rows were read with
+    // Listed rows go to the page one by one; a check gives them at its end, and only when they
+    // differ from the page's.
+    bool PostRows = true;
     // The certificate needed a question that a check may not ask.
     bool CertificateNotAsked = false;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
@@ -137,6 +138,7 @@ void TConnect::ListMailbox() {
         Cache.Clear();
         throw;
     }
+    if (!PostRows) ShowListing();
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     size_t ticked = 0;
@@ -150,8 +152,11 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
     const std::vector<int32_t> sizes = Session->ListAll();
     ConnectionUids = Session->UidlAll();
     const int32_t count = static_cast<int32_t>(std::min(sizes.size(), ConnectionUids.size()));
-    std::map<std::string, int> listings;
+    std::unordered_map<std::string, int> listings;
     for (const std::string& uid : ConnectionUids) ++listings[uid];
+    // The rows kept show the designated header they were read with.
+    if (design != CachedDesign) Cache.Clear();
+    CachedDesign = design;
     Cache.Retain(ConnectionUids);
     Fetched.clear();
     std::vector<int32_t> unknown;
@@ -159,20 +164,23 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
         unknown.push_back(static_cast<int32_t>(at + 1));
         Fetched.insert(ConnectionUids[at]);
     }
+    auto add = [&](int32_t number, const THeaderCache::TEntry& entry) {
+        AddListedRow(number, entry, rules, listings[ConnectionUids[number - 1]] > 1);
+    };
     // Rows go in in the mailbox's order: the kept ones before a fetched one, then it.
     int32_t next = 1;
     auto addKeptUpTo = [&](int32_t end) {
         for (; next < end; ++next) {
             const size_t at = static_cast<size_t>(next - 1);
-            AddListedRow(next, *Cache.Find(ConnectionUids[at], sizes[at]), sizes[at], rules, design,
-                         listings);
+            add(next, *Cache.Find(ConnectionUids[at], sizes[at]));
         }
     };
     auto fetched = [&](int32_t number, const TStringList& header) {
         addKeptUpTo(number);
         const size_t at = static_cast<size_t>(number - 1);
-        Cache.Keep(ConnectionUids[at], sizes[at], header);
-        AddListedRow(number, header, sizes[at], rules, design, listings);
+        THeaderCache::TEntry entry = ReadEntry(header, sizes[at], design);
+        add(number, entry);
+        Cache.Keep(ConnectionUids[at], std::move(entry));
         next = number + 1;
     };
     if (static_cast<int32_t>(unknown.size()) == count) {
@@ -191,29 +199,23 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
     addKeptUpTo(count + 1);
 }
 
-void TConnect::AddListedRow(int32_t number, const TStringList& header, int32_t size,
-                            const TRuleSet& rules, const std::string& design,
-                            const std::map<std::string, int>& listings) {
-    const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
-    const auto listed = listings.find(uid);
-    Listed[uid] = {size, HeaderDigest(header), listed != listings.end() && listed->second > 1, {}};
-    AddMailRow(number, header, size, rules, design);
-}
-
-void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                          const TRuleSet& rules, const std::string& design) {
-    HeaderLines = header;
-    UnfoldHeader(HeaderLines);
+THeaderCache::TEntry TConnect::ReadEntry(const TStringList& header, int32_t size,
+                                         const std::string& design) {
+    THeaderCache::TEntry entry;
+    entry.Size = size;
+    entry.HeaderDigest = HeaderDigest(header);
+    TStringList& lines = entry.Lines;
+    lines = header;
+    UnfoldHeader(lines);
     // A header without a single line (Top always ends in ".") gets the read-error header.
-    if (HeaderLines.empty()) {
-        HeaderLines = ReadErrorHeader();
-        UnfoldHeader(HeaderLines);
+    if (lines.empty()) {
+        lines = ReadErrorHeader();
+        UnfoldHeader(lines);
     }
-    const TStringList saved = HeaderLines;
+    HeaderLines = lines;
     size_t taken = 0;  // lines at the end of HeaderLines already looked up
 
-    TMailRow row;
-    auto& columns = row.Columns;
+    auto& columns = entry.Row.Columns;
     columns[TMailRow::Title] =
         TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
@@ -229,27 +231,51 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     columns[TMailRow::Attachment] = mark.Text;
 
     if (!design.empty()) {
-        HeaderLines = saved;
+        HeaderLines = lines;
         taken = 0;
         columns[TMailRow::Designated] =
             TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
     }
-    columns[TMailRow::Number] = std::to_string(number);
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
-    columns[TMailRow::Uidl] = ConnectionUids[number - 1];
+    entry.Row.AuthServId = TAuthResults::TopmostAuthServId(lines);
+    HeaderLines = lines;
+    return entry;
+}
 
-    const TDecision decision = rules.Decide(saved, size);
+void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
+                            const TRuleSet& rules, bool sharedId) {
+    TMailRow row = entry.Row;
+    const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
+    row.Columns[TMailRow::Number] = std::to_string(number);
+    row.Columns[TMailRow::Uidl] = uid;
+    TListedMail& listed = Listed[uid];
+    listed = {entry.Size, entry.HeaderDigest, sharedId, {}};
+    // The rules read the kept lines again: they may have changed since.
+    const TDecision decision = rules.Decide(entry.Lines, entry.Size);
     row.Ticked = row.RuleTicked = decision.Ticked;
     row.Reason = decision.Reason;
     // A check keeps the tick the user gave the row by hand.
-    const auto hand = HandTicks.find(columns[TMailRow::Uidl]);
+    const auto hand = HandTicks.find(uid);
     if (hand != HandTicks.end()) row.Ticked = hand->second;
-    row.AuthServId = TAuthResults::TopmostAuthServId(saved);
     // Kept for the deletion history.
-    if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
-    HeaderLines = saved;
-    Page.AddRow(row);
-    Shown.push_back(row);
+    if (decision.Ticked) listed.Reason = decision.Reason;
+    if (PostRows) {
+        Page.AddRow(row);
+        Page.RepaintRows();
+    }
+    Shown.push_back(std::move(row));
+}
+
+void TConnect::ShowListing() {
+    auto same = [](const TMailRow& a, const TMailRow& b) {
+        return a.Columns == b.Columns && a.Ticked == b.Ticked && a.RuleTicked == b.RuleTicked &&
+               a.Reason == b.Reason && a.AuthServId == b.AuthServId;
+    };
+    // An unchanged mailbox leaves the page as it is: thousands of rows cost the window time.
+    if (std::equal(Shown.begin(), Shown.end(), Inputs.Rows.begin(), Inputs.Rows.end(), same))
+        return;
+    Page.ClearRows();
+    for (const TMailRow& row : Shown) Page.AddRow(row);
     Page.RepaintRows();
 }
 

@@ -23,12 +23,12 @@ std::vector<size_t> THeaderCache::Unknown(const std::vector<std::string>& listed
     return unknown;
 }
 
-const THeaderCache::TLines* THeaderCache::Find(const std::string& id, int32_t size) const {
+const THeaderCache::TEntry* THeaderCache::Find(const std::string& id, int32_t size) const {
     if (!Keepable(id)) return nullptr;
     auto it = Entries.find(id);
-    return it == Entries.end() || it->second.Size != size ? nullptr : &it->second.Lines;
+    return it == Entries.end() || it->second.Size != size ? nullptr : &it->second;
 }
 
-void THeaderCache::Keep(const std::string& id, int32_t size, TLines lines) {
-    if (Keepable(id)) Entries[id] = {size, std::move(lines)};
+void THeaderCache::Keep(const std::string& id, TEntry entry) {
+    if (Keepable(id)) Entries[id] = std::move(entry);
 }

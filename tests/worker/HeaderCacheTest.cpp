@@ -24,15 +24,16 @@ TEST(HeaderCache, FetchesOnlyNewIdsAndForgetsTheGone) {
     for (const auto& l : listings) {
         cache.Retain(l.Listed);
         EXPECT_EQ(cache.Unknown(l.Listed, l.Sizes), l.Unknown) << l.Listed.size();
-        for (size_t i : l.Unknown) cache.Keep(l.Listed[i], l.Sizes[i], {"Subject: " + l.Listed[i]});
+        for (size_t i : l.Unknown)
+            cache.Keep(l.Listed[i], {l.Sizes[i], {"Subject: " + l.Listed[i]}, {}, {}});
         EXPECT_EQ(cache.Size(), l.Kept) << l.Listed.size();
         size_t found = 0;
         for (size_t i = 0; i < l.Listed.size(); ++i) {
             const std::string& id = l.Listed[i];
-            const auto* lines = cache.Find(id, l.Sizes[i]);
-            if (!lines) continue;
+            const auto* entry = cache.Find(id, l.Sizes[i]);
+            if (!entry) continue;
             ++found;
-            EXPECT_EQ(*lines, (THeaderCache::TLines{"Subject: " + id}));
+            EXPECT_EQ(entry->Lines, (THeaderCache::TLines{"Subject: " + id}));
         }
         EXPECT_EQ(found, l.Kept) << l.Listed.size();
     }
