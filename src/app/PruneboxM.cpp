@@ -4,11 +4,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "app/MainCommands.h"
+#include "app/PeriodicChecks.h"
 #include "app/TrayMenu.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
+#include "history/CopyFolder.h"
+#include "history/FileSystem.h"
 #include "page/MainFrame.h"
 #include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
@@ -38,6 +42,7 @@ const char* const LampNames[TChPage::LampCount] = {"BLUE", "GREEN", "RED", "YELL
 TPruneboxM::TPruneboxM() = default;
 
 TPruneboxM::~TPruneboxM() {
+    Checks.reset();
     Accounts.Clear();
     if (Handle) DestroyWindow(Handle);
     for (HBITMAP image : LedImages) {
@@ -98,6 +103,9 @@ void TPruneboxM::FormCreate() {
     Resident = TSetupStore(*Registry).LoadResidentSettings();
     if (Resident.Tray) Tray.Show(Handle, WM_PB_TRAY);
     UpdateTray();
+    // Copies of deleted mail are kept for a month.
+    TCopyFolder(FileSystem::ProgramDataFolder()).RemoveExpired(static_cast<int64_t>(time(nullptr)));
+    Checks = std::make_unique<TPeriodicChecks>(Accounts, Handle);
 }
 
 void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {
@@ -117,8 +125,9 @@ void TPruneboxM::UpdateTray() {
     for (int slot = 1; slot < Accounts.PageCount; ++slot) {
         const TChPage* page = Accounts.Page(slot);
         if (!page) continue;
-        accounts.push_back(
-            {page->TabSheet->Caption(), page->Frame->RowCount() - page->Frame->SelectedCount()});
+        accounts.push_back({page->TabSheet->Caption(),
+                            page->Frame->RowCount() - page->Frame->SelectedCount(),
+                            Checks && Checks->Failed(page->KeyName)});
     }
     Tray.Update(accounts);
 }
@@ -137,6 +146,9 @@ void TPruneboxM::TrayEvent(UINT event, POINT anchor) {
         case WM_CONTEXTMENU:
             ShowTrayMenu(anchor);
             break;
+        case NIN_BALLOONUSERCLICK:
+            ShowAccount(NoticeKey);
+            break;
     }
 }
 
@@ -146,10 +158,21 @@ void TPruneboxM::ShowTrayMenu(POINT anchor) {
     DestroyMenu(menu);
 }
 
+void TPruneboxM::ShowAccount(const std::string& key) {
+    for (int slot = 1; slot < Accounts.PageCount; ++slot) {
+        const TChPage* page = Accounts.Page(slot);
+        if (page && !key.empty() && page->KeyName == key) Accounts.Activate(slot);
+    }
+    ShowFromTray();
+}
+
 bool TPruneboxM::HandleTrayCommand(int id) {
     switch (id) {
         case TrayMenu::IdOpen:
             ShowFromTray();
+            return true;
+        case TrayMenu::IdCheckAll:
+            if (Checks) Checks->CheckAll();
             return true;
         case TrayMenu::IdExit:
             FormClose();
@@ -454,9 +477,14 @@ std::string TPruneboxM::AskPassword(const std::string& accountName) {
     return answer;
 }
 
-void TPruneboxM::CheckEnded(int, const TCheckResult&) {
+void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
+    const std::string key = Checks ? Checks->Ended(slot, result) : std::string();
     // The rows the check left are on the page by now.
     UpdateTray();
+    const TChPage* page = Accounts.Page(slot);
+    if (!page || !Resident.Notify) return;
+    const std::string notice = TPeriodicChecks::NoticeText(page->TabSheet->Caption(), result);
+    if (!notice.empty() && Tray.ShowNotice(TPeriodicChecks::NoticeTitle, notice)) NoticeKey = key;
 }
 
 TSenderLists TPruneboxM::SenderLists() const {
@@ -552,6 +580,12 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                             (item.itemState & ODS_SELECTED) != 0);
             return TRUE;
         }
+        case WM_TIMER:
+            if (wParam == TPeriodicChecks::TimerId && Checks) {
+                Checks->Tick();
+                return 0;
+            }
+            break;
         case WM_PB_SHOW_HEADER:
             ShowHeader(static_cast<int>(wParam));
             return 0;
@@ -562,6 +596,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormClose();
             return 0;
         case WM_DESTROY:
+            Checks.reset();
             Tray.Hide();
             if (MessageHook) UnhookWindowsHookEx(MessageHook);
             MessageHook = nullptr;

@@ -16,6 +16,7 @@
 #include "ui/Window.h"
 
 class TMainCommands;
+class TPeriodicChecks;
 
 // The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;
@@ -54,6 +55,8 @@ public:
     std::function<void()> OnClosed;
     // The notification-area icon, there while "Tray" is on.
     TTrayIcon Tray;
+    // Every account's periodic checks; made at start-up.
+    std::unique_ptr<TPeriodicChecks> Checks;
 
     // Creates the window and runs the start-up sequence.
     void Create();
@@ -109,6 +112,8 @@ private:
     void ShowHeader(int slot);
     void TrayEvent(UINT event, POINT anchor);
     void ShowTrayMenu(POINT anchor);
+    // The window on the tab of the account stored under `key` (the active tab when it is gone).
+    void ShowAccount(const std::string& key);
     bool HandleTrayCommand(int id);
     // The control that had the focus when the window lost the activation gets it back when the
     // window is active again; the active page's mail list when that control cannot take it.
@@ -128,6 +133,8 @@ private:
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;
+    // The account the last notice of new mail named: a click on the notice shows its tab.
+    std::string NoticeKey;
     DWORD UiThreadId = 0;
 };
 

@@ -10,8 +10,7 @@ enum CommandId {
     IdExit,
 };
 
-// A new popup menu: "開く(&O)" (the default), "すべて確認(&C)", a line, "終了(&X)". Checking every
-// account from here needs the periodic checks, so that item is greyed until they exist.
+// A new popup menu: "開く(&O)" (the default), "すべて確認(&C)", a line, "終了(&X)".
 HMENU Create();
 // Opens `menu` at `anchor` for `owner`, which gets the chosen command as WM_COMMAND.
 void Track(HWND owner, HMENU menu, POINT anchor);

@@ -42,4 +42,14 @@ bool ToInt32(const std::string& text, int32_t& value) {
     return true;
 }
 
+size_t FittingBytes(const std::string& text, size_t maxBytes) {
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t width = IsLeadByte(text[end]) ? 2 : 1;
+        if (end + width > maxBytes || end + width > text.size()) break;
+        end += width;
+    }
+    return end;
+}
+
 }  // namespace SjisText

@@ -64,4 +64,7 @@ std::string StripEnds(const std::string& text);
 // (blanks included).
 bool ToInt32(const std::string& text, int32_t& value);
 
+// How many bytes of the text's start fit in `maxBytes` without splitting a two-byte character.
+size_t FittingBytes(const std::string& text, size_t maxBytes);
+
 }  // namespace SjisText

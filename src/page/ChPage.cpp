@@ -33,6 +33,9 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     AutoDelMode = account.AutoDelMode;
     Rules = account.Rules;
     Filter = account.Filter;
+    CheckEvery = account.CheckEvery;
+    DeleteTicked = account.DeleteTicked;
+    KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
 }
@@ -91,6 +94,12 @@ void TChPage::RunCommand(int command) {
     Worker->Resume(command, CheckInputs(command));
 }
 
+bool TChPage::StartCheck() {
+    if (Worker->Busy()) return false;
+    Bridge->Queue.Drain();
+    return Worker->Resume(CommandCheck, CheckInputs(CommandCheck));
+}
+
 TRuleInputs TChPage::RuleInputs() const {
     TRuleInputs inputs;
     inputs.AutoDelMode = AutoDelMode;
@@ -119,8 +128,12 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.LogEnabled = LogEnabled;
     inputs.TabCaption = TabSheet->Caption();
     // Reading the whole list takes tens of milliseconds a thousand rows: only the commands
-    // that act on the rows the user ticked are given them.
-    if (command == CommandDelete || command == CommandHeader) inputs.Rows = Frame->Rows();
-    if (command == CommandDelete) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
+    // that act on the rows the user ticked are given them, and a check, which keeps those ticks.
+    const bool check = command == CommandCheck;
+    if (command == CommandDelete || command == CommandHeader || check) inputs.Rows = Frame->Rows();
+    if (command == CommandDelete || check) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
+    inputs.Unattended = check;
+    inputs.DeleteTicked = check && DeleteTicked;
+    inputs.KeepCopy = check && KeepCopy;
     return inputs;
 }

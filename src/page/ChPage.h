@@ -24,6 +24,7 @@ public:
         CommandDelete = TConnect::CmdDelete,
         CommandNone = TConnect::CmdNone,
         CommandHeader = TConnect::CmdHeader,
+        CommandCheck = TConnect::CmdCheck,
     };
 
     // A page in slot `index` of `tabs`, asking `host` what the page cannot answer itself.
@@ -49,6 +50,8 @@ public:
     void ArrangePage();
     // Gives the worker a command with the page as it stands, and wakes it.
     void RunCommand(int command);
+    // Starts a periodic check of the account; false when the worker is busy and refused it.
+    bool StartCheck();
     // What the command starts from: the login fields, the account's settings and, for a command
     // that acts on the ticked rows, the rows with their ticks, as the page holds them now.
     TCheckInputs CheckInputs(int command) const;

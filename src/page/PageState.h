@@ -23,6 +23,11 @@ struct TPageState {
     std::string Design;
     int AutoDelMode = 0;
     TAccountFilter Filter;   // the account's spam checks
+    // Periodic checks: minutes between them (0 off), deleting the rule-ticked mail unasked,
+    // keeping a copy of what goes.
+    int CheckEvery = 0;
+    bool DeleteTicked = false;
+    bool KeepCopy = false;
     int Security = 0;        // the account's connection protection ("Security")
     std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
     int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow

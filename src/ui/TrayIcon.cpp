@@ -25,21 +25,24 @@ UINT TTrayIcon::TaskbarCreatedMessage() {
 }
 
 std::string TTrayIcon::TipText(const std::vector<TTrayAccount>& accounts) {
+    std::vector<std::string> lines;
+    for (const TTrayAccount& account : accounts) {
+        const std::string caption = SjisText::Trim(account.Caption);
+        if (account.Failed)
+            lines.push_back("\n" + caption + " エラー");
+        else if (account.Waiting > 0)
+            lines.push_back("\n" + caption + " " + std::to_string(account.Waiting) + "通");
+    }
     std::string tip = Title;
     const size_t moreBytes = std::strlen(MoreLines);
-    for (size_t i = 0; i < accounts.size(); ++i) {
-        if (accounts[i].Waiting <= 0) continue;
-        const std::string line = "\n" + SjisText::Trim(accounts[i].Caption) + " " +
-                                 std::to_string(accounts[i].Waiting) + "通";
+    for (size_t i = 0; i < lines.size(); ++i) {
         // The last line may use the room the "..." would need.
-        bool later = false;
-        for (size_t j = i + 1; j < accounts.size(); ++j) later = later || accounts[j].Waiting > 0;
-        const size_t room = TipBytes - (later ? moreBytes : 0);
-        if (tip.size() + line.size() > room) {
+        const size_t room = TipBytes - (i + 1 < lines.size() ? moreBytes : 0);
+        if (tip.size() + lines[i].size() > room) {
             if (tip.size() + moreBytes <= TipBytes) tip += MoreLines;
             break;
         }
-        tip += line;
+        tip += lines[i];
     }
     return tip;
 }
@@ -90,11 +93,24 @@ bool TTrayIcon::Readd() {
 void TTrayIcon::Update(const std::vector<TTrayAccount>& accounts) {
     std::string tip = TipText(accounts);
     bool waits = false;
-    for (const TTrayAccount& account : accounts) waits = waits || account.Waiting > 0;
+    for (const TTrayAccount& account : accounts)
+        waits = waits || (account.Waiting > 0 && !account.Failed);
     if (tip == TipShown && waits == MailWaits) return;
     TipShown = std::move(tip);
     MailWaits = waits;
     if (!Owner) return;
     NOTIFYICONDATAA data = Data(NIF_ICON | NIF_TIP | NIF_SHOWTIP);
     Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
+bool TTrayIcon::ShowNotice(const std::string& title, const std::string& text) {
+    if (!Added) return false;
+    NOTIFYICONDATAA data = Data(NIF_INFO);
+    const auto copy = [](char* to, size_t room, const std::string& from) {
+        std::memcpy(to, from.data(), SjisText::FittingBytes(from, room - 1));
+    };
+    copy(data.szInfoTitle, sizeof data.szInfoTitle, title);
+    copy(data.szInfo, sizeof data.szInfo, text);
+    data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }

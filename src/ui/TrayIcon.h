@@ -10,6 +10,7 @@
 struct TTrayAccount {
     std::string Caption;  // the tab's caption
     int Waiting = 0;      // mail on the server that no rule ticked
+    bool Failed = false;  // its last periodic check did not go through
 };
 
 // The program's icon in the notification area. The shell knows it by window and id (both set:
@@ -42,10 +43,14 @@ public:
     // Tip and image for the accounts, the image with a mark while any mail waits.
     void Update(const std::vector<TTrayAccount>& accounts);
     const std::string& Tip() const { return TipShown; }
+    // A balloon (respecting the user's quiet time): title and text are cut to the room the
+    // shell gives them. False when the icon is not shown or the shell refused.
+    bool ShowNotice(const std::string& title, const std::string& text);
     bool ShowsWaitingMail() const { return MailWaits; }
 
-    // "Prunebox", then "<caption> <n>通" per account with waiting mail, whole lines only, as many
-    // as the tip holds; "..." ends a tip that could not hold every line.
+    // "Prunebox", then "<caption> <n>通" per account with waiting mail and "<caption> エラー" per
+    // account whose check failed, whole lines only, as many as the tip holds; "..." ends a tip
+    // that could not hold every line.
     static std::string TipText(const std::vector<TTrayAccount>& accounts);
 
 private:

@@ -16,6 +16,7 @@
 #include "StartedMain.h"
 #include "TestEnv.h"
 #include "TestRootCa.h"
+#include "app/PeriodicChecks.h"
 #include "app/PruneboxM.h"
 #include "app/TrayMenu.h"
 #include "dialogs/ASetup.h"
@@ -816,7 +817,7 @@ TEST(PruneboxMTest, MinimisingHidesBehindTheIconAndItsSelectShowsTheWindow) {
     }
 }
 
-TEST(PruneboxMTest, IconMenuOpensAndEndsAndOffersNoCheckBeforeChecksExist) {
+TEST(PruneboxMTest, IconMenuOpensAndEnds) {
     HMENU menu = TrayMenu::Create();
     std::vector<std::string> items;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -829,7 +830,7 @@ TEST(PruneboxMTest, IconMenuOpensAndEndsAndOffersNoCheckBeforeChecksExist) {
         grey.push_back(GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(menu);
     EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて確認(&C)", "", "終了(&X)"}));
-    EXPECT_EQ(grey, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(grey, (std::vector<bool>{false, false, false}));
 
     TStarted started;
     HWND main = started.Main.Handle;
@@ -853,6 +854,45 @@ TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
     main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
     EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 2通");
     EXPECT_TRUE(main.Tray.ShowsWaitingMail());
+}
+
+TEST(PruneboxMTest, FailedCheckShowsInTheTipUntilACheckGoesThrough) {
+    TStarted started(2);
+    TPruneboxM& main = started.Main;
+    main.Accounts.Pages[1]->KeyName = "u@h";
+    TCheckResult failed;
+    failed.Outcome = TCheckOutcome::NetworkFailure;
+    failed.Failure = "通信エラー";
+    main.CheckEnded(1, failed);
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 エラー");
+    main.CheckEnded(1, TCheckResult{});
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox");
+}
+
+TEST(PruneboxMTest, NoticeNamesTheAccountUpToThreeNewMailsAndWhatWasDeleted) {
+    const auto mails = [](int n) {
+        std::vector<TMailRow> rows(n);
+        for (int i = 0; i < n; ++i) {
+            rows[i].Columns[TMailRow::Sender] = "s" + std::to_string(i);
+            rows[i].Columns[TMailRow::Title] = "件名" + std::to_string(i);
+        }
+        return rows;
+    };
+    struct TCase {
+        int Arrived;
+        size_t Deleted;
+        std::string Text;
+    } cases[] = {
+        {0, 2, ""},
+        {1, 0, "仕事: 1通\r\ns0: 件名0"},
+        {4, 3, "仕事: 4通\r\ns0: 件名0\r\ns1: 件名1\r\ns2: 件名2\r\n...\r\n(3通を削除しました)"},
+    };
+    for (const TCase& c : cases) {
+        TCheckResult result;
+        result.Arrived = mails(c.Arrived);
+        result.Deleted = c.Deleted;
+        EXPECT_EQ(TPeriodicChecks::NoticeText("  仕事", result), c.Text) << c.Arrived;
+    }
 }
 
 }  // namespace

@@ -328,7 +328,9 @@ TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
         // A new layout of the page keeps the part; the other panels keep their texts.
         account.Page.ArrangePage();
         EXPECT_EQ(account.Frame.StatusPartCount(), c.Parts) << c.Text;
-        if (c.Parts == 4) EXPECT_EQ(account.Frame.StatusText(3), c.Text);
+        if (c.Parts == 4) {
+            EXPECT_EQ(account.Frame.StatusText(3), c.Text);
+        }
         EXPECT_EQ(account.Frame.StatusText(1), "全 3通") << c.Text;
         EXPECT_EQ(account.Frame.StatusText(0), "接続していません。") << c.Text;
     }

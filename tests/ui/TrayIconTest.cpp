@@ -1,9 +1,9 @@
-#include "ui/TrayIcon.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "ui/TrayIcon.h"
 
 // The icon's tip.
 namespace {
@@ -26,6 +26,9 @@ TEST(TrayIconTest, TipListsTheAccountsWithWaitingMailAsFarAsItHolds) {
         {{}, "Prunebox"},
         {{{"  仕事", 0}, {" 家 ", 3}, {"spare", 12}}, "Prunebox\n家 3通\nspare 12通"},
         {many, manyTip},
+        // A failed check says so whatever the count it last saw.
+        {{{"仕事", 5, true}, {"家", 0, true}, {"spare", 2}},
+         "Prunebox\n仕事 エラー\n家 エラー\nspare 2通"},
     };
     for (const TCase& c : cases) {
         const std::string tip = TTrayIcon::TipText(c.Accounts);
