@@ -477,7 +477,11 @@ bool TKvSocket::HandleReply(TStatus status, bool multiLine, bool mayRefuse) {
         RaiseFailure(TFailureKind::CommError, LastReply);
     }
     if (multiLine) {
-        if (CommandNumber != CommandTop && Logging())
+        // A message's text stays out of the log; its status line is enough.
+        if (CommandNumber == CommandRetr && Logging())
+            LogEntry(std::string("Receive:13") + Crlf + TReplyFramer::StatusLine(MultiLineText) +
+                     Crlf);
+        else if (CommandNumber != CommandTop && Logging())
             LogEntry("Receive:" + std::to_string(CommandNumber) + Crlf + MultiLineText + Crlf);
         LastReply = MultiLineText;
         return false;
@@ -503,8 +507,8 @@ bool TKvSocket::HandleReply(TStatus status, bool multiLine, bool mayRefuse) {
 
 const char* TKvSocket::CommandName(TCommand command) {
     static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
-                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS"};
-    return command >= CommandGreeting && command <= CommandStls ? names[command] : "";
+                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS", "RETR"};
+    return command >= CommandGreeting && command <= CommandRetr ? names[command] : "";
 }
 
 void TKvSocket::WriteLog(const char* bytes, size_t count) {
@@ -612,6 +616,16 @@ void TKvSocket::DeleAll(const std::vector<int32_t>& numbers) {
         CommandDele, numbers.size(), false,
         [&numbers](size_t i) { return "DELE " + std::to_string(numbers[i]) + Crlf; }, nullptr,
         nullptr);
+}
+
+bool TKvSocket::Retr(int32_t n, const std::function<void(const char*, size_t)>& message) {
+    return Pipeline(
+        CommandRetr, 1, true, [n](size_t) { return "RETR " + std::to_string(n) + Crlf; }, nullptr,
+        [this, &message](size_t) {
+            const size_t body = MultiLineText.find('\n') + 1;
+            message(MultiLineText.data() + body, MultiLineText.size() - body);
+        },
+        false, true);
 }
 
 void TKvSocket::TopEach(const std::vector<int32_t>& numbers,

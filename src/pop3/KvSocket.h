@@ -56,7 +56,8 @@ public:
         CommandUidl = 9,
         CommandQuit = 10,
         CommandCapa = 11,
-        CommandStls = 12
+        CommandStls = 12,
+        CommandRetr = 13
     };
     // Security: plain text, TLS from the first byte, or STLS after the greeting.
     enum TSecurity { SecurityNone = 0, SecurityTls = 1, SecurityStartTls = 2 };
@@ -151,6 +152,10 @@ public:
     void TopEach(const std::vector<int32_t>& numbers,
                  const std::function<void(size_t, const std::vector<std::string>&)>& header,
                  bool closeWithStat = false);
+    // RETR n: message(bytes, count) is given the reply after its status line as it came (still
+    // dot-stuffed, through its "." line). False when the server refused; the connection stands.
+    // A message longer than MaxListingLength fails like an overlong listing.
+    bool Retr(int32_t n, const std::function<void(const char*, size_t)>& message);
     // DELE for each number, ahead of the replies when the server pipelines. The first refusal
     // ends the connection without QUIT, so that the server deletes none of them.
     void DeleAll(const std::vector<int32_t>& numbers);

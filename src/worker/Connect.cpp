@@ -12,19 +12,6 @@ std::atomic<int> TConnect::Threads{0};
 
 namespace {
 
-// The local time as a day count since 1899-12-30.
-double LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-#ifdef _WIN32
-    localtime_s(&parts, &now);
-#else
-    localtime_r(&now, &parts);
-#endif
-    return TMainDM::EncodeDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                                   parts.tm_hour, parts.tm_min, parts.tm_sec);
-}
-
 // The row's sent time in the history's form, from its sort key ("yyyymmddhhnnsszz"); the shown
 // column when the key is not one.
 std::string SentText(const TMailRow& row) {
@@ -40,6 +27,18 @@ std::string SentText(const TMailRow& row) {
 }
 
 }  // namespace
+
+double TConnect::LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &now);
+#else
+    localtime_r(&now, &parts);
+#endif
+    return TMainDM::EncodeDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                   parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
 
 void TConnectTearDown::operator()(TConnect* worker) const {
     if (worker->TearDown()) delete worker;

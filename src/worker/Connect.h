@@ -119,6 +119,11 @@ private:
     // cannot be written. The rows deleted leave the page. Gives panel 0's text; a failure is
     // also put into result.
     std::string DeleteRuleTicked(TCheckResult& result);
+    // RETR of the message into its copy under the history folder: true only when the copy was
+    // written whole. A lost connection throws.
+    bool CopyMessage(int32_t number, const TMailRow& row);
+    // The local time as a day count since 1899-12-30.
+    static double LocalNow();
     // After an automatic deletion: the page shows the rows that remain.
     void ShowRemaining(const std::vector<const TMailRow*>& deleted);
     void DeleteAndDisconnect();
@@ -150,9 +155,10 @@ private:
                       bool sharedId);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
-        size_t Gone = 0;     // no message, or several, has the row's unique id now
-        size_t Changed = 0;  // the id's message differs in size or header from the row's
-        size_t Shared = 0;   // listed with an id another message had too, and reconnected since
+        size_t Gone = 0;       // no message, or several, has the row's unique id now
+        size_t Changed = 0;    // the id's message differs in size or header from the row's
+        size_t Shared = 0;     // listed with an id another message had too, and reconnected since
+        size_t NotCopied = 0;  // a copy was asked for and could not be written whole
     };
     // DELE for the ticked rows found on this connection, those rows into `deleted`; the rows
     // that were not.

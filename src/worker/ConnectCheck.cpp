@@ -3,7 +3,9 @@
 #include <string>
 
 #include "headers/SjisText.h"
+#include "history/CopyFolder.h"
 #include "history/DeleteHistory.h"
+#include "history/MessageCopy.h"
 #include "worker/Connect.h"
 
 namespace {
@@ -158,8 +160,11 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     result.Deleted = deleted.size();
     ShowRemaining(deleted);
     ConfirmedRows.clear();
-    std::string text = std::string(CheckedText) + std::to_string(result.Deleted) +
-                       "通を自動削除しました。" + NotDeletedText(notDeleted);
+    std::string text = CheckedText;
+    if (result.Deleted > 0) text += std::to_string(result.Deleted) + "通を自動削除しました。";
+    text += NotDeletedText(notDeleted);
+    // Mail that could not be saved stays; the user must hear of it (a full disk, say).
+    if (notDeleted.NotCopied > 0) result.Failure = text;
     if (!historyWritten) text += "（削除履歴を書けませんでした）";
     return text;
 }
@@ -181,4 +186,17 @@ void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
     Page.RepaintRows();
     Page.SetStatusText(1, "全 " + std::to_string(Shown.size()) + "通");
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
+}
+
+bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {
+    const TCopyFolder folder(Inputs.HistoryFolder);
+    TMessageCopy copy;
+    if (!copy.Open(folder.CopyPath(SjisText::Trim(Inputs.TabCaption), LocalNow(),
+                                   row.Columns[TMailRow::Uidl])))
+        return false;
+    bool fits = true;
+    const bool sent = Session->Retr(
+        number, [&](const char* bytes, size_t count) { fits = copy.Feed(bytes, count) == count; });
+    // Without Finish the copy removes itself.
+    return sent && fits && copy.Finish();
 }

@@ -339,6 +339,18 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             if (approved.erase(number) > 0) numbers.push_back(number);
         }
     }
+    if (Inputs.KeepCopy) {
+        // Only a message whose copy is whole goes.
+        std::vector<int32_t> copied;
+        for (int32_t number : numbers) {
+            if (CopyMessage(number, *rowOf[number])) {
+                copied.push_back(number);
+            } else {
+                ++notDeleted.NotCopied;
+            }
+        }
+        numbers = std::move(copied);
+    }
     Session->DeleAll(numbers);
     for (int32_t number : numbers) deleted.push_back(rowOf[number]);
     return notDeleted;
@@ -371,7 +383,8 @@ std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
 }
 
 std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
-    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return std::string();
+    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared + notDeleted.NotCopied == 0)
+        return std::string();
     std::string text = "サーバとの接続を切断しました。";
     if (notDeleted.Gone > 0)
         text += "(削除できなかったメール " + std::to_string(notDeleted.Gone) + "通)";
@@ -381,6 +394,9 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
     if (notDeleted.Shared > 0)
         text += std::to_string(notDeleted.Shared) +
                 "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+    if (notDeleted.NotCopied > 0)
+        text +=
+            std::to_string(notDeleted.NotCopied) + "通は保存できなかったため削除しませんでした。";
     return text;
 }
 

@@ -2,12 +2,14 @@
 // lists only what is new, keeps the user's ticks and deletes only what a rule ticked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "../history/ScratchFolder.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
+#include "history/CopyFolder.h"
 #include "history/DeleteHistory.h"
 #include "history/FileSystem.h"
 
@@ -47,9 +49,10 @@ struct TCheckAccount : TWorkerHarness {
             if (rows[i].Columns[TMailRow::Title] == title) Page.Tick(i, ticked);
     }
     // A check as the page gives it with "DeleteTicked" on.
-    void RunDeletingCheck(const std::string& historyFolder) {
+    void RunDeletingCheck(const std::string& historyFolder, bool keepCopy = false) {
         TCheckInputs inputs = Page.Inputs();
         inputs.DeleteTicked = true;
+        inputs.KeepCopy = keepCopy;
         inputs.HistoryFolder = historyFolder;
         ASSERT_TRUE(Worker->Resume(TConnect::CmdCheck, inputs));
         ASSERT_TRUE(Worker->WaitIdle(120000));
@@ -235,6 +238,72 @@ TEST(ConnectCheck, AutomaticDeletionTakesOnlyRuleTickedMail) {
         }
         const std::string file = TDeleteHistory(scratch.Path).Path();
         if (FileSystem::Exists(file)) SetReadOnly(file, false);
+    }
+}
+
+// With KeepCopy a message goes only once its copy holds exactly its bytes.
+TEST(ConnectCheck, AutomaticDeletionKeepsACopyFirst) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TCheckAccount&, const std::string& scratch)> Arrange;
+        TLines Remaining;
+        TLines Copies;  // the unique ids whose copies are there afterwards
+        const char* Text;
+    };
+    const TCase cases[] = {
+        {"copied",
+         [](auto&, auto&) {},
+         {"u1"},
+         {"u2", "u3"},
+         "確認しました。2通を自動削除しました。"},
+        {"RETR refused",
+         [](auto& a, auto&) { a.Server.Script("RETR 2", TFakeReply::Bytes("-ERR locked\r\n")); },
+         {"u1", "u2"},
+         {"u3"},
+         "確認しました。1通を自動削除しました。"},
+        {"copy not written",
+         [](auto&, const std::string& scratch) {
+             ASSERT_TRUE(FileSystem::WriteWhole(TCopyFolder(scratch).Path(), "in the way"));
+         },
+         {"u1", "u2", "u3"},
+         {},
+         "確認しました。サーバとの接続を切断しました。2通は保存できなかったため削除しませんでした"
+         "。"},
+        {"dropped at RETR",
+         [](auto& a, auto&) { a.Server.Script("RETR 3", TFakeReply::Drop()); },
+         {"u1", "u2", "u3"},
+         {"u2"},
+         "自動削除できませんでした。"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScratchFolder scratch;
+        const std::string accountFolder = TCopyFolder(scratch.Path).AccountFolder("account");
+        TCheckAccount account;
+        TFakeMessage stuffed = Mail("u2", "spam 1");
+        stuffed.Body = "first\r\n.leading dot\r\n..two\r\n";
+        TFakeMessage plain = Mail("u3", "spam 2");
+        plain.Body = "x\r\n";
+        account.Server.SetMessages({Mail("u1", "hello"), stuffed, plain});
+        c.Arrange(account, scratch.Path);
+        account.RunDeletingCheck(scratch.Path, true);
+        account.ExpectUnattendedEnd();
+        EXPECT_EQ(Uids(account.Server.Messages()), c.Remaining);
+        EXPECT_EQ(account.Page.Status(0).rfind(c.Text, 0), 0u) << account.Page.Status(0);
+        // A message not saved is a failure the icon's tip shows.
+        EXPECT_EQ(account.Page.LastCheck.Failure.empty(), c.Remaining.size() == 1);
+        TLines copies;
+        for (const FileSystem::TEntry& file : FileSystem::ListFolder(accountFolder)) {
+            std::string bytes;
+            ASSERT_TRUE(
+                FileSystem::ReadWhole(FileSystem::JoinPath(accountFolder, file.Name), bytes));
+            const TFakeMessage& m = bytes.find("spam 1") != std::string::npos ? stuffed : plain;
+            EXPECT_EQ(bytes, m.Header + "\r\n" + m.Body) << file.Name;
+            EXPECT_NE(file.Name.find("-" + m.Uid + ".eml"), std::string::npos) << file.Name;
+            copies.push_back(m.Uid);
+        }
+        std::sort(copies.begin(), copies.end());
+        EXPECT_EQ(copies, c.Copies);
     }
 }
 
