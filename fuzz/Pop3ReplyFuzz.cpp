@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pop3/KvSocket.h"
+#include "pop3/Pop3Reply.h"
 #include "pop3/ReplyFramer.h"
 #include "pop3/ScanListing.h"
 
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (reply.empty() || reply.back() != '\n') __builtin_trap();
         if (multiLine && TReplyFramer::IsPositive(TReplyFramer::StatusLine(reply))) {
             if (reply.compare(reply.size() - 3, 3, ".\r\n") != 0) __builtin_trap();
-            TKvSocket::SplitHeader(reply, lines);
+            TPop3Reply::SplitHeader(reply, lines);
             if (lines.empty() || lines.back() != ".") __builtin_trap();
             if (TScanListing::Sizes(reply, count, sizes) && sizes.size() != size_t(count))
                 __builtin_trap();

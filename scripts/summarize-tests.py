@@ -10,9 +10,15 @@ import sys
 import xml.etree.ElementTree as ET
 
 
+def parse(path):
+    # A failure message may quote Shift_JIS bytes as they are, which is not well-formed XML.
+    with open(path, "rb") as f:
+        return ET.fromstring(f.read().decode("utf-8", "replace").encode("utf-8"))
+
+
 def gtest_counts(path):
     passed = failed = 0
-    for case in ET.parse(path).getroot().iter("testcase"):
+    for case in parse(path).iter("testcase"):
         if case.get("result") == "skipped" or case.get("status") == "notrun":
             continue
         if case.find("failure") is not None or case.find("error") is not None:
@@ -33,7 +39,7 @@ def main(runlog):
             failed += 1
             failures.append(f"{name}: ctest did not report")
             continue
-        for test in ET.parse(junit).getroot().iter("testcase"):
+        for test in parse(junit).iter("testcase"):
             test_name = test.get("name")
             ok = test.get("status") == "run" and test.find("failure") is None
             report = os.path.join(reports, test_name + ".xml")

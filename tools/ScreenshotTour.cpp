@@ -1,5 +1,6 @@
-// Pictures for the README: the main window with the demo mailbox listed, the account dialog and
-// the header viewer, each saved as a 24-bit BMP of the window as it shows on the screen.
+// Pictures for the README: the main window with the demo mailbox listed, the account dialog, the
+// header viewer, the deletion history and the icon's menu, each saved as a 24-bit BMP of the
+// window as it shows on the screen.
 //
 //     ScreenshotTour.exe OUTDIR
 //
@@ -18,8 +19,12 @@
 #include "DialogScript.h"
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
+#include "app/TrayMenu.h"
 #include "dialogs/ASetup.h"
+#include "dialogs/DeleteHistoryView.h"
 #include "dialogs/MailForm.h"
+#include "history/DeleteHistory.h"
+#include "history/FileSystem.h"
 
 namespace {
 
@@ -70,6 +75,66 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
 
 bool Idle(TChPage& page) {
     return IsWindowEnabled(page.Frame->KvPanel1.Handle) && !page.Worker->Busy();
+}
+
+// A few deletions of the demo mailbox as the history records them.
+bool WriteDemoHistory(const std::string& folder) {
+    const struct {
+        const char* Method;
+        const char* Reason;
+        const char* Sender;
+        const char* Subject;
+    } lines[] = {
+        {TDeleteHistory::Automatic, "Subject:,未承諾広告", "通販センター", "未承諾広告※今だけ半額"},
+        {TDeleteHistory::Automatic, "認証失敗: dmarc=fail", "カード会員サービス",
+         "【重要】ご利用確認のお願い"},
+        {TDeleteHistory::ByHand, TDeleteHistory::ReasonByHand, "旧メールマガジン",
+         "配信停止のお知らせ"},
+    };
+    std::vector<TDeletedMail> mails;
+    int n = 0;
+    for (const auto& line : lines) {
+        TDeletedMail mail;
+        mail.DeletedAt = "2026/12/08 09:1" + std::to_string(n) + ":00";
+        mail.Account = "デモ";
+        mail.Method = line.Method;
+        mail.Reason = line.Reason;
+        mail.SentAt = "2026/12/08 08:5" + std::to_string(n) + ":00";
+        mail.Sender = line.Sender;
+        mail.Subject = line.Subject;
+        mail.Size = std::to_string(2100 + 317 * n);
+        mail.Uidl = "demo-" + std::to_string(++n);
+        mails.push_back(mail);
+    }
+    return TDeleteHistory(folder).Append(mails);
+}
+
+// The popup menu on the screen: the topmost menu window of this thread.
+HWND ShownMenu() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM result) {
+            char name[16] = "";
+            GetClassNameA(window, name, sizeof name);
+            if (std::string(name) != "#32768" || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int MenuFailures = 0;
+std::string MenuPath;
+
+// Runs inside the menu's own loop: the picture, then the menu closes.
+void CALLBACK SaveMenu(HWND owner, UINT, UINT_PTR id, DWORD) {
+    HWND menu = ShownMenu();
+    if (!menu) return;  // not drawn yet: the next tick
+    KillTimer(owner, id);
+    MenuFailures += !SaveWindowBitmap(menu, MenuPath);
+    EndMenu();
 }
 
 void SelectOnly(HWND list, int row) {
@@ -149,6 +214,37 @@ int main(int argc, char** argv) {
         frame.MailViewDblClick();
         GuiTest::PumpUntil([&] { return script.Done() && Idle(page); }, 30000);
         failures += !script.Done();
+    }
+
+    // The deletion history, as 表示 > 削除履歴 opens it.
+    {
+        const std::string folder = FileSystem::ProgramDataFolder();
+        if (folder.empty() || !WriteDemoHistory(folder)) {
+            std::fprintf(stderr, "no deletion history to show\n");
+            ++failures;
+        } else {
+            GuiTest::TDialogScript script({{"削除履歴", [&](HWND view) {
+                                                failures += !SaveWindowBitmap(
+                                                    view, out + "history-window.bmp");
+                                                PostMessageA(view, WM_COMMAND, IDCANCEL, 0);
+                                            }}});
+            TDeleteHistoryView(folder).ShowModal(main.Handle);
+            failures += !script.Done();
+        }
+    }
+
+    // The icon's menu, opened where a right click on the icon would open it.
+    {
+        MenuPath = out + "tray-menu.bmp";
+        RECT work;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        SetTimer(main.Handle, 1, 200, SaveMenu);
+        HMENU menu = TrayMenu::Create();
+        TrayMenu::Track(main.Handle, menu, POINT{work.right - 40, work.bottom - 10});
+        DestroyMenu(menu);
+        KillTimer(main.Handle, 1);
+        failures += MenuFailures;
+        failures += !FileSystem::Exists(MenuPath);
     }
 
     // Leave the server as it was: disconnect without deleting.

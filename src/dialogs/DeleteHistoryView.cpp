@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
 
+#include "history/CopyFolder.h"
 #include "history/CsvText.h"
 #include "ui/Clipboard.h"
 #include "ui/ControlTable.h"
@@ -19,6 +21,7 @@ constexpr int ButtonHeight = 25;
 
 const char* const Caption = "削除履歴";
 const char* const ReadFailed = "削除履歴のファイルを読めませんでした。";
+const char* const NoCopy = "このメールのコピーはありません。";
 
 const TControlSpec Controls[] = {
     {WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE, 8, 8, 624,
@@ -29,8 +32,13 @@ const TControlSpec Controls[] = {
      TDeleteHistoryView::IdCloseButton},
 };
 
-// Widths for the header line's columns, in its order.
+// Widths for the header line's columns before anything is listed, in its order.
 constexpr int ColumnWidths[] = {120, 90, 40, 120, 120, 140, 200, 60, 120};
+// A column fitted to its texts stays within this width: a long subject does not push the rest
+// out of sight.
+constexpr int MaxFittedWidth = 240;
+// Room around a header's text.
+constexpr int HeaderPadding = 16;
 
 CsvText::TRecord Fields(const TDeletedMail& mail) {
     return {mail.DeletedAt, mail.Account, mail.Method, mail.Reason, mail.SentAt,
@@ -86,6 +94,20 @@ void TDeleteHistoryView::FillList() {
             SendMessageA(List, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
         }
     }
+    // Each column as wide as its widest text, the header's included, within bounds.
+    const std::vector<CsvText::TRecord> header = CsvText::Parse(TDeleteHistory::HeaderLine);
+    for (size_t column = 0; !Mails.empty() && !header.empty() && column < header[0].size();
+         ++column) {
+        const int index = static_cast<int>(column);
+        SendMessageA(List, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE);
+        const int texts = static_cast<int>(SendMessageA(List, LVM_GETCOLUMNWIDTH, index, 0));
+        const int title =
+            static_cast<int>(SendMessageA(List, LVM_GETSTRINGWIDTHA, 0,
+                                          reinterpret_cast<LPARAM>(header[0][column].c_str()))) +
+            HeaderPadding;
+        SendMessageA(List, LVM_SETCOLUMNWIDTH, index,
+                     std::min(std::max(texts, title), MaxFittedWidth));
+    }
     SendMessageA(List, WM_SETREDRAW, TRUE, 0);
 }
 
@@ -107,6 +129,17 @@ void TDeleteHistoryView::CopyChosen() {
 
 void TDeleteHistoryView::OpenFolder() {
     ShellExecuteA(Handle, "open", Folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TDeleteHistoryView::OpenCopy(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= Mails.size()) return;
+    const TDeletedMail& mail = Mails[row];
+    const std::string path = TCopyFolder(Folder).FindCopy(mail.Account, mail.Uidl, mail.DeletedAt);
+    if (path.empty()) {
+        MessageDlgCenter(Handle, NoCopy, TMsgDlgType::Information, mbOK, 0);
+        return;
+    }
+    ShellExecuteA(Handle, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool TDeleteHistoryView::HandleListKey(WORD key) {
@@ -135,6 +168,8 @@ INT_PTR TDeleteHistoryView::DialogProc(UINT message, WPARAM wParam, LPARAM lPara
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.idFrom == IdList && header.code == LVN_KEYDOWN)
                 return HandleListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+            if (header.idFrom == IdList && header.code == NM_DBLCLK)
+                OpenCopy(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
             return FALSE;
         }
         case WM_COMMAND:

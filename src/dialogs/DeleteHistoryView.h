@@ -8,7 +8,8 @@
 #include "ui/Window.h"
 
 // The deletion history as a list, newest first, with the file's columns. Ctrl+C copies the
-// chosen lines as the file writes them; a button opens the folder that holds the file.
+// chosen lines as the file writes them; a button opens the folder that holds the file; a double
+// click opens the copy kept of the line's message.
 class TDeleteHistoryView : public TWindow {
 public:
     enum ControlId {
@@ -34,6 +35,7 @@ private:
     void FillList();
     void CopyChosen();
     void OpenFolder();
+    void OpenCopy(int row);
     bool HandleListKey(WORD key);
 
     HWND Owner = nullptr;

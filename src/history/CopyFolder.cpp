@@ -47,6 +47,29 @@ std::string TCopyFolder::CopyPath(const std::string& account, double dateTime,
                                 stamp + "-" + FileSafeName(uniqueId, kIdBytes) + kCopyExtension);
 }
 
+std::string TCopyFolder::FindCopy(const std::string& account, const std::string& uniqueId,
+                                  const std::string& deletedAt) const {
+    // "yyyymmdd-hhnnss", as copy names begin.
+    std::string digits;
+    for (const char c : deletedAt)
+        if (c >= '0' && c <= '9') digits += c;
+    if (digits.size() != 14) return std::string();
+    const std::string latest = digits.substr(0, 8) + "-" + digits.substr(8);
+    const std::string ending = "-" + FileSafeName(uniqueId, kIdBytes) + kCopyExtension;
+    const size_t stampSize = latest.size();
+    const std::string folder = AccountFolder(account);
+    std::string found;
+    for (const auto& file : FileSystem::ListFolder(folder)) {
+        const std::string& name = file.Name;
+        if (file.IsFolder || name.size() != stampSize + ending.size() ||
+            name.compare(stampSize, std::string::npos, ending) != 0)
+            continue;
+        const std::string stamp = name.substr(0, stampSize);
+        if (stamp <= latest && stamp > found) found = stamp;
+    }
+    return found.empty() ? std::string() : FileSystem::JoinPath(folder, found + ending);
+}
+
 size_t TCopyFolder::RemoveExpired(int64_t now) const {
     const int64_t oldest = now - kKeptDays * kSecondsPerDay;
     size_t removed = 0;

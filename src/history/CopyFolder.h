@@ -22,6 +22,11 @@ public:
     // The file for a copy taken at `dateTime` (day count since 1899-12-30).
     std::string CopyPath(const std::string& account, double dateTime,
                          const std::string& uniqueId) const;
+    // The copy of the message with `uniqueId` that a deletion at `deletedAt` ("yyyy/mm/dd
+    // hh:nn:ss", as the history writes it) kept: the newest copy of that id taken no later than
+    // then; empty when there is none.
+    std::string FindCopy(const std::string& account, const std::string& uniqueId,
+                         const std::string& deletedAt) const;
     // Removes the copies last written more than kKeptDays before `now` (seconds since 1970 UTC);
     // gives how many went.
     size_t RemoveExpired(int64_t now) const;

@@ -104,9 +104,10 @@ void TMainFrame::FormCreate() {
     Delete = buttons[1];
     Kill = buttons[2];
 
-    StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdStatusBar)),
-                                 GetModuleHandleA(nullptr), nullptr);
+    StatusBar1 =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0,
+                        Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdStatusBar)),
+                        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(StatusBar1, SB_SETMINHEIGHT, 23, 0);
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
@@ -160,6 +161,17 @@ std::string TMainFrame::StatusText(int panel) const {
     std::string shown = text.c_str();
     if (!shown.empty() && shown[0] == '\t') shown.erase(0, 1);
     return shown;
+}
+
+void TMainFrame::SetStatusTip(const std::string& text) {
+    SendMessageA(StatusBar1, SB_SETTIPTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TMainFrame::StatusTip() const {
+    char text[512] = {};
+    SendMessageA(StatusBar1, SB_GETTIPTEXTA, MAKEWPARAM(0, sizeof text),
+                 reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 int TMainFrame::RowCount() const {

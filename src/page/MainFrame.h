@@ -38,6 +38,9 @@ public:
     // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
     void SetStatusText(int panel, const std::string& text);
     std::string StatusText(int panel) const;
+    // Panel 0's tool tip; empty for none.
+    void SetStatusTip(const std::string& text);
+    std::string StatusTip() const;
     void SetStatusWidths();
     // The width the designated-header column needs to show its caption in the list's font.
     static int DesignatedColumnWidth(HFONT listFont);

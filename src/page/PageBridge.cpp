@@ -84,6 +84,9 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
         Frame.SetStatusText(panel, shown);
     });
 }
+void TPageBridge::SetStatusDetail(const std::string& detail) {
+    Change([this, detail] { Frame.SetStatusTip(detail); });
+}
 void TPageBridge::SetButtonsEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Frame.KvPanel1.Handle, enabled); });
 }

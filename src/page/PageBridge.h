@@ -29,6 +29,7 @@ public:
     void RepaintRows() override;
     void SetStatusText(int panel, const std::string& text) override;
     void RepaintStatusBar() override;
+    void SetStatusDetail(const std::string& detail) override;
     void SetButtonsEnabled(bool enabled) override;
     void SetLoginEnabled(bool enabled) override;
     void SetIndicatorState(int index, int state) override;

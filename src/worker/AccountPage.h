@@ -34,6 +34,9 @@ public:
     // Status bar: panel 0 progress and failures, 1 message count, 2 per-message progress and ticks.
     virtual void SetStatusText(int panel, const std::string& text) = 0;
     virtual void RepaintStatusBar() = 0;
+    // Panel 0's tool tip: where its failure came from in the server's words (the command and the
+    // reply line, made safe to show); empty removes it.
+    virtual void SetStatusDetail(const std::string& detail) = 0;
 
     // KvPanel1 (buttons; disabled while the worker runs) and KvPanel2 (login fields).
     virtual void SetButtonsEnabled(bool enabled) = 0;

@@ -188,7 +188,7 @@ void TConnect::RunCommand(int command) {
         // Whatever a command did not handle itself (a failed header fetch, for instance): the
         // worker stays ready and the account shows the failure like any other.
         try {
-            ShowFailure(failure.what());
+            ShowFailure(failure);
         } catch (const EWorkerStopped&) {
         }
     }
@@ -199,11 +199,21 @@ void TConnect::EnableLogin(bool enabled) {
     Page.SetLoginEnabled(enabled);
 }
 
-void TConnect::ShowFailure(const std::string& text) {
+void TConnect::ShowFailure(const std::exception& failure) {
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
-    Page.SetStatusText(0, text);
+    Page.SetStatusText(0, failure.what());
+    ShowDetail(failure);
     Page.SetButtonsEnabled(true);
+}
+
+void TConnect::ShowDetail(const std::exception& failure) {
+    const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
+    const std::string detail = pop3 ? pop3->Detail() : std::string();
+    Page.SetStatusDetail(detail);
+    if (detail.empty()) return;
+    const std::string entry = "詳細: " + detail + "\r\n\r\n";
+    Session->WriteLog(entry.data(), entry.size());
 }
 
 void TConnect::ConnectAndList() {
@@ -243,6 +253,7 @@ void TConnect::OpenSession(const std::string& password) {
     Session->UseApop = Inputs.APOPCheck;
 
     Page.SetStatusText(0, "接続中...");
+    Page.SetStatusDetail("");
     Page.RepaintStatusBar();
     Page.SetButtonsEnabled(false);
     EnableLogin(false);
@@ -256,7 +267,7 @@ void TConnect::EndFailedConnect(const std::exception& failure) {
     // A failure of our own (not the session's) may leave the login standing: end it, so that
     // the next connect does not take the account for connected.
     if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-    ShowFailure(failure.what());
+    ShowFailure(failure);
     EnableLogin(true);
 }
 
@@ -364,6 +375,7 @@ void TConnect::DeleteAndDisconnect() {
     } catch (const std::exception& failure) {
         ConfirmedRows.clear();
         EndFailedDelete(failure.what());
+        ShowDetail(failure);
         return;
     }
     const bool confirmed = QuitConfirmed();
@@ -439,7 +451,7 @@ void TConnect::FetchHeader() {
         } catch (const std::exception& failure) {
             // A failure of our own may leave the login standing: end it.
             if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-            ShowFailure(failure.what());
+            ShowFailure(failure);
             return;
         }
     }
@@ -461,6 +473,7 @@ void TConnect::Reconnect() {
     }
     Page.SetButtonsEnabled(false);
     Page.SetStatusText(0, "再接続します。しばらくお待ちください...");
+    Page.SetStatusDetail("");
     Page.RepaintStatusBar();
     Page.SetIndicatorState(Index, LampBusy);
     Session->Connect();

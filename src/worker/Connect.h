@@ -111,7 +111,8 @@ private:
     // what the rules ticked when asked to, never stays connected, and ends with CheckEnded.
     void PeriodicCheck();
     // A check that could not list: why in panel 0, no connection left standing.
-    TCheckResult FailedCheck(const std::string& text, TCheckOutcome outcome);
+    TCheckResult FailedCheck(const std::exception& failure, const std::string& text,
+                             TCheckOutcome outcome);
     // The ticks the user gave by hand to the rows the check was given, by unique id.
     void TakeHandTicks();
     // The automatic deletion on the connection that listed: DELE for the rows a rule ticked and
@@ -134,7 +135,10 @@ private:
     // Connects again for a command whose session was lost; throws when that fails.
     void Reconnect();
     void AfterStat();
-    void ShowFailure(const std::string& text);
+    // The failure's text in panel 0, and its detail (the server's words) in panel 0's tool tip
+    // and the communication log.
+    void ShowFailure(const std::exception& failure);
+    void ShowDetail(const std::exception& failure);
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);

@@ -1,5 +1,6 @@
 // The periodic check: "接続" without a question, then the automatic deletion, and QUIT.
 #include <set>
+#include <stdexcept>
 #include <string>
 
 #include "headers/SjisText.h"
@@ -48,10 +49,12 @@ void TConnect::TakeHandTicks() {
     }
 }
 
-TCheckResult TConnect::FailedCheck(const std::string& text, TCheckOutcome outcome) {
+TCheckResult TConnect::FailedCheck(const std::exception& failure, const std::string& text,
+                                   TCheckOutcome outcome) {
     // Never left standing: a refused login keeps the connection for a QUIT.
     Session->Quit();
-    ShowFailure(text);
+    ShowFailure(failure);
+    if (text != failure.what()) Page.SetStatusText(0, text);
     EnableLogin(true);
     TCheckResult result;
     result.Outcome = outcome;
@@ -75,7 +78,7 @@ void TConnect::PeriodicCheck() {
         const char* text = Inputs.Pass.empty() && !Inputs.Serv.empty() && !Inputs.IDNum.empty()
                                ? NoPasswordText
                                : NoLoginText;
-        Page.CheckEnded(FailedCheck(text, TCheckOutcome::Refused));
+        Page.CheckEnded(FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused));
         return;
     }
     CertificateNotAsked = false;
@@ -83,12 +86,13 @@ void TConnect::PeriodicCheck() {
         OpenSession(Inputs.Pass);
     } catch (const std::exception& failure) {
         const std::string text = CertificateNotAsked ? CertNotAskedText : failure.what();
-        Page.CheckEnded(FailedCheck(text, OutcomeOf(failure)));
+        Page.CheckEnded(FailedCheck(failure, text, OutcomeOf(failure)));
         return;
     }
     if (Session->MessageCount == TKvSocket::NoCountInStat) {
         // The listing ended the session and said why.
-        Page.CheckEnded(FailedCheck("このサーバでは使えないようです。", TCheckOutcome::Refused));
+        const char* const text = "このサーバでは使えないようです。";
+        Page.CheckEnded(FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused));
         return;
     }
     TCheckResult result;

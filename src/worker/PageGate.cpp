@@ -1,5 +1,8 @@
 #include "worker/PageGate.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 void TPageGate::Detach() {
     std::unique_lock<std::mutex> lock(Mutex);
     Closed = true;
@@ -13,6 +16,15 @@ void TPageGate::Detach() {
 
 void TPageGate::Enter() {
     std::lock_guard<std::mutex> lock(Mutex);
+#ifndef NDEBUG
+    // Only Detach may come from another thread; a second caller would interleave its changes
+    // with the worker's and could miss the tear-down's wait.
+    if (Owner == std::thread::id()) Owner = std::this_thread::get_id();
+    if (Owner != std::this_thread::get_id()) {
+        std::fputs("TPageGate entered by a thread other than its worker\n", stderr);
+        std::abort();
+    }
+#endif
     if (Closed) throw EWorkerStopped();
     InCall = true;
 }
@@ -77,6 +89,9 @@ void TPageGate::SetStatusText(int panel, const std::string& text) {
 }
 void TPageGate::RepaintStatusBar() {
     Call([](TAccountPage& p) { p.RepaintStatusBar(); });
+}
+void TPageGate::SetStatusDetail(const std::string& detail) {
+    Call([&](TAccountPage& p) { p.SetStatusDetail(detail); });
 }
 void TPageGate::SetButtonsEnabled(bool enabled) {
     Call([&](TAccountPage& p) { p.SetButtonsEnabled(enabled); });

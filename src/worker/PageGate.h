@@ -1,6 +1,7 @@
 #pragma once
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "worker/AccountPage.h"
 
@@ -10,7 +11,8 @@ struct EWorkerStopped {};
 
 // The worker's only way to its page. Detach() (tear-down, from another thread) shuts the gate:
 // it releases a question the worker is waiting on, waits until the worker has left the page, and
-// from then on every call throws EWorkerStopped instead of touching the page.
+// from then on every call throws EWorkerStopped instead of touching the page. The page is entered
+// only by the worker's thread, the first one that calls; debug builds stop when another does.
 class TPageGate final : public TAccountPage {
 public:
     explicit TPageGate(TAccountPage& page) : Page(&page) {}
@@ -25,6 +27,7 @@ public:
     void RepaintRows() override;
     void SetStatusText(int panel, const std::string& text) override;
     void RepaintStatusBar() override;
+    void SetStatusDetail(const std::string& detail) override;
     void SetButtonsEnabled(bool enabled) override;
     void SetLoginEnabled(bool enabled) override;
     void SetIndicatorState(int index, int state) override;
@@ -48,4 +51,5 @@ private:
     std::condition_variable Left;
     bool Closed = false;
     bool InCall = false;
+    std::thread::id Owner;  // the worker's thread, from its first call
 };

@@ -89,4 +89,30 @@ TEST(CopyFolder, RemovesCopiesOlderThanThirtyDays) {
     EXPECT_EQ(TCopyFolder(FileSystem::JoinPath(scratch.Path, "none")).RemoveExpired(now), 0u);
 }
 
+TEST(CopyFolder, FindsTheNewestCopyOfTheIdTakenByTheDeletion) {
+    TScratchFolder scratch;
+    TCopyFolder copies(scratch.Path);
+    const std::string folder = copies.AccountFolder("会社");
+    ASSERT_TRUE(FileSystem::CreateFolders(folder));
+    for (const char* name : {"20261208-090000-a_b.eml", "20261208-100000-a_b.eml",
+                             "20261208-110000-a_b.eml", "20261208-093000-xa_b.eml"})
+        ASSERT_TRUE(FileSystem::WriteWhole(FileSystem::JoinPath(folder, name), "x"));
+    const struct {
+        const char* Id;
+        const char* DeletedAt;
+        const char* Found;  // empty: none
+    } cases[] = {
+        {"a/b", "2026/12/08 10:00:05", "20261208-100000-a_b.eml"},
+        {"a/b", "2026/12/08 10:00:00", "20261208-100000-a_b.eml"},
+        {"a/b", "2026/12/08 08:59:59", ""},
+        {"b", "2026/12/08 12:00:00", ""},  // the end of another id's name is not a match
+        {"a/b", "not a time", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string found = copies.FindCopy("会社", c.Id, c.DeletedAt);
+        EXPECT_EQ(found, *c.Found ? FileSystem::JoinPath(folder, c.Found) : "") << c.DeletedAt;
+    }
+    EXPECT_EQ(copies.FindCopy("私用", "a/b", "2026/12/08 12:00:00"), "");
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "FakePop3Server.h"
@@ -334,6 +336,63 @@ TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
         EXPECT_EQ(account.Frame.StatusText(1), "全 3通") << c.Text;
         EXPECT_EQ(account.Frame.StatusText(0), "接続していません。") << c.Text;
     }
+}
+
+// The server's words behind a failure: panel 0's tool tip, shown where the mouse rests on the
+// panel, and the communication log; a later connect that succeeds takes the tip away.
+TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    server.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] Mailbox held by\x01 the mailer\r\n"));
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Page.LogEnabled = true;
+    account.Run(account.Frame.Logon);
+    const std::string detail = "PASS: -ERR [IN-USE] Mailbox held by the mailer";
+    EXPECT_EQ(account.Frame.StatusText(0), "メールボックスは他のプログラムが使用中です。");
+    EXPECT_EQ(account.Frame.StatusTip(), detail);
+    std::ifstream file("DelLog.txt", std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find(detail + "\r\n"), std::string::npos) << log;
+
+    // The status bar's own tool tip window, the one that holds a tool for panel 0, shows it there.
+    struct TTipSearch {
+        HWND Bar, Found;
+    } search{account.Frame.StatusBar1, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) {
+            auto* search = reinterpret_cast<TTipSearch*>(data);
+            char name[64] = {};
+            GetClassNameA(window, name, sizeof name);
+            TTTOOLINFOA tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = search->Bar;
+            tool.uId = 0;
+            if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 ||
+                !SendMessageA(window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+                return TRUE;
+            search->Found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    const HWND tip = search.Found;
+    ASSERT_NE(tip, nullptr) << "no tool tip window";
+    RECT part{};
+    SendMessageA(account.Frame.StatusBar1, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+    POINT middle{(part.left + part.right) / 2, (part.top + part.bottom) / 2};
+    ClientToScreen(account.Frame.StatusBar1, &middle);
+    SetForegroundWindow(account.Started.Main.Handle);
+    SetCursorPos(middle.x, middle.y);
+    ScreenToClient(account.Frame.StatusBar1, &middle);
+    // One move, as the mouse coming to rest: each further one would start the tip's delay again.
+    SendMessageA(account.Frame.StatusBar1, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
+    EXPECT_EQ(GuiTest::WindowText(tip), detail);
+
+    account.Run(account.Frame.Logon);
+    EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
+    EXPECT_EQ(account.Frame.StatusTip(), "");
+    account.Run(account.Frame.Kill);
 }
 
 TEST(ChPageTest, ExtendedViewOffLeavesOnlyTheListAndTheStatusBar) {

@@ -280,7 +280,7 @@ TEST(KvSocketPipelining, WindowIsBoundedAndWithoutPipeliningCommandsWait) {
         EXPECT_EQ(s->Pipelining(), c.Pipelining);
         if (c.Pipelining) {
             EXPECT_GT(mostAhead, 0);
-            EXPECT_LT(mostAhead, static_cast<long>(TKvSocket::MaxPipelinedCommands));
+            EXPECT_LT(mostAhead, static_cast<long>(TPop3Pipeline::MaxCommands));
         } else {
             EXPECT_EQ(mostAhead, 0);
         }

@@ -108,6 +108,16 @@ TestMaildir::~TestMaildir() {
     fs::remove_all(Dir, ignored);
 }
 
+void TestMaildir::Deliver(const std::string& bytes) {
+    Ids.push_back(FileBaseName(Ids.size() + 1));
+    fs::path file = Dir / "new" / Ids.back();
+    std::ofstream out(file, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    fs::permissions(file, FilePerms);
+}
+
 std::vector<std::string> TestMaildir::RemainingIds() const {
     std::vector<std::string> ids;
     for (const TMaildirMessage& message : Read(UserName)) ids.push_back(message.UniqueId);

@@ -28,6 +28,8 @@ public:
     const std::string& User() const { return UserName; }
     // Unique id of message n (1-based) as created.
     const std::string& UniqueId(size_t n) const { return Ids.at(n - 1); }
+    // A message arriving after the first login: it comes last.
+    void Deliver(const std::string& bytes);
     // Unique ids of the message files still there, in message order.
     std::vector<std::string> RemainingIds() const;
 

@@ -245,6 +245,12 @@ bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::str
     return trusted;
 }
 
+void TRecordingPage::SetStatusDetail(const std::string& detail) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    Record("tip " + detail);
+}
+
 void TRecordingPage::CheckEnded(const TCheckResult& result) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
