@@ -116,9 +116,9 @@ void TConnect::ListMailbox() {
         return;
     }
     TRuleInputs ruleInputs = Inputs.RuleInputs;
-    // Header search with nothing to search for is no mode at all.
-    if (ruleInputs.AutoDelMode == TRuleSet::HeaderSearch && ruleInputs.Rules.empty() &&
-        !ruleInputs.ChecksOn()) {
+    // An empty rule list switches either mode off, as it always has, unless the account's
+    // checks still have something to tick by.
+    if (ruleInputs.AutoDelMode != 0 && ruleInputs.Rules.empty() && !ruleInputs.ChecksOn()) {
         ruleInputs.AutoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
