@@ -11,6 +11,7 @@
 #include "dialogs/ASetup.h"
 #include "dialogs/DeleteHistoryView.h"
 #include "dialogs/GeneralSetup.h"
+#include "dialogs/SenderListDialog.h"
 #include "history/FileSystem.h"
 #include "page/MailRows.h"
 #include "settings/SetupStore.h"
@@ -62,6 +63,7 @@ const TMenuEntry MenuTable[] = {
     {T::IdMenuViewHistory, "MenuViewHistory", "削除履歴(&H)", 0, &T::MenuViewHistoryClick},
     {MenuHead, "MenuSet", "設定(&O)", 0, nullptr},
     {T::IdMenuSetAll, "MenuSetAll", "全体の設定...(&S)", 0, &T::MenuSetAllClick},
+    {T::IdMenuSetSenders, "MenuSetSenders", "差出人リスト(&L)...", 0, &T::MenuSetSendersClick},
     {Separator, "N5", nullptr, 0, nullptr},
     {T::IdMenuSetAccount, "MenuSetAccount", "アカウントの設定...(&K)", 0, &T::MenuSetAddClick},
     {T::IdMenuSetDel, "MenuSetDel", "アカウントの削除(&D)", 0, &T::MenuSetDelClick},
@@ -393,6 +395,10 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
         if (!TSetupStore(Registry).SaveStartWithWindows(values.StartWithWindows, path))
             MessageDlgCenter(MainWindow, StartWithWindowsFailed, TMsgDlgType::Error, mbOK, 0);
     }
+}
+
+void TMainCommands::MenuSetSendersClick(const TSender&) {
+    TSenderListDialog(Registry).ShowModal(MainWindow);
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {

@@ -37,6 +37,7 @@ public:
         IdMenuSetAccount,
         IdMenuSetDel,
         IdMenuSetAdd,
+        IdMenuSetSenders,
         IdMenuHelpHelp = 1041,
         IdMenuHelpAbout,
         IdToolButton1 = 1101,
@@ -92,6 +93,7 @@ public:
     void MenuViewHeadClick(const TSender& sender);
     void MenuViewHistoryClick(const TSender& sender);
     void MenuSetAllClick(const TSender& sender);
+    void MenuSetSendersClick(const TSender& sender);
     void MenuSetAddClick(const TSender& sender);
     void MenuSetDelClick(const TSender& sender);
     void MenuHelpHelpClick(const TSender& sender);

@@ -103,6 +103,8 @@ const TControlSpec PPLabelSpec = {"STATIC", "", SS_LEFT, 0, 0, 0, 228, 40, TASet
 // The periodic check group, below the others in the extended view.
 constexpr RECT PeriodicBounds{8, 336, 684, 432};
 constexpr int DefaultCheckEvery = 10;  // shown while the check is off
+// The spam checks, below the periodic check.
+constexpr RECT FilterBounds{8, 440, 684, 580};
 const TControlSpec PeriodicControls[] = {
     {"BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 18, 20, TASetup::IdCheckEveryTick},
     {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 32, 22, 56, EditHeight,
@@ -157,6 +159,7 @@ void TASetup::FormCreate() {
         Values.DeleteTicked = stored.DeleteTicked;
         Values.KeepCopy = stored.KeepCopy;
     }
+    Values.Filter = page.Filter;
     for (const std::string& rule : page.Rules) {
         const TRuleParts parts = TMainDM::SplitRule(rule);
         Values.Rules.emplace_back(parts.Header, parts.Text);
@@ -192,6 +195,7 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
                 return TRUE;
             }
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+            if (Filters.HandleCommand(LOWORD(wParam), ListedAuthServIds())) return TRUE;
             switch (LOWORD(wParam)) {
                 case IdOKButton:
                     OKButtonClick();
@@ -303,12 +307,15 @@ void TASetup::CreateControls() {
     PPLabel = CreateControl(PPPanel.Handle, PPLabelSpec, font);
     NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
     CreatePeriodicControls(font);
+    Filters.Create(Handle, FilterBounds, font);
     SetChecked(NotRadio, true);  // no automatic check until the page says otherwise
     EnableWindow(HeadPanel.Handle, FALSE);
     EnableWindow(PPPanel.Handle, FALSE);
+    Filters.Enable(false);
 }
 
 void TASetup::ShowValues() {
+    Filters.Show(Values.Filter);
     SetWindowTextA(AccountEdit, Values.AccountName.c_str());
     SetWindowTextA(SServ, Values.SServ.c_str());
     SendMessageA(PortUpDown, UDM_SETPOS32, 0, std::atoi(Values.PortText.c_str()));
@@ -421,6 +428,14 @@ void TASetup::HeadRadioClick() {
         EnableWindow(HeadPanel.Handle, Checked(HeadRadio));
         EnableWindow(PPPanel.Handle, Checked(PPCheck));
     }
+    Filters.Enable(Checked(HeadRadio));
+}
+
+std::vector<std::string> TASetup::ListedAuthServIds() const {
+    // A new account has listed nothing; the page it was opened on is another account's.
+    if (NewAccount) return {};
+    const TChPage* page = Accounts.Page(AccountIndex);
+    return page ? page->ListedAuthServIds : std::vector<std::string>();
 }
 
 void TASetup::SecurityComboChange() {
@@ -494,6 +509,9 @@ void TASetup::HelpButtonClick() {
 
 void TASetup::OKButtonClick() {
     ReadValues();
+    // The checks apply in header search mode only; otherwise they stay as loaded.
+    if (Values.Mode == AccountFields::TModeChoice::HeaderSearch && !Filters.Read(Values.Filter))
+        return;
     const TSaveResult result = Accept(Handle);
     if (result == TSaveResult::Refused) return;
     EndDialog(Handle, result == TSaveResult::Saved ? IDOK : IDCANCEL);
@@ -562,7 +580,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     const std::string design =
         AccountFields::DesignHeader(Values.Design, LoadResString(S_NO_DESIGN));
     const std::vector<std::string> rules = RuleStrings();
-    const int mode = AccountFields::AutoDelModeFor(Values.Mode, rules.size());
+    const int mode =
+        AccountFields::AutoDelModeFor(Values.Mode, rules.size(), Values.Filter.AnyOn());
 
     TAccountSettings account;
     account.Name = Values.AccountName;
@@ -581,6 +600,7 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.CheckEvery = Values.CheckEvery;
     account.DeleteTicked = Values.DeleteTicked;
     account.KeepCopy = Values.KeepCopy;
+    account.Filter = Values.Filter;
     TAccountStore(Registry).SaveAccount(account, keyName, replacedKey);
 
     if (isNew) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/FilterGroup.h"
 #include "settings/AccountFields.h"
 #include "ui/KvPanelEx.h"
 #include "ui/Window.h"
@@ -46,7 +47,7 @@ public:
         IdKeepCopyCheck,
     };
     static constexpr SIZE BasicSize{422, 262};
-    static constexpr SIZE ExtendedSize{700, 476};
+    static constexpr SIZE ExtendedSize{700, 624};
 
     // Fills the dialog's values from the page in `slot` of `accounts` (FormCreate); an unknown
     // slot is the "新規" page's.
@@ -96,6 +97,7 @@ private:
         int CheckEvery = 0;
         bool DeleteTicked = false;
         bool KeepCopy = false;
+        TAccountFilter Filter;  // the spam checks
     };
     enum class TSaveResult { Saved, Declined, Refused };
 
@@ -118,6 +120,8 @@ private:
     TSaveResult SaveAccount(HWND owner);
     void AddRuleRow(const std::string& header, const std::string& text);
     void CreatePeriodicControls(HFONT font);
+    // The authserv-ids of the rows the account's page lists.
+    std::vector<std::string> ListedAuthServIds() const;
 
     TAccountDirectory& Accounts;
     TRegistryAccessor& Registry;
@@ -126,6 +130,7 @@ private:
 
     TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3, PeriodicGroup;
     TKvPanel HeadPanel, PPPanel;
+    TFilterGroup Filters;
     HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
     HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
     HWND SecurityCombo = nullptr;

@@ -44,7 +44,10 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { State.HeaderLines = lines; });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, row] { Frame.AddRow(row); });
+    Change([this, row] {
+        Frame.AddRow(row);
+        State.ListedAuthServIds.push_back(row.AuthServId);
+    });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
     Change([this, row, number] {
@@ -56,7 +59,10 @@ void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
     });
 }
 void TPageBridge::ClearRows() {
-    Change([this] { SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0); });
+    Change([this] {
+        SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0);
+        State.ListedAuthServIds.clear();
+    });
 }
 // A repaint is asked for, not forced: the paint follows as soon as the UI thread has caught up
 // with the worker's changes, so a burst of rows costs one paint instead of one per row.

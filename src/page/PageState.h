@@ -18,6 +18,9 @@ struct TPageState {
     // The last command given, whether the worker took it or not.
     int Command = 0;
     std::vector<std::string> HeaderLines;
+    // The authserv-id of each listed row (TMailRow::AuthServId), kept with the list: rows are
+    // only ever added or cleared all at once.
+    std::vector<std::string> ListedAuthServIds;
     std::vector<std::string> Rules;
     std::string KeyName;
     std::string Design;

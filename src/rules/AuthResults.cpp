@@ -1,7 +1,9 @@
 #include "rules/AuthResults.h"
 
 #include <cstring>
+#include <unordered_map>
 
+#include "headers/SjisSearch.h"
 #include "rules/HeaderField.h"
 
 namespace {
@@ -184,4 +186,26 @@ std::string TAuthResults::TopmostAuthServId(const std::vector<std::string>& line
                                                                  : std::string();
     }
     return std::string();
+}
+
+std::string TAuthResults::MostCommon(const std::vector<std::string>& ids) {
+    struct TTally {
+        size_t First;  // where the id came first
+        size_t Count = 0;
+    };
+    std::unordered_map<std::string, TTally> tallies;
+    const std::string* best = nullptr;
+    const TTally* bestTally = nullptr;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i].empty()) continue;
+        TTally& tally =
+            tallies.try_emplace(SjisSearch::AsciiLower(ids[i]), TTally{i}).first->second;
+        ++tally.Count;
+        if (!bestTally || tally.Count > bestTally->Count ||
+            (tally.Count == bestTally->Count && tally.First < bestTally->First)) {
+            bestTally = &tally;
+            best = &ids[tally.First];
+        }
+    }
+    return best ? *best : std::string();
 }

@@ -26,6 +26,10 @@ public:
     // added); empty when there is none or it is malformed.
     static std::string TopmostAuthServId(const std::vector<std::string>& lines);
 
+    // The authserv-id most of `ids` name (ASCII case ignored, empty ones skipped), spelled as it
+    // came first; among equally common ones the first seen. Empty when every id is empty.
+    static std::string MostCommon(const std::vector<std::string>& ids);
+
     static constexpr const char* FieldName = "Authentication-Results:";
 
     std::string AuthServId;  // as written, quotes removed

@@ -1,6 +1,7 @@
 #include "settings/AccountFields.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "headers/ConvertError.h"
 #include "headers/MainDM.h"
@@ -27,6 +28,23 @@ std::string FoldedName(const std::string& name) {
             folded[i] = static_cast<char>(folded[i] - 'a' + 'A');
     }
     return folded;
+}
+
+// What an authserv-id is compared with: printable ASCII without blanks (the header may quote
+// an id, so the specials are allowed).
+bool IsIdChar(char c) { return c > ' ' && c < 0x7F; }
+
+// A character of an RFC 2978 charset name.
+bool IsCharsetChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           (c != 0 && std::strchr("!#$%&'+-^_`{}~", c));
+}
+
+template <class Pred>
+bool AllOf(const std::string& text, Pred pred) {
+    for (char c : text)
+        if (!pred(c)) return false;
+    return true;
 }
 
 }  // namespace
@@ -105,6 +123,65 @@ int AutoDelModeFor(TModeChoice choice, size_t ruleCount, bool checksOn) {
             break;
     }
     return kAutoDelNone;
+}
+
+bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::string& error,
+                      TFilterField& faulty) {
+    TAccountFilter result;
+    result.AuthFail = fields.AuthFail;
+    result.AuthServId = SjisText::Trim(fields.AuthServId);
+    if (fields.AuthFail && result.AuthServId.empty()) {
+        error =
+            "認証失敗の判定には、認証結果を書くサーバの名前 (authserv-id) が要ります。"
+            "「受信したメールから取得」を押すか、名前を入力してください。";
+        faulty = TFilterField::AuthServId;
+        return false;
+    }
+    // An id no header can carry would leave the check on and matching nothing.
+    if (fields.AuthFail && !AllOf(result.AuthServId, IsIdChar)) {
+        error =
+            "authserv-id「" + result.AuthServId +
+            "」には使えない文字があります。空白や日本語を含まない英数字と記号で入力してください。";
+        faulty = TFilterField::AuthServId;
+        return false;
+    }
+    if (fields.CharsetsOn) {
+        const std::string list = fields.Charsets;
+        for (size_t start = 0; start <= list.size();) {
+            size_t end = SjisText::FindChar(list, ',', start);
+            if (end == std::string::npos) end = list.size();
+            const std::string name = SjisText::Trim(list.substr(start, end - start));
+            start = end + 1;
+            if (name.empty()) continue;
+            if (!AllOf(name, IsCharsetChar)) {
+                error =
+                    "文字コード名「" + name +
+                    "」に使えない文字があります。名前は英数字と記号で書き、\",\" で区切ります。";
+                faulty = TFilterField::Charsets;
+                return false;
+            }
+            result.Charsets += (result.Charsets.empty() ? "" : ",") + name;
+        }
+        if (result.Charsets.empty()) {
+            error = "判定する文字コードの名前を \",\" で区切って入力してください。";
+            faulty = TFilterField::Charsets;
+            return false;
+        }
+    }
+    result.Spoof = fields.Spoof;
+    const std::string size = SjisText::Trim(fields.MaxSizeText);
+    int32_t kilobytes = 0;
+    if (!size.empty() && (!AllOf(size, [](char c) { return c >= '0' && c <= '9'; }) ||
+                          !SjisText::ToInt32(size, kilobytes) || kilobytes > MaxFilterSize)) {
+        error = "サイズの上限「" + size + "」は使えません。0 から " +
+                std::to_string(MaxFilterSize) +
+                " までの数 (KB) を入力してください (0 は判定しない)。";
+        faulty = TFilterField::MaxSize;
+        return false;
+    }
+    result.MaxSize = kilobytes;
+    filter = result;
+    return true;
 }
 
 }  // namespace AccountFields

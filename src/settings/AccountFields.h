@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "settings/AccountStore.h"
+
 // The text rules of the account settings dialog, kept apart from its windows.
 namespace AccountFields {
 
@@ -47,5 +49,27 @@ std::string TabCaption(const std::string& name, bool lampShown);
 // on (TAccountFilter::AnyOn) is no mode at all.
 enum class TModeChoice { None, HeaderSearch, PostPet };
 int AutoDelModeFor(TModeChoice choice, size_t ruleCount, bool checksOn = false);
+
+// The spam checks as the dialog's fields give them.
+struct TFilterFields {
+    bool AuthFail = false;
+    std::string AuthServId;
+    bool CharsetsOn = false;
+    std::string Charsets;
+    bool Spoof = false;
+    std::string MaxSizeText;  // KB; empty is 0
+};
+// The fields a refusal can name.
+enum class TFilterField { AuthServId, Charsets, MaxSize };
+// Above this many KB a size no longer fits the 32 bits POP3 listings are read into.
+constexpr int MaxFilterSize = 2097151;
+
+// The checks to store for the fields, names trimmed and the charset list written without blanks
+// ("GB2312,GBK"). False with a message (Shift_JIS) for the first field that cannot be stored:
+// the authentication check without a valid authserv-id (a header token), the charset check
+// without a name or with a name a charset cannot have, a size that is not a whole number within
+// 0..MaxFilterSize; `faulty` names that field. A check that is off keeps no charset list.
+bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::string& error,
+                      TFilterField& faulty);
 
 }  // namespace AccountFields

@@ -7,6 +7,7 @@
 #include "GuiTest.h"
 #include "app/PruneboxM.h"
 #include "dialogs/DelHead.h"
+#include "rules/CharsetCheck.h"
 #include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
@@ -195,7 +196,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
     EXPECT_EQ(extended.cx, 700);
-    EXPECT_EQ(extended.cy, 476);  // with the periodic check group
+    EXPECT_EQ(extended.cy, 624);  // with the periodic check and spam check groups
     EXPECT_EQ(button, "<< 基本");
 
     const TAccountSettings stored = Load("taro@pop.example.jp");
@@ -672,6 +673,95 @@ TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptAndSaved) {
                                   ClickButton(dialog, TASetup::IdCanButton);
                               }}}) == false);
     EXPECT_EQ(shownMinutes.back(), "10");
+}
+
+}  // namespace
+
+namespace {
+
+void Tick(HWND dialog, int id, bool on) {
+    SendMessageA(GuiTest::FindControl(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+    SendCommand(dialog, id);
+}
+
+TEST_F(ASetupTest, SpamChecksAreShownFilledRefusedWhenMalformedAndSaved) {
+    TAccountSettings values;
+    values.IDNum = "taro";
+    values.Serv = "pop.example.jp";
+    values.AutoDelMode = kAutoDelHeaderSearch;
+    values.Rules = {"Subject:,未承諾"};
+    values.Filter.AuthFail = true;
+    values.Filter.AuthServId = "mx.a.jp";
+    const std::string key = TAccountStore::AccountKeyName(values.IDNum, values.Serv);
+    TChPage& page = AddAccount("Home", values);
+    page.Filter = values.Filter;
+    Activate(1);
+    for (const char* id : {"mx.b.jp", "", "MX.B.JP", "mx.a.jp"}) {
+        TMailRow row;
+        row.AuthServId = id;
+        page.Bridge->AddRow(row);
+    }
+    page.Bridge->Queue.Drain();
+
+    using F = TFilterGroup;
+    std::string shownId, shownCharsets, filledCharsets, filledId;
+    bool charsetsFieldEnabled = true;
+    ASSERT_TRUE(Open(false, {{EditCaption,
+                              [&](HWND dialog) {
+                                  SendCommand(dialog, TASetup::IdExtensionButton);
+                                  shownId = GuiTest::Text(dialog, F::IdAuthServIdEdit);
+                                  shownCharsets = GuiTest::Text(dialog, F::IdCharsetsEdit);
+                                  charsetsFieldEnabled = IsWindowEnabled(
+                                      GuiTest::FindControl(dialog, F::IdCharsetsEdit));
+                                  Tick(dialog, F::IdCharsetsCheck, true);
+                                  filledCharsets = GuiTest::Text(dialog, F::IdCharsetsEdit);
+                                  SendCommand(dialog, F::IdAuthServIdButton);
+                                  filledId = GuiTest::Text(dialog, F::IdAuthServIdEdit);
+                                  SetText(dialog, F::IdMaxSizeEdit, "12x");
+                                  ClickButton(dialog, IDOK);
+                              }},
+                             {"エラー", Press(IDOK)},
+                             {EditCaption, [&](HWND dialog) {
+                                  SetText(dialog, F::IdMaxSizeEdit, " 300 ");
+                                  Tick(dialog, F::IdSpoofCheck, true);
+                                  ClickButton(dialog, IDOK);
+                              }}}));
+    EXPECT_EQ(shownId, "mx.a.jp");
+    EXPECT_EQ(shownCharsets, "");
+    EXPECT_FALSE(charsetsFieldEnabled);
+    EXPECT_EQ(filledCharsets, TCharsetCheck::DefaultList);
+    EXPECT_EQ(filledId, "mx.b.jp");  // the most common, as first spelled
+    EXPECT_NE(LastTexts[1].find("12x"), std::string::npos) << LastTexts[1];
+    const TAccountFilter stored = Load(key).Filter;
+    EXPECT_TRUE(stored.AuthFail);
+    EXPECT_EQ(stored.AuthServId, "mx.b.jp");
+    EXPECT_EQ(stored.Charsets, TCharsetCheck::DefaultList);
+    EXPECT_TRUE(stored.Spoof);
+    EXPECT_EQ(stored.MaxSize, 300);
+    EXPECT_EQ(page.Filter.AuthServId, stored.AuthServId);
+    EXPECT_EQ(page.Filter.MaxSize, 300);
+
+    // Without listed mail the button says so; with a check on and the rule gone the account
+    // still searches headers.
+    page.Bridge->ClearRows();
+    page.Bridge->Queue.Drain();
+    ASSERT_TRUE(Open(false, {{EditCaption, Press(F::IdAuthServIdButton)},
+                             {"情報", Press(IDOK)},
+                             {EditCaption, [](HWND dialog) {
+                                  HWND list = GuiTest::FindControl(dialog, TASetup::IdDelView);
+                                  LVITEMA state{};
+                                  state.stateMask = state.state = LVIS_SELECTED;
+                                  SendMessageA(list, LVM_SETITEMSTATE, 0,
+                                               reinterpret_cast<LPARAM>(&state));
+                                  SendCommand(dialog, TASetup::IdDelButton);
+                                  ClickButton(dialog, IDOK);
+                              }}}));
+    EXPECT_NE(LastTexts[1].find("一覧にメールがありません"), std::string::npos) << LastTexts[1];
+    const TAccountSettings checksOnly = Load(key);
+    EXPECT_TRUE(checksOnly.Rules.empty());
+    EXPECT_EQ(checksOnly.AutoDelMode, kAutoDelHeaderSearch);
+    EXPECT_EQ(page.AutoDelMode, kAutoDelHeaderSearch);
 }
 
 }  // namespace

@@ -72,4 +72,18 @@ TEST(AuthResults, TopmostHeaderNamesTheProvider) {
     EXPECT_EQ(TAuthResults::TopmostAuthServId({"Subject: x"}), "");
 }
 
+TEST(AuthResults, MostCommonIdAmongTheListedMail) {
+    const struct {
+        std::vector<std::string> Ids;
+        const char* Expected;
+    } cases[] = {
+        {{}, ""},
+        {{"", ""}, ""},
+        {{"", "mx.a.jp", "b.jp", "B.JP"}, "b.jp"},   // case folded, first spelling kept
+        {{"a.jp", "b.jp", "b.jp", "a.jp"}, "a.jp"},  // a tie: the first seen
+        {{"a.jp", "b.jp", "c.jp", "c.jp"}, "c.jp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TAuthResults::MostCommon(c.Ids), c.Expected);
+}
+
 }  // namespace

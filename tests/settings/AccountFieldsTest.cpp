@@ -108,4 +108,68 @@ TEST(AccountFieldsTest, HeaderSearchWithoutRulesIsNoMode) {
     EXPECT_EQ(AutoDelModeFor(TModeChoice::PostPet, 0), kAutoDelPostPet);
 }
 
+TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
+    const struct {
+        TFilterFields Fields;
+        bool Ok;
+        TAccountFilter Stored;  // when Ok
+        const char* InError;    // when not
+        TFilterField Faulty;
+    } cases[] = {
+        {{}, true, {}, nullptr},
+        {{true, " mx.example.jp ", false, "", true, " 512 "},
+         true,
+         {true, "mx.example.jp", "", true, 512},
+         nullptr},
+        {{false, " kept.jp ", false, "GB2312", false, "0"},
+         true,
+         {false, "kept.jp", "", false, 0},
+         nullptr},
+        {{false, "", true, " GB2312 ,, Big5 ,", false, ""},
+         true,
+         {false, "", "GB2312,Big5"},
+         nullptr},
+        {{true, "  ", false, "", false, ""}, false, {}, "authserv-id", TFilterField::AuthServId},
+        {{true, "mx example.jp", false, "", false, ""},
+         false,
+         {},
+         "mx example.jp",
+         TFilterField::AuthServId},
+        {{true, "ｍｘ.jp", false, "", false, ""}, false, {}, "ｍｘ.jp", TFilterField::AuthServId},
+        {{false, "", true, " , ", false, ""}, false, {}, "文字コード", TFilterField::Charsets},
+        {{false, "", true, "GB2312,EUC KR", false, ""},
+         false,
+         {},
+         "EUC KR",
+         TFilterField::Charsets},
+        {{false, "", true, "*", false, ""}, false, {}, "「*」", TFilterField::Charsets},
+        {{false, "", false, "", false, "-1"}, false, {}, "「-1」", TFilterField::MaxSize},
+        {{false, "", false, "", false, "12x"}, false, {}, "「12x」", TFilterField::MaxSize},
+        {{false, "", false, "", false, "2097152"}, false, {}, "2097151", TFilterField::MaxSize},
+        {{false, "", false, "", false, "99999999999"},
+         false,
+         {},
+         "「99999999999」",
+         TFilterField::MaxSize},
+    };
+    for (const auto& c : cases) {
+        TAccountFilter filter;
+        filter.MaxSize = 7;  // a refusal leaves it
+        std::string error;
+        TFilterField faulty{};
+        ASSERT_EQ(FilterFromFields(c.Fields, filter, error, faulty), c.Ok) << error;
+        if (!c.Ok) {
+            EXPECT_NE(error.find(c.InError), std::string::npos) << error;
+            EXPECT_EQ(faulty, c.Faulty) << error;
+            EXPECT_EQ(filter.MaxSize, 7);
+            continue;
+        }
+        EXPECT_EQ(filter.AuthFail, c.Stored.AuthFail);
+        EXPECT_EQ(filter.AuthServId, c.Stored.AuthServId);
+        EXPECT_EQ(filter.Charsets, c.Stored.Charsets);
+        EXPECT_EQ(filter.Spoof, c.Stored.Spoof);
+        EXPECT_EQ(filter.MaxSize, c.Stored.MaxSize);
+    }
+}
+
 }  // namespace
