@@ -114,9 +114,7 @@ void TConnect::ListMailbox() {
         return;
     }
     TRuleInputs ruleInputs = Inputs.RuleInputs;
-    // Header search with nothing to search for is no mode at all.
-    if (ruleInputs.AutoDelMode == TRuleSet::HeaderSearch && ruleInputs.Rules.empty() &&
-        !ruleInputs.ChecksOn()) {
+    if (ruleInputs.AutoDelMode != 0 && ruleInputs.SearchesNothing()) {
         ruleInputs.AutoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
@@ -202,8 +200,10 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     // Kept for the deletion history.
     if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
     HeaderLines = saved;
+    row.HeaderLines = saved;
     Page.AddRow(row);
-    Shown.push_back(row);
+    row.HeaderLines.clear();  // the page keeps them; the worker never reads them again
+    Shown.push_back(std::move(row));
     Page.RepaintRows();
 }
 
