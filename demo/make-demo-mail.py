@@ -556,6 +556,130 @@ def unix_euc_jp():
 """, "EUC-JP", "euc_jp")
 
 
+# --- mail for the spam checks: each one is caught by exactly one check of the demo account -----
+# (scripts/demo-account sets the checks and the sender lists these are made for)
+
+PROVIDER = "mx.prunebox.example"  # the authserv-id the demo mailbox's provider writes
+
+
+def authentication_results(results, authserv_id=PROVIDER):
+    return ("Authentication-Results: %s;\n\t%s" % (authserv_id, ";\n\t".join(results))).encode("ascii")
+
+
+def allowed_list():
+    """A mailing list that names the poster's address in the display name: the spoof check would
+    tick it, the allow list keeps it."""
+    return message([
+        authentication_results(["spf=pass smtp.mailfrom=lists.prunebox-friends.example",
+                                "dmarc=pass header.from=lists.prunebox-friends.example"]),
+        received("pop.prunebox.example", "lists.prunebox-friends.example", "198.51.100.61",
+                 "Thu, 20 Mar 2025 08:00:12 +0900", "D1E2F30415"),
+        header("Date", "Thu, 20 Mar 2025 08:00:05 +0900"),
+        header("From", '"kenji@example.co.jp via %s" <ml@lists.prunebox-friends.example>'
+               % encoded("同好会")),
+        header("To", "ml@lists.prunebox-friends.example"),
+        header("Subject", "[friends:0421] " + encoded("次回の集まりについて")),
+        header("Message-ID", "<20250320080005.0421@lists.prunebox-friends.example>"),
+        header("List-Id", "<friends.lists.prunebox-friends.example>"),
+        header("MIME-Version", "1.0"),
+        header("Content-Type", "text/plain; charset=ISO-2022-JP"),
+    ], jis_body("""
+次回は4月12日(土)の午後です。
+場所はいつもの公民館です。
+"""))
+
+
+def blocked_domain():
+    return base64_text([
+        received("pop.prunebox.example", "send3.mail.blocked-shop.example", "203.0.113.99",
+                 "Thu, 20 Mar 2025 11:11:11 +0900", "E2F3041526"),
+        header("Date", "Thu, 20 Mar 2025 11:11:00 +0900"),
+        header("From", "%s <deals@send3.mail.blocked-shop.example>"
+               % words_in("お得情報センター", "UTF-8", "utf-8")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("本日限定!全品半額セール開催中", "UTF-8", "utf-8")),
+        header("Message-ID", "<deals.20250320111100@send3.mail.blocked-shop.example>"),
+    ], """
+本日限定で全品半額です。お見逃しなく。
+""", "UTF-8", "utf-8")
+
+
+def dmarc_fail():
+    """A bank's name on mail the provider's check failed; a header lower down, written by the
+    sender itself, claims a pass under another authserv-id and does not count."""
+    return base64_text([
+        authentication_results(["spf=fail smtp.mailfrom=bank-security.example",
+                                "dkim=none (no signature)",
+                                "dmarc=fail (p=REJECT sp=REJECT dis=NONE) header.from=bank.example"]),
+        received("pop.prunebox.example", "bank-security.example", "192.0.2.166",
+                 "Thu, 20 Mar 2025 13:20:44 +0900", "F304152637"),
+        authentication_results(["dmarc=pass header.from=bank.example"], "relay.bank-security.example"),
+        header("Date", "Thu, 20 Mar 2025 13:20:40 +0900"),
+        header("From", "%s <info@bank.example>" % words_in("さくら銀行", "UTF-8", "utf-8")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("【重要】お客様の口座の確認のお願い", "UTF-8", "utf-8")),
+        header("Message-ID", "<0414.20250320132040@bank-security.example>"),
+    ], """
+お客様の口座に不審なログインがありました。
+下記より至急ご確認ください。
+""", "UTF-8", "utf-8")
+
+
+def gb2312_subject():
+    return base64_text([
+        received("pop.prunebox.example", "smtp.bulk-cn.example", "198.51.100.188",
+                 "Thu, 20 Mar 2025 15:42:03 +0900", "0415263748"),
+        header("Date", "Thu, 20 Mar 2025 14:42:00 +0800"),
+        header("From", "sales@bulk-cn.example"),
+        header("To", DEMO_ADDRESS),
+        header("Subject", words_in("优惠促销 发票代开", "GB2312", "gb2312")),
+        header("Message-ID", "<20250320144200.77@bulk-cn.example>"),
+    ], """
+优惠促销，欢迎联系。
+""", "GB2312", "gb2312")
+
+
+def spoofed_name():
+    return message([
+        received("pop.prunebox.example", "mail.phish.example", "192.0.2.201",
+                 "Thu, 20 Mar 2025 17:05:31 +0900", "1526374859"),
+        header("Date", "Thu, 20 Mar 2025 17:05:30 +0900"),
+        header("From", '"support@shop.example.jp" <notice@phish.example>'),
+        header("To", DEMO_ADDRESS),
+        header("Subject", encoded("ご注文の配送状況のお知らせ")),
+        header("Message-ID", "<20250320170530.5a@phish.example>"),
+        header("MIME-Version", "1.0"),
+        header("Content-Type", "text/plain; charset=ISO-2022-JP"),
+    ], jis_body("""
+ご注文の商品の配送先が確認できませんでした。
+下記より住所をご登録ください。
+"""))
+
+
+def large_message():
+    """Larger than the demo account's size limit: a video the size check ticks."""
+    boundary = "----=_Part_large_0026"
+    video = b"\x00\x00\x00\x18ftypmp42" + pseudo_random_bytes(26, 150000)
+    body = multipart(boundary, [
+        text_part("""
+運動会の動画です。
+少し大きいので、見たら消してください。
+"""),
+        attachment("video/mp4", "undoukai.mp4", video),
+    ])
+    return message([
+        received("pop.prunebox.example", "mx.example.jp", "203.0.113.12",
+                 "Fri, 21 Mar 2025 20:15:09 +0900", "2637485960"),
+        header("Date", "Fri, 21 Mar 2025 20:15:00 +0900"),
+        header("From", mailbox("高橋 健", "ken.takahashi@example.jp")),
+        header("To", DEMO_ADDRESS),
+        header("Subject", encoded("運動会の動画")),
+        header("Message-ID", "<20250321201500.26@example.jp>"),
+        header("MIME-Version", "1.0"),
+        b'Content-Type: multipart/mixed;\n\tboundary="' + boundary.encode("ascii") + b'"',
+    ], body)
+
+
 MESSAGES = [
     ("01-welcome", welcome),
     ("02-meeting-papers", meeting_papers),
@@ -577,6 +701,12 @@ MESSAGES = [
     ("18-phone-sjis", phone_sjis),
     ("19-spam-utf8-q", spam_utf8_q),
     ("20-unix-euc-jp", unix_euc_jp),
+    ("21-allowed-list", allowed_list),
+    ("22-blocked-domain", blocked_domain),
+    ("23-dmarc-fail", dmarc_fail),
+    ("24-gb2312-subject", gb2312_subject),
+    ("25-spoofed-name", spoofed_name),
+    ("26-large-message", large_message),
 ]
 
 

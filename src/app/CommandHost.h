@@ -28,4 +28,7 @@ public:
     // icon at once.
     virtual TResidentSettings ResidentSettings() const = 0;
     virtual void SetResidentSettings(const TResidentSettings& settings) = 0;
+    // The sender lists or an account's rules or checks were saved: every page decides its rows
+    // again (rows ticked or unticked by hand keep their tick).
+    virtual void RulesChanged() = 0;
 };

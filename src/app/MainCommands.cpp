@@ -398,7 +398,8 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
 }
 
 void TMainCommands::MenuSetSendersClick(const TSender&) {
-    TSenderListDialog(Registry).ShowModal(MainWindow);
+    // Saved lists count for every list at once.
+    if (TSenderListDialog(Registry).ShowModal(MainWindow)) Host.RulesChanged();
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "history/CopyFolder.h"
 #include "history/FileSystem.h"
 #include "page/MainFrame.h"
+#include "rules/SenderList.h"
 #include "settings/AccountFields.h"
 #include "settings/AccountStore.h"
 #include "settings/SenderStore.h"
@@ -490,6 +492,27 @@ void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
 TSenderLists TPruneboxM::SenderLists() const {
     // Read at each command, so that a list saved meanwhile counts at once.
     return Registry ? TSenderStore(*Registry).Load() : TSenderLists();
+}
+
+bool TPruneboxM::AddSender(TSenderListKind list, const std::string& entry) {
+    if (!Registry) return false;
+    TSenderStore store(*Registry);
+    TSenderLists lists = store.Load();
+    std::vector<std::string>& entries = list == TSenderListKind::Allow ? lists.Allow : lists.Block;
+    // Entries are stored as typed: one already there in another case counts as there.
+    const TSenderList known(entries);
+    if (std::find(known.Entries().begin(), known.Entries().end(), entry) == known.Entries().end()) {
+        entries.push_back(entry);
+        if (!store.Save(lists)) return false;
+    }
+    RulesChanged();
+    return true;
+}
+
+void TPruneboxM::RulesChanged() {
+    for (int slot = 0; slot < TAccountTable::MaxPages; ++slot) {
+        if (TChPage* page = Accounts.Page(slot)) page->RulesChanged();
+    }
 }
 
 bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::string& text,

@@ -82,6 +82,7 @@ public:
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
     TSenderLists SenderLists() const override;
+    bool AddSender(TSenderListKind list, const std::string& entry) override;
     void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
@@ -96,6 +97,8 @@ public:
     void RedrawTabs() override;
     TResidentSettings ResidentSettings() const override { return Resident; }
     void SetResidentSettings(const TResidentSettings& settings) override;
+    // Every page decides its rows again by its rules and the sender lists as stored now.
+    void RulesChanged() override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -619,6 +619,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
 
     TChPage& page = *Accounts.Page(target);
     page.LoadAccount(account);
+    // The account's rules and checks may have changed: its list is decided by them at once.
+    page.RulesChanged();
     page.KeyName = keyName;
     page.LogEnabled = Values.LogCheck;
     if (isNew) Accounts.Activate(target);

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int DesignWidth = 500, DesignHeight = 300, ItemHeight = 13;
+// The reason's line above the list: one line of the viewer's font with a margin around it.
+constexpr int ReasonHeight = ItemHeight + 8, ReasonMargin = 4;
 // Room after the widest line, so its last character is not flush with the edge.
 constexpr int ExtentMargin = 4;
 
@@ -83,6 +85,14 @@ void TMailForm::CreateHeadPop() {
     }
 }
 
+void TMailForm::LayOut(int width, int height) {
+    const int top = ReasonLabel ? ReasonHeight : 0;
+    if (ReasonLabel)
+        MoveWindow(ReasonLabel, ReasonMargin, ReasonMargin, width - 2 * ReasonMargin,
+                   ReasonHeight - ReasonMargin, TRUE);
+    if (HeadListBox) MoveWindow(HeadListBox, 0, top, width, height - top, TRUE);
+}
+
 void TMailForm::FormCreate() {
     SetWindowTextA(Handle, Caption.c_str());
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
@@ -101,6 +111,15 @@ void TMailForm::FormCreate() {
                                  GetModuleHandleA(nullptr), nullptr);
     SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
     SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, ItemHeight);
+    const std::string& reason = Page().HeaderReason;
+    if (!reason.empty()) {
+        ReasonLabel = CreateWindowExA(
+            0, "STATIC", ("理由: " + reason).c_str(),
+            WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0, DesignWidth,
+            ReasonHeight, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdReasonLabel)),
+            GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(ReasonLabel, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
+    }
 
     HDC dc = GetDC(HeadListBox);
     HGDIOBJ old = SelectObject(dc, ViewerFont());
@@ -116,6 +135,9 @@ void TMailForm::FormCreate() {
     SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + ExtentMargin, 0);
 
     SetWindowPos(Handle, nullptr, 0, 0, DesignWidth, DesignHeight, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    GetClientRect(Handle, &client);
+    LayOut(client.right, client.bottom);
     CenterOverOwner(Handle, GetWindow(Handle, GW_OWNER));
     SetFocus(HeadListBox);
 }
@@ -253,7 +275,7 @@ INT_PTR TMailForm::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormCreate();
             return FALSE;
         case WM_SIZE:
-            if (HeadListBox) MoveWindow(HeadListBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            LayOut(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_VKEYTOITEM:
             // -2: the key is handled; FALSE leaves it to the list.

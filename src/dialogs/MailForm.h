@@ -8,12 +8,14 @@ class TAccountDirectory;
 class TChPage;
 class TRegistryAccessor;
 
-// The header viewer: every line of one message's header, decoded, one per list entry. A line
+// The header viewer: what decided the row's tick, when anything did, then every line of one
+// message's header, decoded, one per list entry. A line
 // can be copied, made a delete-check rule of the account, or made its designated header.
 class TMailForm : public TWindow {
 public:
     enum ControlId {
         IdHeadListBox = 100,
+        IdReasonLabel,
         IdNazoButton = IDCANCEL,  // hidden under the list: Escape closes the viewer
         IdPopDel = 110,
         IdPopView,
@@ -70,6 +72,9 @@ private:
     TAccountDirectory& Accounts;
     TRegistryAccessor* Registry;
     int Slot;
+    // The list below the reason's line, when there is one, in a client area of that size.
+    void LayOut(int width, int height);
     HWND HeadListBox = nullptr;
+    HWND ReasonLabel = nullptr;  // what decided the row's tick; none when nothing did
     HWND NazoButton = nullptr;
 };

@@ -1,16 +1,32 @@
 #include "page/ChPage.h"
 
 #include "history/FileSystem.h"
+#include "rules/SenderList.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
+#include "ui/MsgDlg.h"
 #include "ui/PageControl.h"
+
+namespace {
+
+const char* const UnreadableSenderText =
+    "このメールの差出人のアドレスが読み取れないため、リストに追加できません。";
+const char* const ListsNotStoredText = "差出人リストを保存できませんでした。";
+
+}  // namespace
 
 TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     : TPageState(host, index), Tabs(tabs) {
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
+    Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
+    Bridge->OnButtonsEnabled = [this] {
+        if (!RedecideAtEnd) return;
+        RedecideAtEnd = false;
+        Redecide();
+    };
     Worker = TConnect::Create(index, *Bridge);
 }
 
@@ -91,7 +107,33 @@ void TChPage::RunCommand(int command) {
     // before the page is read, so that the rows it is given are the rows the user sees.
     if (Worker->Busy()) return;
     Bridge->Queue.Drain();
-    Worker->Resume(command, CheckInputs(command));
+    TCheckInputs inputs = CheckInputs(command);
+    if (command == CommandHeader) {
+        // The worker shows the header of the first ticked row.
+        HeaderReason.clear();
+        for (const TMailRow& row : inputs.Rows) {
+            if (!row.Ticked) continue;
+            HeaderReason = row.Reason;
+            break;
+        }
+    }
+    Worker->Resume(command, std::move(inputs));
+}
+
+void TChPage::RulesChanged() {
+    // An idle worker has posted all its rows: they are shown first, so that all are decided.
+    if (Worker->Busy())
+        RedecideAtEnd = true;
+    else
+        Bridge->Queue.Drain();
+    Redecide();
+}
+
+void TChPage::Redecide() {
+    TRuleInputs inputs = RuleInputs();
+    // As at listing.
+    if (inputs.SearchesNothing()) inputs.AutoDelMode = 0;
+    Frame->Redecide(TRuleSet(inputs));
 }
 
 bool TChPage::StartCheck() {
@@ -136,4 +178,21 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.DeleteTicked = check && DeleteTicked;
     inputs.KeepCopy = check && KeepCopy;
     return inputs;
+}
+
+void TChPage::AddRowSender(int command, int row) {
+    const TRowBasis* basis = Frame->BasisOf(row);
+    if (!basis) return;
+    const TFromField from = TRuleSet::Sender(basis->HeaderLines);
+    const std::string text = command == TMainFrame::IdBlockDomain ? from.Domain : from.Address;
+    const TSenderListKind list =
+        command == TMainFrame::IdAllowSender ? TSenderListKind::Allow : TSenderListKind::Block;
+    std::string entry, error = text.empty() ? UnreadableSenderText : "";
+    // The entry's own check names the text and what is wrong with it.
+    if (error.empty() && TSenderList::ParseEntry(text, entry, error)) {
+        if (Host.AddSender(list, entry)) return;
+        error = ListsNotStoredText;
+    }
+    MessageBeep(MB_ICONEXCLAMATION);
+    MessageDlgCenter(Frame->Handle, error, TMsgDlgType::Warning, mbOK, 0);
 }

@@ -57,4 +57,17 @@ public:
     TCheckInputs CheckInputs(int command) const;
     // What decides the rows' ticks: the account's mode, rules and checks, the shared sender lists.
     TRuleInputs RuleInputs() const;
+    // After a change to the sender lists or the account's rules or checks: every row is decided
+    // again by RuleInputs(), except that a row ticked or unticked by hand keeps its tick.
+    void RulesChanged();
+    // Rows a running command lists after a change of the rules were decided by the rules it
+    // started from: they are decided again when it ends.
+    bool RedecideAtEnd = false;
+    // The row menu's sender-list commands (TMainFrame::IdAllowSender...): the row's From address,
+    // or its domain, goes to a list through the host; a sender that cannot be an entry is
+    // refused with a message saying why.
+    void AddRowSender(int command, int row);
+
+private:
+    void Redecide();
 };

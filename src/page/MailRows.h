@@ -4,12 +4,16 @@
 
 #include "worker/MailRow.h"
 
-// Mail list columns: those of a mail row, six shown, then three hidden ones found from the end.
+// Mail list columns: the six shown columns of a mail row, the reason, then the row's three
+// hidden ones, found from the end.
 namespace MailColumn {
 constexpr int Title = TMailRow::Title, Sender = TMailRow::Sender, Sent = TMailRow::Sent,
               Size = TMailRow::Size, Attachment = TMailRow::Attachment,
               Designated = TMailRow::Designated;
-constexpr int Count = TMailRow::ColumnCount;
+constexpr int Reason = Designated + 1;  // the last shown column
+constexpr int Count = TMailRow::ColumnCount + 1;
+// The list column that shows a mail row's column.
+constexpr int OfRow(int rowColumn) { return rowColumn <= Designated ? rowColumn : rowColumn + 1; }
 inline int MailNumber(int count) { return count - 3; }
 inline int DateKey(int count) { return count - 2; }
 inline int Uidl(int count) { return count - 1; }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "headers/SjisText.h"
 #include "page/MailRows.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
@@ -18,8 +19,21 @@ const TColumnSpec Columns[MailColumn::Count] = {
     {"タイトル", 220, LVCFMT_LEFT},   {"差出人", 110, LVCFMT_CENTER},
     {"送信日時", 100, LVCFMT_CENTER}, {"サイズ", 70, LVCFMT_CENTER},
     {"添付", 45, LVCFMT_CENTER},      {"指定ヘッダ", 10, LVCFMT_CENTER},
-    {"メール番号", 0, LVCFMT_CENTER}, {"DateKey", 0, LVCFMT_CENTER},
-    {"Uidl", 0, LVCFMT_CENTER},
+    {"理由", 120, LVCFMT_LEFT},       {"メール番号", 0, LVCFMT_CENTER},
+    {"DateKey", 0, LVCFMT_CENTER},    {"Uidl", 0, LVCFMT_CENTER},
+};
+
+// The row's context menu: the header viewer, then the sender lists.
+struct TMenuItem {
+    int Id;
+    const char* Caption;
+};
+const TMenuItem RowMenu[] = {
+    {TMainFrame::IdRightHead, "ヘッダの表示"},
+    {0, nullptr},
+    {TMainFrame::IdAllowSender, "差出人を許可リストに追加(&A)"},
+    {TMainFrame::IdBlockSender, "差出人を拒否リストに追加(&B)"},
+    {TMainFrame::IdBlockDomain, "ドメインを拒否リストに追加(&D)"},
 };
 
 // The widest column 5 may shrink to; the hidden ones stay at 0.
@@ -94,6 +108,7 @@ void TMainFrame::FormCreate() {
                  LVS_EX_FULLROWSELECT);
     InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
+    SetWindowSubclass(MailView, MailViewProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
     KvPanel1.Create(Handle, 8, 352, 465, 33);
@@ -205,42 +220,90 @@ int TMainFrame::SelectedCount() const {
     return static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
+LPARAM TMainFrame::RowKey(int index) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    return SendMessageA(MailView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam
+                                                                                    : 0;
+}
+
+const TRowBasis* TMainFrame::BasisOf(int index) const {
+    const auto found = Basis.find(RowKey(index));
+    return found == Basis.end() ? nullptr : &found->second;
+}
+
 std::vector<TMailRow> TMainFrame::Rows() const {
     std::vector<TMailRow> rows;
     const int count = RowCount();
-    const int columns = std::min(ColumnCount(), static_cast<int>(TMailRow::ColumnCount));
     rows.reserve(count);
     for (int i = 0; i < count; ++i) {
         TMailRow row;
-        for (int column = 0; column < columns; ++column) row.Columns[column] = CellText(i, column);
+        for (int column = 0; column < TMailRow::ColumnCount; ++column)
+            row.Columns[column] = CellText(i, MailColumn::OfRow(column));
         row.Ticked = SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+        row.Reason = CellText(i, MailColumn::Reason);
+        if (const TRowBasis* basis = BasisOf(i)) row.RuleTicked = basis->RuleTicked;
         rows.push_back(std::move(row));
     }
     return rows;
 }
 
+void TMainFrame::SetSelected(int index, bool selected) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = selected ? LVIS_SELECTED : 0;
+    SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+}
+
 void TMainFrame::AddRow(const TMailRow& row) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = RowCount();
     item.pszText = const_cast<char*>(row.Columns[0].c_str());
+    item.lParam = NextRowKey++;
     const int index = static_cast<int>(
         SendMessageA(MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return;
     // A cell never set reads as empty: one message fewer for each empty column.
-    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
-        if (row.Columns[column].empty()) continue;
+    auto setCell = [&](int column, const std::string& text) {
+        if (text.empty()) return;
         LVITEMA cell{};
         cell.iSubItem = column;
-        cell.pszText = const_cast<char*>(row.Columns[column].c_str());
+        cell.pszText = const_cast<char*>(text.c_str());
         SendMessageA(MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+    };
+    for (int column = 1; column < TMailRow::ColumnCount; ++column)
+        setCell(MailColumn::OfRow(column), row.Columns[column]);
+    setCell(MailColumn::Reason, row.Reason);
+    if (!row.HeaderLines.empty()) {
+        int32_t size = 0;  // the listing's sizes are 32-bit
+        SjisText::ToInt32(row.Columns[TMailRow::Size], size);
+        Basis[item.lParam] = TRowBasis{row.RuleTicked, row.HeaderLines, size};
     }
-    if (row.Ticked) {
-        LVITEMA state{};
-        state.stateMask = LVIS_SELECTED;
-        state.state = LVIS_SELECTED;
-        SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    if (row.Ticked) SetSelected(index, true);
+}
+
+void TMainFrame::Redecide(const TRuleSet& rules) {
+    SendMessageA(MailView, WM_SETREDRAW, FALSE, 0);
+    const int count = RowCount();
+    for (int i = 0; i < count; ++i) {
+        const auto found = Basis.find(RowKey(i));
+        if (found == Basis.end()) continue;
+        TRowBasis& basis = found->second;
+        const TDecision decision = rules.Decide(basis.HeaderLines, basis.Size);
+        const bool ticked =
+            SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+        if (ticked == basis.RuleTicked && ticked != decision.Ticked)
+            SetSelected(i, decision.Ticked);
+        basis.RuleTicked = decision.Ticked;
+        LVITEMA cell{};
+        cell.iSubItem = MailColumn::Reason;
+        cell.pszText = const_cast<char*>(decision.Reason.c_str());
+        SendMessageA(MailView, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&cell));
     }
+    SendMessageA(MailView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(MailView, nullptr, FALSE);
 }
 
 void TMainFrame::LogonClick(int tag) { RunCommand(tag); }
@@ -267,20 +330,13 @@ void TMainFrame::MailViewColumnClick(int column) {
 }
 
 void TMainFrame::SortMailView(int column) {
-    // The keys are read once; each row's lParam is its index in that snapshot.
+    // The keys are read once, by each row's lParam.
     struct TSortState {
-        std::vector<std::vector<std::string>> Rows;
+        std::unordered_map<LPARAM, std::vector<std::string>> Rows;
         int Column;
     } state{{}, column};
     const int rows = RowCount();
-    for (int i = 0; i < rows; ++i) {
-        state.Rows.push_back(Row(i));
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        item.lParam = i;
-        SendMessageA(MailView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    for (int i = 0; i < rows; ++i) state.Rows[RowKey(i)] = Row(i);
     auto compare = [](LPARAM a, LPARAM b, LPARAM data) -> int {
         auto* sort = reinterpret_cast<TSortState*>(data);
         return CompareMailRows(sort->Rows[a], sort->Rows[b], sort->Column);
@@ -304,9 +360,49 @@ void TMainFrame::MailViewCustomDraw() {
         SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Designated, MinDesignatedWidth);
 }
 
+int TMainFrame::ContextRow(LPARAM lParam) const {
+    if (lParam == -1)
+        return static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ScreenToClient(MailView, &hit.pt);
+    return static_cast<int>(SendMessageA(MailView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+LRESULT CALLBACK TMainFrame::MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR frame) {
+    if (message == WM_RBUTTONDOWN) {
+        TMainFrame& self = *reinterpret_cast<TMainFrame*>(frame);
+        self.TicksBeforeRightClick = self.Ticks();
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, MailViewProc, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+std::vector<bool> TMainFrame::Ticks() const {
+    std::vector<bool> ticks;
+    const int count = RowCount();
+    for (int i = 0; i < count; ++i)
+        ticks.push_back(SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED);
+    return ticks;
+}
+
 void TMainFrame::MailViewContextMenu(LPARAM lParam) {
+    // Only a menu opened by the click that took them may put them back.
+    std::vector<bool> before;
+    before.swap(TicksBeforeRightClick);
+    if (lParam == -1) before.clear();
+    const int row = ContextRow(lParam);
     HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, IdRightHead, "ヘッダの表示");
+    for (const TMenuItem& item : RowMenu) {
+        if (!item.Caption) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        // The lists need a row whose header was read.
+        const bool enabled = item.Id == IdRightHead || (row >= 0 && BasisOf(row));
+        AppendMenuA(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), item.Id, item.Caption);
+    }
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == -1) {  // from the keyboard
         RECT rect;
@@ -317,6 +413,14 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
     DestroyMenu(menu);
     if (chosen == IdRightHead) MailViewDblClick();
+    if (chosen == 0 || chosen == IdRightHead || row < 0 || !SenderCommand) return;
+    const std::vector<bool> now = Ticks();
+    if (before.size() == now.size()) {
+        for (size_t i = 0; i < now.size(); ++i) {
+            if (before[i] != now[i]) SetSelected(static_cast<int>(i), before[i]);
+        }
+    }
+    SenderCommand(chosen, row);
 }
 
 LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
@@ -328,6 +432,12 @@ LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
                 MailViewSelectItem();
             return 0;
         }
+        case LVN_DELETEALLITEMS:
+            Basis.clear();
+            return TRUE;  // no LVN_DELETEITEM for each row
+        case LVN_DELETEITEM:
+            Basis.erase(reinterpret_cast<const NMLISTVIEW&>(header).lParam);
+            return 0;
         case LVN_COLUMNCLICK:
             MailViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return 0;

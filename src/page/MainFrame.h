@@ -1,11 +1,22 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "rules/RuleSet.h"
 #include "ui/KvPanel.h"
 #include "ui/Window.h"
 #include "worker/MailRow.h"
+
+// What the rules read of a listed row, kept beside the list so that the row can be decided again
+// when the rules change: as much memory as the listed headers take, gone with the row.
+struct TRowBasis {
+    bool RuleTicked = false;  // the rules' last decision
+    std::vector<std::string> HeaderLines;
+    int64_t Size = 0;
+};
 
 // The controls of one account page: login fields, mail list, buttons, status bar.
 class TMainFrame : public TWindow {
@@ -22,6 +33,9 @@ public:
         IdKill,
         IdStatusBar = 130,
         IdRightHead = 140,
+        IdAllowSender,
+        IdBlockSender,
+        IdBlockDomain,
     };
 
     // The buttons, the double click and the menu give their worker command to runCommand.
@@ -34,6 +48,10 @@ public:
     HWND Logon = nullptr, Delete = nullptr, Kill = nullptr;
     HWND MailView = nullptr;
     HWND StatusBar1 = nullptr;
+
+    // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) on
+    // the row at the index given.
+    std::function<void(int command, int row)> SenderCommand;
 
     // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
     void SetStatusText(int panel, const std::string& text);
@@ -55,9 +73,16 @@ public:
     std::vector<std::string> Row(int index) const;
     std::string CellText(int index, int column) const;
     int SelectedCount() const;
-    // All rows of the mail list with their tick (selection).
+    // All rows of the mail list with their tick (selection), what the rules decided and why;
+    // without their header lines.
     std::vector<TMailRow> Rows() const;
     void AddRow(const TMailRow& row);
+    // What the rules read of the row at `index`; nullptr for a row that came without a header.
+    const TRowBasis* BasisOf(int index) const;
+    // Decides every row again: a row whose tick differs from the rules' last decision was
+    // ticked or unticked by hand and keeps its tick; the others take the new one. Every row
+    // takes the new decision as the rules' last and its reason.
+    void Redecide(const TRuleSet& rules);
 
     // Event handlers.
     void LogonClick(int tag);
@@ -74,6 +99,19 @@ private:
     LRESULT MailViewNotify(const NMHDR& header);
     void MailViewContextMenu(LPARAM lParam);
     void SortMailView(int column);
+    // The row under a context menu opened at `lParam`, or the focused one from the keyboard.
+    int ContextRow(LPARAM lParam) const;
+    // A right click on an unticked row ticks it alone: the ticks before the click, put back when
+    // the menu puts the row's sender on a list, so that they are not taken as ticks by hand.
+    static LRESULT CALLBACK MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR frame);
+    std::vector<bool> TicksBeforeRightClick;
+    std::vector<bool> Ticks() const;
+    LPARAM RowKey(int index) const;
+    void SetSelected(int index, bool selected);
     std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
+    // By each row's lParam, a key that stays with the row when the list is sorted.
+    std::unordered_map<LPARAM, TRowBasis> Basis;
+    LPARAM NextRowKey = 1;
 };

@@ -94,7 +94,10 @@ void TPageBridge::SetStatusDetail(const std::string& detail) {
     Change([this, detail] { Frame.SetStatusTip(detail); });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
-    Change([this, enabled] { EnableWindow(Frame.KvPanel1.Handle, enabled); });
+    Change([this, enabled] {
+        EnableWindow(Frame.KvPanel1.Handle, enabled);
+        if (enabled && OnButtonsEnabled) OnButtonsEnabled();
+    });
 }
 void TPageBridge::SetLoginEnabled(bool enabled) {
     Change([this, enabled] { EnableWindow(Frame.KvPanel2.Handle, enabled); });

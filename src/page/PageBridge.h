@@ -20,6 +20,8 @@ public:
     ~TPageBridge() override;
 
     TUiQueue Queue;
+    // Runs on the UI thread when the worker enables the buttons again: its command has ended.
+    std::function<void()> OnButtonsEnabled;
 
     void SetAutoDelMode(int mode) override;
     void SetHeaderLines(const std::vector<std::string>& lines) override;

@@ -4,6 +4,9 @@
 #include "settings/SenderStore.h"
 #include "worker/CheckResult.h"
 
+// The two shared sender lists.
+enum class TSenderListKind { Allow, Block };
+
 // What an account page asks of the window that holds it. Every call is made on the UI thread
 // and its answer is the return value.
 class TPageHost {
@@ -27,6 +30,9 @@ public:
     virtual void CheckEnded(int slot, const TCheckResult& result) = 0;
     // The sender lists all accounts share, as last saved.
     virtual TSenderLists SenderLists() const = 0;
+    // Adds an entry (an address or a domain, already checked) to a shared list, stores the lists
+    // and has every page decide its rows again; false when the lists could not be stored.
+    virtual bool AddSender(TSenderListKind list, const std::string& entry) = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
 };

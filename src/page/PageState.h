@@ -37,6 +37,8 @@ struct TPageState {
     bool LogEnabled = false;
     // The header viewer's subject, kept until the account's next header command.
     std::string HeaderSubject;
+    // What decided the tick of the row whose header the viewer shows, taken with the command.
+    std::string HeaderReason;
     // A header viewer has been asked for and not opened yet.
     bool HeaderPending = false;
 

@@ -20,6 +20,14 @@ const char* const SizeText = "サイズ: ";
 const char* const PostPetText = "PostPet";
 const int64_t KiB = 1024;
 
+// The address is read before decoding, where an encoded name cannot pose as one; only a From
+// with no address outside encoded words is read decoded.
+TFromField ReadFrom(std::string_view raw) {
+    TFromField from = TFromField::Parse(raw);
+    if (from.Address.empty()) from = TFromField::Parse(TMainDM::DecodeHeaderText(std::string(raw)));
+    return from;
+}
+
 }  // namespace
 
 struct TRuleSet::THeader {
@@ -36,12 +44,7 @@ struct TRuleSet::THeader {
             const char first = line.empty() ? 0 : static_cast<char>(line[0] | 0x20);
             if (first != 'f' && first != 's' && first != 'a') continue;
             if (!fromSeen && HeaderField::HasName(line, "From:")) {
-                const std::string_view raw = HeaderField::Value(line, fromSize);
-                From = TFromField::Parse(raw);
-                // The address is read before decoding, where an encoded name cannot pose as
-                // one; only a From with no address outside encoded words is read decoded.
-                if (From.Address.empty())
-                    From = TFromField::Parse(TMainDM::DecodeHeaderText(std::string(raw)));
+                From = ReadFrom(HeaderField::Value(line, fromSize));
                 fromSeen = true;
             } else if (!subjectSeen && HeaderField::HasName(line, "Subject:")) {
                 Subject = HeaderField::Value(line, subjectSize);
@@ -53,8 +56,20 @@ struct TRuleSet::THeader {
     }
 };
 
+TFromField TRuleSet::Sender(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        if (HeaderField::HasName(line, "From:"))
+            return ReadFrom(HeaderField::Value(line, std::strlen("From:")));
+    }
+    return TFromField();
+}
+
 bool TRuleInputs::ChecksOn() const {
     return AuthFail || Spoof || MaxSize > 0 || !SjisText::Trim(Charsets).empty();
+}
+
+bool TRuleInputs::SearchesNothing() const {
+    return Rules.empty() && !(AutoDelMode == TRuleSet::HeaderSearch && ChecksOn());
 }
 
 TRuleSet::TRuleSet(const TRuleInputs& inputs)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "rules/CharsetCheck.h"
+#include "rules/FromField.h"
 #include "rules/SenderList.h"
 #include "rules/TextRule.h"
 
@@ -20,6 +21,9 @@ struct TRuleInputs {
     int32_t MaxSize = 0;  // KB; 0: off
     // A check of the account is on: it searches headers even without text rules.
     bool ChecksOn() const;
+    // Without text rules, and in header search without a check either, there is nothing to
+    // search for: the account is in no mode at all.
+    bool SearchesNothing() const;
 };
 
 // Whether a row is ticked, and why: the rule string, the list entry or the check that decided;
@@ -49,6 +53,9 @@ public:
     // PostPet's mail: multipart/mixed sent by its mailer. `contentType` and `mailer` are the
     // fields' values.
     static bool PostPetMail(const std::string& contentType, const std::string& mailer);
+
+    // The sender as the lists match it: the first From field of `lines` (unfolded header).
+    static TFromField Sender(const std::vector<std::string>& lines);
 
     // Messages for the list entries that were left out (see TSenderList::ParseEntry).
     const std::vector<std::string>& Refused() const { return RefusedEntries; }

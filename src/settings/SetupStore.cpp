@@ -16,8 +16,10 @@ constexpr int kBuiltInHeight = 394;
 // Column 0 leaves this much beside the vertical scroll bar, and 16 more for the extended view.
 constexpr int kListRightMargin = 7;
 constexpr int kExtendedViewMargin = 16;
-const char* const kColumnValueNames[kListColumns] = {nullptr, "From",   "Date",
-                                                     "Size",  "Attach", "More"};
+const char* const kColumnValueNames[kListColumns] = {nullptr,  "From", "Date",  "Size",
+                                                     "Attach", "More", "Reason"};
+// The reason column came later: settings stored before it lack its width, and keep the rest.
+constexpr int kReasonColumn = 6;
 
 // Reads the window values in order; stops at the first one missing or mistyped, keeping the
 // size read so far in `width` and `height`.
@@ -76,11 +78,13 @@ bool ReadListBlock(TRegistryAccessor& registry, TListSettings& list) {
     if (!style) return false;
     list.FontSize = *size;
     list.FontStyle = *style & 0xF;
-    for (int column = 1; column < kListColumns; ++column) {
+    for (int column = 1; column < kReasonColumn; ++column) {
         auto width = registry.ReadInteger(kColumnValueNames[column]);
         if (!width) return false;
         list.ColumnWidths[column] = *width;
     }
+    list.ColumnWidths[kReasonColumn] = registry.ReadInteger(kColumnValueNames[kReasonColumn])
+                                           .value_or(TListSettings().ColumnWidths[kReasonColumn]);
     return true;
 }
 

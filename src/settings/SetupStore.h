@@ -9,8 +9,8 @@ constexpr int kSettingsVersion = 204;
 constexpr int kOldestSettingsVersion = 200;
 constexpr int kTabsOnTop = 0;
 constexpr int kTabsAtBottom = 1;
-// Mail list columns: title, sender, sent date, size, attachment, designated header.
-constexpr int kListColumns = 6;
+// Mail list columns: title, sender, sent date, size, attachment, designated header, reason.
+constexpr int kListColumns = 7;
 
 // The main window's stored position and view.
 struct TWindowSettings {
@@ -36,7 +36,7 @@ struct TListSettings {
     std::string FontName = "ＭＳ Ｐゴシック";
     int FontSize = 9;
     int FontStyle = 0;  // 1 bold, 2 italic, 4 underline, 8 strike-out
-    std::array<int, kListColumns> ColumnWidths = {220, 120, 110, 70, 45, 20};
+    std::array<int, kListColumns> ColumnWidths = {220, 120, 110, 70, 45, 20, 120};
 };
 
 // What column 0's width is fitted to.

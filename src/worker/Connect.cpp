@@ -408,9 +408,10 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const c
         mail.DeletedAt = now;
         mail.Account = SjisText::Trim(Inputs.TabCaption);
         mail.Method = method;
-        const auto listed = Listed.find(columns[TMailRow::Uidl]);
-        mail.Reason = listed != Listed.end() && !listed->second.Reason.empty()
-                          ? listed->second.Reason
+        // What the page last decided the row by (the rules may have changed since the
+        // listing); a row whose tick the rules did not give was ticked by hand.
+        mail.Reason = row->RuleTicked && !row->Reason.empty()
+                          ? row->Reason
                           : std::string(TDeleteHistory::ReasonByHand);
         mail.SentAt = SentText(*row);
         mail.Sender = columns[TMailRow::Sender];

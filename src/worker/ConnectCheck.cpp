@@ -110,6 +110,8 @@ void TConnect::PeriodicCheck() {
     EnableLogin(true);
     if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
+    // The page has the rows' header lines now.
+    for (TMailRow& row : Shown) row.HeaderLines.clear();
     for (const TMailRow& row : Shown) {
         if (row.RuleTicked) continue;
         ++result.Waiting;

@@ -116,9 +116,7 @@ void TConnect::ListMailbox() {
         return;
     }
     TRuleInputs ruleInputs = Inputs.RuleInputs;
-    // An empty rule list switches either mode off, as it always has, unless the account's
-    // checks still have something to tick by.
-    if (ruleInputs.AutoDelMode != 0 && ruleInputs.Rules.empty() && !ruleInputs.ChecksOn()) {
+    if (ruleInputs.AutoDelMode != 0 && ruleInputs.SearchesNothing()) {
         ruleInputs.AutoDelMode = 0;
         Page.SetAutoDelMode(0);
     }
@@ -259,9 +257,12 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     if (hand != HandTicks.end()) row.Ticked = hand->second;
     // Kept for the deletion history.
     if (decision.Ticked) listed.Reason = decision.Reason;
+    // The page keeps the lines, to decide the row again when the rules change.
+    row.HeaderLines = entry.Lines;
     if (PostRows) {
         Page.AddRow(row);
         Page.RepaintRows();
+        row.HeaderLines.clear();  // the worker never reads them again
     }
     Shown.push_back(std::move(row));
 }

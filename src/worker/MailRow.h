@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One message in an account's mail list: nine columns, the last three hidden.
 // A ticked row is a selected row: its message goes at the next delete.
@@ -29,6 +30,9 @@ struct TMailRow {
     // The authserv-id of the topmost Authentication-Results header (the receiving provider's, when
     // it writes one); empty when there is none.
     std::string AuthServId;
+    // The header unfolded, one field a line, as the rules read it: given to the page with a new
+    // row, so that it can decide the row again when the rules change. Empty in rows read back.
+    std::vector<std::string> HeaderLines;
 
     // Title of a message whose header could not be read; its header cannot be viewed.
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";

@@ -263,6 +263,12 @@ class DemoMailTest(unittest.TestCase):
             "EUC-JP subject": any(b"Subject: =?EUC-JP?B?" in h for h in raw_headers),
             "Q-encoded subject": any(b"Subject: =?utf-8?Q?" in h for h in raw_headers),
             "no subject": "" in subjects,
+            # One message for each spam check of the demo account.
+            "provider's dmarc=fail": any(h.startswith(b"Authentication-Results: mx.prunebox.example;")
+                                         and b"dmarc=fail" in h for h in raw_headers),
+            "GB2312 subject": any(b"Subject: =?GB2312?B?" in h for h in raw_headers),
+            "address in the display name": any(b'From: "support@' in h for h in raw_headers),
+            "larger than 100 KB": any(os.path.getsize(p) > 100 * 1024 for p in MAIL_FILES),
         }
         self.assertEqual([k for k, present in kinds.items() if not present], [])
         for path, message in zip(MAIL_FILES, messages):

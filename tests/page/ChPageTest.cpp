@@ -17,6 +17,7 @@
 #include "dialogs/MailForm.h"
 #include "page/ChPage.h"
 #include "page/MailRows.h"
+#include "settings/SenderStore.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ TEST(ChPageTest, ConnectListsWithRedThenYellowLampAndDisconnectTurnsItBlue) {
     EXPECT_EQ(account.Column(MailColumn::Title),
               (std::vector<std::string>{"beta", "alpha", "gamma"}));
     EXPECT_EQ(account.Column(MailColumn::Size), (std::vector<std::string>{"10", "9", "100000000"}));
-    EXPECT_EQ(account.Column(8), (std::vector<std::string>{"u1", "u2", "u3"}));
+    EXPECT_EQ(account.Column(MailColumn::Uidl(MailColumn::Count)),
+              (std::vector<std::string>{"u1", "u2", "u3"}));
     EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
 
     account.Run(account.Frame.Kill);
@@ -237,8 +239,9 @@ TEST(ChPageTest, SubjectsInEveryCharsetShowAsJapaneseAndARuleTicksThem) {
 
     account.Select({2});
     TDialogAnswerer viewer({TAction(TAnswer::Escape)});
-    std::string subjectLine;
+    std::string subjectLine, reasonLine;
     viewer.Inspect = [&](HWND window) {
+        reasonLine = Text(GetDlgItem(window, TMailForm::IdReasonLabel));
         HWND list = GetDlgItem(window, TMailForm::IdHeadListBox);
         const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
         char line[512] = {};
@@ -249,6 +252,7 @@ TEST(ChPageTest, SubjectsInEveryCharsetShowAsJapaneseAndARuleTicksThem) {
     ASSERT_TRUE(PumpUntil([&] { return account.Idle() && !viewer.Seen.empty(); }, 30000));
     EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　未承諾広告 3");
     EXPECT_EQ(subjectLine, "Subject: 未承諾広告 3");
+    EXPECT_EQ(reasonLine, "理由: Subject:,未承諾広告");
 }
 
 TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
@@ -292,13 +296,16 @@ TEST(ChPageTest, MissingPasswordIsAskedForAndTheAnswerUsed) {
 
 TEST(ChPageTest, HiddenColumnsSnapBackAtTheNextPaint) {
     TAccount account("", "", "");
-    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 7, 50);
+    const int number = MailColumn::MailNumber(MailColumn::Count);
+    SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, number + 1, 50);
     SendMessageA(account.Frame.MailView, LVM_SETCOLUMNWIDTH, 5, 3);
     InvalidateRect(account.Frame.MailView, nullptr, TRUE);
     UpdateWindow(account.Frame.MailView);
-    for (int column : {6, 7, 8})
+    for (int column : {number, number + 1, number + 2})
         EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, column, 0), 0);
     EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, 5, 0), 10);
+    // The reason column is shown, not hidden.
+    EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, MailColumn::Reason, 0), 120);
 }
 
 TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
@@ -450,6 +457,189 @@ TEST(ChPageTest, ClosingWhileTheDeleteQuestionIsOpenDeletesNothing) {
     EXPECT_TRUE(PumpUntil([] { return TConnect::LiveThreads() == 0; }, 30000));
     ASSERT_EQ(answerer.Seen.size(), 1u);
     for (const std::string& command : server.Commands()) EXPECT_NE(command, "DELE 1");
+}
+
+// The demo mailbox's header as the server sends it, with the message's size.
+TFakeMessage DemoMail(const std::string& name) {
+    std::ifstream file(std::string(PB_DEMO_MAIL) + "/" + name + ".eml", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    std::string header;
+    for (char c : text.substr(0, text.find("\n\n") + 1))
+        header += c == '\n' ? "\r\n" : std::string(1, c);
+    return {header, static_cast<int32_t>(text.size()), name};
+}
+
+// The row menu's item, chosen by its access key while the menu's own loop runs.
+char MenuKey = 0;
+void CALLBACK ChooseMenuItem(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (menu && IsWindowVisible(menu) && MenuKey) {
+        PostMessageA(menu, WM_CHAR, MenuKey, 0);
+        MenuKey = 0;
+    }
+}
+
+// Each check of the demo account ticks exactly its demo mail and says so in the reason column;
+// the row menu puts a sender on a list, and the rows are decided again, except those the user
+// ticked or unticked by hand.
+TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
+    const char* const names[] = {"01-welcome",       "08-spam-unsolicited", "09-spam-english",
+                                 "17-web-mail-utf8", "21-allowed-list",     "22-blocked-domain",
+                                 "23-dmarc-fail",    "24-gb2312-subject",   "25-spoofed-name",
+                                 "26-large-message"};
+    std::vector<TFakeMessage> mails;
+    for (const char* name : names) mails.push_back(DemoMail(name));
+    ASSERT_GT(mails.back().Size, 100 * 1024);
+    TFakePop3Server server;
+    server.SetMessages(mails);
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    TPruneboxM& main = account.Started.Main;
+    ASSERT_TRUE(TSenderStore(*main.Registry)
+                    .Save({{"lists.prunebox-friends.example"}, {"blocked-shop.example"}}));
+    account.Page.Rules = {"Subject:,未承諾広告", "From:,@spam.example"};
+    account.Page.AutoDelMode = 1;
+    account.Page.Filter.AuthFail = true;
+    account.Page.Filter.AuthServId = "MX.prunebox.example";
+    account.Page.Filter.Charsets = "GB2312,GBK,GB18030,Big5,KOI8-R,EUC-KR";
+    account.Page.Filter.Spoof = true;
+    account.Page.Filter.MaxSize = 100;
+    account.Run(account.Frame.Logon);
+    ASSERT_EQ(account.Frame.RowCount(), 10);
+
+    auto ticks = [&] {
+        std::vector<bool> ticked;
+        for (int row = 0; row < account.Frame.RowCount(); ++row)
+            ticked.push_back(
+                SendMessageA(account.Frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0);
+        return ticked;
+    };
+    const std::string large = "サイズ: " + std::to_string((mails.back().Size + 1023) / 1024) + "KB";
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(account.Column(MailColumn::Reason),
+              (Texts{"", "Subject:,未承諾広告", "From:,@spam.example", "", "許可リスト",
+                     "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail",
+                     "文字コード: GB2312", "なりすまし表示名", large}));
+    EXPECT_EQ(ticks(),
+              (std::vector<bool>{false, true, true, false, false, true, true, true, true, true}));
+
+    // By hand: the first mail ticked, the unsolicited one unticked.
+    account.Select({0, 2, 5, 6, 7, 8, 9});
+    struct TStep {
+        int Row;
+        char Key;    // the menu item's access key
+        bool Mouse;  // a right click on the row, which ticks it alone before the menu opens
+        Texts Allow, Block;
+        Texts Reasons;
+        std::vector<bool> Ticks;
+    } steps[] = {
+        {3,
+         'B',
+         false,
+         {"lists.prunebox-friends.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
+         {"", "Subject:,未承諾広告", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, true, true, true, true}},
+        {6,
+         'A',
+         false,
+         {"lists.prunebox-friends.example", "info@bank.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
+         {"", "Subject:,未承諾広告", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, false, true, true, true}},
+        {0,
+         'D',
+         false,
+         {"lists.prunebox-friends.example", "info@bank.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
+         {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, false, true, true, true}},
+        // The click's own tick is not kept: the row unticked by hand stays so.
+        {1,
+         'D',
+         true,
+         {"lists.prunebox-friends.example", "info@bank.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example",
+          "bargain.example.net"},
+         {"拒否リスト: prunebox.example", "拒否リスト: bargain.example.net", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, false, true, true, true}},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Key);
+        LVITEMA focus{};
+        focus.stateMask = focus.state = LVIS_FOCUSED;
+        SendMessageA(account.Frame.MailView, LVM_SETITEMSTATE, step.Row,
+                     reinterpret_cast<LPARAM>(&focus));
+        MenuKey = step.Key;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, ChooseMenuItem);
+        if (step.Mouse) {
+            RECT item{};
+            item.left = LVIR_LABEL;
+            SendMessageA(account.Frame.MailView, LVM_GETITEMRECT, step.Row,
+                         reinterpret_cast<LPARAM>(&item));
+            POINT at{item.left + 5, (item.top + item.bottom) / 2};
+            // The list ticks the row under the button alone; the menu follows the click (sent
+            // here as Windows does, unless the list opened it itself).
+            SendMessageA(account.Frame.MailView, WM_RBUTTONDOWN, MK_RBUTTON,
+                         MAKELPARAM(at.x, at.y));
+            ClientToScreen(account.Frame.MailView, &at);
+            if (MenuKey != 0)
+                SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
+                             reinterpret_cast<WPARAM>(account.Frame.MailView),
+                             MAKELPARAM(at.x, at.y));
+            EXPECT_EQ(MenuKey, 0);
+        } else {
+            // From the keyboard: the menu acts on the focused row.
+            SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
+                         reinterpret_cast<WPARAM>(account.Frame.MailView), -1);
+        }
+        KillTimer(nullptr, timer);
+        const TSenderLists lists = TSenderStore(*main.Registry).Load();
+        EXPECT_EQ(lists.Allow, step.Allow);
+        EXPECT_EQ(lists.Block, step.Block);
+        EXPECT_EQ(account.Column(MailColumn::Reason), step.Reasons);
+        EXPECT_EQ(ticks(), step.Ticks);
+    }
+}
+
+// A change of the lists while the mailbox is listed reaches the rows listed after it too.
+TEST(ChPageTest, RowsListedAfterAChangeOfTheListsAreDecidedByIt) {
+    TFakePop3Server server;
+    server.SetMessages({Mail("first", "Mon, 31 Dec 2023 23:00:00 +0900", 10, "u1"),
+                        Mail("second", "Tue, 01 Jan 2024 08:00:00 +0900", 10, "u2")});
+    server.Script("TOP 2 0", TFakeReply::Split({"+OK\r\nSubject: second\r\n",
+                                                "From: Sender <s@example.jp>\r\n\r\n.\r\n"},
+                                               1500));
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    account.Page.AutoDelMode = 1;
+    account.Page.Rules = {"Subject:,nothing"};
+    account.Click(account.Frame.Logon);
+    ASSERT_TRUE(PumpUntil([&] {
+        account.Page.Bridge->Queue.Drain();
+        return account.Frame.RowCount() == 1;
+    }));
+    ASSERT_TRUE(account.Page.Worker->Busy());
+    TPruneboxM& main = account.Started.Main;
+    ASSERT_TRUE(TSenderStore(*main.Registry).Save({{}, {"example.jp"}}));
+    main.RulesChanged();
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
+    account.Page.Bridge->Queue.Drain();
+    GuiTest::PumpPending();
+    EXPECT_EQ(account.Column(MailColumn::Reason),
+              (std::vector<std::string>{"拒否リスト: example.jp", "拒否リスト: example.jp"}));
+    EXPECT_EQ(account.Frame.SelectedCount(), 2);
 }
 
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {

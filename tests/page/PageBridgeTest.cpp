@@ -49,6 +49,7 @@ struct TFakeHost : TPageHost {
     void ShowHeaderLater(int slot) override { HeaderSlots.push_back(slot); }
     bool ExtendedViewShown() const override { return true; }
     TSenderLists SenderLists() const override { return {}; }
+    bool AddSender(TSenderListKind, const std::string&) override { return false; }
     void CheckEnded(int, const TCheckResult&) override {}
     bool TrustAnswer = true;
     std::string TrustedKeyAndHash;

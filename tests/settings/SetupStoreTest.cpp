@@ -18,7 +18,7 @@ protected:
         list.FontName = "ＭＳ ゴシック";
         list.FontSize = 12;
         list.FontStyle = 3;
-        list.ColumnWidths = {0, 100, 90, 60, 40, 30};
+        list.ColumnWidths = {0, 100, 90, 60, 40, 30, 80};
         ASSERT_TRUE(Store.SaveWindowSettings(window, 2, list));
         ASSERT_TRUE(Store.SaveLedSetting(false));
         auto& r = *this->Registry;
@@ -163,12 +163,12 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
         EXPECT_EQ(list.FontSize, 9);
         EXPECT_EQ(list.FontStyle, 0);
         EXPECT_EQ(list.ColumnWidths,
-                  (std::array<int, 6>{800 - 16 - 365 - 17 - 7, 120, 110, 70, 45, 20}));
+                  (std::array<int, 7>{800 - 16 - 485 - 17 - 7, 120, 110, 70, 45, 20, 120}));
     }
     // The designated-header column as wide as its caption needs; column 0 gives up the room.
     const TListGeometry measured{800, true, 17, 64};
     EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths,
-              (std::array<int, 6>{800 - 16 - 409 - 17 - 7, 120, 110, 70, 45, 64}));
+              (std::array<int, 7>{800 - 16 - 529 - 17 - 7, 120, 110, 70, 45, 64, 120}));
     this->StoreCompleteSetup();
     EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths[5], 30);  // as stored
     auto list = this->Store.LoadListSettings(small);
@@ -176,9 +176,14 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
     EXPECT_EQ(list.FontSize, 12);
     EXPECT_EQ(list.FontStyle, 3);
     EXPECT_EQ(list.ColumnWidths,
-              (std::array<int, 6>{800 - 16 - 320 - 17 - 7, 100, 90, 60, 40, 30}));
-    EXPECT_EQ(this->Store.LoadListSettings(basic).ColumnWidths[0], 800 - 320 - 17 - 7);
+              (std::array<int, 7>{800 - 16 - 400 - 17 - 7, 100, 90, 60, 40, 30, 80}));
+    EXPECT_EQ(this->Store.LoadListSettings(basic).ColumnWidths[0], 800 - 400 - 17 - 7);
     EXPECT_EQ(this->Store.LoadListSettings({100, true, 17}).ColumnWidths[0], 0);
+
+    // Stored before the reason column: the other widths stay, the reason gets its default.
+    this->Open("\\Setup").DeleteValue("Reason");
+    EXPECT_EQ(this->Store.LoadListSettings(small).ColumnWidths,
+              (std::array<int, 7>{800 - 16 - 440 - 17 - 7, 100, 90, 60, 40, 30, 120}));
 
     this->Open("\\Setup").DeleteValue("More");
     list = this->Store.LoadListSettings(basic);

@@ -84,7 +84,7 @@ TEST_F(WinRegistryTest, AccountValuesHaveTheirRegistryTypes) {
 TEST_F(WinRegistryTest, WindowValuesHaveTheirRegistryTypes) {
     TSetupStore store(*Registry);
     TListSettings list;
-    list.ColumnWidths = {0, 100, 90, 60, 40, 30};
+    list.ColumnWidths = {0, 100, 90, 60, 40, 30, 80};
     ASSERT_TRUE(store.SaveWindowSettings({10, -20, 500, 700, true, false, kTabsAtBottom}, 3, list));
     ASSERT_TRUE(store.SaveLedSetting(true));
     const std::string key = "\\Setup";
@@ -97,6 +97,7 @@ TEST_F(WinRegistryTest, WindowValuesHaveTheirRegistryTypes) {
         {key, "ToolBar", REG_DWORD, Dword(0)},
         {key, "TabPosition", REG_DWORD, Dword(1)},
         {key, "More", REG_DWORD, Dword(30)},
+        {key, "Reason", REG_DWORD, Dword(80)},
         {key, "FontName", REG_SZ, Sz("ＭＳ Ｐゴシック")},
         {key, "FontStyle", REG_DWORD, Dword(0)},
         {key, "FontSize", REG_DWORD, Dword(9)},

@@ -505,12 +505,17 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
     };
     const std::string disconnected = "サーバとの接続を切断しました。";
     const TCase cases[] = {
-        {"deleted", [](auto&) {}, false, {"Subject:,spam", "手動"}, {"u2"}, disconnected},
+        {"deleted",
+         [](auto&) {},
+         false,
+         {"Subject:,spam", "手動", "拒否リスト: example.jp"},
+         {},
+         disconnected},
         {"history blocked",
          [](auto&) {},
          true,
          {},
-         {"u2"},
+         {},
          disconnected + "（削除履歴を書けませんでした）"},
         {"quit refused",
          [](auto& s) { s.Script("QUIT", TFakeReply::Bytes("-ERR no\r\n")); },
@@ -539,9 +544,12 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
         account.Page.RuleList = {"From:,nobody", "Subject:,spam", "Subject:,offer"};
         account.Page.Mode = 1;
         account.Run(TConnect::CmdConnect);
-        account.TickNumbers({1, 3});  // 3 the rule ticked, 1 by hand
+        // 3 the rule ticked at listing, 2 by hand, 1 by a list the page decided it by later.
+        account.TickNumbers({1, 2, 3});
         c.Arrange(server);
         TCheckInputs inputs = account.Page.Inputs();
+        inputs.Rows[0].RuleTicked = true;
+        inputs.Rows[0].Reason = "拒否リスト: example.jp";
         inputs.HistoryFolder = folder;
         ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, inputs));
         ASSERT_TRUE(account.Worker->WaitIdle(120000));
@@ -566,8 +574,9 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
             EXPECT_EQ(lines[i].SentAt, "2023/11/13 09:15:00");
             EXPECT_EQ(lines[i].Size, "1000");
         }
-        EXPECT_EQ(lines[0].Subject + lines[0].Uidl + lines[1].Subject + lines[1].Uidl,
-                  "spam offeru3hellou1");
+        EXPECT_EQ(lines[0].Subject + lines[0].Uidl + lines[1].Subject + lines[1].Uidl +
+                      lines[2].Subject + lines[2].Uidl,
+                  "spam offeru3keepu2hellou1");
     }
 }
 
