@@ -1,6 +1,8 @@
 // Lists a mailbox and prints "<messages> <seconds> <cpu seconds> <check>" for the client named on
 // the command line:
 //   pop3_lister worker|kvsocket|raw HOST PORT USER PASSWORD [LIMIT]
+// check: two periodic checks of one worker, the first a full listing, the second finding nothing
+// new; prints "<messages> <first seconds> <second seconds> <check>".
 // worker: the account worker with a page that records the rows (one LIST, one UIDL, TOP n 0 sent
 // ahead when the server pipelines); kvsocket and raw: one TOP n 0, LIST n and UIDL n per message,
 // each answered before the next, through TKvSocket or a bare socket. LIMIT lists only the first
@@ -48,6 +50,40 @@ TRun ListWithWorker(const std::string& host, int port, const std::string& user,
     worker->Resume(TConnect::CmdDisconnect, page.Inputs());
     worker->WaitIdle(60000);
     return run;
+}
+
+// One periodic check of the worker; its seconds.
+double TimedCheck(TConnect& worker, TRecordingPage& page, TRun& run) {
+    page.ClearEvents();
+    const auto start = std::chrono::steady_clock::now();
+    if (!worker.Resume(TConnect::CmdCheck, page.Inputs()) || !worker.WaitIdle(3600 * 1000))
+        throw std::runtime_error("the check did not end");
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    if (page.LastCheck.Outcome != TCheckOutcome::Done || page.Events({"check"}).size() != 1)
+        throw std::runtime_error("the check failed: " + page.Status(0));
+    run.Messages = 0;
+    for (const TMailRow& row : page.CurrentRows()) {
+        ++run.Messages;
+        run.Check += row.Columns[TMailRow::Title].size();
+    }
+    return seconds.count();
+}
+
+int CheckTwice(const std::string& host, int port, const std::string& user,
+               const std::string& password) {
+    TRun run;
+    TRecordingPage page;
+    page.Server = host + ":" + std::to_string(port);
+    page.User = user;
+    page.Password = password;
+    TConnectPtr worker = TConnect::Create(1, page);
+    const double first = TimedCheck(*worker, page, run);
+    const long listed = run.Messages;
+    const double second = TimedCheck(*worker, page, run);
+    if (run.Messages != listed || page.LastCheck.Arrived.size() != 0)
+        throw std::runtime_error("the second check saw another mailbox");
+    std::printf("%ld %.6f %.6f %zu\n", run.Messages, first, second, run.Check);
+    return 0;
 }
 
 TRun ListWithKvSocket(const std::string& host, int port, const std::string& user,
@@ -103,12 +139,21 @@ double CpuSeconds() {
 
 int main(int argc, char** argv) {
     if (argc != 6 && argc != 7) {
-        std::fprintf(stderr, "usage: %s worker|kvsocket|raw HOST PORT USER PASSWORD [LIMIT]\n",
+        std::fprintf(stderr,
+                     "usage: %s worker|kvsocket|raw|check HOST PORT USER PASSWORD [LIMIT]\n",
                      argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
     if (argc == 7) Limit = std::atol(argv[6]);
+    if (mode == "check") {
+        try {
+            return CheckTwice(argv[2], std::atoi(argv[3]), argv[4], argv[5]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "check: %s\n", e.what());
+            return 1;
+        }
+    }
     auto list = mode == "raw"      ? ListWithRawSocket
                 : mode == "worker" ? ListWithWorker
                                    : ListWithKvSocket;

@@ -263,6 +263,11 @@ void TKvSocket::TopAll(
         if (OnTopEnd) OnTopEnd(*this);
         if (header) header(static_cast<int32_t>(i + 1), HeaderLines);
     };
+    CloseWithStat(batch);
+    Run(CommandTop, batch);
+}
+
+void TKvSocket::CloseWithStat(TPop3Pipeline::TBatch& batch) {
     // Sent ahead, the batch closes with a STAT, whose reply must repeat the message count.
     if (MessageCount >= 0 && MessageCount != NoCountInStat) {
         batch.ClosingLine = std::string("STAT") + Crlf;
@@ -270,12 +275,11 @@ void TKvSocket::TopAll(
             return ParseNumber(CommandStat, TPop3Reply::WithoutStatus(reply)) == MessageCount;
         };
     }
-    Run(CommandTop, batch);
 }
 
-void TKvSocket::TopEach(
-    const std::vector<int32_t>& numbers,
-    const std::function<void(size_t, const std::vector<std::string>&)>& header) {
+void TKvSocket::TopEach(const std::vector<int32_t>& numbers,
+                        const std::function<void(size_t, const std::vector<std::string>&)>& header,
+                        bool closeWithStat) {
     TPop3Pipeline::TBatch batch = Batch(numbers.size(), true, [&numbers](size_t i) {
         return "TOP " + std::to_string(numbers[i]) + " 0" + Crlf;
     });
@@ -283,7 +287,19 @@ void TKvSocket::TopEach(
         TPop3Reply::SplitHeader(MultiLineText, HeaderLines);
         if (header) header(i, HeaderLines);
     };
+    if (closeWithStat) CloseWithStat(batch);
     Run(CommandTop, batch);
+}
+
+bool TKvSocket::Retr(int32_t n, const std::function<void(const char*, size_t)>& message) {
+    TPop3Pipeline::TBatch batch =
+        Batch(1, true, [n](size_t) { return "RETR " + std::to_string(n) + Crlf; });
+    batch.MayRefuse = true;
+    batch.Replied = [this, &message](size_t) {
+        const size_t body = MultiLineText.find('\n') + 1;
+        message(MultiLineText.data() + body, MultiLineText.size() - body);
+    };
+    return Run(CommandRetr, batch);
 }
 
 void TKvSocket::Dele(int32_t n) {

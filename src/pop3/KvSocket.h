@@ -82,9 +82,15 @@ public:
     void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
                 const std::function<void(int32_t, const std::vector<std::string>&)>& header);
     // TOP n 0 for each of numbers, ahead of the replies when the server pipelines; header(i, lines)
-    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd.
+    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd. With closeWithStat
+    // a batch sent ahead closes with a STAT, as TopAll's does.
     void TopEach(const std::vector<int32_t>& numbers,
-                 const std::function<void(size_t, const std::vector<std::string>&)>& header);
+                 const std::function<void(size_t, const std::vector<std::string>&)>& header,
+                 bool closeWithStat = false);
+    // RETR n: message(bytes, count) is given the reply after its status line as it came (still
+    // dot-stuffed, through its "." line). False when the server refused; the connection stands.
+    // A message longer than MaxListingLength fails like an overlong listing.
+    bool Retr(int32_t n, const std::function<void(const char*, size_t)>& message);
     // DELE for each number, ahead of the replies when the server pipelines. The first refusal
     // ends the connection without QUIT, so that the server deletes none of them.
     void DeleAll(const std::vector<int32_t>& numbers);
@@ -103,6 +109,8 @@ private:
     // false when a reply it may refuse was refused.
     bool Run(TCommand command, const TPop3Pipeline::TBatch& batch);
     bool Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead);
+    // A batch of TOPs sent ahead closes with a STAT that must repeat the message count.
+    void CloseWithStat(TPop3Pipeline::TBatch& batch);
 
     bool CertificateAccepted(const TCertReport& report) override;
     void LogStopped() override;

@@ -71,7 +71,7 @@ uint32_t TPop3Connection::Resolve() {
         case TTcpClient::TCheck::SocketFailed:
             throw EPop3Failure(TextNoSocket);
         case TTcpClient::TCheck::NameNotFound:
-            throw EPop3Failure(TextNoHost);
+            throw EPop3Failure(TextNoHost, "", TFailureKind::CommError);
         case TTcpClient::TCheck::Ok:
             break;
     }
@@ -87,7 +87,7 @@ void TPop3Connection::Open(uint32_t address) {
     if (!portValid || !Client->Open(address, static_cast<uint16_t>(Port), TimeOut)) {
         if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
         Close();
-        throw EPop3Failure(TextNoConnection);
+        throw EPop3Failure(TextNoConnection, "", TFailureKind::CommError);
     }
     if (Logging()) Log.Entry(std::string("サーバに接続しました。") + Crlf + Crlf);
 }
@@ -156,8 +156,10 @@ TStatus TPop3Connection::ReceiveReply(bool multiLine) {
     }
     const TStatus status = TPop3Reply::Status(LastReply);
     const bool refused = status != TStatus::Positive;
-    // TOP's header is logged as it arrives.
-    if (Logging() && (CommandNumber != CommandTop || !multiLine))
+    // TOP's header is logged as it arrives; a message's text stays out of the log.
+    if (Logging() && CommandNumber == CommandRetr && !refused)
+        Log.Received(CommandNumber, TReplyFramer::StatusLine(LastReply), refused);
+    else if (Logging() && (CommandNumber != CommandTop || !multiLine))
         Log.Received(CommandNumber, LastReply, refused);
     if (refused || !multiLine) LastReply = TPop3Reply::Trimmed(LastReply);
     return status;
@@ -229,7 +231,7 @@ void TPop3Connection::CheckStreamEnd(TByteStream::TEnd end) {
     std::string reason = Stream->FailureText();
     if (reason.empty()) reason = TextCommError;
     Close();
-    throw EPop3Failure(reason);
+    throw EPop3Failure(reason, "", TFailureKind::CommError);
 }
 
 // ---- ending -----------------------------------------------------------------------------------
@@ -262,8 +264,8 @@ void TPop3Connection::CloseInOrder() { Stream->Close(); }
 
 const char* TPop3Connection::CommandName(TCommand command) {
     static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
-                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS"};
-    return command >= CommandGreeting && command <= CommandStls ? names[command] : "";
+                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS", "RETR"};
+    return command >= CommandGreeting && command <= CommandRetr ? names[command] : "";
 }
 
 void TPop3Connection::CheckOwner() const {

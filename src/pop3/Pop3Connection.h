@@ -48,7 +48,8 @@ public:
         CommandUidl = 9,
         CommandQuit = 10,
         CommandCapa = 11,
-        CommandStls = 12
+        CommandStls = 12,
+        CommandRetr = 13
     };
 
     TPop3Connection();

@@ -12,22 +12,6 @@ std::atomic<int> TConnect::Threads{0};
 
 namespace {
 
-const char* const QuitRefusedText =
-    "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
-
-// The local time as a day count since 1899-12-30.
-double LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-#ifdef _WIN32
-    localtime_s(&parts, &now);
-#else
-    localtime_r(&now, &parts);
-#endif
-    return TMainDM::EncodeDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                                   parts.tm_hour, parts.tm_min, parts.tm_sec);
-}
-
 // The row's sent time in the history's form, from its sort key ("yyyymmddhhnnsszz"); the shown
 // column when the key is not one.
 std::string SentText(const TMailRow& row) {
@@ -43,6 +27,18 @@ std::string SentText(const TMailRow& row) {
 }
 
 }  // namespace
+
+double TConnect::LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &now);
+#else
+    localtime_r(&now, &parts);
+#endif
+    return TMainDM::EncodeDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                   parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
 
 void TConnectTearDown::operator()(TConnect* worker) const {
     if (worker->TearDown()) delete worker;
@@ -164,6 +160,7 @@ void TConnect::Execute() {
 }
 
 void TConnect::RunCommand(int command) {
+    PostRows = true;
     try {
         switch (command) {
             case CmdConnect:
@@ -177,6 +174,10 @@ void TConnect::RunCommand(int command) {
                 break;
             case CmdHeader:
                 FetchHeader();
+                break;
+            case CmdCheck:
+                Inputs.Unattended = true;
+                PeriodicCheck();
                 break;
             default:
                 break;
@@ -216,6 +217,7 @@ void TConnect::ShowDetail(const std::exception& failure) {
 }
 
 void TConnect::ConnectAndList() {
+    HandTicks.clear();
     // Connected means logged in: a connection left open by a refused login may still answer NOOP.
     if (Session->MessageCount != -1 && Session->Noop()) return;
     const std::string& server = Inputs.Serv;
@@ -226,27 +228,27 @@ void TConnect::ConnectAndList() {
     }
     if (server.empty() || user.empty() || password.empty()) return;
     Disconnect();
-
-    std::string packed;
     try {
-        packed = TMainDM::PackServerAddress(server);
-    } catch (const EConvertError& failure) {
-        // A port that is not a number: the account says so and stays usable.
-        ShowFailure(failure);
-        EnableLogin(true);
-        return;
+        OpenSession(password);
+    } catch (const std::exception& failure) {
+        EndFailedConnect(failure);
     }
+}
+
+void TConnect::OpenSession(const std::string& password) {
+    // A port that is not a number throws before anything shows as busy.
+    const std::string packed = TMainDM::PackServerAddress(Inputs.Serv);
     const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
     const int security = Inputs.Security;
     Session->Security = security;
     Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
     // Without a port of its own an SSL/TLS account speaks to POP3's TLS port.
-    if (security == TKvSocket::SecurityTls && server.find(':') == std::string::npos)
+    if (security == TKvSocket::SecurityTls && Inputs.Serv.find(':') == std::string::npos)
         Session->Port = TlsPort;
     TrustedHash = Inputs.CertHash;
     Session->Host = packed.substr(4);
     Session->TimeOut = TimeOut;
-    Session->UserName = user;
+    Session->UserName = Inputs.IDNum;
     Session->Password = password;
     Session->UseApop = Inputs.APOPCheck;
 
@@ -258,21 +260,26 @@ void TConnect::ConnectAndList() {
     Session->LogFileName = "DelLog.txt";
     Session->LogEnabled = Inputs.LogEnabled;
     Page.SetIndicatorState(Index, LampBusy);
-    try {
-        Session->Connect();
-    } catch (const std::exception& failure) {
-        // A failure of our own (not the session's) may leave the login standing: end it, so
-        // that the next connect does not take the account for connected.
-        if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-        ShowFailure(failure);
-        EnableLogin(true);
-    }
+    Session->Connect();
+}
+
+void TConnect::EndFailedConnect(const std::exception& failure) {
+    // A failure of our own (not the session's) may leave the login standing: end it, so that
+    // the next connect does not take the account for connected.
+    if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
+    ShowFailure(failure);
+    EnableLogin(true);
 }
 
 bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
     const CertQuestion::TDecision decision = CertQuestion::Decide(report, TrustedHash);
     if (decision == CertQuestion::TDecision::Accept) return true;
     if (decision == CertQuestion::TDecision::Refuse) return false;
+    // Nobody may be there to answer: refused, and the check says why.
+    if (Inputs.Unattended) {
+        CertificateNotAsked = true;
+        return false;
+    }
     const std::string hash = CertHashText(report.Sha256);
     const bool changed = decision == CertQuestion::TDecision::AskChanged;
     if (!Page.AskTrustCertificate(CertQuestion::Text(report, session.Host, changed), hash))
@@ -295,6 +302,14 @@ std::string TConnect::ProtectionText() const {
 
 void TConnect::AfterStat() {
     Page.SetProtectionText(ProtectionText());
+    if (Inputs.Unattended) {
+        // A check lists afresh; the page keeps its rows until the listing is whole. The buttons
+        // wait for the check's end.
+        Shown.clear();
+        PostRows = false;
+        ListMailbox();
+        return;
+    }
     if (Shown.empty()) {
         ListMailbox();
     } else {
@@ -366,7 +381,7 @@ void TConnect::DeleteAndDisconnect() {
     const bool confirmed = QuitConfirmed();
     // Written before the reasons are forgotten with the list; a history that cannot be written
     // does not undo the deletion, it is only told.
-    const bool historyWritten = !confirmed || WriteHistory(deleted);
+    const bool historyWritten = !confirmed || WriteHistory(deleted, TDeleteHistory::ByHand);
     ConfirmedRows.clear();
     Disconnect();
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
@@ -383,7 +398,7 @@ bool TConnect::QuitConfirmed() {
     return Session->Quit();
 }
 
-bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
+bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method) {
     if (Inputs.HistoryFolder.empty() || deleted.empty()) return true;
     const std::string now = TDeleteHistory::TimeText(LocalNow());
     std::vector<TDeletedMail> mails;
@@ -392,7 +407,7 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted) {
         TDeletedMail mail;
         mail.DeletedAt = now;
         mail.Account = SjisText::Trim(Inputs.TabCaption);
-        mail.Method = TDeleteHistory::ByHand;
+        mail.Method = method;
         // What the page last decided the row by (the rules may have changed since the
         // listing); a row whose tick the rules did not give was ticked by hand.
         mail.Reason = row->RuleTicked && !row->Reason.empty()

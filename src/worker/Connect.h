@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
 #include "worker/CheckInputs.h"
+#include "worker/CheckResult.h"
+#include "worker/HeaderCache.h"
 #include "worker/PageGate.h"
 
 class TConnect;
@@ -43,6 +46,9 @@ public:
     static constexpr int32_t TlsPort = 995;
     // At most this many titles are listed in the delete confirmation.
     static constexpr size_t ConfirmTitleLimit = 10;
+    // Panel 0 when a deletion was not confirmed by the server's QUIT.
+    static constexpr const char* QuitRefusedText =
+        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 
@@ -96,6 +102,31 @@ private:
     void Execute();
     void RunCommand(int command);
     void ConnectAndList();
+    // Sets the session up from the inputs and logs in with password; the listing runs inside
+    // (AfterStat). The page shows the connection as busy. Throws what failed.
+    void OpenSession(const std::string& password);
+    // A connect that failed: the account shows why and is ready again.
+    void EndFailedConnect(const std::exception& failure);
+    // The periodic check: connects and lists like CmdConnect without asking anything, deletes
+    // what the rules ticked when asked to, never stays connected, and ends with CheckEnded.
+    void PeriodicCheck();
+    // A check that could not list: why in panel 0, no connection left standing.
+    TCheckResult FailedCheck(const std::exception& failure, const std::string& text,
+                             TCheckOutcome outcome);
+    // The ticks the user gave by hand to the rows the check was given, by unique id.
+    void TakeHandTicks();
+    // The automatic deletion on the connection that listed: DELE for the rows a rule ticked and
+    // the user left ticked, then QUIT, then their history lines; nothing at all when the history
+    // cannot be written. The rows deleted leave the page. Gives panel 0's text; a failure is
+    // also put into result.
+    std::string DeleteRuleTicked(TCheckResult& result);
+    // RETR of the message into its copy under the history folder: true only when the copy was
+    // written whole. A lost connection throws.
+    bool CopyMessage(int32_t number, const TMailRow& row);
+    // The local time as a day count since 1899-12-30.
+    static double LocalNow();
+    // After an automatic deletion: the page shows the rows that remain.
+    void ShowRemaining(const std::vector<const TMailRow*>& deleted);
     void DeleteAndDisconnect();
     void FetchHeader();
     // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
@@ -115,13 +146,23 @@ private:
     std::string ProtectionText() const;
 
     void ListMailbox();
-    void AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                    const TRuleSet& rules, const std::string& design);
+    // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
+    // added in order as its header is at hand.
+    void ListRows(const TRuleSet& rules, const std::string& design);
+    // A check's rows to the page, when they differ from those it showed.
+    void ShowListing();
+    // What a TOP reply gives a row: its lines, digest and the columns read from them.
+    THeaderCache::TEntry ReadEntry(const TStringList& header, int32_t size,
+                                   const std::string& design);
+    // The row of message number from what was read of it, ticked by the rules.
+    void AddListedRow(int32_t number, const THeaderCache::TEntry& entry, const TRuleSet& rules,
+                      bool sharedId);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
-        size_t Gone = 0;     // no message, or several, has the row's unique id now
-        size_t Changed = 0;  // the id's message differs in size or header from the row's
-        size_t Shared = 0;   // listed with an id another message had too, and reconnected since
+        size_t Gone = 0;       // no message, or several, has the row's unique id now
+        size_t Changed = 0;    // the id's message differs in size or header from the row's
+        size_t Shared = 0;     // listed with an id another message had too, and reconnected since
+        size_t NotCopied = 0;  // a copy was asked for and could not be written whole
     };
     // DELE for the ticked rows found on this connection, those rows into `deleted`; the rows
     // that were not.
@@ -138,9 +179,9 @@ private:
     // QUIT after the DELEs, then the connection closed: true only when the server answered +OK,
     // that is, when it removed the marked mail.
     bool QuitConfirmed();
-    // The history lines of the rows a confirmed deletion removed; false when they could not be
-    // written.
-    bool WriteHistory(const std::vector<const TMailRow*>& deleted);
+    // The history lines of the rows a confirmed deletion removed, by method (TDeleteHistory's
+    // ByHand or Automatic); false when they could not be written.
+    bool WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method);
     // A deletion that failed before QUIT: the connection ends without it and the user is told
     // that nothing was deleted.
     void EndFailedDelete(const std::string& reason);
@@ -165,6 +206,18 @@ private:
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
     std::map<std::string, TListedMail> Listed;  // what the rows were listed from, by unique id
     bool ListedHere = false;  // the rows were listed on the connection that stands
+    // Header lines of the messages listed on earlier connections, kept while the program runs.
+    THeaderCache Cache;
+    // Unique ids whose header the last listing fetched from the server (the cache lacked it).
+    std::set<std::string> Fetched;
+    // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
+    std::map<std::string, bool> HandTicks;
+    std::string CachedDesign;  // the designated header the kept rows were read with
+    // Listed rows go to the page one by one; a check gives them at its end, and only when they
+    // differ from the page's.
+    bool PostRows = true;
+    // The certificate needed a question that a check may not ask.
+    bool CertificateNotAsked = false;
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
     std::condition_variable Wake;

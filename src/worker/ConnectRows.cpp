@@ -1,7 +1,9 @@
 // The worker's operations on mail rows: reading headers, building the list, ticking by the
 // delete-check rules, deleting, and finding the rows again after a reconnection.
 #include <algorithm>
+#include <set>
 #include <string>
+#include <unordered_map>
 
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
@@ -124,30 +126,17 @@ void TConnect::ListMailbox() {
     Listed.clear();
     ListedHere = true;
     try {
-        // Sizes and unique ids of the whole mailbox first, then the headers, each row as it
-        // comes. The listings checked, their length (not STAT's count) bounds the rest.
-        const std::vector<int32_t> sizes = Session->ListAll();
-        ConnectionUids = Session->UidlAll();
-        std::map<std::string, int> listings;
-        for (const std::string& uid : ConnectionUids) ++listings[uid];
-        Session->TopAll(
-            static_cast<int32_t>(sizes.size()),
-            [this](int32_t number) {
-                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-                Page.RepaintStatusBar();
-            },
-            [&](int32_t number, const TStringList& header) {
-                const std::string& uid = ConnectionUids[number - 1];
-                Listed[uid] = {sizes[number - 1], HeaderDigest(header), listings[uid] > 1, {}};
-                AddMailRow(number, header, sizes[number - 1], rules, design);
-            });
+        ListRows(rules, design);
     } catch (const EPop3Desync&) {
-        // Rows listed so far may show another message's header: none may stay to be ticked.
+        // Rows listed so far may show another message's header: none may stay to be ticked, and
+        // no header of this listing may be kept.
         Page.ClearRows();
         ConnectionUids.clear();
         Listed.clear();
+        Cache.Clear();
         throw;
     }
+    if (!PostRows) ShowListing();
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     size_t ticked = 0;
@@ -155,20 +144,76 @@ void TConnect::ListMailbox() {
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
 }
 
-void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t size,
-                          const TRuleSet& rules, const std::string& design) {
-    HeaderLines = header;
-    UnfoldHeader(HeaderLines);
-    // A header without a single line (Top always ends in ".") gets the read-error header.
-    if (HeaderLines.empty()) {
-        HeaderLines = ReadErrorHeader();
-        UnfoldHeader(HeaderLines);
+void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
+    // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
+    // The listings checked, their length (not STAT's count) bounds the rest.
+    const std::vector<int32_t> sizes = Session->ListAll();
+    ConnectionUids = Session->UidlAll();
+    const int32_t count = static_cast<int32_t>(std::min(sizes.size(), ConnectionUids.size()));
+    std::unordered_map<std::string, int> listings;
+    for (const std::string& uid : ConnectionUids) ++listings[uid];
+    // The rows kept show the designated header they were read with.
+    if (design != CachedDesign) Cache.Clear();
+    CachedDesign = design;
+    Cache.Retain(ConnectionUids);
+    Fetched.clear();
+    std::vector<int32_t> unknown;
+    for (size_t at : Cache.Unknown(ConnectionUids, sizes)) {
+        unknown.push_back(static_cast<int32_t>(at + 1));
+        Fetched.insert(ConnectionUids[at]);
     }
-    const TStringList saved = HeaderLines;
+    auto add = [&](int32_t number, const THeaderCache::TEntry& entry) {
+        AddListedRow(number, entry, rules, listings[ConnectionUids[number - 1]] > 1);
+    };
+    // Rows go in in the mailbox's order: the kept ones before a fetched one, then it.
+    int32_t next = 1;
+    auto addKeptUpTo = [&](int32_t end) {
+        for (; next < end; ++next) {
+            const size_t at = static_cast<size_t>(next - 1);
+            add(next, *Cache.Find(ConnectionUids[at], sizes[at]));
+        }
+    };
+    auto fetched = [&](int32_t number, const TStringList& header) {
+        addKeptUpTo(number);
+        const size_t at = static_cast<size_t>(number - 1);
+        THeaderCache::TEntry entry = ReadEntry(header, sizes[at], design);
+        add(number, entry);
+        Cache.Keep(ConnectionUids[at], std::move(entry));
+        next = number + 1;
+    };
+    if (static_cast<int32_t>(unknown.size()) == count) {
+        Session->TopAll(
+            count,
+            [this](int32_t number) {
+                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
+                Page.RepaintStatusBar();
+            },
+            fetched);
+    } else if (!unknown.empty()) {
+        Session->TopEach(
+            unknown, [&](size_t i, const TStringList& header) { fetched(unknown[i], header); },
+            true);
+    }
+    addKeptUpTo(count + 1);
+}
+
+THeaderCache::TEntry TConnect::ReadEntry(const TStringList& header, int32_t size,
+                                         const std::string& design) {
+    THeaderCache::TEntry entry;
+    entry.Size = size;
+    entry.HeaderDigest = HeaderDigest(header);
+    TStringList& lines = entry.Lines;
+    lines = header;
+    UnfoldHeader(lines);
+    // A header without a single line (Top always ends in ".") gets the read-error header.
+    if (lines.empty()) {
+        lines = ReadErrorHeader();
+        UnfoldHeader(lines);
+    }
+    HeaderLines = lines;
     size_t taken = 0;  // lines at the end of HeaderLines already looked up
 
-    TMailRow row;
-    auto& columns = row.Columns;
+    auto& columns = entry.Row.Columns;
     columns[TMailRow::Title] =
         TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
@@ -184,26 +229,54 @@ void TConnect::AddMailRow(int32_t number, const TStringList& header, int32_t siz
     columns[TMailRow::Attachment] = mark.Text;
 
     if (!design.empty()) {
-        HeaderLines = saved;
+        HeaderLines = lines;
         taken = 0;
         columns[TMailRow::Designated] =
             TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
     }
-    columns[TMailRow::Number] = std::to_string(number);
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
-    columns[TMailRow::Uidl] = ConnectionUids[number - 1];
+    entry.Row.AuthServId = TAuthResults::TopmostAuthServId(lines);
+    HeaderLines = lines;
+    return entry;
+}
 
-    const TDecision decision = rules.Decide(saved, size);
+void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
+                            const TRuleSet& rules, bool sharedId) {
+    TMailRow row = entry.Row;
+    const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
+    row.Columns[TMailRow::Number] = std::to_string(number);
+    row.Columns[TMailRow::Uidl] = uid;
+    TListedMail& listed = Listed[uid];
+    listed = {entry.Size, entry.HeaderDigest, sharedId, {}};
+    // The rules read the kept lines again: they may have changed since.
+    const TDecision decision = rules.Decide(entry.Lines, entry.Size);
     row.Ticked = row.RuleTicked = decision.Ticked;
     row.Reason = decision.Reason;
-    row.AuthServId = TAuthResults::TopmostAuthServId(saved);
+    // A check keeps the tick the user gave the row by hand.
+    const auto hand = HandTicks.find(uid);
+    if (hand != HandTicks.end()) row.Ticked = hand->second;
     // Kept for the deletion history.
-    if (decision.Ticked) Listed[columns[TMailRow::Uidl]].Reason = decision.Reason;
-    HeaderLines = saved;
-    row.HeaderLines = saved;
-    Page.AddRow(row);
-    row.HeaderLines.clear();  // the page keeps them; the worker never reads them again
+    if (decision.Ticked) listed.Reason = decision.Reason;
+    // The page keeps the lines, to decide the row again when the rules change.
+    row.HeaderLines = entry.Lines;
+    if (PostRows) {
+        Page.AddRow(row);
+        Page.RepaintRows();
+        row.HeaderLines.clear();  // the worker never reads them again
+    }
     Shown.push_back(std::move(row));
+}
+
+void TConnect::ShowListing() {
+    auto same = [](const TMailRow& a, const TMailRow& b) {
+        return a.Columns == b.Columns && a.Ticked == b.Ticked && a.RuleTicked == b.RuleTicked &&
+               a.Reason == b.Reason && a.AuthServId == b.AuthServId;
+    };
+    // An unchanged mailbox leaves the page as it is: thousands of rows cost the window time.
+    if (std::equal(Shown.begin(), Shown.end(), Inputs.Rows.begin(), Inputs.Rows.end(), same))
+        return;
+    Page.ClearRows();
+    for (const TMailRow& row : Shown) Page.AddRow(row);
     Page.RepaintRows();
 }
 
@@ -229,8 +302,8 @@ int32_t TConnect::NumberOnThisConnection(const TMailRow& row) const {
 TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& rows,
                                                  std::vector<const TMailRow*>& deleted) {
     TNotDeleted notDeleted;
-    std::vector<int32_t> numbers;
-    std::vector<const TListedMail*> expected;
+    std::vector<int32_t> numbers, checked;
+    std::vector<const TListedMail*> expected;  // for checked
     std::map<int32_t, const TMailRow*> rowOf;
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
@@ -239,23 +312,46 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             ++notDeleted.Gone;
             continue;
         }
-        if (!ListedHere) {
-            // Found again by unique id only: see that it is still the message listed.
-            const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
-            if (listed == Listed.end()) {
-                ++notDeleted.Changed;
-                continue;
-            }
-            if (listed->second.SharedId) {
-                ++notDeleted.Shared;
-                continue;
-            }
+        rowOf[number] = &row;
+        if (ListedHere && Fetched.count(row.Columns[TMailRow::Uidl])) {
+            numbers.push_back(number);
+            continue;
+        }
+        // Found again by unique id only, or listed from lines kept from an earlier connection
+        // (a server may give a gone message's id to new mail): see that it is still the
+        // message listed.
+        const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
+        if (listed == Listed.end()) {
+            ++notDeleted.Changed;
+        } else if (listed->second.SharedId) {
+            ++notDeleted.Shared;
+        } else {
+            checked.push_back(number);
             expected.push_back(&listed->second);
         }
-        numbers.push_back(number);
-        rowOf[number] = &row;
     }
-    if (!ListedHere && !numbers.empty()) numbers = Unchanged(numbers, expected, notDeleted);
+    if (!checked.empty()) {
+        // Kept in the rows' order, as the user saw them.
+        std::set<int32_t> approved(numbers.begin(), numbers.end());
+        for (int32_t number : Unchanged(checked, expected, notDeleted)) approved.insert(number);
+        numbers.clear();
+        for (const TMailRow& row : rows) {
+            const int32_t number = row.Ticked ? NumberOnThisConnection(row) : 0;
+            if (approved.erase(number) > 0) numbers.push_back(number);
+        }
+    }
+    if (Inputs.KeepCopy) {
+        // Only a message whose copy is whole goes.
+        std::vector<int32_t> copied;
+        for (int32_t number : numbers) {
+            if (CopyMessage(number, *rowOf[number])) {
+                copied.push_back(number);
+            } else {
+                ++notDeleted.NotCopied;
+            }
+        }
+        numbers = std::move(copied);
+    }
     Session->DeleAll(numbers);
     for (int32_t number : numbers) deleted.push_back(rowOf[number]);
     return notDeleted;
@@ -288,7 +384,8 @@ std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
 }
 
 std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
-    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared == 0) return std::string();
+    if (notDeleted.Gone + notDeleted.Changed + notDeleted.Shared + notDeleted.NotCopied == 0)
+        return std::string();
     std::string text = "サーバとの接続を切断しました。";
     if (notDeleted.Gone > 0)
         text += "(削除できなかったメール " + std::to_string(notDeleted.Gone) + "通)";
@@ -298,6 +395,9 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
     if (notDeleted.Shared > 0)
         text += std::to_string(notDeleted.Shared) +
                 "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+    if (notDeleted.NotCopied > 0)
+        text +=
+            std::to_string(notDeleted.NotCopied) + "通は保存できなかったため削除しませんでした。";
     return text;
 }
 

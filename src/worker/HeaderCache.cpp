@@ -7,27 +7,28 @@ void THeaderCache::Retain(const std::vector<std::string>& listedIds) {
     Repeated.clear();
     for (const auto& id : listedIds)
         if (!listed.insert(id).second) Repeated.insert(id);
-    for (auto it = Lines.begin(); it != Lines.end();) {
+    for (auto it = Entries.begin(); it != Entries.end();) {
         if (!listed.count(it->first) || Repeated.count(it->first))
-            it = Lines.erase(it);
+            it = Entries.erase(it);
         else
             ++it;
     }
 }
 
-std::vector<size_t> THeaderCache::Unknown(const std::vector<std::string>& listedIds) const {
+std::vector<size_t> THeaderCache::Unknown(const std::vector<std::string>& listedIds,
+                                          const std::vector<int32_t>& sizes) const {
     std::vector<size_t> unknown;
     for (size_t i = 0; i < listedIds.size(); ++i)
-        if (!Find(listedIds[i])) unknown.push_back(i);
+        if (i >= sizes.size() || !Find(listedIds[i], sizes[i])) unknown.push_back(i);
     return unknown;
 }
 
-const THeaderCache::TLines* THeaderCache::Find(const std::string& id) const {
+const THeaderCache::TEntry* THeaderCache::Find(const std::string& id, int32_t size) const {
     if (!Keepable(id)) return nullptr;
-    auto it = Lines.find(id);
-    return it == Lines.end() ? nullptr : &it->second;
+    auto it = Entries.find(id);
+    return it == Entries.end() || it->second.Size != size ? nullptr : &it->second;
 }
 
-void THeaderCache::Keep(const std::string& id, TLines lines) {
-    if (Keepable(id)) Lines[id] = std::move(lines);
+void THeaderCache::Keep(const std::string& id, TEntry entry) {
+    if (Keepable(id)) Entries[id] = std::move(entry);
 }

@@ -1,31 +1,44 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-// The header lines of one account's listed messages by unique id, kept while the program runs,
-// so that a later listing sends TOP only for messages it has not seen. Ids no longer listed are
-// forgotten, so it never holds more than the mailbox. Belongs to the account's worker (one
-// thread at a time).
+#include "worker/MailRow.h"
+
+// What one account's listings learnt of each message, by unique id, kept while the program runs,
+// so that a later listing sends TOP only for messages it has not seen and builds their rows
+// without reading the header again. Ids no longer listed are forgotten, so it never holds more
+// than the mailbox. Belongs to the account's worker (one thread at a time).
 class THeaderCache {
 public:
     using TLines = std::vector<std::string>;
+    struct TEntry {
+        int32_t Size = 0;
+        TLines Lines;              // the header's lines, unfolded: what the rules read
+        std::string HeaderDigest;  // of the TOP reply as read
+        TMailRow Row;              // the columns read from the header; no number, no tick
+    };
 
     // Forgets every id the new listing lacks. An id listed twice names no one message: it is
     // forgotten and not kept until the listing is clean again. An empty id is never kept.
     void Retain(const std::vector<std::string>& listedIds);
-    // Positions in `listedIds` of the messages whose lines must be fetched.
-    std::vector<size_t> Unknown(const std::vector<std::string>& listedIds) const;
-    // The kept lines of the message, or nothing.
-    const TLines* Find(const std::string& id) const;
-    void Keep(const std::string& id, TLines lines);
-    size_t Size() const { return Lines.size(); }
+    // Positions in `listedIds` (sizes at the same positions) of the messages whose header must be
+    // fetched.
+    std::vector<size_t> Unknown(const std::vector<std::string>& listedIds,
+                                const std::vector<int32_t>& sizes) const;
+    // What was kept of the message, or nothing. A server may give the id of a deleted message to
+    // new mail: what was kept for another size is not this message's.
+    const TEntry* Find(const std::string& id, int32_t size) const;
+    void Keep(const std::string& id, TEntry entry);
+    void Clear() { Entries.clear(); }
+    size_t Size() const { return Entries.size(); }
 
 private:
     bool Keepable(const std::string& id) const { return !id.empty() && !Repeated.count(id); }
 
-    std::unordered_map<std::string, TLines> Lines;
+    std::unordered_map<std::string, TEntry> Entries;
     std::set<std::string> Repeated;  // ids the last listing named more than once
 };

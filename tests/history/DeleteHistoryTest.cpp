@@ -7,12 +7,6 @@
 #include "history/DeleteHistory.h"
 #include "history/FileSystem.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#endif
-
 namespace {
 
 using TMails = std::vector<TDeletedMail>;
@@ -33,15 +27,6 @@ TMails Numbered(int from, int count) {
     TMails mails;
     for (int i = from; i < from + count; ++i) mails.push_back(Mail(std::to_string(i)));
     return mails;
-}
-
-void SetReadOnly(const std::string& path, bool on) {
-#ifdef _WIN32
-    ASSERT_TRUE(
-        SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL));
-#else
-    ASSERT_EQ(chmod(path.c_str(), on ? 0444 : 0644), 0);
-#endif
 }
 
 std::string FileText(const std::string& path) {

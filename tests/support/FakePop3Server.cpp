@@ -209,7 +209,7 @@ private:
             Deleted.clear();
             return reply("+OK\r\n");
         }
-        if (cmd == "LIST" || cmd == "UIDL" || cmd == "TOP" || cmd == "DELE") {
+        if (cmd == "LIST" || cmd == "UIDL" || cmd == "TOP" || cmd == "DELE" || cmd == "RETR") {
             if (arg.empty() && (cmd == "LIST" || cmd == "UIDL"))
                 return reply(Listing(cmd == "LIST"));
             const TFakeMessage* m = Message(arg);
@@ -217,6 +217,8 @@ private:
             if (cmd == "LIST") return reply("+OK " + arg + " " + std::to_string(m->Size) + "\r\n");
             if (cmd == "UIDL") return reply("+OK " + arg + " " + m->Uid + "\r\n");
             if (cmd == "TOP") return reply("+OK\r\n" + StuffedHeader(m->Header) + "\r\n.\r\n");
+            if (cmd == "RETR")
+                return reply("+OK\r\n" + StuffedHeader(m->Header + "\r\n" + m->Body) + ".\r\n");
             Deleted.insert(std::atoi(arg.c_str()));
             return reply("+OK Marked to be deleted.\r\n");
         }

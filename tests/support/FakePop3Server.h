@@ -26,6 +26,7 @@ struct TFakeMessage {
     // Which message this is, whatever its id says; SetMessages gives each message without one a
     // new number, never used before. QUIT deletes by it.
     uint64_t Identity = 0;
+    std::string Body = "";  // what RETR sends after the header and the empty line
 };
 
 // What the server does instead of its default answer to one command.

@@ -127,6 +127,29 @@ TEST_F(ConnectTls, CertificateQuestionIsAskedAndRemembered) {
     }
 }
 
+// A check never asks about a certificate: it ends with a text, and "接続" asks later.
+TEST_F(ConnectTls, CheckNeverAsksAboutACertificate) {
+    for (bool trustedBefore : {false, true}) {
+        SCOPED_TRACE(trustedBefore ? "trusted before" : "unknown");
+        TWorkerHarness account(TestCertAddress("self") + ":" + Port("PB_TLS_PORT"), "jpuser",
+                               Env("PB_DOVECOT_PASSWORD"));
+        account.Page.SecurityMode = 1;
+        account.Page.TrustAnswer = true;  // would trust, were it asked
+        if (trustedBefore) account.Page.TrustedHash = TestCertHash("self");
+        account.Run(TConnect::CmdCheck);
+        EXPECT_TRUE(account.Page.Events({"cert"}).empty());
+        EXPECT_EQ(account.Page.LastCheck.Outcome,
+                  trustedBefore ? TCheckOutcome::Done : TCheckOutcome::Refused);
+        EXPECT_EQ(account.Page.CurrentRows().size(), trustedBefore ? 15u : 0u);
+        if (!trustedBefore)
+            EXPECT_EQ(
+                account.Page.Status(0),
+                "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認して"
+                "ください。");
+        account.ExpectIdleDisconnected();
+    }
+}
+
 TEST_F(ConnectTls, FaultServersEndWithAClearText) {
     struct TCase {
         const char* PortVariable;
