@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramWindow.h"
 #include "TestEnv.h"
 #include "TestMaildir.h"
 #include "app/TrayMenu.h"
@@ -44,19 +45,6 @@ bool WaitUntil(const std::function<bool()>& done, int seconds) {
         Sleep(100);
     }
     return done();
-}
-
-HWND FindMainWindow(DWORD processId) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "TPruneboxM", nullptr))) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId) return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
 }
 
 void StoreAccount(const std::string& name, const std::string& user, bool deleteTicked) {

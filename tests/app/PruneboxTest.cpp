@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "ProgramWindow.h"
 #include "app/SingleInstance.h"
 
 namespace {
@@ -17,19 +18,6 @@ PROCESS_INFORMATION Start(const std::string& arguments = "") {
     EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     return process;
-}
-
-HWND FindMainWindow(DWORD processId) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "TPruneboxM", nullptr))) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId) return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
 }
 
 TEST(PruneboxTest, SecondCopyEndsAtOnceAndQuietly) {
