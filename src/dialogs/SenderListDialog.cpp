@@ -93,11 +93,11 @@ void TSenderListDialog::CreateControls() {
     for (int kind : {Allow, Block}) {
         HWND controls[std::size(ListControls)];
         for (size_t i = 0; i < std::size(ListControls); ++i) {
-            TControlSpec spec = ListControls[i];
-            spec.Left += kind * ListStride;
-            if (spec.Id > 0) spec.Id += kind * BlockOffset;
-            if (i == 0) spec.Caption = ListNames[kind];
-            controls[i] = CreateControl(Handle, spec, font);
+            TControlSpec control = ListControls[i];
+            control.Left += kind * ListStride;
+            if (control.Id > 0) control.Id += kind * BlockOffset;
+            if (i == 0) control.Caption = ListNames[kind];
+            controls[i] = CreateControl(Handle, control, font);
         }
         Lists[kind] = controls[1];
         Edits[kind] = controls[2];
