@@ -32,13 +32,19 @@ long Limit = 0;  // 0: every message
 
 long Limited(long count) { return Limit > 0 && Limit < count ? Limit : count; }
 
+// The recording page's login fields, as a user would fill them.
+void PointAt(TRecordingPage& page, const std::string& host, int port, const std::string& user,
+             const std::string& password) {
+    page.Server = host + ":" + std::to_string(port);
+    page.User = user;
+    page.Password = password;
+}
+
 TRun ListWithWorker(const std::string& host, int port, const std::string& user,
                     const std::string& password) {
     TRun run;
     TRecordingPage page;
-    page.Server = host + ":" + std::to_string(port);
-    page.User = user;
-    page.Password = password;
+    PointAt(page, host, port, user, password);
     TConnectPtr worker = TConnect::Create(1, page);
     if (!worker->Resume(TConnect::CmdConnect, page.Inputs()) || !worker->WaitIdle(3600 * 1000))
         throw std::runtime_error("the worker did not end");
@@ -73,9 +79,7 @@ int CheckTwice(const std::string& host, int port, const std::string& user,
                const std::string& password) {
     TRun run;
     TRecordingPage page;
-    page.Server = host + ":" + std::to_string(port);
-    page.User = user;
-    page.Password = password;
+    PointAt(page, host, port, user, password);
     TConnectPtr worker = TConnect::Create(1, page);
     const double first = TimedCheck(*worker, page, run);
     const long listed = run.Messages;
