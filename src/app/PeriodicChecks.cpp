@@ -55,9 +55,13 @@ bool TPeriodicChecks::Start(const std::string& key) {
     return true;
 }
 
+void TPeriodicChecks::StartDue() {
+    for (const std::string& key : Schedule.Due()) Start(key);
+}
+
 void TPeriodicChecks::Tick() {
     Sync();
-    for (const std::string& key : Schedule.Due()) Start(key);
+    StartDue();
 }
 
 void TPeriodicChecks::CheckAll() {
@@ -67,20 +71,26 @@ void TPeriodicChecks::CheckAll() {
         if (!page || Running.count(key) || page->Worker->Busy() ||
             page->IndicatorState != TConnect::LampIdle)
             continue;
-        Start(key);
+        Schedule.CheckNow(key);
     }
+    StartDue();
 }
 
 std::string TPeriodicChecks::Ended(int slot, const TCheckResult& result) {
     const TChPage* page = Accounts.Page(slot);
     if (!page) return std::string();
-    const std::string& key = page->KeyName;
+    const std::string key = page->KeyName;
+    // While its check is still counted as running, so that its own worker, ending now, does
+    // not count as a session the user holds.
+    Sync();
     Running.erase(key);
     Schedule.CheckEnded(key, result.Outcome, result.LoginDelaySeconds);
     if (result.Failure.empty())
         FailedKeys.erase(key);
     else
         FailedKeys.insert(key);
+    // The checks waiting for their turn.
+    StartDue();
     return key;
 }
 

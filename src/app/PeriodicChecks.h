@@ -28,7 +28,8 @@ public:
 
     // WM_TIMER with TimerId: starts the checks that are due.
     void Tick();
-    // "すべて確認": a check of every account that is not connected or busy, now.
+    // "すべて確認": a check of every account that is not connected or busy, now or, beyond the
+    // checks that may run at once, as soon as its turn comes.
     void CheckAll();
     // A check of the page in `slot` has ended; its account's key, empty when the page is gone.
     std::string Ended(int slot, const TCheckResult& result);
@@ -45,6 +46,8 @@ private:
     void Sync();
     // Starts the check of the account's page; false when nothing started.
     bool Start(const std::string& key);
+    // Starts the checks the schedule says are due and have their turn.
+    void StartDue();
     TChPage* PageOf(const std::string& key) const;
 
     TAccountTable& Accounts;
