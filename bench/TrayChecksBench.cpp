@@ -44,6 +44,9 @@ enum TPhase { Idle, First, Second, PhaseCount };
 const char* const PhaseNames[PhaseCount] = {"idle window", "first checks", "checks, nothing new"};
 struct TWaits {
     std::vector<double> Ms[PhaseCount];
+    // The longest the window thread spent on one message, and on which window's.
+    double LongestHandling[PhaseCount] = {};
+    std::string HandledBy[PhaseCount];
 };
 TWaits* Recording = nullptr;
 TPhase Phase = Idle;
@@ -57,7 +60,17 @@ void Pump() {
             continue;
         }
         TranslateMessage(&message);
+        const auto start = Clock::now();
         DispatchMessageA(&message);
+        const double handling = Milliseconds(Clock::now() - start);
+        if (Recording && handling > Recording->LongestHandling[Phase]) {
+            char name[64] = "";
+            GetClassNameA(message.hwnd, name, sizeof name);
+            char what[96];
+            std::snprintf(what, sizeof what, "%s 0x%04x", name, message.message);
+            Recording->LongestHandling[Phase] = handling;
+            Recording->HandledBy[Phase] = what;
+        }
     }
 }
 
@@ -189,7 +202,9 @@ void Print(const char* label, const TRun& run, const TFigures& base) {
                     label, PhaseNames[phase], f.Count, f.Median, f.Longest, f.Over);
         if (phase != Idle && base.Longest > 0)
             std::printf("  longest / baseline %.2f", f.Longest / base.Longest);
-        std::printf("\n");
+        std::printf("\n  %-9s %-20s longest message handled %.1f ms (%s)\n", label,
+                    PhaseNames[phase], run.Waits.LongestHandling[phase],
+                    run.Waits.HandledBy[phase].c_str());
     }
     for (int round = 0; round < 2; ++round)
         std::printf(

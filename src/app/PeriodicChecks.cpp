@@ -1,5 +1,7 @@
 #include "app/PeriodicChecks.h"
 
+#include <chrono>
+
 #include "headers/SjisText.h"
 
 TPeriodicChecks::TPeriodicChecks(TAccountTable& accounts, HWND window)
@@ -56,7 +58,13 @@ bool TPeriodicChecks::Start(const std::string& key) {
 }
 
 void TPeriodicChecks::StartDue() {
-    for (const std::string& key : Schedule.Due()) Start(key);
+    // A start copies the page's rows on this thread: the checks due after the budget is spent
+    // start at the next tick or when a check ends, so that input waits less meanwhile.
+    const auto stop = std::chrono::steady_clock::now() + std::chrono::milliseconds(StartBudgetMs);
+    for (const std::string& key : Schedule.Due()) {
+        Start(key);
+        if (std::chrono::steady_clock::now() >= stop) break;
+    }
 }
 
 void TPeriodicChecks::Tick() {

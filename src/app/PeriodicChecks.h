@@ -17,6 +17,9 @@ class TPeriodicChecks {
 public:
     static constexpr UINT_PTR TimerId = 0x5043;
     static constexpr UINT TickMs = 1000;
+    // Checks start one after another until this much time has passed, then wait for the next
+    // tick or the end of a check.
+    static constexpr int StartBudgetMs = 20;
     // Lines of new mail a notice names, before "...".
     static constexpr size_t NoticeLines = 3;
     static constexpr const char* NoticeTitle = "新着メール";

@@ -31,7 +31,7 @@ struct TFakeHost : TPageHost {
     // Runs while a question is open, as a nested message loop would.
     std::function<void()> DuringQuestion;
 
-    void LampChanged() override { ++LampChanges; }
+    void LampChanged(int) override { ++LampChanges; }
     int ConfirmDelete(const std::string&) override {
         if (DuringQuestion) DuringQuestion();
         return ConfirmAnswer;
