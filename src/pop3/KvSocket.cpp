@@ -1,6 +1,7 @@
 #include "pop3/KvSocket.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "pop3/CertQuestion.h"
@@ -54,6 +55,8 @@ void TKvSocket::Connect() {
     MessageCount = -1;
     ErrorText.clear();
     Capabilities.clear();
+    KeptSizes.reset();
+    KeptUids.reset();
     Open(address);
     if (Security == SecurityTls) StartTls();
     // APOP takes the time stamp of this first greeting, also after STLS.
@@ -64,7 +67,10 @@ void TKvSocket::Connect() {
     else
         LoginUser();
     Capa();
-    Stat();
+    if (ListsAtLogin && Pipelining())
+        StatWithListings();
+    else
+        Stat();
 }
 
 std::string TKvSocket::ReadGreeting() {
@@ -159,6 +165,44 @@ void TKvSocket::Stat() {
     if (OnStat) OnStat(*this);
 }
 
+void TKvSocket::StatWithListings() {
+    static const TCommand kinds[] = {CommandStat, CommandList, CommandUidl};
+    static const char* const lines[] = {"STAT\r\n", "LIST\r\n", "UIDL\r\n"};
+    std::vector<int32_t> sizes;
+    std::vector<std::string> uids;
+    bool uidsListed = false;
+    TPop3Pipeline::TBatch batch = Batch(3, true, [](size_t i) { return std::string(lines[i]); });
+    batch.MultiLineOf = [](size_t i) { return i > 0; };
+    batch.MayRefuse = true;  // the UIDL listing; STAT and LIST fail as they do alone
+    batch.Refused = [this](size_t i) {
+        if (i == 0 || (i == 1 && MessageCount != NoCountInStat)) Refuse();
+    };
+    batch.Replied = [&](size_t i) {
+        if (i == 0) {
+            MessageCount = ParseNumber(CommandStat, TPop3Reply::WithoutStatus(LastReply));
+            return;
+        }
+        // Without a count the owner ends the session; the listings are not read.
+        if (MessageCount == NoCountInStat) return;
+        std::string offending;
+        const bool valid = i == 1
+                               ? TScanListing::Sizes(MultiLineText, MessageCount, sizes, &offending)
+                               : TScanListing::Uids(MultiLineText, MessageCount, uids, &offending);
+        // A status line where a listing's line is due: the replies fell out of step.
+        if (!valid && (offending.rfind("+OK", 0) == 0 || offending.rfind("-ERR", 0) == 0))
+            RaiseDesync(offending);
+        if (!valid) RaiseFailure(TFailureKind::CommError, offending);
+        uidsListed = uidsListed || i == 2;
+    };
+    BatchKinds.assign(std::begin(kinds), std::end(kinds));
+    Run(CommandStat, batch, true);
+    if (MessageCount != NoCountInStat) {
+        KeptSizes = std::move(sizes);
+        KeptUids = uidsListed ? std::move(uids) : UidlEach();
+    }
+    if (OnStat) OnStat(*this);
+}
+
 int32_t TKvSocket::ParseNumber(TCommand kind, const std::string& text) {
     int32_t value = 0;
     size_t blank = text.find(' ');
@@ -180,6 +224,11 @@ int32_t TKvSocket::List(int32_t n) {
 }
 
 std::vector<int32_t> TKvSocket::ListAll() {
+    if (KeptSizes) {
+        std::vector<int32_t> kept = std::move(*KeptSizes);
+        KeptSizes.reset();
+        return kept;
+    }
     std::vector<int32_t> sizes;
     TPop3Pipeline::TBatch batch = Batch(1, true, [](size_t) { return std::string("LIST") + Crlf; });
     batch.Replied = [this, &sizes](size_t) {
@@ -197,6 +246,11 @@ std::string TKvSocket::Uidl(int32_t n) {
 }
 
 std::vector<std::string> TKvSocket::UidlAll() {
+    if (KeptUids) {
+        std::vector<std::string> kept = std::move(*KeptUids);
+        KeptUids.reset();
+        return kept;
+    }
     std::vector<std::string> uids;
     TPop3Pipeline::TBatch listing =
         Batch(1, true, [](size_t) { return std::string("UIDL") + Crlf; });
@@ -207,6 +261,11 @@ std::vector<std::string> TKvSocket::UidlAll() {
             RaiseFailure(TFailureKind::CommError, offending);
     };
     if (Run(CommandUidl, listing)) return uids;
+    return UidlEach();
+}
+
+std::vector<std::string> TKvSocket::UidlEach() {
+    std::vector<std::string> uids;
     // A server without the listing still answers for each message, checked as strictly as the
     // listing: "n id" for the n asked, and no more than the listing's bytes in all.
     size_t received = 0;
@@ -362,6 +421,11 @@ bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch) {
 
 bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead) {
     CheckOwner();
+    // Listings kept from the login hold only until another command may have changed them.
+    if (command != CommandList && command != CommandUidl) {
+        KeptSizes.reset();
+        KeptUids.reset();
+    }
     if (!Connected() || Aborted()) RaiseFailure(TFailureKind::Disconnected);
     BatchCommand = command;
     return Pipe.Run(batch, ahead);
@@ -381,7 +445,12 @@ void TKvSocket::LogStopped() {
     if (OnLogStopped) OnLogStopped(*this);
 }
 
-void TKvSocket::Begin(bool closing) { CommandNumber = closing ? CommandStat : BatchCommand; }
+void TKvSocket::Begin(size_t index, bool closing) {
+    if (closing)
+        CommandNumber = CommandStat;
+    else
+        CommandNumber = index < BatchKinds.size() ? BatchKinds[index] : BatchCommand;
+}
 
 void TKvSocket::CheckLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
@@ -414,4 +483,7 @@ const std::string& TKvSocket::Reply() const { return LastReply; }
 
 void TKvSocket::Abandon() { Close(); }
 
-void TKvSocket::End() { CommandNumber = CommandIdle; }
+void TKvSocket::End() {
+    CommandNumber = CommandIdle;
+    BatchKinds.clear();
+}
