@@ -62,13 +62,21 @@ void TKvSocket::Connect() {
     // APOP takes the time stamp of this first greeting, also after STLS.
     const std::string greeting = ReadGreeting();
     if (Security == SecurityStartTls) RequestStartTls();
+    // A server that took commands ahead last time is sent them ahead from the login on.
+    const bool ahead = PipelinedBefore == ServerKey();
     if (UseApop)
         LoginApop(greeting);
+    else if (ahead)
+        LoginAhead();
     else
         LoginUser();
+    if (ahead) {
+        OpeningBatch(true, ListsAtLogin);
+        return;
+    }
     Capa();
     if (ListsAtLogin && Pipelining())
-        StatWithListings();
+        OpeningBatch(false, true);
     else
         Stat();
 }
@@ -121,9 +129,33 @@ void TKvSocket::LoginApop(const std::string& greeting) {
     LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
 }
 
+void TKvSocket::LoginAhead() {
+    static const TCommand kinds[] = {CommandUser, CommandPass};
+    TCommand refused = CommandIdle;
+    std::string refusal;
+    TPop3Pipeline::TBatch batch = Batch(2, false, [this](size_t i) {
+        return (i == 0 ? "USER " + UserName : "PASS " + Password) + Crlf;
+    });
+    batch.MayRefuse = true;
+    batch.Refused = [&](size_t i) {
+        if (refused != CommandIdle) return;
+        refused = kinds[i];
+        refusal = LastReply;
+    };
+    BatchKinds.assign(std::begin(kinds), std::end(kinds));
+    if (Run(CommandUser, batch, true)) return;
+    // The first refusal is the one that tells why.
+    LastReply = refusal;
+    RefuseLogin(refused);
+}
+
 void TKvSocket::LoginStep(TCommand command, const std::string& text) {
     CommandNumber = command;
     if (Exchange(text, true)) return;
+    RefuseLogin(command);
+}
+
+void TKvSocket::RefuseLogin(TCommand command) {
     // The connection stays for a QUIT. A response code tells a locked mailbox, a login too soon
     // and a passing trouble of the server from a wrong password.
     const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
@@ -136,21 +168,28 @@ void TKvSocket::Capa() {
     Capabilities.clear();
     TPop3Pipeline::TBatch batch = Batch(1, true, [](size_t) { return std::string("CAPA") + Crlf; });
     batch.MayRefuse = true;  // a refusal means no capabilities
-    batch.Replied = [this](size_t) {
-        std::vector<std::string> lines;
-        TPop3Reply::SplitHeader(MultiLineText, lines);
-        lines.pop_back();  // the "." line
-        for (std::string& line : lines) Capabilities.push_back(TPop3Reply::Trimmed(line));
-        for (const std::string& line : Capabilities) {
-            int32_t seconds = 0;
-            const size_t blank = line.find(' ');
-            // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
-            if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
-                TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
-                LoginDelay = seconds;
-        }
-    };
+    batch.Replied = [this](size_t) { TakeCapabilities(); };
     Run(CommandCapa, batch);
+}
+
+void TKvSocket::TakeCapabilities() {
+    std::vector<std::string> lines;
+    TPop3Reply::SplitHeader(MultiLineText, lines);
+    lines.pop_back();  // the "." line
+    for (std::string& line : lines) Capabilities.push_back(TPop3Reply::Trimmed(line));
+    for (const std::string& line : Capabilities) {
+        int32_t seconds = 0;
+        const size_t blank = line.find(' ');
+        // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
+        if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
+            TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
+            LoginDelay = seconds;
+    }
+    PipelinedBefore = Pipelining() ? ServerKey() : std::string();
+}
+
+std::string TKvSocket::ServerKey() const {
+    return Host + "\n" + std::to_string(Port) + "\n" + std::to_string(Security) + "\n" + UserName;
 }
 
 bool TKvSocket::Pipelining() const {
@@ -165,38 +204,50 @@ void TKvSocket::Stat() {
     if (OnStat) OnStat(*this);
 }
 
-void TKvSocket::StatWithListings() {
-    static const TCommand kinds[] = {CommandStat, CommandList, CommandUidl};
-    static const char* const lines[] = {"STAT\r\n", "LIST\r\n", "UIDL\r\n"};
+void TKvSocket::OpeningBatch(bool capa, bool listings) {
+    std::vector<TCommand> kinds;
+    if (capa) kinds.push_back(CommandCapa);
+    kinds.push_back(CommandStat);
+    if (listings) kinds.insert(kinds.end(), {CommandList, CommandUidl});
     std::vector<int32_t> sizes;
     std::vector<std::string> uids;
     bool uidsListed = false;
-    TPop3Pipeline::TBatch batch = Batch(3, true, [](size_t i) { return std::string(lines[i]); });
-    batch.MultiLineOf = [](size_t i) { return i > 0; };
-    batch.MayRefuse = true;  // the UIDL listing; STAT and LIST fail as they do alone
-    batch.Refused = [this](size_t i) {
-        if (i == 0 || (i == 1 && MessageCount != NoCountInStat)) Refuse();
+    TPop3Pipeline::TBatch batch = Batch(kinds.size(), true, [&kinds](size_t i) {
+        return CommandName(kinds[i]) + std::string(Crlf);
+    });
+    batch.MultiLineOf = [&kinds](size_t i) { return kinds[i] != CommandStat; };
+    // A refused CAPA means no capabilities, a refused UIDL listing one UIDL per message; STAT and
+    // LIST fail as they do alone.
+    batch.MayRefuse = true;
+    batch.Refused = [this, &kinds](size_t i) {
+        if (kinds[i] == CommandStat || (kinds[i] == CommandList && MessageCount != NoCountInStat))
+            Refuse();
     };
     batch.Replied = [&](size_t i) {
-        if (i == 0) {
+        if (kinds[i] == CommandCapa) {
+            TakeCapabilities();
+            return;
+        }
+        if (kinds[i] == CommandStat) {
             MessageCount = ParseNumber(CommandStat, TPop3Reply::WithoutStatus(LastReply));
             return;
         }
         // Without a count the owner ends the session; the listings are not read.
         if (MessageCount == NoCountInStat) return;
         std::string offending;
-        const bool valid = i == 1
+        const bool valid = kinds[i] == CommandList
                                ? TScanListing::Sizes(MultiLineText, MessageCount, sizes, &offending)
                                : TScanListing::Uids(MultiLineText, MessageCount, uids, &offending);
         // A status line where a listing's line is due: the replies fell out of step.
         if (!valid && (offending.rfind("+OK", 0) == 0 || offending.rfind("-ERR", 0) == 0))
             RaiseDesync(offending);
         if (!valid) RaiseFailure(TFailureKind::CommError, offending);
-        uidsListed = uidsListed || i == 2;
+        uidsListed = uidsListed || kinds[i] == CommandUidl;
     };
-    BatchKinds.assign(std::begin(kinds), std::end(kinds));
-    Run(CommandStat, batch, true);
-    if (MessageCount != NoCountInStat) {
+    if (capa) Capabilities.clear();
+    BatchKinds = kinds;
+    Run(kinds.front(), batch, true);
+    if (listings && MessageCount != NoCountInStat) {
         KeptSizes = std::move(sizes);
         KeptUids = uidsListed ? std::move(uids) : UidlEach();
     }

@@ -115,8 +115,16 @@ private:
     bool Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead);
     // A batch of TOPs sent ahead closes with a STAT that must repeat the message count.
     void CloseWithStat(TPop3Pipeline::TBatch& batch);
-    // STAT, LIST and UIDL in one batch sent ahead; the listings are kept for ListAll and UidlAll.
-    void StatWithListings();
+    // USER and PASS sent together.
+    void LoginAhead();
+    // Throws the refusal of the login step command, whose reply is LastReply.
+    [[noreturn]] void RefuseLogin(TCommand command);
+    void TakeCapabilities();
+    // Names the server and the login: what PipelinedBefore is kept for.
+    std::string ServerKey() const;
+    // One batch sent ahead: CAPA when capa, STAT, then LIST and UIDL when listings, whose
+    // results are kept for ListAll and UidlAll. Raises OnStat.
+    void OpeningBatch(bool capa, bool listings);
     // One UIDL n per message, for a server that refuses the listing.
     std::vector<std::string> UidlEach();
 
@@ -138,6 +146,8 @@ private:
     TPop3Pipeline Pipe;
     TCommand BatchCommand = CommandIdle;
     std::vector<TCommand> BatchKinds;  // per command, for a batch of unlike commands
+    // The server and login whose last CAPA offered PIPELINING; empty when the last did not.
+    std::string PipelinedBefore;
     std::optional<std::vector<int32_t>> KeptSizes;
     std::optional<std::vector<std::string>> KeptUids;
     TPop3Reply::TStatus ReplyStatus = TPop3Reply::TStatus::Positive;  // of the last reply
