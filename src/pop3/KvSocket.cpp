@@ -64,6 +64,9 @@ void TKvSocket::Connect() {
     if (Security == SecurityStartTls) RequestStartTls();
     // A server that took commands ahead last time is sent them ahead from the login on.
     const bool ahead = PipelinedBefore == ServerKey();
+    // Until this session's CAPA says it again: a session that fails on the way leaves the next
+    // login in lock-step.
+    PipelinedBefore.clear();
     if (UseApop)
         LoginApop(greeting);
     else if (ahead)

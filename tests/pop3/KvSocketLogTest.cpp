@@ -163,17 +163,19 @@ TEST(KvSocketLog, ALoginAfterPipeliningGoesAhead) {
     struct Case {
         const char* Name;
         bool Pipelined;       // the first session's CAPA offered PIPELINING
+        bool FailedBetween;   // a refused login came between the two
         const char* User;     // of the second login
         const char* Refusal;  // scripted reply to the second USER, or nullptr
         bool Ahead;
         const char* Failure;
     };
     const Case cases[] = {
-        {"same server and user", true, "user", nullptr, true, "(no failure)"},
-        {"no PIPELINING last time", false, "user", nullptr, false, "(no failure)"},
-        {"another user", true, "other", nullptr, false, "ユーザ名、パスワードが違います。"},
-        {"USER refused, mailbox in use", true, "user", "-ERR [IN-USE] locked\r\n", true,
+        {"same server and user", true, false, "user", nullptr, true, "(no failure)"},
+        {"no PIPELINING last time", false, false, "user", nullptr, false, "(no failure)"},
+        {"another user", true, false, "other", nullptr, false, "ユーザ名、パスワードが違います。"},
+        {"USER refused, mailbox in use", true, false, "user", "-ERR [IN-USE] locked\r\n", true,
          "メールボックスは他のプログラムが使用中です。"},
+        {"the login before failed", true, true, "user", nullptr, false, "(no failure)"},
     };
     const std::string file = "DelLog-test-ahead.txt";
     for (const auto& c : cases) {
@@ -184,6 +186,11 @@ TEST(KvSocketLog, ALoginAfterPipeliningGoesAhead) {
         s->ListsAtLogin = true;
         s->Connect();
         s->Quit();
+        if (c.FailedBetween) {
+            server.Script("USER", TFakeReply::Bytes("-ERR not now\r\n"));
+            EXPECT_NE(FailureOf([&] { s->Connect(); }), "(no failure)");
+            s->Quit();
+        }
         server.SetCapabilities({"PIPELINING"});
         if (c.Refusal) server.Script("USER", TFakeReply::Bytes(c.Refusal));
         s->UserName = c.User;
