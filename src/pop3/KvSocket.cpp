@@ -1,6 +1,7 @@
 #include "pop3/KvSocket.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "pop3/CertQuestion.h"
@@ -54,17 +55,33 @@ void TKvSocket::Connect() {
     MessageCount = -1;
     ErrorText.clear();
     Capabilities.clear();
+    KeptSizes.reset();
+    KeptUids.reset();
     Open(address);
     if (Security == SecurityTls) StartTls();
     // APOP takes the time stamp of this first greeting, also after STLS.
     const std::string greeting = ReadGreeting();
     if (Security == SecurityStartTls) RequestStartTls();
+    // A server that took commands ahead last time is sent them ahead from the login on.
+    const bool ahead = PipelinedBefore == ServerKey();
+    // Until this session's CAPA says it again: a session that fails on the way leaves the next
+    // login in lock-step.
+    PipelinedBefore.clear();
     if (UseApop)
         LoginApop(greeting);
+    else if (ahead)
+        LoginAhead();
     else
         LoginUser();
+    if (ahead) {
+        OpeningBatch(true, ListsAtLogin);
+        return;
+    }
     Capa();
-    Stat();
+    if (ListsAtLogin && Pipelining())
+        OpeningBatch(false, true);
+    else
+        Stat();
 }
 
 std::string TKvSocket::ReadGreeting() {
@@ -115,9 +132,33 @@ void TKvSocket::LoginApop(const std::string& greeting) {
     LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
 }
 
+void TKvSocket::LoginAhead() {
+    static const TCommand kinds[] = {CommandUser, CommandPass};
+    TCommand refused = CommandIdle;
+    std::string refusal;
+    TPop3Pipeline::TBatch batch = Batch(2, false, [this](size_t i) {
+        return (i == 0 ? "USER " + UserName : "PASS " + Password) + Crlf;
+    });
+    batch.MayRefuse = true;
+    batch.Refused = [&](size_t i) {
+        if (refused != CommandIdle) return;
+        refused = kinds[i];
+        refusal = LastReply;
+    };
+    BatchKinds.assign(std::begin(kinds), std::end(kinds));
+    if (Run(CommandUser, batch, true)) return;
+    // The first refusal is the one that tells why.
+    LastReply = refusal;
+    RefuseLogin(refused);
+}
+
 void TKvSocket::LoginStep(TCommand command, const std::string& text) {
     CommandNumber = command;
     if (Exchange(text, true)) return;
+    RefuseLogin(command);
+}
+
+void TKvSocket::RefuseLogin(TCommand command) {
     // The connection stays for a QUIT. A response code tells a locked mailbox, a login too soon
     // and a passing trouble of the server from a wrong password.
     const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
@@ -130,21 +171,28 @@ void TKvSocket::Capa() {
     Capabilities.clear();
     TPop3Pipeline::TBatch batch = Batch(1, true, [](size_t) { return std::string("CAPA") + Crlf; });
     batch.MayRefuse = true;  // a refusal means no capabilities
-    batch.Replied = [this](size_t) {
-        std::vector<std::string> lines;
-        TPop3Reply::SplitHeader(MultiLineText, lines);
-        lines.pop_back();  // the "." line
-        for (std::string& line : lines) Capabilities.push_back(TPop3Reply::Trimmed(line));
-        for (const std::string& line : Capabilities) {
-            int32_t seconds = 0;
-            const size_t blank = line.find(' ');
-            // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
-            if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
-                TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
-                LoginDelay = seconds;
-        }
-    };
+    batch.Replied = [this](size_t) { TakeCapabilities(); };
     Run(CommandCapa, batch);
+}
+
+void TKvSocket::TakeCapabilities() {
+    std::vector<std::string> lines;
+    TPop3Reply::SplitHeader(MultiLineText, lines);
+    lines.pop_back();  // the "." line
+    for (std::string& line : lines) Capabilities.push_back(TPop3Reply::Trimmed(line));
+    for (const std::string& line : Capabilities) {
+        int32_t seconds = 0;
+        const size_t blank = line.find(' ');
+        // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
+        if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
+            TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
+            LoginDelay = seconds;
+    }
+    PipelinedBefore = Pipelining() ? ServerKey() : std::string();
+}
+
+std::string TKvSocket::ServerKey() const {
+    return Host + "\n" + std::to_string(Port) + "\n" + std::to_string(Security) + "\n" + UserName;
 }
 
 bool TKvSocket::Pipelining() const {
@@ -156,6 +204,56 @@ bool TKvSocket::Pipelining() const {
 void TKvSocket::Stat() {
     CommandNumber = CommandStat;
     MessageCount = ParseNumber(CommandStat, SendCommand(std::string("STAT") + Crlf));
+    if (OnStat) OnStat(*this);
+}
+
+void TKvSocket::OpeningBatch(bool capa, bool listings) {
+    std::vector<TCommand> kinds;
+    if (capa) kinds.push_back(CommandCapa);
+    kinds.push_back(CommandStat);
+    if (listings) kinds.insert(kinds.end(), {CommandList, CommandUidl});
+    std::vector<int32_t> sizes;
+    std::vector<std::string> uids;
+    bool uidsListed = false;
+    TPop3Pipeline::TBatch batch = Batch(kinds.size(), true, [&kinds](size_t i) {
+        return CommandName(kinds[i]) + std::string(Crlf);
+    });
+    batch.MultiLineOf = [&kinds](size_t i) { return kinds[i] != CommandStat; };
+    // A refused CAPA means no capabilities, a refused UIDL listing one UIDL per message; STAT and
+    // LIST fail as they do alone.
+    batch.MayRefuse = true;
+    batch.Refused = [this, &kinds](size_t i) {
+        if (kinds[i] == CommandStat || (kinds[i] == CommandList && MessageCount != NoCountInStat))
+            Refuse();
+    };
+    batch.Replied = [&](size_t i) {
+        if (kinds[i] == CommandCapa) {
+            TakeCapabilities();
+            return;
+        }
+        if (kinds[i] == CommandStat) {
+            MessageCount = ParseNumber(CommandStat, TPop3Reply::WithoutStatus(LastReply));
+            return;
+        }
+        // Without a count the owner ends the session; the listings are not read.
+        if (MessageCount == NoCountInStat) return;
+        std::string offending;
+        const bool valid = kinds[i] == CommandList
+                               ? TScanListing::Sizes(MultiLineText, MessageCount, sizes, &offending)
+                               : TScanListing::Uids(MultiLineText, MessageCount, uids, &offending);
+        // A status line where a listing's line is due: the replies fell out of step.
+        if (!valid && (offending.rfind("+OK", 0) == 0 || offending.rfind("-ERR", 0) == 0))
+            RaiseDesync(offending);
+        if (!valid) RaiseFailure(TFailureKind::CommError, offending);
+        uidsListed = uidsListed || kinds[i] == CommandUidl;
+    };
+    if (capa) Capabilities.clear();
+    BatchKinds = kinds;
+    Run(kinds.front(), batch, true);
+    if (listings && MessageCount != NoCountInStat) {
+        KeptSizes = std::move(sizes);
+        KeptUids = uidsListed ? std::move(uids) : UidlEach();
+    }
     if (OnStat) OnStat(*this);
 }
 
@@ -180,6 +278,11 @@ int32_t TKvSocket::List(int32_t n) {
 }
 
 std::vector<int32_t> TKvSocket::ListAll() {
+    if (KeptSizes) {
+        std::vector<int32_t> kept = std::move(*KeptSizes);
+        KeptSizes.reset();
+        return kept;
+    }
     std::vector<int32_t> sizes;
     TPop3Pipeline::TBatch batch = Batch(1, true, [](size_t) { return std::string("LIST") + Crlf; });
     batch.Replied = [this, &sizes](size_t) {
@@ -197,6 +300,11 @@ std::string TKvSocket::Uidl(int32_t n) {
 }
 
 std::vector<std::string> TKvSocket::UidlAll() {
+    if (KeptUids) {
+        std::vector<std::string> kept = std::move(*KeptUids);
+        KeptUids.reset();
+        return kept;
+    }
     std::vector<std::string> uids;
     TPop3Pipeline::TBatch listing =
         Batch(1, true, [](size_t) { return std::string("UIDL") + Crlf; });
@@ -207,6 +315,11 @@ std::vector<std::string> TKvSocket::UidlAll() {
             RaiseFailure(TFailureKind::CommError, offending);
     };
     if (Run(CommandUidl, listing)) return uids;
+    return UidlEach();
+}
+
+std::vector<std::string> TKvSocket::UidlEach() {
+    std::vector<std::string> uids;
     // A server without the listing still answers for each message, checked as strictly as the
     // listing: "n id" for the n asked, and no more than the listing's bytes in all.
     size_t received = 0;
@@ -362,6 +475,11 @@ bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch) {
 
 bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead) {
     CheckOwner();
+    // Listings kept from the login hold only until another command may have changed them.
+    if (command != CommandList && command != CommandUidl) {
+        KeptSizes.reset();
+        KeptUids.reset();
+    }
     if (!Connected() || Aborted()) RaiseFailure(TFailureKind::Disconnected);
     BatchCommand = command;
     return Pipe.Run(batch, ahead);
@@ -381,7 +499,12 @@ void TKvSocket::LogStopped() {
     if (OnLogStopped) OnLogStopped(*this);
 }
 
-void TKvSocket::Begin(bool closing) { CommandNumber = closing ? CommandStat : BatchCommand; }
+void TKvSocket::Begin(size_t index, bool closing) {
+    if (closing)
+        CommandNumber = CommandStat;
+    else
+        CommandNumber = index < BatchKinds.size() ? BatchKinds[index] : BatchCommand;
+}
 
 void TKvSocket::CheckLine(const std::string& text) {
     // A CR, LF or NUL inside the line (say in a user name) would smuggle in a second command.
@@ -414,4 +537,7 @@ const std::string& TKvSocket::Reply() const { return LastReply; }
 
 void TKvSocket::Abandon() { Close(); }
 
-void TKvSocket::End() { CommandNumber = CommandIdle; }
+void TKvSocket::End() {
+    CommandNumber = CommandIdle;
+    BatchKinds.clear();
+}

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ public:
     // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
     // said. Kept across connections, as the next login may be refused for it.
     int32_t LoginDelay = -1;
+    // The owner lists the whole mailbox after STAT: to a server that pipelines, LIST and UIDL go
+    // out with STAT, and ListAll and UidlAll then answer once from what came back.
+    bool ListsAtLogin = false;
 
     // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
     // refused login throws ErrorText, the connection left standing for a QUIT.
@@ -111,12 +115,24 @@ private:
     bool Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead);
     // A batch of TOPs sent ahead closes with a STAT that must repeat the message count.
     void CloseWithStat(TPop3Pipeline::TBatch& batch);
+    // USER and PASS sent together.
+    void LoginAhead();
+    // Throws the refusal of the login step command, whose reply is LastReply.
+    [[noreturn]] void RefuseLogin(TCommand command);
+    void TakeCapabilities();
+    // Names the server and the login: what PipelinedBefore is kept for.
+    std::string ServerKey() const;
+    // One batch sent ahead: CAPA when capa, STAT, then LIST and UIDL when listings, whose
+    // results are kept for ListAll and UidlAll. Raises OnStat.
+    void OpeningBatch(bool capa, bool listings);
+    // One UIDL n per message, for a server that refuses the listing.
+    std::vector<std::string> UidlEach();
 
     bool CertificateAccepted(const TCertReport& report) override;
     void LogStopped() override;
 
     // The pipeline's link to the connection.
-    void Begin(bool closing) override;
+    void Begin(size_t index, bool closing) override;
     void CheckLine(const std::string& line) override;
     void Write(const std::string& bytes) override;
     void Sent(const char* line, size_t length) override;
@@ -129,5 +145,10 @@ private:
 
     TPop3Pipeline Pipe;
     TCommand BatchCommand = CommandIdle;
+    std::vector<TCommand> BatchKinds;  // per command, for a batch of unlike commands
+    // The server and login whose last CAPA offered PIPELINING; empty when the last did not.
+    std::string PipelinedBefore;
+    std::optional<std::vector<int32_t>> KeptSizes;
+    std::optional<std::vector<std::string>> KeptUids;
     TPop3Reply::TStatus ReplyStatus = TPop3Reply::TStatus::Positive;  // of the last reply
 };

@@ -33,7 +33,7 @@ void TPop3Pipeline::TopUp() {
     while (Sent < Total && Sent - Done < Window) {
         const bool closing = Sent == Batch->Count;
         const std::string text = closing ? Batch->ClosingLine : Batch->Line(Sent);
-        Link.Begin(closing);
+        Link.Begin(Sent, closing);
         Link.CheckLine(text);
         if (Sent > Done && Bytes + text.size() > MaxBytes) break;
         Outgoing += text;
@@ -41,10 +41,10 @@ void TPop3Pipeline::TopUp() {
         Lengths[Sent % Window] = text.size();
         ++Sent;
     }
-    Link.Begin(false);
+    Link.Begin(first, false);
     Link.Write(Outgoing);
     for (size_t at = 0, i = first; i < Sent; at += Lengths[i % Window], ++i) {
-        Link.Begin(i == Batch->Count);
+        Link.Begin(i, i == Batch->Count);
         Link.Sent(Outgoing.data() + at, Lengths[i % Window]);
     }
 }
@@ -53,8 +53,9 @@ bool TPop3Pipeline::TakeReply() {
     const size_t i = Done;
     const bool closing = i == Batch->Count;
     if (!closing && Batch->Before) Batch->Before(i);
-    Link.Begin(closing);
-    const TPop3Reply::TStatus status = Link.Receive(!closing && Batch->MultiLine);
+    Link.Begin(i, closing);
+    const bool multiLine = Batch->MultiLineOf ? Batch->MultiLineOf(i) : Batch->MultiLine;
+    const TPop3Reply::TStatus status = Link.Receive(!closing && multiLine);
     Bytes -= Lengths[i % Window];
     ++Done;
     if (status == TPop3Reply::TStatus::Malformed) {
@@ -69,6 +70,7 @@ bool TPop3Pipeline::TakeReply() {
     if (SentAhead && Done == Sent && Framer.Buffered() > 0)
         Link.Desync(TReplyFramer::StatusLine(Link.Reply()));
     if (!closing && !refused && Batch->Replied) Batch->Replied(i);
+    if (!closing && refused && Batch->Refused) Batch->Refused(i);
     return !refused;
 }
 

@@ -26,8 +26,8 @@ public:
     class TLink {
     public:
         virtual ~TLink() = default;
-        // The command in progress is now the batch's, or its closing one.
-        virtual void Begin(bool closing) = 0;
+        // The command in progress is now command index of the batch, or its closing one.
+        virtual void Begin(size_t index, bool closing) = 0;
         // Throws when line is not exactly one command line ending in CR LF.
         virtual void CheckLine(const std::string& line) = 0;
         virtual void Write(const std::string& bytes) = 0;
@@ -50,11 +50,13 @@ public:
     struct TBatch {
         size_t Count = 0;
         bool MultiLine = false;
+        std::function<bool(size_t)> MultiLineOf;  // when set, whether reply i is multi-line
         // With it a "-ERR" reply is an answer: its Replied is skipped and Run returns false.
         bool MayRefuse = false;
         std::function<std::string(size_t)> Line;  // command i, CR LF included
         std::function<void(size_t)> Before;       // just before reply i is read
         std::function<void(size_t)> Replied;      // after a positive reply i
+        std::function<void(size_t)> Refused;      // after a refusal taken as an answer
         // Sent ahead, the batch ends with ClosingLine, whose reply InStep must accept. A reply cut
         // short by a "." line the server did not stuff leaves every later one behind, and a TOP
         // status line looks like any other: a closing STAT shows such a shift.

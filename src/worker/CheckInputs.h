@@ -15,10 +15,10 @@ struct TCheckInputs {
     std::string Pass;  // empty: the worker asks for it
     bool APOPCheck = false;
     // The account's settings.
-    int Security = 0;      // 0 none, 1 SSL/TLS, 2 STARTTLS
-    std::string CertHash;  // fingerprint of the certificate trusted for the account, or empty
+    int Security = 0;        // 0 none, 1 SSL/TLS, 2 STARTTLS
+    std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
     TRuleInputs RuleInputs;  // the mode, the text rules, the account's checks, the sender lists
-    std::string Design;   // designated header name, colon included; empty for none
+    std::string Design;      // designated header name, colon included; empty for none
     bool LogEnabled = false;
     std::string TabCaption;  // names the account in the password question and the history
     // Where a deletion writes its history lines; empty: no history.

@@ -251,6 +251,8 @@ void TConnect::OpenSession(const std::string& password) {
     Session->UserName = Inputs.IDNum;
     Session->Password = password;
     Session->UseApop = Inputs.APOPCheck;
+    // Both listings follow the login at once when the whole mailbox is listed afresh.
+    Session->ListsAtLogin = Inputs.Unattended || Shown.empty();
 
     Page.SetStatusText(0, "接続中...");
     Page.SetStatusDetail("");
@@ -477,5 +479,6 @@ void TConnect::Reconnect() {
     Page.SetStatusDetail("");
     Page.RepaintStatusBar();
     Page.SetIndicatorState(Index, LampBusy);
+    Session->ListsAtLogin = false;
     Session->Connect();
 }

@@ -151,6 +151,9 @@ private:
     void ListRows(const TRuleSet& rules, const std::string& design);
     // A check's rows to the page, when they differ from those it showed.
     void ShowListing();
+    // Gives the page a row of Shown with the header lines it keeps, which the cache holds for
+    // rows listed without them.
+    void PostRow(const TMailRow& row);
     // What a TOP reply gives a row: its lines, digest and the columns read from them.
     THeaderCache::TEntry ReadEntry(const TStringList& header, int32_t size,
                                    const std::string& design);

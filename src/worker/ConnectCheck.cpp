@@ -186,7 +186,7 @@ void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
     Page.ClearRows();
     size_t ticked = 0;
     for (const TMailRow& row : Shown) {
-        Page.AddRow(row);
+        PostRow(row);
         ticked += row.Ticked ? 1 : 0;
     }
     Page.RepaintRows();

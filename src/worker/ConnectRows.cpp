@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <unordered_map>
 
 #include "headers/MainDM.h"
 #include "headers/SjisSearch.h"
@@ -150,8 +149,6 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
     const std::vector<int32_t> sizes = Session->ListAll();
     ConnectionUids = Session->UidlAll();
     const int32_t count = static_cast<int32_t>(std::min(sizes.size(), ConnectionUids.size()));
-    std::unordered_map<std::string, int> listings;
-    for (const std::string& uid : ConnectionUids) ++listings[uid];
     // The rows kept show the designated header they were read with.
     if (design != CachedDesign) Cache.Clear();
     CachedDesign = design;
@@ -163,7 +160,7 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
         Fetched.insert(ConnectionUids[at]);
     }
     auto add = [&](int32_t number, const THeaderCache::TEntry& entry) {
-        AddListedRow(number, entry, rules, listings[ConnectionUids[number - 1]] > 1);
+        AddListedRow(number, entry, rules, Cache.Repeats(ConnectionUids[number - 1]));
     };
     // Rows go in in the mailbox's order: the kept ones before a fetched one, then it.
     int32_t next = 1;
@@ -257,14 +254,31 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     if (hand != HandTicks.end()) row.Ticked = hand->second;
     // Kept for the deletion history.
     if (decision.Ticked) listed.Reason = decision.Reason;
-    // The page keeps the lines, to decide the row again when the rules change.
-    row.HeaderLines = entry.Lines;
     if (PostRows) {
+        // The page keeps the lines, to decide the row again when the rules change.
+        row.HeaderLines = entry.Lines;
         Page.AddRow(row);
         Page.RepaintRows();
         row.HeaderLines.clear();  // the worker never reads them again
+    } else if (!Cache.Keepable(uid)) {
+        row.HeaderLines = entry.Lines;  // for PostRow: the cache does not hold them
     }
     Shown.push_back(std::move(row));
+}
+
+void TConnect::PostRow(const TMailRow& row) {
+    const std::string& uid = row.Columns[TMailRow::Uidl];
+    const auto listed = Listed.find(uid);
+    const THeaderCache::TEntry* entry = row.HeaderLines.empty() && listed != Listed.end()
+                                            ? Cache.Find(uid, listed->second.Size)
+                                            : nullptr;
+    if (!entry) {
+        Page.AddRow(row);
+        return;
+    }
+    TMailRow posted = row;
+    posted.HeaderLines = entry->Lines;
+    Page.AddRow(posted);
 }
 
 void TConnect::ShowListing() {
@@ -276,7 +290,7 @@ void TConnect::ShowListing() {
     if (std::equal(Shown.begin(), Shown.end(), Inputs.Rows.begin(), Inputs.Rows.end(), same))
         return;
     Page.ClearRows();
-    for (const TMailRow& row : Shown) Page.AddRow(row);
+    for (const TMailRow& row : Shown) PostRow(row);
     Page.RepaintRows();
 }
 

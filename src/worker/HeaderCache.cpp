@@ -1,9 +1,10 @@
 #include "worker/HeaderCache.h"
 
+#include <string_view>
 #include <unordered_set>
 
 void THeaderCache::Retain(const std::vector<std::string>& listedIds) {
-    std::unordered_set<std::string> listed;
+    std::unordered_set<std::string_view> listed(listedIds.size());
     Repeated.clear();
     for (const auto& id : listedIds)
         if (!listed.insert(id).second) Repeated.insert(id);

@@ -34,11 +34,12 @@ public:
     const TEntry* Find(const std::string& id, int32_t size) const;
     void Keep(const std::string& id, TEntry entry);
     void Clear() { Entries.clear(); }
+    // The last listing Retain was given named the id more than once.
+    bool Repeats(const std::string& id) const { return !Repeated.empty() && Repeated.count(id); }
+    bool Keepable(const std::string& id) const { return !id.empty() && !Repeats(id); }
     size_t Size() const { return Entries.size(); }
 
 private:
-    bool Keepable(const std::string& id) const { return !id.empty() && !Repeated.count(id); }
-
     std::unordered_map<std::string, TEntry> Entries;
     std::set<std::string> Repeated;  // ids the last listing named more than once
 };

@@ -157,6 +157,61 @@ TEST(KvSocketLog, CommandsOfAWindowComeBeforeTheirReplies) {
     std::remove(file.c_str());
 }
 
+// A login to the server and account whose last CAPA offered PIPELINING sends USER with PASS and
+// CAPA with STAT; a refusal still names the step that was refused.
+TEST(KvSocketLog, ALoginAfterPipeliningGoesAhead) {
+    struct Case {
+        const char* Name;
+        bool Pipelined;       // the first session's CAPA offered PIPELINING
+        bool FailedBetween;   // a refused login came between the two
+        const char* User;     // of the second login
+        const char* Refusal;  // scripted reply to the second USER, or nullptr
+        bool Ahead;
+        const char* Failure;
+    };
+    const Case cases[] = {
+        {"same server and user", true, false, "user", nullptr, true, "(no failure)"},
+        {"no PIPELINING last time", false, false, "user", nullptr, false, "(no failure)"},
+        {"another user", true, false, "other", nullptr, false, "ユーザ名、パスワードが違います。"},
+        {"USER refused, mailbox in use", true, false, "user", "-ERR [IN-USE] locked\r\n", true,
+         "メールボックスは他のプログラムが使用中です。"},
+        {"the login before failed", true, true, "user", nullptr, false, "(no failure)"},
+    };
+    const std::string file = "DelLog-test-ahead.txt";
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages({{"Subject: x\r\n", 1, "u1"}});
+        if (c.Pipelined) server.SetCapabilities({"PIPELINING"});
+        auto s = SessionFor(server);
+        s->ListsAtLogin = true;
+        s->Connect();
+        s->Quit();
+        if (c.FailedBetween) {
+            server.Script("USER", TFakeReply::Bytes("-ERR not now\r\n"));
+            EXPECT_NE(FailureOf([&] { s->Connect(); }), "(no failure)");
+            s->Quit();
+        }
+        server.SetCapabilities({"PIPELINING"});
+        if (c.Refusal) server.Script("USER", TFakeReply::Bytes(c.Refusal));
+        s->UserName = c.User;
+        s->LogEnabled = true;
+        s->LogFileName = file;
+        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Failure) << c.Name;
+        s->Quit();
+        const std::string log = ReadWholeFile(file);
+        const bool ahead = log.find("Send:2\r\n") < log.find("Receive:1");
+        EXPECT_EQ(ahead, c.Ahead) << c.Name << "\n" << log;
+        if (c.Ahead && !c.Refusal)
+            EXPECT_NE(log.find("Send:11\r\nCAPA\r\n\r\nSend:4\r\nSTAT\r\n\r\nSend:7\r\nLIST\r\n"
+                               "\r\nSend:9\r\nUIDL\r\n\r\nReceive:11"),
+                      std::string::npos)
+                << c.Name << "\n"
+                << log;
+        s.reset();
+        std::remove(file.c_str());
+    }
+}
+
 #ifndef _WIN32
 // A log that cannot be written stops once; the exchange goes on in step.
 TEST(KvSocketLog, FailedWriteStopsTheLogNotTheListing) {

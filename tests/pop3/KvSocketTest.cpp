@@ -287,6 +287,88 @@ TEST(KvSocketPipelining, WindowIsBoundedAndWithoutPipeliningCommandsWait) {
     }
 }
 
+// A session that lists the whole mailbox sends LIST and UIDL with STAT to a server that pipelines;
+// the listings are then answered from what came back, and only until another command goes out.
+TEST(KvSocketListsAtLogin, ListingsGoOutWithStat) {
+    struct Case {
+        const char* Name;
+        bool Pipelining;
+        const char* Prefix;  // a scripted reply, or nullptr
+        const char* Reply;
+        bool NoopFirst;  // another command between the login and the listings
+        Lines AtStat;    // the commands the server had when OnStat came
+        Lines After;     // the commands ListAll and UidlAll added
+        const char* Failure;
+    };
+    const Lines login = {"USER user", "PASS secret", "CAPA"};
+    auto with = [&](Lines tail) {
+        Lines all = login;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    const Case cases[] = {
+        {"pipelining", true, nullptr, nullptr, false, with({"STAT", "LIST", "UIDL"}), {}, ""},
+        {"no pipelining", false, nullptr, nullptr, false, with({"STAT"}), {"LIST", "UIDL"}, ""},
+        {"UIDL listing refused",
+         true,
+         "UIDL",
+         "-ERR no\r\n",
+         false,
+         with({"STAT", "LIST", "UIDL", "UIDL 1", "UIDL 2"}),
+         {},
+         ""},
+        {"NOOP between",
+         true,
+         nullptr,
+         nullptr,
+         true,
+         with({"STAT", "LIST", "UIDL"}),
+         {"NOOP", "LIST", "UIDL"},
+         ""},
+        {"STAT refused", true, "STAT", "-ERR locked\r\n", false, {}, {}, "通信エラー"},
+        {"LIST refused", true, "LIST", "-ERR no\r\n", false, {}, {}, "通信エラー"},
+        {"STAT without a count",
+         true,
+         "STAT",
+         "+OK many\r\n",
+         false,
+         with({"STAT", "LIST", "UIDL"}),
+         {},
+         ""},
+    };
+    for (const auto& c : cases) {
+        TFakePop3Server server;
+        server.SetMessages(TwoMessages);
+        if (c.Pipelining) server.SetCapabilities({"PIPELINING"});
+        if (c.Prefix) server.Script(c.Prefix, TFakeReply::Bytes(c.Reply));
+        auto s = SessionFor(server);
+        s->ListsAtLogin = true;
+        Lines atStat;
+        std::vector<int32_t> sizes;
+        Lines uids;
+        s->OnStat = [&](TKvSocket& k) {
+            atStat = server.Commands();
+            if (k.MessageCount == TKvSocket::NoCountInStat) return;
+            if (c.NoopFirst) k.Noop();
+            sizes = k.ListAll();
+            uids = k.UidlAll();
+        };
+        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Failure[0] ? c.Failure : "(no failure)")
+            << c.Name;
+        if (c.Failure[0]) {
+            EXPECT_FALSE(s->Connected()) << c.Name;
+            continue;
+        }
+        EXPECT_EQ(atStat, c.AtStat) << c.Name;
+        const Lines all = server.Commands();
+        const Lines after(all.begin() + static_cast<long>(atStat.size()), all.end());
+        EXPECT_EQ(after, c.After) << c.Name;
+        if (s->MessageCount == TKvSocket::NoCountInStat) continue;
+        EXPECT_EQ(sizes, (std::vector<int32_t>{1200, 3120})) << c.Name;
+        EXPECT_EQ(uids, (Lines{"uid-one", "uid-two"})) << c.Name;
+    }
+}
+
 TEST_F(KvSocketTest, RefusedUidlListingFallsBackToOneUidlPerMessage) {
     Server.Script("UIDL", TFakeReply::Bytes("-ERR not supported\r\n"));
     std::vector<std::string> uids;

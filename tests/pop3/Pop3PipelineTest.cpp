@@ -15,7 +15,7 @@ struct TCountingLink : TPop3Pipeline::TLink {
     size_t Logged = 0, MostCommands = 0, MostBytes = 0;
     std::string Last = "+OK";
 
-    void Begin(bool) override {}
+    void Begin(size_t, bool) override {}
     void CheckLine(const std::string&) override {}
     void Write(const std::string&) override {}
     void Sent(const char*, size_t length) override {

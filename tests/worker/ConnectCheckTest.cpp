@@ -159,6 +159,9 @@ TEST(ConnectCheck, ListsOnlyWhatIsNewAndKeepsTheUsersTicks) {
         EXPECT_EQ(account.Server.Commands(), commands);
         EXPECT_EQ(account.Rows(), (TLines{"hello --", "spam 1 -x", "news x-", "spam 2 xx",
                                           "spam 3 xx", "later --"}));
+        // Every row, kept or new, carries the lines the page decides it again by.
+        for (const TMailRow& row : account.Page.CurrentRows())
+            EXPECT_FALSE(row.HeaderLines.empty()) << row.Columns[TMailRow::Title];
 
         // The rows a check left are deleted after a reconnection, found by unique id.
         account.Run(TConnect::CmdDelete);
@@ -225,6 +228,8 @@ TEST(ConnectCheck, AutomaticDeletionTakesOnlyRuleTickedMail) {
         account.ExpectUnattendedEnd();
         EXPECT_EQ(Uids(account.Server.Messages()), c.Remaining);
         EXPECT_EQ(account.Rows(), c.Rows);
+        for (const TMailRow& row : account.Page.CurrentRows())
+            EXPECT_FALSE(row.HeaderLines.empty()) << row.Columns[TMailRow::Title];
         EXPECT_EQ(account.Page.Status(0).rfind(c.Text, 0), 0u) << account.Page.Status(0);
         EXPECT_EQ(account.Page.LastCheck.Deleted, c.HistoryLines);
         EXPECT_EQ(account.Page.LastCheck.Failure.empty(), c.HistoryLines > 0);
