@@ -1,6 +1,8 @@
 // Any bytes from a server: the replies are framed as the session reads them (in reads of varying
 // size), and every multi-line reply goes through the header split and the LIST and UIDL checks.
+// A positive multi-line reply taken piece by piece, as RETR takes it, ends exactly where it did.
 // Input: byte 0 the message count for the listings, byte 1 the read size, then the server's bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +11,30 @@
 #include "pop3/Pop3Reply.h"
 #include "pop3/ReplyFramer.h"
 #include "pop3/ScanListing.h"
+
+namespace {
+
+// The text after the status line, in reads of readSize, ends where the whole reply does.
+void CheckPieces(const std::string& reply, size_t readSize) {
+    TReplyFramer framer;
+    framer.StartBody();
+    std::string text;
+    auto frame = TReplyFramer::TFrame::Incomplete;
+    for (size_t at = reply.find('\n') + 1; at < reply.size(); at += readSize) {
+        if (frame == TReplyFramer::TFrame::Complete) __builtin_trap();  // ended early
+        const size_t n = std::min(readSize, reply.size() - at);
+        std::copy(reply.data() + at, reply.data() + at + n, framer.ReadSpace(n));
+        framer.Received(n);
+        const char* piece = nullptr;
+        size_t length = 0;
+        frame = framer.TakeBody(piece, length);
+        text.append(piece, length);
+    }
+    if (frame != TReplyFramer::TFrame::Complete || text != reply.substr(reply.find('\n') + 1))
+        __builtin_trap();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
@@ -41,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (reply.empty() || reply.back() != '\n') __builtin_trap();
         if (multiLine && TReplyFramer::IsPositive(TReplyFramer::StatusLine(reply))) {
             if (reply.compare(reply.size() - 3, 3, ".\r\n") != 0) __builtin_trap();
+            CheckPieces(reply, readSize);
             TPop3Reply::SplitHeader(reply, lines);
             if (lines.empty() || lines.back() != ".") __builtin_trap();
             if (TScanListing::Sizes(reply, count, sizes) && sizes.size() != size_t(count))

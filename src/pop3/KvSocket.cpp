@@ -404,15 +404,21 @@ void TKvSocket::TopEach(const std::vector<int32_t>& numbers,
     Run(CommandTop, batch);
 }
 
-bool TKvSocket::Retr(int32_t n, const std::function<void(const char*, size_t)>& message) {
+bool TKvSocket::Retr(int32_t n, int32_t listedSize,
+                     const std::function<void(const char*, size_t)>& message) {
     TPop3Pipeline::TBatch batch =
         Batch(1, true, [n](size_t) { return "RETR " + std::to_string(n) + Crlf; });
     batch.MayRefuse = true;
-    batch.Replied = [this, &message](size_t) {
-        const size_t body = MultiLineText.find('\n') + 1;
-        message(MultiLineText.data() + body, MultiLineText.size() - body);
-    };
-    return Run(CommandRetr, batch);
+    MessageSink = &message;
+    MessageLimit = 2 * static_cast<size_t>(std::max(listedSize, 0)) + MessageSlack;
+    try {
+        const bool answered = Run(CommandRetr, batch);
+        MessageSink = nullptr;
+        return answered;
+    } catch (...) {
+        MessageSink = nullptr;
+        throw;
+    }
 }
 
 void TKvSocket::Dele(int32_t n) {
@@ -518,7 +524,9 @@ void TKvSocket::Write(const std::string& bytes) { WriteAll(bytes); }
 void TKvSocket::Sent(const char* line, size_t length) { LogSent(line, length); }
 
 TStatus TKvSocket::Receive(bool multiLine) {
-    ReplyStatus = ReceiveReply(multiLine);
+    ReplyStatus = multiLine && CommandNumber == CommandRetr && MessageSink
+                      ? ReceiveStreamed(*MessageSink, MessageLimit)
+                      : ReceiveReply(multiLine);
     return ReplyStatus;
 }
 

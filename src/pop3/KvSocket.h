@@ -91,10 +91,12 @@ public:
     void TopEach(const std::vector<int32_t>& numbers,
                  const std::function<void(size_t, const std::vector<std::string>&)>& header,
                  bool closeWithStat = false);
-    // RETR n: message(bytes, count) is given the reply after its status line as it came (still
-    // dot-stuffed, through its "." line). False when the server refused; the connection stands.
-    // A message longer than MaxListingLength fails like an overlong listing.
-    bool Retr(int32_t n, const std::function<void(const char*, size_t)>& message);
+    // RETR n: message(bytes, count) is given the reply after its status line in pieces as they
+    // are read (still dot-stuffed, through its "." line), so that no size of message is held
+    // whole. False when the server refused; the connection stands. More text than twice
+    // listedSize and MessageSlack fails like an overlong reply, the connection closed.
+    bool Retr(int32_t n, int32_t listedSize,
+              const std::function<void(const char*, size_t)>& message);
     // DELE for each number, ahead of the replies when the server pipelines. The first refusal
     // ends the connection without QUIT, so that the server deletes none of them.
     void DeleAll(const std::vector<int32_t>& numbers);
@@ -151,4 +153,7 @@ private:
     std::optional<std::vector<int32_t>> KeptSizes;
     std::optional<std::vector<std::string>> KeptUids;
     TPop3Reply::TStatus ReplyStatus = TPop3Reply::TStatus::Positive;  // of the last reply
+    // While Retr runs: where its message goes, and how much of it may come.
+    const std::function<void(const char*, size_t)>* MessageSink = nullptr;
+    size_t MessageLimit = 0;
 };

@@ -156,18 +156,49 @@ TStatus TPop3Connection::ReceiveReply(bool multiLine) {
     }
     const TStatus status = TPop3Reply::Status(LastReply);
     const bool refused = status != TStatus::Positive;
-    // TOP's header is logged as it arrives; a message's text stays out of the log.
-    if (Logging() && CommandNumber == CommandRetr && !refused)
-        Log.Received(CommandNumber, TReplyFramer::StatusLine(LastReply), refused);
-    else if (Logging() && (CommandNumber != CommandTop || !multiLine))
+    // TOP's header is logged as it arrives.
+    if (Logging() && (CommandNumber != CommandTop || !multiLine))
         Log.Received(CommandNumber, LastReply, refused);
     if (refused || !multiLine) LastReply = TPop3Reply::Trimmed(LastReply);
     return status;
 }
 
+TStatus TPop3Connection::ReceiveStreamed(const std::function<void(const char*, size_t)>& piece,
+                                         size_t maxLength) {
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
+    ReceiveLine(deadline);
+    MultiLineText = LastReply;
+    const TStatus status = TPop3Reply::Status(LastReply);
+    const bool refused = status != TStatus::Positive;
+    // A message's text stays out of the log.
+    if (Logging())
+        Log.Received(CommandNumber, refused ? LastReply : TReplyFramer::StatusLine(LastReply),
+                     refused);
+    if (refused) {
+        LastReply = TPop3Reply::Trimmed(LastReply);
+        return status;
+    }
+    // Each read is handed on at once: only a read's worth is ever held, whatever the size.
+    Framer.StartBody();
+    size_t taken = 0;
+    for (;;) {
+        const char* bytes = nullptr;
+        size_t length = 0;
+        const TReplyFramer::TFrame frame = Framer.TakeBody(bytes, length);
+        taken += length;
+        if (taken > maxLength) RaiseFailure(TFailureKind::CommError);
+        if (length > 0) piece(bytes, length);
+        if (frame == TReplyFramer::TFrame::Complete) return status;
+        ReadAvailable(deadline);
+    }
+}
+
 // A single-line reply: up to its line end, however many reads it takes.
 void TPop3Connection::ReceiveLine() {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts;
+    ReceiveLine(TClock::now() + std::chrono::milliseconds(TimeOut) * ReplyTimeOuts);
+}
+
+void TPop3Connection::ReceiveLine(TClock::time_point deadline) {
     for (;;) {
         switch (Framer.TakeLine(LastReply, MaxLineLength)) {
             case TReplyFramer::TFrame::Complete:

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,6 +30,10 @@ public:
     static constexpr size_t MaxHeaderLength = 4 * 1024 * 1024;
     // Longest LIST or UIDL listing of a whole mailbox (some 800 000 messages with long ids).
     static constexpr size_t MaxListingLength = 64 * 1024 * 1024;
+    // What a message's text may exceed its listed size by, beyond twice that size (a server that
+    // lists the size with bare LFs sends CR LF and stuffs dots): a server that never ends a
+    // RETR reply is cut off there, before it fills the disk.
+    static constexpr size_t MessageSlack = 64 * 1024;
     // At most this many bytes are taken per read.
     static constexpr size_t ReadSize = 64 * 1024;
     // A reply must be whole within this many TimeOuts, however it trickles in.
@@ -106,6 +111,12 @@ protected:
     // Reads one reply to the command in progress into LastReply: trimmed, or for a positive
     // multi-line one as framed (MultiLineText).
     TPop3Reply::TStatus ReceiveReply(bool multiLine);
+    // Reads one multi-line reply into LastReply as ReceiveReply does, except that the text after
+    // a positive status line goes to piece as it arrives, still dot-stuffed, through its "." line
+    // (LastReply and MultiLineText hold the status line): the log shows the status line alone.
+    // More than maxLength bytes of text fail as an overlong reply, before piece sees them.
+    TPop3Reply::TStatus ReceiveStreamed(const std::function<void(const char*, size_t)>& piece,
+                                        size_t maxLength);
     // Closes the connection abruptly; no command is in progress.
     void Close();
     // Ends the stream in order (an encrypted one says so to the peer first).
@@ -126,6 +137,7 @@ private:
     void CheckStreamEnd(TByteStream::TEnd end);
     size_t ReadAvailable(TClock::time_point deadline);
     void ReceiveLine();
+    void ReceiveLine(TClock::time_point deadline);
     void ReceiveMultiLine(size_t maxLength);
 
     // The connection, and the TLS channel over it once encrypted. Every byte goes through Stream,

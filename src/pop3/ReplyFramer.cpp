@@ -75,6 +75,29 @@ TReplyFramer::TFrame TReplyFramer::TakeMultiLine(std::string& reply, size_t maxL
     return TFrame::Complete;
 }
 
+// The text starts a line, as if after CR LF: "." CR LF at once is an empty reply.
+void TReplyFramer::StartBody() { Matched = 2; }
+
+TReplyFramer::TFrame TReplyFramer::TakeBody(const char*& piece, size_t& length) {
+    piece = Buffer.data() + Start;
+    const size_t size = Buffered();
+    size_t at = 0;
+    // The end is sought across reads: Matched carries what the last piece ended with.
+    while (at < size && Matched < MultiLineEndLength) {
+        if (Matched == 0) {
+            const void* cr = std::memchr(piece + at, '\r', size - at);
+            at = cr ? static_cast<const char*>(cr) - piece : size;
+            if (!cr) break;
+        }
+        const char c = piece[at++];
+        Matched = c == MultiLineEnd[Matched] ? Matched + 1 : c == '\r' ? 1 : 0;
+    }
+    length = at;
+    Start += at;
+    Scanned = 0;
+    return Matched == MultiLineEndLength ? TFrame::Complete : TFrame::Incomplete;
+}
+
 bool TReplyFramer::IsPositive(const std::string& statusLine) {
     return PositiveLine(statusLine.data(), statusLine.size());
 }

@@ -23,6 +23,12 @@ public:
     // A multi-line reply: the status line, and when that is positive everything through the line
     // "." CR LF. A status line that is not positive comes alone.
     TFrame TakeMultiLine(std::string& reply, size_t maxLength);
+    // The text of a multi-line reply whose positive status line TakeLine gave, in pieces, so
+    // that a long one is never held whole: StartBody, then TakeBody after each read takes what
+    // is buffered, up to and including the "." line at most. piece stays valid until the next
+    // ReadSpace; Complete when it ends the reply.
+    void StartBody();
+    TFrame TakeBody(const char*& piece, size_t& length);
 
     // A positive status line is exactly "+OK" or begins with "+OK " (its line end may follow).
     static bool IsPositive(const std::string& statusLine);
@@ -37,4 +43,5 @@ private:
     size_t Start = 0;    // first byte not yet taken
     size_t End = 0;      // one past the last byte received
     size_t Scanned = 0;  // bytes after Start already searched for the end of the reply
+    size_t Matched = 0;  // bytes of CR LF "." CR LF that the body taken so far ends with
 };

@@ -7,6 +7,7 @@
 #include "history/CopyFolder.h"
 #include "history/DeleteHistory.h"
 #include "history/MessageCopy.h"
+#include "pop3/ScanListing.h"
 #include "worker/Connect.h"
 
 namespace {
@@ -200,9 +201,13 @@ bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {
     if (!copy.Open(folder.CopyPath(SjisText::Trim(Inputs.TabCaption), LocalNow(),
                                    row.Columns[TMailRow::Uidl])))
         return false;
+    // The size the listing gave bounds the reply, so that one that never ends cannot fill the disk.
+    int32_t listedSize = 0;
+    TScanListing::Number(row.Columns[TMailRow::Size], listedSize);
     bool fits = true;
-    const bool sent = Session->Retr(
-        number, [&](const char* bytes, size_t count) { fits = copy.Feed(bytes, count) == count; });
+    const bool sent = Session->Retr(number, listedSize, [&](const char* bytes, size_t count) {
+        fits = copy.Feed(bytes, count) == count && fits;
+    });
     // Without Finish the copy removes itself.
     return sent && fits && copy.Finish();
 }

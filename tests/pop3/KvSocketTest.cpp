@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
+#include "AllocationProbe.h"
 #include "FakePop3Server.h"
 #include "Pop3TestSession.h"
 #include "pop3/KvSocket.h"
@@ -639,6 +641,98 @@ TEST(KvSocketFailures, LoginDelayFromCapaIsKept) {
     EXPECT_EQ(s->LoginDelay, -1);
     s->Connect();
     EXPECT_EQ(s->LoginDelay, 900);
+}
+
+// RETR hands the message on as it is read: whole and exact however the reads cut it, never held
+// whole, cut off once it runs far past its listed size, only its status line logged, and the
+// replies kept in step with the commands.
+TEST(KvSocketRetr, MessageComesInPiecesAsRead) {
+    struct TCase {
+        std::string Name;
+        TFakeReply Reply;
+        std::string Text;  // what the reply carries after its status line
+        int32_t ListedSize;
+        std::string Outcome;  // "+OK", "-ERR", "desync" or the failure's text
+        bool Pipelining;
+    };
+    const std::string text = "Subject: x\r\n\r\n..dot\r\nlast\r\n.\r\n";
+    const std::string reply = "+OK 29 octets\r\n" + text;
+    std::vector<TCase> cases;
+    for (size_t cut = 1; cut < reply.size(); ++cut)
+        cases.push_back({"cut at " + std::to_string(cut),
+                         TFakeReply::Split({reply.substr(0, cut), reply.substr(cut)}, 5), text, 29,
+                         "+OK", false});
+    cases.push_back({"empty", TFakeReply::Bytes("+OK\r\n.\r\n"), ".\r\n", 0, "+OK", false});
+    cases.push_back({"refused", TFakeReply::Bytes("-ERR locked\r\n"), "", 29, "-ERR", false});
+    // Read by read, in parts made before the probe: the server allocates nothing large either.
+    const std::string line = std::string(1022, 'a') + "\r\n";
+    std::vector<std::string> parts(64, std::string());
+    for (std::string& part : parts)
+        for (int i = 0; i < 64; ++i) part += line;
+    std::string large;
+    for (const std::string& part : parts) large += part;
+    parts.insert(parts.begin(), "+OK\r\n");
+    parts.push_back(".\r\n");
+    cases.push_back({"4 MiB", TFakeReply::Split(parts, 0), large + ".\r\n",
+                     static_cast<int32_t>(large.size()), "+OK", false});
+    parts.resize(4);  // 192 KiB that never end, for a message listed at 100 octets
+    cases.push_back({"endless", TFakeReply::Split(parts, 0), large, 100, "通信エラー", false});
+    const std::string stray = "+OK\r\n.\r\n+OK stray\r\n";
+    cases.push_back({"more after it", TFakeReply::Bytes(stray), ".\r\n", 0, "+OK", false});
+    cases.push_back({"more after it, ahead", TFakeReply::Bytes(stray), ".\r\n", 0, "desync", true});
+    const char logName[] = "DelLog-test-retr.txt";
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        server.SetMessages(TwoMessages);
+        if (c.Pipelining) server.SetCapabilities({"PIPELINING"});
+        server.Script("RETR 2", c.Reply);
+        auto s = SessionFor(server, 2000);
+        s->LogEnabled = true;
+        s->LogFileName = logName;
+        s->Connect();
+        size_t handed = 0;
+        bool exact = true;
+        std::string outcome;
+        {
+            TAllocationProbe probe;
+            try {
+                outcome = s->Retr(2, c.ListedSize,
+                                  [&](const char* bytes, size_t count) {
+                                      exact =
+                                          exact && c.Text.compare(handed, count, bytes, count) == 0;
+                                      handed += count;
+                                  })
+                              ? "+OK"
+                              : "-ERR";
+            } catch (const EPop3Desync&) {
+                outcome = "desync";
+            } catch (const EPop3Failure& failure) {
+                outcome = failure.what();
+            }
+            EXPECT_LT(probe.Largest(), 1024u * 1024u);
+        }
+        EXPECT_EQ(outcome, c.Outcome);
+        EXPECT_TRUE(exact);
+        // Cut off within twice the listed size and the slack, before any of it went on.
+        if (outcome == "+OK" || outcome == "-ERR")
+            EXPECT_EQ(handed, c.Text.size());
+        else
+            EXPECT_LE(handed, 2 * static_cast<size_t>(c.ListedSize) + TKvSocket::MessageSlack);
+        EXPECT_EQ(s->Connected(), outcome == "+OK" || outcome == "-ERR");
+        if (s->Connected()) {
+            EXPECT_EQ(s->Uidl(2), "uid-two");
+        }
+        s->Quit();
+        const std::string log = ReadWholeFile(logName);
+        EXPECT_EQ(log.find("..dot"), std::string::npos);
+        EXPECT_EQ(log.find("aaaa"), std::string::npos);
+        if (outcome == "+OK" && c.Text == text) {
+            EXPECT_NE(log.find("Receive:13\r\n+OK 29 octets\r\n"), std::string::npos);
+        }
+        std::remove(logName);
+        if (HasFailure()) break;
+    }
 }
 
 }  // namespace
