@@ -1,5 +1,7 @@
 #include "app/PeriodicChecks.h"
 
+#include <chrono>
+
 #include "headers/SjisText.h"
 
 TPeriodicChecks::TPeriodicChecks(TAccountTable& accounts, HWND window)
@@ -55,9 +57,19 @@ bool TPeriodicChecks::Start(const std::string& key) {
     return true;
 }
 
+void TPeriodicChecks::StartDue() {
+    // A start copies the page's rows on this thread: the checks due after the budget is spent
+    // start at the next tick or when a check ends, so that input waits less meanwhile.
+    const auto stop = std::chrono::steady_clock::now() + std::chrono::milliseconds(StartBudgetMs);
+    for (const std::string& key : Schedule.Due()) {
+        Start(key);
+        if (std::chrono::steady_clock::now() >= stop) break;
+    }
+}
+
 void TPeriodicChecks::Tick() {
     Sync();
-    for (const std::string& key : Schedule.Due()) Start(key);
+    StartDue();
 }
 
 void TPeriodicChecks::CheckAll() {
@@ -67,20 +79,26 @@ void TPeriodicChecks::CheckAll() {
         if (!page || Running.count(key) || page->Worker->Busy() ||
             page->IndicatorState != TConnect::LampIdle)
             continue;
-        Start(key);
+        Schedule.CheckNow(key);
     }
+    StartDue();
 }
 
 std::string TPeriodicChecks::Ended(int slot, const TCheckResult& result) {
     const TChPage* page = Accounts.Page(slot);
     if (!page) return std::string();
-    const std::string& key = page->KeyName;
+    const std::string key = page->KeyName;
+    // While its check is still counted as running, so that its own worker, ending now, does
+    // not count as a session the user holds.
+    Sync();
     Running.erase(key);
     Schedule.CheckEnded(key, result.Outcome, result.LoginDelaySeconds);
     if (result.Failure.empty())
         FailedKeys.erase(key);
     else
         FailedKeys.insert(key);
+    // The checks waiting for their turn.
+    StartDue();
     return key;
 }
 

@@ -17,6 +17,9 @@ class TPeriodicChecks {
 public:
     static constexpr UINT_PTR TimerId = 0x5043;
     static constexpr UINT TickMs = 1000;
+    // Checks start one after another until this much time has passed, then wait for the next
+    // tick or the end of a check.
+    static constexpr int StartBudgetMs = 20;
     // Lines of new mail a notice names, before "...".
     static constexpr size_t NoticeLines = 3;
     static constexpr const char* NoticeTitle = "新着メール";
@@ -28,7 +31,8 @@ public:
 
     // WM_TIMER with TimerId: starts the checks that are due.
     void Tick();
-    // "すべて確認": a check of every account that is not connected or busy, now.
+    // "すべて確認": a check of every account that is not connected or busy, now or, beyond the
+    // checks that may run at once, as soon as its turn comes.
     void CheckAll();
     // A check of the page in `slot` has ended; its account's key, empty when the page is gone.
     std::string Ended(int slot, const TCheckResult& result);
@@ -45,6 +49,8 @@ private:
     void Sync();
     // Starts the check of the account's page; false when nothing started.
     bool Start(const std::string& key);
+    // Starts the checks the schedule says are due and have their turn.
+    void StartDue();
     TChPage* PageOf(const std::string& key) const;
 
     TAccountTable& Accounts;

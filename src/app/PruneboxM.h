@@ -74,7 +74,7 @@ public:
                                      const char* caption);
 
     // The page host.
-    void LampChanged() override;
+    void LampChanged(int slot) override;
     int ConfirmDelete(const std::string& text) override;
     std::string AskPassword(const std::string& accountName) override;
     bool AskTrustCertificate(const std::string& accountKey, const std::string& text,

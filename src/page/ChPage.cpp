@@ -169,8 +169,9 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.Design = Design;
     inputs.LogEnabled = LogEnabled;
     inputs.TabCaption = TabSheet->Caption();
-    // Reading the whole list takes tens of milliseconds a thousand rows: only the commands
-    // that act on the rows the user ticked are given them, and a check, which keeps those ticks.
+    // A copy of every row costs the window thread a millisecond or more a thousand rows: only
+    // the commands that act on the rows the user ticked are given them, and a check, which
+    // keeps those ticks.
     const bool check = command == CommandCheck;
     if (command == CommandDelete || command == CommandHeader || check) inputs.Rows = Frame->Rows();
     if (command == CommandDelete || check) inputs.HistoryFolder = FileSystem::ProgramDataFolder();

@@ -235,18 +235,38 @@ const TRowBasis* TMainFrame::BasisOf(int index) const {
 
 std::vector<TMailRow> TMainFrame::Rows() const {
     std::vector<TMailRow> rows;
-    const int count = RowCount();
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        TMailRow row;
-        for (int column = 0; column < TMailRow::ColumnCount; ++column)
-            row.Columns[column] = CellText(i, MailColumn::OfRow(column));
-        row.Ticked = SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
-        row.Reason = CellText(i, MailColumn::Reason);
-        if (const TRowBasis* basis = BasisOf(i)) row.RuleTicked = basis->RuleTicked;
-        rows.push_back(std::move(row));
+    rows.reserve(Order.size());
+    for (const LPARAM key : Order) {
+        rows.push_back(Listed.at(key));
+        const auto basis = Basis.find(key);
+        rows.back().RuleTicked = basis != Basis.end() && basis->second.RuleTicked;
+    }
+    // Only the ticked rows are asked for.
+    int index = -1;
+    while ((index = static_cast<int>(
+                SendMessageA(MailView, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0) {
+        if (static_cast<size_t>(index) < rows.size()) rows[index].Ticked = true;
     }
     return rows;
+}
+
+void TMainFrame::SetCell(int index, int column, const std::string& text) {
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+}
+
+void TMainFrame::SetMessageNumber(int index, const std::string& number) {
+    if (index < 0 || static_cast<size_t>(index) >= Order.size()) return;
+    SetCell(index, MailColumn::OfRow(TMailRow::Number), number);
+    Listed[Order[index]].Columns[TMailRow::Number] = number;
+}
+
+void TMainFrame::ReadOrder() {
+    const int count = RowCount();
+    Order.clear();
+    for (int i = 0; i < count; ++i) Order.push_back(RowKey(i));
 }
 
 void TMainFrame::SetSelected(int index, bool selected) {
@@ -266,21 +286,21 @@ void TMainFrame::AddRow(const TMailRow& row) {
         SendMessageA(MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return;
     // A cell never set reads as empty: one message fewer for each empty column.
-    auto setCell = [&](int column, const std::string& text) {
-        if (text.empty()) return;
-        LVITEMA cell{};
-        cell.iSubItem = column;
-        cell.pszText = const_cast<char*>(text.c_str());
-        SendMessageA(MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
-    };
-    for (int column = 1; column < TMailRow::ColumnCount; ++column)
-        setCell(MailColumn::OfRow(column), row.Columns[column]);
-    setCell(MailColumn::Reason, row.Reason);
+    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
+        if (!row.Columns[column].empty())
+            SetCell(index, MailColumn::OfRow(column), row.Columns[column]);
+    }
+    if (!row.Reason.empty()) SetCell(index, MailColumn::Reason, row.Reason);
     if (!row.HeaderLines.empty()) {
         int32_t size = 0;  // the listing's sizes are 32-bit
         SjisText::ToInt32(row.Columns[TMailRow::Size], size);
         Basis[item.lParam] = TRowBasis{row.RuleTicked, row.HeaderLines, size};
     }
+    TMailRow& kept = Listed[item.lParam];
+    kept.Columns = row.Columns;
+    kept.Reason = row.Reason;
+    kept.AuthServId = row.AuthServId;
+    Order.push_back(item.lParam);
     if (row.Ticked) SetSelected(index, true);
 }
 
@@ -288,7 +308,8 @@ void TMainFrame::Redecide(const TRuleSet& rules) {
     SendMessageA(MailView, WM_SETREDRAW, FALSE, 0);
     const int count = RowCount();
     for (int i = 0; i < count; ++i) {
-        const auto found = Basis.find(RowKey(i));
+        const LPARAM key = RowKey(i);
+        const auto found = Basis.find(key);
         if (found == Basis.end()) continue;
         TRowBasis& basis = found->second;
         const TDecision decision = rules.Decide(basis.HeaderLines, basis.Size);
@@ -297,10 +318,8 @@ void TMainFrame::Redecide(const TRuleSet& rules) {
         if (ticked == basis.RuleTicked && ticked != decision.Ticked)
             SetSelected(i, decision.Ticked);
         basis.RuleTicked = decision.Ticked;
-        LVITEMA cell{};
-        cell.iSubItem = MailColumn::Reason;
-        cell.pszText = const_cast<char*>(decision.Reason.c_str());
-        SendMessageA(MailView, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&cell));
+        SetCell(i, MailColumn::Reason, decision.Reason);
+        Listed[key].Reason = decision.Reason;
     }
     SendMessageA(MailView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(MailView, nullptr, FALSE);
@@ -344,6 +363,7 @@ void TMainFrame::SortMailView(int column) {
     PFNLVCOMPARE callback = compare;
     SendMessageA(MailView, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&state),
                  reinterpret_cast<LPARAM>(callback));
+    ReadOrder();
 }
 
 void TMainFrame::MailViewCustomDraw() {
@@ -434,10 +454,16 @@ LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
         }
         case LVN_DELETEALLITEMS:
             Basis.clear();
+            Listed.clear();
+            Order.clear();
             return TRUE;  // no LVN_DELETEITEM for each row
-        case LVN_DELETEITEM:
-            Basis.erase(reinterpret_cast<const NMLISTVIEW&>(header).lParam);
+        case LVN_DELETEITEM: {
+            const LPARAM key = reinterpret_cast<const NMLISTVIEW&>(header).lParam;
+            Basis.erase(key);
+            Listed.erase(key);
+            Order.erase(std::remove(Order.begin(), Order.end(), key), Order.end());
             return 0;
+        }
         case LVN_COLUMNCLICK:
             MailViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return 0;

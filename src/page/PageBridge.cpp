@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "page/MailRows.h"
-
 TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame) : State(state), Frame(frame) {
     // The worker's changes are drawn together: at the end of a batch once DrawIntervalMs have
     // passed since drawing was held, else when the queue runs dry. Drawing the whole list costs
@@ -50,13 +48,7 @@ void TPageBridge::AddRow(const TMailRow& row) {
     });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
-    Change([this, row, number] {
-        const int column = MailColumn::MailNumber(Frame.ColumnCount());
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = const_cast<char*>(number.c_str());
-        SendMessageA(Frame.MailView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    });
+    Change([this, row, number] { Frame.SetMessageNumber(static_cast<int>(row), number); });
 }
 void TPageBridge::ClearRows() {
     Change([this] {

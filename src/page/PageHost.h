@@ -13,8 +13,8 @@ class TPageHost {
 public:
     virtual ~TPageHost() = default;
 
-    // A page's lamp changed: the tabs are drawn again.
-    virtual void LampChanged() = 0;
+    // The lamp of the page in `slot` changed: its tab is drawn again.
+    virtual void LampChanged(int slot) = 0;
     // The delete question; the dialog's result (mrOk when the user agreed).
     virtual int ConfirmDelete(const std::string& text) = 0;
     // The password question for the named account; empty when the user declined.

@@ -25,7 +25,7 @@ struct TPageState {
     std::string KeyName;
     std::string Design;
     int AutoDelMode = 0;
-    TAccountFilter Filter;   // the account's spam checks
+    TAccountFilter Filter;  // the account's spam checks
     // Periodic checks: minutes between them (0 off), deleting the rule-ticked mail unasked,
     // keeping a copy of what goes.
     int CheckEvery = 0;
@@ -47,6 +47,6 @@ struct TPageState {
         // Only the four lamps exist; any other value would index past them.
         if (state < 0 || state >= LampCount) return;
         IndicatorState = state;
-        Host.LampChanged();
+        Host.LampChanged(Index);
     }
 };

@@ -60,11 +60,19 @@ void TCheckSchedule::SetDialogOpen(bool open) {
     DialogOpen = open;
 }
 
+void TCheckSchedule::CheckNow(const std::string& key) {
+    const int64_t now = Now();
+    TAccount& account = Accounts[key];
+    account.Asked = true;
+    account.NextMs = std::min(account.NextMs, now);
+}
+
 bool TCheckSchedule::CheckStarted(const std::string& key) {
     Now();
     TAccount& account = Accounts[key];
     if (account.Running) return false;
     account.Running = true;
+    account.Asked = false;
     return true;
 }
 
@@ -91,16 +99,21 @@ void TCheckSchedule::CheckEnded(const std::string& key, TCheckOutcome outcome,
 }
 
 bool TCheckSchedule::Held(const TAccount& account) const {
-    return account.IntervalMs == 0 || account.Running || account.Connected || DialogOpen;
+    return (account.IntervalMs == 0 && !account.Asked) || account.Running || account.Connected ||
+           DialogOpen;
 }
 
 std::vector<std::string> TCheckSchedule::Due() {
     const int64_t now = Now();
     std::vector<std::pair<int64_t, std::string>> due;
-    for (const auto& [key, account] : Accounts)
+    size_t running = 0;
+    for (const auto& [key, account] : Accounts) {
+        if (account.Running) ++running;
         if (!Held(account) && account.NextMs <= now) due.emplace_back(account.NextMs, key);
+    }
     std::stable_sort(due.begin(), due.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    due.resize(std::min(due.size(), kMaxRunning - std::min(running, kMaxRunning)));
     std::vector<std::string> keys;
     for (auto& entry : due) keys.push_back(std::move(entry.second));
     return keys;

@@ -15,7 +15,10 @@
 // few seconds apart, all within ten seconds; each later one `CheckEvery` minutes after the
 // previous check ended. A check is held back while its account is connected or checking, or
 // while a dialog is open, and comes as soon as that ends. A sleep (the wall clock ran far ahead
-// of the steady clock) counts as time passed, so a check it made overdue comes at once.
+// of the steady clock) counts as time passed, so a check it made overdue comes at once. At most
+// kMaxRunning checks run at once; the others stay due and take their turn, the longest overdue
+// first: twenty accounts due in one minute would otherwise fight for the processor, the network
+// and the window thread together.
 class TCheckSchedule {
 public:
     static constexpr int64_t kFirstCheckMs = 2000;
@@ -26,6 +29,7 @@ public:
     // The wall clock running ahead of the steady clock by more than this between two readings
     // is a sleep; smaller differences are clock adjustments.
     static constexpr int64_t kClockJumpMs = 60000;
+    static constexpr size_t kMaxRunning = 4;
 
     explicit TCheckSchedule(TCheckClock& clock);
 
@@ -39,6 +43,8 @@ public:
     void SetConnected(const std::string& key, bool connected);
     // A dialog of the program is open: no check starts.
     void SetDialogOpen(bool open);
+    // A check of the account is wanted now, even with its interval off; held back like any.
+    void CheckNow(const std::string& key);
 
     // A check (periodic or manual) of the account begins; false when one already runs, and then
     // the second must not start.
@@ -47,10 +53,11 @@ public:
     // (-1: not learnt this time, the last one known stays).
     void CheckEnded(const std::string& key, TCheckOutcome outcome, int loginDelaySeconds = -1);
 
-    // The accounts whose check should start now, the longest overdue first.
+    // The accounts whose check should start now, the longest overdue first; no more than the
+    // checks that may start beside those running.
     std::vector<std::string> Due();
     // Milliseconds until the next check that nothing holds back is due (0 when one is due now);
-    // nothing when none is.
+    // nothing when none is. Checks waiting for their turn count as due.
     std::optional<int64_t> MillisecondsToNext();
 
 private:
@@ -62,6 +69,7 @@ private:
         int NetworkFailures = 0;  // in a row
         bool Running = false;
         bool Connected = false;
+        bool Asked = false;  // CheckNow, until the check starts
     };
 
     // Reads the clock; a sleep since the last reading moves every due time earlier by its length.

@@ -14,6 +14,7 @@
 
 #include "GuiTest.h"
 #include "page/ChPage.h"
+#include "page/MailRows.h"
 #include "page/PageBridge.h"
 #include "page/PageHost.h"
 #include "ui/PageControl.h"
@@ -30,7 +31,7 @@ struct TFakeHost : TPageHost {
     // Runs while a question is open, as a nested message loop would.
     std::function<void()> DuringQuestion;
 
-    void LampChanged() override { ++LampChanges; }
+    void LampChanged(int) override { ++LampChanges; }
     int ConfirmDelete(const std::string&) override {
         if (DuringQuestion) DuringQuestion();
         return ConfirmAnswer;
@@ -177,6 +178,76 @@ TEST(PageBridgeTest, DrawingComesBackWhenTheWorkersChangesRunDry) {
     });
     EXPECT_TRUE(PumpUntil([&] { return fixture.Page->Frame->RowCount() == 300 && drawn(); }));
     EXPECT_EQ(fixture.Page->Frame->StatusText(2), "300通目処理中");
+}
+
+// A check starts from the rows as the worker gave them (the list is not read back, which would
+// cut long texts and lose what no column shows), in the list's order after a sort, with the
+// message numbers the worker set since and the ticks the user gave.
+TEST(PageBridgeTest, ACheckIsGivenTheRowsAsListedSortedAndTicked) {
+    struct TGiven {
+        const char* Title;
+        const char* Size;
+        const char* Uid;
+        const char* AuthServId;
+        bool RuleTicked;
+    };
+    const std::string longTitle(1500, 'x');  // more than a cell read back holds
+    const TGiven given[] = {
+        {"b", "10", "u1", "mx.example.jp", true},
+        {longTitle.c_str(), "9", "u2", "", false},
+        {"a", "100", "u3", "", false},
+    };
+    TFixture fixture;
+    TMainFrame& frame = *fixture.Page->Frame;
+    fixture.FromWorker([&](TPageBridge& b) {
+        for (const TGiven& g : given) {
+            TMailRow row;
+            row.Columns[TMailRow::Title] = g.Title;
+            row.Columns[TMailRow::Size] = g.Size;
+            row.Columns[TMailRow::Uidl] = g.Uid;
+            row.AuthServId = g.AuthServId;
+            row.Ticked = row.RuleTicked = g.RuleTicked;
+            row.Reason = g.RuleTicked ? "Subject:,b" : "";
+            row.HeaderLines = {std::string("Subject: ") + g.Title};
+            b.AddRow(row);
+        }
+    });
+    ASSERT_TRUE(PumpUntil([&] { return frame.RowCount() == 3; }));
+    NMLISTVIEW click{};
+    click.hdr = {frame.MailView, TMainFrame::IdMailView, LVN_COLUMNCLICK};
+    click.iItem = -1;
+    click.iSubItem = MailColumn::Size;
+    SendMessageA(frame.Handle, WM_NOTIFY, TMainFrame::IdMailView, reinterpret_cast<LPARAM>(&click));
+    fixture.FromWorker([](TPageBridge& b) { b.SetMessageNumber(0, "7"); });
+    ASSERT_TRUE(
+        PumpUntil([&] { return frame.CellText(0, MailColumn::OfRow(TMailRow::Number)) == "7"; }));
+    // The user unticks what the rule ticked and ticks another.
+    for (const auto& [index, ticked] : {std::pair{1, false}, std::pair{2, true}}) {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = ticked ? LVIS_SELECTED : 0;
+        SendMessageA(frame.MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    }
+
+    struct TExpected {
+        const TGiven& Given;
+        const char* Number;
+        bool Ticked;
+    } expected[] = {{given[1], "7", false}, {given[0], "", false}, {given[2], "", true}};
+    const std::vector<TMailRow> rows = fixture.Page->CheckInputs(TChPage::CommandCheck).Rows;
+    ASSERT_EQ(rows.size(), 3u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TExpected& e = expected[i];
+        EXPECT_EQ(rows[i].Columns[TMailRow::Title], e.Given.Title);
+        EXPECT_EQ(rows[i].Columns[TMailRow::Uidl], e.Given.Uid);
+        EXPECT_EQ(rows[i].Columns[TMailRow::Number], e.Number);
+        EXPECT_EQ(rows[i].AuthServId, e.Given.AuthServId);
+        EXPECT_EQ(rows[i].RuleTicked, e.Given.RuleTicked);
+        EXPECT_EQ(rows[i].Reason, e.Given.RuleTicked ? "Subject:,b" : "");
+        EXPECT_EQ(rows[i].Ticked, e.Ticked);
+        EXPECT_TRUE(rows[i].HeaderLines.empty());
+    }
 }
 
 TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {

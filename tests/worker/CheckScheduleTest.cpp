@@ -2,6 +2,8 @@
 // checked by what is due after it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "worker/CheckSchedule.h"
 
 namespace {
@@ -174,6 +176,39 @@ TEST(CheckSchedule, ScriptedCases) {
             }
             EXPECT_EQ(schedule.Due(), step.Due);
         }
+    }
+}
+
+// Accounts due together start kMaxRunning at a time, the longest overdue first; "check now"
+// reaches an account whose interval is off, once.
+TEST(CheckSchedule, ChecksBeyondTheRunningLimitWaitTheirTurn) {
+    static_assert(TCheckSchedule::kMaxRunning == 4, "the script below starts four at a time");
+    TManualClock clock;
+    TCheckSchedule schedule(clock);
+    // First checks due at 2, 5, 8, 3, 6 s.
+    for (const char* key : {"a", "b", "c", "d", "e"}) schedule.SetAccount(key, 1);
+    schedule.SetAccount("off", 0);
+    clock.Reading.SteadyMs += 10 * S;
+    clock.Reading.WallMs += 10 * S;
+    schedule.CheckNow("off");
+    struct TStep {
+        const char* Start;  // these start first
+        const char* End;    // then this one ends
+        std::vector<std::string> Due;
+    } steps[] = {
+        {"", "", {"off", "a", "d", "b"}},
+        {"off a d b", "", {}},
+        {"", "a", {"e"}},
+        {"e", "off", {"c"}},
+        {"c", "d", {}},  // "off" is not asked again, "a" not due again yet
+    };
+    int index = 0;
+    for (const TStep& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(index++));
+        std::istringstream starts(step.Start);
+        for (std::string key; starts >> key;) EXPECT_TRUE(schedule.CheckStarted(key)) << key;
+        if (*step.End) schedule.CheckEnded(step.End, TCheckOutcome::Done);
+        EXPECT_EQ(schedule.Due(), step.Due);
     }
 }
 
