@@ -9,28 +9,24 @@ std::vector<int> SortDirections;
 
 void ResetSortDirections(int columnCount) { SortDirections.assign(columnCount - 3, 1); }
 
-namespace {
-
-std::string SortKey(const std::vector<std::string>& row, int column) {
-    const int count = static_cast<int>(row.size());
+std::string MailSortKey(const TMailRow& row, int column) {
     switch (column) {
         case MailColumn::Sent:
-            return row[MailColumn::DateKey(count)];
+            return row.Columns[TMailRow::DateKey];
         case MailColumn::Size: {
             char digits[32];
             std::snprintf(digits, sizeof digits, "%08lld",
-                          std::strtoll(row[MailColumn::Size].c_str(), nullptr, 10));
+                          std::strtoll(row.Columns[TMailRow::Size].c_str(), nullptr, 10));
             return digits;
         }
+        case MailColumn::Reason:
+            return row.Reason;
         default:
-            return row[column];
+            return column >= 0 && column < MailColumn::Reason ? row.Columns[column] : std::string();
     }
 }
 
-}  // namespace
-
-int CompareMailRows(const std::vector<std::string>& row1, const std::vector<std::string>& row2,
-                    int column) {
+int CompareSortKeys(const std::string& key1, const std::string& key2, int column) {
     int direction = column < static_cast<int>(SortDirections.size()) ? SortDirections[column] : 1;
-    return lstrcmpA(SortKey(row1, column).c_str(), SortKey(row2, column).c_str()) * direction;
+    return lstrcmpA(key1.c_str(), key2.c_str()) * direction;
 }

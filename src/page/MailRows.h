@@ -25,7 +25,7 @@ extern std::vector<int> SortDirections;
 // Sets SortDirections to one +1 per sortable column (column count - 3).
 void ResetSortDirections(int columnCount);
 
-// Compares two rows (all columns' texts) for a click on column: the column's key compared
-// with lstrcmpA, times the column's direction.
-int CompareMailRows(const std::vector<std::string>& row1, const std::vector<std::string>& row2,
-                    int column);
+// What a click on the list's column sorts a row by.
+std::string MailSortKey(const TMailRow& row, int column);
+// Compares two rows' sort keys for a click on column: lstrcmpA, times the column's direction.
+int CompareSortKeys(const std::string& key1, const std::string& key2, int column);

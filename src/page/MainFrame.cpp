@@ -209,13 +209,6 @@ std::string TMainFrame::CellText(int index, int column) const {
     return std::string(text, length > 0 ? length : 0);
 }
 
-std::vector<std::string> TMainFrame::Row(int index) const {
-    std::vector<std::string> row;
-    const int columns = ColumnCount();
-    for (int column = 0; column < columns; ++column) row.push_back(CellText(index, column));
-    return row;
-}
-
 int TMainFrame::SelectedCount() const {
     return static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0));
 }
@@ -349,16 +342,19 @@ void TMainFrame::MailViewColumnClick(int column) {
 }
 
 void TMainFrame::SortMailView(int column) {
-    // The keys are read once, by each row's lParam.
+    // The keys come from the rows kept beside the list, one per row: reading the cells back
+    // would cost a message each.
     struct TSortState {
-        std::unordered_map<LPARAM, std::vector<std::string>> Rows;
+        std::unordered_map<LPARAM, std::string> Keys;
         int Column;
     } state{{}, column};
-    const int rows = RowCount();
-    for (int i = 0; i < rows; ++i) state.Rows[RowKey(i)] = Row(i);
+    for (const auto& [key, row] : Listed) state.Keys.emplace(key, MailSortKey(row, column));
     auto compare = [](LPARAM a, LPARAM b, LPARAM data) -> int {
         auto* sort = reinterpret_cast<TSortState*>(data);
-        return CompareMailRows(sort->Rows[a], sort->Rows[b], sort->Column);
+        const auto first = sort->Keys.find(a), second = sort->Keys.find(b);
+        const std::string none;
+        return CompareSortKeys(first == sort->Keys.end() ? none : first->second,
+                               second == sort->Keys.end() ? none : second->second, sort->Column);
     };
     PFNLVCOMPARE callback = compare;
     SendMessageA(MailView, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&state),

@@ -70,7 +70,6 @@ public:
 
     int RowCount() const;
     int ColumnCount() const;
-    std::vector<std::string> Row(int index) const;
     std::string CellText(int index, int column) const;
     int SelectedCount() const;
     // All rows of the mail list in the list's order with their tick (selection), what the rules
