@@ -73,6 +73,18 @@ std::string Format(const char* format, const std::string& argument) {
     return text;
 }
 
+// The open or save dialog's fields for a list file, path its buffer of MAX_PATH bytes.
+OPENFILENAMEA ListFileDialog(HWND owner, char* path, DWORD flags) {
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = FileFilter;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = flags | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    return dialog;
+}
+
 }  // namespace
 
 TSenderListDialog::TSenderListDialog(TRegistryAccessor& registry) : Registry(registry) {
@@ -162,13 +174,7 @@ void TSenderListDialog::RemoveClick(TListKind kind) {
 
 void TSenderListDialog::ImportClick(TListKind kind) {
     char path[MAX_PATH] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle;
-    dialog.lpstrFilter = FileFilter;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    OPENFILENAMEA dialog = ListFileDialog(Handle, path, OFN_FILEMUSTEXIST);
     if (!GetOpenFileNameA(&dialog)) return;  // cancelled
     std::string bytes;
     if (!FileSystem::ReadWhole(path, bytes)) {
@@ -209,14 +215,8 @@ void TSenderListDialog::ImportClick(TListKind kind) {
 void TSenderListDialog::ExportClick(TListKind kind) {
     char path[MAX_PATH] = "";
     std::snprintf(path, sizeof path, "%s.txt", ListNames[kind]);
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle;
-    dialog.lpstrFilter = FileFilter;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
+    OPENFILENAMEA dialog = ListFileDialog(Handle, path, OFN_OVERWRITEPROMPT);
     dialog.lpstrDefExt = "txt";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetSaveFileNameA(&dialog)) return;  // cancelled
     if (!FileSystem::WriteWhole(path, SenderListFile::Export(Entries(kind))))
         MessageDlgCenter(Handle, Format(WriteFailed, path), TMsgDlgType::Error, mbOK, 0);
