@@ -59,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string foreign = TFromField::ForeignAddressDomain(name, from.Domain);
         Check(foreign.empty() || !TFromField::IsWithin(foreign, from.Domain));
 
+        for (const std::string& address : TFromField::Addresses(line)) {
+            const size_t at = address.rfind('@');
+            Check(address.size() <= line.size() && at != std::string::npos && at > 0 &&
+                  at + 1 < address.size() && address.find(' ') == std::string::npos);
+        }
+
         charsets.Find(line);
 
         // An entry that parses covers only what it names: never an unrelated address.

@@ -43,11 +43,23 @@ public:
             return Separator;
         }
         if (c == '"') return ReadQuoted(token) ? Quoted : Broken;
-        if (c == ')') return Broken;  // closes no comment
+        if (c == ')') {
+            ++At;
+            return Broken;  // closes no comment
+        }
         const size_t start = At;
         while (At < Text.size() && !EndsWord(Text[At])) ++At;
         token = Text.substr(start, At - start);
         return Word;
+    }
+
+    // After a broken token: on to the next ";" as written, from just after the quote or the
+    // bracket that broke, since whatever they seemed to open never closes.
+    TKind Recover(std::string_view& token) {
+        while (At < Text.size() && Text[At] != ';') ++At;
+        if (At >= Text.size()) return End;
+        token = Text.substr(At++, 1);
+        return Separator;
     }
 
 private:
@@ -63,22 +75,24 @@ private:
         return table.Ends[static_cast<unsigned char>(c)];
     }
 
-    // False for a comment left open.
+    // False for a comment left open; reading then goes on after its "(".
     bool SkipBlanksAndComments() {
-        size_t depth = 0;
+        size_t depth = 0, opened = 0;
         for (; At < Text.size(); ++At) {
             const char c = Text[At];
             if (depth > 0 && c == '\\') {
                 ++At;  // a quoted pair inside a comment
             } else if (c == '(') {
-                ++depth;
+                if (depth++ == 0) opened = At;
             } else if (depth > 0 && c == ')') {
                 --depth;
             } else if (depth == 0 && static_cast<unsigned char>(c) > 0x20) {
                 return true;
             }
         }
-        return depth == 0;
+        if (depth == 0) return true;
+        At = opened + 1;
+        return false;
     }
 
     bool ReadQuoted(std::string_view& token) {
@@ -90,6 +104,7 @@ private:
             }
             if (Text[At] == '\\') ++At;
         }
+        At = start;
         return false;
     }
 
@@ -114,8 +129,19 @@ std::string Unquoted(std::string_view quoted) {
     return text;
 }
 
-// Reads a whole value, giving `onResult` each method and its result; false when the value does
-// not follow the grammar. Nothing is copied but the authserv-id.
+// The kind of the ";" that starts the next result, or End: the rest of a result is skipped,
+// a broken token through TTokenizer::Recover.
+TTokenizer::TKind SkipToNextResult(TTokenizer& tokens, TTokenizer::TKind kind,
+                                   std::string_view& token) {
+    while (kind != TTokenizer::End && !(kind == TTokenizer::Separator && token == ";"))
+        kind = kind == TTokenizer::Broken ? tokens.Recover(token) : tokens.Next(token);
+    return kind;
+}
+
+// Reads a whole value, giving `onResult` each method and its result; false when it has no
+// authserv-id. A result that does not follow the grammar (a sender's text the provider copied
+// may hold a lone quote or bracket) costs itself only: reading goes on at the next ";", as
+// RFC 8601 parsers do. Nothing is copied but the authserv-id.
 template <class F>
 bool Walk(std::string_view value, std::string& authServId, F onResult) {
     TTokenizer tokens(value);
@@ -128,30 +154,26 @@ bool Walk(std::string_view value, std::string& authServId, F onResult) {
     if (kind == TTokenizer::Word && IsDigits(token)) kind = tokens.Next(token);  // the version
     // Each result: ";" method ["/" version] "=" value, then a reason and properties we skip;
     // "; none" stands for no result at all.
-    bool anyResult = false;
-    while (kind != TTokenizer::End) {
-        if (kind != TTokenizer::Separator || token != ";") return false;
+    for (kind = SkipToNextResult(tokens, kind, token); kind != TTokenizer::End;
+         kind = SkipToNextResult(tokens, kind, token)) {
         std::string_view method;
-        if (tokens.Next(method) != TTokenizer::Word) return false;
+        kind = tokens.Next(method);
+        if (kind != TTokenizer::Word) {
+            token = method;
+            continue;
+        }
         kind = tokens.Next(token);
         if (kind == TTokenizer::Separator && token == "/") {
-            if (tokens.Next(token) != TTokenizer::Word) return false;
+            if ((kind = tokens.Next(token)) != TTokenizer::Word) continue;
             kind = tokens.Next(token);
         }
-        if (kind == TTokenizer::Separator && token == "=") {
-            std::string_view result;
-            if (tokens.Next(result) != TTokenizer::Word) return false;
-            onResult(method, result);
-            anyResult = true;
-            kind = tokens.Next(token);
-        } else if (!SameAscii(method, "none") || anyResult) {
-            return false;
-        }
-        // The rest of this result, up to the next ";".
-        while (kind != TTokenizer::End && !(kind == TTokenizer::Separator && token == ";")) {
-            if (kind == TTokenizer::Broken) return false;
-            kind = tokens.Next(token);
-        }
+        if (kind != TTokenizer::Separator || token != "=") continue;
+        std::string_view result;
+        kind = tokens.Next(result);
+        token = result;
+        if (kind != TTokenizer::Word) continue;
+        onResult(method, result);
+        kind = tokens.Next(token);
     }
     return true;
 }

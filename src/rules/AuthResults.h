@@ -13,12 +13,12 @@ public:
         std::string Value;   // lower case: "pass", "fail", ...
     };
 
-    // Parses the value after "Authentication-Results:". False for a value that does not follow
-    // the grammar (no authserv-id, a result without a method or a value, an unclosed quote or
-    // comment, text after the version): such a header reports nothing.
+    // Parses the value after "Authentication-Results:". False for a value without an
+    // authserv-id: such a header reports nothing. A result that does not follow the grammar (no
+    // method or value, an unclosed quote or comment) is skipped up to the next ";".
     static bool Parse(std::string_view value, TAuthResults& out);
 
-    // True when the value is well-formed, its authserv-id equals `authServId` (ASCII case
+    // True when the value has an authserv-id that equals `authServId` (ASCII case
     // ignored) and one of its results is dmarc=fail.
     static bool ReportsDmarcFail(std::string_view value, std::string_view authServId);
 

@@ -29,18 +29,110 @@ std::string Trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first));
 }
 
+bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// One written address as the lists see it: blanks next to "@" or "." dropped, the word that
+// holds the "@" kept, the domain's brackets and final dot dropped. Empty when it is no address.
+std::string NormalAddress(const std::string& written) {
+    std::string joined;
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (!IsBlankByte(written[i])) {
+            joined += written[i];
+            continue;
+        }
+        size_t next = i;
+        while (next < written.size() && IsBlankByte(written[next])) ++next;
+        const bool glued = (!joined.empty() && (joined.back() == '@' || joined.back() == '.')) ||
+                           (next < written.size() && (written[next] == '@' || written[next] == '.'));
+        if (!glued) joined += ' ';
+        i = next - 1;
+    }
+    std::string word;
+    for (size_t start = 0; start <= joined.size();) {
+        size_t end = joined.find(' ', start);
+        if (end == std::string::npos) end = joined.size();
+        if (joined.find('@', start) < end) word = joined.substr(start, end - start);
+        start = end + 1;
+    }
+    const size_t at = word.rfind('@');
+    if (at == std::string::npos || at == 0 || at + 1 >= word.size()) return std::string();
+    std::string domain = word.substr(at + 1);
+    if (domain.size() >= 2 && domain.front() == '[' && domain.back() == ']')
+        domain = domain.substr(1, domain.size() - 2);
+    while (!domain.empty() && domain.back() == '.') domain.pop_back();
+    if (domain.empty()) return std::string();
+    std::string address = word.substr(0, at + 1) + domain;
+    for (char& c : address) c = Lower(c);
+    return address;
+}
+
 }  // namespace
+
+std::vector<std::string> TFromField::Addresses(std::string_view value) {
+    std::vector<std::string> addresses;
+    std::string plain, angle;  // the mailbox's text outside and inside "<>", quotes opened
+    bool quoted = false, inAngle = false, sawAngle = false, inLiteral = false;
+    size_t depth = 0;
+    auto endMailbox = [&]() {
+        const std::string address = NormalAddress(sawAngle ? angle : plain);
+        if (!address.empty()) addresses.push_back(address);
+        plain.clear();
+        angle.clear();
+        sawAngle = inAngle = false;
+    };
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        std::string& part = inAngle ? angle : plain;
+        if (SjisText::IsLeadByte(c) && i + 1 < value.size()) {
+            if (depth == 0) part.append(value.substr(i, 2));
+            ++i;
+        } else if (depth > 0) {
+            if (c == '\\') ++i;
+            else if (c == '(') ++depth;
+            else if (c == ')') --depth;
+        } else if (quoted) {
+            if (c == '"') quoted = false;
+            else part += c == '\\' && i + 1 < value.size() ? value[++i] : c;
+        } else if (inLiteral) {
+            part += c;
+            inLiteral = c != ']';
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '(') {
+            depth = 1;
+        } else if (c == '[') {
+            part += c;
+            inLiteral = true;
+        } else if (c == '<' && !inAngle) {
+            inAngle = sawAngle = true;
+            angle.clear();
+        } else if (c == '>' && inAngle) {
+            inAngle = false;
+        } else if (c == ':') {
+            // A group's name, or a route inside "<>": the address follows.
+            part.clear();
+        } else if ((c == ',' && !inAngle) || c == ';') {
+            endMailbox();
+        } else if (c == ',') {
+            angle.clear();  // between the hops of a route
+        } else {
+            part += c;
+        }
+    }
+    endMailbox();
+    return addresses;
+}
 
 TFromField TFromField::Parse(std::string_view value) {
     TFromField field;
     std::string outside;  // text outside quotes and comments, before "<" or ","
+    std::string ignored;  // the address: Addresses reads it
     std::string comment;
-    std::string angle;
     bool inAngle = false, sawAngle = false;
     size_t depth = 0;
     bool quoted = false;
     auto part = [&]() -> std::string& {
-        return quoted ? field.DisplayName : depth > 0 ? comment : inAngle ? angle : outside;
+        return quoted ? field.DisplayName : depth > 0 ? comment : inAngle ? ignored : outside;
     };
     for (size_t i = 0; i < value.size();) {
         // A run of ordinary characters goes to its part whole; a two-byte character is never
@@ -68,7 +160,6 @@ TFromField TFromField::Parse(std::string_view value) {
             depth = 1;
         } else if (inAngle) {
             if (c == '>') break;
-            angle += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == '<') {
@@ -79,24 +170,20 @@ TFromField TFromField::Parse(std::string_view value) {
             outside += c;
         }
     }
-    std::string address;
     if (sawAngle) {
         // "Name <addr>": the words before the bracket belong to the name.
         const std::string words = Trimmed(outside);
         if (!words.empty())
             field.DisplayName = field.DisplayName.empty() ? words : field.DisplayName + " " + words;
-        address = Trimmed(angle);
-    } else {
+    } else if (field.DisplayName.empty()) {
         // "addr (Name)" or a bare address.
-        address = Trimmed(outside);
-        if (field.DisplayName.empty()) field.DisplayName = Trimmed(comment);
+        field.DisplayName = Trimmed(comment);
     }
-    const size_t at = address.rfind('@');
-    if (at == std::string::npos || at == 0 || at + 1 >= address.size()) return field;
-    for (char& c : address) c = Lower(c);
-    field.Domain = address.substr(at + 1);
-    if (!field.Domain.empty() && field.Domain.back() == '.') field.Domain.pop_back();
-    field.Address = std::move(address);
+    // The address as the lists read it: quoted or blank-split forms name the same mailbox.
+    const std::vector<std::string> addresses = Addresses(value);
+    if (addresses.empty()) return field;
+    field.Address = addresses.front();
+    field.Domain = field.Address.substr(field.Address.rfind('@') + 1);
     return field;
 }
 

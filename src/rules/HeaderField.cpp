@@ -24,6 +24,13 @@ bool HasName(std::string_view line, std::string_view name) {
     return true;
 }
 
+size_t ValueStart(std::string_view line, std::string_view name) {
+    if (!HasName(line, name)) return std::string_view::npos;
+    size_t at = name.size();
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    return at < line.size() && line[at] == ':' ? at + 1 : std::string_view::npos;
+}
+
 std::string RuleValue(std::string_view line, size_t nameSize) {
     size_t end = line.size();
     while (end > 0 && SjisText::IsBlank(line[end - 1])) --end;

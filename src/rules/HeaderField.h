@@ -19,6 +19,11 @@ inline std::string_view Value(std::string_view line, size_t nameSize) {
     return line.size() > nameSize ? line.substr(nameSize) : std::string_view();
 }
 
+// Where the value of the field `name` (without its colon) starts in `line`, just after the
+// colon; blanks between the name and the colon (an obsolete form mail programs still accept) are
+// allowed. npos when the line is not that field.
+size_t ValueStart(std::string_view line, std::string_view name);
+
 // RuleValue of the first line named `name`; empty when there is none.
 std::string FirstRuleValue(const std::vector<std::string>& lines, std::string_view name);
 

@@ -28,24 +28,39 @@ TFromField ReadFrom(std::string_view raw) {
     return from;
 }
 
+std::vector<std::string> ReadAddresses(std::string_view raw) {
+    std::vector<std::string> addresses = TFromField::Addresses(raw);
+    if (addresses.empty())
+        addresses = TFromField::Addresses(TMainDM::DecodeHeaderText(std::string(raw)));
+    return addresses;
+}
+
+// The value of a From field, "From :" included; npos when the line is none.
+size_t FromValueStart(std::string_view line) { return HeaderField::ValueStart(line, "From"); }
+
 }  // namespace
 
 struct TRuleSet::THeader {
-    TFromField From;
+    TFromField From;                     // the first From field: its name and domain
+    std::vector<std::string> Addresses;  // of every From field: a mail program may show any
     std::string_view Subject;
     std::vector<std::string_view> AuthResults;
 
     explicit THeader(const std::vector<std::string>& lines) {
-        static const size_t fromSize = std::strlen("From:"), subjectSize = std::strlen("Subject:"),
+        static const size_t subjectSize = std::strlen("Subject:"),
                             authSize = std::strlen(TAuthResults::FieldName);
         bool fromSeen = false, subjectSeen = false;
         for (const std::string& line : lines) {
             // Most lines are none of the three: their first letter says so.
             const char first = line.empty() ? 0 : static_cast<char>(line[0] | 0x20);
             if (first != 'f' && first != 's' && first != 'a') continue;
-            if (!fromSeen && HeaderField::HasName(line, "From:")) {
-                From = ReadFrom(HeaderField::Value(line, fromSize));
+            const size_t fromValue = first == 'f' ? FromValueStart(line) : std::string::npos;
+            if (fromValue != std::string::npos) {
+                const std::string_view value = std::string_view(line).substr(fromValue);
+                if (!fromSeen) From = ReadFrom(value);
                 fromSeen = true;
+                for (std::string& address : ReadAddresses(value))
+                    Addresses.push_back(std::move(address));
             } else if (!subjectSeen && HeaderField::HasName(line, "Subject:")) {
                 Subject = HeaderField::Value(line, subjectSize);
                 subjectSeen = true;
@@ -58,8 +73,8 @@ struct TRuleSet::THeader {
 
 TFromField TRuleSet::Sender(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
-        if (HeaderField::HasName(line, "From:"))
-            return ReadFrom(HeaderField::Value(line, std::strlen("From:")));
+        const size_t value = FromValueStart(line);
+        if (value != std::string::npos) return ReadFrom(std::string_view(line).substr(value));
     }
     return TFromField();
 }
@@ -107,17 +122,34 @@ TDecision TRuleSet::Decide(const std::vector<std::string>& lines, int64_t size) 
     // Text rules alone read no field of their own.
     static const std::vector<std::string> noLines;
     const THeader header(ReadsFields ? lines : noLines);
-    if (!Allow.Match(header.From.Address).empty()) {
+    // The provider saying that the From domain failed DMARC outweighs the allow list: a
+    // phisher forges exactly the domains people allow.
+    if (!DmarcFails(header) && AllAllowed(header)) {
         // Kept: say so only where something would have ticked it.
         return Condemn(header, lines, size).Ticked ? TDecision{false, AllowedText} : TDecision{};
     }
     return Condemn(header, lines, size);
 }
 
+bool TRuleSet::AllAllowed(const THeader& header) const {
+    for (const std::string& address : header.Addresses)
+        if (Allow.Match(address).empty()) return false;
+    return !header.Addresses.empty();
+}
+
+bool TRuleSet::DmarcFails(const THeader& header) const {
+    if (AuthServId.empty()) return false;
+    for (const std::string_view value : header.AuthResults)
+        if (TAuthResults::ReportsDmarcFail(value, AuthServId)) return true;
+    return false;
+}
+
 TDecision TRuleSet::Condemn(const THeader& header, const std::vector<std::string>& lines,
                             int64_t size) const {
-    const std::string blocked = Block.Match(header.From.Address);
-    if (!blocked.empty()) return {true, BlockedText + blocked};
+    for (const std::string& address : header.Addresses) {
+        const std::string blocked = Block.Match(address);
+        if (!blocked.empty()) return {true, BlockedText + blocked};
+    }
 
     // Rules on the same header share its decoded values.
     std::vector<std::vector<TTextRule::TDecoded>> decoded(RuleHeaders.size());
@@ -131,11 +163,7 @@ TDecision TRuleSet::Condemn(const THeader& header, const std::vector<std::string
         if (Rules[i].Matches(decoded[h])) return {true, Rules[i].Rule()};
     }
 
-    if (!AuthServId.empty()) {
-        for (const std::string_view value : header.AuthResults) {
-            if (TAuthResults::ReportsDmarcFail(value, AuthServId)) return {true, AuthFailText};
-        }
-    }
+    if (DmarcFails(header)) return {true, AuthFailText};
     if (!Charsets.Empty()) {
         std::string found = Charsets.Find(header.Subject);
         if (found.empty()) found = Charsets.Find(header.From.DisplayName);

@@ -37,8 +37,11 @@ struct TDecision {
 };
 
 // The tick decision of one account, built once from its inputs and then asked for each header.
-// In header search mode: the allow list first (it wins), then the block list, the text rules in
-// order, then the checks: authentication, charsets, spoofed display name, size. In PostPet mode
+// In header search mode: the allow list first (it wins, unless the provider reports that the From
+// domain failed DMARC), then the block list, the text rules in order, then the checks:
+// authentication, charsets, spoofed display name, size. Every address of every From field
+// counts: one blocked address ticks, and the allow list keeps only mail whose every address it
+// covers. In PostPet mode
 // only PostPet mail is ticked; in no mode nothing is. Safe to use from several threads at once.
 class TRuleSet {
 public:
@@ -54,7 +57,8 @@ public:
     // fields' values.
     static bool PostPetMail(const std::string& contentType, const std::string& mailer);
 
-    // The sender as the lists match it: the first From field of `lines` (unfolded header).
+    // The sender as the row menu offers it to the lists: the first From field of `lines`
+    // (unfolded header).
     static TFromField Sender(const std::vector<std::string>& lines);
 
     // Messages for the list entries that were left out (see TSenderList::ParseEntry).
@@ -62,6 +66,9 @@ public:
 
 private:
     struct THeader;  // the fields the checks read, found in one pass
+    bool AllAllowed(const THeader& header) const;
+    // The provider's own Authentication-Results say dmarc=fail (the check is on).
+    bool DmarcFails(const THeader& header) const;
     // The first rule, list entry or check that ticks, ignoring the allow list.
     TDecision Condemn(const THeader& header, const std::vector<std::string>& lines,
                       int64_t size) const;

@@ -157,12 +157,12 @@ std::optional<std::vector<std::string>> TRegistryAccessor::ReadMultiString(
     if (!value || value->Kind != TRegistryValue::MultiString) return std::nullopt;
     std::vector<std::string> strings;
     const std::string& data = value->Data;
-    // A writer may leave out the final NULs; the text's end ends the last string then.
+    // A writer may leave out the final NULs; the text's end ends the last string then. Another
+    // program may leave an empty string inside: it is skipped, and what follows it still counts.
     for (size_t start = 0; start < data.size();) {
         size_t end = data.find('\0', start);
         if (end == std::string::npos) end = data.size();
-        if (end == start) break;
-        strings.push_back(data.substr(start, end - start));
+        if (end > start) strings.push_back(data.substr(start, end - start));
         start = end + 1;
     }
     return strings;

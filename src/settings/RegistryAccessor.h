@@ -71,7 +71,7 @@ public:
     std::optional<int32_t> ReadInteger(const std::string& name);
     std::optional<bool> ReadBool(const std::string& name);
     std::optional<std::string> ReadBinary(const std::string& name);
-    // The strings of a multi-string value, up to the first empty one (which ends the list).
+    // The strings of a multi-string value, every one to its end; empty ones are skipped.
     std::optional<std::vector<std::string>> ReadMultiString(const std::string& name);
 
     bool WriteString(const std::string& name, const std::string& value);

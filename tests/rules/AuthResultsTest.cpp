@@ -38,14 +38,24 @@ const TCase Cases[] = {
     {"mx.example.jp; dmarc=pass reason=\"x; dmarc=fail\"", "mx.example.jp", false},
     {"mx.example.jp; spf=pass (dmarc=fail)", "mx.example.jp", false},
     {"mx.example.jp", "mx.example.jp", false},
-    {"mx.example.jp dmarc=fail", "", false},
-    {"mx.example.jp; =fail", "", false},
-    {"mx.example.jp; dmarc=", "", false},
-    {"mx.example.jp; dmarc", "", false},
-    {"mx.example.jp; dmarc=fail (open", "", false},
-    {"mx.example.jp; dmarc=fail reason=\"open", "", false},
-    {"mx.example.jp; dmarc=fail )", "", false},
-    {"mx.example.jp; spf=pass; ; dmarc=fail", "", false},
+    {"mx.example.jp dmarc=fail", "mx.example.jp", false},
+    {"mx.example.jp; =fail", "mx.example.jp", false},
+    {"mx.example.jp; dmarc=", "mx.example.jp", false},
+    {"mx.example.jp; dmarc", "mx.example.jp", false},
+    // A malformed result costs itself only: reading goes on at the next ";".
+    {"mx.example.jp; dmarc=fail (open", "mx.example.jp", true},
+    {"mx.example.jp; dmarc=fail reason=\"open", "mx.example.jp", true},
+    {"mx.example.jp; dmarc=fail )", "mx.example.jp", true},
+    {"mx.example.jp; spf=pass; ; dmarc=fail", "mx.example.jp", true},
+    {"mx.example.jp; spf=pass smtp.mailfrom=\"x@a.example; dmarc=fail header.from=example.jp",
+     "mx.example.jp", true},
+    {"mx.example.jp; spf=pass smtp.mailfrom=(x@a.example; dmarc=fail header.from=example.jp",
+     "mx.example.jp", true},
+    {"mx.example.jp; spf=pass smtp.mailfrom=x@a.example); dmarc=fail", "mx.example.jp", true},
+    {"mx.example.jp; spf=\"pass; dkim=(x; dmarc=fail", "mx.example.jp", true},
+    {"mx.example.jp; dmarc=\"fail\"", "mx.example.jp", false},
+    {"(open mx.example.jp; dmarc=fail", "", false},
+    {"\"mx.example.jp; dmarc=fail", "", false},
     {"; dmarc=fail", "", false},
     {"", "", false},
 };
@@ -67,7 +77,7 @@ TEST(AuthResults, TopmostHeaderNamesTheProvider) {
                                                "Authentication-Results: forged.example; none"}),
               "mx.a.jp");
     EXPECT_EQ(TAuthResults::TopmostAuthServId(
-                  {"Authentication-Results: broken (", "Authentication-Results: b.jp; none"}),
+                  {"Authentication-Results: (broken", "Authentication-Results: b.jp; none"}),
               "");
     EXPECT_EQ(TAuthResults::TopmostAuthServId({"Subject: x"}), "");
 }

@@ -44,4 +44,26 @@ TEST(FromField, AddressAndForeignAddressInTheName) {
     }
 }
 
+TEST(FromField, EveryAddressOfTheList) {
+    using TList = std::vector<std::string>;
+    const struct {
+        const char* Value;
+        TList Addresses;
+    } cases[] = {
+        {"\"Spam\"@Blocked.Example", {"spam@blocked.example"}},
+        {"Spam <spam@ blocked.example>", {"spam@blocked.example"}},
+        {"spam@[blocked.example]", {"spam@blocked.example"}},
+        {"spam(c)@(c)blocked.example.", {"spam@blocked.example"}},
+        {"a@x.example, \"B, C\" <b@y.example>, (z@z.example) c@w.example",
+         {"a@x.example", "b@y.example", "c@w.example"}},
+        {"Friends: a@x.example, b@y.example;, c@z.example",
+         {"a@x.example", "b@y.example", "c@z.example"}},
+        {"<@hop.example,@hop2.example:a@x.example>", {"a@x.example"}},
+        {"\"アマゾン@\" <a@x.example>", {"a@x.example"}},
+        {"undisclosed-recipients:;", {}},
+        {"\"Taro\" <>", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TFromField::Addresses(c.Value), c.Addresses) << c.Value;
+}
+
 }  // namespace

@@ -75,6 +75,16 @@ TEST(RuleSet, FirstThatMatchesDecidesInOrder) {
          {"From: x@friend.example", "Subject: 未承諾広告"},
          10,
          {false, "許可リスト"}},
+        {"dmarc=fail beats the allow list",
+         {"From: x@friend.example",
+          "Authentication-Results: mx.example.jp; spf=pass; dmarc=fail header.from=friend.example"},
+         10,
+         {true, "認証失敗: dmarc=fail"}},
+        {"another server's dmarc=fail does not",
+         {"From: x@friend.example", "Subject: 未承諾広告",
+          "Authentication-Results: evil; dmarc=fail"},
+         10,
+         {false, "許可リスト"}},
     };
     const TRuleSet rules(EveryCheck());
     for (const TCase& c : cases) {
@@ -83,6 +93,27 @@ TEST(RuleSet, FirstThatMatchesDecidesInOrder) {
         EXPECT_EQ(d.Reason, c.Expected.Reason) << c.What;
     }
     EXPECT_TRUE(rules.Refused().empty());
+}
+
+TEST(RuleSet, EveryAddressOfEveryFromFieldCounts) {
+    const struct {
+        TLines Lines;
+        TDecision Expected;
+    } cases[] = {
+        {{"From: \"spam\"@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: Spam <spam@ spam.example>"}, {true, "拒否リスト: spam.example"}},
+        {{"From : spam@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: spam@[spam.example]"}, {true, "拒否リスト: spam.example"}},
+        {{"From: spam (x) @ spam . example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: a@ok.example, b@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: a@ok.example", "From: b@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: a@friend.example", "From: b@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: a@friend.example, b@spam.example"}, {true, "拒否リスト: spam.example"}},
+        {{"From: \"x\"@friend.example", "From: y@friend.example", "Subject: 未承諾広告"},
+         {false, "許可リスト"}},
+    };
+    const TRuleSet rules(EveryCheck());
+    for (const auto& c : cases) EXPECT_EQ(rules.Decide(c.Lines, 10), c.Expected) << c.Lines[0];
 }
 
 TEST(RuleSet, OtherModesIgnoreListsAndChecks) {
