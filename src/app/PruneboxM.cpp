@@ -107,9 +107,15 @@ void TPruneboxM::FormCreate() {
     Resident = TSetupStore(*Registry).LoadResidentSettings();
     if (Resident.Tray) Tray.Show(Handle, WM_PB_TRAY);
     UpdateTray();
-    // Copies of deleted mail are kept for a month.
-    TCopyFolder(FileSystem::ProgramDataFolder()).RemoveExpired(static_cast<int64_t>(time(nullptr)));
+    RemoveExpiredCopies();
     Checks = std::make_unique<TPeriodicChecks>(Accounts, Handle);
+}
+
+void TPruneboxM::RemoveExpiredCopies() {
+    const int64_t now = static_cast<int64_t>(time(nullptr));
+    if (!TCopyFolder::CleanupDue(now, LastCopyCleanup)) return;
+    LastCopyCleanup = now;
+    TCopyFolder(FileSystem::ProgramDataFolder()).RemoveExpired(now);
 }
 
 void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {
@@ -616,6 +622,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == TPeriodicChecks::TimerId && Checks) {
                 Checks->Tick();
+                RemoveExpiredCopies();
                 return 0;
             }
             break;

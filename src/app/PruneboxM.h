@@ -68,6 +68,8 @@ public:
     bool MinimizesToTray() const { return Tray.Shown() && Resident.MinimizeToTray; }
     // Tip and image of the icon from the pages: rows on each page that are not ticked.
     void UpdateTray();
+    // Copies of deleted mail are kept for a month: removed at start and once a day after.
+    void RemoveExpiredCopies();
     void MainPageDrawTab(HDC dc, int tabIndex, const RECT& rect, bool active);
     // One item at the end of a system menu; a plain "Error" box when it cannot be added.
     static void AppendSystemMenuItem(HWND owner, HMENU menu, UINT flags, UINT id,
@@ -132,6 +134,7 @@ private:
 
     TListSettings ListSettings;  // font and widths the lists were given at start
     TResidentSettings Resident;
+    int64_t LastCopyCleanup = 0;  // seconds since 1970; 0: not yet
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;

@@ -33,7 +33,7 @@ const TControlSpec Controls[] = {
 };
 
 // Widths for the header line's columns before anything is listed, in its order.
-constexpr int ColumnWidths[] = {120, 90, 40, 120, 120, 140, 200, 60, 120};
+constexpr int ColumnWidths[] = {120, 90, 40, 120, 120, 140, 200, 60, 120, 160};
 // A column fitted to its texts stays within this width: a long subject does not push the rest
 // out of sight.
 constexpr int MaxFittedWidth = 240;
@@ -42,7 +42,7 @@ constexpr int HeaderPadding = 16;
 
 CsvText::TRecord Fields(const TDeletedMail& mail) {
     return {mail.DeletedAt, mail.Account, mail.Method, mail.Reason, mail.SentAt,
-            mail.Sender,    mail.Subject, mail.Size,   mail.Uidl};
+            mail.Sender,    mail.Subject, mail.Size,   mail.Uidl,   mail.CopyName};
 }
 
 }  // namespace
@@ -134,7 +134,8 @@ void TDeleteHistoryView::OpenFolder() {
 void TDeleteHistoryView::OpenCopy(int row) {
     if (row < 0 || static_cast<size_t>(row) >= Mails.size()) return;
     const TDeletedMail& mail = Mails[row];
-    const std::string path = TCopyFolder(Folder).FindCopy(mail.Account, mail.Uidl, mail.DeletedAt);
+    const std::string path =
+        TCopyFolder(Folder).CopyOf(mail.Account, mail.CopyName, mail.Uidl, mail.DeletedAt);
     if (path.empty()) {
         MessageDlgCenter(Handle, NoCopy, TMsgDlgType::Information, mbOK, 0);
         return;

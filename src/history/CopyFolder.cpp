@@ -30,25 +30,79 @@ bool IsDeviceName(const std::string& name) {
            stem[3] >= '1' && stem[3] <= '9';
 }
 
+// What tells one message's copy from another's: 64 bits of FNV-1a over the account, the id and
+// the header digest, in hexadecimal.
+std::string MessageKey(const std::string& account, const std::string& uniqueId,
+                       const std::string& headerDigest) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const std::string* part : {&account, &uniqueId, &headerDigest}) {
+        for (const char c : *part + '\n') {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string key;
+    for (int shift = 60; shift >= 0; shift -= 4) key += digits[(hash >> shift) & 0xF];
+    return key;
+}
+
+bool IsCopyName(const std::string& name) {
+    const size_t extension = std::strlen(kCopyExtension);
+    return name.size() > extension &&
+           SjisSearch::AsciiUpper(name.substr(name.size() - extension)) == ".EML";
+}
+
 }  // namespace
 
 TCopyFolder::TCopyFolder(const std::string& folder)
-    : DeletedPath(FileSystem::JoinPath(folder, "Deleted")) {}
+    : DeletedPath(FileSystem::IsAbsolute(folder) ? FileSystem::JoinPath(folder, "Deleted")
+                                                 : std::string()) {}
 
 std::string TCopyFolder::AccountFolder(const std::string& account) const {
     return FileSystem::JoinPath(DeletedPath, FileSafeName(account, kAccountNameBytes));
 }
 
 std::string TCopyFolder::CopyPath(const std::string& account, double dateTime,
-                                  const std::string& uniqueId) const {
-    const std::string key = TMainDM::DateSortKey(dateTime);  // "yyyymmddhhnnsszz"
-    const std::string stamp = key.substr(0, 8) + "-" + key.substr(8, 6);
+                                  const std::string& uniqueId,
+                                  const std::string& headerDigest) const {
+    if (!Usable()) return std::string();
+    const std::string time = TMainDM::DateSortKey(dateTime);  // "yyyymmddhhnnsszz"
+    const std::string stamp = time.substr(0, 8) + "-" + time.substr(8, 6);
     return FileSystem::JoinPath(AccountFolder(account),
-                                stamp + "-" + FileSafeName(uniqueId, kIdBytes) + kCopyExtension);
+                                stamp + "-" + FileSafeName(uniqueId, kIdBytes) + "-" +
+                                    MessageKey(account, uniqueId, headerDigest) + kCopyExtension);
+}
+
+std::string TCopyFolder::KeptCopy(const std::string& account, const std::string& uniqueId,
+                                  const std::string& headerDigest) const {
+    if (!Usable()) return std::string();
+    const std::string ending = "-" + FileSafeName(uniqueId, kIdBytes) + "-" +
+                               MessageKey(account, uniqueId, headerDigest) + kCopyExtension;
+    const std::string folder = AccountFolder(account);
+    for (const auto& file : FileSystem::ListFolder(folder)) {
+        const std::string& name = file.Name;
+        if (!file.IsFolder && name.size() > ending.size() &&
+            name.compare(name.size() - ending.size(), std::string::npos, ending) == 0)
+            return FileSystem::JoinPath(folder, name);
+    }
+    return std::string();
+}
+
+std::string TCopyFolder::CopyOf(const std::string& account, const std::string& copyName,
+                                const std::string& uniqueId, const std::string& deletedAt) const {
+    if (!Usable()) return std::string();
+    if (copyName.empty()) return FindCopy(account, uniqueId, deletedAt);
+    // The history file may have been edited: a name that leads elsewhere opens nothing.
+    if (!IsCopyName(copyName) || FileSafeName(copyName, copyName.size()) != copyName)
+        return std::string();
+    const std::string path = FileSystem::JoinPath(AccountFolder(account), copyName);
+    return FileSystem::Exists(path) ? path : std::string();
 }
 
 std::string TCopyFolder::FindCopy(const std::string& account, const std::string& uniqueId,
                                   const std::string& deletedAt) const {
+    if (!Usable()) return std::string();
     // "yyyymmdd-hhnnss", as copy names begin.
     std::string digits;
     for (const char c : deletedAt)
@@ -71,6 +125,7 @@ std::string TCopyFolder::FindCopy(const std::string& account, const std::string&
 }
 
 size_t TCopyFolder::RemoveExpired(int64_t now) const {
+    if (!Usable()) return 0;
     const int64_t oldest = now - kKeptDays * kSecondsPerDay;
     size_t removed = 0;
     for (const auto& account : FileSystem::ListFolder(DeletedPath)) {
@@ -78,16 +133,16 @@ size_t TCopyFolder::RemoveExpired(int64_t now) const {
         const std::string folder = FileSystem::JoinPath(DeletedPath, account.Name);
         for (const auto& file : FileSystem::ListFolder(folder)) {
             const std::string& name = file.Name;
-            const size_t extension = std::strlen(kCopyExtension);
-            const bool isCopy =
-                !file.IsFolder && name.size() > extension &&
-                SjisSearch::AsciiUpper(name.substr(name.size() - extension)) == ".EML";
-            if (isCopy && file.Modified < oldest &&
+            if (!file.IsFolder && IsCopyName(name) && file.Modified < oldest &&
                 FileSystem::RemoveFile(FileSystem::JoinPath(folder, name)))
                 ++removed;
         }
     }
     return removed;
+}
+
+bool TCopyFolder::CleanupDue(int64_t now, int64_t lastRun) {
+    return lastRun == 0 || now < lastRun || now - lastRun >= kCleanupSeconds;
 }
 
 std::string TCopyFolder::FileSafeName(const std::string& text, size_t maxBytes) {

@@ -13,20 +13,31 @@ struct TDeletedMail {
     std::string Subject;
     std::string Size;  // bytes
     std::string Uidl;
+    // The file name of the copy kept of the message in its account's copy folder; empty when
+    // none was kept (and in lines written before the column existed).
+    std::string CopyName;
 
     bool operator==(const TDeletedMail& other) const;
 };
 
 // The deletion history, "deleted.csv" in the program's folder: Shift_JIS, CR LF, RFC 4180 quoting,
 // a header line, then one line per deleted message, oldest first, the newest kNewestKept kept.
-// One writer at a time in the process; the file is only ever replaced whole, so a failed write
-// leaves it as it was.
+// A cell a spreadsheet would take for a formula (it begins with "=", "+", "-", "@", a tab or a
+// CR) is written with a "'" before it, which reading takes off again. A line that cannot be
+// read (edited by hand, say) costs itself only: it reads as a damaged line, and is kept as it
+// is, since appending never writes again what is already there. One writer at a time in the
+// process; the file is only ever replaced whole, so a failed write leaves it as it was.
 class TDeleteHistory {
 public:
     static constexpr size_t kNewestKept = 10000;
     static constexpr const char* FileName = "deleted.csv";
     static constexpr const char* HeaderLine =
+        "削除日時,アカウント,方法,理由,送信日時,差出人,件名,サイズ,UIDL,コピー";
+    // The header of files written before the copy's column.
+    static constexpr const char* NineColumnHeaderLine =
         "削除日時,アカウント,方法,理由,送信日時,差出人,件名,サイズ,UIDL";
+    // The method a damaged line reads with; its text is in Subject.
+    static constexpr const char* Damaged = "（壊れた行）";
     static constexpr const char* ByHand = "手動";
     static constexpr const char* Automatic = "自動";
     static constexpr const char* ReasonByHand = "手動";
@@ -37,13 +48,13 @@ public:
     const std::string& Path() const { return FilePath; }
 
     // Empty when lines can be appended now; otherwise the text that says why an automatic
-    // deletion deletes nothing.
+    // deletion deletes nothing (an empty or relative folder included: no place of the user's).
     std::string WriteProblem() const;
     // Appends the lines of one deletion, oldest first, dropping the oldest beyond kNewestKept.
     // All or nothing: false leaves the file as it was. A read-only file stays untouched.
     bool Append(const std::vector<TDeletedMail>& mails);
-    // The kept lines, newest first, into `mails`; no file gives none. False when the file exists
-    // but cannot be read.
+    // The kept lines, newest first, into `mails`, a damaged one with Method Damaged and its text
+    // as Subject; no file gives none. False when the file exists but cannot be read.
     bool Read(std::vector<TDeletedMail>& mails) const;
 
     // A day count since 1899-12-30 as the history writes times: "yyyy/mm/dd hh:nn:ss".

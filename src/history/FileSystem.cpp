@@ -243,9 +243,20 @@ std::vector<TEntry> ListFolder(const std::string& folder) {
     return entries;
 }
 
+bool IsAbsolute(const std::string& path) {
+#ifdef _WIN32
+    const bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') ||
+                                            (path[0] >= 'a' && path[0] <= 'z')) &&
+                       path[1] == ':' && IsSeparator(path[2]);
+    return drive || (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]));
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
 std::string ProgramDataFolder() {
     const std::string base = LocalAppData();
-    if (base.empty()) return "";
+    if (!IsAbsolute(base)) return "";
     const std::string folder = JoinPath(base, kProgramFolderName);
     return CreateFolders(folder) ? folder : "";
 }

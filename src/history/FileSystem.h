@@ -13,6 +13,9 @@ extern const char Separator;
 
 // `folder` and `name` joined by one separator; never splits a two-byte character.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// A full path: "X:\..." or "\\server\..." on Windows, "/..." elsewhere. Empty and relative
+// paths would name something in whatever the working folder is.
+bool IsAbsolute(const std::string& path);
 // Creates the folder and the folders above it that are missing; true when it exists afterwards.
 bool CreateFolders(const std::string& path);
 // Something (a file or a folder) is there.

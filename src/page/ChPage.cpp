@@ -174,10 +174,12 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     // keeps those ticks.
     const bool check = command == CommandCheck;
     if (command == CommandDelete || command == CommandHeader || check) inputs.Rows = Frame->Rows();
-    if (command == CommandDelete || check) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
+    inputs.WritesHistory = command == CommandDelete || check;
+    if (inputs.WritesHistory) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
     inputs.Unattended = check;
     inputs.DeleteTicked = check && DeleteTicked;
-    inputs.KeepCopy = check && KeepCopy;
+    // "削除するメールを保存する" holds for a deletion by hand as well.
+    inputs.KeepCopy = inputs.WritesHistory && KeepCopy;
     return inputs;
 }
 

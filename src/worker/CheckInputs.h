@@ -21,8 +21,10 @@ struct TCheckInputs {
     std::string Design;      // designated header name, colon included; empty for none
     bool LogEnabled = false;
     std::string TabCaption;  // names the account in the password question and the history
-    // Where a deletion writes its history lines; empty: no history.
+    // Where a deletion writes its history lines, with WritesHistory; a folder that is empty or
+    // relative then (the program's folder could not be had) fails the history, and says so.
     std::string HistoryFolder;
+    bool WritesHistory = false;
     // A periodic check: it asks nothing, never stays connected and, with DeleteTicked, deletes
     // the rows a rule ticked (never a row ticked or unticked by hand) without the confirmation,
     // keeping a copy of each first with KeepCopy.

@@ -359,7 +359,9 @@ void TConnect::DeleteAndDisconnect() {
     }
     Page.MessageBeep(ExclamationBeep);
     Page.SetButtonsEnabled(false);
-    const int answer = Page.ConfirmDelete(DeleteConfirmText(titles));
+    std::string question = DeleteConfirmText(titles);
+    if (Inputs.KeepCopy) question += KeepCopyNote;
+    const int answer = Page.ConfirmDelete(question);
     Page.SetButtonsEnabled(true);
     if (answer != 1) return;
     // Exactly the rows the user agreed to, whatever happens to the list from here on.
@@ -401,7 +403,7 @@ bool TConnect::QuitConfirmed() {
 }
 
 bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method) {
-    if (Inputs.HistoryFolder.empty() || deleted.empty()) return true;
+    if (!Inputs.WritesHistory || deleted.empty()) return true;
     const std::string now = TDeleteHistory::TimeText(LocalNow());
     std::vector<TDeletedMail> mails;
     for (const TMailRow* row : deleted) {
@@ -420,6 +422,8 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const c
         mail.Subject = columns[TMailRow::Title];
         mail.Size = columns[TMailRow::Size];
         mail.Uidl = columns[TMailRow::Uidl];
+        const auto copy = CopyNames.find(row);
+        if (copy != CopyNames.end()) mail.CopyName = copy->second;
         mails.push_back(std::move(mail));
     }
     return TDeleteHistory(Inputs.HistoryFolder).Append(mails);

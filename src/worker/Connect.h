@@ -49,6 +49,9 @@ public:
     // Panel 0 when a deletion was not confirmed by the server's QUIT.
     static constexpr const char* QuitRefusedText =
         "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
+    // Closes the delete confirmation when copies are kept first.
+    static constexpr const char* KeepCopyNote =
+        "\r\n\r\n削除の前にコピーを保存します。保存できなかったメールは削除しません。";
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 
@@ -120,8 +123,10 @@ private:
     // cannot be written. The rows deleted leave the page. Gives panel 0's text; a failure is
     // also put into result.
     std::string DeleteRuleTicked(TCheckResult& result);
-    // RETR of the message into its copy under the history folder: true only when the copy was
-    // written whole. A lost connection throws.
+    // RETR of the message into its copy under the history folder, unless a whole copy of the
+    // same message is kept there already (an earlier try that did not end in its deletion):
+    // true only when the copy is whole, its file name then in CopyNames. A lost connection
+    // throws.
     bool CopyMessage(int32_t number, const TMailRow& row);
     // The local time as a day count since 1899-12-30.
     static double LocalNow();
@@ -207,6 +212,8 @@ private:
     std::string TrustedHash;              // the account's CertHash as given at connect
     TStringList ConnectionUids;           // unique id of message k at index k - 1, this connection
     std::vector<TMailRow> ConfirmedRows;  // the rows as they were when the deletion was confirmed
+    // The file names of the copies the deletion that runs kept, by row of ConfirmedRows.
+    std::map<const TMailRow*, std::string> CopyNames;
     std::map<std::string, TListedMail> Listed;  // what the rows were listed from, by unique id
     bool ListedHere = false;  // the rows were listed on the connection that stands
     // Header lines of the messages listed on earlier connections, kept while the program runs.

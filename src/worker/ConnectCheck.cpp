@@ -170,9 +170,10 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     std::string text = CheckedText;
     if (result.Deleted > 0) text += std::to_string(result.Deleted) + "通を自動削除しました。";
     text += NotDeletedText(notDeleted);
-    // Mail that could not be saved stays; the user must hear of it (a full disk, say).
-    if (notDeleted.NotCopied > 0) result.Failure = text;
     if (!historyWritten) text += "（削除履歴を書けませんでした）";
+    // Mail that could not be saved stays, and mail deleted without its history line is gone
+    // unrecorded: the user must hear of either (a full disk, say).
+    if (notDeleted.NotCopied > 0 || !historyWritten) result.Failure = text;
     return text;
 }
 
@@ -197,10 +198,19 @@ void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
 
 bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {
     const TCopyFolder folder(Inputs.HistoryFolder);
+    const std::string account = SjisText::Trim(Inputs.TabCaption);
+    const std::string& uid = row.Columns[TMailRow::Uidl];
+    const auto listed = Listed.find(uid);
+    const std::string digest = listed != Listed.end() ? listed->second.HeaderDigest : "";
+    auto keep = [&](const std::string& path) {
+        CopyNames[&row] = path.substr(folder.AccountFolder(account).size() + 1);
+        return true;
+    };
+    // Each retry of a deletion that failed after its copies would write another whole copy.
+    const std::string kept = folder.KeptCopy(account, uid, digest);
+    if (!kept.empty()) return keep(kept);
     TMessageCopy copy;
-    if (!copy.Open(folder.CopyPath(SjisText::Trim(Inputs.TabCaption), LocalNow(),
-                                   row.Columns[TMailRow::Uidl])))
-        return false;
+    if (!copy.Open(folder.CopyPath(account, LocalNow(), uid, digest))) return false;
     // The size the listing gave bounds the reply, so that one that never ends cannot fill the disk.
     int32_t listedSize = 0;
     TScanListing::Number(row.Columns[TMailRow::Size], listedSize);
@@ -209,5 +219,5 @@ bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {
         fits = copy.Feed(bytes, count) == count && fits;
     });
     // Without Finish the copy removes itself.
-    return sent && fits && copy.Finish();
+    return sent && fits && copy.Finish() && keep(copy.Path());
 }

@@ -354,6 +354,7 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             if (approved.erase(number) > 0) numbers.push_back(number);
         }
     }
+    CopyNames.clear();
     if (Inputs.KeepCopy) {
         // Only a message whose copy is whole goes.
         std::vector<int32_t> copied;

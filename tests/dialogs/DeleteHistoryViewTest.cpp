@@ -61,7 +61,9 @@ TDeletedMail Mail(const std::string& at, const std::string& subject) {
 }
 
 TEST(DeleteHistoryViewTest, ListsTheFileNewestFirstAndCopiesTheChosenLines) {
-    const std::string folder = "scratch-DeleteHistoryView";
+    char full[MAX_PATH] = {};
+    GetFullPathNameA("scratch-DeleteHistoryView", MAX_PATH, full, nullptr);
+    const std::string folder = full;
     DeleteFileA((folder + "\\deleted.csv").c_str());
     TDeleteHistory history(folder);
     // Two deletions: the later one's lines come first.
@@ -75,7 +77,7 @@ TEST(DeleteHistoryViewTest, ListsTheFileNewestFirstAndCopiesTheChosenLines) {
     GuiTest::TDialogScript script(
         {{"削除履歴", [&](HWND window) {
               HWND list = GetDlgItem(window, TDeleteHistoryView::IdList);
-              for (int c = 0; c < 9; ++c) columns.push_back(ColumnCaption(list, c));
+              for (int c = 0; c < 10; ++c) columns.push_back(ColumnCaption(list, c));
               const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
               for (int r = 0; r < rows; ++r) subjects.push_back(CellText(list, r, 6));
               LVITEMA chosen{};
@@ -93,9 +95,9 @@ TEST(DeleteHistoryViewTest, ListsTheFileNewestFirstAndCopiesTheChosenLines) {
     EXPECT_EQ(subjects, (std::vector<std::string>{"three", "two, too", "one"}));
     EXPECT_EQ(copied,
               CsvText::Record({"2026/12/02 08:30:00", "仕事", "自動", "Subject:,未承諾広告", "",
-                               "a@example.com", "three", "1200", "uthree"}) +
+                               "a@example.com", "three", "1200", "uthree", ""}) +
                   CsvText::Record({"2026/12/01 10:00:00", "仕事", "自動", "Subject:,未承諾広告", "",
-                                   "a@example.com", "one", "1200", "uone"}));
+                                   "a@example.com", "one", "1200", "uone", ""}));
     DeleteFileA(history.Path().c_str());
     RemoveDirectoryA(folder.c_str());
 }

@@ -1,6 +1,9 @@
 // Where copies go: names Windows accepts, and copies past their time removed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+
 #include "ScratchFolder.h"
 #include "headers/MainDM.h"
 #include "history/CopyFolder.h"
@@ -13,6 +16,16 @@
 #endif
 
 namespace {
+
+void SetModified(const std::string& path, int64_t time) {
+#ifdef _WIN32
+    _utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
+    ASSERT_EQ(_utime(path.c_str(), &times), 0) << path;
+#else
+    utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
+    ASSERT_EQ(utime(path.c_str(), &times), 0) << path;
+#endif
+}
 
 TEST(CopyFolder, FileSafeNames) {
     const struct {
@@ -42,22 +55,85 @@ TEST(CopyFolder, FileSafeNames) {
         EXPECT_EQ(TCopyFolder::FileSafeName(c.Text, c.Max), c.Name) << c.Text;
 }
 
-TEST(CopyFolder, CopyPathNamesAccountTimeAndId) {
-    TCopyFolder folder("base");
+TEST(CopyFolder, CopyPathNamesAccountTimeIdAndKey) {
+    TScratchFolder scratch;
+    TCopyFolder folder(scratch.Path);
     const std::string sep(1, FileSystem::Separator);
-    EXPECT_EQ(folder.CopyPath("会社:1", TMainDM::EncodeDateTime(2026, 12, 8, 9, 5, 2), "<a/b>"),
-              "base" + sep + "Deleted" + sep + "会社_1" + sep + "20261208-090502-_a_b_.eml");
+    const std::string path =
+        folder.CopyPath("会社:1", TMainDM::EncodeDateTime(2026, 12, 8, 9, 5, 2), "<a/b>", "d1");
+    const std::string start =
+        scratch.Path + sep + "Deleted" + sep + "会社_1" + sep + "20261208-090502-_a_b_-";
+    EXPECT_EQ(path.substr(0, start.size()), start);
+    EXPECT_EQ(path.size(), start.size() + 16 + 4) << path;  // the key and ".eml"
 }
 
-void SetModified(const std::string& path, int64_t time) {
-#ifdef _WIN32
-    _utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
-    ASSERT_EQ(_utime(path.c_str(), &times), 0) << path;
-#else
-    utimbuf times{static_cast<time_t>(time), static_cast<time_t>(time)};
-    ASSERT_EQ(utime(path.c_str(), &times), 0) << path;
-#endif
+// Never the working folder: with no program folder nothing is written, found or removed.
+TEST(CopyFolder, EmptyOrRelativeFolderIsNeverUsed) {
+    TScratchFolder scratch;
+    const std::string here = std::filesystem::current_path().string();
+    std::filesystem::current_path(scratch.Path);
+    const std::string stale = FileSystem::JoinPath(FileSystem::JoinPath("Deleted", "a"), "old.eml");
+    ASSERT_TRUE(FileSystem::CreateFolders(FileSystem::JoinPath("Deleted", "a")));
+    ASSERT_TRUE(FileSystem::WriteWhole(stale, "x"));
+    SetModified(stale, 1000);
+    for (const char* base : {"", ".", "folder"}) {
+        TCopyFolder copies(base);
+        EXPECT_FALSE(copies.Usable()) << base;
+        EXPECT_EQ(copies.RemoveExpired(1800000000), 0u) << base;
+        EXPECT_EQ(copies.CopyPath("a", 0, "u1", "d"), "") << base;
+        EXPECT_EQ(copies.CopyOf("a", "old.eml", "u1", "2026/12/08 10:00:00"), "") << base;
+    }
+    EXPECT_TRUE(FileSystem::Exists(stale));
+    std::filesystem::current_path(here);
 }
+
+// Ids and accounts that one file name part would mix up each get their own copy, found again
+// by the name the history recorded and by nothing else.
+TEST(CopyFolder, EachMessageHasItsOwnCopy) {
+    TScratchFolder scratch;
+    TCopyFolder copies(scratch.Path);
+    const struct {
+        const char* Account;
+        const char* Id;
+        const char* Digest;
+    } messages[] = {
+        {"Work", "a/b", "d"}, {"Work", "a:b", "d"},  {"Work", "a?b", "d"}, {"Work", "a_b", "d"},
+        {"Work", "A_B", "d"}, {"Work", "a_b", "d2"}, {"Work.", "a_b", "d"}, {"Work ", "a_b", "d"},
+        {"Work", "a-2", "d"},
+    };
+    std::vector<std::string> names;
+    for (const auto& m : messages) {
+        EXPECT_EQ(copies.KeptCopy(m.Account, m.Id, m.Digest), "") << m.Account << m.Id;
+        const std::string path = copies.CopyPath(m.Account, 46000, m.Id, m.Digest);
+        ASSERT_TRUE(FileSystem::CreateFolders(copies.AccountFolder(m.Account)));
+        ASSERT_FALSE(FileSystem::Exists(path)) << path;  // NTFS would take it for another's
+        ASSERT_TRUE(FileSystem::WriteWhole(path, std::string(m.Account) + m.Id + m.Digest));
+        names.push_back(path.substr(copies.AccountFolder(m.Account).size() + 1));
+    }
+    for (size_t i = 0; i < std::size(messages); ++i) {
+        const auto& m = messages[i];
+        std::string bytes;
+        ASSERT_TRUE(FileSystem::ReadWhole(copies.KeptCopy(m.Account, m.Id, m.Digest), bytes));
+        EXPECT_EQ(bytes, std::string(m.Account) + m.Id + m.Digest);
+        ASSERT_TRUE(FileSystem::ReadWhole(copies.CopyOf(m.Account, names[i], m.Id, ""), bytes));
+        EXPECT_EQ(bytes, std::string(m.Account) + m.Id + m.Digest);
+    }
+    // A name edited into the history file never leads out of the account's folder.
+    ASSERT_TRUE(FileSystem::WriteWhole(FileSystem::JoinPath(copies.Path(), "x.eml"), "x"));
+    for (const char* name : {"../x.eml", "..\\x.eml", "x.txt", "missing.eml"})
+        EXPECT_EQ(copies.CopyOf("Work", name, "a_b", ""), "") << name;
+}
+
+TEST(CopyFolder, CleanupIsDueAtStartAndThenDaily) {
+    const int64_t day = TCopyFolder::kCleanupSeconds, t = 1800000000;
+    const struct {
+        int64_t Now, Last;
+        bool Due;
+    } cases[] = {{t, 0, true}, {t + day - 1, t, false}, {t + day, t, true}, {t - 1, t, true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TCopyFolder::CleanupDue(c.Now, c.Last), c.Due) << c.Now - t;
+}
+
 
 TEST(CopyFolder, RemovesCopiesOlderThanThirtyDays) {
     TScratchFolder scratch;

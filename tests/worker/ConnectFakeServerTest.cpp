@@ -7,6 +7,7 @@
 #include "AllocationProbe.h"
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
+#include "history/CopyFolder.h"
 #include "history/DeleteHistory.h"
 #include "history/FileSystem.h"
 
@@ -498,7 +499,8 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
     struct TCase {
         const char* Name;
         std::function<void(TFakePop3Server&)> Arrange;
-        bool Blocked;    // a file stands where the history's folder would be
+        bool Blocked;    // a file stands where the history's folder would be; or, when no
+                         // line is expected and nothing was to stay, there is no folder at all
         TLines Reasons;  // of the history lines, newest first; none: no file
         TLines Remaining;
         std::string Status;
@@ -514,6 +516,12 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
         {"history blocked",
          [](auto&) {},
          true,
+         {},
+         {},
+         disconnected + "（削除履歴を書けませんでした）"},
+        {"no history folder",
+         [](auto&) {},
+         false,
          {},
          {},
          disconnected + "（削除履歴を書けませんでした）"},
@@ -550,7 +558,9 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
         TCheckInputs inputs = account.Page.Inputs();
         inputs.Rows[0].RuleTicked = true;
         inputs.Rows[0].Reason = "拒否リスト: example.jp";
-        inputs.HistoryFolder = folder;
+        const bool noFolder = c.Reasons.empty() && c.Remaining.empty() && !c.Blocked;
+        inputs.HistoryFolder = noFolder ? std::string() : folder;
+        inputs.WritesHistory = true;
         ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, inputs));
         ASSERT_TRUE(account.Worker->WaitIdle(120000));
 
@@ -578,6 +588,37 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
                       lines[2].Subject + lines[2].Uidl,
                   "spam offeru3keepu2hellou1");
     }
+}
+
+// With "削除するメールを保存する" a deletion by hand also keeps a copy of each message first: a
+// message goes only once its copy is whole, and the question says so.
+TEST(ConnectFake, DeletionByHandKeepsCopiesFirst) {
+    TScratchFolder scratch;
+    TFakePop3Server server;
+    server.SetMessages({Mail("u1", "hello"), Mail("u2", "spam"), Mail("u3", "offer")});
+    server.Script("RETR 3", TFakeReply::Bytes("-ERR locked\r\n"));
+    TFakeAccount account(server);
+    account.Run(TConnect::CmdConnect);
+    account.TickTitles({"spam", "offer"});
+    TCheckInputs inputs = account.Page.Inputs();
+    inputs.HistoryFolder = scratch.Path;
+    inputs.WritesHistory = inputs.KeepCopy = true;
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, inputs));
+    ASSERT_TRUE(account.Worker->WaitIdle(120000));
+    EXPECT_EQ(Uids(server.Messages()), (TLines{"u1", "u3"}));
+    EXPECT_EQ(account.Page.Status(0),
+              "サーバとの接続を切断しました。1通は保存できなかったため削除しませんでした。");
+    const TLines question = account.Page.Events({"confirm"});
+    ASSERT_EQ(question.size(), 1u);
+    EXPECT_NE(question[0].find(TConnect::KeepCopyNote), std::string::npos);
+    std::vector<TDeletedMail> lines;
+    ASSERT_TRUE(TDeleteHistory(scratch.Path).Read(lines));
+    ASSERT_EQ(lines.size(), 1u);
+    std::string copy;
+    ASSERT_TRUE(FileSystem::ReadWhole(
+        TCopyFolder(scratch.Path).CopyOf("account", lines[0].CopyName, "u2", lines[0].DeletedAt),
+        copy));
+    EXPECT_EQ(copy.rfind("Subject: spam\r\n", 0), 0u);
 }
 
 TEST(ConnectFake, DeleteWithNothingTickedIsADisconnect) {
