@@ -15,12 +15,14 @@ ALLOWED = {
     "headers": set(),
     "history": {"headers"},  # the deletion history and the copies of deleted mail
     "rules": {"headers"},  # the tick decision
-    "worker": {"pop3", "headers", "history", "rules"},
+    "choices": {"headers", "history"},  # the user's hand ticks, kept per mailbox
+    "worker": {"pop3", "headers", "history", "rules", "choices"},
     "settings": {"headers"},
     "ui": {"headers", "settings"},  # generic window code
-    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history"},  # the account page
-    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history"},
+    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history", "choices"},  # the account page
+    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history", "choices"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history",
+            "choices"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
