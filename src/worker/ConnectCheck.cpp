@@ -19,6 +19,9 @@ const char* const CertNotAskedText =
     "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認してください。";
 const char* const ConnectedText = "接続中のため、確認しませんでした。";
 const char* const CheckedText = "確認しました。";
+const char* const ChoicesHeldText =
+    "手で付けた印の記録が壊れていたため、自動削除を行いませんでした。「接続」で一覧を確かめて"
+    "ください。";
 
 // How a failure of the session bears on the next try.
 TCheckOutcome OutcomeOf(const std::exception& failure) {
@@ -105,6 +108,10 @@ void TConnect::PeriodicCheck() {
         Session->Quit();
     }
     // The rows stay for a later "削除 + 切断", which reconnects and finds them by unique id.
+    if (!ChoicesProblem.empty()) {
+        text = ChoicesProblem + text;
+        if (result.Failure.empty()) result.Failure = ChoicesProblem;
+    }
     ListedHere = false;
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
@@ -116,7 +123,7 @@ void TConnect::PeriodicCheck() {
     for (const TMailRow& row : Shown) {
         if (row.RuleTicked) continue;
         ++result.Waiting;
-        if (Fetched.count(row.Columns[TMailRow::Uidl])) result.Arrived.push_back(row);
+        if (Arrived.count(IdentityOf(row))) result.Arrived.push_back(row);
     }
     Page.CheckEnded(result);
 }
@@ -129,6 +136,13 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     if (ConfirmedRows.empty()) {
         Session->Quit();
         return CheckedText;
+    }
+    if (Inputs.Choices && Inputs.Choices->HoldsAutomaticDeletion()) {
+        // Choices may be missing from what was read: the user looks at the list first.
+        ConfirmedRows.clear();
+        Session->Quit();
+        result.Failure = ChoicesHeldText;
+        return result.Failure;
     }
     const std::string problem = TDeleteHistory(Inputs.HistoryFolder).WriteProblem();
     if (!problem.empty()) {
@@ -164,6 +178,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
         return result.Failure;
     }
     const bool historyWritten = WriteHistory(deleted, TDeleteHistory::Automatic);
+    ForgetDeleted(deleted, false);
     result.Deleted = deleted.size();
     ShowRemaining(deleted);
     ConfirmedRows.clear();
