@@ -38,8 +38,9 @@ TChoiceRecord TChoiceFile::Load() {
     // Never taken for "no choices": the user hears of it, and the file stays for a look.
     const std::string aside = Path + AsideSuffix;
     const bool moved = FileSystem::MoveOver(Path, aside);
-    LoadProblem = "手で付けた印の記録 " + Path + " が壊れていたため、";
-    LoadProblem += moved ? aside + " に移しました。" : std::string("読めた分だけ使います。");
+    LoadProblem = "手で付け外しした削除チェックの記録 " + Path + " が壊れていたため、";
+    if (moved) LoadProblem += aside + " に移し、";
+    LoadProblem += "読めた分だけ使います。";
     return record;
 }
 
