@@ -12,13 +12,16 @@
 
 namespace {
 
-const char* const NoLoginText = "サーバ名かユーザ名がないため、確認しませんでした。";
+const char* const NoLoginText =
+    "サーバ名かユーザ名がないため、新着確認をしませんでした。アカウントの設定で入力してください。";
 const char* const NoPasswordText =
-    "パスワードが保存されていないため、確認しませんでした。「接続」で入力してください。";
+    "パスワードが保存されていないため、新着確認をしませんでした。アカウントの設定で"
+    "「パスワードの保存」をオンにするか、「接続」を押して入力してください。";
 const char* const CertNotAskedText =
-    "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認してください。";
-const char* const ConnectedText = "接続中のため、確認しませんでした。";
-const char* const CheckedText = "確認しました。";
+    "サーバの証明書を信頼するか問い合わせる必要があるため、新着確認をしませんでした。"
+    "「接続」を押して答えてください。";
+const char* const ConnectedText = "接続中のため、新着確認をしませんでした。";
+const char* const CheckedText = "新着確認しました。";
 
 // How a failure of the session bears on the next try.
 TCheckOutcome OutcomeOf(const std::exception& failure) {

@@ -408,7 +408,7 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
                 "通は一覧の後にサーバ上で変わったため削除しませんでした。";
     if (notDeleted.Shared > 0)
         text += std::to_string(notDeleted.Shared) +
-                "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+                "通は一覧で固有番号が他のメールと同じだったため、再接続の後は削除しませんでした。";
     if (notDeleted.NotCopied > 0)
         text +=
             std::to_string(notDeleted.NotCopied) + "通は保存できなかったため削除しませんでした。";
