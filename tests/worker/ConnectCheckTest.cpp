@@ -359,8 +359,9 @@ TEST(ConnectCheck, HistoryThatFailsAfterTheDeletionIsAFailure) {
     }
     ASSERT_TRUE(FileSystem::CreateFolders(TDeleteHistory(scratch.Path).Path() + ".tmp"));
     ASSERT_TRUE(account.Worker->WaitIdle(120000));
-    const std::string text = "確認しました。1通を自動削除しました。（削除履歴を書けませんでした）";
-    EXPECT_EQ(account.Page.Status(0), text);
+    const std::string text = account.Page.Status(0);
+    EXPECT_NE(text.find("1通を自動削除しました。（削除履歴を書けませんでした）"), std::string::npos)
+        << text;
     EXPECT_EQ(account.Page.LastCheck.Failure, text);
     EXPECT_EQ(account.Page.LastCheck.Deleted, 1u);
 }
