@@ -381,7 +381,7 @@ void TKvSocket::TopAll(
 }
 
 void TKvSocket::CloseWithStat(TPop3Pipeline::TBatch& batch) {
-    // Sent ahead, the batch closes with a STAT, whose reply must repeat the message count.
+    // The batch closes with a STAT, whose reply must repeat the count the opening one gave.
     if (MessageCount >= 0 && MessageCount != NoCountInStat) {
         batch.ClosingLine = std::string("STAT") + Crlf;
         batch.InStep = [this](const std::string& reply) {

@@ -4,7 +4,9 @@ bool TPop3Pipeline::Run(const TBatch& batch, bool ahead) {
     Batch = &batch;
     SentAhead = ahead;
     Window = ahead ? MaxCommands : 1;
-    const bool closing = ahead && batch.Count > 0 && batch.InStep;
+    // One at a time too: a header holding "." and "+OK" lines, from a server that does not stuff
+    // them, shifts every later reply by one just the same.
+    const bool closing = batch.Count > 0 && batch.InStep;
     Total = batch.Count + (closing ? 1 : 0);
     Lengths.assign(Window, 0);
     Sent = Done = Bytes = 0;
@@ -74,9 +76,8 @@ bool TPop3Pipeline::TakeReply() {
     return !refused;
 }
 
-// A server that takes commands ahead of their replies and sent more has lost count of them; from
-// any other the bytes are dropped, so that they do not pass for the reply to the next command.
+// Bytes that came before the command that is to go out answer none of ours: the rest of an
+// earlier reply cut short, say. Whatever reads next would take them for its reply.
 void TPop3Pipeline::TakeUnasked() {
-    if (SentAhead && Framer.Buffered() > 0) Link.Desync(std::string());
-    Framer.Clear();
+    if (Framer.Buffered() > 0) Link.Desync(std::string());
 }

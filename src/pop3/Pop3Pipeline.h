@@ -9,10 +9,10 @@
 
 // One batch of like commands and their replies, matched in order. To a server that pipelines the
 // commands go out ahead of their replies in a bounded window, topped up when half of it is
-// answered; otherwise one at a time. Sent ahead, the replies must stay in step with the commands,
-// and the batch ends the session (EPop3Desync from the link) when they do not: bytes before a
-// batch or after its last reply, a line that cannot start a reply where one is due, or a closing
-// command whose reply does not say what it must.
+// answered; otherwise one at a time. The replies must stay in step with the commands, and the
+// batch ends the session (EPop3Desync from the link) when they do not: bytes waiting before a
+// command goes out, or a closing command whose reply does not say what it must; sent ahead also
+// bytes after its last reply and a line that cannot start a reply where one is due.
 class TPop3Pipeline {
 public:
     // At most this many commands, and this many bytes of them, are in flight. The byte bound
@@ -57,9 +57,9 @@ public:
         std::function<void(size_t)> Before;       // just before reply i is read
         std::function<void(size_t)> Replied;      // after a positive reply i
         std::function<void(size_t)> Refused;      // after a refusal taken as an answer
-        // Sent ahead, the batch ends with ClosingLine, whose reply InStep must accept. A reply cut
-        // short by a "." line the server did not stuff leaves every later one behind, and a TOP
-        // status line looks like any other: a closing STAT shows such a shift.
+        // The batch ends with ClosingLine, whose reply InStep must accept. A reply cut short by a
+        // "." line the server did not stuff leaves every later one behind, and a TOP status line
+        // looks like any other: a closing STAT shows such a shift.
         std::string ClosingLine;
         std::function<bool(const std::string&)> InStep;
     };
@@ -75,7 +75,7 @@ private:
     void TopUp();
     // Reads the next reply; false when it was a refusal taken as an answer.
     bool TakeReply();
-    // Bytes received beyond the last reply, before new commands go out.
+    // Bytes received beyond the last reply, before new commands go out: out of step.
     void TakeUnasked();
 
     TLink& Link;

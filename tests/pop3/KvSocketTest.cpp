@@ -392,15 +392,62 @@ TEST_F(KvSocketTest, SingleLineReplySplitOverSegmentsIsReadWhole) {
     EXPECT_EQ(size, 3120);
 }
 
-TEST_F(KvSocketTest, BytesAfterAReplyArePassedOffAsNoReply) {
+TEST_F(KvSocketTest, BytesWaitingBeforeACommandAreRepliesOutOfStep) {
     // A stray line after the UIDL reply must not become the reply to LIST.
     Server.Script("UIDL 1", TFakeReply::Bytes("+OK 1 uid-one\r\n+OK 1 999\r\n"));
-    int32_t size = 0;
     ConnectAnd([&](TKvSocket& s) {
         s.Uidl(1);
-        size = s.List(2);
+        EXPECT_THROW(s.List(2), EPop3Desync);
     });
-    EXPECT_EQ(size, 3120);
+    EXPECT_FALSE(Session->Connected());
+    EXPECT_EQ(Server.Commands().back(), "UIDL 1");
+}
+
+// One command at a time, a listing still closes with a STAT that must repeat the count: a "."
+// and a "+OK" line in a header the server did not stuff would shift every later header by one.
+TEST(KvSocketLockStep, ListingClosesWithTheSameCount) {
+    const std::vector<TFakeMessage> three = {{"Subject: one\r\n", 1, "u1"},
+                                             {"Subject: two\r\n", 2, "u2"},
+                                             {"Subject: three\r\n", 3, "u3"}};
+    const struct {
+        const char* Name;
+        const char* Command;
+        TFakeReply Reply;
+        bool InStep;
+    } cases[] = {
+        {"plain", "NOOP", TFakeReply::Bytes(""), true},
+        {"forged end of a header", "TOP 1",
+         TFakeReply::Split({"+OK\r\nSubject: one\r\n.\r\n", "+OK\r\nSubject: forged\r\n\r\n.\r\n"},
+                           50),
+         false},
+        {"closing STAT without a count", "STAT", TFakeReply::Bytes("+OK\r\n"), false},
+        {"closing STAT with another count", "STAT", TFakeReply::Bytes("+OK 4 10\r\n"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePop3Server server;
+        server.SetMessages(three);
+        auto s = SessionFor(server, 2000);
+        Lines got;
+        bool outOfStep = false;
+        s->OnStat = [&](TKvSocket& k) {
+            server.Script(c.Command, c.Reply);  // after the opening STAT
+            try {
+                k.TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
+                    got.push_back(std::to_string(n) + " " + header[0]);
+                });
+            } catch (const EPop3Desync&) {
+                outOfStep = true;
+            }
+        };
+        s->Connect();
+        EXPECT_EQ(outOfStep, !c.InStep);
+        EXPECT_EQ(s->Connected(), c.InStep);
+        if (c.InStep) {
+            EXPECT_EQ(got, (Lines{"1 Subject: one", "2 Subject: two", "3 Subject: three"}));
+            EXPECT_EQ(server.Commands().back(), "STAT");
+        }
+    }
 }
 
 TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
@@ -678,6 +725,7 @@ TEST(KvSocketRetr, MessageComesInPiecesAsRead) {
     parts.resize(4);  // 192 KiB that never end, for a message listed at 100 octets
     cases.push_back({"endless", TFakeReply::Split(parts, 0), large, 100, "通信エラー", false});
     const std::string stray = "+OK\r\n.\r\n+OK stray\r\n";
+    // One at a time, the stray bytes stop the next command (see BytesWaitingBeforeACommand...).
     cases.push_back({"more after it", TFakeReply::Bytes(stray), ".\r\n", 0, "+OK", false});
     cases.push_back({"more after it, ahead", TFakeReply::Bytes(stray), ".\r\n", 0, "desync", true});
     const char logName[] = "DelLog-test-retr.txt";
@@ -720,7 +768,9 @@ TEST(KvSocketRetr, MessageComesInPiecesAsRead) {
         else
             EXPECT_LE(handed, 2 * static_cast<size_t>(c.ListedSize) + TKvSocket::MessageSlack);
         EXPECT_EQ(s->Connected(), outcome == "+OK" || outcome == "-ERR");
-        if (s->Connected()) {
+        if (s->Connected() && c.Name == "more after it") {
+            EXPECT_THROW(s->Uidl(2), EPop3Desync);
+        } else if (s->Connected()) {
             EXPECT_EQ(s->Uidl(2), "uid-two");
         }
         s->Quit();

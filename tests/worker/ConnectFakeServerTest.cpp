@@ -178,8 +178,8 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
                           "buttons 1"}));
         TLines commands = {"USER user", "PASS secret", "CAPA",    "STAT",
                            "LIST",      "UIDL",        "TOP 1 0", "TOP 2 0"};
-        // Commands sent ahead close with a STAT that shows the replies stayed in step.
-        if (pipelining) commands.push_back("STAT");
+        // The listing closes with a STAT that shows the replies stayed in step.
+        commands.push_back("STAT");
         EXPECT_EQ(server.Commands(), commands);
     }
 }
@@ -716,7 +716,14 @@ TEST(ConnectFake, HostileListingsGiveTrueRowsOrNone) {
     const TFakeReply refused = TFakeReply::Bytes("-ERR no listing\r\n");
     const TCase cases[] = {
         {"unstuffed dot, pipelined", true, {{"TOP 2", forged}}, {}, desync},
-        {"unstuffed dot, lock-step", false, {{"TOP 2", forged}}, allRows, listed},
+        {"unstuffed dot, lock-step", false, {{"TOP 2", forged}}, {}, desync},
+        {"unstuffed dot, lock-step, the rest late",
+         false,
+         {{"TOP 2", TFakeReply::Split({"+OK\r\nSubject: b\r\n.\r\n",
+                                       "+OK\r\nSubject: forged\r\n\r\n.\r\n"},
+                                      50)}},
+         {},
+         desync},
         {"no reply where one is due",
          true,
          {{"TOP 2", TFakeReply::Bytes("+OK\r\nSubject: b\r\n.\r\nX-Hidden: y\r\n\r\n.\r\n")}},
