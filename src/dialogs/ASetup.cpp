@@ -26,6 +26,7 @@ namespace {
 
 const char* const NoNameText = "アカウント名がありません。";
 const char* const ReservedNameText = "その名前は使えません。";
+const char* const PortRangeText = "ポート番号は 0 から 65535 までの数で入力してください。";
 const char* const OverwriteText = "同じ名前の接続先があります。上書きしますか?";
 // Two accounts with one user name and host share one key: only one of them loads at the next
 // start, so writing into the other's key is asked first.
@@ -510,6 +511,12 @@ void TASetup::HelpButtonClick() {
 
 void TASetup::OKButtonClick() {
     ReadValues();
+    if (AccountFields::PortBeyondRange(Values.PortText)) {
+        MessageBeep(MB_ICONASTERISK);
+        MessageDlgCenter(Handle, PortRangeText, TMsgDlgType::Error, mbOK, 0);
+        SetFocus(PortEdit);
+        return;
+    }
     // The checks apply in header search mode only; otherwise they stay as loaded.
     if (Values.Mode == AccountFields::TModeChoice::HeaderSearch && !Filters.Read(Values.Filter))
         return;

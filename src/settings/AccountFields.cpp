@@ -78,6 +78,16 @@ std::string PortSuffix(const std::string& portText) {
     return ":" + portText;
 }
 
+bool PortBeyondRange(const std::string& portText) {
+    const std::string text = SjisText::Trim(portText);
+    const size_t digits = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (digits >= text.size() ||
+        text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return false;
+    int port = 0;
+    return !ReadPort(text, port);
+}
+
 std::string PortForSecurity(const std::string& portText, int security) {
     int port = 0;
     if (!ReadPort(SjisText::Trim(portText), port)) return portText;

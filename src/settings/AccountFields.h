@@ -24,6 +24,10 @@ TServerParts SplitServer(const std::string& serverText);
 // the text as typed. A text that is not a port number within 0..65535 stands for 110.
 std::string PortSuffix(const std::string& portText);
 
+// A port typed as a whole number outside 0..MaxPort: the dialog refuses it, where a stored server
+// text would keep only the number's low 16 bits (70000 would reach port 4464).
+bool PortBeyondRange(const std::string& portText);
+
 // The port field's text after the protection changed to `security` (kSecurity...): choosing
 // SSL/TLS while the port is 110 gives 995, any other choice while it is 995 gives 110; a port
 // typed otherwise stays.

@@ -458,6 +458,9 @@ std::vector<int32_t> TConnect::Unchanged(const std::vector<int32_t>& numbers,
             same.push_back(sameSize[i]);
         } else {
             ++notDeleted.Changed;
+            // A message changed under its id and size: kept, its old header would be listed
+            // (and ticked) again at every check.
+            Cache.Forget(ConnectionUids[static_cast<size_t>(sameSize[i] - 1)]);
         }
     });
     return same;

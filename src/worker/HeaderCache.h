@@ -33,6 +33,8 @@ public:
     // new mail: what was kept for another size is not this message's.
     const TEntry* Find(const std::string& id, int32_t size) const;
     void Keep(const std::string& id, TEntry entry);
+    // What was kept of the id no longer describes its message: the next listing reads it anew.
+    void Forget(const std::string& id) { Entries.erase(id); }
     void Clear() { Entries.clear(); }
     // The last listing Retain was given named the id more than once.
     bool Repeats(const std::string& id) const { return !Repeated.empty() && Repeated.count(id); }

@@ -489,6 +489,20 @@ TEST_F(ASetupTest, ProtectionIsLoadedSavedAndMovesThePort) {
     }
 }
 
+// A port beyond 65535 would be stored as another one: refused until it is one.
+TEST_F(ASetupTest, PortBeyondTheRangeIsRefused) {
+    Activate(0);
+    ASSERT_TRUE(Open(true, {{AddCaption, Then(Fill("Acc", "pop.example.jp", "70000", "u", "pw", true),
+                                              Press(IDOK))},
+                            {"エラー", Press(IDOK)},
+                            {AddCaption, [](HWND dialog) {
+                                 SetText(dialog, TASetup::IdPortEdit, "7000");
+                                 ClickButton(dialog, IDOK);
+                             }}}));
+    EXPECT_NE(LastTexts[1].find("65535"), std::string::npos) << LastTexts[1];
+    EXPECT_EQ(Load("u@pop.example.jp").Serv, "pop.example.jp:7000");
+}
+
 TEST_F(ASetupTest, StoredPortsAreKeptAndANonNumericPortStillOpens) {
     const struct {
         const char* Serv;

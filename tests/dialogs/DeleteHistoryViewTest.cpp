@@ -57,7 +57,7 @@ void CtrlKey(HWND target, WPARAM key) {
 
 TDeletedMail Mail(const std::string& at, const std::string& subject) {
     return {at,      "仕事", "自動",       "Subject:,未承諾広告", "", "a@example.com",
-            subject, "1200", "u" + subject};
+            subject, "1200", "u" + subject, ""};
 }
 
 TEST(DeleteHistoryViewTest, ListsTheFileNewestFirstAndCopiesTheChosenLines) {

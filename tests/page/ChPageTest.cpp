@@ -573,6 +573,8 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
           "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
          {true, false, true, true, false, true, true, true, true, true}},
+        // Allowed, the sender of a mail the provider failed at dmarc stays ticked: the allow
+        // list never gets past the provider's own verdict.
         {6,
          'A',
          false,
@@ -581,9 +583,9 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
          {"", "Subject:,未承諾広告", "From:,@spam.example",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
-          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
-         {true, false, true, true, false, true, false, true, true, true}},
+         {true, false, true, true, false, true, true, true, true, true}},
         {0,
          'D',
          false,
@@ -592,9 +594,9 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
          {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
-          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
-         {true, false, true, true, false, true, false, true, true, true}},
+         {true, false, true, true, false, true, true, true, true, true}},
         // A right click and Esc: no tick changes.
         {1,
          VK_ESCAPE,
@@ -604,9 +606,9 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
          {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
-          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
-         {true, false, true, true, false, true, false, true, true, true}},
+         {true, false, true, true, false, true, true, true, true, true}},
         // The row under the click, unticked by hand, stays so.
         {1,
          'D',
@@ -617,9 +619,9 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
           "bargain.example.net"},
          {"拒否リスト: prunebox.example", "拒否リスト: bargain.example.net", "From:,@spam.example",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
-          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
-         {true, false, true, true, false, true, false, true, true, true}},
+         {true, false, true, true, false, true, true, true, true, true}},
     };
     for (const TStep& step : steps) {
         SCOPED_TRACE(step.Key);

@@ -32,17 +32,22 @@ TEST(AccountFieldsTest, ServerTextSplitsIntoHostAndPort) {
     }
 }
 
-TEST(AccountFieldsTest, PortSuffixIsEmptyForTheDefaultPortAndForNonsense) {
+TEST(AccountFieldsTest, PortSuffixIsEmptyForTheDefaultPortAndForNonsenseAndBeyondRangeRefused) {
     const struct {
         const char* Text;
         const char* Suffix;
+        bool Refused;
     } cases[] = {
-        {"110", ""}, {"995", ":995"}, {"65535", ":65535"}, {"40000", ":40000"}, {"0", ":0"},
-        {"abc", ""}, {"", ""},        {"65536", ""},       {"0110", ":0110"},  // the text as typed;
-                                                                               // only "110" itself
-                                                                               // drops the suffix
+        {"110", "", false},      {"995", ":995", false}, {"65535", ":65535", false},
+        {"40000", ":40000", false}, {"0", ":0", false},  {"abc", "", false},
+        {"", "", false},         {"65536", "", true},    {"70000", "", true},
+        {" 99999999999 ", "", true}, {"-1", "", true},   {"12a", "", false},
+        {"0110", ":0110", false},  // the text as typed; only "110" itself drops the suffix
     };
-    for (const auto& c : cases) EXPECT_EQ(PortSuffix(c.Text), c.Suffix) << c.Text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(PortSuffix(c.Text), c.Suffix) << c.Text;
+        EXPECT_EQ(PortBeyondRange(c.Text), c.Refused) << c.Text;
+    }
 }
 
 TEST(AccountFieldsTest, SslTlsSwapsTheDefaultPortsOnlyAndLeavesATypedPort) {

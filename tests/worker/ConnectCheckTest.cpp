@@ -364,6 +364,22 @@ TEST(ConnectCheck, HistoryThatFailsAfterTheDeletionIsAFailure) {
     EXPECT_EQ(account.Page.LastCheck.Deleted, 1u);
 }
 
+// A message that changed under its id and size is listed anew once a deletion has seen it.
+TEST(ConnectCheck, ChangedMessageIsListedAnew) {
+    TScratchFolder scratch;
+    TCheckAccount account;
+    account.Server.SetMessages({Mail("u1", "hello"), Mail("u2", "spam 1")});
+    account.Run(TConnect::CmdCheck);
+    account.Server.SetMessages({Mail("u1", "hello"), Mail("u2", "fine now")});
+    account.RunDeletingCheck(scratch.Path);
+    EXPECT_NE(account.Page.Status(0).find("変わったため削除しませんでした"), std::string::npos)
+        << account.Page.Status(0);
+    account.RunDeletingCheck(scratch.Path);
+    EXPECT_EQ(account.Page.Status(0).find("変わった"), std::string::npos) << account.Page.Status(0);
+    EXPECT_EQ(account.Rows(), (TLines{"hello --", "fine now --"}));
+    EXPECT_EQ(Uids(account.Server.Messages()), (TLines{"u1", "u2"}));
+}
+
 // A check given while one runs is refused, not queued: one connection only.
 TEST(ConnectCheck, SecondCheckWhileOneRunsIsRefused) {
     TCheckAccount account;
