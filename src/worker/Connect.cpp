@@ -124,8 +124,9 @@ void TConnect::Execute() {
             Page.RepaintStatusBar();
         };
         session->OnLogStopped = [this](TKvSocket& s) {
-            Page.SetStatusText(0,
-                               "通信ログを書き込めないため、ログを止めました: " + s.LogStopReason);
+            Page.SetStatusText(0, "通信ログ " + s.LogFileName +
+                                      " を書き込めないため、記録を止めました (" + s.LogStopReason +
+                                      ")。接続はそのまま続けます。");
             Page.RepaintStatusBar();
         };
         session->OnCertificate = [this](TKvSocket& s, const TCertReport& report) {
