@@ -391,7 +391,7 @@ void TConnect::DeleteAndDisconnect() {
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
     if (!historyWritten) {
         if (text.empty()) text = "サーバとの接続を切断しました。";
-        text += "（削除履歴を書けませんでした）";
+        text += TDeleteHistory::NotWrittenText;
     }
     if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);

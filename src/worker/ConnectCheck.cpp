@@ -168,7 +168,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     if (!problem.empty()) {
         ConfirmedRows.clear();
         Session->Quit();
-        result.Failure = problem + "。";
+        result.Failure = problem;
         return result.Failure;
     }
     Page.SetStatusText(0, "メールの自動削除中...");
@@ -207,7 +207,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     text += NotDeletedText(notDeleted);
     // Mail that could not be saved stays; the user must hear of it (a full disk, say).
     if (notDeleted.NotCopied > 0) result.Failure = text;
-    if (!historyWritten) text += "（削除履歴を書けませんでした）";
+    if (!historyWritten) text += TDeleteHistory::NotWrittenText;
     return text;
 }
 
