@@ -15,12 +15,13 @@ ALLOWED = {
     "headers": set(),
     "history": {"headers"},  # the deletion history and the copies of deleted mail
     "rules": {"headers"},  # the tick decision
-    "worker": {"pop3", "headers", "history", "rules"},
+    "learn": {"headers", "history"},  # the learning filter and its file
+    "worker": {"pop3", "headers", "history", "rules", "learn"},
     "settings": {"headers"},
     "ui": {"headers", "settings"},  # generic window code
-    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history"},  # the account page
-    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history"},
+    "page": {"ui", "worker", "learn", "rules", "settings", "headers", "pop3", "history"},  # the account page
+    "dialogs": {"page", "ui", "worker", "learn", "rules", "settings", "headers", "history"},  # the dialogs
+    "app": {"dialogs", "page", "ui", "worker", "learn", "rules", "settings", "headers", "pop3", "history"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
