@@ -31,7 +31,7 @@ public:
 
     // WM_TIMER with TimerId: starts the checks that are due.
     void Tick();
-    // "すべて確認": a check of every account that is not connected or busy, now or, beyond the
+    // "すべて新着確認": a check of every account that is not connected or busy, now or, beyond the
     // checks that may run at once, as soon as its turn comes.
     void CheckAll();
     // A check of the page in `slot` has ended; its account's key, empty when the page is gone.

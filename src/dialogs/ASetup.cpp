@@ -111,11 +111,12 @@ const TControlSpec PeriodicControls[] = {
      TASetup::IdCheckEveryEdit},
     {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 88,
      22, 17, EditHeight, TASetup::IdCheckEveryUpDown},
-    {"STATIC", "分ごとに確認する", SS_LEFT, 0, 110, 26, 200, 16, -1},
-    {"BUTTON", "チェックの付いたメールを確認せずに削除する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12,
-     50, 400, 20, TASetup::IdDeleteTickedCheck},
-    {"BUTTON", "削除するメールを保存する (削除の前に本文を受信します)",
-     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 500, 20, TASetup::IdKeepCopyCheck},
+    {"STATIC", "分ごとに新着確認する", SS_LEFT, 0, 110, 26, 200, 16, -1},
+    {"BUTTON",
+     "ルールや判定が削除チェックを付けたメールを自動で削除する (手で付け外ししたメールは除く)",
+     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 50, 660, 20, TASetup::IdDeleteTickedCheck},
+    {"BUTTON", "自動削除するメールのコピーを保存する (削除の前に本文を受信します)",
+     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 660, 20, TASetup::IdKeepCopyCheck},
 };
 
 }  // namespace
@@ -372,7 +373,7 @@ void TASetup::ReadValues() {
 void TASetup::CreatePeriodicControls(HFONT font) {
     PeriodicGroup.Create(Handle, PeriodicBounds.left, PeriodicBounds.top,
                          PeriodicBounds.right - PeriodicBounds.left,
-                         PeriodicBounds.bottom - PeriodicBounds.top, "定期チェック");
+                         PeriodicBounds.bottom - PeriodicBounds.top, "定期的な新着確認");
     SendMessageA(PeriodicGroup.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     HWND controls[std::size(PeriodicControls)];
     ::CreateControls(PeriodicGroup.Handle, PeriodicControls, font, controls);

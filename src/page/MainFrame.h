@@ -103,12 +103,6 @@ private:
     void SortMailView(int column);
     // The row under a context menu opened at `lParam`, or the focused one from the keyboard.
     int ContextRow(LPARAM lParam) const;
-    // A right click on an unticked row ticks it alone: the ticks before the click, put back when
-    // the menu puts the row's sender on a list, so that they are not taken as ticks by hand.
-    static LRESULT CALLBACK MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR frame);
-    std::vector<bool> TicksBeforeRightClick;
-    std::vector<bool> Ticks() const;
     LPARAM RowKey(int index) const;
     void SetSelected(int index, bool selected);
     std::function<void(int command)> RunCommand;

@@ -384,6 +384,7 @@ void TConnect::DeleteAndDisconnect() {
     // Written before the reasons are forgotten with the list; a history that cannot be written
     // does not undo the deletion, it is only told.
     const bool historyWritten = !confirmed || WriteHistory(deleted, TDeleteHistory::ByHand);
+    if (confirmed) ForgetDeleted(deleted, true);
     ConfirmedRows.clear();
     Disconnect();
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
@@ -423,6 +424,19 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const c
         mails.push_back(std::move(mail));
     }
     return TDeleteHistory(Inputs.HistoryFolder).Append(mails);
+}
+
+void TConnect::ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand) {
+    if (!Inputs.Choices || deleted.empty()) return;
+    std::vector<TMailIdentity> mails;
+    std::vector<TStringList> lines;
+    for (const TMailRow* row : deleted) {
+        mails.push_back(IdentityOf(*row));
+        const THeaderCache::TEntry* entry = Cache.Find(mails.back().Uid, mails.back().Size);
+        lines.push_back(entry ? entry->Lines : row->HeaderLines);
+    }
+    Inputs.Choices->Deleted(mails, byHand, lines);
+    Inputs.Choices->Save();
 }
 
 void TConnect::EndFailedDelete(const std::string& reason) {

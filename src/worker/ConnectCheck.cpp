@@ -12,13 +12,19 @@
 
 namespace {
 
-const char* const NoLoginText = "サーバ名かユーザ名がないため、確認しませんでした。";
+const char* const NoLoginText =
+    "サーバ名かユーザ名がないため、新着確認をしませんでした。アカウントの設定で入力してください。";
 const char* const NoPasswordText =
-    "パスワードが保存されていないため、確認しませんでした。「接続」で入力してください。";
+    "パスワードが保存されていないため、新着確認をしませんでした。アカウントの設定で"
+    "「パスワードの保存」をオンにするか、「接続」を押して入力してください。";
 const char* const CertNotAskedText =
-    "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認してください。";
-const char* const ConnectedText = "接続中のため、確認しませんでした。";
-const char* const CheckedText = "確認しました。";
+    "サーバの証明書を信頼するか問い合わせる必要があるため、新着確認をしませんでした。"
+    "「接続」を押して答えてください。";
+const char* const ConnectedText = "接続中のため、新着確認をしませんでした。";
+const char* const CheckedText = "新着確認しました。";
+const char* const ChoicesHeldText =
+    "手で付け外しした削除チェックの記録が壊れていたため、自動削除をしませんでした。サーバ上の"
+    "メールは削除されていません。「接続」を押して一覧を確かめてください。";
 
 // How a failure of the session bears on the next try.
 TCheckOutcome OutcomeOf(const std::exception& failure) {
@@ -105,6 +111,10 @@ void TConnect::PeriodicCheck() {
         Session->Quit();
     }
     // The rows stay for a later "削除 + 切断", which reconnects and finds them by unique id.
+    if (!ChoicesProblem.empty()) {
+        text = ChoicesProblem + text;
+        if (result.Failure.empty()) result.Failure = ChoicesProblem;
+    }
     ListedHere = false;
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
@@ -116,7 +126,7 @@ void TConnect::PeriodicCheck() {
     for (const TMailRow& row : Shown) {
         if (row.RuleTicked) continue;
         ++result.Waiting;
-        if (Fetched.count(row.Columns[TMailRow::Uidl])) result.Arrived.push_back(row);
+        if (Arrived.count(IdentityOf(row))) result.Arrived.push_back(row);
     }
     Page.CheckEnded(result);
 }
@@ -129,6 +139,13 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     if (ConfirmedRows.empty()) {
         Session->Quit();
         return CheckedText;
+    }
+    if (Inputs.Choices && Inputs.Choices->HoldsAutomaticDeletion()) {
+        // Choices may be missing from what was read: the user looks at the list first.
+        ConfirmedRows.clear();
+        Session->Quit();
+        result.Failure = ChoicesHeldText;
+        return result.Failure;
     }
     const std::string problem = TDeleteHistory(Inputs.HistoryFolder).WriteProblem();
     if (!problem.empty()) {
@@ -164,6 +181,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
         return result.Failure;
     }
     const bool historyWritten = WriteHistory(deleted, TDeleteHistory::Automatic);
+    ForgetDeleted(deleted, false);
     result.Deleted = deleted.size();
     ShowRemaining(deleted);
     ConfirmedRows.clear();

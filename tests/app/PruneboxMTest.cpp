@@ -829,7 +829,7 @@ TEST(PruneboxMTest, IconMenuOpensAndEnds) {
     for (int id : {TrayMenu::IdOpen, TrayMenu::IdCheckAll, TrayMenu::IdExit})
         grey.push_back(GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(menu);
-    EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて確認(&C)", "", "終了(&X)"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて新着確認(&C)", "", "終了(&X)"}));
     EXPECT_EQ(grey, (std::vector<bool>{false, false, false}));
 
     TStarted started;
@@ -852,7 +852,7 @@ TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
     }
     EXPECT_FALSE(main.Tray.ShowsWaitingMail());
     main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 2通");
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox\n削除チェックのないメール:\nAccount1 2通");
     EXPECT_TRUE(main.Tray.ShowsWaitingMail());
 }
 
