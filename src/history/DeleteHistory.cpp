@@ -158,14 +158,17 @@ TDeleteHistory::TDeleteHistory(std::string folder)
 std::string TDeleteHistory::WriteProblem() const {
     std::lock_guard<std::mutex> lock(HistoryLock());
     if (!FileSystem::IsAbsolute(Folder))
-        return "削除履歴のフォルダ (%LOCALAPPDATA%\\Prunebox) を使えないため、自動削除を行いませんでした";
+        return "削除履歴のフォルダ (%LOCALAPPDATA%\\Prunebox) を使えないため、自動削除をしませんでした。"
+               "サーバ上のメールは削除されていません。";
     bool writable = FileSystem::CreateFolders(Folder);
     if (writable && FileSystem::Exists(FilePath)) writable = FileSystem::CanWrite(FilePath);
     // The file is replaced through a new one beside it: that must be possible too.
     const std::string probe = FilePath + kTemporarySuffix;
     if (writable) writable = FileSystem::WriteWhole(probe, "") && FileSystem::RemoveFile(probe);
     if (writable) return "";
-    return "削除履歴 " + FilePath + " に書き込めないため、自動削除を行いませんでした";
+    return "削除履歴 " + FilePath +
+           " に書き込めないため、自動削除をしませんでした。サーバ上のメールは削除されていません。"
+           "Excel などで開いていれば閉じてください。";
 }
 
 bool TDeleteHistory::Append(const std::vector<TDeletedMail>& mails) {

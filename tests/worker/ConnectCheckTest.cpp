@@ -84,7 +84,8 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
         {"login refused",
          [](auto& a) { a.Page.Password = "wrong"; },
          TCheckOutcome::Refused,
-         "ユーザ名、パスワードが違います。",
+         "ユーザ名、パスワードが違います。 (サーバの応答: -ERR [AUTH] Authentication failed.) "
+         "新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。",
          {"USER user", "PASS wrong", "QUIT"}},
         {"mailbox in use",
          [](auto& a) { a.Server.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n")); },
@@ -272,9 +273,8 @@ TEST(ConnectCheck, AutomaticDeletionKeepsACopyFirst) {
          },
          {"u1", "u2", "u3"},
          {},
-         "新着確認しました。サーバとの接続を切断しました。2通は保存できなかったため削除しませんでし"
-         "た"
-         "。"},
+         "新着確認しました。サーバとの接続を切断しました。"
+         "2通はコピーを保存できなかったため削除しませんでした。"},
         {"dropped at RETR",
          [](auto& a, auto&) { a.Server.Script("RETR 3", TFakeReply::Drop()); },
          {"u1", "u2", "u3"},
@@ -358,7 +358,8 @@ TEST(ConnectCheck, HistoryThatFailsAfterTheDeletionIsAFailure) {
     ASSERT_TRUE(FileSystem::CreateFolders(TDeleteHistory(scratch.Path).Path() + ".tmp"));
     ASSERT_TRUE(account.Worker->WaitIdle(120000));
     const std::string text = account.Page.Status(0);
-    EXPECT_NE(text.find("1通を自動削除しました。（削除履歴を書けませんでした）"), std::string::npos)
+    EXPECT_NE(text.find(std::string("1通を自動削除しました。") + TDeleteHistory::NotWrittenText),
+              std::string::npos)
         << text;
     EXPECT_EQ(account.Page.LastCheck.Failure, text);
     EXPECT_EQ(account.Page.LastCheck.Deleted, 1u);
