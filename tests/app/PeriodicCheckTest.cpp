@@ -115,7 +115,9 @@ TEST(PeriodicCheckTest, TrayStartChecksBothAccountsAndDeletesOnlyWhatTheRuleTick
     EXPECT_EQ(history[0].Uidl, deleting.UniqueId(2));
     std::string copy;
     EXPECT_TRUE(FileSystem::ReadWhole(
-        TCopyFolder(folder).FindCopy("自動", deleting.UniqueId(2), history[0].DeletedAt), copy));
+        TCopyFolder(folder).CopyOf("自動", history[0].CopyName, deleting.UniqueId(2),
+                                   history[0].DeletedAt),
+        copy));
     EXPECT_EQ(copy, AsSent(spam));
 
     // The other account only looked; neither mailbox is held.
