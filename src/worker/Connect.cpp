@@ -124,8 +124,9 @@ void TConnect::Execute() {
             Page.RepaintStatusBar();
         };
         session->OnLogStopped = [this](TKvSocket& s) {
-            Page.SetStatusText(0,
-                               "通信ログを書き込めないため、ログを止めました: " + s.LogStopReason);
+            Page.SetStatusText(0, "通信ログ " + s.LogFileName +
+                                      " を書き込めないため、記録を止めました (" + s.LogStopReason +
+                                      ")。接続はそのまま続けます。");
             Page.RepaintStatusBar();
         };
         session->OnCertificate = [this](TKvSocket& s, const TCertReport& report) {
@@ -390,7 +391,7 @@ void TConnect::DeleteAndDisconnect() {
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
     if (!historyWritten) {
         if (text.empty()) text = "サーバとの接続を切断しました。";
-        text += "（削除履歴を書けませんでした）";
+        text += TDeleteHistory::NotWrittenText;
     }
     if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
