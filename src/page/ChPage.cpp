@@ -1,5 +1,7 @@
 #include "page/ChPage.h"
 
+#include <commctrl.h>
+
 #include "history/FileSystem.h"
 #include "rules/SenderList.h"
 #include "settings/AccountFields.h"
@@ -21,7 +23,12 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
-    Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
+    Frame->SenderCommand = [this](int command, int row) {
+        if (command == TMainFrame::IdLearnUnwanted || command == TMainFrame::IdLearnWanted)
+            LearnRow(command, row);
+        else
+            AddRowSender(command, row);
+    };
     Frame->HandTicked = [this](int row, bool ticked) { HandTicked(row, ticked); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
     Bridge->OnButtonsEnabled = [this] {
@@ -195,6 +202,8 @@ TRuleInputs TChPage::RuleInputs() const {
     inputs.Charsets = Filter.Charsets;
     inputs.Spoof = Filter.Spoof;
     inputs.MaxSize = Filter.MaxSize;
+    inputs.LearnThreshold = Host.LearnThreshold();
+    inputs.LearnedDelete = Filter.LearnedDelete;
     return inputs;
 }
 
@@ -219,9 +228,23 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.Unattended = check;
     inputs.Choices = Choices;
     if (Choices) Choices->SetRules(inputs.RuleInputs);
+    inputs.Learner = Host.Learner();
     inputs.DeleteTicked = check && DeleteTicked;
     inputs.KeepCopy = check && KeepCopy;
     return inputs;
+}
+
+void TChPage::LearnRow(int command, int row) {
+    const TRowBasis* basis = Frame->BasisOf(row);
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (!basis || basis->HeaderLines.empty() || !learner) return;
+    const bool unwanted = command == TMainFrame::IdLearnUnwanted;
+    learner->Learn(basis->HeaderLines, unwanted);
+    const bool ticked =
+        SendMessageA(Frame->MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
+    if (ticked == unwanted) return;
+    Frame->SetSelected(row, unwanted);
+    HandTicked(row, unwanted);
 }
 
 void TChPage::AddRowSender(int command, int row) {
