@@ -1,6 +1,7 @@
 #include "page/ChPage.h"
 
 #include "history/FileSystem.h"
+#include "rules/ReasonText.h"
 #include "rules/SenderList.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
@@ -113,7 +114,7 @@ void TChPage::RunCommand(int command) {
         HeaderReason.clear();
         for (const TMailRow& row : inputs.Rows) {
             if (!row.Ticked) continue;
-            HeaderReason = row.Reason;
+            HeaderReason = ReasonText::Sentence(row.Reason);
             break;
         }
     }
@@ -182,9 +183,10 @@ TCheckInputs TChPage::CheckInputs(int command) const {
 }
 
 void TChPage::AddRowSender(int command, int row) {
-    const TRowBasis* basis = Frame->BasisOf(row);
-    if (!basis) return;
-    const TFromField from = TRuleSet::Sender(basis->HeaderLines);
+    if (row < 0 || row >= Frame->RowCount()) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
+    const TFromField from = TRuleSet::Sender(listed.HeaderLines);
     const std::string text = command == TMainFrame::IdBlockDomain ? from.Domain : from.Address;
     const TSenderListKind list =
         command == TMainFrame::IdAllowSender ? TSenderListKind::Allow : TSenderListKind::Block;

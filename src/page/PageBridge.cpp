@@ -8,6 +8,8 @@ TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame) : State(state), F
     // as much as a few hundred rows, and a fast listing ends a batch every 15 ms.
     Queue.OnBatchBegin = [this] { HoldDrawing(); };
     Queue.OnBatchEnd = [this] {
+        // The list view learns of the batch's rows at once: one message, not one a row.
+        Frame.ShowRows();
         if (GetTickCount() - HeldSince >= DrawIntervalMs) ShowChanges();
     };
     Queue.OnIdle = [this] { ShowChanges(); };
@@ -42,9 +44,9 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { State.HeaderLines = lines; });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, row] {
-        Frame.AddRow(row);
+    Change([this, row]() mutable {
         State.ListedAuthServIds.push_back(row.AuthServId);
+        Frame.AddRow(std::move(row));
     });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
@@ -52,7 +54,7 @@ void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
 }
 void TPageBridge::ClearRows() {
     Change([this] {
-        SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0);
+        Frame.ClearRows();
         State.ListedAuthServIds.clear();
     });
 }
