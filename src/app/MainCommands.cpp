@@ -309,7 +309,7 @@ void TMainCommands::Exit1Click(const TSender&) { SendMessageA(MainWindow, WM_CLO
 void TMainCommands::MenuEditCopyClick(const TSender&) {
     const int slot = ActiveSlot();
     if (slot < 0 || !Accounts.Pages[slot]) return;
-    const TMainFrame& frame = *Accounts.Pages[slot]->Frame;
+    TMainFrame& frame = *Accounts.Pages[slot]->Frame;
     const TMailList& mails = frame.Mails();
     std::string text;
     const int rows = frame.RowCount();

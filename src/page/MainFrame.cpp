@@ -228,17 +228,26 @@ int TMainFrame::ColumnCount() const {
     return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
 }
 
-const TMailList& TMainFrame::Mails() const {
-    if (TicksStale) {
-        // Only the selected rows are asked for: a message each.
-        TicksStale = false;
-        List.SetAllTicked(false);
-        int index = -1;
-        while ((index = static_cast<int>(
-                    SendMessageA(MailView, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0)
-            List.SetTicked(static_cast<size_t>(index), true);
-    }
+const TMailList& TMainFrame::Mails() {
+    SyncTicks();
     return List;
+}
+
+void TMainFrame::SyncTicks() {
+    if (!TicksStale) return;
+    TicksStale = false;
+    // Only the selected rows are asked for: a message each.
+    std::vector<bool> selected(List.Count(), false);
+    int index = -1;
+    while ((index = static_cast<int>(
+                SendMessageA(MailView, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0) {
+        if (static_cast<size_t>(index) < selected.size()) selected[index] = true;
+    }
+    for (size_t row = 0; row < selected.size(); ++row) {
+        if (selected[row] == List.Ticked(row)) continue;
+        List.SetTicked(row, selected[row]);
+        if (HandTicked) HandTicked(static_cast<int>(row), selected[row]);
+    }
 }
 
 std::string TMainFrame::CellText(int index, int column) const {
@@ -448,6 +457,12 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
     SenderCommand(chosen, row);
 }
 
+void TMainFrame::MarkTicksStale() {
+    TicksStale = true;
+    if (SyncPosted) return;
+    SyncPosted = PostMessageA(Handle, WM_PB_SYNCTICKS, 0, 0) != FALSE;
+}
+
 LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
     switch (header.code) {
         case LVN_GETDISPINFOA:
@@ -458,13 +473,13 @@ LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
             if (Pushing || !(change.uChanged & LVIF_STATE)) return 0;
             // A shift click may select a range without a word about it: every change of
             // state, the focus's too, has the ticks read again when they are next needed.
-            TicksStale = true;
+            MarkTicksStale();
             if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) MailViewSelectItem();
             return 0;
         }
         case LVN_ODSTATECHANGED:
             if (!Pushing) {
-                TicksStale = true;
+                MarkTicksStale();
                 MailViewSelectItem();
             }
             return 0;
@@ -499,6 +514,10 @@ LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_PB_SYNCTICKS:
+            SyncPosted = false;
+            SyncTicks();
+            return 0;
         case WM_SIZE:
             SendMessageA(StatusBar1, WM_SIZE, 0, 0);
             SetStatusWidths();

@@ -44,6 +44,9 @@ public:
     // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) on
     // the row at the index given.
     std::function<void(int command, int row)> SenderCommand;
+    // The user ticked or unticked the row at the index given (never called for the program's
+    // own changes of a tick).
+    std::function<void(int row, bool ticked)> HandTicked;
 
     // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
     void SetStatusText(int panel, const std::string& text);
@@ -62,18 +65,19 @@ public:
 
     // The mail list's rows: the list view shows them and asks for the text of what it draws.
     // Ticks are the list view's selection, read into the rows when they are asked for.
-    const TMailList& Mails() const;
+    const TMailList& Mails();
     int RowCount() const { return static_cast<int>(List.Count()); }
     int ColumnCount() const;
     std::string CellText(int index, int column) const;
     int SelectedCount() const;
-    std::vector<TMailRow> Rows() const { return Mails().Rows(); }
+    std::vector<TMailRow> Rows() { return Mails().Rows(); }
     // Rows are added to the model; the list view learns their count with ShowRows, once a batch.
     void AddRow(TMailRow row);
     void ShowRows();
     void ClearRows();
     // The message number of the row at `index` on the worker's present connection.
     void SetMessageNumber(int index, const std::string& number);
+    // Ticks or unticks the row at `index` for the program (not a hand tick).
     void SetTicked(int index, bool ticked);
     // Ticks every row (1), none (2), or turns every tick over (0).
     void TickAll(int how);
@@ -103,9 +107,15 @@ private:
     void SetSelected(int index, bool selected);
     std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
-    mutable TMailList List;
-    size_t ShownCount = 0;       // the rows the list view knows of
-    mutable bool TicksStale = false;  // the user changed the selection since it was read
-    bool Pushing = false;        // the model's ticks are being given to the list view
+    // The user changed the selection: the rows' ticks are read from it, and each change told
+    // to HandTicked, once the burst of notifications is over or when the rows are asked for.
+    void SyncTicks();
+    void MarkTicksStale();
+    static constexpr UINT WM_PB_SYNCTICKS = WM_APP + 1;  // posted to the frame itself
+    TMailList List;
+    size_t ShownCount = 0;    // the rows the list view knows of
+    bool TicksStale = false;  // the user changed the selection since it was read
+    bool SyncPosted = false;
+    bool Pushing = false;     // the model's ticks are being given to the list view
     std::string CellBuffer;
 };

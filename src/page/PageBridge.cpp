@@ -46,6 +46,8 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
 void TPageBridge::AddRow(const TMailRow& row) {
     Change([this, row]() mutable {
         State.ListedAuthServIds.push_back(row.AuthServId);
+        // A tick the user gave while the command ran wins over the one it listed.
+        if (State.Choices) State.Choices->ApplyTo(row);
         Frame.AddRow(std::move(row));
     });
 }
