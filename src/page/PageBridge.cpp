@@ -44,11 +44,11 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { State.HeaderLines = lines; });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, row]() mutable {
-        State.ListedAuthServIds.push_back(row.AuthServId);
+    Change([this, shown = row]() mutable {
+        State.ListedAuthServIds.push_back(shown.AuthServId);
         // A tick the user gave while the command ran wins over the one it listed.
-        if (State.Choices) State.Choices->ApplyTo(row);
-        Frame.AddRow(std::move(row));
+        if (State.Choices) State.Choices->ApplyTo(shown);
+        Frame.AddRow(std::move(shown));
     });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
