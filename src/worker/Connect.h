@@ -48,7 +48,8 @@ public:
     static constexpr size_t ConfirmTitleLimit = 10;
     // Panel 0 when a deletion was not confirmed by the server's QUIT.
     static constexpr const char* QuitRefusedText =
-        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
+        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。"
+        "「接続」を押して一覧を確かめてください。";
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 

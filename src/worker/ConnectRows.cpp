@@ -475,8 +475,8 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
         text += std::to_string(notDeleted.Shared) +
                 "通は一覧で固有番号が他のメールと同じだったため、再接続の後は削除しませんでした。";
     if (notDeleted.NotCopied > 0)
-        text +=
-            std::to_string(notDeleted.NotCopied) + "通は保存できなかったため削除しませんでした。";
+        text += std::to_string(notDeleted.NotCopied) +
+                "通はコピーを保存できなかったため削除しませんでした。";
     return text;
 }
 
