@@ -8,7 +8,7 @@ namespace {
 
 // Reasons that are words already: the lists' and the checks' (see TRuleSet).
 const char* const WordReasons[] = {"拒否リスト: ", "許可リスト", "認証失敗: ", "文字コード: ",
-                                   "なりすまし表示名", "サイズ: ", "PostPet"};
+                                   "なりすまし表示名", "サイズ: ", "PostPet", "学習: "};
 
 struct THeaderWord {
     const char* Header;

@@ -20,6 +20,7 @@ TEST(ReasonTextTest, RuleStringsReadAsSentencesOtherReasonsStay) {
         {"文字コード: GB2312", "文字コード: GB2312"},
         {"サイズ: 120KB", "サイズ: 120KB"},
         {"PostPet", "PostPet"},
+        {"学習: 97%", "学習: 97%"},
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ReasonText::Sentence(c.Reason), c.Shown) << c.Reason;
