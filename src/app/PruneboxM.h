@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/CommandHost.h"
@@ -83,6 +84,7 @@ public:
     bool ExtendedViewShown() const override { return ExtendedView; }
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
+    void RefreshTokenChanged(const std::string& accountKey, const std::string& token) override;
     void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
@@ -138,6 +140,8 @@ private:
     HWND FocusBefore = nullptr;
     // The account the last notice of new mail named: a click on the notice shows its tab.
     std::string NoticeKey;
+    // Accounts told by a balloon that they must sign in again, until one logs in.
+    std::set<std::string> SignInNoticed;
     DWORD UiThreadId = 0;
 };
 

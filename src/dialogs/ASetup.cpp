@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "auth/DpapiBox.h"
 #include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
 #include "page/AccountDirectory.h"
@@ -595,6 +596,11 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     // do, and goes with them when they change.
     if (!isNew && Accounts.Page(target)->KeyName == keyName)
         account.CertHash = Accounts.Page(target)->CertHash;
+    // The login method and its sign-in stay the edited account's.
+    if (!isNew) {
+        account.OAuth = Accounts.Page(target)->OAuth;
+        account.RefreshToken = Accounts.Page(target)->RefreshToken;
+    }
     account.Pass = Values.SPass;
     account.AutoDelMode = mode;
     account.Rules = rules;
@@ -602,7 +608,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.DeleteTicked = Values.DeleteTicked;
     account.KeepCopy = Values.KeepCopy;
     account.Filter = Values.Filter;
-    TAccountStore(Registry).SaveAccount(account, keyName, replacedKey);
+    TDpapiBox box;
+    TAccountStore(Registry, &box).SaveAccount(account, keyName, replacedKey);
 
     if (isNew) {
         if (AccountIndex == 0) {

@@ -141,8 +141,12 @@ void TPop3Connection::WriteAll(const std::string& bytes) {
 
 void TPop3Connection::LogSent(const char* line, size_t length) {
     if (!Logging()) return;
+    // Of an AUTH exchange only the command itself shows: the lines after it carry the token.
+    const bool credential = CommandNumber == CommandAuth && std::string(line, length) != "\r\n" &&
+                            std::string(line, length).compare(0, 5, "AUTH ") != 0;
     const char* masked = CommandNumber == CommandPass   ? "PASS パスワード\r\n"
                          : CommandNumber == CommandApop ? "APOP ユーザ名 MD5Digest"
+                         : credential                   ? "AUTH XOAUTH2 ..."
                                                         : nullptr;
     Log.Sent(CommandNumber, line, length, masked);
 }
@@ -294,9 +298,10 @@ void TPop3Connection::CloseInOrder() { Stream->Close(); }
 }
 
 const char* TPop3Connection::CommandName(TCommand command) {
-    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
-                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS", "RETR"};
-    return command >= CommandGreeting && command <= CommandRetr ? names[command] : "";
+    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT",
+                                        "DELE", "NOOP", "LIST", "TOP",  "UIDL",
+                                        "QUIT", "CAPA", "STLS", "RETR", "AUTH"};
+    return command >= CommandGreeting && command <= CommandAuth ? names[command] : "";
 }
 
 void TPop3Connection::CheckOwner() const {

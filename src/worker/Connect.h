@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "auth/HttpsClient.h"
+#include "auth/TokenKeeper.h"
 #include "pop3/KvSocket.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
@@ -69,6 +71,8 @@ public:
     bool ReconnectForDelete = false;
     std::unique_ptr<TKvSocket> Session;
     int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
+    // Where token requests go: set before the first command (tests), else the system's.
+    std::unique_ptr<THttpsClient> Https;
 
     // --- Header lines and mail rows ---
     using TStringList = std::vector<std::string>;
@@ -142,6 +146,8 @@ private:
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
+    // The access token for an OAuth 2.0 login, refreshed when renew says the server refused it.
+    std::string AccessToken(bool renew);
     // How the connection that stands is protected, in the user's words.
     std::string ProtectionText() const;
 
@@ -219,6 +225,8 @@ private:
     // Listed rows go to the page one by one; a check gives them at its end, and only when they
     // differ from the page's.
     bool PostRows = true;
+    // The account's tokens, kept across commands while the program runs.
+    TTokenKeeper Tokens;
     // The certificate needed a question that a check may not ask.
     bool CertificateNotAsked = false;
 
