@@ -55,7 +55,7 @@ std::string TTokenKeeper::AccessToken(THttpsClient& https, bool renew) {
 
 void TTokenKeeper::SignedIn(const std::string& refreshToken, const std::string& accessToken,
                             int64_t expiresIn) {
-    Given = Refresh = refreshToken;
+    Refresh = refreshToken;
     Access.Token = accessToken;
     Access.ExpiresAt = Now() + expiresIn;
 }

@@ -27,7 +27,8 @@ public:
     // An access token with at least five minutes left, refreshed first when renew says the
     // server refused the one held. Throws EAuthFailure.
     std::string AccessToken(THttpsClient& https, bool renew);
-    // A sign-in's result: its tokens in place of those held.
+    // A sign-in's result: its tokens in place of those held, kept like a rotated refresh token
+    // until Use is given another.
     void SignedIn(const std::string& refreshToken, const std::string& accessToken,
                   int64_t expiresIn);
 

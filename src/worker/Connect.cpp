@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "auth/AuthFailure.h"
+#include "auth/ShellBrowser.h"
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
 #include "history/DeleteHistory.h"
@@ -98,6 +99,7 @@ bool TConnect::TearDown() {
         Command = CmdNone;
         // A worker blocked on the server comes back at once; every later command fails.
         if (Session) Session->Abort();
+        if (SigningIn) SigningIn->Cancel();
     }
     // From here on the worker cannot reach the page; a question it waits on is released.
     Page.Detach();
@@ -235,10 +237,46 @@ void TConnect::ConnectAndList() {
     if (server.empty() || user.empty() || (!token && password.empty())) return;
     Disconnect();
     try {
-        OpenSession(password);
+        try {
+            OpenSession(password);
+        } catch (const EAuthFailure& failure) {
+            if (failure.Kind() != EAuthFailure::SignIn) throw;
+            // Only the browser helps, and the user is there to use it: once.
+            Session->Quit();
+            SignInByBrowser();
+            OpenSession(password);
+        }
     } catch (const std::exception& failure) {
         EndFailedConnect(failure);
     }
+}
+
+void TConnect::SignInByBrowser() {
+    Page.SetStatusText(0, "ブラウザでサインインしてください...");
+    Page.RepaintStatusBar();
+    if (!Https) Https = THttpsClient::System();
+    TBrowserSignIn signIn;
+    signIn.OpenBrowser = OpenBrowser ? OpenBrowser : OpenInBrowser;
+    signIn.WaitMs = SignInWaitMs;
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        if (Terminated) throw EWorkerStopped();
+        SigningIn = &signIn;
+    }
+    TSignInTokens tokens;
+    try {
+        tokens = signIn.Run(Inputs.OAuth, Inputs.IDNum, *Https);
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(Mutex);
+        SigningIn = nullptr;
+        throw;
+    }
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        SigningIn = nullptr;
+    }
+    Tokens.SignedIn(tokens.RefreshToken, tokens.AccessToken, tokens.ExpiresIn);
+    Page.RefreshTokenChanged(tokens.RefreshToken);
 }
 
 void TConnect::OpenSession(const std::string& password) {

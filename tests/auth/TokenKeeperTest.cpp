@@ -84,6 +84,16 @@ TEST_F(TokenKeeperTest, RotatedRefreshTokenReplacesTheOldOneAtOnce) {
     EXPECT_NE(Https.Forms.at(2).find("refresh_token=rt-9&"), std::string::npos);
 }
 
+TEST_F(TokenKeeperTest, SignInTokensServeUntilAnotherIsGiven) {
+    Keeper.Use(Account, "");
+    Keeper.SignedIn("rt-new", "at-new", 3600);
+    Keeper.Use(Account, "");  // the same command's login
+    EXPECT_EQ(Keeper.AccessToken(Https, false), "at-new");
+    Https.Replies = {Tokens("at-2")};
+    EXPECT_EQ(Keeper.AccessToken(Https, true), "at-2");
+    EXPECT_NE(Https.Forms.at(0).find("refresh_token=rt-new&"), std::string::npos);
+}
+
 TEST_F(TokenKeeperTest, FailuresSayWhoCanMendThem) {
     const struct {
         const char* Name;

@@ -5,11 +5,15 @@
 
 #include <deque>
 #include <fstream>
+#include <map>
+#include <thread>
 
 #include "TestEnv.h"
 #include "TestRootCa.h"
 #include "WorkerHarness.h"
+#include "auth/FormText.h"
 #include "auth/Xoauth2.h"
+#include "pop3/TcpClient.h"
 
 namespace {
 
@@ -41,6 +45,24 @@ const THttpsReply Revoked = {400, R"({"error":"invalid_grant","error_description
 std::string ReadLog() {
     std::ifstream file("DelLog.txt", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The browser after the user signed in: the redirect to the listener the URL names.
+void Redirect(const std::string& url) {
+    std::map<std::string, std::string> query;
+    FormText::Parse(url.substr(url.find('?') + 1), query);
+    const std::string& uri = query["redirect_uri"];
+    const uint16_t port = static_cast<uint16_t>(std::stoi(uri.substr(uri.rfind(':') + 1)));
+    TTcpClient client;
+    uint32_t address = 0;
+    client.Resolve("127.0.0.1", address, 2000);
+    if (!client.Open(address, port, 2000)) return;
+    const std::string request =
+        "GET /?code=the-code&state=" + FormText::Escape(query["state"]) + " HTTP/1.1\r\n\r\n";
+    client.WriteAll(request.data(), request.size());
+    char answer[256];
+    size_t n = 0;
+    client.ReadSome(answer, sizeof answer, 2000, n);
 }
 
 [[maybe_unused]] const bool TrustedCa = (TrustTestCaForTheRun(), true);
@@ -122,6 +144,48 @@ TEST_F(ConnectOAuth, LogsInWithTheTokenAndSaysWhyWhenItCannot) {
             EXPECT_EQ(log.find(token), std::string::npos);
             EXPECT_EQ(log.find(*Xoauth2::InitialResponse("user", token)), std::string::npos);
         }
+        account.Run(TConnect::CmdDisconnect);
+    }
+}
+
+TEST_F(ConnectOAuth, ConnectWithoutAValidTokenSignsInInTheBrowser) {
+    struct TCase {
+        const char* Name;
+        const char* RefreshToken;
+        std::deque<THttpsReply> Replies;
+        bool BrowserReturns;
+        const char* Status;  // nullptr: listed
+        TLines Events;
+    };
+    const TCase cases[] = {
+        {"first sign-in", "", {Token("good-1", "rt-new")}, true, nullptr, {"token rt-new"}},
+        {"revoked, signed in again",
+         "rt-old",
+         {Revoked, Token("good-1", "rt-new")},
+         true,
+         nullptr,
+         {"token rt-new"}},
+        {"browser never returns", "", {}, false, "サインインを待つのをやめました。", {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TOAuthAccountHarness account;
+        account.Page.RefreshToken = c.RefreshToken;
+        account.Provider->Replies = c.Replies;
+        account.Worker->SignInWaitMs = 1000;
+        std::thread browser;
+        account.Worker->OpenBrowser = [&browser, &c](const std::string& url) {
+            if (c.BrowserReturns) browser = std::thread([url] { Redirect(url); });
+            return true;
+        };
+        account.Run(TConnect::CmdConnect);
+        if (browser.joinable()) browser.join();
+        EXPECT_EQ(account.Page.CurrentRows().size(), c.Status ? 0u : 1u);
+        if (c.Status) EXPECT_EQ(account.Page.Status(0), c.Status);
+        EXPECT_EQ(account.Page.Events({"token", "password"}), c.Events);
+        EXPECT_TRUE(account.Provider->Replies.empty());
+        if (!c.Status)
+            EXPECT_NE(account.Provider->Forms.back().find("code=the-code"), std::string::npos);
         account.Run(TConnect::CmdDisconnect);
     }
 }
