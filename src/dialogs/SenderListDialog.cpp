@@ -203,7 +203,8 @@ void TSenderListDialog::ImportClick(TListKind kind) {
             MessageDlgCenter(Handle, NothingToAdd, TMsgDlgType::Information, mbOK, 0);
         return;
     }
-    std::string text = std::to_string(added) + " 件を追加しました。次の " +
+    // The lists are stored only by OK: the user should not take the import for a save.
+    std::string text = std::to_string(added) + " 件を追加しました (OK を押すと保存します)。次の " +
                        std::to_string(import.Refused.size()) + " 行は読み込めませんでした:";
     for (size_t i = 0; i < import.Refused.size() && i < ShownRefusals; ++i)
         text += "\r\n" + import.Refused[i];

@@ -68,6 +68,13 @@ public:
     // refused with a message saying why.
     void AddRowSender(int command, int row);
 
+    // The choices record of the account's mailbox, read when first needed and again when the
+    // account's key changed; none for a page without a key.
+    TAccountChoices* BindChoices();
+
 private:
     void Redecide();
+    // The user ticked or unticked the row at `row` by hand: into the choices record, which is
+    // written once the burst of changes is over.
+    void HandTicked(int row, bool ticked);
 };

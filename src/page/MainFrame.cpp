@@ -297,7 +297,14 @@ void TMainFrame::SetSelected(int index, bool selected) {
     LVITEMA state{};
     state.stateMask = LVIS_SELECTED;
     state.state = selected ? LVIS_SELECTED : 0;
+    ++ProgramTicks;
     SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    --ProgramTicks;
+}
+
+const TMailRow* TMainFrame::ListedRow(int index) const {
+    const auto found = Listed.find(RowKey(index));
+    return found == Listed.end() ? nullptr : &found->second;
 }
 
 void TMainFrame::AddRow(const TMailRow& row) {
@@ -324,6 +331,7 @@ void TMainFrame::AddRow(const TMailRow& row) {
     kept.Columns = row.Columns;
     kept.Reason = row.Reason;
     kept.AuthServId = row.AuthServId;
+    kept.HeaderDigest = row.HeaderDigest;
     Order.push_back(item.lParam);
     if (row.Ticked) SetSelected(index, true);
 }
@@ -458,9 +466,17 @@ LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
     switch (header.code) {
         case LVN_ITEMCHANGED: {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-            if ((change.uChanged & LVIF_STATE) &&
-                ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
-                MailViewSelectItem();
+            if (!(change.uChanged & LVIF_STATE) ||
+                !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+                return 0;
+            MailViewSelectItem();
+            if (ProgramTicks > 0 || !HandTicked) return 0;
+            const bool ticked = change.uNewState & LVIS_SELECTED;
+            if (change.iItem >= 0) {
+                HandTicked(change.iItem, ticked);
+            } else {  // every row at once
+                for (int i = 0, count = RowCount(); i < count; ++i) HandTicked(i, ticked);
+            }
             return 0;
         }
         case LVN_DELETEALLITEMS:

@@ -52,6 +52,9 @@ public:
     // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) on
     // the row at the index given.
     std::function<void(int command, int row)> SenderCommand;
+    // The user ticked or unticked the row at the index given (never called for the program's
+    // own changes of a tick).
+    std::function<void(int row, bool ticked)> HandTicked;
 
     // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
     void SetStatusText(int panel, const std::string& text);
@@ -85,6 +88,10 @@ public:
     // ticked or unticked by hand and keeps its tick; the others take the new one. Every row
     // takes the new decision as the rules' last and its reason.
     void Redecide(const TRuleSet& rules);
+    // The row at `index` as kept beside the list (tick and rules' decision aside), or nullptr.
+    const TMailRow* ListedRow(int index) const;
+    // Ticks or unticks the row at `index` for the program (not a hand tick).
+    void SetSelected(int index, bool selected);
 
     // Event handlers.
     void LogonClick(int tag);
@@ -104,7 +111,7 @@ private:
     // The row under a context menu opened at `lParam`, or the focused one from the keyboard.
     int ContextRow(LPARAM lParam) const;
     LPARAM RowKey(int index) const;
-    void SetSelected(int index, bool selected);
+    int ProgramTicks = 0;  // inside SetSelected: the selection changes are not the user's
     std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
     // By each row's lParam, a key that stays with the row when the list is sorted.

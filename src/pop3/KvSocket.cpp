@@ -228,7 +228,10 @@ void TKvSocket::RefuseLogin(TCommand command) {
     // and a passing trouble of the server from a wrong password.
     const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
     const char* coded = EPop3Failure::TextOfCode(kind);
-    ErrorText = coded ? coded : kind == TFailureKind::Temporary ? TextCommError : TextLoginRefused;
+    ErrorText = kind == TFailureKind::LoginDelay  ? EPop3Failure::LoginDelayText(LoginDelay)
+                : coded                           ? coded
+                : kind == TFailureKind::Temporary ? TextCommError
+                                                  : TextLoginRefused;
     throw EPop3Failure(ErrorText, LastReply, kind, CommandName(command));
 }
 

@@ -852,7 +852,7 @@ TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
     }
     EXPECT_FALSE(main.Tray.ShowsWaitingMail());
     main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 2通");
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox\n削除チェックのないメール:\nAccount1 2通");
     EXPECT_TRUE(main.Tray.ShowsWaitingMail());
 }
 

@@ -674,6 +674,48 @@ TEST(ChPageTest, RowsListedAfterAChangeOfTheListsAreDecidedByIt) {
     EXPECT_EQ(account.Frame.SelectedCount(), 2);
 }
 
+// A rule ticks "alpha"; the user unticks it. Neither a disconnect, a change of the rules nor a
+// restart gives the tick back.
+TEST(ChPageTest, AHandUntickOutlivesTheListTheRulesAndTheProgram) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    auto ticked = [](TAccount& account) {
+        account.Page.Bridge->Queue.Drain();
+        std::vector<std::string> titles;
+        for (const TMailRow& row : account.Frame.Rows())
+            if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
+        return titles;
+    };
+    {
+        TAccount account(address, "user", "secret");
+        account.Page.AutoDelMode = 1;
+        account.Page.Rules = {"Subject:,alpha"};
+        account.Run(account.Frame.Logon);
+        ASSERT_EQ(ticked(account), (std::vector<std::string>{"alpha"}));
+        account.Select({});
+        account.Run(account.Frame.Kill);
+        account.Run(account.Frame.Logon);
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{})) << "listed again";
+        account.Page.RulesChanged();
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{})) << "rules decided again";
+        account.Select({0, 1});
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{"beta", "alpha"}));
+        account.Run(account.Frame.Kill);
+    }
+    TStarted restarted(1, TTabPosition::Top, false);
+    TChPage& page = *restarted.Main.Accounts.Pages[1];
+    page.AutoDelMode = 1;
+    page.Rules = {"Subject:,nothing"};
+    SetWindowTextA(page.Frame->Serv, address.c_str());
+    SetWindowTextA(page.Frame->IDNum, "user");
+    SetWindowTextA(page.Frame->Pass, "secret");
+    SendMessageA(page.Frame->Logon, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !page.Worker->Busy(); }, 30000));
+    page.Bridge->Queue.Drain();
+    EXPECT_EQ(page.Frame->SelectedCount(), 1) << "beta, ticked by hand, stays ticked";
+}
+
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {
     if (TestEnv::DovecotPort() == 0) GTEST_SKIP() << "no Dovecot fixture";
     TAccount account("127.0.0.1:" + std::to_string(TestEnv::DovecotPort()), "jpuser",

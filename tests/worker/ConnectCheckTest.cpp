@@ -83,7 +83,8 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
         {"login refused",
          [](auto& a) { a.Page.Password = "wrong"; },
          TCheckOutcome::Refused,
-         "ユーザ名、パスワードが違います。",
+         "ユーザ名、パスワードが違います。 (サーバの応答: -ERR [AUTH] Authentication failed.) "
+         "新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。",
          {"USER user", "PASS wrong", "QUIT"}},
         {"mailbox in use",
          [](auto& a) { a.Server.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n")); },

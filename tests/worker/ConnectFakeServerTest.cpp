@@ -518,7 +518,7 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
          true,
          {},
          {},
-         disconnected + "（削除履歴を書けませんでした）"},
+         disconnected + TDeleteHistory::NotWrittenText},
         {"quit refused",
          [](auto& s) { s.Script("QUIT", TFakeReply::Bytes("-ERR no\r\n")); },
          false,
