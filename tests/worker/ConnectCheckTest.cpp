@@ -119,7 +119,8 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
              a.Page.RefreshToken = "rt";
          },
          TCheckOutcome::Refused,
-         "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。",
+         "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。 "
+         "新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。",
          {}},
         {"dropped while listing",
          [](auto& a) { a.Server.Script("UIDL", TFakeReply::Drop()); },
