@@ -196,7 +196,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
     EXPECT_EQ(extended.cx, 700);
-    EXPECT_EQ(extended.cy, 624);  // with the periodic check and spam check groups
+    EXPECT_EQ(extended.cy, 760);  // with the periodic check, spam check and login method groups
     EXPECT_EQ(button, "<< 基本");
 
     const TAccountSettings stored = Load("taro@pop.example.jp");

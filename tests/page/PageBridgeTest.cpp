@@ -148,7 +148,10 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
              EXPECT_EQ(f.Page->CertHash, "ab");
          }},
         {"a rotated refresh token goes into the page and to the store",
-         [](TFixture& f) { f.FromWorker([](TPageBridge& b) { b.RefreshTokenChanged("rt-2"); }); },
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { b.RefreshTokenChanged("rt-2"); });
+             PumpUntil([&] { return !f.Host.StoredToken.empty(); });
+         },
          [](TFixture& f) {
              EXPECT_EQ(f.Host.StoredToken, f.Page->KeyName + " rt-2");
              EXPECT_EQ(f.Page->RefreshToken, "rt-2");
