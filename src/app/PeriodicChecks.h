@@ -42,7 +42,7 @@ public:
     bool SignInNeeded(const std::string& key) const { return SignInKeys.count(key) > 0; }
 
     // The notice of new mail after a check: "<caption>: n通", up to NoticeLines "sender:
-    // subject" lines and "(m通を削除しました)" when the check deleted mail; empty when no new
+    // subject" lines and "(m通を自動削除しました)" when the check deleted mail; empty when no new
     // mail remains.
     static std::string NoticeText(const std::string& caption, const TCheckResult& result);
 

@@ -138,6 +138,12 @@ bool TLearnModel::Untrain(const std::vector<std::string>& tokens, bool unwanted)
     return false;
 }
 
+bool TLearnModel::Knows(const std::vector<std::string>& tokens, bool unwanted) const {
+    const uint64_t fingerprint = Fingerprint(tokens, unwanted);
+    return std::any_of(Journal.rbegin(), Journal.rend(),
+                       [&](const TStep& step) { return step.Fingerprint == fingerprint; });
+}
+
 TLearnScore TLearnModel::Score(const std::vector<std::string>& tokens, size_t clues) const {
     TLearnScore result;
     const std::vector<size_t> buckets = Buckets(tokens);

@@ -37,6 +37,9 @@ public:
     // model remembers no such training.
     bool Untrain(const std::vector<std::string>& tokens, bool unwanted);
 
+    // The model remembers training these tokens with this label (and has not untrained it).
+    bool Knows(const std::vector<std::string>& tokens, bool unwanted) const;
+
     // The probability that the header is unwanted and the `clues` tokens that pushed it most
     // each way.
     TLearnScore Score(const std::vector<std::string>& tokens, size_t clues = 5) const;

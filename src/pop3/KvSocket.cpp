@@ -13,7 +13,9 @@ namespace {
 
 const char TextLoginRefused[] = "ユーザ名、パスワードが違います。";
 const char TextCommError[] = "通信エラー";
-const char TextNoStartTls[] = "このサーバは STARTTLS に対応していません。";
+const char TextNoStartTls[] =
+    "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
+    "プロバイダの案内で「接続の保護」を確かめてください。";
 const char TextXoauth2NeedsTls[] =
     "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。";
 const char TextTokenRefused[] =

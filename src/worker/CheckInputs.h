@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "auth/OAuthProvider.h"
+#include "learn/Learner.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountChoices.h"
 #include "worker/MailRow.h"
@@ -43,4 +44,6 @@ struct TCheckInputs {
     // The user's choices and the rules of the moment, shared with the page and read live; none
     // for a page without a stored account.
     std::shared_ptr<TAccountChoices> Choices;
+    // The learning filter all accounts share; none: nothing is learned or ticked by it.
+    std::shared_ptr<TLearner> Learner;
 };

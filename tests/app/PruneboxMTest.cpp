@@ -885,7 +885,8 @@ TEST(PruneboxMTest, NoticeNamesTheAccountUpToThreeNewMailsAndWhatWasDeleted) {
     } cases[] = {
         {0, 2, ""},
         {1, 0, "仕事: 1通\r\ns0: 件名0"},
-        {4, 3, "仕事: 4通\r\ns0: 件名0\r\ns1: 件名1\r\ns2: 件名2\r\n...\r\n(3通を削除しました)"},
+        {4, 3,
+         "仕事: 4通\r\ns0: 件名0\r\ns1: 件名1\r\ns2: 件名2\r\n...\r\n(3通を自動削除しました)"},
     };
     for (const TCase& c : cases) {
         TCheckResult result;

@@ -290,9 +290,8 @@ TEST(ConnectCheck, AutomaticDeletionKeepsACopyFirst) {
          },
          {"u1", "u2", "u3"},
          {},
-         "新着確認しました。サーバとの接続を切断しました。2通は保存できなかったため削除しませんでし"
-         "た"
-         "。"},
+         "新着確認しました。サーバとの接続を切断しました。"
+         "2通はコピーを保存できなかったため削除しませんでした。"},
         {"dropped at RETR",
          [](auto& a, auto&) { a.Server.Script("RETR 3", TFakeReply::Drop()); },
          {"u1", "u2", "u3"},

@@ -524,7 +524,7 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
          false,
          {},
          {"u1", "u2", "u3"},
-         "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。"},
+         TConnect::QuitRefusedText},
         {"dele refused",
          [](auto& s) { s.Script("DELE 3", TFakeReply::Bytes("-ERR no\r\n")); },
          false,
@@ -607,7 +607,9 @@ TEST(ConnectFake, EmptyHeaderGetsTheReadErrorRow) {
 // STLS refused or broken, and TLS asked of a plain server: the account fails with a clear text and
 // nothing of the login leaves in clear. Where TLS itself fails the text depends on the platform.
 TEST(ConnectFake, ProtectedLoginNeverFallsBackToPlainText) {
-    const char* const noStartTls = "このサーバは STARTTLS に対応していません。";
+    const char* const noStartTls =
+        "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
+        "プロバイダの案内で「接続の保護」を確かめてください。";
     struct TCase {
         const char* Name;
         int Security;
