@@ -159,7 +159,9 @@ TStatus TPop3Connection::ReceiveReply(bool multiLine) {
         ReceiveLine();
     }
     const TStatus status = TPop3Reply::Status(LastReply);
-    const bool refused = status != TStatus::Positive;
+    // A SASL server's "+" asks for the next line: no refusal.
+    const bool challenge = CommandNumber == CommandAuth && LastReply.compare(0, 1, "+") == 0;
+    const bool refused = status != TStatus::Positive && !challenge;
     // TOP's header is logged as it arrives.
     if (Logging() && (CommandNumber != CommandTop || !multiLine))
         Log.Received(CommandNumber, LastReply, refused);
