@@ -143,6 +143,7 @@ TEST_F(ConnectOAuth, LogsInWithTheTokenAndSaysWhyWhenItCannot) {
         // A token that could not be had is never asked for by the server.
         const bool tokenHad = !c.Status || std::string(c.Status) != "サインインが必要です";
         EXPECT_EQ(log.find("AUTH XOAUTH2\r\n") != std::string::npos, tokenHad);
+        EXPECT_EQ(log.find("ERROR\r\n+ "), std::string::npos);  // a challenge is no refusal
         for (const char* token : {"good-1", "good-2", "bad-1"}) {
             EXPECT_EQ(log.find(token), std::string::npos);
             EXPECT_EQ(log.find(*Xoauth2::InitialResponse("user", token)), std::string::npos);
