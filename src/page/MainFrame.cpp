@@ -302,6 +302,12 @@ void TMainFrame::SetSelected(int index, bool selected) {
     --ProgramTicks;
 }
 
+void TMainFrame::ClearRows() {
+    ++ProgramTicks;
+    SendMessageA(MailView, LVM_DELETEALLITEMS, 0, 0);
+    --ProgramTicks;
+}
+
 const TMailRow* TMainFrame::ListedRow(int index) const {
     const auto found = Listed.find(RowKey(index));
     return found == Listed.end() ? nullptr : &found->second;

@@ -80,6 +80,8 @@ public:
     // changed: under Wine every cell read back costs a message to the list, about 30 µs.
     std::vector<TMailRow> Rows() const;
     void AddRow(const TMailRow& row);
+    // Every row goes; the ticks that go with them are not the user's.
+    void ClearRows();
     // The message number of the row at `index` on the worker's present connection.
     void SetMessageNumber(int index, const std::string& number);
     // What the rules read of the row at `index`; nullptr for a row that came without a header.

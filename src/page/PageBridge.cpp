@@ -59,7 +59,7 @@ void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
 }
 void TPageBridge::ClearRows() {
     Change([this] {
-        SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0);
+        Frame.ClearRows();
         State.ListedAuthServIds.clear();
     });
 }
