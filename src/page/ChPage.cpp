@@ -11,7 +11,8 @@ namespace {
 
 const char* const UnreadableSenderText =
     "このメールの差出人のアドレスが読み取れないため、リストに追加できません。";
-const char* const ListsNotStoredText = "差出人リストを保存できませんでした。";
+const char* const ListsNotStoredText =
+    "差出人リストを保存できなかったため、追加しませんでした。リストは前のままです。";
 
 }  // namespace
 
