@@ -1,7 +1,5 @@
 #include "page/ChPage.h"
 
-#include <commctrl.h>
-
 #include "history/FileSystem.h"
 #include "rules/ReasonText.h"
 #include "rules/SenderList.h"
@@ -65,6 +63,8 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
+    OAuth = account.OAuth;
+    RefreshToken = account.RefreshToken;
 }
 
 void TChPage::SetAccountName(const std::string& name) {
@@ -215,6 +215,8 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.IDNum = TextOf(Frame->IDNum);
     inputs.Pass = TextOf(Frame->Pass);
     inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.OAuth = OAuth;
+    inputs.RefreshToken = RefreshToken;
     inputs.Security = Security;
     inputs.CertHash = CertHash;
     inputs.RuleInputs = RuleInputs();
@@ -237,15 +239,14 @@ TCheckInputs TChPage::CheckInputs(int command) const {
 }
 
 void TChPage::LearnRow(int command, int row) {
-    const TRowBasis* basis = Frame->BasisOf(row);
     const std::shared_ptr<TLearner> learner = Host.Learner();
-    if (!basis || basis->HeaderLines.empty() || !learner) return;
+    if (row < 0 || row >= Frame->RowCount() || !learner) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
     const bool unwanted = command == TMainFrame::IdLearnUnwanted;
-    learner->Learn(basis->HeaderLines, unwanted);
-    const bool ticked =
-        SendMessageA(Frame->MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
-    if (ticked == unwanted) return;
-    Frame->SetSelected(row, unwanted);
+    learner->Learn(listed.HeaderLines, unwanted);
+    if (listed.Ticked == unwanted) return;
+    Frame->SetTicked(row, unwanted);
     HandTicked(row, unwanted);
 }
 
