@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/CommandHost.h"
@@ -83,8 +84,11 @@ public:
                              const std::string& hash) override;
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
+    std::shared_ptr<TLearner> Learner() const override { return SharedLearner; }
+    int LearnThreshold() const override { return LearnPercent; }
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
+    void RefreshTokenChanged(const std::string& accountKey, const std::string& token) override;
     void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
@@ -135,12 +139,16 @@ private:
     TListSettings ListSettings;  // font and widths the lists were given at start
     TResidentSettings Resident;
     int64_t LastCopyCleanup = 0;  // seconds since 1970; 0: not yet
+    std::shared_ptr<TLearner> SharedLearner;
+    int LearnPercent = TSetupStore::DefaultLearnThreshold;
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;
     // The account the last notice of new mail named: a click on the notice shows its tab.
     std::string NoticeKey;
+    // Accounts told by a balloon that they must sign in again, until one logs in.
+    std::set<std::string> SignInNoticed;
     DWORD UiThreadId = 0;
 };
 

@@ -29,7 +29,8 @@ const char* const ListNames[] = {"許可リスト", "拒否リスト"};
 const char* const Note =
     "アドレス (taro@example.jp) かドメイン (example.jp、サブドメインも含む)。\r\n"
     "両方のリストにある差出人は許可リストが優先します。";
-const char* const SaveFailed = "差出人リストを保存できませんでした。";
+const char* const SaveFailed =
+    "差出人リストを保存できませんでした。保存されているリストは前のままです。";
 const char* const ReadFailed = "ファイル「%s」を読めませんでした。";
 const char* const TooLarge = "ファイル「%s」は大きすぎます (16 MB まで)。";
 const char* const WriteFailed = "ファイル「%s」に書き出せませんでした。";

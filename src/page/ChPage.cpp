@@ -1,6 +1,7 @@
 #include "page/ChPage.h"
 
 #include "history/FileSystem.h"
+#include "rules/ReasonText.h"
 #include "rules/SenderList.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
@@ -11,7 +12,8 @@ namespace {
 
 const char* const UnreadableSenderText =
     "このメールの差出人のアドレスが読み取れないため、リストに追加できません。";
-const char* const ListsNotStoredText = "差出人リストを保存できませんでした。";
+const char* const ListsNotStoredText =
+    "差出人リストを保存できなかったため、追加しませんでした。リストは前のままです。";
 
 }  // namespace
 
@@ -20,7 +22,12 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
-    Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
+    Frame->SenderCommand = [this](int command, int row) {
+        if (command == TMainFrame::IdLearnUnwanted || command == TMainFrame::IdLearnWanted)
+            LearnRow(command, row);
+        else
+            AddRowSender(command, row);
+    };
     Frame->HandTicked = [this](int row, bool ticked) { HandTicked(row, ticked); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
     Bridge->OnButtonsEnabled = [this] {
@@ -56,6 +63,8 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
+    OAuth = account.OAuth;
+    RefreshToken = account.RefreshToken;
 }
 
 void TChPage::SetAccountName(const std::string& name) {
@@ -116,7 +125,7 @@ void TChPage::RunCommand(int command) {
         HeaderReason.clear();
         for (const TMailRow& row : inputs.Rows) {
             if (!row.Ticked) continue;
-            HeaderReason = row.Reason;
+            HeaderReason = ReasonText::Sentence(row.Reason);
             break;
         }
     }
@@ -141,11 +150,15 @@ void TChPage::Redecide() {
     Frame->Redecide(TRuleSet(inputs));
     // The user's choices outlast any change of the rules.
     if (!BindChoices()) return;
-    const std::vector<TMailRow> rows = Frame->Rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        TMailRow row = rows[i];
+    const TMailList& mails = Frame->Mails();
+    for (size_t i = 0; i < mails.Count(); ++i) {
+        TMailRow row;
+        row.Columns = mails.Row(i).Columns;
+        row.Ticked = mails.Row(i).Ticked;
+        row.RuleTicked = mails.Row(i).RuleTicked;
+        row.HeaderDigest = mails.Row(i).HeaderDigest;
         Choices->ApplyTo(row);
-        if (row.Ticked != rows[i].Ticked) Frame->SetSelected(static_cast<int>(i), row.Ticked);
+        if (row.Ticked != mails.Ticked(i)) Frame->SetTicked(static_cast<int>(i), row.Ticked);
     }
 }
 
@@ -162,12 +175,9 @@ TAccountChoices* TChPage::BindChoices() {
 }
 
 void TChPage::HandTicked(int row, bool ticked) {
-    const TMailRow* listed = Frame->ListedRow(row);
-    if (!listed || !BindChoices()) return;
-    const TRowBasis* basis = Frame->BasisOf(row);
-    TMailRow given = *listed;
-    given.RuleTicked = basis && basis->RuleTicked;
-    Choices->HandTick(given, ticked, basis ? basis->HeaderLines : std::vector<std::string>());
+    if (row < 0 || row >= Frame->RowCount() || !BindChoices()) return;
+    const TMailRow& given = Frame->Mails().Row(static_cast<size_t>(row));
+    Choices->HandTick(given, ticked, given.HeaderLines);
     // One write for a burst of ticks (a click that unticks every other row).
     if (Choices->MarkChanged()) {
         std::shared_ptr<TAccountChoices> choices = Choices;
@@ -194,6 +204,8 @@ TRuleInputs TChPage::RuleInputs() const {
     inputs.Charsets = Filter.Charsets;
     inputs.Spoof = Filter.Spoof;
     inputs.MaxSize = Filter.MaxSize;
+    inputs.LearnThreshold = Host.LearnThreshold();
+    inputs.LearnedDelete = Filter.LearnedDelete;
     return inputs;
 }
 
@@ -203,6 +215,8 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.IDNum = TextOf(Frame->IDNum);
     inputs.Pass = TextOf(Frame->Pass);
     inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.OAuth = OAuth;
+    inputs.RefreshToken = RefreshToken;
     inputs.Security = Security;
     inputs.CertHash = CertHash;
     inputs.RuleInputs = RuleInputs();
@@ -219,16 +233,30 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.Unattended = check;
     inputs.Choices = Choices;
     if (Choices) Choices->SetRules(inputs.RuleInputs);
+    inputs.Learner = Host.Learner();
     inputs.DeleteTicked = check && DeleteTicked;
     // "削除するメールを保存する" holds for a deletion by hand as well.
     inputs.KeepCopy = inputs.WritesHistory && KeepCopy;
     return inputs;
 }
 
+void TChPage::LearnRow(int command, int row) {
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (row < 0 || row >= Frame->RowCount() || !learner) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
+    const bool unwanted = command == TMainFrame::IdLearnUnwanted;
+    learner->Learn(listed.HeaderLines, unwanted);
+    if (listed.Ticked == unwanted) return;
+    Frame->SetTicked(row, unwanted);
+    HandTicked(row, unwanted);
+}
+
 void TChPage::AddRowSender(int command, int row) {
-    const TRowBasis* basis = Frame->BasisOf(row);
-    if (!basis) return;
-    const TFromField from = TRuleSet::Sender(basis->HeaderLines);
+    if (row < 0 || row >= Frame->RowCount()) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
+    const TFromField from = TRuleSet::Sender(listed.HeaderLines);
     const std::string text = command == TMainFrame::IdBlockDomain ? from.Domain : from.Address;
     const TSenderListKind list =
         command == TMainFrame::IdAllowSender ? TSenderListKind::Allow : TSenderListKind::Block;

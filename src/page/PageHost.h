@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
 #include <string>
 
+#include "learn/Learner.h"
 #include "settings/SenderStore.h"
+#include "settings/SetupStore.h"
 #include "worker/CheckResult.h"
 
 // The two shared sender lists.
@@ -23,6 +26,8 @@ public:
     // on "はい" the host stores hash as the account's trusted fingerprint and answers true.
     virtual bool AskTrustCertificate(const std::string& accountKey, const std::string& text,
                                      const std::string& hash) = 0;
+    // The account stored under accountKey has a new refresh token: the host stores it sealed.
+    virtual void RefreshTokenChanged(const std::string& accountKey, const std::string& token) = 0;
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;
@@ -35,4 +40,8 @@ public:
     virtual bool AddSender(TSenderListKind list, const std::string& entry) = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
+    // The learning filter all accounts share (none: nothing learns) and the percent at which it
+    // ticks a row.
+    virtual std::shared_ptr<TLearner> Learner() const { return nullptr; }
+    virtual int LearnThreshold() const { return TSetupStore::DefaultLearnThreshold; }
 };

@@ -131,6 +131,13 @@ TDecision TRuleSet::Decide(const std::vector<std::string>& lines, int64_t size) 
     return Condemn(header, lines, size);
 }
 
+const char* const TRuleSet::AllowedReason = AllowedText;
+
+bool TRuleSet::Allows(const std::vector<std::string>& lines) const {
+    const THeader header(lines);
+    return !DmarcFails(header) && AllAllowed(header);
+}
+
 bool TRuleSet::AllAllowed(const THeader& header) const {
     for (const std::string& address : header.Addresses)
         if (Allow.Match(address).empty()) return false;

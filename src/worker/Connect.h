@@ -10,12 +10,16 @@
 #include <thread>
 #include <vector>
 
+#include "auth/BrowserSignIn.h"
+#include "auth/HttpsClient.h"
+#include "auth/TokenKeeper.h"
 #include "pop3/KvSocket.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
 #include "worker/CheckInputs.h"
 #include "worker/CheckResult.h"
 #include "worker/HeaderCache.h"
+#include "worker/LearnedTick.h"
 #include "worker/PageGate.h"
 
 class TConnect;
@@ -73,6 +77,13 @@ public:
     bool ReconnectForDelete = false;
     std::unique_ptr<TKvSocket> Session;
     int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
+    // Where token requests go: set before the first command (tests), else the system's.
+    std::unique_ptr<THttpsClient> Https;
+    // Opens the sign-in page in the browser: set before the first command (tests), else the
+    // system's default browser.
+    std::function<bool(const std::string& url)> OpenBrowser;
+    // How long a sign-in waits for the browser.
+    int SignInWaitMs = TBrowserSignIn::DefaultWaitMs;
 
     // --- Header lines and mail rows ---
     using TStringList = std::vector<std::string>;
@@ -148,6 +159,11 @@ private:
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
+    // The access token for an OAuth 2.0 login, refreshed when renew says the server refused it.
+    std::string AccessToken(bool renew);
+    // "接続" of an account that must sign in: the browser sign-in, its tokens kept and the
+    // refresh token given to the page. Throws EAuthFailure; never for a check.
+    void SignInByBrowser();
     // How the connection that stands is protected, in the user's words.
     std::string ProtectionText() const;
 
@@ -155,11 +171,15 @@ private:
     // The listing into the user's choices record: what arrived since the last listing (Arrived),
     // what was wrong with the record (ChoicesProblem, also into the communication log).
     void RecordListing();
+    // The header cache keeps only what ConnectionUids lists; GoneLines gets the rest.
+    void RetainListed();
     static TMailIdentity IdentityOf(const TMailRow& row);
     // Of the numbers to delete unattended, those the user's choices and the rules and lists in
     // force now still condemn.
     std::vector<int32_t> StillDecided(const std::vector<int32_t>& numbers,
                                       const std::map<int32_t, const TMailRow*>& rowOf);
+    // The learner is given what the user decided since the last time (LearnedTick::Teach).
+    void TeachLearner();
     // The program deleted these rows' messages: the choices record forgets them.
     void ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand);
     // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
@@ -229,10 +249,14 @@ private:
     bool ListedHere = false;  // the rows were listed on the connection that stands
     // Header lines of the messages listed on earlier connections, kept while the program runs.
     THeaderCache Cache;
+    // Rows listed with no tick, of this listing and of the one before it.
+    LearnedTick::TQuietRows QuietRows, QuietBefore;
     // Unique ids whose header the last listing fetched from the server (the cache lacked it).
     std::set<std::string> Fetched;
     // The messages the last listing found arrived since the one before.
     std::set<TMailIdentity> Arrived;
+    // The header lines of the messages the cache forgot at the last listing.
+    std::map<TMailIdentity, TStringList> GoneLines;
     // What was wrong with the choices record when the last listing read it; empty when nothing.
     std::string ChoicesProblem;
     // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
@@ -241,10 +265,13 @@ private:
     // Listed rows go to the page one by one; a check gives them at its end, and only when they
     // differ from the page's.
     bool PostRows = true;
+    // The account's tokens, kept across commands while the program runs.
+    TTokenKeeper Tokens;
     // The certificate needed a question that a check may not ask.
     bool CertificateNotAsked = false;
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
+    TBrowserSignIn* SigningIn = nullptr;  // the sign-in waiting for the browser, if any
     std::condition_variable Wake;
     std::condition_variable Idle;
     std::thread Thread;

@@ -47,6 +47,9 @@ struct TFakeHost : TPageHost {
         if (DuringQuestion) DuringQuestion();
         return TrustAnswer;
     }
+    void RefreshTokenChanged(const std::string& key, const std::string& token) override {
+        StoredToken = key + " " + token;
+    }
     void ShowHeaderLater(int slot) override { HeaderSlots.push_back(slot); }
     bool ExtendedViewShown() const override { return true; }
     TSenderLists SenderLists() const override { return {}; }
@@ -54,6 +57,7 @@ struct TFakeHost : TPageHost {
     void CheckEnded(int, const TCheckResult&) override {}
     bool TrustAnswer = true;
     std::string TrustedKeyAndHash;
+    std::string StoredToken;
 };
 
 // One page in slot 2 of a bare tab control, with a fake host.
@@ -142,6 +146,15 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
          [](TFixture& f) {
              EXPECT_EQ(f.Host.TrustedKeyAndHash, f.Page->KeyName + " ab");
              EXPECT_EQ(f.Page->CertHash, "ab");
+         }},
+        {"a rotated refresh token goes into the page and to the store",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { b.RefreshTokenChanged("rt-2"); });
+             PumpUntil([&] { return !f.Host.StoredToken.empty(); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.StoredToken, f.Page->KeyName + " rt-2");
+             EXPECT_EQ(f.Page->RefreshToken, "rt-2");
          }},
         {"no fingerprint: never asked, the trusted one stays",
          [](TFixture& f) {
@@ -247,6 +260,55 @@ TEST(PageBridgeTest, ACheckIsGivenTheRowsAsListedSortedAndTicked) {
         EXPECT_EQ(rows[i].Reason, e.Given.RuleTicked ? "Subject:,b" : "");
         EXPECT_EQ(rows[i].Ticked, e.Ticked);
         EXPECT_TRUE(rows[i].HeaderLines.empty());
+    }
+}
+
+// Messages sent to the list view, counted by a hook on the UI thread.
+HWND CountedList = nullptr;
+int ListMessages = 0;
+LRESULT CALLBACK CountListMessages(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd == CountedList)
+        ++ListMessages;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A listing adds rows to the page's model; the list view hears of them once a batch. The
+// messages it is sent must not grow with the rows: a few a batch, and one for each row the rules
+// ticked (here three, whatever the count).
+TEST(PageBridgeTest, MessagesToTheListViewDoNotGrowWithTheRowsListed) {
+    constexpr int PerBatch = 24;
+    for (const int count : {100, 10000}) {
+        SCOPED_TRACE(count);
+        TFixture fixture;
+        TMainFrame& frame = *fixture.Page->Frame;
+        ShowWindow(fixture.Window, SW_SHOW);
+        int batches = 0;
+        auto batchEnd = fixture.Page->Bridge->Queue.OnBatchEnd;
+        fixture.Page->Bridge->Queue.OnBatchEnd = [&] {
+            ++batches;
+            batchEnd();
+        };
+        CountedList = frame.MailView;
+        ListMessages = 0;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountListMessages, nullptr,
+                                       GetCurrentThreadId());
+        fixture.FromWorker([&](TPageBridge& b) {
+            for (int i = 0; i < count; ++i) {
+                TMailRow row;
+                row.Columns[TMailRow::Title] = "件名 " + std::to_string(i);
+                row.Columns[TMailRow::Uidl] = "u" + std::to_string(i);
+                row.Ticked = row.RuleTicked = i % (count / 3) == 1;
+                row.HeaderLines = {"Subject: " + row.Columns[TMailRow::Title]};
+                b.AddRow(row);
+            }
+        });
+        fixture.Page->Bridge->Queue.Drain();
+        GuiTest::PumpPending();
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(SendMessageA(frame.MailView, LVM_GETITEMCOUNT, 0, 0), count);
+        EXPECT_EQ(SendMessageA(frame.MailView, LVM_GETSELECTEDCOUNT, 0, 0), 3);
+        EXPECT_GT(batches, 0);
+        EXPECT_LE(ListMessages, PerBatch * batches + 3) << batches << " batches";
     }
 }
 

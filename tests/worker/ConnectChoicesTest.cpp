@@ -185,3 +185,30 @@ TEST(ConnectChoices, ArrivalsAndADamagedRecordOutliveARestart) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a learning filter is given: an untick of a rule's tick, mail deleted by hand with its
+// header, and mail that left the server without the program deleting it.
+TEST(ConnectChoices, TheUsersDecisionsAreSignalledOnce) {
+    TChoicesAccount a;
+    a.Account->Run(TConnect::CmdConnect);
+    a.Tick("spam keep", false);
+    a.Tick("hello", true);
+    a.Account->Run(TConnect::CmdDelete);
+    a.Server.SetMessages({});  // another program fetched "spam keep"
+    a.Account->Run(TConnect::CmdCheck);
+    TLines signals;
+    for (const TAccountChoices::TSignal& signal : a.Page().Choices->TakeSignals()) {
+        signals.push_back(std::to_string(signal.Kind) + " " + signal.Mail.Uid + " " +
+                          (signal.HeaderLines.empty() ? "-" : signal.HeaderLines[0]));
+    }
+    using S = TAccountChoices::TSignal;
+    EXPECT_EQ(signals, (TLines{std::to_string(S::KeptByHand) + " u2 Subject: spam keep",
+                               std::to_string(S::DeletedByHand) + " u1 Subject: hello",
+                               std::to_string(S::DeletedByHand) + " u3 Subject: spam 2",
+                               std::to_string(S::LeftServer) + " u2 Subject: spam keep"}));
+    EXPECT_TRUE(a.Page().Choices->TakeSignals().empty());
+}
+
+}  // namespace

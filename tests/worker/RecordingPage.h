@@ -26,12 +26,18 @@ public:
     int ConfirmAnswer = 1;
     std::string PasswordAnswer;
     int SecurityMode = 0;
+    TOAuthAccount OAuth;  // the login method and client; the password methods by default
+    std::string RefreshToken;
     std::string TrustedHash;  // the account's CertHash; a "yes" to the certificate question sets it
     bool TrustAnswer = false;  // the answer to the certificate question (without HoldQuestions)
     bool HoldQuestions = false;
     // The account's choices record, as the real page shares it with the worker: a tick given
     // by Tick or TickWhere is recorded, a row added shows the recorded choice. None by default.
     std::shared_ptr<TAccountChoices> Choices;
+    // The shared learning filter and the settings it is asked with; none by default.
+    std::shared_ptr<TLearner> Learner;
+    std::vector<std::string> AllowList;
+    bool LearnedDelete = false;
 
     // --- Test side ---
     // The page as it stands, for the worker's next command.
@@ -80,6 +86,7 @@ public:
     std::string CertQuestionText;
     // Recorded as "check <outcome number> waiting <n> arrived <n> deleted <n>"; kept whole in
     // LastCheck.
+    void RefreshTokenChanged(const std::string& token) override;  // "token <token>"
     void CheckEnded(const TCheckResult& result) override;
     TCheckResult LastCheck;
     void CancelRequests() override;
