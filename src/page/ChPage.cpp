@@ -103,6 +103,7 @@ void TChPage::ArrangePage() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     Frame->SetStatusWidths();
+    Frame->FitTitleColumn();
 }
 
 void TChPage::RunCommand(int command) {
