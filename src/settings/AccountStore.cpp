@@ -106,6 +106,7 @@ TAccountFilter TAccountStore::LoadFilter() {
     filter.Charsets = Registry.ReadString("Charsets").value_or("");
     filter.Spoof = Registry.ReadBool("Spoof").value_or(false);
     filter.MaxSize = std::max(0, Registry.ReadInteger("MaxSize").value_or(0));
+    filter.LearnedDelete = Registry.ReadBool("LearnedDelete").value_or(false);
     return filter;
 }
 
@@ -192,6 +193,7 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("Charsets", filter.Charsets) && ok;
     ok = Registry.WriteBool("Spoof", filter.Spoof) && ok;
     ok = Registry.WriteInteger("MaxSize", std::max(0, filter.MaxSize)) && ok;
+    ok = Registry.WriteBool("LearnedDelete", filter.LearnedDelete) && ok;
     return ok;
 }
 

@@ -158,6 +158,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
     for (const auto& c : cases) {
         TAccountFilter filter;
         filter.MaxSize = 7;  // a refusal leaves it
+        filter.LearnedDelete = true;  // not among the fields: always kept
         std::string error;
         TFilterField faulty{};
         ASSERT_EQ(FilterFromFields(c.Fields, filter, error, faulty), c.Ok) << error;
@@ -172,6 +173,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
         EXPECT_EQ(filter.Charsets, c.Stored.Charsets);
         EXPECT_EQ(filter.Spoof, c.Stored.Spoof);
         EXPECT_EQ(filter.MaxSize, c.Stored.MaxSize);
+        EXPECT_TRUE(filter.LearnedDelete);
     }
 }
 
