@@ -63,6 +63,8 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
+    OAuth = account.OAuth;
+    RefreshToken = account.RefreshToken;
 }
 
 void TChPage::SetAccountName(const std::string& name) {
@@ -213,6 +215,8 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.IDNum = TextOf(Frame->IDNum);
     inputs.Pass = TextOf(Frame->Pass);
     inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.OAuth = OAuth;
+    inputs.RefreshToken = RefreshToken;
     inputs.Security = Security;
     inputs.CertHash = CertHash;
     inputs.RuleInputs = RuleInputs();
