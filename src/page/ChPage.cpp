@@ -110,6 +110,7 @@ void TChPage::ArrangePage() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     Frame->SetStatusWidths();
+    Frame->FitTitleColumn();
 }
 
 void TChPage::RunCommand(int command) {
