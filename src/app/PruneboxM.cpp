@@ -166,7 +166,8 @@ void TPruneboxM::ShowTrayMenu(POINT anchor) {
     DestroyMenu(menu);
 }
 
-void TPruneboxM::ShowAccount(const std::string& key) {
+void TPruneboxM::ShowAccount(std::string key) {
+    // By value: the key is often NoticeKey itself, cleared here.
     NoticeKey.clear();
     for (int slot = 1; slot < Accounts.PageCount; ++slot) {
         const TChPage* page = Accounts.Page(slot);

@@ -120,7 +120,7 @@ private:
     void ShowTrayMenu(POINT anchor);
     // The window on the tab of the account stored under `key` (the active tab when it is gone
     // or empty); a notice's account is shown once.
-    void ShowAccount(const std::string& key);
+    void ShowAccount(std::string key);
     // Minimised behind the icon; the first time, a notice says where the window went.
     void HideBehindIcon();
     bool HandleTrayCommand(int id);

@@ -181,7 +181,7 @@ TEST(GeneralSetupTest, CancelledFontDialogChangesNothingAChosenSizeIsShown) {
                            }},
                       });
     EXPECT_EQ(afterCancel, before);
-    EXPECT_NE(afterChoice.find(";  Size: 20"), std::string::npos) << afterChoice;
+    EXPECT_NE(afterChoice.find("  20 ポイント"), std::string::npos) << afterChoice;
     // Cancel of the settings dialog: the lists keep their font.
     EXPECT_EQ(FontOf(started.Main.Accounts.Pages[1]->Frame->MailView).Name, "ＭＳ Ｐゴシック");
 }

@@ -15,6 +15,7 @@
 #include "StartedMain.h"
 #include "TestEnv.h"
 #include "dialogs/MailForm.h"
+#include "ui/MsgDlg.h"
 #include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "settings/SenderStore.h"
