@@ -1,4 +1,4 @@
-// Twenty accounts checked at once from the main window, as "すべて確認" or a timer tick that finds
+// Twenty accounts checked at once from the main window, as "すべて新着確認" or a timer tick that finds
 // them all due starts them, while input arrives. Runs under Wine with an X server and the private
 // Dovecot (scripts/bench starts both, with the accounts "tray01".."tray20" of PB_BENCH_MESSAGES
 // messages each, default 1000). A probe is posted to the window thread every 20 ms; the time it

@@ -11,16 +11,24 @@ import sys
 
 # Each folder and the folders it may include, bottom up.
 ALLOWED = {
-    "pop3": set(),
+    "auth": set(),  # OAuth 2.0 sign-in: providers, PKCE, tokens, XOAUTH2
+    "pop3": {"auth"},
     "headers": set(),
     "history": {"headers"},  # the deletion history and the copies of deleted mail
     "rules": {"headers"},  # the tick decision
-    "worker": {"pop3", "headers", "history", "rules"},
-    "settings": {"headers"},
-    "ui": {"headers", "settings"},  # generic window code
-    "page": {"ui", "worker", "rules", "settings", "headers", "pop3", "history"},  # the account page
-    "dialogs": {"page", "ui", "worker", "rules", "settings", "headers", "history"},  # the dialogs
-    "app": {"dialogs", "page", "ui", "worker", "rules", "settings", "headers", "pop3", "history"},
+    "learn": {"headers", "history"},  # the learning filter and its file
+    "choices": {"headers", "history"},  # the user's hand ticks, kept per mailbox
+    "worker": {"auth", "pop3", "headers", "history", "rules", "learn", "choices"},
+    "settings": {"auth", "headers"},
+    "ui": {"auth", "headers", "settings"},  # generic window code
+    # the account page
+    "page": {"auth", "ui", "worker", "rules", "learn", "settings", "headers", "pop3", "history",
+             "choices"},
+    # the dialogs
+    "dialogs": {"auth", "page", "ui", "worker", "rules", "learn", "settings", "headers", "history",
+                "choices"},
+    "app": {"auth", "dialogs", "page", "ui", "worker", "rules", "learn", "settings", "headers",
+            "pop3", "history", "choices"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

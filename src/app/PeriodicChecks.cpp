@@ -111,6 +111,7 @@ std::string TPeriodicChecks::NoticeText(const std::string& caption, const TCheck
         text += "\r\n" + columns[TMailRow::Sender] + ": " + columns[TMailRow::Title];
     }
     if (result.Arrived.size() > NoticeLines) text += "\r\n...";
-    if (result.Deleted > 0) text += "\r\n(" + std::to_string(result.Deleted) + "通を削除しました)";
+    if (result.Deleted > 0)
+        text += "\r\n(" + std::to_string(result.Deleted) + "通を自動削除しました)";
     return text;
 }

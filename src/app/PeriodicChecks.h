@@ -31,7 +31,7 @@ public:
 
     // WM_TIMER with TimerId: starts the checks that are due.
     void Tick();
-    // "すべて確認": a check of every account that is not connected or busy, now or, beyond the
+    // "すべて新着確認": a check of every account that is not connected or busy, now or, beyond the
     // checks that may run at once, as soon as its turn comes.
     void CheckAll();
     // A check of the page in `slot` has ended; its account's key, empty when the page is gone.
@@ -40,7 +40,7 @@ public:
     bool Failed(const std::string& key) const { return FailedKeys.count(key) > 0; }
 
     // The notice of new mail after a check: "<caption>: n通", up to NoticeLines "sender:
-    // subject" lines and "(m通を削除しました)" when the check deleted mail; empty when no new
+    // subject" lines and "(m通を自動削除しました)" when the check deleted mail; empty when no new
     // mail remains.
     static std::string NoticeText(const std::string& caption, const TCheckResult& result);
 

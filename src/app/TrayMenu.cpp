@@ -5,7 +5,7 @@ namespace TrayMenu {
 HMENU Create() {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, IdOpen, "開く(&O)");
-    AppendMenuA(menu, MF_STRING, IdCheckAll, "すべて確認(&C)");
+    AppendMenuA(menu, MF_STRING, IdCheckAll, "すべて新着確認(&C)");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IdExit, "終了(&X)");
     SetMenuDefaultItem(menu, IdOpen, FALSE);

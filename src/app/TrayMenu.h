@@ -10,7 +10,7 @@ enum CommandId {
     IdExit,
 };
 
-// A new popup menu: "開く(&O)" (the default), "すべて確認(&C)", a line, "終了(&X)".
+// A new popup menu: "開く(&O)" (the default), "すべて新着確認(&C)", a line, "終了(&X)".
 HMENU Create();
 // Opens `menu` at `anchor` for `owner`, which gets the chosen command as WM_COMMAND.
 void Track(HWND owner, HMENU menu, POINT anchor);

@@ -106,17 +106,18 @@ constexpr int DefaultCheckEvery = 10;  // shown while the check is off
 // The spam checks, below the periodic check.
 constexpr RECT FilterBounds{8, 440, 684, 580};
 const TControlSpec PeriodicControls[] = {
-    {"BUTTON", "定期的に確認する(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 170, 20,
+    {"BUTTON", "定期的に新着確認する(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 180, 20,
      TASetup::IdCheckEveryTick},
-    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 186, 22, 56, EditHeight,
+    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 196, 22, 56, EditHeight,
      TASetup::IdCheckEveryEdit},
-    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 242,
+    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 252,
      22, 17, EditHeight, TASetup::IdCheckEveryUpDown},
-    {"STATIC", "分ごと", SS_LEFT, 0, 264, 26, 100, 16, -1},
-    {"BUTTON", "チェックの付いたメールを確認せずに削除する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12,
-     50, 400, 20, TASetup::IdDeleteTickedCheck},
-    {"BUTTON", "削除するメールを保存する (削除の前に本文を受信します)",
-     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 500, 20, TASetup::IdKeepCopyCheck},
+    {"STATIC", "分ごと", SS_LEFT, 0, 274, 26, 100, 16, -1},
+    {"BUTTON",
+     "ルールや判定が削除チェックを付けたメールを自動で削除する (手で付け外ししたメールは除く)",
+     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 50, 660, 20, TASetup::IdDeleteTickedCheck},
+    {"BUTTON", "自動削除するメールのコピーを保存する (削除の前に本文を受信します)",
+     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 660, 20, TASetup::IdKeepCopyCheck},
 };
 
 }  // namespace
@@ -388,7 +389,7 @@ void TASetup::ReadValues() {
 void TASetup::CreatePeriodicControls(HFONT font) {
     PeriodicGroup.Create(Handle, PeriodicBounds.left, PeriodicBounds.top,
                          PeriodicBounds.right - PeriodicBounds.left,
-                         PeriodicBounds.bottom - PeriodicBounds.top, "定期チェック");
+                         PeriodicBounds.bottom - PeriodicBounds.top, "定期的な新着確認");
     SendMessageA(PeriodicGroup.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     HWND controls[std::size(PeriodicControls)];
     ::CreateControls(PeriodicGroup.Handle, PeriodicControls, font, controls);

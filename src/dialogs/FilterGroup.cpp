@@ -17,7 +17,7 @@ const char* const NoListedMail =
     "一覧にメールがありません。接続してメールを一覧してから押してください。";
 const char* const NoAuthResults =
     "一覧のメールには Authentication-Results ヘッダがありません。"
-    "受信したサーバが認証結果を書かない場合、この判定は使えません。";
+    "メールを受け取ったサーバが認証結果を書かない場合、この判定は使えません。";
 
 // Left to right, top to bottom, in tab order.
 const TControlSpec FilterControls[] = {
@@ -26,7 +26,7 @@ const TControlSpec FilterControls[] = {
     {"STATIC", "authserv-id:", SS_LEFT, 0, 206, 27, 104, 16, -1},
     {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 312, 22, 158, EditHeight,
      TFilterGroup::IdAuthServIdEdit},
-    {"BUTTON", "受信したメールから取得", BS_PUSHBUTTON | WS_TABSTOP, 0, 476, 21, 176, ButtonHeight,
+    {"BUTTON", "一覧のメールから取得", BS_PUSHBUTTON | WS_TABSTOP, 0, 476, 21, 176, ButtonHeight,
      TFilterGroup::IdAuthServIdButton},
     {"BUTTON", "文字コード (件名・差出人名)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 54, 284, 20,
      TFilterGroup::IdCharsetsCheck},

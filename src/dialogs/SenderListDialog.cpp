@@ -30,7 +30,8 @@ const char* const ListNames[] = {"許可リスト", "拒否リスト"};
 const char* const Note =
     "アドレス (taro@example.jp) かドメイン (example.jp、サブドメインも含む)。\r\n"
     "両方のリストにある差出人は許可リストが優先します。";
-const char* const SaveFailed = "差出人リストを保存できませんでした。";
+const char* const SaveFailed =
+    "差出人リストを保存できませんでした。保存されているリストは前のままです。";
 const char* const ReadFailed = "ファイル「%s」を読めませんでした。";
 const char* const TooLarge = "ファイル「%s」は大きすぎます (16 MB まで)。";
 const char* const WriteFailed = "ファイル「%s」に書き出せませんでした。";
@@ -211,7 +212,8 @@ void TSenderListDialog::ImportClick(TListKind kind) {
             MessageDlgCenter(Handle, NothingToAdd, TMsgDlgType::Information, mbOK, 0);
         return;
     }
-    std::string text = std::to_string(added) + " 件を追加しました。次の " +
+    // The lists are stored only by OK: the user should not take the import for a save.
+    std::string text = std::to_string(added) + " 件を追加しました (OK を押すと保存します)。次の " +
                        std::to_string(import.Refused.size()) + " 行は読み込めませんでした:";
     for (size_t i = 0; i < import.Refused.size() && i < ShownRefusals; ++i)
         text += "\r\n" + import.Refused[i];

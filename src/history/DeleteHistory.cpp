@@ -60,7 +60,9 @@ std::string TDeleteHistory::WriteProblem() const {
     const std::string probe = FilePath + kTemporarySuffix;
     if (writable) writable = FileSystem::WriteWhole(probe, "") && FileSystem::RemoveFile(probe);
     if (writable) return "";
-    return "削除履歴 " + FilePath + " に書き込めないため、自動削除を行いませんでした";
+    return "削除履歴 " + FilePath +
+           " に書き込めないため、自動削除をしませんでした。サーバ上のメールは削除されていません。"
+           "Excel などで開いていれば閉じてください。";
 }
 
 bool TDeleteHistory::Append(const std::vector<TDeletedMail>& mails) {

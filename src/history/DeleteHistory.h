@@ -30,14 +30,17 @@ public:
     static constexpr const char* ByHand = "手動";
     static constexpr const char* Automatic = "自動";
     static constexpr const char* ReasonByHand = "手動";
+    // Added to the status of a deletion that went ahead without its history lines.
+    static constexpr const char* NotWrittenText =
+        "（削除履歴を書けませんでした。deleted.csv を Excel などで開いていれば閉じてください）";
 
     // `folder`: where the file lives (the program's folder); created when needed.
     explicit TDeleteHistory(std::string folder);
 
     const std::string& Path() const { return FilePath; }
 
-    // Empty when lines can be appended now; otherwise the text that says why an automatic
-    // deletion deletes nothing.
+    // Empty when lines can be appended now; otherwise the sentences that say why an automatic
+    // deletion deletes nothing, and what to do.
     std::string WriteProblem() const;
     // Appends the lines of one deletion, oldest first, dropping the oldest beyond kNewestKept.
     // All or nothing: false leaves the file as it was. A read-only file stays untouched.

@@ -12,7 +12,8 @@ namespace {
 
 const char* const UnreadableSenderText =
     "このメールの差出人のアドレスが読み取れないため、リストに追加できません。";
-const char* const ListsNotStoredText = "差出人リストを保存できませんでした。";
+const char* const ListsNotStoredText =
+    "差出人リストを保存できなかったため、追加しませんでした。リストは前のままです。";
 
 }  // namespace
 
@@ -22,6 +23,7 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
     Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
+    Frame->HandTicked = [this](int row, bool ticked) { HandTicked(row, ticked); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
     Bridge->OnButtonsEnabled = [this] {
         if (!RedecideAtEnd) return;
@@ -32,6 +34,7 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
 }
 
 TChPage::~TChPage() {
+    if (Choices) Choices->Save();
     // An idle worker is woken to end and waited for; a busy one stops at its next step and
     // never reaches the page again.
     Worker.reset();
@@ -108,6 +111,7 @@ void TChPage::RunCommand(int command) {
     // before the page is read, so that the rows it is given are the rows the user sees.
     if (Worker->Busy()) return;
     Bridge->Queue.Drain();
+    BindChoices();
     TCheckInputs inputs = CheckInputs(command);
     if (command == CommandHeader) {
         // The worker shows the header of the first ticked row.
@@ -127,6 +131,8 @@ void TChPage::RulesChanged() {
         RedecideAtEnd = true;
     else
         Bridge->Queue.Drain();
+    // A deletion running now decides by these before its first DELE.
+    if (BindChoices()) Choices->SetRules(RuleInputs());
     Redecide();
 }
 
@@ -135,11 +141,46 @@ void TChPage::Redecide() {
     // As at listing.
     if (inputs.SearchesNothing()) inputs.AutoDelMode = 0;
     Frame->Redecide(TRuleSet(inputs));
+    // The user's choices outlast any change of the rules.
+    if (!BindChoices()) return;
+    const std::vector<TMailRow> rows = Frame->Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        TMailRow row = rows[i];
+        Choices->ApplyTo(row);
+        if (row.Ticked != rows[i].Ticked) Frame->SetSelected(static_cast<int>(i), row.Ticked);
+    }
+}
+
+TAccountChoices* TChPage::BindChoices() {
+    if (KeyName.empty()) {
+        Choices.reset();
+        ChoicesKey.clear();
+    } else if (!Choices || ChoicesKey != KeyName) {
+        if (Choices) Choices->Save();
+        Choices = std::make_shared<TAccountChoices>(FileSystem::ProgramDataFolder(), KeyName);
+        ChoicesKey = KeyName;
+    }
+    return Choices.get();
+}
+
+void TChPage::HandTicked(int row, bool ticked) {
+    const TMailRow* listed = Frame->ListedRow(row);
+    if (!listed || !BindChoices()) return;
+    const TRowBasis* basis = Frame->BasisOf(row);
+    TMailRow given = *listed;
+    given.RuleTicked = basis && basis->RuleTicked;
+    Choices->HandTick(given, ticked, basis ? basis->HeaderLines : std::vector<std::string>());
+    // One write for a burst of ticks (a click that unticks every other row).
+    if (Choices->MarkChanged()) {
+        std::shared_ptr<TAccountChoices> choices = Choices;
+        Bridge->Queue.Post([choices] { choices->Save(); });
+    }
 }
 
 bool TChPage::StartCheck() {
     if (Worker->Busy()) return false;
     Bridge->Queue.Drain();
+    BindChoices();
     return Worker->Resume(CommandCheck, CheckInputs(CommandCheck));
 }
 
@@ -177,6 +218,8 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     if (command == CommandDelete || command == CommandHeader || check) inputs.Rows = Frame->Rows();
     if (command == CommandDelete || check) inputs.HistoryFolder = FileSystem::ProgramDataFolder();
     inputs.Unattended = check;
+    inputs.Choices = Choices;
+    if (Choices) Choices->SetRules(inputs.RuleInputs);
     inputs.DeleteTicked = check && DeleteTicked;
     inputs.KeepCopy = check && KeepCopy;
     return inputs;

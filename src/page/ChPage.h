@@ -72,9 +72,16 @@ public:
     // The listed rows the rules do not tick now that they would tick with `entry` blocked.
     int RowsTickedByBlocking(const std::string& entry) const;
 
+    // The choices record of the account's mailbox, read when first needed and again when the
+    // account's key changed; none for a page without a key.
+    TAccountChoices* BindChoices();
+
 private:
     void Redecide();
     // The questions before `entry` goes to the block list; false when the user declined.
     // `unallow` gets the allow-list entry to take off first (empty for none).
     bool BlockAsked(const std::string& entry, const std::string& address, std::string& unallow);
+    // The user ticked or unticked the row at `row` by hand: into the choices record, which is
+    // written once the burst of changes is over.
+    void HandTicked(int row, bool ticked);
 };

@@ -29,12 +29,42 @@ struct TMenuItem {
     const char* Caption;
 };
 const TMenuItem RowMenu[] = {
-    {TMainFrame::IdRightHead, "ヘッダの表示"},
+    {TMainFrame::IdRightHead, "ヘッダの表示(&H)"},
     {0, nullptr},
     {TMainFrame::IdAllowSender, "差出人を許可リストに追加(&A)"},
     {TMainFrame::IdBlockSender, "差出人を拒否リストに追加(&B)"},
     {TMainFrame::IdBlockDomain, "ドメインを拒否リストに追加(&D)"},
 };
+
+// The list view's own procedure, the same for every list view.
+WNDPROC ListViewProc = nullptr;
+
+// A right click in the list would select the row under it alone, and with it every tick: the
+// menu opens on the row without touching them. A classic subclass, because one made with
+// SetWindowSubclass costs every message to the list a trip to the window server under Wine.
+LRESULT CALLBACK MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_RBUTTONDOWN:
+            SetFocus(window);
+            return 0;
+        case WM_RBUTTONUP: {
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ClientToScreen(window, &at);
+            SendMessageW(GetParent(window), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                         MAKELPARAM(at.x, at.y));
+            return 0;
+        }
+    }
+    return CallWindowProcW(ListViewProc, window, message, wParam, lParam);
+}
+
+// The row menu's item for the sender's domain names it.
+std::string BlockDomainCaption(const std::string& domain) {
+    if (domain.empty()) return "ドメインを拒否リストに追加(&D)";
+    std::string shown;
+    for (char c : domain) shown += c == '&' ? std::string("&&") : std::string(1, c);
+    return "「" + shown + "」を拒否リストに追加(&D)";
+}
 
 // The widest column 5 may shrink to; the hidden ones stay at 0.
 constexpr int MinDesignatedWidth = 10;
@@ -108,7 +138,8 @@ void TMainFrame::FormCreate() {
                  LVS_EX_FULLROWSELECT);
     InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
-    SetWindowSubclass(MailView, MailViewProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    ListViewProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        MailView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MailViewProc)));
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
     KvPanel1.Create(Handle, 8, 352, 465, 33);
@@ -266,7 +297,14 @@ void TMainFrame::SetSelected(int index, bool selected) {
     LVITEMA state{};
     state.stateMask = LVIS_SELECTED;
     state.state = selected ? LVIS_SELECTED : 0;
+    ++ProgramTicks;
     SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    --ProgramTicks;
+}
+
+const TMailRow* TMainFrame::ListedRow(int index) const {
+    const auto found = Listed.find(RowKey(index));
+    return found == Listed.end() ? nullptr : &found->second;
 }
 
 void TMainFrame::AddRow(const TMailRow& row) {
@@ -293,6 +331,7 @@ void TMainFrame::AddRow(const TMailRow& row) {
     kept.Columns = row.Columns;
     kept.Reason = row.Reason;
     kept.AuthServId = row.AuthServId;
+    kept.HeaderDigest = row.HeaderDigest;
     Order.push_back(item.lParam);
     if (row.Ticked) SetSelected(index, true);
 }
@@ -385,30 +424,9 @@ int TMainFrame::ContextRow(LPARAM lParam) const {
     return static_cast<int>(SendMessageA(MailView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
-LRESULT CALLBACK TMainFrame::MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR frame) {
-    if (message == WM_RBUTTONDOWN) {
-        TMainFrame& self = *reinterpret_cast<TMainFrame*>(frame);
-        self.TicksBeforeRightClick = self.Ticks();
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, MailViewProc, 0);
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
-std::vector<bool> TMainFrame::Ticks() const {
-    std::vector<bool> ticks;
-    const int count = RowCount();
-    for (int i = 0; i < count; ++i)
-        ticks.push_back(SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED);
-    return ticks;
-}
-
 void TMainFrame::MailViewContextMenu(LPARAM lParam) {
-    // Only a menu opened by the click that took them may put them back.
-    std::vector<bool> before;
-    before.swap(TicksBeforeRightClick);
-    if (lParam == -1) before.clear();
     const int row = ContextRow(lParam);
+    const TRowBasis* basis = row >= 0 ? BasisOf(row) : nullptr;
     HMENU menu = CreatePopupMenu();
     for (const TMenuItem& item : RowMenu) {
         if (!item.Caption) {
@@ -416,26 +434,31 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
             continue;
         }
         // The lists need a row whose header was read.
-        const bool enabled = item.Id == IdRightHead || (row >= 0 && BasisOf(row));
-        AppendMenuA(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), item.Id, item.Caption);
+        const bool enabled = item.Id == IdRightHead || basis;
+        std::string caption = item.Caption;
+        if (item.Id == IdBlockDomain && basis)
+            caption = BlockDomainCaption(TRuleSet::Sender(basis->HeaderLines).Domain);
+        AppendMenuA(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), item.Id, caption.c_str());
     }
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (lParam == -1) {  // from the keyboard
-        RECT rect;
-        GetWindowRect(MailView, &rect);
-        at = POINT{rect.left, rect.top};
+    if (lParam == -1) {  // from the keyboard: below the focused row, or at the list's corner
+        RECT rect{};
+        rect.left = LVIR_LABEL;
+        if (row >= 0) SendMessageA(MailView, LVM_ENSUREVISIBLE, row, FALSE);
+        if (row >= 0 &&
+            SendMessageA(MailView, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect))) {
+            at = POINT{rect.left, rect.bottom};
+            ClientToScreen(MailView, &at);
+        } else {
+            GetWindowRect(MailView, &rect);
+            at = POINT{rect.left, rect.top};
+        }
     }
     int chosen =
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle, nullptr);
     DestroyMenu(menu);
     if (chosen == IdRightHead) MailViewDblClick();
     if (chosen == 0 || chosen == IdRightHead || row < 0 || !SenderCommand) return;
-    const std::vector<bool> now = Ticks();
-    if (before.size() == now.size()) {
-        for (size_t i = 0; i < now.size(); ++i) {
-            if (before[i] != now[i]) SetSelected(static_cast<int>(i), before[i]);
-        }
-    }
     SenderCommand(chosen, row);
 }
 
@@ -443,9 +466,17 @@ LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
     switch (header.code) {
         case LVN_ITEMCHANGED: {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-            if ((change.uChanged & LVIF_STATE) &&
-                ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
-                MailViewSelectItem();
+            if (!(change.uChanged & LVIF_STATE) ||
+                !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+                return 0;
+            MailViewSelectItem();
+            if (ProgramTicks > 0 || !HandTicked) return 0;
+            const bool ticked = change.uNewState & LVIS_SELECTED;
+            if (change.iItem >= 0) {
+                HandTicked(change.iItem, ticked);
+            } else {  // every row at once
+                for (int i = 0, count = RowCount(); i < count; ++i) HandTicked(i, ticked);
+            }
             return 0;
         }
         case LVN_DELETEALLITEMS:

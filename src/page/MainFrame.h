@@ -52,6 +52,9 @@ public:
     // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) on
     // the row at the index given.
     std::function<void(int command, int row)> SenderCommand;
+    // The user ticked or unticked the row at the index given (never called for the program's
+    // own changes of a tick).
+    std::function<void(int row, bool ticked)> HandTicked;
 
     // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
     void SetStatusText(int panel, const std::string& text);
@@ -85,6 +88,10 @@ public:
     // ticked or unticked by hand and keeps its tick; the others take the new one. Every row
     // takes the new decision as the rules' last and its reason.
     void Redecide(const TRuleSet& rules);
+    // The row at `index` as kept beside the list (tick and rules' decision aside), or nullptr.
+    const TMailRow* ListedRow(int index) const;
+    // Ticks or unticks the row at `index` for the program (not a hand tick).
+    void SetSelected(int index, bool selected);
 
     // Event handlers.
     void LogonClick(int tag);
@@ -103,14 +110,8 @@ private:
     void SortMailView(int column);
     // The row under a context menu opened at `lParam`, or the focused one from the keyboard.
     int ContextRow(LPARAM lParam) const;
-    // A right click on an unticked row ticks it alone: the ticks before the click, put back when
-    // the menu puts the row's sender on a list, so that they are not taken as ticks by hand.
-    static LRESULT CALLBACK MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR frame);
-    std::vector<bool> TicksBeforeRightClick;
-    std::vector<bool> Ticks() const;
     LPARAM RowKey(int index) const;
-    void SetSelected(int index, bool selected);
+    int ProgramTicks = 0;  // inside SetSelected: the selection changes are not the user's
     std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
     // By each row's lParam, a key that stays with the row when the list is sorted.

@@ -43,7 +43,14 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
 }
 void TPageBridge::AddRow(const TMailRow& row) {
     Change([this, row] {
-        Frame.AddRow(row);
+        // A tick the user gave while the command ran wins over the one it listed.
+        if (State.Choices) {
+            TMailRow shown = row;
+            State.Choices->ApplyTo(shown);
+            Frame.AddRow(shown);
+        } else {
+            Frame.AddRow(row);
+        }
         State.ListedAuthServIds.push_back(row.AuthServId);
     });
 }

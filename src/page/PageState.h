@@ -1,9 +1,11 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "page/PageHost.h"
 #include "settings/AccountStore.h"
+#include "worker/AccountChoices.h"
 
 // What an account page knows besides its controls: the account's settings as its worker reads
 // them and where the page stands. The page and its worker's bridge share it.
@@ -41,6 +43,10 @@ struct TPageState {
     std::string HeaderReason;
     // A header viewer has been asked for and not opened yet.
     bool HeaderPending = false;
+    // The user's choices for the mailbox of KeyName (bound to ChoicesKey), shared with the
+    // worker; none before a command or a hand tick needed it, and none without a key.
+    std::shared_ptr<TAccountChoices> Choices;
+    std::string ChoicesKey;
 
     // Stores the lamp and has the tabs drawn again; a state without a lamp is refused.
     void SetIndicatorState(int state) {

@@ -23,7 +23,7 @@ TDecision Decide(const TCertReport& report, const std::string& storedHash) {
 
 std::string RefusalText(const TCertReport& report) {
     if (!report.HasFingerprint())
-        return "サーバの証明書を確認できない（証明書がないか、指紋を計算できない）ため、"
+        return "サーバの証明書を確かめられない（証明書がないか、指紋を計算できない）ため、"
                "接続を中止しました。";
     return "証明書が信頼されなかったため、接続を中止しました。";
 }
@@ -31,7 +31,7 @@ std::string RefusalText(const TCertReport& report) {
 std::string ReasonText(TCertProblem problem) {
     switch (problem) {
         case TCertProblem::UnknownIssuer:
-            return "証明書の発行者が信頼されていません（発行者を確認できません）。";
+            return "証明書の発行者が信頼されていません（発行者を確かめられません）。";
         case TCertProblem::SelfSigned:
             return "自己署名の証明書です。";
         case TCertProblem::NameMismatch:
@@ -50,13 +50,13 @@ std::string ReasonText(TCertProblem problem) {
 std::string Text(const TCertReport& report, const std::string& host, bool changed) {
     std::string text = "サーバの証明書を信頼できません。\r\n";
     text += ReasonText(report.Problem) + "\r\n";
-    if (changed) text += "この口座で信頼した証明書から変わっています。\r\n";
+    if (changed) text += "このアカウントで信頼した証明書から変わっています。\r\n";
     text += "\r\nサーバ: " + host + "\r\n";
     text += "発行先: " + report.Subject + "\r\n";
     text += "発行者: " + report.Issuer + "\r\n";
     text += "有効期間: " + report.ValidFrom + " から " + report.ValidTo + " まで\r\n";
     text += FingerprintText(report.Sha256) + "\r\n";
-    text += "\r\nこの証明書をこの口座で信頼して接続を続けますか？";
+    text += "\r\nこの証明書をこのアカウントで信頼して接続を続けますか？";
     return text;
 }
 

@@ -12,7 +12,9 @@ namespace {
 
 const char TextLoginRefused[] = "ユーザ名、パスワードが違います。";
 const char TextCommError[] = "通信エラー";
-const char TextNoStartTls[] = "このサーバは STARTTLS に対応していません。";
+const char TextNoStartTls[] =
+    "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
+    "プロバイダの案内で「接続の保護」を確かめてください。";
 
 const char Crlf[] = "\r\n";
 
@@ -163,7 +165,10 @@ void TKvSocket::RefuseLogin(TCommand command) {
     // and a passing trouble of the server from a wrong password.
     const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
     const char* coded = EPop3Failure::TextOfCode(kind);
-    ErrorText = coded ? coded : kind == TFailureKind::Temporary ? TextCommError : TextLoginRefused;
+    ErrorText = kind == TFailureKind::LoginDelay  ? EPop3Failure::LoginDelayText(LoginDelay)
+                : coded                           ? coded
+                : kind == TFailureKind::Temporary ? TextCommError
+                                                  : TextLoginRefused;
     throw EPop3Failure(ErrorText, LastReply, kind, CommandName(command));
 }
 

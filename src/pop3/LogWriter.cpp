@@ -4,7 +4,6 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <system_error>
 
 #include "pop3/Pop3Failure.h"
 
@@ -21,9 +20,24 @@ std::map<std::string, std::weak_ptr<TLogWriter>>& OpenWriters() {
     return writers;
 }
 
-[[noreturn]] void RaiseIoError(int error) {
-    throw EPop3Failure(std::system_category().message(error));
+// Said in the user's language: the runtime's own text is English.
+std::string ReasonText(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return "書き込みが許されていないか、ほかのプログラムがファイルを使っています";
+        case ENOSPC:
+            return "ディスクがいっぱいです";
+        case ENOENT:
+        case ENOTDIR:
+            return "フォルダが見つかりません";
+        default:
+            return "エラー番号 " + std::to_string(error);
+    }
 }
+
+[[noreturn]] void RaiseIoError(int error) { throw EPop3Failure(ReasonText(error)); }
 
 }  // namespace
 

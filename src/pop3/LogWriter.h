@@ -10,7 +10,7 @@
 class TLogWriter {
 public:
     // Creates the file afresh, or empties it when a session already writes it. Throws
-    // EPop3Failure with the runtime's error text when the file cannot be created; a session
+    // EPop3Failure with the reason in Japanese when the file cannot be created; a session
     // already writing under that name then goes on writing where it was.
     static std::shared_ptr<TLogWriter> Recreate(const std::string& fileName);
 

@@ -51,10 +51,20 @@ const char* EPop3Failure::TextOfCode(TFailureKind kind) {
         case TFailureKind::InUse:
             return "メールボックスは他のプログラムが使用中です。";
         case TFailureKind::LoginDelay:
-            return "ログインの間隔が短すぎます。";
+            return "ログインの間隔が短すぎるため、サーバに断られました。"
+                   "しばらく待ってから接続してください。";
         default:
             return nullptr;
     }
+}
+
+std::string EPop3Failure::LoginDelayText(int seconds) {
+    if (seconds <= 0) return TextOfCode(TFailureKind::LoginDelay);
+    // Whole minutes read better; a wait under one is said in seconds.
+    const std::string wait = seconds < 60 ? std::to_string(seconds) + " 秒"
+                                          : std::to_string((seconds + 59) / 60) + " 分";
+    return "ログインの間隔が短すぎるため、サーバに断られました。前のログインから " + wait +
+           "たってから接続してください。";
 }
 
 std::string EPop3Failure::SafeText(const std::string& text, size_t maxBytes) {

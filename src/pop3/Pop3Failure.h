@@ -39,6 +39,9 @@ public:
     // The status bar's text for a kind told apart by its response code; nullptr for the others,
     // whose text depends on where they happened.
     static const char* TextOfCode(TFailureKind kind);
+    // The text of a login refused as too soon, with the wait the server announced (its CAPA's
+    // LOGIN-DELAY, in seconds; negative when unknown).
+    static std::string LoginDelayText(int seconds);
     // text without control characters, cut to at most maxBytes without splitting a Shift_JIS
     // character.
     static std::string SafeText(const std::string& text, size_t maxBytes = MaxServerText);

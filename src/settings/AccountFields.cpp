@@ -146,7 +146,7 @@ bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::
     if (fields.AuthFail && result.AuthServId.empty()) {
         error =
             "認証失敗の判定には、認証結果を書くサーバの名前 (authserv-id) が要ります。"
-            "「受信したメールから取得」を押すか、名前を入力してください。";
+            "「一覧のメールから取得」を押すか、名前を入力してください。";
         faulty = TFilterField::AuthServId;
         return false;
     }

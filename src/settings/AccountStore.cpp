@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "auth/SecretBox.h"
 #include "headers/SjisText.h"
 #include "settings/ScramblePassword.h"
 #include "settings/SettingsKeys.h"
@@ -67,6 +68,19 @@ TAccountSettings TAccountStore::LoadAccount() {
     account.Serv = Registry.ReadString("HostName").value_or("");
     account.IDNum = Registry.ReadString("ID").value_or("");
     account.APOPCheck = Registry.ReadBool("APOP").value_or(false);
+    // "APOP" is the older value and an older program may have changed it alone: it decides
+    // between the two password methods.
+    const int method = Registry.ReadInteger("Auth").value_or(AuthPassword);
+    account.OAuth.Method = IsOAuth(method) ? method : account.APOPCheck ? AuthApop : AuthPassword;
+    if (IsOAuth(method)) account.APOPCheck = false;
+    account.OAuth.ClientId = Registry.ReadString("ClientId").value_or("");
+    account.OAuth.Tenant = Registry.ReadString("Tenant").value_or("");
+    account.OAuth.ClientSecret = Registry.ReadString("ClientSecret").value_or("");
+    account.OAuth.AuthorizeUrl = Registry.ReadString("AuthorizeUrl").value_or("");
+    account.OAuth.TokenUrl = Registry.ReadString("TokenUrl").value_or("");
+    account.OAuth.DeviceUrl = Registry.ReadString("DeviceUrl").value_or("");
+    account.OAuth.Scope = Registry.ReadString("Scope").value_or("");
+    account.RefreshToken = LoadRefreshToken();
     if (auto stored = Registry.ReadBinary("PassWord")) {
         const std::string password = ScramblePassword(*stored, TScrambleDirection::Unscramble);
         account.Pass = password.substr(0, password.find('\0'));
@@ -127,7 +141,23 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     bool ok = Registry.WriteString("Name", account.Name);
     ok = Registry.WriteString("HostName", account.Serv) && ok;
     ok = Registry.WriteString("ID", account.IDNum) && ok;
-    ok = Registry.WriteBool("APOP", account.APOPCheck) && ok;
+    const int method = IsOAuth(account.OAuth.Method) ? account.OAuth.Method
+                       : account.APOPCheck           ? AuthApop
+                                                     : AuthPassword;
+    ok = Registry.WriteBool("APOP", method == AuthApop) && ok;
+    ok = Registry.WriteInteger("Auth", method) && ok;
+    ok = Registry.WriteString("ClientId", account.OAuth.ClientId) && ok;
+    ok = Registry.WriteString("Tenant", account.OAuth.Tenant) && ok;
+    ok = Registry.WriteString("ClientSecret", account.OAuth.ClientSecret) && ok;
+    ok = Registry.WriteString("AuthorizeUrl", account.OAuth.AuthorizeUrl) && ok;
+    ok = Registry.WriteString("TokenUrl", account.OAuth.TokenUrl) && ok;
+    ok = Registry.WriteString("DeviceUrl", account.OAuth.DeviceUrl) && ok;
+    ok = Registry.WriteString("Scope", account.OAuth.Scope) && ok;
+    // A token the account no longer logs in with is no use to anyone: it goes.
+    if (!IsOAuth(method))
+        ok = WriteRefreshToken("") && ok;
+    else if (!account.RefreshToken.empty())
+        ok = WriteRefreshToken(account.RefreshToken) && ok;
     if (!account.Pass.empty()) {
         ok = Registry.WriteBinary("PassWord",
                                   ScramblePassword(account.Pass, TScrambleDirection::Scramble)) &&
@@ -173,6 +203,27 @@ bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& 
     const std::string path = AccountPath(keyName);
     if (path.empty() || !Registry.OpenKey(path, false)) return false;
     return Registry.WriteString("CertHash", certHash);
+}
+
+bool TAccountStore::SaveRefreshToken(const std::string& keyName, const std::string& token) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty() || !Registry.OpenKey(path, false)) return false;
+    return WriteRefreshToken(token);
+}
+
+std::string TAccountStore::LoadRefreshToken() {
+    std::string token;
+    const std::optional<std::string> sealed = Registry.ReadBinary("RefreshToken");
+    if (!Box || !sealed || !Box->Open(*sealed, token)) return "";
+    return token;
+}
+
+bool TAccountStore::WriteRefreshToken(const std::string& token) {
+    if (token.empty())
+        return !Registry.ValueExists("RefreshToken") || Registry.DeleteValue("RefreshToken");
+    std::string sealed;
+    if (!Box || !Box->Seal(token, sealed)) return false;
+    return Registry.WriteBinary("RefreshToken", sealed);
 }
 
 bool TAccountStore::DeleteAccount(const std::string& keyName) {

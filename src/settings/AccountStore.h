@@ -2,7 +2,10 @@
 #include <string>
 #include <vector>
 
+#include "auth/OAuthProvider.h"
 #include "settings/RegistryAccessor.h"
+
+class TSecretBox;
 
 // Automatic delete-check modes of an account.
 constexpr int kAutoDelNone = 0;
@@ -44,6 +47,12 @@ struct TAccountSettings {
     std::string Serv;    // "HostName": the host, or host ":" port when the port is not 110
     std::string IDNum;   // POP3 user name
     bool APOPCheck = false;
+    // The login method: OAuth.Method is "Auth" (0 password, 1 APOP, 2 Microsoft, 3 Google),
+    // kept in step with "APOP"; the other fields are the OAuth 2.0 client and its overrides.
+    TOAuthAccount OAuth;
+    // The refresh token, opened from its sealed form; empty when the account has not signed in
+    // or the store was given no box. Never stored but sealed.
+    std::string RefreshToken;
     std::string Pass;  // empty when no password is stored
     int AutoDelMode = kAutoDelNone;
     std::vector<std::string> Rules;
@@ -61,7 +70,9 @@ struct TAccountSettings {
 // The accounts part of the settings store.
 class TAccountStore {
 public:
-    explicit TAccountStore(TRegistryAccessor& registry) : Registry(registry) {}
+    // Without a box no refresh token is read or written.
+    explicit TAccountStore(TRegistryAccessor& registry, TSecretBox* box = nullptr)
+        : Registry(registry), Box(box) {}
 
     // The key name of an account: user name, "@", host without the port; a "\" becomes "/".
     static std::string AccountKeyName(const std::string& user, const std::string& host);
@@ -92,6 +103,9 @@ public:
     // Stores the trusted certificate's fingerprint (64 hexadecimal digits) in the existing
     // account key; anything else, an empty text included, is refused and leaves the stored one.
     bool SaveCertHash(const std::string& keyName, const std::string& certHash);
+    // Seals the refresh token into the existing account key ("RefreshToken", binary); an empty
+    // token removes it. False, leaving the stored one, when it cannot be sealed.
+    bool SaveRefreshToken(const std::string& keyName, const std::string& token);
     // Deletes the account's key with its subkeys.
     bool DeleteAccount(const std::string& keyName);
 
@@ -99,5 +113,11 @@ private:
     // Path of the account's key, or empty for an empty name.
     static std::string AccountPath(const std::string& keyName);
 
+    // The stored "RefreshToken" opened; empty when missing or unreadable.
+    std::string LoadRefreshToken();
+    // Into the current key: the sealed token, or its removal for an empty one.
+    bool WriteRefreshToken(const std::string& token);
+
     TRegistryAccessor& Registry;
+    TSecretBox* Box;
 };

@@ -10,6 +10,8 @@ namespace {
 constexpr const char* NormalImage = "MAINICON";
 constexpr const char* WaitingImage = "MAILWAITS";
 constexpr const char* MoreLines = "\n...";
+// Above the counts: they are the mail a deletion would leave, not all the mail there is.
+constexpr const char* WaitingHeading = "\n削除チェックのないメール:";
 
 HICON LoadSmallIcon(const char* name) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON,
@@ -25,13 +27,17 @@ UINT TTrayIcon::TaskbarCreatedMessage() {
 }
 
 std::string TTrayIcon::TipText(const std::vector<TTrayAccount>& accounts) {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines, waiting;
     for (const TTrayAccount& account : accounts) {
         const std::string caption = SjisText::Trim(account.Caption);
         if (account.Failed)
             lines.push_back("\n" + caption + " エラー");
         else if (account.Waiting > 0)
-            lines.push_back("\n" + caption + " " + std::to_string(account.Waiting) + "通");
+            waiting.push_back("\n" + caption + " " + std::to_string(account.Waiting) + "通");
+    }
+    if (!waiting.empty()) {
+        lines.push_back(WaitingHeading);
+        lines.insert(lines.end(), waiting.begin(), waiting.end());
     }
     std::string tip = Title;
     const size_t moreBytes = std::strlen(MoreLines);

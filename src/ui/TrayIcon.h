@@ -48,9 +48,9 @@ public:
     bool ShowNotice(const std::string& title, const std::string& text);
     bool ShowsWaitingMail() const { return MailWaits; }
 
-    // "Prunebox", then "<caption> <n>通" per account with waiting mail and "<caption> エラー" per
-    // account whose check failed, whole lines only, as many as the tip holds; "..." ends a tip
-    // that could not hold every line.
+    // "Prunebox", then "<caption> エラー" per account whose check failed, then a heading and
+    // "<caption> <n>通" per account with waiting mail, whole lines only, as many as the tip holds;
+    // "..." ends a tip that could not hold every line.
     static std::string TipText(const std::vector<TTrayAccount>& accounts);
 
 private:

@@ -1,8 +1,10 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "rules/RuleSet.h"
+#include "worker/AccountChoices.h"
 #include "worker/MailRow.h"
 
 // Everything a command of the worker starts from, taken on the user-interface thread when the
@@ -33,4 +35,7 @@ struct TCheckInputs {
     // the commands that act on the ticked rows (delete, header) and to a periodic check (which
     // keeps the ticks the user gave), empty for the others.
     std::vector<TMailRow> Rows;
+    // The user's choices and the rules of the moment, shared with the page and read live; none
+    // for a page without a stored account.
+    std::shared_ptr<TAccountChoices> Choices;
 };

@@ -124,8 +124,9 @@ void TConnect::Execute() {
             Page.RepaintStatusBar();
         };
         session->OnLogStopped = [this](TKvSocket& s) {
-            Page.SetStatusText(0,
-                               "通信ログを書き込めないため、ログを止めました: " + s.LogStopReason);
+            Page.SetStatusText(0, "通信ログ " + s.LogFileName +
+                                      " を書き込めないため、記録を止めました (" + s.LogStopReason +
+                                      ")。接続はそのまま続けます。");
             Page.RepaintStatusBar();
         };
         session->OnCertificate = [this](TKvSocket& s, const TCertReport& report) {
@@ -384,12 +385,13 @@ void TConnect::DeleteAndDisconnect() {
     // Written before the reasons are forgotten with the list; a history that cannot be written
     // does not undo the deletion, it is only told.
     const bool historyWritten = !confirmed || WriteHistory(deleted, TDeleteHistory::ByHand);
+    if (confirmed) ForgetDeleted(deleted, true);
     ConfirmedRows.clear();
     Disconnect();
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
     if (!historyWritten) {
         if (text.empty()) text = "サーバとの接続を切断しました。";
-        text += "（削除履歴を書けませんでした）";
+        text += TDeleteHistory::NotWrittenText;
     }
     if (!text.empty()) Page.SetStatusText(0, text);
     Page.SetButtonsEnabled(true);
@@ -423,6 +425,19 @@ bool TConnect::WriteHistory(const std::vector<const TMailRow*>& deleted, const c
         mails.push_back(std::move(mail));
     }
     return TDeleteHistory(Inputs.HistoryFolder).Append(mails);
+}
+
+void TConnect::ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand) {
+    if (!Inputs.Choices || deleted.empty()) return;
+    std::vector<TMailIdentity> mails;
+    std::vector<TStringList> lines;
+    for (const TMailRow* row : deleted) {
+        mails.push_back(IdentityOf(*row));
+        const THeaderCache::TEntry* entry = Cache.Find(mails.back().Uid, mails.back().Size);
+        lines.push_back(entry ? entry->Lines : row->HeaderLines);
+    }
+    Inputs.Choices->Deleted(mails, byHand, lines);
+    Inputs.Choices->Save();
 }
 
 void TConnect::EndFailedDelete(const std::string& reason) {

@@ -48,7 +48,8 @@ public:
     static constexpr size_t ConfirmTitleLimit = 10;
     // Panel 0 when a deletion was not confirmed by the server's QUIT.
     static constexpr const char* QuitRefusedText =
-        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。";
+        "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。"
+        "「接続」を押して一覧を確かめてください。";
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 
@@ -146,6 +147,16 @@ private:
     std::string ProtectionText() const;
 
     void ListMailbox();
+    // The listing into the user's choices record: what arrived since the last listing (Arrived),
+    // what was wrong with the record (ChoicesProblem, also into the communication log).
+    void RecordListing();
+    static TMailIdentity IdentityOf(const TMailRow& row);
+    // Of the numbers to delete unattended, those the user's choices and the rules and lists in
+    // force now still condemn.
+    std::vector<int32_t> StillDecided(const std::vector<int32_t>& numbers,
+                                      const std::map<int32_t, const TMailRow*>& rowOf);
+    // The program deleted these rows' messages: the choices record forgets them.
+    void ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand);
     // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
     // added in order as its header is at hand.
     void ListRows(const TRuleSet& rules, const std::string& design);
@@ -213,6 +224,10 @@ private:
     THeaderCache Cache;
     // Unique ids whose header the last listing fetched from the server (the cache lacked it).
     std::set<std::string> Fetched;
+    // The messages the last listing found arrived since the one before.
+    std::set<TMailIdentity> Arrived;
+    // What was wrong with the choices record when the last listing read it; empty when nothing.
+    std::string ChoicesProblem;
     // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
     std::map<std::string, bool> HandTicks;
     std::string CachedDesign;  // the designated header the kept rows were read with

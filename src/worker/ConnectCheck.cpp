@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "headers/ConvertError.h"
 #include "headers/SjisText.h"
 #include "history/CopyFolder.h"
 #include "history/DeleteHistory.h"
@@ -12,13 +13,35 @@
 
 namespace {
 
-const char* const NoLoginText = "サーバ名かユーザ名がないため、確認しませんでした。";
+const char* const NoLoginText =
+    "サーバ名かユーザ名がないため、新着確認をしませんでした。アカウントの設定で入力してください。";
 const char* const NoPasswordText =
-    "パスワードが保存されていないため、確認しませんでした。「接続」で入力してください。";
+    "パスワードが保存されていないため、新着確認をしませんでした。アカウントの設定で"
+    "「パスワードの保存」をオンにするか、「接続」を押して入力してください。";
 const char* const CertNotAskedText =
-    "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認してください。";
-const char* const ConnectedText = "接続中のため、確認しませんでした。";
-const char* const CheckedText = "確認しました。";
+    "サーバの証明書を信頼するか問い合わせる必要があるため、新着確認をしませんでした。"
+    "「接続」を押して答えてください。";
+const char* const ConnectedText = "接続中のため、新着確認をしませんでした。";
+const char* const CheckedText = "新着確認しました。";
+const char* const ChoicesHeldText =
+    "手で付け外しした削除チェックの記録が壊れていたため、自動削除をしませんでした。サーバ上の"
+    "メールは削除されていません。「接続」を押して一覧を確かめてください。";
+
+// Panel 0's text for a check whose session failed. Nobody watched it fail, so where the bare text
+// would leave the user guessing, it names the field or gives the server's own words.
+std::string CheckFailureText(const std::exception& failure) {
+    if (const auto* port = dynamic_cast<const EConvertError*>(&failure))
+        return "POP3サーバ名のポート番号「" + port->Text() +
+               "」が数字でないため、新着確認をしませんでした。「:」の後に数字で入力してください。";
+    const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
+    if (pop3 && pop3->Kind() == TFailureKind::LoginRefused) {
+        std::string text = failure.what();
+        if (!pop3->ServerText().empty()) text += " (サーバの応答: " + pop3->ServerText() + ")";
+        return text +
+               " 新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。";
+    }
+    return failure.what();
+}
 
 // How a failure of the session bears on the next try.
 TCheckOutcome OutcomeOf(const std::exception& failure) {
@@ -86,7 +109,7 @@ void TConnect::PeriodicCheck() {
     try {
         OpenSession(Inputs.Pass);
     } catch (const std::exception& failure) {
-        const std::string text = CertificateNotAsked ? CertNotAskedText : failure.what();
+        const std::string text = CertificateNotAsked ? CertNotAskedText : CheckFailureText(failure);
         Page.CheckEnded(FailedCheck(failure, text, OutcomeOf(failure)));
         return;
     }
@@ -105,6 +128,10 @@ void TConnect::PeriodicCheck() {
         Session->Quit();
     }
     // The rows stay for a later "削除 + 切断", which reconnects and finds them by unique id.
+    if (!ChoicesProblem.empty()) {
+        text = ChoicesProblem + text;
+        if (result.Failure.empty()) result.Failure = ChoicesProblem;
+    }
     ListedHere = false;
     Page.SetProtectionText("");
     Page.SetIndicatorState(Index, LampIdle);
@@ -116,7 +143,7 @@ void TConnect::PeriodicCheck() {
     for (const TMailRow& row : Shown) {
         if (row.RuleTicked) continue;
         ++result.Waiting;
-        if (Fetched.count(row.Columns[TMailRow::Uidl])) result.Arrived.push_back(row);
+        if (Arrived.count(IdentityOf(row))) result.Arrived.push_back(row);
     }
     Page.CheckEnded(result);
 }
@@ -130,11 +157,18 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
         Session->Quit();
         return CheckedText;
     }
+    if (Inputs.Choices && Inputs.Choices->HoldsAutomaticDeletion()) {
+        // Choices may be missing from what was read: the user looks at the list first.
+        ConfirmedRows.clear();
+        Session->Quit();
+        result.Failure = ChoicesHeldText;
+        return result.Failure;
+    }
     const std::string problem = TDeleteHistory(Inputs.HistoryFolder).WriteProblem();
     if (!problem.empty()) {
         ConfirmedRows.clear();
         Session->Quit();
-        result.Failure = problem + "。";
+        result.Failure = problem;
         return result.Failure;
     }
     Page.SetStatusText(0, "メールの自動削除中...");
@@ -164,6 +198,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
         return result.Failure;
     }
     const bool historyWritten = WriteHistory(deleted, TDeleteHistory::Automatic);
+    ForgetDeleted(deleted, false);
     result.Deleted = deleted.size();
     ShowRemaining(deleted);
     ConfirmedRows.clear();
@@ -172,7 +207,7 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
     text += NotDeletedText(notDeleted);
     // Mail that could not be saved stays; the user must hear of it (a full disk, say).
     if (notDeleted.NotCopied > 0) result.Failure = text;
-    if (!historyWritten) text += "（削除履歴を書けませんでした）";
+    if (!historyWritten) text += TDeleteHistory::NotWrittenText;
     return text;
 }
 

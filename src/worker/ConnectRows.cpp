@@ -1,6 +1,7 @@
 // The worker's operations on mail rows: reading headers, building the list, ticking by the
 // delete-check rules, deleting, and finding the rows again after a reconnection.
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -108,6 +109,12 @@ void TConnect::ListMailbox() {
     Page.SetStatusText(0, "接続しました。");
     const int32_t count = Session->MessageCount;
     Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
+    ChoicesProblem.clear();
+    if (count == 0) {
+        // Everything listed before has left the server.
+        Shown.clear();
+        RecordListing();
+    }
     if (count == 0 || count == TKvSocket::NoCountInStat) {
         Disconnect();
         Page.SetStatusText(
@@ -135,12 +142,62 @@ void TConnect::ListMailbox() {
         Cache.Clear();
         throw;
     }
+    RecordListing();
     if (!PostRows) ShowListing();
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     size_t ticked = 0;
     for (const TMailRow& row : Shown) ticked += row.Ticked ? 1 : 0;
     Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
+    if (!ChoicesProblem.empty() && !Inputs.Unattended) Page.SetStatusText(0, ChoicesProblem);
+}
+
+void TConnect::RecordListing() {
+    Arrived.clear();
+    if (!Inputs.Choices) {
+        for (const TMailRow& row : Shown)
+            if (Fetched.count(row.Columns[TMailRow::Uidl])) Arrived.insert(IdentityOf(row));
+        return;
+    }
+    std::vector<TMailIdentity> listing;
+    for (const TMailRow& row : Shown) listing.push_back(IdentityOf(row));
+    const TChoiceRecord::TListing changes =
+        Inputs.Choices->Listed(listing, TAccountChoices::Today(), !Inputs.Unattended);
+    Arrived.insert(changes.Arrived.begin(), changes.Arrived.end());
+    Inputs.Choices->Save();
+    ChoicesProblem = Inputs.Choices->TakeProblem();
+    if (ChoicesProblem.empty()) return;
+    const std::string entry = ChoicesProblem + "\r\n\r\n";
+    Session->WriteLog(entry.data(), entry.size());
+}
+
+TMailIdentity TConnect::IdentityOf(const TMailRow& row) { return TAccountChoices::IdentityOf(row); }
+
+std::vector<int32_t> TConnect::StillDecided(const std::vector<int32_t>& numbers,
+                                            const std::map<int32_t, const TMailRow*>& rowOf) {
+    // The rules and lists in force now, as the listing would take them.
+    TRuleInputs inputs = Inputs.RuleInputs;
+    if (Inputs.Choices) {
+        if (std::optional<TRuleInputs> now = Inputs.Choices->Rules()) inputs = *now;
+    }
+    if (inputs.AutoDelMode != 0 && inputs.SearchesNothing()) inputs.AutoDelMode = 0;
+    const TRuleSet rules(inputs);
+    std::vector<int32_t> still;
+    for (int32_t number : numbers) {
+        const TMailRow& row = *rowOf.at(number);
+        if (Inputs.Choices && Inputs.Choices->ChoiceOf(IdentityOf(row)) == TChoice::Keep) continue;
+        const THeaderCache::TEntry* entry = nullptr;
+        const auto listed = Listed.find(row.Columns[TMailRow::Uidl]);
+        if (row.HeaderLines.empty() && listed != Listed.end())
+            entry = Cache.Find(row.Columns[TMailRow::Uidl], listed->second.Size);
+        const std::vector<std::string>& lines = entry ? entry->Lines : row.HeaderLines;
+        // A header no longer at hand cannot be decided again: the message stays.
+        if (lines.empty()) continue;
+        int32_t size = 0;
+        SjisText::ToInt32(row.Columns[TMailRow::Size], size);
+        if (rules.Decide(lines, size).Ticked) still.push_back(number);
+    }
+    return still;
 }
 
 void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
@@ -243,6 +300,7 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
     row.Columns[TMailRow::Number] = std::to_string(number);
     row.Columns[TMailRow::Uidl] = uid;
+    row.HeaderDigest = entry.HeaderDigest;
     TListedMail& listed = Listed[uid];
     listed = {entry.Size, entry.HeaderDigest, sharedId, {}};
     // The rules read the kept lines again: they may have changed since.
@@ -252,6 +310,8 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     // A check keeps the tick the user gave the row by hand.
     const auto hand = HandTicks.find(uid);
     if (hand != HandTicks.end()) row.Ticked = hand->second;
+    // And every listing shows the tick the user gave the message, whenever that was.
+    if (Inputs.Choices) Inputs.Choices->ApplyTo(row);
     // Kept for the deletion history.
     if (decision.Ticked) listed.Reason = decision.Reason;
     if (PostRows) {
@@ -354,6 +414,9 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             if (approved.erase(number) > 0) numbers.push_back(number);
         }
     }
+    // Unattended, the user's choices and the rules of this moment decide, not those of the
+    // listing: the user may have unticked a row or allowed a sender meanwhile.
+    if (Inputs.Unattended) numbers = StillDecided(numbers, rowOf);
     if (Inputs.KeepCopy) {
         // Only a message whose copy is whole goes.
         std::vector<int32_t> copied;
@@ -365,6 +428,8 @@ TConnect::TNotDeleted TConnect::DeleteTickedRows(const std::vector<TMailRow>& ro
             }
         }
         numbers = std::move(copied);
+        // The copies took time: decided again just before the first DELE.
+        if (Inputs.Unattended) numbers = StillDecided(numbers, rowOf);
     }
     Session->DeleAll(numbers);
     for (int32_t number : numbers) deleted.push_back(rowOf[number]);
@@ -408,10 +473,10 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
                 "通は一覧の後にサーバ上で変わったため削除しませんでした。";
     if (notDeleted.Shared > 0)
         text += std::to_string(notDeleted.Shared) +
-                "通は一覧で識別子が他のメールと同じだったため、再接続の後は削除しませんでした。";
+                "通は一覧で固有番号が他のメールと同じだったため、再接続の後は削除しませんでした。";
     if (notDeleted.NotCopied > 0)
-        text +=
-            std::to_string(notDeleted.NotCopied) + "通は保存できなかったため削除しませんでした。";
+        text += std::to_string(notDeleted.NotCopied) +
+                "通はコピーを保存できなかったため削除しませんでした。";
     return text;
 }
 

@@ -30,6 +30,9 @@ struct TMailRow {
     // The authserv-id of the topmost Authentication-Results header (the receiving provider's, when
     // it writes one); empty when there is none.
     std::string AuthServId;
+    // Of the TOP reply's header lines (TConnect::HeaderDigest): with the unique id and the size,
+    // what tells this message from another given the same id.
+    std::string HeaderDigest;
     // The header unfolded, one field a line, as the rules read it: given to the page with a new
     // row, so that it can decide the row again when the rules change. Empty in rows read back.
     std::vector<std::string> HeaderLines;

@@ -865,7 +865,7 @@ TEST(PruneboxMTest, IconMenuOpensAndEnds) {
     for (int id : {TrayMenu::IdOpen, TrayMenu::IdCheckAll, TrayMenu::IdExit})
         grey.push_back(GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(menu);
-    EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて確認(&C)", "", "終了(&X)"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"開く(&O)", "すべて新着確認(&C)", "", "終了(&X)"}));
     EXPECT_EQ(grey, (std::vector<bool>{false, false, false}));
 
     TStarted started;
@@ -888,7 +888,7 @@ TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
     }
     EXPECT_FALSE(main.Tray.ShowsWaitingMail());
     main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 2通");
+    EXPECT_EQ(main.Tray.Tip(), "Prunebox\n削除チェックのないメール:\nAccount1 2通");
     EXPECT_TRUE(main.Tray.ShowsWaitingMail());
 }
 
@@ -921,7 +921,8 @@ TEST(PruneboxMTest, NoticeNamesTheAccountUpToThreeNewMailsAndWhatWasDeleted) {
     } cases[] = {
         {0, 2, ""},
         {1, 0, "仕事: 1通\r\ns0: 件名0"},
-        {4, 3, "仕事: 4通\r\ns0: 件名0\r\ns1: 件名1\r\ns2: 件名2\r\n...\r\n(3通を削除しました)"},
+        {4, 3,
+         "仕事: 4通\r\ns0: 件名0\r\ns1: 件名1\r\ns2: 件名2\r\n...\r\n(3通を自動削除しました)"},
     };
     for (const TCase& c : cases) {
         TCheckResult result;

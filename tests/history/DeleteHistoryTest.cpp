@@ -121,7 +121,7 @@ TEST(DeleteHistory, UnwritableHistoryIsSaidAndLeftAsItWas) {
         const bool readable = history.Read(before);
 
         const std::string problem = history.WriteProblem();
-        EXPECT_NE(problem.find("自動削除を行いませんでした"), std::string::npos) << c.What;
+        EXPECT_NE(problem.find("自動削除をしませんでした"), std::string::npos) << c.What;
         EXPECT_NE(problem.find(history.Path()), std::string::npos) << c.What;
         EXPECT_FALSE(history.Append({Mail("new")})) << c.What;
         EXPECT_EQ(history.Read(after), readable) << c.What;

@@ -471,12 +471,23 @@ TFakeMessage DemoMail(const std::string& name) {
     return {header, static_cast<int32_t>(text.size()), name};
 }
 
-// The row menu's item, chosen by its access key while the menu's own loop runs.
+// The row menu's item, chosen by its access key (Esc closes it) while the menu's own loop runs;
+// where the menu opened and the caption of its domain item, as seen then.
 char MenuKey = 0;
+RECT MenuRect{};
+std::string DomainItem;
 void CALLBACK ChooseMenuItem(HWND, UINT, UINT_PTR, DWORD) {
     HWND menu = FindWindowA("#32768", nullptr);
     if (menu && IsWindowVisible(menu) && MenuKey) {
-        PostMessageA(menu, WM_CHAR, MenuKey, 0);
+        GetWindowRect(menu, &MenuRect);
+        char caption[256] = {};
+        GetMenuStringA(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)),
+                       TMainFrame::IdBlockDomain, caption, sizeof caption, MF_BYCOMMAND);
+        DomainItem = caption;
+        if (MenuKey == VK_ESCAPE)
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        else
+            PostMessageA(menu, WM_CHAR, MenuKey, 0);
         MenuKey = 0;
     }
 }
@@ -529,7 +540,8 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
     struct TStep {
         int Row;
         char Key;    // the menu item's access key
-        bool Mouse;  // a right click on the row, which ticks it alone before the menu opens
+        bool Mouse;  // a right click on the row, which never changes the ticks
+        const char* DomainItem;
         Texts Allow, Block;
         Texts Reasons;
         std::vector<bool> Ticks;
@@ -537,6 +549,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
         {3,
          'B',
          false,
+         "「webmail.example.com」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
          {"", "Subject:,未承諾広告", "From:,@spam.example",
@@ -547,6 +560,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
         {6,
          'A',
          false,
+         "「bank.example」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
          {"", "Subject:,未承諾広告", "From:,@spam.example",
@@ -557,6 +571,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
         {0,
          'D',
          false,
+         "「prunebox.example」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
          {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
@@ -564,10 +579,23 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},
          {true, false, true, true, false, true, false, true, true, true}},
-        // The click's own tick is not kept: the row unticked by hand stays so.
+        // A right click and Esc: no tick changes.
+        {1,
+         VK_ESCAPE,
+         true,
+         "「bargain.example.net」を拒否リストに追加(&D)",
+         {"lists.prunebox-friends.example", "info@bank.example"},
+         {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
+         {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
+          "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
+          "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
+          "なりすまし表示名", large},
+         {true, false, true, true, false, true, false, true, true, true}},
+        // The row under the click, unticked by hand, stays so.
         {1,
          'D',
          true,
+         "「bargain.example.net」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example",
           "bargain.example.net"},
@@ -591,21 +619,25 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
             SendMessageA(account.Frame.MailView, LVM_GETITEMRECT, step.Row,
                          reinterpret_cast<LPARAM>(&item));
             POINT at{item.left + 5, (item.top + item.bottom) / 2};
-            // The list ticks the row under the button alone; the menu follows the click (sent
-            // here as Windows does, unless the list opened it itself).
+            // The menu opens when the button is released, at the row under it.
             SendMessageA(account.Frame.MailView, WM_RBUTTONDOWN, MK_RBUTTON,
                          MAKELPARAM(at.x, at.y));
-            ClientToScreen(account.Frame.MailView, &at);
-            if (MenuKey != 0)
-                SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
-                             reinterpret_cast<WPARAM>(account.Frame.MailView),
-                             MAKELPARAM(at.x, at.y));
+            SendMessageA(account.Frame.MailView, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
             EXPECT_EQ(MenuKey, 0);
         } else {
-            // From the keyboard: the menu acts on the focused row.
+            // From the keyboard: the menu acts on the focused row and opens below it.
             SendMessageA(account.Frame.Handle, WM_CONTEXTMENU,
                          reinterpret_cast<WPARAM>(account.Frame.MailView), -1);
+            RECT item{};
+            item.left = LVIR_LABEL;
+            SendMessageA(account.Frame.MailView, LVM_GETITEMRECT, step.Row,
+                         reinterpret_cast<LPARAM>(&item));
+            POINT below{item.left, item.bottom};
+            ClientToScreen(account.Frame.MailView, &below);
+            EXPECT_EQ(MenuRect.left, below.x);
+            EXPECT_EQ(MenuRect.top, below.y);
         }
+        EXPECT_EQ(DomainItem, step.DomainItem);
         KillTimer(nullptr, timer);
         const TSenderLists lists = TSenderStore(*main.Registry).Load();
         EXPECT_EQ(lists.Allow, step.Allow);
@@ -693,6 +725,48 @@ TEST(ChPageTest, RowsListedAfterAChangeOfTheListsAreDecidedByIt) {
     EXPECT_EQ(account.Column(MailColumn::Reason),
               (std::vector<std::string>{"拒否リスト: example.jp", "拒否リスト: example.jp"}));
     EXPECT_EQ(account.Frame.SelectedCount(), 2);
+}
+
+// A rule ticks "alpha"; the user unticks it. Neither a disconnect, a change of the rules nor a
+// restart gives the tick back.
+TEST(ChPageTest, AHandUntickOutlivesTheListTheRulesAndTheProgram) {
+    TFakePop3Server server;
+    server.SetMessages(ThreeMails());
+    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    auto ticked = [](TAccount& account) {
+        account.Page.Bridge->Queue.Drain();
+        std::vector<std::string> titles;
+        for (const TMailRow& row : account.Frame.Rows())
+            if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
+        return titles;
+    };
+    {
+        TAccount account(address, "user", "secret");
+        account.Page.AutoDelMode = 1;
+        account.Page.Rules = {"Subject:,alpha"};
+        account.Run(account.Frame.Logon);
+        ASSERT_EQ(ticked(account), (std::vector<std::string>{"alpha"}));
+        account.Select({});
+        account.Run(account.Frame.Kill);
+        account.Run(account.Frame.Logon);
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{})) << "listed again";
+        account.Page.RulesChanged();
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{})) << "rules decided again";
+        account.Select({0, 1});
+        EXPECT_EQ(ticked(account), (std::vector<std::string>{"beta", "alpha"}));
+        account.Run(account.Frame.Kill);
+    }
+    TStarted restarted(1, TTabPosition::Top, false);
+    TChPage& page = *restarted.Main.Accounts.Pages[1];
+    page.AutoDelMode = 1;
+    page.Rules = {"Subject:,nothing"};
+    SetWindowTextA(page.Frame->Serv, address.c_str());
+    SetWindowTextA(page.Frame->IDNum, "user");
+    SetWindowTextA(page.Frame->Pass, "secret");
+    SendMessageA(page.Frame->Logon, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !page.Worker->Busy(); }, 30000));
+    page.Bridge->Queue.Drain();
+    EXPECT_EQ(page.Frame->SelectedCount(), 1) << "beta, ticked by hand, stays ticked";
 }
 
 TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {

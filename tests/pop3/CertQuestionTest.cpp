@@ -75,7 +75,7 @@ TEST(CertQuestionTest, QuestionNamesReasonHostCertificateAndAsksAboutThisAccount
               std::string("発行先: CN=pop.example.jp\r\n"),
               std::string("発行者: CN=テスト認証局\r\n"),
               std::string("2026/01/02 03:04 から 2027/01/02 03:04 まで"),
-              FingerprintText(report.Sha256) + "\r\n", std::string("この口座で信頼")})
+              FingerprintText(report.Sha256) + "\r\n", std::string("このアカウントで信頼")})
             EXPECT_NE(text.find(part), std::string::npos) << part;
         EXPECT_EQ(text.find("変わっています") != std::string::npos, changed);
     }

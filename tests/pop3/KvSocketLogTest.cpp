@@ -223,7 +223,7 @@ TEST(KvSocketLog, FailedWriteStopsTheLogNotTheListing) {
     int stops = 0;
     s->OnLogStopped = [&](TKvSocket& k) {
         ++stops;
-        EXPECT_FALSE(k.LogStopReason.empty());
+        EXPECT_EQ(k.LogStopReason, "ディスクがいっぱいです");
     };
     std::string uid;
     s->OnStat = [&](TKvSocket& k) { uid = k.Uidl(2); };

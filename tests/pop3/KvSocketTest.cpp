@@ -587,13 +587,19 @@ TEST(KvSocketFailures, ResponseCodesGiveTheirTextAndKind) {
         const char* Text;
         TFailureKind Kind;
         std::string ServerText;
+        int32_t LoginDelay = -1;  // as an earlier session's CAPA announced it
     };
     const char* const inUse = "メールボックスは他のプログラムが使用中です。";
     const char* const wrong = "ユーザ名、パスワードが違います。";
     const Case cases[] = {
         {"PASS", "-ERR [IN-USE] locked", inUse, TFailureKind::InUse, "-ERR [IN-USE] locked"},
-        {"PASS", "-ERR [LOGIN-DELAY] wait", "ログインの間隔が短すぎます。",
+        {"PASS", "-ERR [LOGIN-DELAY] wait",
+         "ログインの間隔が短すぎるため、サーバに断られました。しばらく待ってから接続してください。",
          TFailureKind::LoginDelay, "-ERR [LOGIN-DELAY] wait"},
+        {"PASS", "-ERR [LOGIN-DELAY] wait",
+         "ログインの間隔が短すぎるため、サーバに断られました。前のログインから 15 分たってから"
+         "接続してください。",
+         TFailureKind::LoginDelay, "-ERR [LOGIN-DELAY] wait", 900},
         {"PASS", "-ERR [SYS/TEMP] busy", "通信エラー", TFailureKind::Temporary,
          "-ERR [SYS/TEMP] busy"},
         {"PASS", "-ERR [AUTH] bad", wrong, TFailureKind::LoginRefused, "-ERR [AUTH] bad"},
@@ -610,6 +616,7 @@ TEST(KvSocketFailures, ResponseCodesGiveTheirTextAndKind) {
         TFakePop3Server server;
         server.Script(c.Command, TFakeReply::Bytes(c.Reply + "\r\n"));
         auto s = SessionFor(server);
+        s->LoginDelay = c.LoginDelay;
         try {
             s->Connect();
             ADD_FAILURE() << c.Reply << ": no failure";

@@ -1,4 +1,5 @@
 #include "RegistryBackends.h"
+#include "auth/SecretBox.h"
 #include "settings/AccountStore.h"
 #include "settings/ScramblePassword.h"
 
@@ -304,6 +305,114 @@ TYPED_TEST(AccountStoreTest, KeyThatCannotBeCreatedFailsWithoutTouchingAnother) 
     auto& r = this->Open("\\Setup");
     EXPECT_FALSE(r.ValueExists("Name"));
     EXPECT_TRUE(r.GetKeyNames().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Seals by a reversible scramble with a marker, so that the test sees what reached the store.
+class TTestBox : public TSecretBox {
+public:
+    bool Refuse = false;
+    bool Seal(const std::string& plain, std::string& sealed) override {
+        if (Refuse) return false;
+        sealed = "box:" + Flip(plain);
+        return true;
+    }
+    bool Open(const std::string& sealed, std::string& plain) override {
+        if (sealed.compare(0, 4, "box:") != 0) return false;
+        plain = Flip(sealed.substr(4));
+        return true;
+    }
+    static std::string Flip(std::string text) {
+        for (char& c : text) c = static_cast<char>(c ^ 0x5A);
+        return text;
+    }
+};
+
+template <class Backend>
+class AccountLoginTest : public RegistryTest<Backend> {
+protected:
+    TTestBox Box;
+    TAccountStore Store{*this->Registry, &Box};
+
+    TAccountSettings Reload() {
+        EXPECT_TRUE(Store.OpenAccount("u@h"));
+        return Store.LoadAccount();
+    }
+};
+TYPED_TEST_SUITE(AccountLoginTest, TRegistryBackends);
+
+TYPED_TEST(AccountLoginTest, MethodAndApopStayInStep) {
+    const struct {
+        int Method;
+        bool Apop;
+        int StoredAuth;  // -1: the value is removed, as an older program left it
+        bool StoredApop;
+        int LoadedMethod;
+        bool LoadedApop;
+    } cases[] = {
+        {AuthPassword, false, AuthPassword, false, AuthPassword, false},
+        {AuthPassword, true, AuthApop, true, AuthApop, true},
+        {AuthApop, false, AuthPassword, false, AuthPassword, false},
+        {AuthMicrosoft, true, AuthMicrosoft, false, AuthMicrosoft, false},
+        {AuthGoogle, false, AuthGoogle, false, AuthGoogle, false},
+        {7, false, AuthPassword, false, AuthPassword, false},
+    };
+    for (const auto& c : cases) {
+        TAccountSettings account;
+        account.OAuth.Method = c.Method;
+        account.APOPCheck = c.Apop;
+        ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+        ASSERT_TRUE(this->Registry->OpenKey("\\Connect\\u@h", false));
+        EXPECT_EQ(this->Registry->ReadInteger("Auth").value_or(-1), c.StoredAuth) << c.Method;
+        EXPECT_EQ(this->Registry->ReadBool("APOP").value_or(false), c.StoredApop) << c.Method;
+        const TAccountSettings loaded = this->Reload();
+        EXPECT_EQ(loaded.OAuth.Method, c.LoadedMethod) << c.Method;
+        EXPECT_EQ(loaded.APOPCheck, c.LoadedApop) << c.Method;
+    }
+    // An older program turned APOP on and knows nothing of "Auth".
+    ASSERT_TRUE(this->Registry->OpenKey("\\Connect\\u@h", false));
+    this->Registry->WriteInteger("Auth", AuthPassword);
+    this->Registry->WriteBool("APOP", true);
+    EXPECT_EQ(this->Reload().OAuth.Method, AuthApop);
+}
+
+TYPED_TEST(AccountLoginTest, RefreshTokenIsStoredSealedOnly) {
+    TAccountSettings account;
+    account.OAuth = {AuthMicrosoft, "cid", "organizations", "", "", "https://idp/token", "", ""};
+    account.RefreshToken = "rt-1";
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    ASSERT_TRUE(this->Registry->OpenKey("\\Connect\\u@h", false));
+    EXPECT_EQ(this->Registry->ReadBinary("RefreshToken").value_or(""),
+              "box:" + TTestBox::Flip("rt-1"));
+    TAccountSettings loaded = this->Reload();
+    EXPECT_TRUE(loaded.OAuth == account.OAuth);
+    EXPECT_EQ(loaded.RefreshToken, "rt-1");
+
+    // Saved without a token (an edit of other fields): the stored one stays.
+    account.RefreshToken.clear();
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    EXPECT_EQ(this->Reload().RefreshToken, "rt-1");
+    // A rotated token replaces it; one that cannot be sealed is never written in its place.
+    EXPECT_TRUE(this->Store.SaveRefreshToken("u@h", "rt-2"));
+    this->Box.Refuse = true;
+    EXPECT_FALSE(this->Store.SaveRefreshToken("u@h", "rt-3"));
+    this->Box.Refuse = false;
+    EXPECT_EQ(this->Reload().RefreshToken, "rt-2");
+    // Back to a password: the token goes.
+    account.OAuth.Method = AuthPassword;
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    ASSERT_TRUE(this->Registry->OpenKey("\\Connect\\u@h", false));
+    EXPECT_FALSE(this->Registry->ValueExists("RefreshToken"));
+    // Without a box nothing is read.
+    account.OAuth.Method = AuthGoogle;
+    account.RefreshToken = "rt-4";
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    TAccountStore plain(*this->Registry);
+    ASSERT_TRUE(plain.OpenAccount("u@h"));
+    EXPECT_EQ(plain.LoadAccount().RefreshToken, "");
 }
 
 }  // namespace

@@ -9,12 +9,13 @@
 namespace {
 
 TEST(TrayIconTest, TipListsTheAccountsWithWaitingMailAsFarAsItHolds) {
-    // Fourteen accounts with waiting mail need more than the tip's room: seven lines of 15
-    // bytes fit with the "..." after "Prunebox".
+    // Fourteen accounts with waiting mail need more than the tip's room: five lines of 15
+    // bytes fit with the "..." after "Prunebox" and the heading.
+    const std::string heading = "\n削除チェックのないメール:";
     std::vector<TTrayAccount> many;
     for (int i = 0; i < 14; ++i) many.push_back({"  Account" + std::to_string(i), 100 + i});
-    std::string manyTip = TTrayIcon::Title;
-    for (int i = 0; i < 7; ++i)
+    std::string manyTip = TTrayIcon::Title + heading;
+    for (int i = 0; i < 5; ++i)
         manyTip += "\nAccount" + std::to_string(i) + " " + std::to_string(100 + i) + "通";
     manyTip += "\n...";
 
@@ -24,11 +25,12 @@ TEST(TrayIconTest, TipListsTheAccountsWithWaitingMailAsFarAsItHolds) {
     };
     const TCase cases[] = {
         {{}, "Prunebox"},
-        {{{"  仕事", 0}, {" 家 ", 3}, {"spare", 12}}, "Prunebox\n家 3通\nspare 12通"},
+        {{{"  仕事", 0}, {" 家 ", 3}, {"spare", 12}},
+         "Prunebox" + heading + "\n家 3通\nspare 12通"},
         {many, manyTip},
-        // A failed check says so whatever the count it last saw.
-        {{{"仕事", 5, true}, {"家", 0, true}, {"spare", 2}},
-         "Prunebox\n仕事 エラー\n家 エラー\nspare 2通"},
+        // A failed check says so whatever the count it last saw, above the counts.
+        {{{"spare", 2}, {"仕事", 5, true}, {"家", 0, true}},
+         "Prunebox\n仕事 エラー\n家 エラー" + heading + "\nspare 2通"},
     };
     for (const TCase& c : cases) {
         const std::string tip = TTrayIcon::TipText(c.Accounts);

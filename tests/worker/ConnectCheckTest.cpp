@@ -77,12 +77,14 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
         {"no password",
          [](auto& a) { a.Page.Password.clear(); },
          TCheckOutcome::Refused,
-         "パスワードが保存されていないため、確認しませんでした。「接続」で入力してください。",
+         "パスワードが保存されていないため、新着確認をしませんでした。アカウントの設定で"
+         "「パスワードの保存」をオンにするか、「接続」を押して入力してください。",
          {}},
         {"login refused",
          [](auto& a) { a.Page.Password = "wrong"; },
          TCheckOutcome::Refused,
-         "ユーザ名、パスワードが違います。",
+         "ユーザ名、パスワードが違います。 (サーバの応答: -ERR [AUTH] Authentication failed.) "
+         "新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。",
          {"USER user", "PASS wrong", "QUIT"}},
         {"mailbox in use",
          [](auto& a) { a.Server.Script("PASS", TFakeReply::Bytes("-ERR [IN-USE] locked\r\n")); },
@@ -188,7 +190,7 @@ TEST(ConnectCheck, AutomaticDeletionTakesOnlyRuleTickedMail) {
          [](auto&, auto&) {},
          {"u1", "u3", "u4"},
          {"hello --", "spam 2 -x", "news x-"},
-         "確認しました。1通を自動削除しました。",
+         "新着確認しました。1通を自動削除しました。",
          1},
         {"history read-only",
          [](auto&, const std::string& folder) {
@@ -260,20 +262,20 @@ TEST(ConnectCheck, AutomaticDeletionKeepsACopyFirst) {
          [](auto&, auto&) {},
          {"u1"},
          {"u2", "u3"},
-         "確認しました。2通を自動削除しました。"},
+         "新着確認しました。2通を自動削除しました。"},
         {"RETR refused",
          [](auto& a, auto&) { a.Server.Script("RETR 2", TFakeReply::Bytes("-ERR locked\r\n")); },
          {"u1", "u2"},
          {"u3"},
-         "確認しました。1通を自動削除しました。"},
+         "新着確認しました。1通を自動削除しました。"},
         {"copy not written",
          [](auto&, const std::string& scratch) {
              ASSERT_TRUE(FileSystem::WriteWhole(TCopyFolder(scratch).Path(), "in the way"));
          },
          {"u1", "u2", "u3"},
          {},
-         "確認しました。サーバとの接続を切断しました。2通は保存できなかったため削除しませんでした"
-         "。"},
+         "新着確認しました。サーバとの接続を切断しました。"
+         "2通はコピーを保存できなかったため削除しませんでした。"},
         {"dropped at RETR",
          [](auto& a, auto&) { a.Server.Script("RETR 3", TFakeReply::Drop()); },
          {"u1", "u2", "u3"},

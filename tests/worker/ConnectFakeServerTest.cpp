@@ -420,24 +420,26 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto&) {},
                     {1, 3},
                     "サーバとの接続を切断しました。"},
-        TDeleteCase{"TickedTwinGoneElsewhere",
-                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
-                    {2},
-                    [](auto& s) {
-                        ChangedElsewhere(s, {1, 3}, {});
-                    },
-                    {1, 3},
-                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
-                    "再接続の後は削除しませんでした。"},
-        TDeleteCase{"UntickedTwinGoneElsewhere",
-                    {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
-                    {2},
-                    [](auto& s) {
-                        ChangedElsewhere(s, {2, 3}, {});
-                    },
-                    {2, 3},
-                    "サーバとの接続を切断しました。1通は一覧で識別子が他のメールと同じだったため、"
-                    "再接続の後は削除しませんでした。"},
+        TDeleteCase{
+            "TickedTwinGoneElsewhere",
+            {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+            {2},
+            [](auto& s) {
+                ChangedElsewhere(s, {1, 3}, {});
+            },
+            {1, 3},
+            "サーバとの接続を切断しました。1通は一覧で固有番号が他のメールと同じだったため、"
+            "再接続の後は削除しませんでした。"},
+        TDeleteCase{
+            "UntickedTwinGoneElsewhere",
+            {Mail("u1", "twin"), Mail("u1", "twin"), Mail("u2", "b")},
+            {2},
+            [](auto& s) {
+                ChangedElsewhere(s, {2, 3}, {});
+            },
+            {2, 3},
+            "サーバとの接続を切断しました。1通は一覧で固有番号が他のメールと同じだったため、"
+            "再接続の後は削除しませんでした。"},
         // The ticked message went elsewhere and new mail came with its id.
         TDeleteCase{"IdGivenToNewMail",
                     {Mail("u1", "a"), Mail("u2", "b"), Mail("u3", "c")},
@@ -516,13 +518,13 @@ TEST(ConnectFake, DeletionHistoryFollowsTheServersConfirmation) {
          true,
          {},
          {},
-         disconnected + "（削除履歴を書けませんでした）"},
+         disconnected + TDeleteHistory::NotWrittenText},
         {"quit refused",
          [](auto& s) { s.Script("QUIT", TFakeReply::Bytes("-ERR no\r\n")); },
          false,
          {},
          {"u1", "u2", "u3"},
-         "サーバが削除を確定しませんでした。メールはサーバに残っている可能性があります。"},
+         TConnect::QuitRefusedText},
         {"dele refused",
          [](auto& s) { s.Script("DELE 3", TFakeReply::Bytes("-ERR no\r\n")); },
          false,
@@ -605,7 +607,9 @@ TEST(ConnectFake, EmptyHeaderGetsTheReadErrorRow) {
 // STLS refused or broken, and TLS asked of a plain server: the account fails with a clear text and
 // nothing of the login leaves in clear. Where TLS itself fails the text depends on the platform.
 TEST(ConnectFake, ProtectedLoginNeverFallsBackToPlainText) {
-    const char* const noStartTls = "このサーバは STARTTLS に対応していません。";
+    const char* const noStartTls =
+        "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
+        "プロバイダの案内で「接続の保護」を確かめてください。";
     struct TCase {
         const char* Name;
         int Security;

@@ -1,9 +1,11 @@
 // Seeded randomized faults against a mailbox whose messages have identities that never repeat:
 // drops and silences at any command or byte, negative replies, other clients removing and adding
 // mail between sessions, unique ids listed twice or given again to new mail, pipelining on and
-// off, random ticks, deletion in the listing session or after a reconnection. Whatever happens,
-// only mail a ticked row showed may go, a deletion said to have failed deleted nothing, and every
-// command ends with the worker idle and the buttons usable.
+// off, random hand ticks and unticks between commands, restarts of the program, deletion by hand
+// in the listing session or after a reconnection, and periodic checks that delete unasked (with
+// and without copies). Whatever happens, "削除 + 切断" deletes only mail a ticked row showed, a
+// deletion said to have failed deleted nothing, a periodic check never deletes mail no rule ticked
+// or the user unticked last, and every command ends with the worker idle and the buttons usable.
 //
 // PB_FAULT_FIRST_SEED and PB_FAULT_SEED_COUNT choose other seeds (scripts/fault-campaign runs
 // many); a failure names its seed, which replays it.
@@ -11,8 +13,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <random>
 #include <set>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "FakePop3Server.h"
 #include "WorkerHarness.h"
@@ -36,55 +46,144 @@ unsigned Setting(const char* name, unsigned fallback) {
 
 class TFaultRun {
 public:
-    explicit TFaultRun(unsigned seed) : Random(seed) {}
+    explicit TFaultRun(unsigned seed)
+        : Random(seed),
+          Folder((std::filesystem::temp_directory_path() /
+                  ("pb-fault-choices-" + std::to_string(GetPid()) + "-" + std::to_string(seed)))
+                     .string()) {
+        std::filesystem::remove_all(Folder);
+    }
+    ~TFaultRun() {
+        std::error_code ignored;
+        std::filesystem::remove_all(Folder, ignored);
+    }
 
+    // Commands in a random order with the user's hand ticks between them, restarts of the
+    // program, and periodic checks that delete what the rules ticked.
     void Run() {
         if (Chance(2)) Server.SetCapabilities({"TOP", "UIDL", "PIPELINING"});
         std::vector<TFakeMessage> mailbox;
         for (int i = Pick(1, 8); i > 0; --i) mailbox.push_back(NewMail(mailbox));
         Server.SetMessages(mailbox);
-
-        TWorkerHarness account("127.0.0.1:" + std::to_string(Server.Port()), "user", "secret");
-        account.Worker->TimeOut = FaultTimeOut;
+        Start();
         MaybeFaults();
-        Command(account, TConnect::CmdConnect);
+        Command(TConnect::CmdConnect);
+        for (int step = Pick(2, 8); step > 0; --step) {
+            switch (Pick(0, 8)) {
+                case 0:
+                    MaybeFaults();
+                    Command(TConnect::CmdConnect);
+                    break;
+                case 1:
+                case 2:
+                    HandTicks();
+                    break;
+                case 3:
+                    // The session was dropped and the mailbox changed; a header view reconnects
+                    // and renumbers the rows.
+                    ChangeMailbox();
+                    Server.Script("NOOP", TFakeReply::Drop());
+                    MaybeFaults();
+                    Command(TConnect::CmdHeader);
+                    break;
+                case 4:
+                    if (Chance(2)) ChangeMailbox();
+                    Server.Script("NOOP", TFakeReply::Drop());
+                    MaybeFaults();
+                    DeleteByHand();
+                    break;
+                case 5:
+                case 6:
+                    MaybeFaults();
+                    DeletingCheck();
+                    break;
+                case 7:
+                    Start();  // the program started again
+                    break;
+                default:
+                    Command(TConnect::CmdDisconnect);
+                    break;
+            }
+        }
+        Command(TConnect::CmdDisconnect);
+    }
 
+private:
+    static long GetPid() {
+#ifdef _WIN32
+        return static_cast<long>(_getpid());
+#else
+        return static_cast<long>(getpid());
+#endif
+    }
+
+    void Start() {
+        Account = std::make_unique<TWorkerHarness>("127.0.0.1:" + std::to_string(Server.Port()),
+                                                   "user", "secret");
+        Account->Worker->TimeOut = FaultTimeOut;
+        Account->Page.RuleList = {"Subject:,spam"};
+        Account->Page.Mode = 1;
+        Account->Page.Choices = std::make_shared<TAccountChoices>(Folder, "user@fake");
+    }
+
+    // The user ticks and unticks rows at random; the last hand tick of each message counts.
+    void HandTicks() {
+        const std::vector<TMailRow> rows = Account->Page.CurrentRows();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!Chance(3)) continue;
+            const bool ticked = !rows[i].Ticked;
+            Account->Page.Tick(i, ticked);
+            const uint64_t identity = IdentityOf(rows[i]);
+            if (identity != 0) LastHandTick[identity] = ticked;
+        }
+    }
+
+    // "削除 + 切断": only mail a ticked row showed may go; a deletion said to have failed
+    // deleted nothing.
+    void DeleteByHand() {
         TIdentities ticked;
-        account.Page.TickWhere([&](const TMailRow& row) {
-            if (!Chance(2)) return false;
-            ticked.insert(IdentityOf(row));
-            return true;
-        });
-        if (Chance(3)) {
-            // The session was dropped and the mailbox changed; a header view reconnects and
-            // renumbers the rows.
-            ChangeMailbox();
-            Server.Script("NOOP", TFakeReply::Drop());
-            MaybeFaults();
-            Command(account, TConnect::CmdHeader);
-        }
-        if (Chance(2)) {
-            ChangeMailbox();
-            Server.Script("NOOP", TFakeReply::Drop());
-        }
-        MaybeFaults();
-        const TIdentities before = Identities();
-        Command(account, TConnect::CmdDelete);
-        TIdentities deleted;
-        const TIdentities after = Identities();
-        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                            std::inserter(deleted, deleted.end()));
+        for (const TMailRow& row : Account->Page.CurrentRows())
+            if (row.Ticked) ticked.insert(IdentityOf(row));
+        const TIdentities deleted = Deleted([&] { Command(TConnect::CmdDelete); });
         for (uint64_t identity : deleted) {
             EXPECT_EQ(ticked.count(identity), 1u)
                 << "deleted mail " << identity << " that no ticked row showed";
         }
-        if (account.Page.Status(0).rfind("削除できませんでした。", 0) == 0) {
+        if (Account->Page.Status(0).rfind("削除できませんでした。", 0) == 0) {
             EXPECT_TRUE(deleted.empty()) << "a deletion said to have failed deleted mail";
         }
-        Command(account, TConnect::CmdDisconnect);
     }
 
-private:
+    // A periodic check that deletes unasked: never what no rule ticked, never what the user
+    // unticked last.
+    void DeletingCheck() {
+        TCheckInputs inputs = Account->Page.Inputs();
+        inputs.DeleteTicked = true;
+        inputs.KeepCopy = Chance(3);
+        inputs.HistoryFolder = Folder;
+        const TIdentities deleted = Deleted([&] {
+            ASSERT_TRUE(Account->Worker->Resume(TConnect::CmdCheck, inputs));
+            ASSERT_TRUE(Account->Worker->WaitIdle(120000));
+            EXPECT_TRUE(Account->Page.ButtonsOn()) << "check";
+        });
+        for (uint64_t identity : deleted) {
+            EXPECT_TRUE(RuleTicks(identity)) << "deleted mail " << identity << " no rule ticked";
+            const auto hand = LastHandTick.find(identity);
+            EXPECT_TRUE(hand == LastHandTick.end() || hand->second)
+                << "deleted mail " << identity << " the user unticked";
+        }
+    }
+
+    TIdentities Deleted(const std::function<void()>& command) {
+        const TIdentities before = Identities();
+        command();
+        const TIdentities after = Identities();
+        TIdentities deleted;
+        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                            std::inserter(deleted, deleted.end()));
+        return deleted;
+    }
+
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(Random); }
     bool Chance(int oneIn) { return Pick(1, oneIn) == 1; }
 
@@ -93,7 +192,9 @@ private:
     TFakeMessage NewMail(const std::vector<TFakeMessage>& mailbox) {
         TFakeMessage mail;
         mail.Identity = ++LastIdentity;
-        mail.Header = "Subject: mail " + std::to_string(mail.Identity) +
+        if (Chance(2)) Spam.insert(mail.Identity);
+        mail.Header = std::string("Subject: ") + (Spam.count(mail.Identity) ? "spam " : "mail ") +
+                      std::to_string(mail.Identity) +
                       "\r\nFrom: a@example.jp\r\nMessage-Id: <" + std::to_string(mail.Identity) +
                       "@fake.example>\r\n";
         mail.Size = 100 * Pick(1, 2);  // a new message often has the size of the one it replaces
@@ -111,9 +212,11 @@ private:
 
     static uint64_t IdentityOf(const TMailRow& row) {
         const std::string& title = row.Columns[TMailRow::Title];
-        const std::string prefix = "mail ";
-        return title.rfind(prefix, 0) == 0 ? std::stoull(title.substr(prefix.size())) : 0;
+        for (const std::string prefix : {"mail ", "spam "})
+            if (title.rfind(prefix, 0) == 0) return std::stoull(title.substr(prefix.size()));
+        return 0;
     }
+    bool RuleTicks(uint64_t identity) const { return Spam.count(identity) > 0; }
 
     TIdentities Identities() {
         TIdentities identities;
@@ -163,14 +266,18 @@ private:
         }
     }
 
-    void Command(TWorkerHarness& account, int command) {
-        account.Run(command);
-        EXPECT_FALSE(account.Worker->Busy());
-        EXPECT_TRUE(account.Page.ButtonsOn()) << "command " << command;
+    void Command(int command) {
+        Account->Run(command);
+        EXPECT_FALSE(Account->Worker->Busy());
+        EXPECT_TRUE(Account->Page.ButtonsOn()) << "command " << command;
     }
 
     std::mt19937 Random;
     TFakePop3Server Server;
+    std::string Folder;  // the account's choices record, the history and the copies
+    std::unique_ptr<TWorkerHarness> Account;
+    std::set<uint64_t> Spam;  // mail the rule ticks
+    std::map<uint64_t, bool> LastHandTick;
     uint64_t LastIdentity = 0;
     int LastUid = 0;
     std::vector<std::string> GoneUids;

@@ -16,7 +16,7 @@ namespace {
 using TLines = std::vector<std::string>;
 
 const char TextRefused[] = "証明書が信頼されなかったため、接続を中止しました。";
-const char TextChanged[] = "この口座で信頼した証明書から変わっています。";
+const char TextChanged[] = "このアカウントで信頼した証明書から変わっています。";
 
 std::string Env(const char* name) { return TestEnv::Get(name); }
 std::string Port(const char* name) { return Env(name); }
@@ -144,8 +144,8 @@ TEST_F(ConnectTls, CheckNeverAsksAboutACertificate) {
         if (!trustedBefore)
             EXPECT_EQ(
                 account.Page.Status(0),
-                "サーバの証明書を確認する必要があるため、確認しませんでした。「接続」で確認して"
-                "ください。");
+                "サーバの証明書を信頼するか問い合わせる必要があるため、新着確認をしませんでした。"
+                "「接続」を押して答えてください。");
         account.ExpectIdleDisconnected();
     }
 }

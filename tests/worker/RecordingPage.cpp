@@ -49,6 +49,8 @@ TCheckInputs TRecordingPage::Inputs() {
     inputs.LogEnabled = LogFlag;
     inputs.TabCaption = Caption;
     inputs.Rows = RowsShown;
+    inputs.Choices = Choices;
+    if (Choices) Choices->SetRules(inputs.RuleInputs);
     return inputs;
 }
 
@@ -89,12 +91,20 @@ int TRecordingPage::CurrentMode() {
 
 void TRecordingPage::Tick(size_t row, bool ticked) {
     std::lock_guard<std::mutex> lock(Mutex);
-    RowsShown.at(row).Ticked = ticked;
+    SetTick(RowsShown.at(row), ticked);
 }
 
 void TRecordingPage::TickWhere(const std::function<bool(const TMailRow&)>& ticked) {
     std::lock_guard<std::mutex> lock(Mutex);
-    for (TMailRow& row : RowsShown) row.Ticked = ticked(row);
+    for (TMailRow& row : RowsShown) SetTick(row, ticked(row));
+}
+
+void TRecordingPage::SetTick(TMailRow& row, bool ticked) {
+    if (Choices && row.Ticked != ticked) {
+        Choices->HandTick(row, ticked, row.HeaderLines);
+        Choices->Save();
+    }
+    row.Ticked = ticked;
 }
 
 bool TRecordingPage::WaitFor(const std::string& prefix, int milliseconds) {
@@ -138,7 +148,9 @@ void TRecordingPage::SetHeaderLines(const std::vector<std::string>& lines) {
     Record("headers " + std::to_string(lines.size()));
 }
 
-void TRecordingPage::AddRow(const TMailRow& row) {
+void TRecordingPage::AddRow(const TMailRow& given) {
+    TMailRow row = given;
+    if (Choices) Choices->ApplyTo(row);
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
     RowsShown.push_back(row);

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ public:
     std::string TrustedHash;  // the account's CertHash; a "yes" to the certificate question sets it
     bool TrustAnswer = false;  // the answer to the certificate question (without HoldQuestions)
     bool HoldQuestions = false;
+    // The account's choices record, as the real page shares it with the worker: a tick given
+    // by Tick or TickWhere is recorded, a row added shows the recorded choice. None by default.
+    std::shared_ptr<TAccountChoices> Choices;
 
     // --- Test side ---
     // The page as it stands, for the worker's next command.
@@ -85,6 +89,7 @@ public:
 
 private:
     void Record(const std::string& event);  // with Mutex held
+    void SetTick(TMailRow& row, bool ticked);  // with Mutex held
     void Touch();
     // Blocks the worker until the test answers or the request is cancelled; false when cancelled.
     bool WaitForAnswer(std::unique_lock<std::mutex>& lock);
