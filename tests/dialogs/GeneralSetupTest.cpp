@@ -255,8 +255,11 @@ TEST(GeneralSetupTest, AccessKeysTickTheBoxesAndTheIconsOwnAreGreyWithoutIt) {
     RunSetup(started, {{"全体の設定", [&](HWND dialog) {
                             for (const auto& k : keys) {
                                 const bool before = GuiTest::IsChecked(dialog, k.Id);
-                                MSG key{GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(k.Key),
-                                        1 << 29};
+                                MSG key{};
+                                key.hwnd = GetFocus();
+                                key.message = WM_SYSCHAR;
+                                key.wParam = static_cast<WPARAM>(k.Key);
+                                key.lParam = 1 << 29;  // Alt held
                                 IsDialogMessageA(dialog, &key);
                                 if (GuiTest::IsChecked(dialog, k.Id) != before)
                                     toggled.push_back(k.Id);

@@ -120,7 +120,11 @@ TEST(SenderListDialogTest, OkAddsTypedSendersAndDeleteRemovesTheChosenEntry) {
                                   afterDelete = Shown(dialog, D::IdAllowList);
                                   // The block list's 追加 by its access key.
                                   SetText(dialog, D::IdBlockEdit, "key.example");
-                                  MSG key{GetFocus(), WM_SYSCHAR, 'B', 1 << 29};
+                                  MSG key{};
+                                  key.hwnd = GetFocus();
+                                  key.message = WM_SYSCHAR;
+                                  key.wParam = 'B';
+                                  key.lParam = 1 << 29;  // Alt held
                                   IsDialogMessageA(dialog, &key);
                                   SetText(dialog, D::IdAllowEdit, "typed.example");
                                   SetText(dialog, D::IdBlockEdit, "*.bad.example");
