@@ -309,12 +309,12 @@ void TMainCommands::Exit1Click(const TSender&) { SendMessageA(MainWindow, WM_CLO
 void TMainCommands::MenuEditCopyClick(const TSender&) {
     const int slot = ActiveSlot();
     if (slot < 0 || !Accounts.Pages[slot]) return;
-    const TMainFrame& frame = *Accounts.Pages[slot]->Frame;
+    TMainFrame& frame = *Accounts.Pages[slot]->Frame;
+    const TMailList& mails = frame.Mails();
     std::string text;
     const int rows = frame.RowCount();
     for (int row = 0; row < rows; ++row) {
-        if (!(SendMessageA(frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
-            continue;
+        if (!mails.Ticked(static_cast<size_t>(row))) continue;
         for (int column = 0; column < CopiedColumns; ++column) {
             if (column > 0) text += CopySeparator;
             text += frame.CellText(row, column);
@@ -326,21 +326,9 @@ void TMainCommands::MenuEditCopyClick(const TSender&) {
 
 void TMainCommands::MenuEditRevClick(const TSender& sender) {
     if (!ActivePageIdle()) return;
-    const TMainFrame& frame = *Accounts.Pages[ActiveSlot()]->Frame;
+    TMainFrame& frame = *Accounts.Pages[ActiveSlot()]->Frame;
     SetFocus(frame.MailView);
-    const int rows = frame.RowCount();
-    for (int row = 0; row < rows; ++row) {
-        bool selected = true;
-        if (sender.Tag == 0)
-            selected = !(SendMessageA(frame.MailView, LVM_GETITEMSTATE, row, LVIS_SELECTED) &
-                         LVIS_SELECTED);
-        else if (sender.Tag == 2)
-            selected = false;
-        LVITEMA item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = selected ? LVIS_SELECTED : 0;
-        SendMessageA(frame.MailView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
+    frame.TickAll(sender.Tag);
 }
 
 void TMainCommands::MenuViewToolClick(const TSender&) {

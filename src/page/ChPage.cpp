@@ -1,6 +1,7 @@
 #include "page/ChPage.h"
 
 #include "history/FileSystem.h"
+#include "rules/ReasonText.h"
 #include "rules/SenderList.h"
 #include "rules/SharedDomains.h"
 #include "settings/AccountFields.h"
@@ -118,7 +119,7 @@ void TChPage::RunCommand(int command) {
         HeaderReason.clear();
         for (const TMailRow& row : inputs.Rows) {
             if (!row.Ticked) continue;
-            HeaderReason = row.Reason;
+            HeaderReason = ReasonText::Sentence(row.Reason);
             break;
         }
     }
@@ -143,11 +144,15 @@ void TChPage::Redecide() {
     Frame->Redecide(TRuleSet(inputs));
     // The user's choices outlast any change of the rules.
     if (!BindChoices()) return;
-    const std::vector<TMailRow> rows = Frame->Rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        TMailRow row = rows[i];
+    const TMailList& mails = Frame->Mails();
+    for (size_t i = 0; i < mails.Count(); ++i) {
+        TMailRow row;
+        row.Columns = mails.Row(i).Columns;
+        row.Ticked = mails.Row(i).Ticked;
+        row.RuleTicked = mails.Row(i).RuleTicked;
+        row.HeaderDigest = mails.Row(i).HeaderDigest;
         Choices->ApplyTo(row);
-        if (row.Ticked != rows[i].Ticked) Frame->SetSelected(static_cast<int>(i), row.Ticked);
+        if (row.Ticked != mails.Ticked(i)) Frame->SetTicked(static_cast<int>(i), row.Ticked);
     }
 }
 
@@ -164,12 +169,9 @@ TAccountChoices* TChPage::BindChoices() {
 }
 
 void TChPage::HandTicked(int row, bool ticked) {
-    const TMailRow* listed = Frame->ListedRow(row);
-    if (!listed || !BindChoices()) return;
-    const TRowBasis* basis = Frame->BasisOf(row);
-    TMailRow given = *listed;
-    given.RuleTicked = basis && basis->RuleTicked;
-    Choices->HandTick(given, ticked, basis ? basis->HeaderLines : std::vector<std::string>());
+    if (row < 0 || row >= Frame->RowCount() || !BindChoices()) return;
+    const TMailRow& given = Frame->Mails().Row(static_cast<size_t>(row));
+    Choices->HandTick(given, ticked, given.HeaderLines);
     // One write for a burst of ticks (a click that unticks every other row).
     if (Choices->MarkChanged()) {
         std::shared_ptr<TAccountChoices> choices = Choices;
@@ -226,9 +228,10 @@ TCheckInputs TChPage::CheckInputs(int command) const {
 }
 
 void TChPage::AddRowSender(int command, int row) {
-    const TRowBasis* basis = Frame->BasisOf(row);
-    if (!basis) return;
-    const TFromField from = TRuleSet::Sender(basis->HeaderLines);
+    if (row < 0 || row >= Frame->RowCount()) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
+    const TFromField from = TRuleSet::Sender(listed.HeaderLines);
     const std::string text = command == TMainFrame::IdBlockDomain ? from.Domain : from.Address;
     const TSenderListKind list =
         command == TMainFrame::IdAllowSender ? TSenderListKind::Allow : TSenderListKind::Block;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "headers/SjisText.h"
@@ -130,7 +131,9 @@ void TMainFrame::FormCreate() {
 
     MailView =
         CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 8, 64,
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                            LVS_OWNERDATA,
+                        8, 64,
                         569, 265, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
                         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -220,144 +223,130 @@ std::string TMainFrame::StatusTip() const {
     return text;
 }
 
-int TMainFrame::RowCount() const {
-    return static_cast<int>(SendMessageA(MailView, LVM_GETITEMCOUNT, 0, 0));
-}
-
 int TMainFrame::ColumnCount() const {
     HWND header = reinterpret_cast<HWND>(SendMessageA(MailView, LVM_GETHEADER, 0, 0));
     return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
 }
 
-std::string TMainFrame::CellText(int index, int column) const {
-    char text[1024];
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    int length = static_cast<int>(
-        SendMessageA(MailView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
-    return std::string(text, length > 0 ? length : 0);
+const TMailList& TMainFrame::Mails() {
+    SyncTicks();
+    return List;
 }
 
-int TMainFrame::SelectedCount() const {
-    return static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0));
-}
-
-LPARAM TMainFrame::RowKey(int index) const {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    return SendMessageA(MailView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam
-                                                                                    : 0;
-}
-
-const TRowBasis* TMainFrame::BasisOf(int index) const {
-    const auto found = Basis.find(RowKey(index));
-    return found == Basis.end() ? nullptr : &found->second;
-}
-
-std::vector<TMailRow> TMainFrame::Rows() const {
-    std::vector<TMailRow> rows;
-    rows.reserve(Order.size());
-    for (const LPARAM key : Order) {
-        rows.push_back(Listed.at(key));
-        const auto basis = Basis.find(key);
-        rows.back().RuleTicked = basis != Basis.end() && basis->second.RuleTicked;
-    }
-    // Only the ticked rows are asked for.
+void TMainFrame::SyncTicks() {
+    if (!TicksStale) return;
+    TicksStale = false;
+    // Only the selected rows are asked for: a message each.
+    std::vector<bool> selected(List.Count(), false);
     int index = -1;
     while ((index = static_cast<int>(
                 SendMessageA(MailView, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0) {
-        if (static_cast<size_t>(index) < rows.size()) rows[index].Ticked = true;
+        if (static_cast<size_t>(index) < selected.size()) selected[index] = true;
     }
-    return rows;
+    for (size_t row = 0; row < selected.size(); ++row) {
+        if (selected[row] == List.Ticked(row)) continue;
+        List.SetTicked(row, selected[row]);
+        if (HandTicked) HandTicked(static_cast<int>(row), selected[row]);
+    }
 }
 
-void TMainFrame::SetCell(int index, int column, const std::string& text) {
-    LVITEMA cell{};
-    cell.iSubItem = column;
-    cell.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(MailView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+std::string TMainFrame::CellText(int index, int column) const {
+    return index < 0 ? std::string() : List.Cell(static_cast<size_t>(index), column);
 }
 
-void TMainFrame::SetMessageNumber(int index, const std::string& number) {
-    if (index < 0 || static_cast<size_t>(index) >= Order.size()) return;
-    SetCell(index, MailColumn::OfRow(TMailRow::Number), number);
-    Listed[Order[index]].Columns[TMailRow::Number] = number;
-}
-
-void TMainFrame::ReadOrder() {
-    const int count = RowCount();
-    Order.clear();
-    for (int i = 0; i < count; ++i) Order.push_back(RowKey(i));
+int TMainFrame::SelectedCount() const {
+    return TicksStale ? static_cast<int>(SendMessageA(MailView, LVM_GETSELECTEDCOUNT, 0, 0))
+                      : static_cast<int>(List.TickedCount());
 }
 
 void TMainFrame::SetSelected(int index, bool selected) {
     LVITEMA state{};
     state.stateMask = LVIS_SELECTED;
     state.state = selected ? LVIS_SELECTED : 0;
-    ++ProgramTicks;
     SendMessageA(MailView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
-    --ProgramTicks;
 }
 
-const TMailRow* TMainFrame::ListedRow(int index) const {
-    const auto found = Listed.find(RowKey(index));
-    return found == Listed.end() ? nullptr : &found->second;
+void TMainFrame::PushTicks(const std::vector<size_t>& rows) {
+    Pushing = true;
+    for (const size_t row : rows) {
+        if (row < ShownCount) SetSelected(static_cast<int>(row), List.Ticked(row));
+    }
+    Pushing = false;
 }
 
-void TMainFrame::AddRow(const TMailRow& row) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = RowCount();
-    item.pszText = const_cast<char*>(row.Columns[0].c_str());
-    item.lParam = NextRowKey++;
-    const int index = static_cast<int>(
-        SendMessageA(MailView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index < 0) return;
-    // A cell never set reads as empty: one message fewer for each empty column.
-    for (int column = 1; column < TMailRow::ColumnCount; ++column) {
-        if (!row.Columns[column].empty())
-            SetCell(index, MailColumn::OfRow(column), row.Columns[column]);
-    }
-    if (!row.Reason.empty()) SetCell(index, MailColumn::Reason, row.Reason);
-    if (!row.HeaderLines.empty()) {
-        int32_t size = 0;  // the listing's sizes are 32-bit
-        SjisText::ToInt32(row.Columns[TMailRow::Size], size);
-        Basis[item.lParam] = TRowBasis{row.RuleTicked, row.HeaderLines, size};
-    }
-    TMailRow& kept = Listed[item.lParam];
-    kept.Columns = row.Columns;
-    kept.Reason = row.Reason;
-    kept.AuthServId = row.AuthServId;
-    kept.HeaderDigest = row.HeaderDigest;
-    Order.push_back(item.lParam);
-    if (row.Ticked) SetSelected(index, true);
-}
+void TMainFrame::AddRow(TMailRow row) { List.Add(std::move(row)); }
 
-void TMainFrame::Redecide(const TRuleSet& rules) {
-    SendMessageA(MailView, WM_SETREDRAW, FALSE, 0);
-    const int count = RowCount();
-    for (int i = 0; i < count; ++i) {
-        const LPARAM key = RowKey(i);
-        const auto found = Basis.find(key);
-        if (found == Basis.end()) continue;
-        TRowBasis& basis = found->second;
-        const TDecision decision = rules.Decide(basis.HeaderLines, basis.Size);
-        const bool ticked =
-            SendMessageA(MailView, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
-        if (ticked == basis.RuleTicked && ticked != decision.Ticked)
-            SetSelected(i, decision.Ticked);
-        basis.RuleTicked = decision.Ticked;
-        SetCell(i, MailColumn::Reason, decision.Reason);
-        Listed[key].Reason = decision.Reason;
+void TMainFrame::ShowRows() {
+    if (ShownCount == List.Count()) return;
+    Mails();  // the user's ticks are read before the list view's count changes
+    const size_t first = ShownCount;
+    ShownCount = List.Count();
+    SendMessageA(MailView, LVM_SETITEMCOUNT, ShownCount, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    // New rows arrive unselected: only those the rules ticked cost a message.
+    std::vector<size_t> ticked;
+    for (size_t row = first; row < ShownCount; ++row) {
+        if (List.Ticked(row)) ticked.push_back(row);
     }
-    SendMessageA(MailView, WM_SETREDRAW, TRUE, 0);
+    PushTicks(ticked);
     InvalidateRect(MailView, nullptr, FALSE);
 }
 
+void TMainFrame::ClearRows() {
+    List.Clear();
+    ShownCount = 0;
+    TicksStale = false;
+    SendMessageA(MailView, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void TMainFrame::SetMessageNumber(int index, const std::string& number) {
+    if (index >= 0) List.SetMessageNumber(static_cast<size_t>(index), number);
+}
+
+void TMainFrame::SetTicked(int index, bool ticked) {
+    if (index < 0 || static_cast<size_t>(index) >= List.Count()) return;
+    Mails();
+    List.SetTicked(static_cast<size_t>(index), ticked);
+    PushTicks({static_cast<size_t>(index)});
+    MailViewSelectItem();
+}
+
+void TMainFrame::TickAll(int how) {
+    const TMailList& mails = Mails();
+    if (how == 0) {
+        std::vector<size_t> rows(mails.Count());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            rows[i] = i;
+            List.SetTicked(i, !mails.Ticked(i));
+        }
+        PushTicks(rows);
+    } else {
+        List.SetAllTicked(how == 1);
+        Pushing = true;
+        SetSelected(-1, how == 1);  // one message for every row
+        Pushing = false;
+    }
+    MailViewSelectItem();
+}
+
+void TMainFrame::Redecide(const TRuleSet& rules) {
+    Mails();
+    PushTicks(List.Redecide(rules));
+    InvalidateRect(MailView, nullptr, FALSE);
+    MailViewSelectItem();
+}
+
 void TMainFrame::LogonClick(int tag) { RunCommand(tag); }
+
+void TMainFrame::MailViewGetText(NMHDR& header) {
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA&>(header).item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    CellBuffer = CellText(item.iItem, item.iSubItem);
+    const size_t room = static_cast<size_t>(item.cchTextMax) - 1;
+    // Never half a double-byte character at the cut.
+    const size_t length = SjisText::FittingBytes(CellBuffer, room);
+    std::memcpy(item.pszText, CellBuffer.data(), length);
+    item.pszText[length] = '\0';
+}
 
 void TMainFrame::MailViewSelectItem() {
     char text[64];
@@ -381,24 +370,27 @@ void TMainFrame::MailViewColumnClick(int column) {
 }
 
 void TMainFrame::SortMailView(int column) {
-    // The keys come from the rows kept beside the list, one per row: reading the cells back
-    // would cost a message each.
-    struct TSortState {
-        std::unordered_map<LPARAM, std::string> Keys;
-        int Column;
-    } state{{}, column};
-    for (const auto& [key, row] : Listed) state.Keys.emplace(key, MailSortKey(row, column));
-    auto compare = [](LPARAM a, LPARAM b, LPARAM data) -> int {
-        auto* sort = reinterpret_cast<TSortState*>(data);
-        const auto first = sort->Keys.find(a), second = sort->Keys.find(b);
-        const std::string none;
-        return CompareSortKeys(first == sort->Keys.end() ? none : first->second,
-                               second == sort->Keys.end() ? none : second->second, sort->Column);
-    };
-    PFNLVCOMPARE callback = compare;
-    SendMessageA(MailView, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&state),
-                 reinterpret_cast<LPARAM>(callback));
-    ReadOrder();
+    Mails();
+    const int focused = static_cast<int>(SendMessageA(MailView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    const std::string focusedUid =
+        focused >= 0 ? List.Row(static_cast<size_t>(focused)).Columns[TMailRow::Uidl] : "";
+    List.Sort(column);
+    // The selection follows the rows to their new places.
+    Pushing = true;
+    SetSelected(-1, false);
+    Pushing = false;
+    std::vector<size_t> ticked;
+    for (size_t row = 0; row < ShownCount; ++row) {
+        if (List.Ticked(row)) ticked.push_back(row);
+    }
+    PushTicks(ticked);
+    const size_t focus = focusedUid.empty() ? TMailList::None : List.Find(focusedUid);
+    if (focus != TMailList::None) {
+        LVITEMA state{};
+        state.stateMask = state.state = LVIS_FOCUSED;
+        SendMessageA(MailView, LVM_SETITEMSTATE, focus, reinterpret_cast<LPARAM>(&state));
+    }
+    InvalidateRect(MailView, nullptr, FALSE);
 }
 
 void TMainFrame::MailViewCustomDraw() {
@@ -426,7 +418,10 @@ int TMainFrame::ContextRow(LPARAM lParam) const {
 
 void TMainFrame::MailViewContextMenu(LPARAM lParam) {
     const int row = ContextRow(lParam);
-    const TRowBasis* basis = row >= 0 ? BasisOf(row) : nullptr;
+    const TMailRow* basis =
+        row >= 0 && row < RowCount() && !List.Row(static_cast<size_t>(row)).HeaderLines.empty()
+            ? &List.Row(static_cast<size_t>(row))
+            : nullptr;
     HMENU menu = CreatePopupMenu();
     for (const TMenuItem& item : RowMenu) {
         if (!item.Caption) {
@@ -462,35 +457,32 @@ void TMainFrame::MailViewContextMenu(LPARAM lParam) {
     SenderCommand(chosen, row);
 }
 
+void TMainFrame::MarkTicksStale() {
+    TicksStale = true;
+    if (SyncPosted) return;
+    SyncPosted = PostMessageA(Handle, WM_PB_SYNCTICKS, 0, 0) != FALSE;
+}
+
 LRESULT TMainFrame::MailViewNotify(const NMHDR& header) {
     switch (header.code) {
+        case LVN_GETDISPINFOA:
+            MailViewGetText(const_cast<NMHDR&>(header));
+            return 0;
         case LVN_ITEMCHANGED: {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-            if (!(change.uChanged & LVIF_STATE) ||
-                !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
-                return 0;
-            MailViewSelectItem();
-            if (ProgramTicks > 0 || !HandTicked) return 0;
-            const bool ticked = change.uNewState & LVIS_SELECTED;
-            if (change.iItem >= 0) {
-                HandTicked(change.iItem, ticked);
-            } else {  // every row at once
-                for (int i = 0, count = RowCount(); i < count; ++i) HandTicked(i, ticked);
+            if (Pushing || !(change.uChanged & LVIF_STATE)) return 0;
+            // A shift click may select a range without a word about it: every change of
+            // state, the focus's too, has the ticks read again when they are next needed.
+            MarkTicksStale();
+            if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) MailViewSelectItem();
+            return 0;
+        }
+        case LVN_ODSTATECHANGED:
+            if (!Pushing) {
+                MarkTicksStale();
+                MailViewSelectItem();
             }
             return 0;
-        }
-        case LVN_DELETEALLITEMS:
-            Basis.clear();
-            Listed.clear();
-            Order.clear();
-            return TRUE;  // no LVN_DELETEITEM for each row
-        case LVN_DELETEITEM: {
-            const LPARAM key = reinterpret_cast<const NMLISTVIEW&>(header).lParam;
-            Basis.erase(key);
-            Listed.erase(key);
-            Order.erase(std::remove(Order.begin(), Order.end(), key), Order.end());
-            return 0;
-        }
         case LVN_COLUMNCLICK:
             MailViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return 0;
@@ -522,6 +514,10 @@ LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_PB_SYNCTICKS:
+            SyncPosted = false;
+            SyncTicks();
+            return 0;
         case WM_SIZE:
             SendMessageA(StatusBar1, WM_SIZE, 0, 0);
             SetStatusWidths();

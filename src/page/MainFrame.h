@@ -2,21 +2,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "page/MailList.h"
 #include "rules/RuleSet.h"
 #include "ui/KvPanel.h"
 #include "ui/Window.h"
 #include "worker/MailRow.h"
-
-// What the rules read of a listed row, kept beside the list so that the row can be decided again
-// when the rules change: as much memory as the listed headers take, gone with the row.
-struct TRowBasis {
-    bool RuleTicked = false;  // the rules' last decision
-    std::vector<std::string> HeaderLines;
-    int64_t Size = 0;
-};
 
 // The controls of one account page: login fields, mail list, buttons, status bar.
 class TMainFrame : public TWindow {
@@ -71,27 +63,26 @@ public:
     // Parts of the status bar: 3, or 4 while a protection is shown (its text is in part 3).
     int StatusPartCount() const;
 
-    int RowCount() const;
+    // The mail list's rows: the list view shows them and asks for the text of what it draws.
+    // Ticks are the list view's selection, read into the rows when they are asked for.
+    const TMailList& Mails();
+    int RowCount() const { return static_cast<int>(List.Count()); }
     int ColumnCount() const;
     std::string CellText(int index, int column) const;
     int SelectedCount() const;
-    // All rows of the mail list in the list's order with their tick (selection), what the rules
-    // decided and why; without their header lines. Kept beside the list as they were given and
-    // changed: under Wine every cell read back costs a message to the list, about 30 µs.
-    std::vector<TMailRow> Rows() const;
-    void AddRow(const TMailRow& row);
+    std::vector<TMailRow> Rows() { return Mails().Rows(); }
+    // Rows are added to the model; the list view learns their count with ShowRows, once a batch.
+    void AddRow(TMailRow row);
+    void ShowRows();
+    void ClearRows();
     // The message number of the row at `index` on the worker's present connection.
     void SetMessageNumber(int index, const std::string& number);
-    // What the rules read of the row at `index`; nullptr for a row that came without a header.
-    const TRowBasis* BasisOf(int index) const;
-    // Decides every row again: a row whose tick differs from the rules' last decision was
-    // ticked or unticked by hand and keeps its tick; the others take the new one. Every row
-    // takes the new decision as the rules' last and its reason.
-    void Redecide(const TRuleSet& rules);
-    // The row at `index` as kept beside the list (tick and rules' decision aside), or nullptr.
-    const TMailRow* ListedRow(int index) const;
     // Ticks or unticks the row at `index` for the program (not a hand tick).
-    void SetSelected(int index, bool selected);
+    void SetTicked(int index, bool ticked);
+    // Ticks every row (1), none (2), or turns every tick over (0).
+    void TickAll(int how);
+    // Decides every row again (see TMailList::Redecide) and redraws once.
+    void Redecide(const TRuleSet& rules);
 
     // Event handlers.
     void LogonClick(int tag);
@@ -110,17 +101,21 @@ private:
     void SortMailView(int column);
     // The row under a context menu opened at `lParam`, or the focused one from the keyboard.
     int ContextRow(LPARAM lParam) const;
-    LPARAM RowKey(int index) const;
-    int ProgramTicks = 0;  // inside SetSelected: the selection changes are not the user's
+    void MailViewGetText(NMHDR& header);
+    // Makes the list view's selection the model's ticks for `rows`.
+    void PushTicks(const std::vector<size_t>& rows);
+    void SetSelected(int index, bool selected);
     std::function<void(int command)> RunCommand;
     int ProtectionWidth = 0;
-    // By each row's lParam, a key that stays with the row when the list is sorted.
-    std::unordered_map<LPARAM, TRowBasis> Basis;
-    // Every row as Rows() gives it (tick aside), by its key, and the keys in the list's order.
-    std::unordered_map<LPARAM, TMailRow> Listed;
-    std::vector<LPARAM> Order;
-    LPARAM NextRowKey = 1;
-    // The list's order after a sort, read once.
-    void ReadOrder();
-    void SetCell(int index, int column, const std::string& text);
+    // The user changed the selection: the rows' ticks are read from it, and each change told
+    // to HandTicked, once the burst of notifications is over or when the rows are asked for.
+    void SyncTicks();
+    void MarkTicksStale();
+    static constexpr UINT WM_PB_SYNCTICKS = WM_APP + 1;  // posted to the frame itself
+    TMailList List;
+    size_t ShownCount = 0;    // the rows the list view knows of
+    bool TicksStale = false;  // the user changed the selection since it was read
+    bool SyncPosted = false;
+    bool Pushing = false;     // the model's ticks are being given to the list view
+    std::string CellBuffer;
 };

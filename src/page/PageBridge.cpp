@@ -8,6 +8,8 @@ TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame) : State(state), F
     // as much as a few hundred rows, and a fast listing ends a batch every 15 ms.
     Queue.OnBatchBegin = [this] { HoldDrawing(); };
     Queue.OnBatchEnd = [this] {
+        // The list view learns of the batch's rows at once: one message, not one a row.
+        Frame.ShowRows();
         if (GetTickCount() - HeldSince >= DrawIntervalMs) ShowChanges();
     };
     Queue.OnIdle = [this] { ShowChanges(); };
@@ -42,16 +44,11 @@ void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
     Change([this, lines] { State.HeaderLines = lines; });
 }
 void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, row] {
+    Change([this, shown = row]() mutable {
+        State.ListedAuthServIds.push_back(shown.AuthServId);
         // A tick the user gave while the command ran wins over the one it listed.
-        if (State.Choices) {
-            TMailRow shown = row;
-            State.Choices->ApplyTo(shown);
-            Frame.AddRow(shown);
-        } else {
-            Frame.AddRow(row);
-        }
-        State.ListedAuthServIds.push_back(row.AuthServId);
+        if (State.Choices) State.Choices->ApplyTo(shown);
+        Frame.AddRow(std::move(shown));
     });
 }
 void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
@@ -59,7 +56,7 @@ void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
 }
 void TPageBridge::ClearRows() {
     Change([this] {
-        SendMessageA(Frame.MailView, LVM_DELETEALLITEMS, 0, 0);
+        Frame.ClearRows();
         State.ListedAuthServIds.clear();
     });
 }

@@ -114,6 +114,12 @@ TDecision TRuleSet::Decide(const std::vector<std::string>& lines, int64_t size) 
     return Condemn(header, lines, size);
 }
 
+const char* const TRuleSet::AllowedReason = AllowedText;
+
+bool TRuleSet::Allows(const std::vector<std::string>& lines) const {
+    return !Allow.Match(Sender(lines).Address).empty();
+}
+
 TDecision TRuleSet::Condemn(const THeader& header, const std::vector<std::string>& lines,
                             int64_t size) const {
     const std::string blocked = Block.Match(header.From.Address);

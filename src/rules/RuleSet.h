@@ -19,6 +19,11 @@ struct TRuleInputs {
     std::string Charsets;  // "GB2312,GBK"; empty: off
     bool Spoof = false;
     int32_t MaxSize = 0;  // KB; 0: off
+    // The learning filter, which the worker asks after all of these: a row they leave unticked
+    // is ticked at LearnThreshold percent or above; an automatic deletion takes such a row only
+    // with LearnedDelete.
+    int LearnThreshold = 90;
+    bool LearnedDelete = false;
     // A check of the account is on: it searches headers even without text rules.
     bool ChecksOn() const;
     // Without text rules, and in header search without a check either, there is nothing to
@@ -53,6 +58,11 @@ public:
     // PostPet's mail: multipart/mixed sent by its mailer. `contentType` and `mailer` are the
     // fields' values.
     static bool PostPetMail(const std::string& contentType, const std::string& mailer);
+
+    // The reason of a row the allow list kept from a tick.
+    static const char* const AllowedReason;
+    // The allow list holds the sender of `lines`, whatever the mode.
+    bool Allows(const std::vector<std::string>& lines) const;
 
     // The sender as the lists match it: the first From field of `lines` (unfolded header).
     static TFromField Sender(const std::vector<std::string>& lines);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "learn/Learner.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountChoices.h"
 #include "worker/MailRow.h"
@@ -38,4 +39,6 @@ struct TCheckInputs {
     // The user's choices and the rules of the moment, shared with the page and read live; none
     // for a page without a stored account.
     std::shared_ptr<TAccountChoices> Choices;
+    // The learning filter all accounts share; none: nothing is learned or ticked by it.
+    std::shared_ptr<TLearner> Learner;
 };

@@ -438,6 +438,7 @@ void TConnect::ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool b
     }
     Inputs.Choices->Deleted(mails, byHand, lines);
     Inputs.Choices->Save();
+    TeachLearner();
 }
 
 void TConnect::EndFailedDelete(const std::string& reason) {

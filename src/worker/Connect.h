@@ -16,6 +16,7 @@
 #include "worker/CheckInputs.h"
 #include "worker/CheckResult.h"
 #include "worker/HeaderCache.h"
+#include "worker/LearnedTick.h"
 #include "worker/PageGate.h"
 
 class TConnect;
@@ -155,6 +156,8 @@ private:
     // force now still condemn.
     std::vector<int32_t> StillDecided(const std::vector<int32_t>& numbers,
                                       const std::map<int32_t, const TMailRow*>& rowOf);
+    // The learner is given what the user decided since the last time (LearnedTick::Teach).
+    void TeachLearner();
     // The program deleted these rows' messages: the choices record forgets them.
     void ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand);
     // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
@@ -222,6 +225,8 @@ private:
     bool ListedHere = false;  // the rows were listed on the connection that stands
     // Header lines of the messages listed on earlier connections, kept while the program runs.
     THeaderCache Cache;
+    // Rows listed with no tick, of this listing and of the one before it.
+    LearnedTick::TQuietRows QuietRows, QuietBefore;
     // Unique ids whose header the last listing fetched from the server (the cache lacked it).
     std::set<std::string> Fetched;
     // The messages the last listing found arrived since the one before.

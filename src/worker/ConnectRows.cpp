@@ -110,10 +110,14 @@ void TConnect::ListMailbox() {
     const int32_t count = Session->MessageCount;
     Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
     ChoicesProblem.clear();
+    // The quiet rows of the last listing: those that left since may be learned as wanted.
+    QuietBefore.swap(QuietRows);
+    QuietRows.clear();
     if (count == 0) {
         // Everything listed before has left the server.
         Shown.clear();
         RecordListing();
+        TeachLearner();
     }
     if (count == 0 || count == TKvSocket::NoCountInStat) {
         Disconnect();
@@ -143,6 +147,8 @@ void TConnect::ListMailbox() {
         throw;
     }
     RecordListing();
+    TeachLearner();
+    QuietBefore.clear();
     if (!PostRows) ShowListing();
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
@@ -171,6 +177,11 @@ void TConnect::RecordListing() {
     Session->WriteLog(entry.data(), entry.size());
 }
 
+void TConnect::TeachLearner() {
+    if (Inputs.Choices && Inputs.Learner)
+        LearnedTick::Teach(*Inputs.Choices, *Inputs.Learner, QuietBefore);
+}
+
 TMailIdentity TConnect::IdentityOf(const TMailRow& row) { return TAccountChoices::IdentityOf(row); }
 
 std::vector<int32_t> TConnect::StillDecided(const std::vector<int32_t>& numbers,
@@ -195,7 +206,11 @@ std::vector<int32_t> TConnect::StillDecided(const std::vector<int32_t>& numbers,
         if (lines.empty()) continue;
         int32_t size = 0;
         SjisText::ToInt32(row.Columns[TMailRow::Size], size);
-        if (rules.Decide(lines, size).Ticked) still.push_back(number);
+        TDecision decision = rules.Decide(lines, size);
+        if (inputs.LearnedDelete)
+            decision = LearnedTick::Decide(rules, decision, Inputs.Learner.get(), lines,
+                                           inputs.LearnThreshold);
+        if (decision.Ticked) still.push_back(number);
     }
     return still;
 }
@@ -303,8 +318,10 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     row.HeaderDigest = entry.HeaderDigest;
     TListedMail& listed = Listed[uid];
     listed = {entry.Size, entry.HeaderDigest, sharedId, {}};
-    // The rules read the kept lines again: they may have changed since.
-    const TDecision decision = rules.Decide(entry.Lines, entry.Size);
+    // The rules read the kept lines again: they may have changed since. Learning comes last.
+    const TDecision decision =
+        LearnedTick::Decide(rules, rules.Decide(entry.Lines, entry.Size), Inputs.Learner.get(),
+                            entry.Lines, Inputs.RuleInputs.LearnThreshold);
     row.Ticked = row.RuleTicked = decision.Ticked;
     row.Reason = decision.Reason;
     // A check keeps the tick the user gave the row by hand.
@@ -314,6 +331,8 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     if (Inputs.Choices) Inputs.Choices->ApplyTo(row);
     // Kept for the deletion history.
     if (decision.Ticked) listed.Reason = decision.Reason;
+    if (Inputs.Learner && !decision.Ticked && !row.Ticked)
+        QuietRows[uid] = {entry.Size, entry.Lines};
     if (PostRows) {
         // The page keeps the lines, to decide the row again when the rules change.
         row.HeaderLines = entry.Lines;

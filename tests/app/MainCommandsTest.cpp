@@ -72,6 +72,7 @@ protected:
             row.Columns[TMailRow::Title] = "件名, " + std::to_string(i);
             page.Frame->AddRow(row);
         }
+        page.Frame->ShowRows();  // as the page's bridge does after each batch
         GuiTest::PumpPending();
     }
     std::vector<int> Ticked(const TMainFrame& frame) {

@@ -162,7 +162,10 @@ TEST(ChPageTest, SelectionCountShowsInPanelTwo) {
 
 TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     TFakePop3Server server;
-    server.SetMessages(ThreeMails());
+    std::vector<TFakeMessage> mails = ThreeMails();
+    // The read-error row's title.
+    mails[2] = Mail(TMailRow::ReadErrorTitle, "Fri, 01 Dec 2023 12:00:00 +0900", 10, "u3");
+    server.SetMessages(mails);
     TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
     account.Run(account.Frame.Logon);
 
@@ -172,11 +175,6 @@ TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
     EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
 
     // The read-error row: nothing either.
-    LVITEMA cell{};
-    cell.iSubItem = 0;
-    char readError[] = "読み取りエラー (Prunebox)";
-    cell.pszText = readError;
-    SendMessageA(account.Frame.MailView, LVM_SETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&cell));
     account.Select({2});
     account.Notify(NM_DBLCLK);
     EXPECT_NE(account.Page.Command, TChPage::CommandHeader);
@@ -253,7 +251,7 @@ TEST(ChPageTest, SubjectsInEveryCharsetShowAsJapaneseAndARuleTicksThem) {
     ASSERT_TRUE(PumpUntil([&] { return account.Idle() && !viewer.Seen.empty(); }, 30000));
     EXPECT_EQ(viewer.Seen[0].Caption, "ヘッダの表示　-　未承諾広告 3");
     EXPECT_EQ(subjectLine, "Subject: 未承諾広告 3");
-    EXPECT_EQ(reasonLine, "理由: Subject:,未承諾広告");
+    EXPECT_EQ(reasonLine, "理由: 件名に「未承諾広告」");
 }
 
 TEST(ChPageTest, DeleteAsksTheMainWindowThenDeletesTheTickedMail) {
@@ -529,7 +527,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
     const std::string large = "サイズ: " + std::to_string((mails.back().Size + 1023) / 1024) + "KB";
     using Texts = std::vector<std::string>;
     EXPECT_EQ(account.Column(MailColumn::Reason),
-              (Texts{"", "Subject:,未承諾広告", "From:,@spam.example", "", "許可リスト",
+              (Texts{"", "件名に「未承諾広告」", "差出人に「@spam.example」", "", "許可リスト",
                      "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail",
                      "文字コード: GB2312", "なりすまし表示名", large}));
     EXPECT_EQ(ticks(),
@@ -552,7 +550,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          "「webmail.example.com」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
-         {"", "Subject:,未承諾広告", "From:,@spam.example",
+         {"", "件名に「未承諾広告」", "差出人に「@spam.example」",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "認証失敗: dmarc=fail", "文字コード: GB2312",
           "なりすまし表示名", large},
@@ -563,7 +561,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          "「bank.example」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com"},
-         {"", "Subject:,未承諾広告", "From:,@spam.example",
+         {"", "件名に「未承諾広告」", "差出人に「@spam.example」",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},
@@ -574,7 +572,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          "「prunebox.example」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
-         {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
+         {"拒否リスト: prunebox.example", "件名に「未承諾広告」", "差出人に「@spam.example」",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},
@@ -586,7 +584,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          "「bargain.example.net」を拒否リストに追加(&D)",
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example"},
-         {"拒否リスト: prunebox.example", "Subject:,未承諾広告", "From:,@spam.example",
+         {"拒否リスト: prunebox.example", "件名に「未承諾広告」", "差出人に「@spam.example」",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},
@@ -599,7 +597,7 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
          {"lists.prunebox-friends.example", "info@bank.example"},
          {"blocked-shop.example", "hanako.yamada@webmail.example.com", "prunebox.example",
           "bargain.example.net"},
-         {"拒否リスト: prunebox.example", "拒否リスト: bargain.example.net", "From:,@spam.example",
+         {"拒否リスト: prunebox.example", "拒否リスト: bargain.example.net", "差出人に「@spam.example」",
           "拒否リスト: hanako.yamada@webmail.example.com", "許可リスト",
           "拒否リスト: blocked-shop.example", "許可リスト", "文字コード: GB2312",
           "なりすまし表示名", large},

@@ -251,6 +251,55 @@ TEST(PageBridgeTest, ACheckIsGivenTheRowsAsListedSortedAndTicked) {
     }
 }
 
+// Messages sent to the list view, counted by a hook on the UI thread.
+HWND CountedList = nullptr;
+int ListMessages = 0;
+LRESULT CALLBACK CountListMessages(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd == CountedList)
+        ++ListMessages;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A listing adds rows to the page's model; the list view hears of them once a batch. The
+// messages it is sent must not grow with the rows: a few a batch, and one for each row the rules
+// ticked (here three, whatever the count).
+TEST(PageBridgeTest, MessagesToTheListViewDoNotGrowWithTheRowsListed) {
+    constexpr int PerBatch = 24;
+    for (const int count : {100, 10000}) {
+        SCOPED_TRACE(count);
+        TFixture fixture;
+        TMainFrame& frame = *fixture.Page->Frame;
+        ShowWindow(fixture.Window, SW_SHOW);
+        int batches = 0;
+        auto batchEnd = fixture.Page->Bridge->Queue.OnBatchEnd;
+        fixture.Page->Bridge->Queue.OnBatchEnd = [&] {
+            ++batches;
+            batchEnd();
+        };
+        CountedList = frame.MailView;
+        ListMessages = 0;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountListMessages, nullptr,
+                                       GetCurrentThreadId());
+        fixture.FromWorker([&](TPageBridge& b) {
+            for (int i = 0; i < count; ++i) {
+                TMailRow row;
+                row.Columns[TMailRow::Title] = "件名 " + std::to_string(i);
+                row.Columns[TMailRow::Uidl] = "u" + std::to_string(i);
+                row.Ticked = row.RuleTicked = i % (count / 3) == 1;
+                row.HeaderLines = {"Subject: " + row.Columns[TMailRow::Title]};
+                b.AddRow(row);
+            }
+        });
+        fixture.Page->Bridge->Queue.Drain();
+        GuiTest::PumpPending();
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(SendMessageA(frame.MailView, LVM_GETITEMCOUNT, 0, 0), count);
+        EXPECT_EQ(SendMessageA(frame.MailView, LVM_GETSELECTEDCOUNT, 0, 0), 3);
+        EXPECT_GT(batches, 0);
+        EXPECT_LE(ListMessages, PerBatch * batches + 3) << batches << " batches";
+    }
+}
+
 TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
     TFixture fixture;
     // The page goes while the question is open (its account removed meanwhile); the worker is

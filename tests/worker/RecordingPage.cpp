@@ -49,8 +49,11 @@ TCheckInputs TRecordingPage::Inputs() {
     inputs.LogEnabled = LogFlag;
     inputs.TabCaption = Caption;
     inputs.Rows = RowsShown;
+    inputs.RuleInputs.Allow = AllowList;
+    inputs.RuleInputs.LearnedDelete = LearnedDelete;
     inputs.Choices = Choices;
     if (Choices) Choices->SetRules(inputs.RuleInputs);
+    inputs.Learner = Learner;
     return inputs;
 }
 

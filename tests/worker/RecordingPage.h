@@ -32,6 +32,10 @@ public:
     // The account's choices record, as the real page shares it with the worker: a tick given
     // by Tick or TickWhere is recorded, a row added shows the recorded choice. None by default.
     std::shared_ptr<TAccountChoices> Choices;
+    // The shared learning filter and the settings it is asked with; none by default.
+    std::shared_ptr<TLearner> Learner;
+    std::vector<std::string> AllowList;
+    bool LearnedDelete = false;
 
     // --- Test side ---
     // The page as it stands, for the worker's next command.
