@@ -1,5 +1,6 @@
 #include "page/ChPage.h"
 
+#include "headers/SjisText.h"
 #include "history/FileSystem.h"
 #include "rules/ReasonText.h"
 #include "rules/SenderList.h"
@@ -282,11 +283,14 @@ int TChPage::RowsTickedByBlocking(const std::string& entry) const {
     inputs.Block.push_back(entry);
     if (inputs.SearchesNothing()) return 0;
     const TRuleSet rules(inputs);
+    const TMailList& mails = Frame->Mails();
     int ticked = 0;
-    for (int row = 0; row < Frame->RowCount(); ++row) {
-        const TRowBasis* basis = Frame->BasisOf(row);
-        if (basis && !basis->RuleTicked && rules.Decide(basis->HeaderLines, basis->Size).Ticked)
-            ++ticked;
+    for (size_t index = 0; index < mails.Count(); ++index) {
+        const TMailRow& row = mails.Row(index);
+        if (row.HeaderLines.empty() || row.RuleTicked) continue;
+        int32_t size = 0;  // the listing's sizes are 32-bit
+        SjisText::ToInt32(row.Columns[TMailRow::Size], size);
+        if (rules.Decide(row.HeaderLines, size).Ticked) ++ticked;
     }
     return ticked;
 }
