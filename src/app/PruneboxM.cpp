@@ -102,6 +102,9 @@ void TPruneboxM::FormCreate() {
     MainPage.OnChange = [this] { MainPageChange(); };
     FormResize();
 
+    // Before the pages: their first command may need it.
+    LearnPercent = TSetupStore(*Registry).LoadLearnThreshold();
+    SharedLearner = std::make_shared<TLearner>(FileSystem::ProgramDataFolder());
     LoadAccounts();
     ApplyListSettings();
     FormResize();
@@ -112,6 +115,9 @@ void TPruneboxM::FormCreate() {
     // Copies of deleted mail are kept for a month.
     TCopyFolder(FileSystem::ProgramDataFolder()).RemoveExpired(static_cast<int64_t>(time(nullptr)));
     Checks = std::make_unique<TPeriodicChecks>(Accounts, Handle);
+    // A damaged model was set aside: the user learns why ticks by learning start over.
+    const std::string problem = SharedLearner->TakeProblem();
+    if (!problem.empty()) MessageDlgCenter(Handle, problem, TMsgDlgType::Warning, mbOK, 0);
 }
 
 void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {

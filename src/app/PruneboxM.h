@@ -83,6 +83,8 @@ public:
                              const std::string& hash) override;
     void ShowHeaderLater(int slot) override;
     bool ExtendedViewShown() const override { return ExtendedView; }
+    std::shared_ptr<TLearner> Learner() const override { return SharedLearner; }
+    int LearnThreshold() const override { return LearnPercent; }
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
     bool RemoveSender(TSenderListKind list, const std::string& entry) override;
@@ -138,6 +140,8 @@ private:
 
     TListSettings ListSettings;  // font and widths the lists were given at start
     TResidentSettings Resident;
+    std::shared_ptr<TLearner> SharedLearner;
+    int LearnPercent = TSetupStore::DefaultLearnThreshold;
     HFONT ListFont = nullptr;
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;

@@ -24,7 +24,12 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
     TabSheet = std::make_unique<TTabSheet>(Tabs, index);
     Frame = std::make_unique<TMainFrame>(TabSheet->Handle, index,
                                          [this](int command) { RunCommand(command); });
-    Frame->SenderCommand = [this](int command, int row) { AddRowSender(command, row); };
+    Frame->SenderCommand = [this](int command, int row) {
+        if (command == TMainFrame::IdLearnUnwanted || command == TMainFrame::IdLearnWanted)
+            LearnRow(command, row);
+        else
+            AddRowSender(command, row);
+    };
     Frame->HandTicked = [this](int row, bool ticked) { HandTicked(row, ticked); };
     Bridge = std::make_unique<TPageBridge>(*this, *Frame);
     Bridge->OnButtonsEnabled = [this] {
@@ -199,6 +204,8 @@ TRuleInputs TChPage::RuleInputs() const {
     inputs.Charsets = Filter.Charsets;
     inputs.Spoof = Filter.Spoof;
     inputs.MaxSize = Filter.MaxSize;
+    inputs.LearnThreshold = Host.LearnThreshold();
+    inputs.LearnedDelete = Filter.LearnedDelete;
     return inputs;
 }
 
@@ -223,9 +230,22 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.Unattended = check;
     inputs.Choices = Choices;
     if (Choices) Choices->SetRules(inputs.RuleInputs);
+    inputs.Learner = Host.Learner();
     inputs.DeleteTicked = check && DeleteTicked;
     inputs.KeepCopy = check && KeepCopy;
     return inputs;
+}
+
+void TChPage::LearnRow(int command, int row) {
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (row < 0 || row >= Frame->RowCount() || !learner) return;
+    const TMailRow& listed = Frame->Mails().Row(static_cast<size_t>(row));
+    if (listed.HeaderLines.empty()) return;
+    const bool unwanted = command == TMainFrame::IdLearnUnwanted;
+    learner->Learn(listed.HeaderLines, unwanted);
+    if (listed.Ticked == unwanted) return;
+    Frame->SetTicked(row, unwanted);
+    HandTicked(row, unwanted);
 }
 
 void TChPage::AddRowSender(int command, int row) {

@@ -63,6 +63,9 @@ public:
     // Rows a running command lists after a change of the rules were decided by the rules it
     // started from: they are decided again when it ends.
     bool RedecideAtEnd = false;
+    // The row menu's learning commands: the row's header learned as unwanted or wanted, and
+    // the row ticked or unticked to match, as by the user's hand.
+    void LearnRow(int command, int row);
     // The row menu's sender-list commands (TMainFrame::IdAllowSender...): the row's From address,
     // or its domain, goes to a list through the host; a sender that cannot be an entry is
     // refused with a message saying why. Blocking a sender the allow list keeps asks first

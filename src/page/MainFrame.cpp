@@ -24,7 +24,7 @@ const TColumnSpec Columns[MailColumn::Count] = {
     {"DateKey", 0, LVCFMT_CENTER},    {"Uidl", 0, LVCFMT_CENTER},
 };
 
-// The row's context menu: the header viewer, then the sender lists.
+// The row's context menu: the header viewer, the sender lists, then learning.
 struct TMenuItem {
     int Id;
     const char* Caption;
@@ -35,6 +35,9 @@ const TMenuItem RowMenu[] = {
     {TMainFrame::IdAllowSender, "差出人を許可リストに追加(&A)"},
     {TMainFrame::IdBlockSender, "差出人を拒否リストに追加(&B)"},
     {TMainFrame::IdBlockDomain, "ドメインを拒否リストに追加(&D)"},
+    {0, nullptr},
+    {TMainFrame::IdLearnUnwanted, "迷惑メールとして学習(&J)"},
+    {TMainFrame::IdLearnWanted, "迷惑メールではないと学習(&N)"},
 };
 
 // The list view's own procedure, the same for every list view.
@@ -141,8 +144,8 @@ void TMainFrame::FormCreate() {
                  LVS_EX_FULLROWSELECT);
     InsertColumns(MailView, Columns);
     ResetSortDirections(MailColumn::Count);
-    ListViewProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        MailView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MailViewProc)));
+    ListViewProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(MailView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MailViewProc)));
 
     KvPanel1.BevelInner = KvPanel1.BevelOuter = TBevelCut::None;
     KvPanel1.Create(Handle, 8, 352, 465, 33);

@@ -28,6 +28,8 @@ public:
         IdAllowSender,
         IdBlockSender,
         IdBlockDomain,
+        IdLearnUnwanted,
+        IdLearnWanted,
     };
 
     // The buttons, the double click and the menu give their worker command to runCommand.
@@ -41,8 +43,8 @@ public:
     HWND MailView = nullptr;
     HWND StatusBar1 = nullptr;
 
-    // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) on
-    // the row at the index given.
+    // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) and
+    // learning commands (IdLearnUnwanted, IdLearnWanted) on the row at the index given.
     std::function<void(int command, int row)> SenderCommand;
     // The user ticked or unticked the row at the index given (never called for the program's
     // own changes of a tick).

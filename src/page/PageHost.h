@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
 #include <string>
 
+#include "learn/Learner.h"
 #include "settings/SenderStore.h"
+#include "settings/SetupStore.h"
 #include "worker/CheckResult.h"
 
 // The two shared sender lists.
@@ -38,4 +41,8 @@ public:
     virtual bool RemoveSender(TSenderListKind list, const std::string& entry) = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
+    // The learning filter all accounts share (none: nothing learns) and the percent at which it
+    // ticks a row.
+    virtual std::shared_ptr<TLearner> Learner() const { return nullptr; }
+    virtual int LearnThreshold() const { return TSetupStore::DefaultLearnThreshold; }
 };

@@ -195,6 +195,8 @@ bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::
         return false;
     }
     result.MaxSize = kilobytes;
+    // Set in the learning dialog, not among these fields.
+    result.LearnedDelete = filter.LearnedDelete;
     filter = result;
     return true;
 }

@@ -107,6 +107,7 @@ TAccountFilter TAccountStore::LoadFilter() {
     filter.KeptCharsets = Registry.ReadString("KeptCharsets").value_or("");
     filter.Spoof = Registry.ReadBool("Spoof").value_or(false);
     filter.MaxSize = std::max(0, Registry.ReadInteger("MaxSize").value_or(0));
+    filter.LearnedDelete = Registry.ReadBool("LearnedDelete").value_or(false);
     return filter;
 }
 
@@ -194,6 +195,7 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteString("KeptCharsets", filter.KeptCharsets) && ok;
     ok = Registry.WriteBool("Spoof", filter.Spoof) && ok;
     ok = Registry.WriteInteger("MaxSize", std::max(0, filter.MaxSize)) && ok;
+    ok = Registry.WriteBool("LearnedDelete", filter.LearnedDelete) && ok;
     return ok;
 }
 

@@ -34,6 +34,8 @@ struct TAccountFilter {
     std::string Charsets;    // "Charsets": charset names separated by ","; empty: off
     bool Spoof = false;      // "Spoof": tick a display name holding a foreign address
     int MaxSize = 0;         // "MaxSize": KB; 0: off
+    // "LearnedDelete": an automatic deletion takes the rows learning ticked too (not a check)
+    bool LearnedDelete = false;
     // "KeptCharsets": the list written while the charset check is off, shown when it is on again
     std::string KeptCharsets;
     // True when a check is on: the account then searches headers even without text rules.

@@ -204,6 +204,16 @@ bool TSetupStore::SaveResidentSettings(const TResidentSettings& settings) {
     return ok;
 }
 
+int TSetupStore::LoadLearnThreshold() {
+    if (!Registry.OpenKey(kSetupKey, false)) return DefaultLearnThreshold;
+    const int percent = Registry.ReadInteger("LearnThreshold").value_or(DefaultLearnThreshold);
+    return percent >= 1 && percent <= 100 ? percent : DefaultLearnThreshold;
+}
+
+bool TSetupStore::SaveLearnThreshold(int percent) {
+    return Registry.OpenKey(kSetupKey, true) && Registry.WriteInteger("LearnThreshold", percent);
+}
+
 bool TSetupStore::StartsWithWindows() {
     Registry.SetRoot(TRegistryRoot::CurrentUserHive);
     const bool on = Registry.OpenKey(kRunKey, false) && Registry.ValueExists(kRunValueName);

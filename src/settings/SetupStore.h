@@ -87,6 +87,12 @@ public:
     TResidentSettings LoadResidentSettings();
     bool SaveResidentSettings(const TResidentSettings& settings);
 
+    // The percent at which learning ticks a row ("LearnThreshold"); missing or outside 1..100
+    // reads as DefaultLearnThreshold.
+    static constexpr int DefaultLearnThreshold = 90;
+    int LoadLearnThreshold();
+    bool SaveLearnThreshold(int percent);
+
     // Whether Windows starts the program at logon: the Run value "Prunebox" is there. The
     // accessor is back at the current user afterwards.
     bool StartsWithWindows();

@@ -143,7 +143,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
          {}},
         {{false, " kept.jp ", false, " GB2312,Big5 ", false, "0"},
          true,
-         {false, "kept.jp", "", false, 0, "GB2312,Big5"},
+         {false, "kept.jp", "", false, 0, false, "GB2312,Big5"},
          nullptr,
          {}},
         {{false, "", true, " GB2312 ,, Big5 ,", false, ""},
@@ -181,6 +181,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
     for (const auto& c : cases) {
         TAccountFilter filter;
         filter.MaxSize = 7;  // a refusal leaves it
+        filter.LearnedDelete = true;  // not among the fields: always kept
         std::string error;
         TFilterField faulty{};
         ASSERT_EQ(FilterFromFields(c.Fields, filter, error, faulty), c.Ok) << error;
@@ -196,6 +197,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
         EXPECT_EQ(filter.Spoof, c.Stored.Spoof);
         EXPECT_EQ(filter.MaxSize, c.Stored.MaxSize);
         EXPECT_EQ(filter.KeptCharsets, c.Stored.KeptCharsets);
+        EXPECT_TRUE(filter.LearnedDelete);
     }
 }
 

@@ -32,7 +32,7 @@ TAccountSettings SampleAccount() {
     a.CheckEvery = 15;
     a.DeleteTicked = true;
     a.KeepCopy = true;
-    a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048, "KOI8-R"};
+    a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048, true, "KOI8-R"};
     return a;
 }
 
@@ -56,6 +56,7 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.Filter.Spoof, b.Filter.Spoof);
     EXPECT_EQ(a.Filter.MaxSize, b.Filter.MaxSize);
     EXPECT_EQ(a.Filter.KeptCharsets, b.Filter.KeptCharsets);
+    EXPECT_EQ(a.Filter.LearnedDelete, b.Filter.LearnedDelete);
 }
 
 TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {

@@ -227,6 +227,16 @@ TYPED_TEST(SetupStoreTest, ResidentSwitchesDefaultToOnAndLoadAsSaved) {
     EXPECT_EQ(r.ReadInteger("Notify"), 0);
 }
 
+TYPED_TEST(SetupStoreTest, LearnThresholdOutsideItsRangeReadsAsTheDefault) {
+    EXPECT_EQ(this->Store.LoadLearnThreshold(), TSetupStore::DefaultLearnThreshold);
+    const std::pair<int, int> cases[] = {{75, 75}, {1, 1},    {100, 100},
+                                         {0, 90},  {101, 90}, {-5, 90}};
+    for (const auto& [stored, read] : cases) {
+        ASSERT_TRUE(this->Store.SaveLearnThreshold(stored));
+        EXPECT_EQ(this->Store.LoadLearnThreshold(), read) << stored;
+    }
+}
+
 TYPED_TEST(SetupStoreTest, StartWithWindowsWritesAndRemovesTheRunValue) {
     const std::string program = "C:\\Program Files\\表示\\Prunebox.exe";
     auto& r = *this->Registry;
