@@ -10,6 +10,8 @@
 #include "app/MainCommands.h"
 #include "app/PeriodicChecks.h"
 #include "app/TrayMenu.h"
+#include "auth/AuthFailure.h"
+#include "auth/DpapiBox.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
 #include "history/CopyFolder.h"
@@ -139,7 +141,8 @@ void TPruneboxM::UpdateTray() {
         if (!page) continue;
         accounts.push_back({page->TabSheet->Caption(),
                             page->Frame->RowCount() - page->Frame->SelectedCount(),
-                            Checks && Checks->Failed(page->KeyName)});
+                            Checks && Checks->Failed(page->KeyName),
+                            Checks && Checks->SignInNeeded(page->KeyName)});
     }
     Tray.Update(accounts);
 }
@@ -226,7 +229,8 @@ void TPruneboxM::LoadWindowSettings() {
 }
 
 void TPruneboxM::LoadAccounts() {
-    TAccountStore store(*Registry);
+    TDpapiBox box;
+    TAccountStore store(*Registry, &box);
     std::vector<std::string> names = store.EnumerateAccounts();
     Accounts.SetPageCount(0);
     // The "新規" page: "\Connect" itself is current, so there is nothing to load.
@@ -516,7 +520,14 @@ void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
     // The rows the check left are on the page by now.
     UpdateTray();
     const TChPage* page = Accounts.Page(slot);
-    if (!page || !Resident.Notify) return;
+    if (!page) return;
+    // Once until the account logs in again: a check every few minutes must not nag.
+    if (!result.SignInNeeded && result.Outcome == TCheckOutcome::Done) SignInNoticed.erase(key);
+    if (result.SignInNeeded && !key.empty() && SignInNoticed.insert(key).second &&
+        Tray.ShowNotice(TPeriodicChecks::NoticeTitle, SjisText::Trim(page->TabSheet->Caption()) +
+                                                          ": " + EAuthFailure::SignInNeededText))
+        NoticeKey = key;  // its click shows the account to sign in
+    if (!Resident.Notify) return;
     const std::string notice = TPeriodicChecks::NoticeText(page->TabSheet->Caption(), result);
     if (!notice.empty() && Tray.ShowNotice(TPeriodicChecks::NoticeTitle, notice)) NoticeKey = key;
 }
@@ -575,6 +586,11 @@ bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::s
     // The answer holds for this connection even if the store cannot keep it.
     if (Registry) TAccountStore(*Registry).SaveCertHash(accountKey, hash);
     return true;
+}
+
+void TPruneboxM::RefreshTokenChanged(const std::string& accountKey, const std::string& token) {
+    TDpapiBox box;
+    if (Registry) TAccountStore(*Registry, &box).SaveRefreshToken(accountKey, token);
 }
 
 LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/CommandHost.h"
@@ -88,6 +89,7 @@ public:
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
     bool RemoveSender(TSenderListKind list, const std::string& entry) override;
+    void RefreshTokenChanged(const std::string& accountKey, const std::string& token) override;
     void CheckEnded(int slot, const TCheckResult& result) override;
 
     // The commands' host. The list font is set from the last slot down, and the close stores
@@ -149,6 +151,8 @@ private:
     // The account the last notice of new mail named: a click on the notice, or the next click
     // on the icon, shows its tab.
     std::string NoticeKey;
+    // Accounts told by a balloon that they must sign in again, until one logs in.
+    std::set<std::string> SignInNoticed;
     DWORD UiThreadId = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "auth/DpapiBox.h"
 #include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
 #include "page/AccountDirectory.h"
@@ -105,6 +106,7 @@ constexpr RECT PeriodicBounds{8, 336, 684, 432};
 constexpr int DefaultCheckEvery = 10;  // shown while the check is off
 // The spam checks, below the periodic check.
 constexpr RECT FilterBounds{8, 440, 684, 580};
+constexpr RECT LoginMethodBounds{8, 588, 684, 716};
 const TControlSpec PeriodicControls[] = {
     {"BUTTON", "定期的に新着確認する(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 180, 20,
      TASetup::IdCheckEveryTick},
@@ -161,6 +163,8 @@ void TASetup::FormCreate() {
         Values.KeepCopy = stored.KeepCopy;
     }
     Values.Filter = page.Filter;
+    Values.OAuth = page.OAuth;
+    Values.SignedIn = !page.RefreshToken.empty();
     for (const std::string& rule : page.Rules) {
         const TRuleParts parts = TMainDM::SplitRule(rule);
         Values.Rules.emplace_back(parts.Header, parts.Text);
@@ -190,11 +194,16 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             FormShow();
             SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
             return FALSE;
+        case TOAuthGroup::SignInDoneMessage:
+            LoginMethod.SignInEnded();
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IdSecurityCombo && HIWORD(wParam) == CBN_SELCHANGE) {
                 SecurityComboChange();
                 return TRUE;
             }
+            if (LoginMethod.HandleCommand(LOWORD(wParam), HIWORD(wParam), TextOf(SIDNum)))
+                return TRUE;
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
             if (Filters.HandleCommand(LOWORD(wParam), ListedAuthServIds())) return TRUE;
             switch (LOWORD(wParam)) {
@@ -312,6 +321,8 @@ void TASetup::CreateControls() {
     NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
     CreatePeriodicControls(font);
     Filters.Create(Handle, FilterBounds, font);
+    LoginMethod.Create(Handle, LoginMethodBounds, font,
+                       {SServ, PortEdit, PortUpDown, SecurityCombo, SAPOPCheck, SPass});
     SetChecked(NotRadio, true);  // no automatic check until the page says otherwise
     EnableWindow(HeadPanel.Handle, FALSE);
     EnableWindow(PPPanel.Handle, FALSE);
@@ -327,6 +338,7 @@ void TASetup::ShowValues() {
     SetWindowTextA(SIDNum, Values.SIDNum.c_str());
     SetWindowTextA(SPass, Values.SPass.c_str());
     SetChecked(SAPOPCheck, Values.SAPOPCheck);
+    LoginMethod.Show(Values.OAuth, Values.SAPOPCheck, Values.SignedIn);
     SendMessageA(SecurityCombo, CB_SETCURSEL, Values.Security, 0);
     SetWindowTextA(DesignCombo, Values.Design.c_str());
     SetChecked(PassCheck, Values.PassCheck);
@@ -366,6 +378,7 @@ void TASetup::ReadValues() {
     Values.SIDNum = TextOf(SIDNum);
     Values.SPass = TextOf(SPass);
     Values.SAPOPCheck = Checked(SAPOPCheck);
+    Values.OAuth = LoginMethod.Read();
     Values.PassCheck = Checked(PassCheck);
     const LRESULT security = SendMessageA(SecurityCombo, CB_GETCURSEL, 0, 0);
     Values.Security = security == CB_ERR ? kSecurityNone : static_cast<int>(security);
@@ -631,6 +644,11 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     // do, and goes with them when they change.
     if (!isNew && Accounts.Page(target)->KeyName == keyName)
         account.CertHash = Accounts.Page(target)->CertHash;
+    account.OAuth = Values.OAuth;
+    // A sign-in made in the dialog, else the edited account's own.
+    account.RefreshToken = LoginMethod.SignedInToken();
+    if (account.RefreshToken.empty() && !isNew)
+        account.RefreshToken = Accounts.Page(target)->RefreshToken;
     account.Pass = Values.SPass;
     account.AutoDelMode = mode;
     account.Rules = rules;
@@ -638,7 +656,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.DeleteTicked = Values.DeleteTicked;
     account.KeepCopy = Values.KeepCopy;
     account.Filter = Values.Filter;
-    TAccountStore(Registry).SaveAccount(account, keyName, replacedKey);
+    TDpapiBox box;
+    TAccountStore(Registry, &box).SaveAccount(account, keyName, replacedKey);
 
     if (isNew) {
         if (AccountIndex == 0) {

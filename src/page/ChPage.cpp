@@ -65,6 +65,8 @@ void TChPage::LoadAccount(const TAccountSettings& account) {
     KeepCopy = account.KeepCopy;
     Security = account.Security;
     CertHash = account.CertHash;
+    OAuth = account.OAuth;
+    RefreshToken = account.RefreshToken;
 }
 
 void TChPage::SetAccountName(const std::string& name) {
@@ -110,6 +112,7 @@ void TChPage::ArrangePage() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     Frame->SetStatusWidths();
+    Frame->FitTitleColumn();
 }
 
 void TChPage::RunCommand(int command) {
@@ -215,6 +218,8 @@ TCheckInputs TChPage::CheckInputs(int command) const {
     inputs.IDNum = TextOf(Frame->IDNum);
     inputs.Pass = TextOf(Frame->Pass);
     inputs.APOPCheck = Checked(Frame->APOPCheck);
+    inputs.OAuth = OAuth;
+    inputs.RefreshToken = RefreshToken;
     inputs.Security = Security;
     inputs.CertHash = CertHash;
     inputs.RuleInputs = RuleInputs();

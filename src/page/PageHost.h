@@ -26,6 +26,8 @@ public:
     // on "はい" the host stores hash as the account's trusted fingerprint and answers true.
     virtual bool AskTrustCertificate(const std::string& accountKey, const std::string& text,
                                      const std::string& hash) = 0;
+    // The account stored under accountKey has a new refresh token: the host stores it sealed.
+    virtual void RefreshTokenChanged(const std::string& accountKey, const std::string& token) = 0;
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;

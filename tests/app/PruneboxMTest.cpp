@@ -511,12 +511,49 @@ TEST(PruneboxMTest, AccountAddedWhileRunningGetsTheColumnWidthsOfTheOthers) {
     TStarted started;
     TChPage* added = started.Main.Accounts.AddAccount();
     ASSERT_NE(added, nullptr);
-    for (int column = 0; column < kListColumns; ++column) {
+    // The title fits each list's own width.
+    for (int column = 1; column < kListColumns; ++column) {
         EXPECT_EQ(SendMessageA(added->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0),
                   SendMessageA(started.Main.Accounts.Pages[0]->Frame->MailView, LVM_GETCOLUMNWIDTH,
                                column, 0))
             << column;
     }
+}
+
+// The subject takes the width the other columns leave, at least 160 pixels, and follows the
+// window until the user sets its width.
+TEST(PruneboxMTest, TheSubjectTakesTheWidthTheOtherColumnsLeave) {
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    HWND list = main.Accounts.Pages[main.ActiveSlot()]->Frame->MailView;
+    auto width = [&](int column) {
+        return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+    };
+    auto left = [&] {
+        RECT client;
+        GetClientRect(list, &client);
+        int room = client.right - GetSystemMetrics(SM_CXVSCROLL);
+        for (int column = 1; column < MailColumn::Count; ++column) room -= width(column);
+        return room;
+    };
+    EXPECT_GE(width(MailColumn::Title), 160);
+    EXPECT_EQ(width(MailColumn::Title), left());
+    RECT bounds;
+    GetWindowRect(main.Handle, &bounds);
+    SetWindowPos(main.Handle, nullptr, 0, 0, bounds.right - bounds.left + 200,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(width(MailColumn::Title), left());
+
+    // The user drags the title's edge: the width stays when the window grows.
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, MailColumn::Title, 180);
+    NMHEADERA drag{};
+    drag.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    drag.hdr.code = HDN_ENDTRACKA;
+    drag.iItem = MailColumn::Title;
+    SendMessageA(GetParent(list), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&drag));
+    SetWindowPos(main.Handle, nullptr, 0, 0, bounds.right - bounds.left + 300,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(width(MailColumn::Title), 180);
 }
 
 TEST(PruneboxMTest, RemovingAnAccountDeletesItsStoredKey) {

@@ -203,7 +203,7 @@ TEST_F(ASetupTest, NewAccountFromTheNewTabIsStoredAndGetsItsTabBeforeNew) {
     EXPECT_EQ(basic.cx, 422);
     EXPECT_EQ(basic.cy, 262);
     EXPECT_EQ(extended.cx, 700);
-    EXPECT_EQ(extended.cy, 624);  // with the periodic check and spam check groups
+    EXPECT_EQ(extended.cy, 760);  // with the periodic check, spam check and login method groups
     EXPECT_EQ(button, "<< 基本");
 
     const TAccountSettings stored = Load("taro@pop.example.jp");
@@ -842,6 +842,48 @@ TEST_F(ASetupTest, FieldsOfAnUntickedCheckAreGreyAndTheCharsetListIsKept) {
                                    ClickButton(dialog, IDCANCEL);
                                }}}));
     EXPECT_EQ(kept, "KOI8-R");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) {
+    std::string host, port;
+    int security = -1;
+    bool apopEnabled = true;
+    const auto chooseMicrosoft = [&](HWND dialog) {
+        GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthMicrosoft);
+        host = GuiTest::Text(dialog, TASetup::IdSServ);
+        port = GuiTest::Text(dialog, TASetup::IdPortEdit);
+        security = ShownSecurity(dialog);
+        apopEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdSAPOPCheck));
+        SetText(dialog, TOAuthGroup::IdClientIdEdit, "client-1");
+        SetText(dialog, TOAuthGroup::IdTenantEdit, "organizations");
+    };
+    ASSERT_TRUE(
+        Open(true, {{AddCaption, Then(Fill("Work", "pop.example.jp", "110", "taro", "", false),
+                                      Then(chooseMicrosoft, Press(IDOK)))}}));
+    EXPECT_EQ(host, "outlook.office365.com");
+    EXPECT_EQ(port, "995");
+    EXPECT_EQ(security, kSecuritySslTls);
+    EXPECT_FALSE(apopEnabled);
+    TAccountSettings stored = Load("taro@outlook.office365.com");
+    EXPECT_EQ(stored.OAuth.Method, AuthMicrosoft);
+    EXPECT_EQ(stored.OAuth.ClientId, "client-1");
+    EXPECT_EQ(stored.OAuth.Tenant, "organizations");
+    EXPECT_EQ(stored.Serv, "outlook.office365.com:995");
+    EXPECT_FALSE(stored.APOPCheck);
+
+    // Back to APOP: the box follows the method, and the client stays for a later return.
+    const auto chooseApop = [](HWND dialog) {
+        GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthApop);
+    };
+    ASSERT_TRUE(Open(false, {{EditCaption, Then(chooseApop, Press(IDOK))}}));
+    stored = Load("taro@outlook.office365.com");
+    EXPECT_EQ(stored.OAuth.Method, AuthApop);
+    EXPECT_TRUE(stored.APOPCheck);
+    EXPECT_EQ(stored.OAuth.ClientId, "client-1");
 }
 
 }  // namespace

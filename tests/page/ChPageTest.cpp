@@ -19,6 +19,7 @@
 #include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "settings/SenderStore.h"
+#include "settings/SetupStore.h"
 
 namespace {
 
@@ -304,7 +305,8 @@ TEST(ChPageTest, HiddenColumnsSnapBackAtTheNextPaint) {
         EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, column, 0), 0);
     EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, 5, 0), 10);
     // The reason column is shown, not hidden.
-    EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, MailColumn::Reason, 0), 120);
+    EXPECT_EQ(SendMessageA(account.Frame.MailView, LVM_GETCOLUMNWIDTH, MailColumn::Reason, 0),
+              TListSettings().ColumnWidths[MailColumn::Reason]);
 }
 
 TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
