@@ -71,7 +71,8 @@ TEST(PruneboxTest, ImportsOnlySystemLibraries) {
         "ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL",  "KERNEL32.DLL",
         "MSVCRT.DLL",   "SHELL32.DLL",  "USER32.DLL",   "WS2_32.DLL", "WSOCK32.DLL",
         "OLE32.DLL",    "CRYPT32.DLL",  "SECUR32.DLL",  // the system's TLS
-        "UXTHEME.DLL"};                                 // visual styles off for bottom tabs
+        "UXTHEME.DLL",                                  // visual styles off for bottom tabs
+        "WINHTTP.DLL",  "BCRYPT.DLL"};                  // the sign-in's requests and PKCE
     int count = 0;
     for (; entry->Name; ++entry, ++count) {
         std::string name = reinterpret_cast<const char*>(base + entry->Name);
