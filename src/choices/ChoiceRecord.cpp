@@ -88,6 +88,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
     for (auto it = Entries.begin(); it != Entries.end();) {
         TEntry& entry = it->second;
         if (listed.count(it->first)) {
+            changes.Changed = changes.Changed || entry.ListedDay != today || !entry.Present;
             entry.ListedDay = today;
             entry.Present = true;
         } else {
@@ -95,6 +96,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
             entry.Present = false;
             if (today - entry.ListedDay > KeptDays) {
                 it = Entries.erase(it);
+                changes.Changed = true;
                 continue;
             }
         }
@@ -104,6 +106,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
         const auto added = Entries.emplace(mail, TEntry{TChoice::None, today, true});
         if (added.second) changes.Arrived.push_back(mail);
     }
+    changes.Changed = changes.Changed || !changes.Arrived.empty() || !changes.Left.empty();
     return changes;
 }
 

@@ -197,6 +197,9 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
         case TOAuthGroup::SignInDoneMessage:
             LoginMethod.SignInEnded();
             return TRUE;
+        case TOAuthGroup::SignInCodeMessage:
+            LoginMethod.CodeShown();
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IdSecurityCombo && HIWORD(wParam) == CBN_SELCHANGE) {
                 SecurityComboChange();

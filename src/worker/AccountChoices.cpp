@@ -68,7 +68,8 @@ TChoiceRecord::TListing TAccountChoices::Listed(
     }
     if (baseline) changes.Arrived.clear();
     if (byHand) Damaged = false;
-    Changed = true;
+    // A mailbox that did not change is not written again at every check.
+    Changed = Changed || changes.Changed;
     return changes;
 }
 

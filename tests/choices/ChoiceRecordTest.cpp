@@ -20,9 +20,10 @@ TEST(ChoiceRecord, ListingsTellWhatArrivedAndWhatLeft) {
         std::vector<TMailIdentity> Listing;
         int64_t Day;
         std::vector<std::string> Arrived, Left;
+        bool Changed = true;
     } steps[] = {
         {{A, B}, 100, {"a", "b"}, {}},
-        {{A, B}, 100, {}, {}},
+        {{A, B}, 100, {}, {}, false},
         {{B, C}, 101, {"c"}, {"a"}},
         {{B, C}, 102, {}, {}},                         // "a" left once, not again
         {{A, B, C}, 120, {}, {}},                      // back within 30 days: known
@@ -36,6 +37,7 @@ TEST(ChoiceRecord, ListingsTellWhatArrivedAndWhatLeft) {
         const TChoiceRecord::TListing changes = record.Listed(step.Listing, step.Day);
         EXPECT_EQ(Uids(changes.Arrived), step.Arrived) << "day " << step.Day;
         EXPECT_EQ(Uids(changes.Left), step.Left) << "day " << step.Day;
+        EXPECT_EQ(changes.Changed, step.Changed) << "day " << step.Day;
     }
 }
 

@@ -851,13 +851,14 @@ namespace {
 TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) {
     std::string host, port;
     int security = -1;
-    bool apopEnabled = true;
+    bool apopEnabled = true, codeEnabled = false;
     const auto chooseMicrosoft = [&](HWND dialog) {
         GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthMicrosoft);
         host = GuiTest::Text(dialog, TASetup::IdSServ);
         port = GuiTest::Text(dialog, TASetup::IdPortEdit);
         security = ShownSecurity(dialog);
         apopEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdSAPOPCheck));
+        codeEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TOAuthGroup::IdDeviceButton));
         SetText(dialog, TOAuthGroup::IdClientIdEdit, "client-1");
         SetText(dialog, TOAuthGroup::IdTenantEdit, "organizations");
     };
@@ -868,6 +869,7 @@ TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) 
     EXPECT_EQ(port, "995");
     EXPECT_EQ(security, kSecuritySslTls);
     EXPECT_FALSE(apopEnabled);
+    EXPECT_TRUE(codeEnabled);  // Microsoft takes a code on another device
     TAccountSettings stored = Load("taro@outlook.office365.com");
     EXPECT_EQ(stored.OAuth.Method, AuthMicrosoft);
     EXPECT_EQ(stored.OAuth.ClientId, "client-1");
@@ -876,13 +878,15 @@ TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) 
     EXPECT_FALSE(stored.APOPCheck);
 
     // Back to APOP: the box follows the method, and the client stays for a later return.
-    const auto chooseApop = [](HWND dialog) {
+    const auto chooseApop = [&codeEnabled](HWND dialog) {
         GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthApop);
+        codeEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TOAuthGroup::IdDeviceButton));
     };
     ASSERT_TRUE(Open(false, {{EditCaption, Then(chooseApop, Press(IDOK))}}));
     stored = Load("taro@outlook.office365.com");
     EXPECT_EQ(stored.OAuth.Method, AuthApop);
     EXPECT_TRUE(stored.APOPCheck);
+    EXPECT_FALSE(codeEnabled);
     EXPECT_EQ(stored.OAuth.ClientId, "client-1");
 }
 
