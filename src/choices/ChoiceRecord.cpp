@@ -149,8 +149,8 @@ TChoiceRecord TChoiceRecord::Parse(const std::string& text, size_t& damaged) {
         TEntry entry;
         int64_t size = 0;
         bool read = !ended && fields.size() == 6 && Unescape(fields[0], mail.Uid) &&
-                    ReadNumber(fields[1], 0, INT32_MAX, size) &&
-                    Unescape(fields[2], mail.Digest) && fields[3].size() == 1 &&
+                    ReadNumber(fields[1], 0, INT32_MAX, size) && Unescape(fields[2], mail.Digest) &&
+                    fields[3].size() == 1 &&
                     ReadNumber(fields[4], 0, INT64_MAX / 2, entry.ListedDay) &&
                     (fields[5] == "0" || fields[5] == "1");
         if (read) {
