@@ -55,12 +55,17 @@ std::optional<TRuleInputs> TAccountChoices::Rules() const {
     return CurrentRules;
 }
 
-TChoiceRecord::TListing TAccountChoices::Listed(const std::vector<TMailIdentity>& listing,
-                                                int64_t today, bool byHand) {
+TChoiceRecord::TListing TAccountChoices::Listed(
+    const std::vector<TMailIdentity>& listing, int64_t today, bool byHand,
+    const std::map<TMailIdentity, std::vector<std::string>>& lines) {
     std::lock_guard<std::mutex> lock(Mutex);
     const bool baseline = Record.Empty() || Damaged;
     TChoiceRecord::TListing changes = Record.Listed(listing, today);
-    for (const TMailIdentity& mail : changes.Left) Signal(TSignal::LeftServer, mail, {});
+    for (const TMailIdentity& mail : changes.Left) {
+        const auto known = lines.find(mail);
+        Signal(TSignal::LeftServer, mail,
+               known == lines.end() ? std::vector<std::string>() : known->second);
+    }
     if (baseline) changes.Arrived.clear();
     if (byHand) Damaged = false;
     Changed = true;

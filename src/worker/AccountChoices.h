@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -52,8 +53,10 @@ public:
 
     // A whole listing of the mailbox. Arrived lists nothing for the first listing the record
     // holds (nothing is known to have arrived since a check) and after damage.
-    TChoiceRecord::TListing Listed(const std::vector<TMailIdentity>& listing, int64_t today,
-                                   bool byHand);
+    // `lines`: the headers of messages that may have left, where known.
+    TChoiceRecord::TListing Listed(
+        const std::vector<TMailIdentity>& listing, int64_t today, bool byHand,
+        const std::map<TMailIdentity, std::vector<std::string>>& lines = {});
     // The program deleted these; byHand: with "削除 + 切断" (lines: their headers, or empty).
     void Deleted(const std::vector<TMailIdentity>& mails, bool byHand,
                  const std::vector<std::vector<std::string>>& lines = {});

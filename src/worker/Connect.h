@@ -151,6 +151,8 @@ private:
     // The listing into the user's choices record: what arrived since the last listing (Arrived),
     // what was wrong with the record (ChoicesProblem, also into the communication log).
     void RecordListing();
+    // The header cache keeps only what ConnectionUids lists; GoneLines gets the rest.
+    void RetainListed();
     static TMailIdentity IdentityOf(const TMailRow& row);
     // Of the numbers to delete unattended, those the user's choices and the rules and lists in
     // force now still condemn.
@@ -231,6 +233,8 @@ private:
     std::set<std::string> Fetched;
     // The messages the last listing found arrived since the one before.
     std::set<TMailIdentity> Arrived;
+    // The header lines of the messages the cache forgot at the last listing.
+    std::map<TMailIdentity, TStringList> GoneLines;
     // What was wrong with the choices record when the last listing read it; empty when nothing.
     std::string ChoicesProblem;
     // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).

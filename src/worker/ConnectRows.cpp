@@ -116,6 +116,8 @@ void TConnect::ListMailbox() {
     if (count == 0) {
         // Everything listed before has left the server.
         Shown.clear();
+        ConnectionUids.clear();
+        RetainListed();
         RecordListing();
         TeachLearner();
     }
@@ -158,6 +160,13 @@ void TConnect::ListMailbox() {
     if (!ChoicesProblem.empty() && !Inputs.Unattended) Page.SetStatusText(0, ChoicesProblem);
 }
 
+void TConnect::RetainListed() {
+    // Mail gone from the server: its lines are for a learning filter.
+    GoneLines.clear();
+    for (auto& [uid, entry] : Cache.Retain(ConnectionUids))
+        GoneLines[TMailIdentity{uid, entry.Size, entry.HeaderDigest}] = std::move(entry.Lines);
+}
+
 void TConnect::RecordListing() {
     Arrived.clear();
     if (!Inputs.Choices) {
@@ -168,7 +177,8 @@ void TConnect::RecordListing() {
     std::vector<TMailIdentity> listing;
     for (const TMailRow& row : Shown) listing.push_back(IdentityOf(row));
     const TChoiceRecord::TListing changes =
-        Inputs.Choices->Listed(listing, TAccountChoices::Today(), !Inputs.Unattended);
+        Inputs.Choices->Listed(listing, TAccountChoices::Today(), !Inputs.Unattended, GoneLines);
+    GoneLines.clear();
     Arrived.insert(changes.Arrived.begin(), changes.Arrived.end());
     Inputs.Choices->Save();
     ChoicesProblem = Inputs.Choices->TakeProblem();
@@ -224,7 +234,7 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
     // The rows kept show the designated header they were read with.
     if (design != CachedDesign) Cache.Clear();
     CachedDesign = design;
-    Cache.Retain(ConnectionUids);
+    RetainListed();
     Fetched.clear();
     std::vector<int32_t> unknown;
     for (size_t at : Cache.Unknown(ConnectionUids, sizes)) {

@@ -3,17 +3,22 @@
 #include <string_view>
 #include <unordered_set>
 
-void THeaderCache::Retain(const std::vector<std::string>& listedIds) {
+std::vector<std::pair<std::string, THeaderCache::TEntry>> THeaderCache::Retain(
+    const std::vector<std::string>& listedIds) {
+    std::vector<std::pair<std::string, TEntry>> forgotten;
     std::unordered_set<std::string_view> listed(listedIds.size());
     Repeated.clear();
     for (const auto& id : listedIds)
         if (!listed.insert(id).second) Repeated.insert(id);
     for (auto it = Entries.begin(); it != Entries.end();) {
-        if (!listed.count(it->first) || Repeated.count(it->first))
+        if (!listed.count(it->first) || Repeated.count(it->first)) {
+            forgotten.emplace_back(it->first, std::move(it->second));
             it = Entries.erase(it);
-        else
+        } else {
             ++it;
+        }
     }
+    return forgotten;
 }
 
 std::vector<size_t> THeaderCache::Unknown(const std::vector<std::string>& listedIds,

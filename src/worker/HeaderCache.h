@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "worker/MailRow.h"
@@ -24,7 +25,8 @@ public:
 
     // Forgets every id the new listing lacks. An id listed twice names no one message: it is
     // forgotten and not kept until the listing is clean again. An empty id is never kept.
-    void Retain(const std::vector<std::string>& listedIds);
+    // Gives what was forgotten, by id.
+    std::vector<std::pair<std::string, TEntry>> Retain(const std::vector<std::string>& listedIds);
     // Positions in `listedIds` (sizes at the same positions) of the messages whose header must be
     // fetched.
     std::vector<size_t> Unknown(const std::vector<std::string>& listedIds,

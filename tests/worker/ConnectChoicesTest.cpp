@@ -207,7 +207,7 @@ TEST(ConnectChoices, TheUsersDecisionsAreSignalledOnce) {
     EXPECT_EQ(signals, (TLines{std::to_string(S::KeptByHand) + " u2 Subject: spam keep",
                                std::to_string(S::DeletedByHand) + " u1 Subject: hello",
                                std::to_string(S::DeletedByHand) + " u3 Subject: spam 2",
-                               std::to_string(S::LeftServer) + " u2 -"}));
+                               std::to_string(S::LeftServer) + " u2 Subject: spam keep"}));
     EXPECT_TRUE(a.Page().Choices->TakeSignals().empty());
 }
 
