@@ -97,6 +97,10 @@ std::string TPeriodicChecks::Ended(int slot, const TCheckResult& result) {
         FailedKeys.erase(key);
     else
         FailedKeys.insert(key);
+    if (result.SignInNeeded)
+        SignInKeys.insert(key);
+    else
+        SignInKeys.erase(key);
     // The checks waiting for their turn.
     StartDue();
     return key;

@@ -38,6 +38,8 @@ public:
     std::string Ended(int slot, const TCheckResult& result);
     // The account's last check failed.
     bool Failed(const std::string& key) const { return FailedKeys.count(key) > 0; }
+    // ... because the account must sign in again.
+    bool SignInNeeded(const std::string& key) const { return SignInKeys.count(key) > 0; }
 
     // The notice of new mail after a check: "<caption>: n通", up to NoticeLines "sender:
     // subject" lines and "(m通を自動削除しました)" when the check deleted mail; empty when no new
@@ -60,4 +62,5 @@ private:
     std::set<std::string> Known;    // keys given to the schedule
     std::set<std::string> Running;  // keys whose check runs
     std::set<std::string> FailedKeys;
+    std::set<std::string> SignInKeys;
 };

@@ -10,6 +10,8 @@
 #include "app/MainCommands.h"
 #include "app/PeriodicChecks.h"
 #include "app/TrayMenu.h"
+#include "auth/AuthFailure.h"
+#include "auth/DpapiBox.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
 #include "history/CopyFolder.h"
@@ -35,6 +37,8 @@ constexpr int IdToolBar = 1, IdMainPage = 2;
 constexpr int DesignWidth = 592, DesignHeight = 394;
 constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
 constexpr int BevelHeight = 2, ToolBarHeight = 26;
+const char* const HiddenHint =
+    "Prunebox は通知領域のアイコンになって動いています。アイコンをクリックすると画面に戻ります。";
 // How far a selected tab reaches beyond its item rectangle.
 constexpr int SelectedTabGrowth = 4;
 
@@ -142,7 +146,8 @@ void TPruneboxM::UpdateTray() {
         if (!page) continue;
         accounts.push_back({page->TabSheet->Caption(),
                             page->Frame->RowCount() - page->Frame->SelectedCount(),
-                            Checks && Checks->Failed(page->KeyName)});
+                            Checks && Checks->Failed(page->KeyName),
+                            Checks && Checks->SignInNeeded(page->KeyName)});
     }
     Tray.Update(accounts);
 }
@@ -156,7 +161,9 @@ void TPruneboxM::TrayEvent(UINT event, POINT anchor) {
     switch (event) {
         case NIN_SELECT:
         case NIN_KEYSELECT:
-            ShowFromTray();
+            // Wine's balloons tell no click: the icon's click after a notice of new mail
+            // shows the account it named, once, as a click on the notice does.
+            ShowAccount(NoticeKey);
             break;
         case WM_CONTEXTMENU:
             ShowTrayMenu(anchor);
@@ -173,12 +180,24 @@ void TPruneboxM::ShowTrayMenu(POINT anchor) {
     DestroyMenu(menu);
 }
 
-void TPruneboxM::ShowAccount(const std::string& key) {
+void TPruneboxM::ShowAccount(std::string key) {
+    // By value: the key is often NoticeKey itself, cleared here.
+    NoticeKey.clear();
     for (int slot = 1; slot < Accounts.PageCount; ++slot) {
         const TChPage* page = Accounts.Page(slot);
         if (page && !key.empty() && page->KeyName == key) Accounts.Activate(slot);
     }
     ShowFromTray();
+}
+
+void TPruneboxM::HideBehindIcon() {
+    ShowWindow(Handle, SW_HIDE);
+    if (Resident.HintShown) return;
+    // The first time only: a window that simply vanished would look closed.
+    if (!Tray.ShowNotice(TTrayIcon::Title, HiddenHint)) return;
+    NoticeKey.clear();
+    Resident.HintShown = true;
+    if (Registry) TSetupStore(*Registry).SaveResidentSettings(Resident);
 }
 
 bool TPruneboxM::HandleTrayCommand(int id) {
@@ -215,7 +234,8 @@ void TPruneboxM::LoadWindowSettings() {
 }
 
 void TPruneboxM::LoadAccounts() {
-    TAccountStore store(*Registry);
+    TDpapiBox box;
+    TAccountStore store(*Registry, &box);
     std::vector<std::string> names = store.EnumerateAccounts();
     Accounts.SetPageCount(0);
     // The "新規" page: "\Connect" itself is current, so there is nothing to load.
@@ -505,7 +525,14 @@ void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
     // The rows the check left are on the page by now.
     UpdateTray();
     const TChPage* page = Accounts.Page(slot);
-    if (!page || !Resident.Notify) return;
+    if (!page) return;
+    // Once until the account logs in again: a check every few minutes must not nag.
+    if (!result.SignInNeeded && result.Outcome == TCheckOutcome::Done) SignInNoticed.erase(key);
+    if (result.SignInNeeded && !key.empty() && SignInNoticed.insert(key).second &&
+        Tray.ShowNotice(TPeriodicChecks::NoticeTitle, SjisText::Trim(page->TabSheet->Caption()) +
+                                                          ": " + EAuthFailure::SignInNeededText))
+        NoticeKey = key;  // its click shows the account to sign in
+    if (!Resident.Notify) return;
     const std::string notice = TPeriodicChecks::NoticeText(page->TabSheet->Caption(), result);
     if (!notice.empty() && Tray.ShowNotice(TPeriodicChecks::NoticeTitle, notice)) NoticeKey = key;
 }
@@ -530,6 +557,25 @@ bool TPruneboxM::AddSender(TSenderListKind list, const std::string& entry) {
     return true;
 }
 
+bool TPruneboxM::RemoveSender(TSenderListKind list, const std::string& entry) {
+    if (!Registry) return false;
+    TSenderStore store(*Registry);
+    TSenderLists lists = store.Load();
+    std::vector<std::string>& entries = list == TSenderListKind::Allow ? lists.Allow : lists.Block;
+    // Stored as typed: the entry goes in whatever case it was written.
+    const auto before = entries.size();
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const std::string& stored) {
+                                     std::string parsed, error;
+                                     return TSenderList::ParseEntry(stored, parsed, error) &&
+                                            parsed == entry;
+                                 }),
+                  entries.end());
+    if (entries.size() != before && !store.Save(lists)) return false;
+    RulesChanged();
+    return true;
+}
+
 void TPruneboxM::RulesChanged() {
     for (int slot = 0; slot < TAccountTable::MaxPages; ++slot) {
         if (TChPage* page = Accounts.Page(slot)) page->RulesChanged();
@@ -545,6 +591,11 @@ bool TPruneboxM::AskTrustCertificate(const std::string& accountKey, const std::s
     // The answer holds for this connection even if the store cannot keep it.
     if (Registry) TAccountStore(*Registry).SaveCertHash(accountKey, hash);
     return true;
+}
+
+void TPruneboxM::RefreshTokenChanged(const std::string& accountKey, const std::string& token) {
+    TDpapiBox box;
+    if (Registry) TAccountStore(*Registry, &box).SaveRefreshToken(accountKey, token);
 }
 
 LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) {
@@ -574,7 +625,10 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SYSCOMMAND:
             if (wParam == SC_MINIMIZE) {
-                ShowWindow(Handle, MinimizesToTray() ? SW_HIDE : SW_MINIMIZE);
+                if (MinimizesToTray())
+                    HideBehindIcon();
+                else
+                    ShowWindow(Handle, SW_MINIMIZE);
                 return 0;
             }
             if (wParam == SC_MAXIMIZE) RecordNormalBounds();
@@ -603,7 +657,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             // Minimised another way (the task bar, a program): behind the icon as well.
-            if (wParam == SIZE_MINIMIZED && MinimizesToTray()) ShowWindow(Handle, SW_HIDE);
+            if (wParam == SIZE_MINIMIZED && MinimizesToTray()) HideBehindIcon();
             FormResize();
             return 0;
         case WM_COMMAND:
@@ -632,6 +686,9 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_PB_SHOW_HEADER:
             ShowHeader(static_cast<int>(wParam));
+            return 0;
+        case WM_PB_SHOW_WINDOW:
+            ShowFromTray();
             return 0;
         case WM_QUERYENDSESSION:
             FormClose();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dialogs/FilterGroup.h"
+#include "dialogs/OAuthGroup.h"
 #include "settings/AccountFields.h"
 #include "ui/KvPanelEx.h"
 #include "ui/Window.h"
@@ -47,7 +48,7 @@ public:
         IdKeepCopyCheck,
     };
     static constexpr SIZE BasicSize{422, 262};
-    static constexpr SIZE ExtendedSize{700, 624};
+    static constexpr SIZE ExtendedSize{700, 760};
 
     // Fills the dialog's values from the page in `slot` of `accounts` (FormCreate); an unknown
     // slot is the "新規" page's.
@@ -98,6 +99,8 @@ private:
         bool DeleteTicked = false;
         bool KeepCopy = false;
         TAccountFilter Filter;  // the spam checks
+        TOAuthAccount OAuth;    // the login method and OAuth 2.0 client
+        bool SignedIn = false;  // the account holds a refresh token
     };
     enum class TSaveResult { Saved, Declined, Refused };
 
@@ -120,6 +123,9 @@ private:
     TSaveResult SaveAccount(HWND owner);
     void AddRuleRow(const std::string& header, const std::string& text);
     void CreatePeriodicControls(HFONT font);
+    void CheckEveryTickClick();
+    // The typed interval, when the periodic check is ticked; false after saying what is wrong.
+    bool CheckEveryAccepted();
     // The authserv-ids of the rows the account's page lists.
     std::vector<std::string> ListedAuthServIds() const;
 
@@ -131,6 +137,7 @@ private:
     TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3, PeriodicGroup;
     TKvPanel HeadPanel, PPPanel;
     TFilterGroup Filters;
+    TOAuthGroup LoginMethod;
     HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
     HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
     HWND SecurityCombo = nullptr;

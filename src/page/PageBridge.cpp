@@ -157,4 +157,11 @@ void TPageBridge::SetProtectionText(const std::string& text) {
     Change([this, text] { Frame.ShowProtection(text); });
 }
 
+void TPageBridge::RefreshTokenChanged(const std::string& token) {
+    Change([this, token] {
+        State.RefreshToken = token;
+        State.Host.RefreshTokenChanged(State.KeyName, token);
+    });
+}
+
 void TPageBridge::CancelRequests() { Queue.Close(); }

@@ -41,6 +41,7 @@ public:
     std::string PromptPassword(const std::string& accountName) override;
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
     void SetProtectionText(const std::string& text) override;
+    void RefreshTokenChanged(const std::string& token) override;
     void CheckEnded(const TCheckResult& result) override;
     void CancelRequests() override;
 

@@ -26,6 +26,8 @@ public:
     // on "はい" the host stores hash as the account's trusted fingerprint and answers true.
     virtual bool AskTrustCertificate(const std::string& accountKey, const std::string& text,
                                      const std::string& hash) = 0;
+    // The account stored under accountKey has a new refresh token: the host stores it sealed.
+    virtual void RefreshTokenChanged(const std::string& accountKey, const std::string& token) = 0;
     // The header viewer on the page in `slot`, opened after the call returns: the page is looked
     // up again then, and nothing opens when it has gone meanwhile.
     virtual void ShowHeaderLater(int slot) = 0;
@@ -36,6 +38,9 @@ public:
     // Adds an entry (an address or a domain, already checked) to a shared list, stores the lists
     // and has every page decide its rows again; false when the lists could not be stored.
     virtual bool AddSender(TSenderListKind list, const std::string& entry) = 0;
+    // Takes an entry off a shared list, stores the lists and has every page decide its rows
+    // again; false when the lists could not be stored.
+    virtual bool RemoveSender(TSenderListKind list, const std::string& entry) = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
     // The learning filter all accounts share (none: nothing learns) and the percent at which it

@@ -35,6 +35,10 @@ struct TPageState {
     bool KeepCopy = false;
     int Security = 0;        // the account's connection protection ("Security")
     std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty
+    // The login method with its OAuth 2.0 client, and the refresh token signed in with (in
+    // memory; the store holds it sealed).
+    TOAuthAccount OAuth;
+    std::string RefreshToken;
     int IndicatorState = 0;  // the lamp: 0 blue, 1 green, 2 red, 3 yellow
     bool LogEnabled = false;
     // The header viewer's subject, kept until the account's next header command.

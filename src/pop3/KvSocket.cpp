@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "auth/Xoauth2.h"
 #include "pop3/CertQuestion.h"
 #include "pop3/Md5.h"
 #include "pop3/ScanListing.h"
@@ -15,6 +16,11 @@ const char TextCommError[] = "通信エラー";
 const char TextNoStartTls[] =
     "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
     "プロバイダの案内で「接続の保護」を確かめてください。";
+const char TextXoauth2NeedsTls[] =
+    "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。";
+const char TextTokenRefused[] =
+    "サーバがサインインを受け付けませんでした。サインインしたアカウントがユーザ名と同じか、"
+    "アカウントで POP が有効かを確かめてください。";
 
 const char Crlf[] = "\r\n";
 
@@ -52,6 +58,11 @@ TKvSocket::TKvSocket() : Pipe(*this, Framer) {}
 void TKvSocket::Connect() {
     CheckOwner();
     if (Connected()) return;
+    // A token is as good as a password for its hour: it never goes out in clear.
+    if (UseXoauth2 && Security == SecurityNone) {
+        ErrorText = TextXoauth2NeedsTls;
+        throw EPop3Failure(ErrorText, "", TFailureKind::LoginRefused);
+    }
     TakeOwnership();
     const uint32_t address = Resolve();
     MessageCount = -1;
@@ -69,7 +80,9 @@ void TKvSocket::Connect() {
     // Until this session's CAPA says it again: a session that fails on the way leaves the next
     // login in lock-step.
     PipelinedBefore.clear();
-    if (UseApop)
+    if (UseXoauth2)
+        LoginXoauth2();
+    else if (UseApop)
         LoginApop(greeting);
     else if (ahead)
         LoginAhead();
@@ -132,6 +145,58 @@ void TKvSocket::LoginApop(const std::string& greeting) {
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
     LoginStep(CommandApop, "APOP " + UserName + " " + digest + Crlf);
+}
+
+void TKvSocket::LoginXoauth2() {
+    for (int attempt = 0;; ++attempt) {
+        const std::string token = OnAccessToken ? OnAccessToken(attempt > 0) : std::string();
+        const std::optional<std::string> response = Xoauth2::InitialResponse(UserName, token);
+        if (!response) {
+            ErrorText = TextTokenRefused;
+            throw EPop3Failure(ErrorText, "", TFailureKind::LoginRefused, "AUTH");
+        }
+        // Two steps: Microsoft refuses the token on the AUTH line itself.
+        TStatus status = AuthLine("AUTH XOAUTH2" + std::string(Crlf));
+        if (status == TStatus::Negative &&
+            EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused) !=
+                TFailureKind::LoginRefused)
+            RefuseLogin(CommandAuth);
+        if (status == TStatus::Negative) {
+            ErrorText = TextTokenRefused;
+            throw EPop3Failure(ErrorText, LastReply, TFailureKind::LoginRefused, "AUTH");
+        }
+        if (!Continues()) RaiseFailure(TFailureKind::CommError, LastReply);
+        status = AuthLine(*response + Crlf);
+        if (status == TStatus::Positive) return;
+        std::string challenge;
+        if (Continues()) {
+            // The failure comes as a challenge carrying the reason; the empty answer ends the
+            // exchange with the "-ERR".
+            challenge = Xoauth2::ChallengeText(LastReply);
+            status = AuthLine(Crlf);
+        }
+        if (status != TStatus::Negative) RaiseFailure(TFailureKind::CommError, LastReply);
+        const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
+        if (kind != TFailureKind::LoginRefused) RefuseLogin(CommandAuth);
+        // The token may have been revoked or expired early: a new one once.
+        if (attempt == 0) continue;
+        ErrorText = TextTokenRefused;
+        throw EPop3Failure(ErrorText, challenge.empty() ? LastReply : LastReply + " " + challenge,
+                           TFailureKind::LoginRefused, "AUTH");
+    }
+}
+
+TPop3Reply::TStatus TKvSocket::AuthLine(const std::string& text) {
+    CommandNumber = CommandAuth;
+    CheckLine(text);
+    if (!Connected() || Aborted()) RaiseFailure(TFailureKind::Disconnected);
+    WriteAll(text);
+    LogSent(text.data(), text.size());
+    return ReceiveReply(false);
+}
+
+bool TKvSocket::Continues() const {
+    return LastReply.compare(0, 1, "+") == 0 && (LastReply.size() == 1 || LastReply[1] == ' ');
 }
 
 void TKvSocket::LoginAhead() {

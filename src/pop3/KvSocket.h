@@ -34,6 +34,11 @@ public:
     std::function<bool(TKvSocket&, const TCertReport&)> OnCertificate;
     int32_t Security = SecurityNone;
     bool UseApop = false;
+    // Log in with SASL XOAUTH2 and a bearer token in place of a password; only over TLS.
+    bool UseXoauth2 = false;
+    // The access token for UserName: refreshed first when renew says the server refused the
+    // last one. Throws when there is none to be had (the login ends with that failure).
+    std::function<std::string(bool renew)> OnAccessToken;
     int32_t MessageCount = -1;  // -1 from Connect until STAT is answered
     std::string ErrorText;      // what Connect raises when the login ended without STAT
     std::string Password;
@@ -61,6 +66,9 @@ public:
     void LoginUser();  // USER, then PASS
     void LoginPass();
     void LoginApop(const std::string& greeting);
+    // AUTH XOAUTH2, the token after the server's "+"; refused once, the token is renewed and
+    // the login tried once more.
+    void LoginXoauth2();
     void Stat();
     void Dele(int32_t n);
     bool Noop();  // never throws
@@ -107,6 +115,10 @@ private:
     // STLS after the greeting; a refusal ends the connection, never a fall-back to plain text.
     void RequestStartTls();
     void LoginStep(TCommand command, const std::string& text);
+    // One line of an AUTH exchange out, its one-line reply in (a "+" challenge is no failure).
+    TPop3Reply::TStatus AuthLine(const std::string& text);
+    // The reply is the server's "+" asking for more.
+    bool Continues() const;
     // Sends text as the one command CommandNumber names and reads its one-line reply into
     // LastReply (without "+OK"); with mayRefuse a "-ERR" reply is an answer (false), otherwise it
     // throws, as does every other failure.

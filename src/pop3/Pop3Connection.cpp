@@ -141,8 +141,12 @@ void TPop3Connection::WriteAll(const std::string& bytes) {
 
 void TPop3Connection::LogSent(const char* line, size_t length) {
     if (!Logging()) return;
+    // Of an AUTH exchange only the command itself shows: the lines after it carry the token.
+    const bool credential = CommandNumber == CommandAuth && std::string(line, length) != "\r\n" &&
+                            std::string(line, length).compare(0, 5, "AUTH ") != 0;
     const char* masked = CommandNumber == CommandPass   ? "PASS パスワード\r\n"
                          : CommandNumber == CommandApop ? "APOP ユーザ名 MD5Digest"
+                         : credential                   ? "AUTH XOAUTH2 ..."
                                                         : nullptr;
     Log.Sent(CommandNumber, line, length, masked);
 }
@@ -155,7 +159,9 @@ TStatus TPop3Connection::ReceiveReply(bool multiLine) {
         ReceiveLine();
     }
     const TStatus status = TPop3Reply::Status(LastReply);
-    const bool refused = status != TStatus::Positive;
+    // A SASL server's "+" asks for the next line: no refusal.
+    const bool challenge = CommandNumber == CommandAuth && LastReply.compare(0, 1, "+") == 0;
+    const bool refused = status != TStatus::Positive && !challenge;
     // TOP's header is logged as it arrives.
     if (Logging() && (CommandNumber != CommandTop || !multiLine))
         Log.Received(CommandNumber, LastReply, refused);
@@ -294,9 +300,10 @@ void TPop3Connection::CloseInOrder() { Stream->Close(); }
 }
 
 const char* TPop3Connection::CommandName(TCommand command) {
-    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT", "DELE", "NOOP",
-                                        "LIST", "TOP",  "UIDL", "QUIT", "CAPA", "STLS", "RETR"};
-    return command >= CommandGreeting && command <= CommandRetr ? names[command] : "";
+    static const char* const names[] = {"",     "USER", "PASS", "APOP", "STAT",
+                                        "DELE", "NOOP", "LIST", "TOP",  "UIDL",
+                                        "QUIT", "CAPA", "STLS", "RETR", "AUTH"};
+    return command >= CommandGreeting && command <= CommandAuth ? names[command] : "";
 }
 
 void TPop3Connection::CheckOwner() const {

@@ -54,7 +54,8 @@ public:
         CommandQuit = 10,
         CommandCapa = 11,
         CommandStls = 12,
-        CommandRetr = 13
+        CommandRetr = 13,
+        CommandAuth = 14  // AUTH and the lines of its exchange
     };
 
     TPop3Connection();

@@ -30,7 +30,9 @@ std::string TTrayIcon::TipText(const std::vector<TTrayAccount>& accounts) {
     std::vector<std::string> lines, waiting;
     for (const TTrayAccount& account : accounts) {
         const std::string caption = SjisText::Trim(account.Caption);
-        if (account.Failed)
+        if (account.SignInNeeded)
+            lines.push_back("\n" + caption + " サインインが必要です");
+        else if (account.Failed)
             lines.push_back("\n" + caption + " エラー");
         else if (account.Waiting > 0)
             waiting.push_back("\n" + caption + " " + std::to_string(account.Waiting) + "通");

@@ -8,9 +8,10 @@
 
 // One account as the icon's tip counts it.
 struct TTrayAccount {
-    std::string Caption;  // the tab's caption
-    int Waiting = 0;      // mail on the server that no rule ticked
-    bool Failed = false;  // its last periodic check did not go through
+    std::string Caption;        // the tab's caption
+    int Waiting = 0;            // mail on the server that no rule ticked
+    bool Failed = false;        // its last periodic check did not go through
+    bool SignInNeeded = false;  // ... because only a new sign-in in the browser can help
 };
 
 // The program's icon in the notification area. The shell knows it by window and id (both set:
@@ -48,7 +49,8 @@ public:
     bool ShowNotice(const std::string& title, const std::string& text);
     bool ShowsWaitingMail() const { return MailWaits; }
 
-    // "Prunebox", then "<caption> エラー" per account whose check failed, then a heading and
+    // "Prunebox", then "<caption> エラー" per account whose check failed ("<caption> サインインが
+    // 必要です" when it failed for that), then a heading and
     // "<caption> <n>通" per account with waiting mail, whole lines only, as many as the tip holds;
     // "..." ends a tip that could not hold every line.
     static std::string TipText(const std::vector<TTrayAccount>& accounts);

@@ -62,6 +62,10 @@ public:
     // How the connection that stands is protected, for the page to show; empty when none stands.
     virtual void SetProtectionText(const std::string& text) = 0;
 
+    // The identity provider replaced the account's refresh token: the page keeps and stores the
+    // new one at once (a plain change).
+    virtual void RefreshTokenChanged(const std::string& token) = 0;
+
     // A periodic check has ended (a plain change: posted, not waited for).
     virtual void CheckEnded(const TCheckResult& result) = 0;
 

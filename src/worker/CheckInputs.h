@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "auth/OAuthProvider.h"
 #include "learn/Learner.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountChoices.h"
@@ -17,6 +18,10 @@ struct TCheckInputs {
     std::string IDNum;
     std::string Pass;  // empty: the worker asks for it
     bool APOPCheck = false;
+    // The login method and OAuth 2.0 client (OAuth.Method 2 or 3: no password, a token), and
+    // the refresh token the account signed in with.
+    TOAuthAccount OAuth;
+    std::string RefreshToken;
     // The account's settings.
     int Security = 0;        // 0 none, 1 SSL/TLS, 2 STARTTLS
     std::string CertHash;    // fingerprint of the certificate trusted for the account, or empty

@@ -21,6 +21,8 @@ struct TCheckResult {
     int LoginDelaySeconds = -1;
     // The text panel 0 shows for a check that did not go through; empty when it did.
     std::string Failure;
+    // The account must sign in again in the browser, which a check never opens.
+    bool SignInNeeded = false;
     // Listed mail that no rule ticked, left on the server.
     size_t Waiting = 0;
     // Of those, the messages no earlier check of the account listed while the program ran.

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "auth/AuthFailure.h"
+#include "auth/ShellBrowser.h"
 #include "headers/MainDM.h"
 #include "headers/SjisText.h"
 #include "history/DeleteHistory.h"
@@ -48,7 +50,9 @@ TConnectPtr TConnect::Create(int index, TAccountPage& page) {
     return TConnectPtr(new TConnect(index, page));
 }
 
-TConnect::TConnect(int index, TAccountPage& page) : Index(index), Page(page) {}
+TConnect::TConnect(int index, TAccountPage& page) : Index(index), Page(page) {
+    Tokens.Rotated = [this](const std::string& token) { Page.RefreshTokenChanged(token); };
+}
 
 TConnect::~TConnect() {
     if (Thread.joinable()) {
@@ -95,6 +99,7 @@ bool TConnect::TearDown() {
         Command = CmdNone;
         // A worker blocked on the server comes back at once; every later command fails.
         if (Session) Session->Abort();
+        if (SigningIn) SigningIn->Cancel();
     }
     // From here on the worker cannot reach the page; a question it waits on is released.
     Page.Detach();
@@ -210,7 +215,8 @@ void TConnect::ShowFailure(const std::exception& failure) {
 
 void TConnect::ShowDetail(const std::exception& failure) {
     const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
-    const std::string detail = pop3 ? pop3->Detail() : std::string();
+    const auto* auth = dynamic_cast<const EAuthFailure*>(&failure);
+    const std::string detail = pop3 ? pop3->Detail() : auth ? auth->Detail() : std::string();
     Page.SetStatusDetail(detail);
     if (detail.empty()) return;
     const std::string entry = "詳細: " + detail + "\r\n\r\n";
@@ -224,16 +230,54 @@ void TConnect::ConnectAndList() {
     const std::string& server = Inputs.Serv;
     const std::string& user = Inputs.IDNum;
     std::string password = Inputs.Pass;
-    if (!server.empty() && !user.empty() && password.empty()) {
+    // A signed-in account logs in with a token: there is no password to ask for.
+    const bool token = IsOAuth(Inputs.OAuth.Method);
+    if (!token && !server.empty() && !user.empty() && password.empty()) {
         password = Page.PromptPassword(SjisText::Trim(Inputs.TabCaption));
     }
-    if (server.empty() || user.empty() || password.empty()) return;
+    if (server.empty() || user.empty() || (!token && password.empty())) return;
     Disconnect();
     try {
-        OpenSession(password);
+        try {
+            OpenSession(password);
+        } catch (const EAuthFailure& failure) {
+            if (failure.Kind() != EAuthFailure::SignIn) throw;
+            // Only the browser helps, and the user is there to use it: once.
+            Session->Quit();
+            SignInByBrowser();
+            OpenSession(password);
+        }
     } catch (const std::exception& failure) {
         EndFailedConnect(failure);
     }
+}
+
+void TConnect::SignInByBrowser() {
+    Page.SetStatusText(0, "ブラウザでサインインしてください...");
+    Page.RepaintStatusBar();
+    if (!Https) Https = THttpsClient::System();
+    TBrowserSignIn signIn;
+    signIn.OpenBrowser = OpenBrowser ? OpenBrowser : OpenInBrowser;
+    signIn.WaitMs = SignInWaitMs;
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        if (Terminated) throw EWorkerStopped();
+        SigningIn = &signIn;
+    }
+    TSignInTokens tokens;
+    try {
+        tokens = signIn.Run(Inputs.OAuth, Inputs.IDNum, *Https);
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(Mutex);
+        SigningIn = nullptr;
+        throw;
+    }
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        SigningIn = nullptr;
+    }
+    Tokens.SignedIn(tokens.RefreshToken, tokens.AccessToken, tokens.ExpiresIn);
+    Page.RefreshTokenChanged(tokens.RefreshToken);
 }
 
 void TConnect::OpenSession(const std::string& password) {
@@ -251,7 +295,10 @@ void TConnect::OpenSession(const std::string& password) {
     Session->TimeOut = TimeOut;
     Session->UserName = Inputs.IDNum;
     Session->Password = password;
-    Session->UseApop = Inputs.APOPCheck;
+    Session->UseXoauth2 = IsOAuth(Inputs.OAuth.Method);
+    Session->UseApop = !Session->UseXoauth2 && Inputs.APOPCheck;
+    Session->OnAccessToken = [this](bool renew) { return AccessToken(renew); };
+    Tokens.Use(Inputs.OAuth, Inputs.RefreshToken);
     // Both listings follow the login at once when the whole mailbox is listed afresh.
     Session->ListsAtLogin = Inputs.Unattended || Shown.empty();
 
@@ -289,6 +336,11 @@ bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
         return false;
     TrustedHash = hash;
     return true;
+}
+
+std::string TConnect::AccessToken(bool renew) {
+    if (!Https) Https = THttpsClient::System();
+    return Tokens.AccessToken(*Https, renew);
 }
 
 std::string TConnect::ProtectionText() const {

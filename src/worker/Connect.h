@@ -10,6 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "auth/BrowserSignIn.h"
+#include "auth/HttpsClient.h"
+#include "auth/TokenKeeper.h"
 #include "pop3/KvSocket.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountPage.h"
@@ -71,6 +74,13 @@ public:
     bool ReconnectForDelete = false;
     std::unique_ptr<TKvSocket> Session;
     int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
+    // Where token requests go: set before the first command (tests), else the system's.
+    std::unique_ptr<THttpsClient> Https;
+    // Opens the sign-in page in the browser: set before the first command (tests), else the
+    // system's default browser.
+    std::function<bool(const std::string& url)> OpenBrowser;
+    // How long a sign-in waits for the browser.
+    int SignInWaitMs = TBrowserSignIn::DefaultWaitMs;
 
     // --- Header lines and mail rows ---
     using TStringList = std::vector<std::string>;
@@ -144,6 +154,11 @@ private:
     void EnableLogin(bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
+    // The access token for an OAuth 2.0 login, refreshed when renew says the server refused it.
+    std::string AccessToken(bool renew);
+    // "接続" of an account that must sign in: the browser sign-in, its tokens kept and the
+    // refresh token given to the page. Throws EAuthFailure; never for a check.
+    void SignInByBrowser();
     // How the connection that stands is protected, in the user's words.
     std::string ProtectionText() const;
 
@@ -243,10 +258,13 @@ private:
     // Listed rows go to the page one by one; a check gives them at its end, and only when they
     // differ from the page's.
     bool PostRows = true;
+    // The account's tokens, kept across commands while the program runs.
+    TTokenKeeper Tokens;
     // The certificate needed a question that a check may not ask.
     bool CertificateNotAsked = false;
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
+    TBrowserSignIn* SigningIn = nullptr;  // the sign-in waiting for the browser, if any
     std::condition_variable Wake;
     std::condition_variable Idle;
     std::thread Thread;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "auth/AuthFailure.h"
 #include "headers/ConvertError.h"
 #include "headers/SjisText.h"
 #include "history/CopyFolder.h"
@@ -46,6 +47,11 @@ std::string CheckFailureText(const std::exception& failure) {
 // How a failure of the session bears on the next try.
 TCheckOutcome OutcomeOf(const std::exception& failure) {
     const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
+    const auto* auth = dynamic_cast<const EAuthFailure*>(&failure);
+    // The identity provider out of reach is a passing trouble like the server's.
+    if (auth)
+        return auth->Kind() == EAuthFailure::Network ? TCheckOutcome::NetworkFailure
+                                                     : TCheckOutcome::Refused;
     if (!pop3) return TCheckOutcome::Refused;
     switch (pop3->Kind()) {
         case TFailureKind::InUse:
@@ -84,6 +90,8 @@ TCheckResult TConnect::FailedCheck(const std::exception& failure, const std::str
     result.Outcome = outcome;
     result.Failure = text;
     result.LoginDelaySeconds = Session->LoginDelay;
+    const auto* auth = dynamic_cast<const EAuthFailure*>(&failure);
+    result.SignInNeeded = auth && auth->Kind() == EAuthFailure::SignIn;
     return result;
 }
 
@@ -98,11 +106,18 @@ void TConnect::PeriodicCheck() {
         Page.CheckEnded(result);
         return;
     }
-    if (Inputs.Serv.empty() || Inputs.IDNum.empty() || Inputs.Pass.empty()) {
+    const bool token = IsOAuth(Inputs.OAuth.Method);
+    if (Inputs.Serv.empty() || Inputs.IDNum.empty() || (!token && Inputs.Pass.empty())) {
         const char* text = Inputs.Pass.empty() && !Inputs.Serv.empty() && !Inputs.IDNum.empty()
                                ? NoPasswordText
                                : NoLoginText;
         Page.CheckEnded(FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused));
+        return;
+    }
+    // Without a refresh token only the browser helps, which a check never opens.
+    if (token && Inputs.RefreshToken.empty()) {
+        const EAuthFailure failure = EAuthFailure::SignInNeeded();
+        Page.CheckEnded(FailedCheck(failure, failure.what(), TCheckOutcome::Refused));
         return;
     }
     CertificateNotAsked = false;

@@ -121,6 +121,10 @@ void TPageGate::SetProtectionText(const std::string& text) {
     Call([&](TAccountPage& p) { p.SetProtectionText(text); });
 }
 
+void TPageGate::RefreshTokenChanged(const std::string& token) {
+    Call([&](TAccountPage& p) { p.RefreshTokenChanged(token); });
+}
+
 void TPageGate::CheckEnded(const TCheckResult& result) {
     Call([&](TAccountPage& p) { p.CheckEnded(result); });
 }

@@ -47,13 +47,18 @@ struct TFakeHost : TPageHost {
         if (DuringQuestion) DuringQuestion();
         return TrustAnswer;
     }
+    void RefreshTokenChanged(const std::string& key, const std::string& token) override {
+        StoredToken = key + " " + token;
+    }
     void ShowHeaderLater(int slot) override { HeaderSlots.push_back(slot); }
     bool ExtendedViewShown() const override { return true; }
     TSenderLists SenderLists() const override { return {}; }
     bool AddSender(TSenderListKind, const std::string&) override { return false; }
+    bool RemoveSender(TSenderListKind, const std::string&) override { return false; }
     void CheckEnded(int, const TCheckResult&) override {}
     bool TrustAnswer = true;
     std::string TrustedKeyAndHash;
+    std::string StoredToken;
 };
 
 // One page in slot 2 of a bare tab control, with a fake host.
@@ -142,6 +147,15 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
          [](TFixture& f) {
              EXPECT_EQ(f.Host.TrustedKeyAndHash, f.Page->KeyName + " ab");
              EXPECT_EQ(f.Page->CertHash, "ab");
+         }},
+        {"a rotated refresh token goes into the page and to the store",
+         [](TFixture& f) {
+             f.FromWorker([](TPageBridge& b) { b.RefreshTokenChanged("rt-2"); });
+             PumpUntil([&] { return !f.Host.StoredToken.empty(); });
+         },
+         [](TFixture& f) {
+             EXPECT_EQ(f.Host.StoredToken, f.Page->KeyName + " rt-2");
+             EXPECT_EQ(f.Page->RefreshToken, "rt-2");
          }},
         {"no fingerprint: never asked, the trusted one stays",
          [](TFixture& f) {

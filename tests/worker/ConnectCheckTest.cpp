@@ -108,6 +108,20 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
          TCheckOutcome::NetworkFailure,
          "接続できません。",
          {}},
+        {"signed in never",
+         [](auto& a) { a.Page.OAuth.Method = AuthMicrosoft; },
+         TCheckOutcome::Refused,
+         "サインインが必要です",
+         {}},
+        {"token never in clear",
+         [](auto& a) {
+             a.Page.OAuth.Method = AuthGoogle;
+             a.Page.RefreshToken = "rt";
+         },
+         TCheckOutcome::Refused,
+         "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。 "
+         "新着確認をしませんでした。アカウントの設定を確かめて「接続」を押してください。",
+         {}},
         {"dropped while listing",
          [](auto& a) { a.Server.Script("UIDL", TFakeReply::Drop()); },
          TCheckOutcome::NetworkFailure,
@@ -126,6 +140,8 @@ TEST(ConnectCheck, EndsWithoutAskingAndSaysWhy) {
         EXPECT_EQ(account.Page.LastCheck.Failure, c.Text);
         EXPECT_EQ(account.Page.Status(0), c.Text);
         EXPECT_EQ(account.Server.Commands(), c.Commands);
+        EXPECT_EQ(account.Page.LastCheck.SignInNeeded,
+                  c.Text == std::string("サインインが必要です"));
     }
 }
 

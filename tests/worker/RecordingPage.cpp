@@ -42,6 +42,8 @@ TCheckInputs TRecordingPage::Inputs() {
     inputs.Pass = Password;
     inputs.APOPCheck = Apop;
     inputs.Security = SecurityMode;
+    inputs.OAuth = OAuth;
+    inputs.RefreshToken = RefreshToken;
     inputs.CertHash = TrustedHash;
     inputs.RuleInputs.Rules = RuleList;
     inputs.RuleInputs.AutoDelMode = Mode;
@@ -273,6 +275,12 @@ void TRecordingPage::CheckEnded(const TCheckResult& result) {
     Record("check " + std::to_string(static_cast<int>(result.Outcome)) + " waiting " +
            std::to_string(result.Waiting) + " arrived " + std::to_string(result.Arrived.size()) +
            " deleted " + std::to_string(result.Deleted));
+}
+
+void TRecordingPage::RefreshTokenChanged(const std::string& token) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    Record("token " + token);
 }
 
 void TRecordingPage::SetProtectionText(const std::string& text) {

@@ -26,6 +26,8 @@ public:
     int ConfirmAnswer = 1;
     std::string PasswordAnswer;
     int SecurityMode = 0;
+    TOAuthAccount OAuth;  // the login method and client; the password methods by default
+    std::string RefreshToken;
     std::string TrustedHash;  // the account's CertHash; a "yes" to the certificate question sets it
     bool TrustAnswer = false;  // the answer to the certificate question (without HoldQuestions)
     bool HoldQuestions = false;
@@ -84,6 +86,7 @@ public:
     std::string CertQuestionText;
     // Recorded as "check <outcome number> waiting <n> arrived <n> deleted <n>"; kept whole in
     // LastCheck.
+    void RefreshTokenChanged(const std::string& token) override;  // "token <token>"
     void CheckEnded(const TCheckResult& result) override;
     TCheckResult LastCheck;
     void CancelRequests() override;
