@@ -126,9 +126,14 @@ void TChPage::RunCommand(int command) {
     if (command == CommandHeader) {
         // The worker shows the header of the first ticked row.
         HeaderReason.clear();
-        for (const TMailRow& row : inputs.Rows) {
-            if (!row.Ticked) continue;
-            HeaderReason = ReasonText::Sentence(row.Reason);
+        HeaderLearning.clear();
+        for (size_t i = 0; i < inputs.Rows.size(); ++i) {
+            if (!inputs.Rows[i].Ticked) continue;
+            HeaderReason = ReasonText::Sentence(inputs.Rows[i].Reason);
+            // One header scored here: a fraction of a millisecond.
+            const std::vector<std::string>& lines = Frame->Mails().Row(i).HeaderLines;
+            if (inputs.Learner && inputs.Learner->Ready() && !lines.empty())
+                HeaderLearning = TLearner::Explanation(inputs.Learner->Score(lines));
             break;
         }
     }
