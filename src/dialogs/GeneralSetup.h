@@ -61,6 +61,7 @@ private:
     void FormCreate(HFONT listFont);
     void CreateControls();
     void FontButtonClick();
+    void TrayCheckClick();
     void OKButtonClick();
 
     HWND Owner = nullptr;

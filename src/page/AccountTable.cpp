@@ -51,6 +51,7 @@ void TAccountTable::ApplyColumnWidths(TChPage& page) const {
     if (!ColumnWidths) return;
     for (int column = 0; column < kListColumns; ++column)
         SendMessageA(page.Frame->MailView, LVM_SETCOLUMNWIDTH, column, (*ColumnWidths)[column]);
+    page.Frame->FitTitleColumn();
 }
 
 void TAccountTable::SetListFont(HFONT font) {

@@ -51,6 +51,13 @@ LRESULT CALLBACK MailViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_RBUTTONDOWN:
             SetFocus(window);
             return 0;
+        case WM_NOTIFY: {
+            // A column's width changed, by the user or the program: the frame hears of it.
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.code == HDN_ITEMCHANGEDA || header.code == HDN_ITEMCHANGEDW)
+                SendMessageW(GetParent(window), WM_NOTIFY, wParam, lParam);
+            break;
+        }
         case WM_RBUTTONUP: {
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             ClientToScreen(window, &at);
@@ -69,6 +76,9 @@ std::string BlockDomainCaption(const std::string& domain) {
     for (char c : domain) shown += c == '&' ? std::string("&&") : std::string(1, c);
     return "「" + shown + "」を拒否リストに追加(&D)";
 }
+
+// The subject is the column users read: it takes what the others leave, never less than this.
+constexpr int MinTitleWidth = 160;
 
 // The widest column 5 may shrink to; the hidden ones stay at 0.
 constexpr int MinDesignatedWidth = 10;
@@ -143,6 +153,7 @@ void TMainFrame::FormCreate() {
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
     InsertColumns(MailView, Columns);
+    MailHeader = reinterpret_cast<HWND>(SendMessageA(MailView, LVM_GETHEADER, 0, 0));
     ResetSortDirections(MailColumn::Count);
     ListViewProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(MailView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MailViewProc)));
@@ -227,8 +238,7 @@ std::string TMainFrame::StatusTip() const {
 }
 
 int TMainFrame::ColumnCount() const {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(MailView, LVM_GETHEADER, 0, 0));
-    return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageA(MailHeader, HDM_GETITEMCOUNT, 0, 0));
 }
 
 const TMailList& TMainFrame::Mails() {
@@ -396,7 +406,43 @@ void TMainFrame::SortMailView(int column) {
     InvalidateRect(MailView, nullptr, FALSE);
 }
 
+void TMainFrame::FitTitleColumn() {
+    if (TitleWidthSet) return;
+    RECT client;
+    GetClientRect(MailView, &client);
+    int width = client.right - client.left;
+    // Room for the scroll bar the rows will bring, so that no column moves when it comes.
+    if (!(GetWindowLongA(MailView, GWL_STYLE) & WS_VSCROLL)) width -= GetSystemMetrics(SM_CXVSCROLL);
+    const int count = ColumnCount();
+    for (int column = 1; column < count; ++column)
+        width -= static_cast<int>(SendMessageA(MailView, LVM_GETCOLUMNWIDTH, column, 0));
+    width = std::max(width, MinTitleWidth);
+    if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, MailColumn::Title, 0) != width)
+        SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Title, width);
+}
+
+void TMainFrame::MailViewHeaderNotify(const NMHDR& header) {
+    // Only a change of the columns can show a hidden one: paints look again only after one.
+    HiddenMayShow = true;
+    const int column = reinterpret_cast<const NMHEADERA&>(header).iItem;
+    switch (header.code) {
+        case HDN_ENDTRACKA:
+        case HDN_ENDTRACKW:
+        case HDN_DIVIDERDBLCLICKA:
+        case HDN_DIVIDERDBLCLICKW:
+            // The user set the title's width: it stays; another column's: the title gives or
+            // takes the room.
+            if (column == MailColumn::Title)
+                TitleWidthSet = true;
+            else
+                PostMessageA(Handle, WM_PB_FITTITLE, 0, 0);  // once the header has its width
+            break;
+    }
+}
+
 void TMainFrame::MailViewCustomDraw() {
+    if (!HiddenMayShow) return;
+    HiddenMayShow = false;
     const int count = ColumnCount();
     bool hiddenShown = false;
     for (int column = MailColumn::MailNumber(count); column < count; ++column) {
@@ -509,6 +555,7 @@ LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.hwndFrom == MailView) return MailViewNotify(header);
+            if (header.hwndFrom == MailHeader) MailViewHeaderNotify(header);
             return 0;
         }
         case WM_CONTEXTMENU:
@@ -517,6 +564,9 @@ LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_PB_FITTITLE:
+            FitTitleColumn();
+            return 0;
         case WM_PB_SYNCTICKS:
             SyncPosted = false;
             SyncTicks();

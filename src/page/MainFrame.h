@@ -83,6 +83,9 @@ public:
     void SetTicked(int index, bool ticked);
     // Ticks every row (1), none (2), or turns every tick over (0).
     void TickAll(int how);
+    // The title column takes the width the other columns leave in the list, until the user
+    // sets its width.
+    void FitTitleColumn();
     // Decides every row again (see TMailList::Redecide) and redraws once.
     void Redecide(const TRuleSet& rules);
 
@@ -113,6 +116,11 @@ private:
     // to HandTicked, once the burst of notifications is over or when the rows are asked for.
     void SyncTicks();
     void MarkTicksStale();
+    void MailViewHeaderNotify(const NMHDR& header);
+    static constexpr UINT WM_PB_FITTITLE = WM_APP + 2;  // posted to the frame itself
+    HWND MailHeader = nullptr;
+    bool TitleWidthSet = false;
+    bool HiddenMayShow = true;  // a column changed since a paint last looked at the hidden ones
     static constexpr UINT WM_PB_SYNCTICKS = WM_APP + 1;  // posted to the frame itself
     TMailList List;
     size_t ShownCount = 0;    // the rows the list view knows of

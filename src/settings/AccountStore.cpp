@@ -104,6 +104,7 @@ TAccountFilter TAccountStore::LoadFilter() {
     filter.AuthFail = Registry.ReadBool("AuthFail").value_or(false);
     filter.AuthServId = Registry.ReadString("AuthServId").value_or("");
     filter.Charsets = Registry.ReadString("Charsets").value_or("");
+    filter.KeptCharsets = Registry.ReadString("KeptCharsets").value_or("");
     filter.Spoof = Registry.ReadBool("Spoof").value_or(false);
     filter.MaxSize = std::max(0, Registry.ReadInteger("MaxSize").value_or(0));
     filter.LearnedDelete = Registry.ReadBool("LearnedDelete").value_or(false);
@@ -191,6 +192,7 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteBool("AuthFail", filter.AuthFail) && ok;
     ok = Registry.WriteString("AuthServId", filter.AuthServId) && ok;
     ok = Registry.WriteString("Charsets", filter.Charsets) && ok;
+    ok = Registry.WriteString("KeptCharsets", filter.KeptCharsets) && ok;
     ok = Registry.WriteBool("Spoof", filter.Spoof) && ok;
     ok = Registry.WriteInteger("MaxSize", std::max(0, filter.MaxSize)) && ok;
     ok = Registry.WriteBool("LearnedDelete", filter.LearnedDelete) && ok;
@@ -203,6 +205,12 @@ bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& 
     const std::string path = AccountPath(keyName);
     if (path.empty() || !Registry.OpenKey(path, false)) return false;
     return Registry.WriteString("CertHash", certHash);
+}
+
+bool TAccountStore::SaveLearnedDelete(const std::string& keyName, bool on) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty() || !Registry.OpenKey(path, false)) return false;
+    return Registry.OpenKey(path + "\\Filter", true) && Registry.WriteBool("LearnedDelete", on);
 }
 
 bool TAccountStore::SaveRefreshToken(const std::string& keyName, const std::string& token) {

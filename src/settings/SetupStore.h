@@ -36,7 +36,8 @@ struct TListSettings {
     std::string FontName = "ＭＳ Ｐゴシック";
     int FontSize = 9;
     int FontStyle = 0;  // 1 bold, 2 italic, 4 underline, 8 strike-out
-    std::array<int, kListColumns> ColumnWidths = {220, 120, 110, 70, 45, 20, 120};
+    // Narrow enough that the subject keeps 160 pixels in the built-in 640-pixel window.
+    std::array<int, kListColumns> ColumnWidths = {220, 100, 100, 45, 35, 20, 70};
 };
 
 // What column 0's width is fitted to.
@@ -54,6 +55,8 @@ struct TResidentSettings {
     bool Tray = true;            // the icon in the notification area
     bool MinimizeToTray = true;  // minimising hides the window behind the icon
     bool Notify = true;          // the notice of new mail
+    // "TrayHintShown": the window has once gone behind the icon and a notice said where
+    bool HintShown = false;
 };
 
 // The global part of the settings store, under "\Setup".

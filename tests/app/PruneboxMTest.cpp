@@ -511,12 +511,49 @@ TEST(PruneboxMTest, AccountAddedWhileRunningGetsTheColumnWidthsOfTheOthers) {
     TStarted started;
     TChPage* added = started.Main.Accounts.AddAccount();
     ASSERT_NE(added, nullptr);
-    for (int column = 0; column < kListColumns; ++column) {
+    // The title fits each list's own width.
+    for (int column = 1; column < kListColumns; ++column) {
         EXPECT_EQ(SendMessageA(added->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0),
                   SendMessageA(started.Main.Accounts.Pages[0]->Frame->MailView, LVM_GETCOLUMNWIDTH,
                                column, 0))
             << column;
     }
+}
+
+// The subject takes the width the other columns leave, at least 160 pixels, and follows the
+// window until the user sets its width.
+TEST(PruneboxMTest, TheSubjectTakesTheWidthTheOtherColumnsLeave) {
+    TStarted started;
+    TPruneboxM& main = started.Main;
+    HWND list = main.Accounts.Pages[main.ActiveSlot()]->Frame->MailView;
+    auto width = [&](int column) {
+        return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+    };
+    auto left = [&] {
+        RECT client;
+        GetClientRect(list, &client);
+        int room = client.right - GetSystemMetrics(SM_CXVSCROLL);
+        for (int column = 1; column < MailColumn::Count; ++column) room -= width(column);
+        return room;
+    };
+    EXPECT_GE(width(MailColumn::Title), 160);
+    EXPECT_EQ(width(MailColumn::Title), left());
+    RECT bounds;
+    GetWindowRect(main.Handle, &bounds);
+    SetWindowPos(main.Handle, nullptr, 0, 0, bounds.right - bounds.left + 200,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(width(MailColumn::Title), left());
+
+    // The user drags the title's edge: the width stays when the window grows.
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, MailColumn::Title, 180);
+    NMHEADERA drag{};
+    drag.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    drag.hdr.code = HDN_ENDTRACKA;
+    drag.iItem = MailColumn::Title;
+    SendMessageA(GetParent(list), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&drag));
+    SetWindowPos(main.Handle, nullptr, 0, 0, bounds.right - bounds.left + 300,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(width(MailColumn::Title), 180);
 }
 
 TEST(PruneboxMTest, RemovingAnAccountDeletesItsStoredKey) {
@@ -815,6 +852,42 @@ TEST(PruneboxMTest, MinimisingHidesBehindTheIconAndItsSelectShowsTheWindow) {
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_FALSE(IsIconic(main));
     }
+}
+
+// The first hide says where the window went, once for good. Wine's balloons report no click:
+// the icon's next click after a notice of new mail shows the account it named, once.
+TEST(PruneboxMTest, FirstHideSaysWhereAndTheIconAfterANoticeShowsItsAccount) {
+    ClearTestSettings();
+    StoreTray(true);
+    auto hintStored = [] {
+        TWinRegistry registry(TestRegistryBase);
+        return registry.OpenKey(kSetupKey, false) &&
+               registry.ReadBool("TrayHintShown").value_or(false);
+    };
+    std::vector<bool> hints;
+    std::vector<int> shownSlots;
+    {
+        TStarted started(2, TTabPosition::Top, false);
+        TPruneboxM& main = started.Main;
+        auto hideThenClickIcon = [&] {
+            SendMessageA(main.Handle, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            hints.push_back(hintStored());
+            SendMessageA(main.Handle, WM_PB_TRAY, 0, MAKELPARAM(NIN_SELECT, TTrayIcon::Id));
+            EXPECT_TRUE(IsWindowVisible(main.Handle));
+            shownSlots.push_back(main.ActiveSlot());
+        };
+        hideThenClickIcon();
+        TCheckResult arrived;
+        arrived.Arrived.resize(1);
+        main.CheckEnded(2, arrived);  // a notice naming Account2, the window hidden
+        hideThenClickIcon();
+        main.Accounts.Activate(1);
+        hideThenClickIcon();
+    }
+    TStarted again(0, TTabPosition::Top, false);
+    EXPECT_TRUE(again.Main.ResidentSettings().HintShown);
+    EXPECT_EQ(hints, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(shownSlots, (std::vector<int>{1, 2, 1}));
 }
 
 TEST(PruneboxMTest, IconMenuOpensAndEnds) {

@@ -240,4 +240,41 @@ TEST(GeneralSetupTest, ResidentTicksRoundTripAndOkAppliesTheIconAndTheStartAtOnc
     }
 }
 
+// Every box is reached by its access key; the two that act through the icon are grey without it.
+TEST(GeneralSetupTest, AccessKeysTickTheBoxesAndTheIconsOwnAreGreyWithoutIt) {
+    TStarted started;
+    const struct {
+        char Key;
+        int Id;
+    } keys[] = {{'L', TGeneralSetup::IdLEDCheck},      {'M', TGeneralSetup::IdMinimizeCheck},
+                {'N', TGeneralSetup::IdNotifyCheck},   {'W', TGeneralSetup::IdStartCheck},
+                {'D', TGeneralSetup::IdTabBottom},     {'U', TGeneralSetup::IdTabTop},
+                {'I', TGeneralSetup::IdTrayCheck}};
+    std::vector<int> toggled;
+    std::vector<bool> iconsOwn;
+    RunSetup(started, {{"全体の設定", [&](HWND dialog) {
+                            for (const auto& k : keys) {
+                                const bool before = GuiTest::IsChecked(dialog, k.Id);
+                                MSG key{};
+                                key.hwnd = GetFocus();
+                                key.message = WM_SYSCHAR;
+                                key.wParam = static_cast<WPARAM>(k.Key);
+                                key.lParam = 1 << 29;  // Alt held
+                                IsDialogMessageA(dialog, &key);
+                                if (GuiTest::IsChecked(dialog, k.Id) != before)
+                                    toggled.push_back(k.Id);
+                            }
+                            // The icon is off now.
+                            for (int id : {TGeneralSetup::IdMinimizeCheck,
+                                           TGeneralSetup::IdNotifyCheck})
+                                iconsOwn.push_back(
+                                    IsWindowEnabled(GuiTest::FindControl(dialog, id)) != FALSE);
+                            GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
+                        }}});
+    std::vector<int> all;
+    for (const auto& k : keys) all.push_back(k.Id);
+    EXPECT_EQ(toggled, all);
+    EXPECT_EQ(iconsOwn, (std::vector<bool>{false, false}));
+}
+
 }  // namespace

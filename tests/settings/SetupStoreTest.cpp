@@ -163,12 +163,12 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
         EXPECT_EQ(list.FontSize, 9);
         EXPECT_EQ(list.FontStyle, 0);
         EXPECT_EQ(list.ColumnWidths,
-                  (std::array<int, 7>{800 - 16 - 485 - 17 - 7, 120, 110, 70, 45, 20, 120}));
+                  (std::array<int, 7>{800 - 16 - 370 - 17 - 7, 100, 100, 45, 35, 20, 70}));
     }
     // The designated-header column as wide as its caption needs; column 0 gives up the room.
     const TListGeometry measured{800, true, 17, 64};
     EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths,
-              (std::array<int, 7>{800 - 16 - 529 - 17 - 7, 120, 110, 70, 45, 64, 120}));
+              (std::array<int, 7>{800 - 16 - 414 - 17 - 7, 100, 100, 45, 35, 64, 70}));
     this->StoreCompleteSetup();
     EXPECT_EQ(this->Store.LoadListSettings(measured).ColumnWidths[5], 30);  // as stored
     auto list = this->Store.LoadListSettings(small);
@@ -183,7 +183,7 @@ TYPED_TEST(SetupStoreTest, ListSettingsFitColumnZero) {
     // Stored before the reason column: the other widths stay, the reason gets its default.
     this->Open("\\Setup").DeleteValue("Reason");
     EXPECT_EQ(this->Store.LoadListSettings(small).ColumnWidths,
-              (std::array<int, 7>{800 - 16 - 440 - 17 - 7, 100, 90, 60, 40, 30, 120}));
+              (std::array<int, 7>{800 - 16 - 390 - 17 - 7, 100, 90, 60, 40, 30, 70}));
 
     this->Open("\\Setup").DeleteValue("More");
     list = this->Store.LoadListSettings(basic);
