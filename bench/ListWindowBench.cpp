@@ -4,6 +4,7 @@
 // same server in the same run; the figure that matters is the ratio.
 // clang-format off
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 // clang-format on
 
