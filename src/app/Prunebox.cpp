@@ -28,8 +28,12 @@ bool HasTrayOption(const char* commandLine) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showCommand) {
     const char* const MutexName = "Prunebox";
     HANDLE mutex = nullptr;
-    // Another copy runs: end quietly, without bringing it forward.
-    if (!ClaimSingleInstance(MutexName, mutex)) return 0;
+    // Another copy runs, perhaps hidden behind its icon: a start by hand shows its window, the
+    // start at logon ("/tray") leaves it as it is.
+    if (!ClaimSingleInstance(MutexName, mutex)) {
+        if (!HasTrayOption(commandLine)) ShowRunningCopy(TPruneboxM::ClassName, WM_PB_SHOW_WINDOW);
+        return 0;
+    }
     {
         TPruneboxM main;
         main.OnClosed = [] { PostQuitMessage(0); };

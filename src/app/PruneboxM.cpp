@@ -37,6 +37,8 @@ constexpr int IdToolBar = 1, IdMainPage = 2;
 constexpr int DesignWidth = 592, DesignHeight = 394;
 constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
 constexpr int BevelHeight = 2, ToolBarHeight = 26;
+const char* const HiddenHint =
+    "Prunebox は通知領域のアイコンになって動いています。アイコンをクリックすると画面に戻ります。";
 // How far a selected tab reaches beyond its item rectangle.
 constexpr int SelectedTabGrowth = 4;
 
@@ -154,7 +156,9 @@ void TPruneboxM::TrayEvent(UINT event, POINT anchor) {
     switch (event) {
         case NIN_SELECT:
         case NIN_KEYSELECT:
-            ShowFromTray();
+            // Wine's balloons tell no click: the icon's click after a notice of new mail
+            // shows the account it named, once, as a click on the notice does.
+            ShowAccount(NoticeKey);
             break;
         case WM_CONTEXTMENU:
             ShowTrayMenu(anchor);
@@ -171,12 +175,24 @@ void TPruneboxM::ShowTrayMenu(POINT anchor) {
     DestroyMenu(menu);
 }
 
-void TPruneboxM::ShowAccount(const std::string& key) {
+void TPruneboxM::ShowAccount(std::string key) {
+    // By value: the key is often NoticeKey itself, cleared here.
+    NoticeKey.clear();
     for (int slot = 1; slot < Accounts.PageCount; ++slot) {
         const TChPage* page = Accounts.Page(slot);
         if (page && !key.empty() && page->KeyName == key) Accounts.Activate(slot);
     }
     ShowFromTray();
+}
+
+void TPruneboxM::HideBehindIcon() {
+    ShowWindow(Handle, SW_HIDE);
+    if (Resident.HintShown) return;
+    // The first time only: a window that simply vanished would look closed.
+    if (!Tray.ShowNotice(TTrayIcon::Title, HiddenHint)) return;
+    NoticeKey.clear();
+    Resident.HintShown = true;
+    if (Registry) TSetupStore(*Registry).SaveResidentSettings(Resident);
 }
 
 bool TPruneboxM::HandleTrayCommand(int id) {
@@ -507,9 +523,10 @@ void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
     if (!page) return;
     // Once until the account logs in again: a check every few minutes must not nag.
     if (!result.SignInNeeded && result.Outcome == TCheckOutcome::Done) SignInNoticed.erase(key);
-    if (result.SignInNeeded && !key.empty() && SignInNoticed.insert(key).second)
+    if (result.SignInNeeded && !key.empty() && SignInNoticed.insert(key).second &&
         Tray.ShowNotice(TPeriodicChecks::NoticeTitle, SjisText::Trim(page->TabSheet->Caption()) +
-                                                          ": " + EAuthFailure::SignInNeededText);
+                                                          ": " + EAuthFailure::SignInNeededText))
+        NoticeKey = key;  // its click shows the account to sign in
     if (!Resident.Notify) return;
     const std::string notice = TPeriodicChecks::NoticeText(page->TabSheet->Caption(), result);
     if (!notice.empty() && Tray.ShowNotice(TPeriodicChecks::NoticeTitle, notice)) NoticeKey = key;
@@ -531,6 +548,25 @@ bool TPruneboxM::AddSender(TSenderListKind list, const std::string& entry) {
         entries.push_back(entry);
         if (!store.Save(lists)) return false;
     }
+    RulesChanged();
+    return true;
+}
+
+bool TPruneboxM::RemoveSender(TSenderListKind list, const std::string& entry) {
+    if (!Registry) return false;
+    TSenderStore store(*Registry);
+    TSenderLists lists = store.Load();
+    std::vector<std::string>& entries = list == TSenderListKind::Allow ? lists.Allow : lists.Block;
+    // Stored as typed: the entry goes in whatever case it was written.
+    const auto before = entries.size();
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const std::string& stored) {
+                                     std::string parsed, error;
+                                     return TSenderList::ParseEntry(stored, parsed, error) &&
+                                            parsed == entry;
+                                 }),
+                  entries.end());
+    if (entries.size() != before && !store.Save(lists)) return false;
     RulesChanged();
     return true;
 }
@@ -584,7 +620,10 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SYSCOMMAND:
             if (wParam == SC_MINIMIZE) {
-                ShowWindow(Handle, MinimizesToTray() ? SW_HIDE : SW_MINIMIZE);
+                if (MinimizesToTray())
+                    HideBehindIcon();
+                else
+                    ShowWindow(Handle, SW_MINIMIZE);
                 return 0;
             }
             if (wParam == SC_MAXIMIZE) RecordNormalBounds();
@@ -613,7 +652,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             // Minimised another way (the task bar, a program): behind the icon as well.
-            if (wParam == SIZE_MINIMIZED && MinimizesToTray()) ShowWindow(Handle, SW_HIDE);
+            if (wParam == SIZE_MINIMIZED && MinimizesToTray()) HideBehindIcon();
             FormResize();
             return 0;
         case WM_COMMAND:
@@ -642,6 +681,9 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_PB_SHOW_HEADER:
             ShowHeader(static_cast<int>(wParam));
+            return 0;
+        case WM_PB_SHOW_WINDOW:
+            ShowFromTray();
             return 0;
         case WM_QUERYENDSESSION:
             FormClose();

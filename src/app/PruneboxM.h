@@ -23,6 +23,8 @@ class TPeriodicChecks;
 constexpr UINT WM_PB_SHOW_HEADER = 0x466;
 // The notification-area icon's events, next to the header viewer's message.
 constexpr UINT WM_PB_TRAY = 0x467;
+// A second start of the program asks the running copy to show its window.
+constexpr UINT WM_PB_SHOW_WINDOW = 0x468;
 
 // The main window: the account tabs, the table of their pages, and the host of every page.
 class TPruneboxM : public TWindow, public TPageHost, public TCommandHost {
@@ -86,6 +88,7 @@ public:
     int LearnThreshold() const override { return LearnPercent; }
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
+    bool RemoveSender(TSenderListKind list, const std::string& entry) override;
     void RefreshTokenChanged(const std::string& accountKey, const std::string& token) override;
     void CheckEnded(int slot, const TCheckResult& result) override;
 
@@ -119,8 +122,11 @@ private:
     void ShowHeader(int slot);
     void TrayEvent(UINT event, POINT anchor);
     void ShowTrayMenu(POINT anchor);
-    // The window on the tab of the account stored under `key` (the active tab when it is gone).
-    void ShowAccount(const std::string& key);
+    // The window on the tab of the account stored under `key` (the active tab when it is gone
+    // or empty); a notice's account is shown once.
+    void ShowAccount(std::string key);
+    // Minimised behind the icon; the first time, a notice says where the window went.
+    void HideBehindIcon();
     bool HandleTrayCommand(int id);
     // The control that had the focus when the window lost the activation gets it back when the
     // window is active again; the active page's mail list when that control cannot take it.
@@ -142,7 +148,8 @@ private:
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;
-    // The account the last notice of new mail named: a click on the notice shows its tab.
+    // The account the last notice of new mail named: a click on the notice, or the next click
+    // on the icon, shows its tab.
     std::string NoticeKey;
     // Accounts told by a balloon that they must sign in again, until one logs in.
     std::set<std::string> SignInNoticed;

@@ -54,8 +54,9 @@ std::optional<std::string> Decode(const std::string& text) {
             if (value < 0) return std::nullopt;
             group = group << 6 | uint32_t(value);
         }
-        // "=x=" or a pad inside the text is no base64.
+        // "=x=" or a pad inside the text is no base64; nor are bits left over beside the pad.
         if (padding == 1 && text[i + 2] == '=') return std::nullopt;
+        if (padding > 0 && (group & ((1u << (8 * padding)) - 1)) != 0) return std::nullopt;
         for (size_t k = 0; k < 3 - padding; ++k) bytes += static_cast<char>(group >> (16 - 8 * k));
     }
     return bytes;

@@ -8,7 +8,8 @@ namespace Base64 {
 
 std::string Encode(const std::string& bytes);
 std::string EncodeUrl(const std::string& bytes);
-// Standard alphabet, padding required; nothing for any other character or a wrong length.
+// Standard alphabet, padding required; nothing for any other character, a wrong length or
+// bits left over beside the padding (so that a text decodes only from its one encoding).
 std::optional<std::string> Decode(const std::string& text);
 
 }  // namespace Base64

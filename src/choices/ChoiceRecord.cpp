@@ -88,6 +88,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
     for (auto it = Entries.begin(); it != Entries.end();) {
         TEntry& entry = it->second;
         if (listed.count(it->first)) {
+            changes.Changed = changes.Changed || entry.ListedDay != today || !entry.Present;
             entry.ListedDay = today;
             entry.Present = true;
         } else {
@@ -95,6 +96,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
             entry.Present = false;
             if (today - entry.ListedDay > KeptDays) {
                 it = Entries.erase(it);
+                changes.Changed = true;
                 continue;
             }
         }
@@ -104,6 +106,7 @@ TChoiceRecord::TListing TChoiceRecord::Listed(const std::vector<TMailIdentity>& 
         const auto added = Entries.emplace(mail, TEntry{TChoice::None, today, true});
         if (added.second) changes.Arrived.push_back(mail);
     }
+    changes.Changed = changes.Changed || !changes.Arrived.empty() || !changes.Left.empty();
     return changes;
 }
 
@@ -146,8 +149,8 @@ TChoiceRecord TChoiceRecord::Parse(const std::string& text, size_t& damaged) {
         TEntry entry;
         int64_t size = 0;
         bool read = !ended && fields.size() == 6 && Unescape(fields[0], mail.Uid) &&
-                    ReadNumber(fields[1], 0, INT32_MAX, size) &&
-                    Unescape(fields[2], mail.Digest) && fields[3].size() == 1 &&
+                    ReadNumber(fields[1], 0, INT32_MAX, size) && Unescape(fields[2], mail.Digest) &&
+                    fields[3].size() == 1 &&
                     ReadNumber(fields[4], 0, INT64_MAX / 2, entry.ListedDay) &&
                     (fields[5] == "0" || fields[5] == "1");
         if (read) {

@@ -44,6 +44,7 @@ public:
     struct TListing {
         std::vector<TMailIdentity> Arrived;  // not in any earlier listing of the record
         std::vector<TMailIdentity> Left;     // in the last listing, gone now
+        bool Changed = false;                // the record differs from before the listing
     };
 
     TChoice ChoiceOf(const TMailIdentity& mail) const;

@@ -108,12 +108,13 @@ constexpr int DefaultCheckEvery = 10;  // shown while the check is off
 constexpr RECT FilterBounds{8, 440, 684, 580};
 constexpr RECT LoginMethodBounds{8, 588, 684, 716};
 const TControlSpec PeriodicControls[] = {
-    {"BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 18, 20, TASetup::IdCheckEveryTick},
-    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 32, 22, 56, EditHeight,
+    {"BUTTON", "定期的に新着確認する(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 180, 20,
+     TASetup::IdCheckEveryTick},
+    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 196, 22, 56, EditHeight,
      TASetup::IdCheckEveryEdit},
-    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 88,
+    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 252,
      22, 17, EditHeight, TASetup::IdCheckEveryUpDown},
-    {"STATIC", "分ごとに新着確認する", SS_LEFT, 0, 110, 26, 200, 16, -1},
+    {"STATIC", "分ごと", SS_LEFT, 0, 274, 26, 100, 16, -1},
     {"BUTTON", "ルールや判定の削除チェックで自動削除する (手で付け外ししたメールは除く)",
      BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 50, 660, 20, TASetup::IdDeleteTickedCheck},
     {"BUTTON", "自動削除するメールのコピーを保存する (削除の前に本文を受信します)",
@@ -196,6 +197,9 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
         case TOAuthGroup::SignInDoneMessage:
             LoginMethod.SignInEnded();
             return TRUE;
+        case TOAuthGroup::SignInCodeMessage:
+            LoginMethod.CodeShown();
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IdSecurityCombo && HIWORD(wParam) == CBN_SELCHANGE) {
                 SecurityComboChange();
@@ -228,6 +232,9 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
                 case IdPPCheck:
                 case IdNotRadio:
                     ChooseMode(LOWORD(wParam));
+                    return TRUE;
+                case IdCheckEveryTick:
+                    CheckEveryTickClick();
                     return TRUE;
             }
             return FALSE;
@@ -357,6 +364,14 @@ void TASetup::ShowValues() {
                  Values.CheckEvery > 0 ? Values.CheckEvery : DefaultCheckEvery);
     SetChecked(DeleteTickedCheck, Values.DeleteTicked);
     SetChecked(KeepCopyCheck, Values.KeepCopy);
+    CheckEveryTickClick();
+}
+
+void TASetup::CheckEveryTickClick() {
+    // What happens at a periodic check means nothing while there is none; the ticks stay.
+    const bool periodic = Checked(CheckEveryTick);
+    EnableWindow(DeleteTickedCheck, periodic);
+    EnableWindow(KeepCopyCheck, periodic);
 }
 
 void TASetup::ReadValues() {
@@ -375,9 +390,13 @@ void TASetup::ReadValues() {
                                      : AccountFields::TModeChoice::None;
     Values.Design = TextOf(DesignCombo);
     Values.LogCheck = Checked(LogCheck);
-    // A number typed outside the range takes the nearest end of it.
-    const int minutes = std::clamp(std::atoi(TextOf(CheckEveryEdit).c_str()), 1, kMaxCheckEvery);
-    Values.CheckEvery = Checked(CheckEveryTick) ? minutes : 0;
+    int minutes = 0;
+    std::string unused;
+    Values.CheckEvery = Checked(CheckEveryTick) &&
+                                AccountFields::CheckEveryFromText(TextOf(CheckEveryEdit), minutes,
+                                                                  unused)
+                            ? minutes
+                            : 0;
     Values.DeleteTicked = Checked(DeleteTickedCheck);
     Values.KeepCopy = Checked(KeepCopyCheck);
 }
@@ -409,7 +428,13 @@ void TASetup::SetBasicView(bool basic) {
     if (!Handle) return;
     SetWindowTextA(ExtensionButton, basic ? "拡張 >>" : "<< 基本");
     const SIZE size = basic ? BasicSize : ExtendedSize;
-    SetWindowPos(Handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    // The view grows down and right from where it stands: kept on its monitor's work area.
+    RECT bounds;
+    GetWindowRect(Handle, &bounds);
+    bounds.right = bounds.left + size.cx;
+    bounds.bottom = bounds.top + size.cy;
+    const POINT at = CenterInWorkArea(bounds, size, WorkAreaOf(Handle));
+    SetWindowPos(Handle, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
     // What the basic view cuts off is hidden, so Tab does not walk into controls out of sight.
     RECT client;
     GetClientRect(Handle, &client);
@@ -520,7 +545,22 @@ void TASetup::HelpButtonClick() {
                   SW_SHOWNORMAL);
 }
 
+bool TASetup::CheckEveryAccepted() {
+    if (!Checked(CheckEveryTick)) return true;
+    int minutes = 0;
+    std::string error;
+    if (AccountFields::CheckEveryFromText(TextOf(CheckEveryEdit), minutes, error)) return true;
+    MessageBeep(MB_ICONASTERISK);
+    MessageDlgCenter(Handle, error, TMsgDlgType::Error, mbOK, 0);
+    // The field is out of sight in the basic view.
+    if (Basic) SetBasicView(false);
+    SetFocus(CheckEveryEdit);
+    SendMessageA(CheckEveryEdit, EM_SETSEL, 0, -1);
+    return false;
+}
+
 void TASetup::OKButtonClick() {
+    if (!CheckEveryAccepted()) return;
     ReadValues();
     // The checks apply in header search mode only; otherwise they stay as loaded.
     if (Values.Mode == AccountFields::TModeChoice::HeaderSearch && !Filters.Read(Values.Filter))

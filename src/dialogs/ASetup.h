@@ -123,6 +123,9 @@ private:
     TSaveResult SaveAccount(HWND owner);
     void AddRuleRow(const std::string& header, const std::string& text);
     void CreatePeriodicControls(HFONT font);
+    void CheckEveryTickClick();
+    // The typed interval, when the periodic check is ticked; false after saying what is wrong.
+    bool CheckEveryAccepted();
     // The authserv-ids of the rows the account's page lists.
     std::vector<std::string> ListedAuthServIds() const;
 

@@ -7,9 +7,10 @@
 #include "history/DeleteHistory.h"
 #include "ui/Window.h"
 
-// The deletion history as a list, newest first, with the file's columns. Ctrl+C copies the
-// chosen lines as the file writes them; a button opens the folder that holds the file; a double
-// click opens the copy kept of the line's message.
+// The deletion history as a list, newest first, with the file's columns (when, subject and
+// sender first); a click on a column sorts by it. Ctrl+C copies the chosen lines as the file
+// writes them; a button opens the folder that holds the file; a double click or Enter opens the
+// copy kept of the line's message. The window can be sized.
 class TDeleteHistoryView : public TWindow {
 public:
     enum ControlId {
@@ -33,6 +34,10 @@ protected:
 private:
     void CreateControls();
     void FillList();
+    // The lines as Mails holds them now.
+    void ShowMails();
+    void ListColumnClick(int column);
+    void LayOut(int width, int height);
     void CopyChosen();
     void OpenFolder();
     void OpenCopy(int row);
@@ -41,5 +46,8 @@ private:
     HWND Owner = nullptr;
     HWND List = nullptr;
     std::string Folder;
-    std::vector<TDeletedMail> Mails;  // newest first, as listed
+    std::vector<TDeletedMail> Mails;  // as listed: newest first until sorted
+    int SortColumn = 0;               // the list's column Mails is in the order of
+    bool Descending = true;
+    SIZE SmallestWindow{};
 };

@@ -62,7 +62,8 @@ void TFilterGroup::Show(const TAccountFilter& filter) {
     SetChecked(AuthFailCheck, filter.AuthFail);
     SetWindowTextA(AuthServIdEdit, filter.AuthServId.c_str());
     SetChecked(CharsetsCheck, !filter.Charsets.empty());
-    SetWindowTextA(CharsetsEdit, filter.Charsets.c_str());
+    SetWindowTextA(CharsetsEdit,
+                   (filter.Charsets.empty() ? filter.KeptCharsets : filter.Charsets).c_str());
     SetChecked(SpoofCheck, filter.Spoof);
     SetWindowTextA(MaxSizeEdit, std::to_string(filter.MaxSize).c_str());
     Enable(Enabled);
@@ -91,8 +92,10 @@ bool TFilterGroup::Read(TAccountFilter& filter) const {
 void TFilterGroup::Enable(bool enabled) {
     Enabled = enabled;
     for (HWND control : Controls) EnableWindow(control, enabled);
-    // A charset list is kept only while its check is on.
+    // A field counts only while its check is on.
     EnableWindow(CharsetsEdit, enabled && Checked(CharsetsCheck));
+    EnableWindow(AuthServIdEdit, enabled && Checked(AuthFailCheck));
+    EnableWindow(AuthServIdButton, enabled && Checked(AuthFailCheck));
 }
 
 bool TFilterGroup::HandleCommand(int id, const std::vector<std::string>& listedIds) {
@@ -102,6 +105,9 @@ bool TFilterGroup::HandleCommand(int id, const std::vector<std::string>& listedI
             return true;
         case IdCharsetsCheck:
             CharsetsCheckClick();
+            return true;
+        case IdAuthFailCheck:
+            Enable(Enabled);
             return true;
     }
     return false;

@@ -24,18 +24,18 @@ const TControlSpec FontButtonSpec = {"BUTTON", "..",       BS_PUSHBUTTON | WS_TA
 
 const TControlSpec Controls[] = {
     {"BUTTON", "タブの位置", BS_GROUPBOX, 0, 8, 72, 212, 48, -1},
-    {"BUTTON", "上", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 24, 92, 80, 20,
+    {"BUTTON", "上(&U)", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 24, 92, 80, 20,
      TGeneralSetup::IdTabTop},
-    {"BUTTON", "下", BS_AUTORADIOBUTTON, 0, 120, 92, 80, 20, TGeneralSetup::IdTabBottom},
-    {"BUTTON", "LED風アクセス表示", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, 12, 130, 208, 20,
+    {"BUTTON", "下(&D)", BS_AUTORADIOBUTTON, 0, 120, 92, 80, 20, TGeneralSetup::IdTabBottom},
+    {"BUTTON", "LED風アクセス表示(&L)", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, 12, 130, 208, 20,
      TGeneralSetup::IdLEDCheck},
-    {"BUTTON", "通知領域にアイコンを表示する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 156, 310, 20,
+    {"BUTTON", "通知領域にアイコンを表示する(&I)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 156, 310, 20,
      TGeneralSetup::IdTrayCheck},
-    {"BUTTON", "最小化したら通知領域に入れる", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 178, 310, 20,
+    {"BUTTON", "最小化したら通知領域に入れる(&M)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 178, 310, 20,
      TGeneralSetup::IdMinimizeCheck},
-    {"BUTTON", "新着を通知する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 200, 310, 20,
+    {"BUTTON", "新着を通知する(&N)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 200, 310, 20,
      TGeneralSetup::IdNotifyCheck},
-    {"BUTTON", "Windows の起動時に開始する", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 222, 310, 20,
+    {"BUTTON", "Windows の起動時に開始する(&W)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 222, 310, 20,
      TGeneralSetup::IdStartCheck},
     {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 236, 80, 86, ButtonHeight,
      TGeneralSetup::IdOKButton},
@@ -55,7 +55,7 @@ TGeneralSetup::TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led,
 }
 
 std::string TGeneralSetup::FontDescription(const std::string& name, int pointSize) {
-    return "Name: " + name + ";  Size: " + std::to_string(pointSize);
+    return name + "  " + std::to_string(pointSize) + " ポイント";
 }
 
 void TGeneralSetup::FormCreate(HFONT listFont) {
@@ -120,6 +120,7 @@ void TGeneralSetup::CreateControls() {
     SetChecked(MinimizeCheck, Resident.MinimizeToTray);
     SetChecked(NotifyCheck, Resident.Notify);
     SetChecked(StartCheck, StartWithWindows);
+    TrayCheckClick();
 
     PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
 }
@@ -135,6 +136,13 @@ void TGeneralSetup::FontButtonClick() {
     Font = chosen;
     FontSize = dialog.iPointSize / 10;
     SetWindowTextA(FontEdit, FontDescription(Font.lfFaceName, FontSize).c_str());
+}
+
+void TGeneralSetup::TrayCheckClick() {
+    // Both act through the icon; their ticks stay for when it is back.
+    const bool tray = Checked(TrayCheck);
+    EnableWindow(MinimizeCheck, tray);
+    EnableWindow(NotifyCheck, tray);
 }
 
 void TGeneralSetup::OKButtonClick() {
@@ -157,6 +165,9 @@ INT_PTR TGeneralSetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             switch (LOWORD(wParam)) {
                 case IdFontButton:
                     FontButtonClick();
+                    return TRUE;
+                case IdTrayCheck:
+                    TrayCheckClick();
                     return TRUE;
                 case IdOKButton:
                     OKButtonClick();

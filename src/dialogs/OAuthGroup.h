@@ -1,20 +1,23 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "auth/BrowserSignIn.h"
+#include "auth/DeviceSignIn.h"
 #include "auth/OAuthProvider.h"
 #include "ui/KvPanelEx.h"
 
-class TBrowserSignIn;
 
 // The account dialog's group "ログイン方法": the login method, the OAuth 2.0 client and the
 // "サインイン" button, which signs in through the browser on a thread of its own while the
-// dialog stays usable (the button then cancels). Its commands reach the dialog, which hands
-// them on, and so is SignInDoneMessage.
+// dialog stays usable (the button then cancels), and "コードでサインイン", the device code flow
+// for a provider that offers it. Its commands reach the dialog, which hands them on, and so do
+// SignInDoneMessage and SignInCodeMessage.
 class TOAuthGroup {
 public:
     enum ControlId {
@@ -24,9 +27,12 @@ public:
         IdClientIdEdit,
         IdTenantEdit,
         IdSecretEdit,
+        IdDeviceButton,
     };
     // Posted to the dialog when a sign-in has ended; a private message of the dialog's range.
     static constexpr UINT SignInDoneMessage = WM_APP + 40;
+    // Posted when the device code flow has a code for the user to enter.
+    static constexpr UINT SignInCodeMessage = WM_APP + 41;
 
     // The dialog's connection fields that a provider's choice fills or the method disables.
     struct TConnectionFields {
@@ -49,10 +55,16 @@ public:
     bool HandleCommand(int id, int code, const std::string& userName);
     // On SignInDoneMessage: the sign-in's result shown, its token kept.
     void SignInEnded();
+    // On SignInCodeMessage: the code and where to enter it.
+    void CodeShown();
 
 private:
     void MethodChange();
     void SignInClick(const std::string& userName);
+    void DeviceClick();
+    // Runs signIn on the thread and posts its end; button shows "中止" meanwhile.
+    void Start(HWND button, std::function<std::string()> signIn);
+    void EnableFields();
     void Cancel();
     int Method() const;
 
@@ -61,10 +73,14 @@ private:
     TKvPanelEx Group;
     HWND MethodCombo = nullptr, SignInButton = nullptr, SignInLabel = nullptr;
     HWND ClientIdEdit = nullptr, TenantEdit = nullptr, SecretEdit = nullptr;
+    HWND DeviceButton = nullptr;
+    HWND RunningButton = nullptr;  // the button that started the sign-in that runs
+    TOAuthAccount Given;  // as Show was given it
     std::string Token;
     // The sign-in running, and what it ended with (under Mutex).
     std::unique_ptr<TBrowserSignIn> SignIn;
+    std::unique_ptr<TDeviceSignIn> Device;
     std::thread Runner;
     std::mutex Mutex;
-    std::string ResultToken, ResultText;
+    std::string ResultToken, ResultText, CodeText;
 };

@@ -11,6 +11,7 @@
 #include "rules/SenderList.h"
 #include "rules/SenderListFile.h"
 #include "settings/SenderStore.h"
+#include "headers/SjisText.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
@@ -41,22 +42,28 @@ constexpr size_t LargestImport = 16 * 1024 * 1024;
 const char FileFilter[] = "テキスト ファイル (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0";
 
 // One list's controls at the allow list's place, with its ids; the group's caption is the
-// list's name.
+// list's name, and the buttons' captions are the list's own (each its access key).
 const TControlSpec ListControls[] = {
     {"BUTTON", "", BS_GROUPBOX, 0, 8, 6, 300, 256, -1},
     {"LISTBOX", "",
-     LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+     LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_WANTKEYBOARDINPUT | WS_VSCROLL |
+         WS_TABSTOP,
      WS_EX_CLIENTEDGE, 20, 26, 276, 158, TSenderListDialog::IdAllowList},
     {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 20, 192, 200, EditHeight,
      TSenderListDialog::IdAllowEdit},
-    {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 226, 191, 70, ButtonHeight,
+    {"BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP, 0, 226, 191, 70, ButtonHeight,
      TSenderListDialog::IdAllowAdd},
-    {"BUTTON", "削除", BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 224, 72, ButtonHeight,
+    {"BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 224, 72, ButtonHeight,
      TSenderListDialog::IdAllowRemove},
-    {"BUTTON", "読み込み...", BS_PUSHBUTTON | WS_TABSTOP, 0, 96, 224, 98, ButtonHeight,
+    {"BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP, 0, 96, 224, 98, ButtonHeight,
      TSenderListDialog::IdAllowImport},
-    {"BUTTON", "書き出し...", BS_PUSHBUTTON | WS_TABSTOP, 0, 198, 224, 98, ButtonHeight,
+    {"BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP, 0, 198, 224, 98, ButtonHeight,
      TSenderListDialog::IdAllowExport},
+};
+// The captions of ListControls for each list: no two controls of the dialog share a key.
+const char* const ListCaptions[2][std::size(ListControls)] = {
+    {"許可リスト(&L)", "", "", "追加(&A)", "削除(&D)", "読み込み(&I)...", "書き出し(&E)..."},
+    {"拒否リスト(&K)", "", "", "追加(&B)", "削除(&R)", "読み込み(&M)...", "書き出し(&X)..."},
 };
 
 const TControlSpec DialogControls[] = {
@@ -109,7 +116,7 @@ void TSenderListDialog::CreateControls() {
             TControlSpec control = ListControls[i];
             control.Left += kind * ListStride;
             if (control.Id > 0) control.Id += kind * BlockOffset;
-            if (i == 0) control.Caption = ListNames[kind];
+            control.Caption = ListCaptions[kind][i];
             controls[i] = CreateControl(Handle, control, font);
         }
         Lists[kind] = controls[1];
@@ -149,17 +156,18 @@ void TSenderListDialog::Append(TListKind kind, const std::string& entry) {
     SendMessageA(list, LB_SETCARETINDEX, index, FALSE);
 }
 
-void TSenderListDialog::AddClick(TListKind kind) {
+bool TSenderListDialog::AddClick(TListKind kind) {
     std::string entry, error;
     if (!TSenderList::ParseEntry(TextOf(Edits[kind]), entry, error)) {
         MessageBeep(MB_ICONASTERISK);
         MessageDlgCenter(Handle, error, TMsgDlgType::Error, mbOK, 0);
         SetFocus(Edits[kind]);
-        return;
+        return false;
     }
     Append(kind, entry);
     SetWindowTextA(Edits[kind], "");
     SetFocus(Edits[kind]);
+    return true;
 }
 
 void TSenderListDialog::RemoveClick(TListKind kind) {
@@ -231,6 +239,12 @@ void TSenderListDialog::OKButtonClick() {
         AddClick(static_cast<TListKind>(kind));
         return;
     }
+    // A sender typed but not added is what the user meant to add: added, or refused with the
+    // dialog left open.
+    for (TListKind typed : {Allow, Block}) {
+        if (SjisText::Trim(TextOf(Edits[typed])).empty()) continue;
+        if (!AddClick(typed)) return;
+    }
     TSenderLists lists;
     lists.Allow = Entries(Allow);
     lists.Block = Entries(Block);
@@ -267,8 +281,17 @@ bool TSenderListDialog::ListCommand(int id) {
     return false;
 }
 
-INT_PTR TSenderListDialog::DialogProc(UINT message, WPARAM wParam, LPARAM) {
+INT_PTR TSenderListDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_VKEYTOITEM:
+            // Delete in a list removes its chosen entries, as the list's 削除 button does.
+            for (TListKind kind : {Allow, Block}) {
+                if (reinterpret_cast<HWND>(lParam) != Lists[kind] || LOWORD(wParam) != VK_DELETE)
+                    continue;
+                RemoveClick(kind);
+                return -2;
+            }
+            return -1;
         case WM_INITDIALOG:
             CreateControls();
             SetFocus(Edits[Allow]);  // ready to type an entry

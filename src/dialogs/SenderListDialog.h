@@ -10,7 +10,8 @@ class TRegistryAccessor;
 
 // The sender lists all accounts share, "許可リスト" and "拒否リスト": entries are added (a
 // malformed one refused with the rules' own message), removed, read from and written to a text
-// file of one entry a line. OK stores both lists; Cancel leaves them as stored.
+// file of one entry a line. OK adds what is typed in an entry field, then stores both lists;
+// Cancel leaves them as stored.
 class TSenderListDialog : public TWindow {
 public:
     // The two lists' controls; the block list's ids follow the allow list's at BlockOffset.
@@ -46,7 +47,8 @@ private:
     void CreateControls();
     // A click on one of a list's buttons; false when the id is none of them.
     bool ListCommand(int id);
-    void AddClick(TListKind kind);
+    // False when the typed entry was refused (the message said why).
+    bool AddClick(TListKind kind);
     void RemoveClick(TListKind kind);
     void ImportClick(TListKind kind);
     void ExportClick(TListKind kind);

@@ -1,8 +1,10 @@
 #include "page/ChPage.h"
 
+#include "headers/SjisText.h"
 #include "history/FileSystem.h"
 #include "rules/ReasonText.h"
 #include "rules/SenderList.h"
+#include "rules/SharedDomains.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
 #include "ui/MsgDlg.h"
@@ -262,9 +264,58 @@ void TChPage::AddRowSender(int command, int row) {
     std::string entry, error = text.empty() ? UnreadableSenderText : "";
     // The entry's own check names the text and what is wrong with it.
     if (error.empty() && TSenderList::ParseEntry(text, entry, error)) {
-        if (Host.AddSender(list, entry)) return;
+        std::string unallow;
+        if (list == TSenderListKind::Block && !BlockAsked(entry, from.Address, unallow)) return;
+        if ((unallow.empty() || Host.RemoveSender(TSenderListKind::Allow, unallow)) &&
+            Host.AddSender(list, entry))
+            return;
         error = ListsNotStoredText;
     }
     MessageBeep(MB_ICONEXCLAMATION);
     MessageDlgCenter(Frame->Handle, error, TMsgDlgType::Warning, mbOK, 0);
+}
+
+bool TChPage::BlockAsked(const std::string& entry, const std::string& address,
+                         std::string& unallow) {
+    // The allow list wins: the block would change nothing for this sender unless the entry
+    // that allows it goes.
+    const TSenderList allow(Host.SenderLists().Allow);
+    unallow = allow.Match(address);
+    if (!unallow.empty()) {
+        MessageBeep(MB_ICONQUESTION);
+        const std::string text =
+            "差出人 " + address + " は許可リストの「" + unallow +
+            "」に当たります。両方のリストにある差出人は許可リストが優先するため、このまま拒否"
+            "リストに追加しても、このメールにはチェックが付きません。\r\n\r\n許可リストから「" +
+            unallow + "」を外して、「" + entry + "」を拒否リストに追加しますか?";
+        return MessageDlgCenter(Frame->Handle, text, TMsgDlgType::Confirmation, mbYes | mbNo, 0,
+                                mbNo) == mrYes;
+    }
+    if (!SharedDomains::Shared(entry)) return true;
+    MessageBeep(MB_ICONQUESTION);
+    const std::string text =
+        "「" + entry +
+        "」は多くの人が使うドメインです。拒否リストに追加すると、知人からのメールも含めて、この"
+        "ドメインから届くメールにすべてチェックが付きます (いま一覧にあるメールでは " +
+        std::to_string(RowsTickedByBlocking(entry)) + " 通)。\r\n\r\n「" + entry +
+        "」を拒否リストに追加しますか?";
+    return MessageDlgCenter(Frame->Handle, text, TMsgDlgType::Confirmation, mbYes | mbNo, 0,
+                            mbNo) == mrYes;
+}
+
+int TChPage::RowsTickedByBlocking(const std::string& entry) const {
+    TRuleInputs inputs = RuleInputs();
+    inputs.Block.push_back(entry);
+    if (inputs.SearchesNothing()) return 0;
+    const TRuleSet rules(inputs);
+    const TMailList& mails = Frame->Mails();
+    int ticked = 0;
+    for (size_t index = 0; index < mails.Count(); ++index) {
+        const TMailRow& row = mails.Row(index);
+        if (row.HeaderLines.empty() || row.RuleTicked) continue;
+        int32_t size = 0;  // the listing's sizes are 32-bit
+        SjisText::ToInt32(row.Columns[TMailRow::Size], size);
+        if (rules.Decide(row.HeaderLines, size).Ticked) ++ticked;
+    }
+    return ticked;
 }

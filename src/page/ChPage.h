@@ -68,8 +68,12 @@ public:
     void LearnRow(int command, int row);
     // The row menu's sender-list commands (TMainFrame::IdAllowSender...): the row's From address,
     // or its domain, goes to a list through the host; a sender that cannot be an entry is
-    // refused with a message saying why.
+    // refused with a message saying why. Blocking a sender the allow list keeps asks first
+    // whether to take it off that list; blocking a domain many people share asks first, saying
+    // how many listed rows it ticks.
     void AddRowSender(int command, int row);
+    // The listed rows the rules do not tick now that they would tick with `entry` blocked.
+    int RowsTickedByBlocking(const std::string& entry) const;
 
     // The choices record of the account's mailbox, read when first needed and again when the
     // account's key changed; none for a page without a key.
@@ -77,6 +81,9 @@ public:
 
 private:
     void Redecide();
+    // The questions before `entry` goes to the block list; false when the user declined.
+    // `unallow` gets the allow-list entry to take off first (empty for none).
+    bool BlockAsked(const std::string& entry, const std::string& address, std::string& unallow);
     // The user ticked or unticked the row at `row` by hand: into the choices record, which is
     // written once the burst of changes is over.
     void HandTicked(int row, bool ticked);

@@ -38,6 +38,9 @@ public:
     // Adds an entry (an address or a domain, already checked) to a shared list, stores the lists
     // and has every page decide its rows again; false when the lists could not be stored.
     virtual bool AddSender(TSenderListKind list, const std::string& entry) = 0;
+    // Takes an entry off a shared list, stores the lists and has every page decide its rows
+    // again; false when the lists could not be stored.
+    virtual bool RemoveSender(TSenderListKind list, const std::string& entry) = 0;
     // The extended view: login fields and buttons around the list.
     virtual bool ExtendedViewShown() const = 0;
     // The learning filter all accounts share (none: nothing learns) and the percent at which it

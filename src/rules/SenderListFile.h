@@ -10,8 +10,8 @@ struct TImport {
     std::vector<std::string> Refused;  // one message (Shift_JIS) per line that does not
 };
 
-// Reads a file's bytes: UTF-8 with or without its byte-order mark, or Shift_JIS; lines end in
-// CR LF or LF; blank lines are skipped. Refusals quote the line as Shift_JIS with its number.
+// Reads a file's bytes: UTF-8 with or without its byte-order mark, UTF-16 with its mark, or
+// Shift_JIS; lines end in CR LF or LF; blank lines and lines starting with "#" are skipped. Refusals quote the line as Shift_JIS with its number.
 TImport Import(const std::string& bytes);
 
 // The entries one a line, each ending in CR LF. Entries are ASCII: the file reads the same as

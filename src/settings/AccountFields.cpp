@@ -113,6 +113,19 @@ std::string TabCaption(const std::string& name, bool lampShown) {
     return lampShown ? LampRoom + name : name;
 }
 
+bool CheckEveryFromText(const std::string& text, int& minutes, std::string& error) {
+    const std::string typed = SjisText::Trim(text);
+    int32_t value = 0;
+    if (!typed.empty() && AllOf(typed, [](char c) { return c >= '0' && c <= '9'; }) &&
+        SjisText::ToInt32(typed, value) && value >= 1 && value <= kMaxCheckEvery) {
+        minutes = value;
+        return true;
+    }
+    error = "確認の間隔「" + typed + "」は使えません。1 から " + std::to_string(kMaxCheckEvery) +
+            " までの分数を入力してください。定期チェックをしないときは、チェックを外してください。";
+    return false;
+}
+
 int AutoDelModeFor(TModeChoice choice, size_t ruleCount, bool checksOn) {
     switch (choice) {
         case TModeChoice::HeaderSearch:
@@ -167,15 +180,17 @@ bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::
             faulty = TFilterField::Charsets;
             return false;
         }
+    } else {
+        result.KeptCharsets = SjisText::Trim(fields.Charsets);
     }
     result.Spoof = fields.Spoof;
     const std::string size = SjisText::Trim(fields.MaxSizeText);
     int32_t kilobytes = 0;
     if (!size.empty() && (!AllOf(size, [](char c) { return c >= '0' && c <= '9'; }) ||
                           !SjisText::ToInt32(size, kilobytes) || kilobytes > MaxFilterSize)) {
-        error = "サイズの上限「" + size + "」は使えません。0 から " +
+        error = "サイズの上限「" + size + "」は使えません。KB の数を 0 から " +
                 std::to_string(MaxFilterSize) +
-                " までの数 (KB) を入力してください (0 は判定しない)。";
+                " (約 2 GB) までで入力してください (0 は判定しない)。";
         faulty = TFilterField::MaxSize;
         return false;
     }

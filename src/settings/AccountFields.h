@@ -29,6 +29,10 @@ std::string PortSuffix(const std::string& portText);
 // typed otherwise stays.
 std::string PortForSecurity(const std::string& portText, int security);
 
+// The minutes typed for the periodic check: a whole number within 1..kMaxCheckEvery. False with
+// a message (Shift_JIS) for anything else; 0 is no way to switch the check off, its tick is.
+bool CheckEveryFromText(const std::string& text, int& minutes, std::string& error);
+
 // A header name as the rules and the designated header hold it: blanks and control characters
 // trimmed, ":" appended when missing; empty stays empty.
 std::string HeaderName(const std::string& text);
@@ -68,7 +72,8 @@ constexpr int MaxFilterSize = 2097151;
 // ("GB2312,GBK"). False with a message (Shift_JIS) for the first field that cannot be stored:
 // the authentication check without a valid authserv-id (a header token), the charset check
 // without a name or with a name a charset cannot have, a size that is not a whole number within
-// 0..MaxFilterSize; `faulty` names that field. A check that is off keeps no charset list.
+// 0..MaxFilterSize; `faulty` names that field. A check that is off applies no charset list;
+// the list written in its field is kept apart, to be shown when the check is ticked again.
 bool FilterFromFields(const TFilterFields& fields, TAccountFilter& filter, std::string& error,
                       TFilterField& faulty);
 

@@ -104,6 +104,7 @@ TAccountFilter TAccountStore::LoadFilter() {
     filter.AuthFail = Registry.ReadBool("AuthFail").value_or(false);
     filter.AuthServId = Registry.ReadString("AuthServId").value_or("");
     filter.Charsets = Registry.ReadString("Charsets").value_or("");
+    filter.KeptCharsets = Registry.ReadString("KeptCharsets").value_or("");
     filter.Spoof = Registry.ReadBool("Spoof").value_or(false);
     filter.MaxSize = std::max(0, Registry.ReadInteger("MaxSize").value_or(0));
     filter.LearnedDelete = Registry.ReadBool("LearnedDelete").value_or(false);
@@ -191,6 +192,7 @@ bool TAccountStore::SaveAccount(const TAccountSettings& account, const std::stri
     ok = Registry.WriteBool("AuthFail", filter.AuthFail) && ok;
     ok = Registry.WriteString("AuthServId", filter.AuthServId) && ok;
     ok = Registry.WriteString("Charsets", filter.Charsets) && ok;
+    ok = Registry.WriteString("KeptCharsets", filter.KeptCharsets) && ok;
     ok = Registry.WriteBool("Spoof", filter.Spoof) && ok;
     ok = Registry.WriteInteger("MaxSize", std::max(0, filter.MaxSize)) && ok;
     ok = Registry.WriteBool("LearnedDelete", filter.LearnedDelete) && ok;

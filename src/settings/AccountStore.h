@@ -36,6 +36,8 @@ struct TAccountFilter {
     int MaxSize = 0;         // "MaxSize": KB; 0: off
     // "LearnedDelete": an automatic deletion takes the rows learning ticked too (not a check)
     bool LearnedDelete = false;
+    // "KeptCharsets": the list written while the charset check is off, shown when it is on again
+    std::string KeptCharsets;
     // True when a check is on: the account then searches headers even without text rules.
     bool AnyOn() const;
 };

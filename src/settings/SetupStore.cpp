@@ -191,6 +191,7 @@ TResidentSettings TSetupStore::LoadResidentSettings() {
     settings.Tray = Registry.ReadBool("Tray").value_or(true);
     settings.MinimizeToTray = Registry.ReadBool("MinimizeToTray").value_or(true);
     settings.Notify = Registry.ReadBool("Notify").value_or(true);
+    settings.HintShown = Registry.ReadBool("TrayHintShown").value_or(false);
     return settings;
 }
 
@@ -199,6 +200,7 @@ bool TSetupStore::SaveResidentSettings(const TResidentSettings& settings) {
     bool ok = Registry.WriteBool("Tray", settings.Tray);
     ok = Registry.WriteBool("MinimizeToTray", settings.MinimizeToTray) && ok;
     ok = Registry.WriteBool("Notify", settings.Notify) && ok;
+    ok = Registry.WriteBool("TrayHintShown", settings.HintShown) && ok;
     return ok;
 }
 

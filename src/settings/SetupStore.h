@@ -55,6 +55,8 @@ struct TResidentSettings {
     bool Tray = true;            // the icon in the notification area
     bool MinimizeToTray = true;  // minimising hides the window behind the icon
     bool Notify = true;          // the notice of new mail
+    // "TrayHintShown": the window has once gone behind the icon and a notice said where
+    bool HintShown = false;
 };
 
 // The global part of the settings store, under "\Setup".

@@ -27,8 +27,9 @@ void TAccountChoices::HandTick(const TMailRow& row, bool ticked,
     // Without an id the message cannot be found again.
     if (mail.Uid.empty()) return;
     std::lock_guard<std::mutex> lock(Mutex);
-    const TChoice choice =
-        ticked == row.RuleTicked ? TChoice::None : ticked ? TChoice::Delete : TChoice::Keep;
+    const TChoice choice = ticked == row.RuleTicked ? TChoice::None
+                           : ticked                 ? TChoice::Delete
+                                                    : TChoice::Keep;
     if (Record.ChoiceOf(mail) == choice) return;
     Record.SetChoice(mail, choice, Today());
     Changed = true;
@@ -68,7 +69,8 @@ TChoiceRecord::TListing TAccountChoices::Listed(
     }
     if (baseline) changes.Arrived.clear();
     if (byHand) Damaged = false;
-    Changed = true;
+    // A mailbox that did not change is not written again at every check.
+    Changed = Changed || changes.Changed;
     return changes;
 }
 
@@ -77,8 +79,9 @@ void TAccountChoices::Deleted(const std::vector<TMailIdentity>& mails, bool byHa
     std::lock_guard<std::mutex> lock(Mutex);
     for (size_t i = 0; i < mails.size(); ++i) {
         Record.Forget(mails[i]);
-        if (byHand) Signal(TSignal::DeletedByHand, mails[i], 
-                           i < lines.size() ? lines[i] : std::vector<std::string>());
+        if (byHand)
+            Signal(TSignal::DeletedByHand, mails[i],
+                   i < lines.size() ? lines[i] : std::vector<std::string>());
     }
     Changed = Changed || !mails.empty();
 }

@@ -854,6 +854,42 @@ TEST(PruneboxMTest, MinimisingHidesBehindTheIconAndItsSelectShowsTheWindow) {
     }
 }
 
+// The first hide says where the window went, once for good. Wine's balloons report no click:
+// the icon's next click after a notice of new mail shows the account it named, once.
+TEST(PruneboxMTest, FirstHideSaysWhereAndTheIconAfterANoticeShowsItsAccount) {
+    ClearTestSettings();
+    StoreTray(true);
+    auto hintStored = [] {
+        TWinRegistry registry(TestRegistryBase);
+        return registry.OpenKey(kSetupKey, false) &&
+               registry.ReadBool("TrayHintShown").value_or(false);
+    };
+    std::vector<bool> hints;
+    std::vector<int> shownSlots;
+    {
+        TStarted started(2, TTabPosition::Top, false);
+        TPruneboxM& main = started.Main;
+        auto hideThenClickIcon = [&] {
+            SendMessageA(main.Handle, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            hints.push_back(hintStored());
+            SendMessageA(main.Handle, WM_PB_TRAY, 0, MAKELPARAM(NIN_SELECT, TTrayIcon::Id));
+            EXPECT_TRUE(IsWindowVisible(main.Handle));
+            shownSlots.push_back(main.ActiveSlot());
+        };
+        hideThenClickIcon();
+        TCheckResult arrived;
+        arrived.Arrived.resize(1);
+        main.CheckEnded(2, arrived);  // a notice naming Account2, the window hidden
+        hideThenClickIcon();
+        main.Accounts.Activate(1);
+        hideThenClickIcon();
+    }
+    TStarted again(0, TTabPosition::Top, false);
+    EXPECT_TRUE(again.Main.ResidentSettings().HintShown);
+    EXPECT_EQ(hints, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(shownSlots, (std::vector<int>{1, 2, 1}));
+}
+
 TEST(PruneboxMTest, IconMenuOpensAndEnds) {
     HMENU menu = TrayMenu::Create();
     std::vector<std::string> items;

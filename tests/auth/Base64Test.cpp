@@ -28,7 +28,7 @@ TEST(Base64Test, UrlSafeAlphabetWithoutPadding) {
 }
 
 TEST(Base64Test, DecodeRefusesWhatIsNotBase64) {
-    for (const char* text : {"Zg=", "Z===", "Zg=a", "Z=g=", "Zm9v!A==", "Zm 9v", "-_8="})
+    for (const char* text : {"Zg=", "Z===", "Zg=a", "Z=g=", "Zm9v!A==", "Zm 9v", "-_8=", "Zh==", "Zm9="})
         EXPECT_FALSE(Base64::Decode(text)) << text;
 }
 

@@ -20,15 +20,16 @@ TEST(ChoiceRecord, ListingsTellWhatArrivedAndWhatLeft) {
         std::vector<TMailIdentity> Listing;
         int64_t Day;
         std::vector<std::string> Arrived, Left;
+        bool Changed = true;
     } steps[] = {
         {{A, B}, 100, {"a", "b"}, {}},
-        {{A, B}, 100, {}, {}},
+        {{A, B}, 100, {}, {}, false},
         {{B, C}, 101, {"c"}, {"a"}},
-        {{B, C}, 102, {}, {}},                         // "a" left once, not again
-        {{A, B, C}, 120, {}, {}},                      // back within 30 days: known
-        {{B, C}, 121, {}, {"a"}},                      //
-        {{B, C}, 152, {}, {}},                         // unlisted 31 days: forgotten
-        {{A, B, C}, 153, {"a"}, {}},                   //
+        {{B, C}, 102, {}, {}},                             // "a" left once, not again
+        {{A, B, C}, 120, {}, {}},                          // back within 30 days: known
+        {{B, C}, 121, {}, {"a"}},                          //
+        {{B, C}, 152, {}, {}},                             // unlisted 31 days: forgotten
+        {{A, B, C}, 153, {"a"}, {}},                       //
         {{{"a", 100, "other"}, B, C}, 154, {"a"}, {"a"}},  // the id given to another message
     };
     TChoiceRecord record;
@@ -36,6 +37,7 @@ TEST(ChoiceRecord, ListingsTellWhatArrivedAndWhatLeft) {
         const TChoiceRecord::TListing changes = record.Listed(step.Listing, step.Day);
         EXPECT_EQ(Uids(changes.Arrived), step.Arrived) << "day " << step.Day;
         EXPECT_EQ(Uids(changes.Left), step.Left) << "day " << step.Day;
+        EXPECT_EQ(changes.Changed, step.Changed) << "day " << step.Day;
     }
 }
 
@@ -87,10 +89,14 @@ TEST(ChoiceRecord, TextReadsBackAndADamagedLineCostsOnlyItself) {
     } cases[] = {
         {"cut short", text.substr(0, text.size() - 9), 2, 3},
         {"empty", "", 2, 0},
-        {"a line garbled", text.substr(0, text.find(lineOfB)) + "b\t2x0\td2\t-\t100\t1\r\n" +
-                               text.substr(text.find(lineOfB) + lineOfB.size()), 2, 2},
-        {"unknown choice", text.substr(0, text.find(lineOfB)) + "b\t200\td2\tq\t100\t1\r\n" +
-                               text.substr(text.find(lineOfB) + lineOfB.size()), 2, 2},
+        {"a line garbled",
+         text.substr(0, text.find(lineOfB)) + "b\t2x0\td2\t-\t100\t1\r\n" +
+             text.substr(text.find(lineOfB) + lineOfB.size()),
+         2, 2},
+        {"unknown choice",
+         text.substr(0, text.find(lineOfB)) + "b\t200\td2\tq\t100\t1\r\n" +
+             text.substr(text.find(lineOfB) + lineOfB.size()),
+         2, 2},
         {"another program's file", "Other 1\r\n" + text.substr(text.find('\n') + 1), 1, 3},
     };
     for (const auto& c : cases) {

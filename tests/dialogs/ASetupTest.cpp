@@ -13,6 +13,7 @@
 #include "settings/SettingsKeys.h"
 #include "settings/WinRegistry.h"
 #include "ui/MsgDlg.h"
+#include "ui/ScreenBounds.h"
 
 namespace {
 
@@ -136,6 +137,12 @@ std::function<void(HWND)> ChooseSecurity(int security) {
     return [security](HWND dialog) {
         GuiTest::ChooseComboItem(dialog, TASetup::IdSecurityCombo, security);
     };
+}
+
+void Tick(HWND dialog, int id, bool on) {
+    SendMessageA(GuiTest::FindControl(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+    SendCommand(dialog, id);
 }
 
 int ShownSecurity(HWND dialog) {
@@ -626,7 +633,7 @@ TEST_F(ASetupTest, TabWalksOnlyThroughControlsInSight) {
 
 namespace {
 
-TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptAndSaved) {
+TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptSavedAndAnIntervalOutOfRangeRefused) {
     TAccountSettings values;
     values.IDNum = "taro";
     values.Serv = "pop.example.jp";
@@ -636,37 +643,59 @@ TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptAndSaved) {
     AddAccount("Home", values);
     Activate(1);
     struct TCase {
-        bool Tick;  // the periodic tick left as shown when not Change
-        const char* Minutes;
-        bool Change;
+        bool Tick;
+        const char* Minutes;  // typed, when not null
+        bool Refused;         // a message, and the dialog stays open until cancelled
         int StoredEvery;
         bool StoredKeep;
     };
-    // Untouched, then a number past the range with the copies ticked, then off.
+    // Untouched; 0 and a number past the range refused; a new number with the copies ticked;
+    // then off.
     const TCase cases[] = {{true, nullptr, false, 30, false},
-                           {true, "5000", true, kMaxCheckEvery, true},
-                           {false, nullptr, true, 0, true}};
+                           {true, "0", true, 30, false},
+                           {true, "5000", true, 30, false},
+                           {true, "45", false, 45, true},
+                           {false, nullptr, false, 0, true}};
     std::vector<std::string> shownMinutes;
     for (const TCase& c : cases) {
-        ASSERT_TRUE(Open(
-            false, {{EditCaption, [&](HWND dialog) {
-                         shownMinutes.push_back(GuiTest::Text(dialog, TASetup::IdCheckEveryEdit));
-                         if (c.Change) {
-                             SendMessageA(GuiTest::FindControl(dialog, TASetup::IdCheckEveryTick),
-                                          BM_SETCHECK, c.Tick, 0);
-                             SendMessageA(GuiTest::FindControl(dialog, TASetup::IdKeepCopyCheck),
-                                          BM_SETCHECK, BST_CHECKED, 0);
-                         }
-                         if (c.Minutes) SetText(dialog, TASetup::IdCheckEveryEdit, c.Minutes);
-                         ClickButton(dialog, TASetup::IdOKButton);
-                     }}}));
+        SCOPED_TRACE(c.Minutes ? c.Minutes : "-");
+        bool optionsEnabled = false;
+        HWND focusAfterRefusal = nullptr, edit = nullptr;
+        std::vector<TScriptStep> steps = {
+            {EditCaption, [&](HWND dialog) {
+                 shownMinutes.push_back(GuiTest::Text(dialog, TASetup::IdCheckEveryEdit));
+                 edit = GuiTest::FindControl(dialog, TASetup::IdCheckEveryEdit);
+                 if (c.Minutes) SetText(dialog, TASetup::IdCheckEveryEdit, c.Minutes);
+                 Tick(dialog, TASetup::IdCheckEveryTick, c.Tick);
+                 if (c.Minutes && !c.Refused)
+                     SendMessageA(GuiTest::FindControl(dialog, TASetup::IdKeepCopyCheck),
+                                  BM_SETCHECK, BST_CHECKED, 0);
+                 optionsEnabled =
+                     IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdDeleteTickedCheck)) &&
+                     IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdKeepCopyCheck));
+                 ClickButton(dialog, TASetup::IdOKButton);
+             }}};
+        if (c.Refused) {
+            steps.push_back({"エラー", Press(IDOK)});
+            steps.push_back({EditCaption, [&](HWND dialog) {
+                                 focusAfterRefusal = GetFocus();
+                                 ClickButton(dialog, IDCANCEL);
+                             }});
+        }
+        EXPECT_EQ(Open(false, steps), !c.Refused);
+        EXPECT_EQ(optionsEnabled, c.Tick);
+        if (c.Refused) {
+            EXPECT_NE(LastTexts[1].find(std::string("「") + c.Minutes + "」"), std::string::npos)
+                << LastTexts[1];
+            EXPECT_EQ(focusAfterRefusal, edit);
+        }
         const TAccountSettings stored = Load(key);
         EXPECT_EQ(stored.CheckEvery, c.StoredEvery);
         EXPECT_TRUE(stored.DeleteTicked);
         EXPECT_EQ(stored.KeepCopy, c.StoredKeep);
     }
     // Off shows the usual interval to start from.
-    EXPECT_EQ(shownMinutes, (std::vector<std::string>{"30", "30", "1440"}));
+    EXPECT_EQ(shownMinutes, (std::vector<std::string>{"30", "30", "30", "30", "45"}));
     ASSERT_TRUE(Open(false, {{EditCaption, [&](HWND dialog) {
                                   shownMinutes.push_back(
                                       GuiTest::Text(dialog, TASetup::IdCheckEveryEdit));
@@ -675,15 +704,27 @@ TEST_F(ASetupTest, PeriodicCheckIsLoadedKeptAndSaved) {
     EXPECT_EQ(shownMinutes.back(), "10");
 }
 
+// The extended view stays on the work area however low the basic view stood.
+TEST_F(ASetupTest, ExtendedViewStaysOnTheWorkArea) {
+    RECT shown{}, work{};
+    ASSERT_FALSE(Open(false, {{EditCaption, [&](HWND dialog) {
+                                   work = WorkAreaOf(dialog);
+                                   SetWindowPos(dialog, nullptr, work.right - 300,
+                                                work.bottom - 200, 0, 0,
+                                                SWP_NOSIZE | SWP_NOZORDER);
+                                   SendCommand(dialog, TASetup::IdExtensionButton);
+                                   GetWindowRect(dialog, &shown);
+                                   ClickButton(dialog, IDCANCEL);
+                               }}}));
+    EXPECT_EQ(shown.bottom - shown.top, TASetup::ExtendedSize.cy);
+    EXPECT_LE(shown.bottom, work.bottom);
+    EXPECT_LE(shown.right, work.right);
+    EXPECT_GE(shown.top, work.top);
+}
+
 }  // namespace
 
 namespace {
-
-void Tick(HWND dialog, int id, bool on) {
-    SendMessageA(GuiTest::FindControl(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED,
-                 0);
-    SendCommand(dialog, id);
-}
 
 TEST_F(ASetupTest, SpamChecksAreShownFilledRefusedWhenMalformedAndSaved) {
     TAccountSettings values;
@@ -764,6 +805,45 @@ TEST_F(ASetupTest, SpamChecksAreShownFilledRefusedWhenMalformedAndSaved) {
     EXPECT_EQ(page.AutoDelMode, kAutoDelHeaderSearch);
 }
 
+// A field whose check is off is grey; a charset list written while its check is off stays.
+TEST_F(ASetupTest, FieldsOfAnUntickedCheckAreGreyAndTheCharsetListIsKept) {
+    TAccountSettings values;
+    values.IDNum = "taro";
+    values.Serv = "pop.example.jp";
+    values.AutoDelMode = kAutoDelHeaderSearch;
+    values.Rules = {"Subject:,未承諾"};
+    const std::string key = TAccountStore::AccountKeyName(values.IDNum, values.Serv);
+    TChPage& page = AddAccount("Home", values);
+    page.Filter.Charsets = "KOI8-R";
+    Activate(1);
+    using F = TFilterGroup;
+    auto enabled = [](HWND dialog, int id) {
+        return IsWindowEnabled(GuiTest::FindControl(dialog, id)) != FALSE;
+    };
+    std::vector<bool> idField;
+    std::string kept;
+    ASSERT_TRUE(Open(false, {{EditCaption, [&](HWND dialog) {
+                                  idField.push_back(enabled(dialog, F::IdAuthServIdEdit));
+                                  Tick(dialog, F::IdAuthFailCheck, true);
+                                  idField.push_back(enabled(dialog, F::IdAuthServIdEdit));
+                                  Tick(dialog, F::IdAuthFailCheck, false);
+                                  idField.push_back(enabled(dialog, F::IdAuthServIdButton));
+                                  Tick(dialog, F::IdCharsetsCheck, false);
+                                  ClickButton(dialog, IDOK);
+                              }}}));
+    EXPECT_EQ(idField, (std::vector<bool>{false, true, false}));
+    const TAccountFilter stored = Load(key).Filter;
+    EXPECT_EQ(stored.Charsets, "");
+    EXPECT_EQ(stored.KeptCharsets, "KOI8-R");
+    EXPECT_FALSE(page.Filter.AnyOn());
+    ASSERT_FALSE(Open(false, {{EditCaption, [&](HWND dialog) {
+                                   Tick(dialog, F::IdCharsetsCheck, true);
+                                   kept = GuiTest::Text(dialog, F::IdCharsetsEdit);
+                                   ClickButton(dialog, IDCANCEL);
+                               }}}));
+    EXPECT_EQ(kept, "KOI8-R");
+}
+
 }  // namespace
 
 namespace {
@@ -771,13 +851,14 @@ namespace {
 TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) {
     std::string host, port;
     int security = -1;
-    bool apopEnabled = true;
+    bool apopEnabled = true, codeEnabled = false;
     const auto chooseMicrosoft = [&](HWND dialog) {
         GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthMicrosoft);
         host = GuiTest::Text(dialog, TASetup::IdSServ);
         port = GuiTest::Text(dialog, TASetup::IdPortEdit);
         security = ShownSecurity(dialog);
         apopEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TASetup::IdSAPOPCheck));
+        codeEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TOAuthGroup::IdDeviceButton));
         SetText(dialog, TOAuthGroup::IdClientIdEdit, "client-1");
         SetText(dialog, TOAuthGroup::IdTenantEdit, "organizations");
     };
@@ -788,6 +869,7 @@ TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) 
     EXPECT_EQ(port, "995");
     EXPECT_EQ(security, kSecuritySslTls);
     EXPECT_FALSE(apopEnabled);
+    EXPECT_TRUE(codeEnabled);  // Microsoft takes a code on another device
     TAccountSettings stored = Load("taro@outlook.office365.com");
     EXPECT_EQ(stored.OAuth.Method, AuthMicrosoft);
     EXPECT_EQ(stored.OAuth.ClientId, "client-1");
@@ -796,13 +878,15 @@ TEST_F(ASetupTest, LoginMethodFillsTheProvidersServerAndIsStoredInStepWithApop) 
     EXPECT_FALSE(stored.APOPCheck);
 
     // Back to APOP: the box follows the method, and the client stays for a later return.
-    const auto chooseApop = [](HWND dialog) {
+    const auto chooseApop = [&codeEnabled](HWND dialog) {
         GuiTest::ChooseComboItem(dialog, TOAuthGroup::IdMethodCombo, AuthApop);
+        codeEnabled = IsWindowEnabled(GuiTest::FindControl(dialog, TOAuthGroup::IdDeviceButton));
     };
     ASSERT_TRUE(Open(false, {{EditCaption, Then(chooseApop, Press(IDOK))}}));
     stored = Load("taro@outlook.office365.com");
     EXPECT_EQ(stored.OAuth.Method, AuthApop);
     EXPECT_TRUE(stored.APOPCheck);
+    EXPECT_FALSE(codeEnabled);
     EXPECT_EQ(stored.OAuth.ClientId, "client-1");
 }
 

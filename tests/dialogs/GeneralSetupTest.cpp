@@ -71,11 +71,11 @@ TEST(GeneralSetupTest, ShowsTheActiveListsFontTheTabSideAndTheLampDisplay) {
                             led = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
                             GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
                         }}});
-    EXPECT_EQ(fontLine, "Name: ＭＳ Ｐゴシック;  Size: 9");
+    EXPECT_EQ(fontLine, "ＭＳ Ｐゴシック  9 ポイント");
     EXPECT_TRUE(top);
     EXPECT_FALSE(bottom);
     EXPECT_TRUE(led);
-    EXPECT_EQ(TGeneralSetup::FontDescription("Arial", 12), "Name: Arial;  Size: 12");
+    EXPECT_EQ(TGeneralSetup::FontDescription("Arial", 12), "Arial  12 ポイント");
 }
 
 TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch) {
@@ -181,7 +181,7 @@ TEST(GeneralSetupTest, CancelledFontDialogChangesNothingAChosenSizeIsShown) {
                            }},
                       });
     EXPECT_EQ(afterCancel, before);
-    EXPECT_NE(afterChoice.find(";  Size: 20"), std::string::npos) << afterChoice;
+    EXPECT_NE(afterChoice.find("  20 ポイント"), std::string::npos) << afterChoice;
     // Cancel of the settings dialog: the lists keep their font.
     EXPECT_EQ(FontOf(started.Main.Accounts.Pages[1]->Frame->MailView).Name, "ＭＳ Ｐゴシック");
 }
@@ -238,6 +238,43 @@ TEST(GeneralSetupTest, ResidentTicksRoundTripAndOkAppliesTheIconAndTheStartAtOnc
             runKeyValue(),
             on ? std::nullopt : std::optional<std::string>("\"" + std::string(path) + "\" /tray"));
     }
+}
+
+// Every box is reached by its access key; the two that act through the icon are grey without it.
+TEST(GeneralSetupTest, AccessKeysTickTheBoxesAndTheIconsOwnAreGreyWithoutIt) {
+    TStarted started;
+    const struct {
+        char Key;
+        int Id;
+    } keys[] = {{'L', TGeneralSetup::IdLEDCheck},      {'M', TGeneralSetup::IdMinimizeCheck},
+                {'N', TGeneralSetup::IdNotifyCheck},   {'W', TGeneralSetup::IdStartCheck},
+                {'D', TGeneralSetup::IdTabBottom},     {'U', TGeneralSetup::IdTabTop},
+                {'I', TGeneralSetup::IdTrayCheck}};
+    std::vector<int> toggled;
+    std::vector<bool> iconsOwn;
+    RunSetup(started, {{"全体の設定", [&](HWND dialog) {
+                            for (const auto& k : keys) {
+                                const bool before = GuiTest::IsChecked(dialog, k.Id);
+                                MSG key{};
+                                key.hwnd = GetFocus();
+                                key.message = WM_SYSCHAR;
+                                key.wParam = static_cast<WPARAM>(k.Key);
+                                key.lParam = 1 << 29;  // Alt held
+                                IsDialogMessageA(dialog, &key);
+                                if (GuiTest::IsChecked(dialog, k.Id) != before)
+                                    toggled.push_back(k.Id);
+                            }
+                            // The icon is off now.
+                            for (int id : {TGeneralSetup::IdMinimizeCheck,
+                                           TGeneralSetup::IdNotifyCheck})
+                                iconsOwn.push_back(
+                                    IsWindowEnabled(GuiTest::FindControl(dialog, id)) != FALSE);
+                            GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
+                        }}});
+    std::vector<int> all;
+    for (const auto& k : keys) all.push_back(k.Id);
+    EXPECT_EQ(toggled, all);
+    EXPECT_EQ(iconsOwn, (std::vector<bool>{false, false}));
 }
 
 }  // namespace

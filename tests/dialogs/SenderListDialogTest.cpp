@@ -77,6 +77,7 @@ TEST(SenderListDialogTest, AddsAValidEntryRefusesAMalformedOneAndOkStoresBothLis
                                   SendCommand(dialog, D::IdBlockRemove);
                                   allowAfter = Shown(dialog, D::IdAllowList);
                                   blockAfter = Shown(dialog, D::IdBlockList);
+                                  SetText(dialog, D::IdBlockEdit, "");
                                   ClickButton(dialog, D::IdOKButton);
                               }}});
     EXPECT_EQ(shownBlock, (std::vector<std::string>{"spam.example", "old.example"}));
@@ -102,6 +103,43 @@ TEST(SenderListDialogTest, EnterInAFieldAddsAndCancelLeavesTheStoredLists) {
                           }}});
     EXPECT_EQ(shown, (std::vector<std::string>{"keep.example", "new.example"}));
     EXPECT_EQ(Stored().Allow, std::vector<std::string>{"keep.example"});
+}
+
+// OK adds what is typed in either field, or refuses it and stays open; Delete in a list removes
+// its chosen entries; the buttons have access keys.
+TEST(SenderListDialogTest, OkAddsTypedSendersAndDeleteRemovesTheChosenEntry) {
+    TStarted started;
+    Store({{"keep.example", "gone.example"}, {}});
+    std::vector<std::string> afterDelete;
+    const std::vector<std::string> texts =
+        OpenDialog(started, {{Caption,
+                              [&](HWND dialog) {
+                                  HWND allow = GuiTest::FindControl(dialog, D::IdAllowList);
+                                  SendMessageA(allow, LB_SETSEL, TRUE, 1);
+                                  SendMessageA(allow, WM_KEYDOWN, VK_DELETE, 0);
+                                  afterDelete = Shown(dialog, D::IdAllowList);
+                                  // The block list's 追加 by its access key.
+                                  SetText(dialog, D::IdBlockEdit, "key.example");
+                                  MSG key{};
+                                  key.hwnd = GetFocus();
+                                  key.message = WM_SYSCHAR;
+                                  key.wParam = 'B';
+                                  key.lParam = 1 << 29;  // Alt held
+                                  IsDialogMessageA(dialog, &key);
+                                  SetText(dialog, D::IdAllowEdit, "typed.example");
+                                  SetText(dialog, D::IdBlockEdit, "*.bad.example");
+                                  ClickButton(dialog, D::IdOKButton);
+                              }},
+                             {"エラー", [](HWND box) { ClickButton(box, IDOK); }},
+                             {Caption, [&](HWND dialog) {
+                                  SetText(dialog, D::IdBlockEdit, "Bad.Example");
+                                  ClickButton(dialog, D::IdOKButton);
+                              }}});
+    EXPECT_EQ(afterDelete, std::vector<std::string>{"keep.example"});
+    EXPECT_NE(texts[1].find("*.bad.example"), std::string::npos) << texts[1];
+    const TSenderLists stored = Stored();
+    EXPECT_EQ(stored.Allow, (std::vector<std::string>{"keep.example", "typed.example"}));
+    EXPECT_EQ(stored.Block, (std::vector<std::string>{"key.example", "bad.example"}));
 }
 
 // Export writes one entry a line; import adds what is new and names the lines it refused.

@@ -15,6 +15,7 @@
 #include "StartedMain.h"
 #include "TestEnv.h"
 #include "dialogs/MailForm.h"
+#include "ui/MsgDlg.h"
 #include "page/ChPage.h"
 #include "page/MailRows.h"
 #include "settings/SenderStore.h"
@@ -643,6 +644,58 @@ TEST(ChPageTest, EachCheckTicksItsDemoMailAndTheRowMenuChangesTheLists) {
         EXPECT_EQ(lists.Block, step.Block);
         EXPECT_EQ(account.Column(MailColumn::Reason), step.Reasons);
         EXPECT_EQ(ticks(), step.Ticks);
+    }
+}
+
+// Blocking a domain many people share asks first, counting the listed rows it would tick;
+// blocking a sender the allow list keeps offers to take it off that list; other domains go at once.
+TEST(ChPageTest, BlockingASharedDomainOrAnAllowedSenderAsksFirst) {
+    auto from = [](const std::string& address, const std::string& uid) {
+        return TFakeMessage{"Subject: s\r\nFrom: " + address + "\r\n", 100, uid};
+    };
+    TFakePop3Server server;
+    server.SetMessages({from("a@docomo.ne.jp", "u1"), from("b@docomo.ne.jp", "u2"),
+                        from("c@example.jp", "u3"), from("friend@docomo.ne.jp", "u4")});
+    TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
+    TPruneboxM& main = account.Started.Main;
+    ASSERT_TRUE(TSenderStore(*main.Registry).Save({{"friend@docomo.ne.jp"}, {}}));
+    account.Page.AutoDelMode = 1;
+    account.Page.Rules = {"Subject:,nothing"};
+    account.Run(account.Frame.Logon);
+    ASSERT_EQ(account.Frame.RowCount(), 4);
+
+    using Texts = std::vector<std::string>;
+    const int domain = TMainFrame::IdBlockDomain, sender = TMainFrame::IdBlockSender;
+    const struct {
+        int Command, Row;
+        int Answer;             // 0: no question expected
+        const char* InQuestion;
+        Texts Allow, Block;
+        int Ticked;
+    } steps[] = {
+        {domain, 0, mrNo, "(いま一覧にあるメールでは 2 通)", {"friend@docomo.ne.jp"}, {}, 0},
+        {domain, 0, mrYes, "「docomo.ne.jp」は多くの人が使う", {"friend@docomo.ne.jp"},
+         {"docomo.ne.jp"}, 2},
+        {sender, 3, mrNo, "許可リストの「friend@docomo.ne.jp」", {"friend@docomo.ne.jp"},
+         {"docomo.ne.jp"}, 2},
+        {sender, 3, mrYes, "許可リストから「friend@docomo.ne.jp」を外して", {},
+         {"docomo.ne.jp", "friend@docomo.ne.jp"}, 3},
+        {domain, 2, 0, "", {}, {"docomo.ne.jp", "friend@docomo.ne.jp", "example.jp"}, 4},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.InQuestion);
+        TDialogAnswerer answerer({TAction(TAnswer::Click, step.Answer ? step.Answer : mrOk)});
+        account.Page.AddRowSender(step.Command, step.Row);
+        ASSERT_EQ(answerer.Seen.size(), step.Answer ? 1u : 0u);
+        if (step.Answer) {
+            EXPECT_NE(answerer.Seen[0].Text.find(step.InQuestion), std::string::npos)
+                << answerer.Seen[0].Text;
+            EXPECT_EQ(answerer.Seen[0].DefaultId, mrNo);  // a stray Enter blocks nothing
+        }
+        const TSenderLists lists = TSenderStore(*main.Registry).Load();
+        EXPECT_EQ(lists.Allow, step.Allow);
+        EXPECT_EQ(lists.Block, step.Block);
+        EXPECT_EQ(account.Frame.SelectedCount(), step.Ticked);
     }
 }
 

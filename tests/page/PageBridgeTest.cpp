@@ -54,6 +54,7 @@ struct TFakeHost : TPageHost {
     bool ExtendedViewShown() const override { return true; }
     TSenderLists SenderLists() const override { return {}; }
     bool AddSender(TSenderListKind, const std::string&) override { return false; }
+    bool RemoveSender(TSenderListKind, const std::string&) override { return false; }
     void CheckEnded(int, const TCheckResult&) override {}
     bool TrustAnswer = true;
     std::string TrustedKeyAndHash;

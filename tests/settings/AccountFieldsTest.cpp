@@ -108,6 +108,25 @@ TEST(AccountFieldsTest, HeaderSearchWithoutRulesIsNoMode) {
     EXPECT_EQ(AutoDelModeFor(TModeChoice::PostPet, 0), kAutoDelPostPet);
 }
 
+TEST(AccountFieldsTest, CheckIntervalIsAWholeNumberOfMinutesWithinADay) {
+    const struct {
+        const char* Text;
+        int Minutes;  // 0: refused
+    } cases[] = {{" 1 ", 1}, {"1440", 1440}, {"0", 0}, {"1441", 0}, {"", 0}, {"-5", 0}, {"9x", 0},
+                 {"99999999999", 0}};
+    for (const auto& c : cases) {
+        int minutes = -1;
+        std::string error;
+        EXPECT_EQ(CheckEveryFromText(c.Text, minutes, error), c.Minutes > 0) << c.Text;
+        if (c.Minutes > 0) {
+            EXPECT_EQ(minutes, c.Minutes);
+            continue;
+        }
+        EXPECT_EQ(minutes, -1);
+        EXPECT_NE(error.find("1 から 1440 まで"), std::string::npos) << error;
+    }
+}
+
 TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
     const struct {
         TFilterFields Fields;
@@ -122,9 +141,9 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
          {true, "mx.example.jp", "", true, 512},
          nullptr,
          {}},
-        {{false, " kept.jp ", false, "GB2312", false, "0"},
+        {{false, " kept.jp ", false, " GB2312,Big5 ", false, "0"},
          true,
-         {false, "kept.jp", "", false, 0},
+         {false, "kept.jp", "", false, 0, false, "GB2312,Big5"},
          nullptr,
          {}},
         {{false, "", true, " GB2312 ,, Big5 ,", false, ""},
@@ -148,7 +167,11 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
         {{false, "", true, "*", false, ""}, false, {}, "「*」", TFilterField::Charsets},
         {{false, "", false, "", false, "-1"}, false, {}, "「-1」", TFilterField::MaxSize},
         {{false, "", false, "", false, "12x"}, false, {}, "「12x」", TFilterField::MaxSize},
-        {{false, "", false, "", false, "2097152"}, false, {}, "2097151", TFilterField::MaxSize},
+        {{false, "", false, "", false, "2097152"},
+         false,
+         {},
+         "KB の数を 0 から 2097151 (約 2 GB)",
+         TFilterField::MaxSize},
         {{false, "", false, "", false, "99999999999"},
          false,
          {},
@@ -173,6 +196,7 @@ TEST(AccountFieldsTest, SpamCheckFieldsAreTrimmedOrRefused) {
         EXPECT_EQ(filter.Charsets, c.Stored.Charsets);
         EXPECT_EQ(filter.Spoof, c.Stored.Spoof);
         EXPECT_EQ(filter.MaxSize, c.Stored.MaxSize);
+        EXPECT_EQ(filter.KeptCharsets, c.Stored.KeptCharsets);
         EXPECT_TRUE(filter.LearnedDelete);
     }
 }

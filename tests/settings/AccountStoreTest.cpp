@@ -32,7 +32,7 @@ TAccountSettings SampleAccount() {
     a.CheckEvery = 15;
     a.DeleteTicked = true;
     a.KeepCopy = true;
-    a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048, true};
+    a.Filter = {true, "mx.example.jp", "GB2312,Big5", true, 2048, true, "KOI8-R"};
     return a;
 }
 
@@ -55,6 +55,7 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.Filter.Charsets, b.Filter.Charsets);
     EXPECT_EQ(a.Filter.Spoof, b.Filter.Spoof);
     EXPECT_EQ(a.Filter.MaxSize, b.Filter.MaxSize);
+    EXPECT_EQ(a.Filter.KeptCharsets, b.Filter.KeptCharsets);
     EXPECT_EQ(a.Filter.LearnedDelete, b.Filter.LearnedDelete);
 }
 

@@ -31,8 +31,8 @@ struct TChoicesAccount {
         Restart();
     }
     void Restart() {
-        Account = std::make_unique<TWorkerHarness>(
-            "127.0.0.1:" + std::to_string(Server.Port()), "user", "secret");
+        Account = std::make_unique<TWorkerHarness>("127.0.0.1:" + std::to_string(Server.Port()),
+                                                   "user", "secret");
         Account->Worker->TimeOut = 2000;
         Account->Page.RuleList = {"Subject:,spam"};
         Account->Page.Mode = 1;

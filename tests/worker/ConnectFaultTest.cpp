@@ -194,9 +194,8 @@ private:
         mail.Identity = ++LastIdentity;
         if (Chance(2)) Spam.insert(mail.Identity);
         mail.Header = std::string("Subject: ") + (Spam.count(mail.Identity) ? "spam " : "mail ") +
-                      std::to_string(mail.Identity) +
-                      "\r\nFrom: a@example.jp\r\nMessage-Id: <" + std::to_string(mail.Identity) +
-                      "@fake.example>\r\n";
+                      std::to_string(mail.Identity) + "\r\nFrom: a@example.jp\r\nMessage-Id: <" +
+                      std::to_string(mail.Identity) + "@fake.example>\r\n";
         mail.Size = 100 * Pick(1, 2);  // a new message often has the size of the one it replaces
         if (!mailbox.empty() && Chance(8)) {
             mail.Uid =

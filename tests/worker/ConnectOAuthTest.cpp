@@ -194,4 +194,33 @@ TEST_F(ConnectOAuth, ConnectWithoutAValidTokenSignsInInTheBrowser) {
     }
 }
 
+// Dovecot asks the identity provider about the token (passdb oauth2, introspection).
+TEST_F(ConnectOAuth, DovecotTakesATokenItsProviderVouchesFor) {
+    if (TestEnv::Get("PB_TLS_PORT").empty()) GTEST_SKIP() << "no Dovecot fixture";
+    const struct {
+        const char* Name;
+        std::deque<THttpsReply> Replies;
+        TCheckOutcome Outcome;
+    } cases[] = {
+        {"token refused, then refreshed",
+         {Token("bad-1"), Token("good-oauthuser")},
+         TCheckOutcome::Done},
+        {"token for another user",
+         {Token("good-other"), Token("good-other")},
+         TCheckOutcome::Refused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TOAuthAccountHarness account;
+        account.Page.Server = "localhost:" + TestEnv::Get("PB_TLS_PORT");
+        account.Page.User = "oauthuser";
+        account.Provider->Replies = c.Replies;
+        account.Run(TConnect::CmdCheck);
+        EXPECT_EQ(account.Page.LastCheck.Outcome, c.Outcome);
+        EXPECT_EQ(account.Page.LastCheck.Failure.empty(), c.Outcome == TCheckOutcome::Done);
+        EXPECT_TRUE(account.Provider->Replies.empty());
+        EXPECT_FALSE(account.Page.LastCheck.SignInNeeded);
+    }
+}
+
 }  // namespace
