@@ -730,6 +730,26 @@ TEST(ChPageTest, AfterLearningFromLabelledFoldersTheDemoSpamIsTickedWithItsScore
                   spam)
             << row;
     }
+
+    // The header viewer says why: the score and the tokens that pushed it most each way.
+    int spamRow = 0;
+    while (spamRow < 3 && titles[spamRow].find("You have WON") == std::string::npos) ++spamRow;
+    account.Select({spamRow});
+    TDialogAnswerer viewer({TAction(TAnswer::Escape)});
+    std::string reasonLine;
+    viewer.Inspect = [&](HWND window) {
+        reasonLine = Text(GetDlgItem(window, TMailForm::IdReasonLabel));
+    };
+    account.Notify(NM_DBLCLK);
+    ASSERT_TRUE(PumpUntil([&] { return account.Idle() && !viewer.Seen.empty(); }, 30000));
+    EXPECT_EQ(reasonLine.rfind("理由: 学習: ", 0), 0u) << reasonLine;
+    EXPECT_NE(reasonLine.find("\r\n学習の点数: "), std::string::npos) << reasonLine;
+    const size_t unwanted = reasonLine.find("迷惑メール寄り: ");
+    const size_t wanted = reasonLine.find("迷惑メールではない寄り: ");
+    ASSERT_TRUE(unwanted != std::string::npos && wanted != std::string::npos) << reasonLine;
+    // Tokens with their weights: pushing up before, down after.
+    EXPECT_NE(reasonLine.substr(unwanted, wanted - unwanted).find(" +"), std::string::npos);
+    EXPECT_NE(reasonLine.find(" -", wanted), std::string::npos) << reasonLine;
 }
 
 // Blocking a domain many people share asks first, counting the listed rows it would tick;
