@@ -750,6 +750,13 @@ TEST(ChPageTest, AfterLearningFromLabelledFoldersTheDemoSpamIsTickedWithItsScore
     // Tokens with their weights: pushing up before, down after.
     EXPECT_NE(reasonLine.substr(unwanted, wanted - unwanted).find(" +"), std::string::npos);
     EXPECT_NE(reasonLine.find(" -", wanted), std::string::npos) << reasonLine;
+
+    // Unticking the learned row teaches at once that it is wanted.
+    const uint32_t wantedBefore = learner->WantedCount();
+    account.Select({});
+    account.Frame.Rows();  // the hand ticks reach the page when the rows are read
+    learner->Wait();
+    EXPECT_EQ(learner->WantedCount(), wantedBefore + 1);
 }
 
 // Blocking a domain many people share asks first, counting the listed rows it would tick;
