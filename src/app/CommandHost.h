@@ -1,6 +1,8 @@
 #pragma once
+#include <memory>
 #include <string>
 
+#include "learn/Learner.h"
 #include "settings/SetupStore.h"
 #include "ui/PageControl.h"
 
@@ -31,4 +33,9 @@ public:
     // The sender lists or an account's rules or checks were saved: every page decides its rows
     // again (rows ticked or unticked by hand keep their tick).
     virtual void RulesChanged() = 0;
+    // The learning filter all accounts share, and the percent at which it ticks a row (stored
+    // when set).
+    virtual std::shared_ptr<TLearner> Learner() const = 0;
+    virtual int LearnThreshold() const = 0;
+    virtual void SetLearnThreshold(int percent) = 0;
 };

@@ -11,9 +11,11 @@
 #include "dialogs/ASetup.h"
 #include "dialogs/DeleteHistoryView.h"
 #include "dialogs/GeneralSetup.h"
+#include "dialogs/LearnDialog.h"
 #include "dialogs/SenderListDialog.h"
 #include "history/FileSystem.h"
 #include "page/MailRows.h"
+#include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
 #include "ui/Clipboard.h"
 #include "ui/MsgDlg.h"
@@ -64,6 +66,7 @@ const TMenuEntry MenuTable[] = {
     {MenuHead, "MenuSet", "設定(&O)", 0, nullptr},
     {T::IdMenuSetAll, "MenuSetAll", "全体の設定...(&S)", 0, &T::MenuSetAllClick},
     {T::IdMenuSetSenders, "MenuSetSenders", "差出人リスト(&L)...", 0, &T::MenuSetSendersClick},
+    {T::IdMenuSetLearn, "MenuSetLearn", "学習(&E)...", 0, &T::MenuSetLearnClick},
     {Separator, "N5", nullptr, 0, nullptr},
     {T::IdMenuSetAccount, "MenuSetAccount", "アカウントの設定...(&K)", 0, &T::MenuSetAddClick},
     {T::IdMenuSetDel, "MenuSetDel", "アカウントの削除(&D)", 0, &T::MenuSetDelClick},
@@ -388,6 +391,31 @@ void TMainCommands::MenuSetAllClick(const TSender&) {
 void TMainCommands::MenuSetSendersClick(const TSender&) {
     // Saved lists count for every list at once.
     if (TSenderListDialog(Registry).ShowModal(MainWindow)) Host.RulesChanged();
+}
+
+void TMainCommands::MenuSetLearnClick(const TSender&) {
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (!learner) return;
+    std::vector<TChPage*> pages;
+    std::vector<TLearnDialog::TAccount> accounts;
+    for (int slot = 1; slot < Accounts.PageCount; ++slot) {
+        TChPage* page = Accounts.Pages[slot].get();
+        if (!page || page->KeyName.empty()) continue;
+        pages.push_back(page);
+        accounts.push_back({page->TabSheet->Caption(), page->Filter.LearnedDelete});
+    }
+    TLearnDialog dialog(learner, Host.LearnThreshold(), accounts);
+    if (!dialog.ShowModal(MainWindow)) return;
+    Host.SetLearnThreshold(dialog.Threshold);
+    TAccountStore store(Registry);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const bool on = dialog.Accounts[i].LearnedDelete;
+        if (on == pages[i]->Filter.LearnedDelete) continue;
+        pages[i]->Filter.LearnedDelete = on;
+        store.SaveLearnedDelete(pages[i]->KeyName, on);
+    }
+    // Rows are decided again with the percent and the accounts' choices of now.
+    Host.RulesChanged();
 }
 
 void TMainCommands::MenuSetAddClick(const TSender& sender) {

@@ -38,6 +38,7 @@ public:
         IdMenuSetDel,
         IdMenuSetAdd,
         IdMenuSetSenders,
+        IdMenuSetLearn,
         IdMenuHelpHelp = 1041,
         IdMenuHelpAbout,
         IdToolButton1 = 1101,
@@ -94,6 +95,7 @@ public:
     void MenuViewHistoryClick(const TSender& sender);
     void MenuSetAllClick(const TSender& sender);
     void MenuSetSendersClick(const TSender& sender);
+    void MenuSetLearnClick(const TSender& sender);
     void MenuSetAddClick(const TSender& sender);
     void MenuSetDelClick(const TSender& sender);
     void MenuHelpHelpClick(const TSender& sender);

@@ -122,6 +122,11 @@ void TPruneboxM::FormCreate() {
     if (!problem.empty()) MessageDlgCenter(Handle, problem, TMsgDlgType::Warning, mbOK, 0);
 }
 
+void TPruneboxM::SetLearnThreshold(int percent) {
+    LearnPercent = percent;
+    if (Registry) TSetupStore(*Registry).SaveLearnThreshold(percent);
+}
+
 void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {
     Resident = settings;
     if (Registry) TSetupStore(*Registry).SaveResidentSettings(settings);

@@ -86,6 +86,7 @@ public:
     bool ExtendedViewShown() const override { return ExtendedView; }
     std::shared_ptr<TLearner> Learner() const override { return SharedLearner; }
     int LearnThreshold() const override { return LearnPercent; }
+    void SetLearnThreshold(int percent) override;
     TSenderLists SenderLists() const override;
     bool AddSender(TSenderListKind list, const std::string& entry) override;
     bool RemoveSender(TSenderListKind list, const std::string& entry) override;

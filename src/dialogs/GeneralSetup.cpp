@@ -55,7 +55,7 @@ TGeneralSetup::TGeneralSetup(HFONT listFont, TTabPosition tabPosition, bool led,
 }
 
 std::string TGeneralSetup::FontDescription(const std::string& name, int pointSize) {
-    return name + "  " + std::to_string(pointSize) + " ポイント";
+    return "Name: " + name + ";  Size: " + std::to_string(pointSize);
 }
 
 void TGeneralSetup::FormCreate(HFONT listFont) {

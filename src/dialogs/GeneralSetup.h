@@ -47,7 +47,7 @@ public:
     // The values shown, as chosen once OK has been pressed.
     TGeneralValues Values() const;
 
-    // "<name>  <points> ポイント", as the dialog shows a font.
+    // "Name: <name>;  Size: <points>", as the dialog shows a font.
     static std::string FontDescription(const std::string& name, int pointSize);
 
     // The font dialog's working font and its size in points.

@@ -17,8 +17,8 @@
 namespace {
 
 constexpr int DesignWidth = 500, DesignHeight = 300, ItemHeight = 13;
-// The reason's line above the list: one line of the viewer's font with a margin around it.
-constexpr int ReasonHeight = ItemHeight + 8, ReasonMargin = 4;
+// The reason's lines above the list: lines of the viewer's font with a margin around them.
+constexpr int ReasonMargin = 4;
 // Room after the widest line, so its last character is not flush with the edge.
 constexpr int ExtentMargin = 4;
 
@@ -57,6 +57,8 @@ TMailForm::~TMailForm() {
     if (HeadPop) DestroyMenu(HeadPop);
 }
 
+int TMailForm::LabelHeight() const { return ReasonLines * ItemHeight + 2 * ReasonMargin; }
+
 TChPage& TMailForm::Page() const { return *Accounts.Page(Slot); }
 
 std::string TMailForm::SplitHeaderLine(const std::string& line, TLinePart part) {
@@ -86,10 +88,10 @@ void TMailForm::CreateHeadPop() {
 }
 
 void TMailForm::LayOut(int width, int height) {
-    const int top = ReasonLabel ? ReasonHeight : 0;
+    const int top = ReasonLabel ? LabelHeight() : 0;
     if (ReasonLabel)
         MoveWindow(ReasonLabel, ReasonMargin, ReasonMargin, width - 2 * ReasonMargin,
-                   ReasonHeight - ReasonMargin, TRUE);
+                   LabelHeight() - ReasonMargin, TRUE);
     if (HeadListBox) MoveWindow(HeadListBox, 0, top, width, height - top, TRUE);
 }
 
@@ -112,12 +114,19 @@ void TMailForm::FormCreate() {
     SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
     SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, ItemHeight);
     const std::string& reason = Page().HeaderReason;
-    if (!reason.empty()) {
+    const std::string& learning = Page().HeaderLearning;
+    std::string label = reason.empty() ? std::string() : "理由: " + reason;
+    if (!learning.empty()) {
+        label += (label.empty() ? "" : "\r\n") + learning;
+        ReasonLines = (reason.empty() ? 0 : 1) + 3;
+    }
+    if (!label.empty()) {
         ReasonLabel = CreateWindowExA(
-            0, "STATIC", ("理由: " + reason).c_str(),
-            WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0, DesignWidth,
-            ReasonHeight, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdReasonLabel)),
-            GetModuleHandleA(nullptr), nullptr);
+            0, "STATIC", label.c_str(),
+            WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | (ReasonLines == 1 ? SS_ENDELLIPSIS : 0),
+            0, 0, DesignWidth, LabelHeight(), Handle,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdReasonLabel)), GetModuleHandleA(nullptr),
+            nullptr);
         SendMessageA(ReasonLabel, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
     }
 

@@ -8,7 +8,8 @@ class TAccountDirectory;
 class TChPage;
 class TRegistryAccessor;
 
-// The header viewer: what decided the row's tick, when anything did, then every line of one
+// The header viewer: what decided the row's tick, when anything did, and learning's score with
+// the clues that pushed it most each way, then every line of one
 // message's header, decoded, one per list entry. A line
 // can be copied, made a delete-check rule of the account, or made its designated header.
 class TMailForm : public TWindow {
@@ -76,5 +77,7 @@ private:
     void LayOut(int width, int height);
     HWND HeadListBox = nullptr;
     HWND ReasonLabel = nullptr;  // what decided the row's tick; none when nothing did
+    int ReasonLines = 1;         // the reason's, and learning's score and clues when shown
+    int LabelHeight() const;
     HWND NazoButton = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "learn/Learner.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "learn/LearnTokens.h"
 
@@ -30,6 +31,21 @@ int TLearner::Percent(double score) {
 }
 
 std::string TLearner::Reason(int percent) { return "学習: " + std::to_string(percent) + "%"; }
+
+std::string TLearner::Explanation(const TLearnScore& score) {
+    const auto clues = [](const std::vector<TLearnClue>& list) {
+        std::string text;
+        char weight[32];
+        for (const TLearnClue& clue : list) {
+            std::snprintf(weight, sizeof weight, " %+.2f", clue.Weight);
+            text += (text.empty() ? "" : "、") + clue.Token + weight;
+        }
+        return text.empty() ? std::string("なし") : text;
+    };
+    return "学習の点数: " + std::to_string(Percent(score.Score)) +
+           "%\r\n迷惑メール寄り: " + clues(score.Unwanted) +
+           "\r\n迷惑メールではない寄り: " + clues(score.Wanted);
+}
 
 void TLearner::Learn(TLines lines, bool unwanted) { Queue({std::move(lines), unwanted, false}); }
 

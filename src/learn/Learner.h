@@ -33,6 +33,8 @@ public:
     static int Percent(double score);
     // "学習: 97%"
     static std::string Reason(int percent);
+    // The score and its clues as the header viewer shows them, three lines.
+    static std::string Explanation(const TLearnScore& score);
 
     // Learns the header as unwanted or wanted, once per label: a header learned with the other
     // label is untrained from it first. Returns at once.

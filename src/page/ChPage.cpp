@@ -126,9 +126,14 @@ void TChPage::RunCommand(int command) {
     if (command == CommandHeader) {
         // The worker shows the header of the first ticked row.
         HeaderReason.clear();
-        for (const TMailRow& row : inputs.Rows) {
-            if (!row.Ticked) continue;
-            HeaderReason = ReasonText::Sentence(row.Reason);
+        HeaderLearning.clear();
+        for (size_t i = 0; i < inputs.Rows.size(); ++i) {
+            if (!inputs.Rows[i].Ticked) continue;
+            HeaderReason = ReasonText::Sentence(inputs.Rows[i].Reason);
+            // One header scored here: a fraction of a millisecond.
+            const std::vector<std::string>& lines = Frame->Mails().Row(i).HeaderLines;
+            if (inputs.Learner && inputs.Learner->Ready() && !lines.empty())
+                HeaderLearning = TLearner::Explanation(inputs.Learner->Score(lines));
             break;
         }
     }
@@ -181,6 +186,11 @@ void TChPage::HandTicked(int row, bool ticked) {
     if (row < 0 || row >= Frame->RowCount() || !BindChoices()) return;
     const TMailRow& given = Frame->Mails().Row(static_cast<size_t>(row));
     Choices->HandTick(given, ticked, given.HeaderLines);
+    // Unticking what the rules or learning ticked says the mail is wanted: learned at once, on
+    // the learner's thread (the worker's later lesson of the same is then nothing new).
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (learner && !ticked && given.RuleTicked && !given.HeaderLines.empty())
+        learner->Learn(given.HeaderLines, false);
     // One write for a burst of ticks (a click that unticks every other row).
     if (Choices->MarkChanged()) {
         std::shared_ptr<TAccountChoices> choices = Choices;

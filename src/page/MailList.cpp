@@ -5,6 +5,7 @@
 #include "headers/SjisText.h"
 #include "page/MailRows.h"
 #include "rules/ReasonText.h"
+#include "worker/LearnedTick.h"
 
 size_t TMailList::Find(const std::string& uid) const {
     for (size_t i = 0; i < Rows_.size(); ++i) {
@@ -63,7 +64,12 @@ std::vector<size_t> TMailList::Redecide(const TRuleSet& rules) {
         if (row.HeaderLines.empty()) continue;
         int32_t size = 0;  // the listing's sizes are 32-bit
         SjisText::ToInt32(row.Columns[TMailRow::Size], size);
-        const TDecision decision = rules.Decide(row.HeaderLines, size);
+        TDecision decision = rules.Decide(row.HeaderLines, size);
+        // A tick learning gave stands until the next listing scores the row again: scoring
+        // every row here would hold the window up. The rules and the allow list still win.
+        if (!decision.Ticked && decision.Reason.empty() && LearnedTick::IsLearned(row.Reason) &&
+            !rules.Allows(row.HeaderLines))
+            decision = {row.RuleTicked, row.Reason};
         if (row.Ticked == row.RuleTicked && row.Ticked != decision.Ticked) {
             SetTicked(i, decision.Ticked);
             changed.push_back(i);

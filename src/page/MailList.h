@@ -39,7 +39,8 @@ public:
     void Sort(int column);
     // Decides every row with a header again: a row ticked or unticked by hand keeps its tick,
     // the others take the new one; every such row takes the new decision as the rules' last and
-    // its reason. Gives the rows whose tick changed.
+    // its reason. A tick learning gave stays until the next listing, unless the rules tick the
+    // row or the allow list holds its sender now. Gives the rows whose tick changed.
     std::vector<size_t> Redecide(const TRuleSet& rules);
 
     // Every row as the worker is given it: columns, tick, decision and reason, no header lines.

@@ -45,6 +45,8 @@ struct TPageState {
     std::string HeaderSubject;
     // What decided the tick of the row whose header the viewer shows, taken with the command.
     std::string HeaderReason;
+    // Its score by learning and the clues, taken with the command; empty before learning ticks.
+    std::string HeaderLearning;
     // A header viewer has been asked for and not opened yet.
     bool HeaderPending = false;
     // The user's choices for the mailbox of KeyName (bound to ChoicesKey), shared with the

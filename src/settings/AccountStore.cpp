@@ -207,6 +207,12 @@ bool TAccountStore::SaveCertHash(const std::string& keyName, const std::string& 
     return Registry.WriteString("CertHash", certHash);
 }
 
+bool TAccountStore::SaveLearnedDelete(const std::string& keyName, bool on) {
+    const std::string path = AccountPath(keyName);
+    if (path.empty() || !Registry.OpenKey(path, false)) return false;
+    return Registry.OpenKey(path + "\\Filter", true) && Registry.WriteBool("LearnedDelete", on);
+}
+
 bool TAccountStore::SaveRefreshToken(const std::string& keyName, const std::string& token) {
     const std::string path = AccountPath(keyName);
     if (path.empty() || !Registry.OpenKey(path, false)) return false;

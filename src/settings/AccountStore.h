@@ -105,6 +105,8 @@ public:
     // Stores the trusted certificate's fingerprint (64 hexadecimal digits) in the existing
     // account key; anything else, an empty text included, is refused and leaves the stored one.
     bool SaveCertHash(const std::string& keyName, const std::string& certHash);
+    // Stores the account's "Filter" "LearnedDelete" in the existing account key.
+    bool SaveLearnedDelete(const std::string& keyName, bool on);
     // Seals the refresh token into the existing account key ("RefreshToken", binary); an empty
     // token removes it. False, leaving the stored one, when it cannot be sealed.
     bool SaveRefreshToken(const std::string& keyName, const std::string& token);

@@ -71,11 +71,11 @@ TEST(GeneralSetupTest, ShowsTheActiveListsFontTheTabSideAndTheLampDisplay) {
                             led = GuiTest::IsChecked(dialog, TGeneralSetup::IdLEDCheck);
                             GuiTest::ClickButton(dialog, TGeneralSetup::IdCancelButton);
                         }}});
-    EXPECT_EQ(fontLine, "ＭＳ Ｐゴシック  9 ポイント");
+    EXPECT_EQ(fontLine, "Name: ＭＳ Ｐゴシック;  Size: 9");
     EXPECT_TRUE(top);
     EXPECT_FALSE(bottom);
     EXPECT_TRUE(led);
-    EXPECT_EQ(TGeneralSetup::FontDescription("Arial", 12), "Arial  12 ポイント");
+    EXPECT_EQ(TGeneralSetup::FontDescription("Arial", 12), "Name: Arial;  Size: 12");
 }
 
 TEST(GeneralSetupTest, OkGivesEveryListTheActiveListsFontAndStoresTheLampSwitch) {
@@ -181,7 +181,7 @@ TEST(GeneralSetupTest, CancelledFontDialogChangesNothingAChosenSizeIsShown) {
                            }},
                       });
     EXPECT_EQ(afterCancel, before);
-    EXPECT_NE(afterChoice.find("  20 ポイント"), std::string::npos) << afterChoice;
+    EXPECT_NE(afterChoice.find(";  Size: 20"), std::string::npos) << afterChoice;
     // Cancel of the settings dialog: the lists keep their font.
     EXPECT_EQ(FontOf(started.Main.Accounts.Pages[1]->Frame->MailView).Name, "ＭＳ Ｐゴシック");
 }

@@ -70,6 +70,12 @@ TEST(LearnerTest, PercentNeverRoundsUpToTheThreshold) {
     const std::pair<double, int> cases[] = {{0.899999, 89}, {0.9, 90}, {0.0, 0}, {1.0, 100}};
     for (const auto& [score, percent] : cases) EXPECT_EQ(TLearner::Percent(score), percent);
     EXPECT_EQ(TLearner::Reason(97), "学習: 97%");
+    TLearnScore score;
+    score.Score = 0.97;
+    score.Unwanted = {{"subject:FREE", 1.234}, {"from.dom:spam.example", 0.5}};
+    EXPECT_EQ(TLearner::Explanation(score),
+              "学習の点数: 97%\r\n迷惑メール寄り: subject:FREE +1.23、from.dom:spam.example +0.50"
+              "\r\n迷惑メールではない寄り: なし");
 }
 
 }  // namespace

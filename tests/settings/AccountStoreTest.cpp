@@ -59,6 +59,19 @@ void ExpectSame(const TAccountSettings& a, const TAccountSettings& b) {
     EXPECT_EQ(a.Filter.LearnedDelete, b.Filter.LearnedDelete);
 }
 
+TYPED_TEST(AccountStoreTest, LearnedDeleteIsStoredAloneAndOnlyForAnExistingAccount) {
+    auto account = SampleAccount();
+    account.Filter.LearnedDelete = false;
+    ASSERT_TRUE(this->Store.SaveAccount(account, "u@h"));
+    for (const bool on : {true, false}) {
+        ASSERT_TRUE(this->Store.SaveLearnedDelete("u@h", on));
+        account.Filter.LearnedDelete = on;
+        ExpectSame(this->Load("u@h"), account);
+    }
+    EXPECT_FALSE(this->Store.SaveLearnedDelete("gone@h", true));
+    EXPECT_FALSE(this->Registry->KeyExists("\\Connect\\gone@h"));
+}
+
 TYPED_TEST(AccountStoreTest, SavedAccountLoadsBackWithItsStoredLayout) {
     const auto account = SampleAccount();
     const auto key = TAccountStore::AccountKeyName("taro", "pop.example.jp");

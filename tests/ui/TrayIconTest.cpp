@@ -31,6 +31,9 @@ TEST(TrayIconTest, TipListsTheAccountsWithWaitingMailAsFarAsItHolds) {
         // A failed check says so whatever the count it last saw, above the counts.
         {{{"spare", 2}, {"仕事", 5, true}, {"家", 0, true}},
          "Prunebox\n仕事 エラー\n家 エラー" + heading + "\nspare 2通"},
+        // ... and says when only a new sign-in can help.
+        {{{"仕事", 0, true, true}, {"家", 0, true}},
+         "Prunebox\n仕事 サインインが必要です\n家 エラー"},
     };
     for (const TCase& c : cases) {
         const std::string tip = TTrayIcon::TipText(c.Accounts);
