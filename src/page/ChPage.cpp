@@ -186,6 +186,11 @@ void TChPage::HandTicked(int row, bool ticked) {
     if (row < 0 || row >= Frame->RowCount() || !BindChoices()) return;
     const TMailRow& given = Frame->Mails().Row(static_cast<size_t>(row));
     Choices->HandTick(given, ticked, given.HeaderLines);
+    // Unticking what the rules or learning ticked says the mail is wanted: learned at once, on
+    // the learner's thread (the worker's later lesson of the same is then nothing new).
+    const std::shared_ptr<TLearner> learner = Host.Learner();
+    if (learner && !ticked && given.RuleTicked && !given.HeaderLines.empty())
+        learner->Learn(given.HeaderLines, false);
     // One write for a burst of ticks (a click that unticks every other row).
     if (Choices->MarkChanged()) {
         std::shared_ptr<TAccountChoices> choices = Choices;
