@@ -133,11 +133,14 @@ TEST_F(ConnectOAuth, LogsInWithTheTokenAndSaysWhyWhenItCannot) {
         account.Provider->Replies = c.Replies;
         account.Run(c.Command);
         EXPECT_EQ(account.Page.CurrentRows().size(), c.Rows);
-        if (c.Status) EXPECT_EQ(account.Page.Status(0), c.Status);
+        if (c.Status) {
+            EXPECT_EQ(account.Page.Status(0), c.Status);
+        }
         EXPECT_EQ(account.Page.Events({"token", "password", "cert"}), c.Events);
         EXPECT_TRUE(account.Provider->Replies.empty());
-        if (c.Command == TConnect::CmdCheck)
+        if (c.Command == TConnect::CmdCheck) {
             EXPECT_EQ(account.Page.LastCheck.SignInNeeded, c.Rows == 0);
+        }
         // The token never reaches the log, neither plain nor as the mechanism's base64.
         const std::string log = ReadLog();
         // A token that could not be had is never asked for by the server.
@@ -185,11 +188,14 @@ TEST_F(ConnectOAuth, ConnectWithoutAValidTokenSignsInInTheBrowser) {
         account.Run(TConnect::CmdConnect);
         if (browser.joinable()) browser.join();
         EXPECT_EQ(account.Page.CurrentRows().size(), c.Status ? 0u : 1u);
-        if (c.Status) EXPECT_EQ(account.Page.Status(0), c.Status);
+        if (c.Status) {
+            EXPECT_EQ(account.Page.Status(0), c.Status);
+        }
         EXPECT_EQ(account.Page.Events({"token", "password"}), c.Events);
         EXPECT_TRUE(account.Provider->Replies.empty());
-        if (!c.Status)
+        if (!c.Status) {
             EXPECT_NE(account.Provider->Forms.back().find("code=the-code"), std::string::npos);
+        }
         account.Run(TConnect::CmdDisconnect);
     }
 }

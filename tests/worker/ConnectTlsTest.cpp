@@ -141,11 +141,12 @@ TEST_F(ConnectTls, CheckNeverAsksAboutACertificate) {
         EXPECT_EQ(account.Page.LastCheck.Outcome,
                   trustedBefore ? TCheckOutcome::Done : TCheckOutcome::Refused);
         EXPECT_EQ(account.Page.CurrentRows().size(), trustedBefore ? 15u : 0u);
-        if (!trustedBefore)
+        if (!trustedBefore) {
             EXPECT_EQ(
                 account.Page.Status(0),
                 "サーバの証明書を信頼するか問い合わせる必要があるため、新着確認をしませんでした。"
                 "「接続」を押して答えてください。");
+        }
         account.ExpectIdleDisconnected();
     }
 }
