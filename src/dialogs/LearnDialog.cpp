@@ -8,6 +8,7 @@
 #include "learn/MailImport.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/FileDialogFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
@@ -126,15 +127,9 @@ void TLearnDialog::ImportClick() {
         MessageDlgCenter(Handle, WhichLabel, TMsgDlgType::Confirmation, mbYes | mbNo | mbCancel, 0);
     if (which != mrYes && which != mrNo) return;
     char path[MAX_PATH] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle;
-    dialog.lpstrFilter = FileFilter;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
+    OPENFILENAMEA dialog = FileDialogFields(Handle, FileFilter, path, OFN_FILEMUSTEXIST);
     dialog.lpstrTitle =
         ".eml ファイルのどれか 1 つ (そのフォルダ全体) か mbox ファイルを選んでください";
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameA(&dialog)) return;  // cancelled
     // One .eml file stands for its whole folder.
     StartImport(EndsWithEml(path) ? FolderOf(path) : std::string(path), which == mrYes);

@@ -14,6 +14,7 @@
 #include "headers/SjisText.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/FileDialogFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
@@ -79,18 +80,6 @@ std::string Format(const char* format, const std::string& argument) {
     std::string text(std::strlen(format) + argument.size(), '\0');
     text.resize(std::snprintf(text.data(), text.size() + 1, format, argument.c_str()));
     return text;
-}
-
-// The open or save dialog's fields for a list file, path its buffer of MAX_PATH bytes.
-OPENFILENAMEA ListFileDialog(HWND owner, char* path, DWORD flags) {
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = FileFilter;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = flags | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    return dialog;
 }
 
 }  // namespace
@@ -183,7 +172,7 @@ void TSenderListDialog::RemoveClick(TListKind kind) {
 
 void TSenderListDialog::ImportClick(TListKind kind) {
     char path[MAX_PATH] = "";
-    OPENFILENAMEA dialog = ListFileDialog(Handle, path, OFN_FILEMUSTEXIST);
+    OPENFILENAMEA dialog = FileDialogFields(Handle, FileFilter, path, OFN_FILEMUSTEXIST);
     if (!GetOpenFileNameA(&dialog)) return;  // cancelled
     std::string bytes;
     if (!FileSystem::ReadWhole(path, bytes)) {
@@ -225,7 +214,7 @@ void TSenderListDialog::ImportClick(TListKind kind) {
 void TSenderListDialog::ExportClick(TListKind kind) {
     char path[MAX_PATH] = "";
     std::snprintf(path, sizeof path, "%s.txt", ListNames[kind]);
-    OPENFILENAMEA dialog = ListFileDialog(Handle, path, OFN_OVERWRITEPROMPT);
+    OPENFILENAMEA dialog = FileDialogFields(Handle, FileFilter, path, OFN_OVERWRITEPROMPT);
     dialog.lpstrDefExt = "txt";
     if (!GetSaveFileNameA(&dialog)) return;  // cancelled
     if (!FileSystem::WriteWhole(path, SenderListFile::Export(Entries(kind))))
