@@ -32,8 +32,8 @@ void TPeriodicChecks::Sync() {
         keys.insert(key);
         Schedule.SetAccount(key, page->CheckEvery);
         // A manual command, or the session it left standing, holds the mailbox.
-        const bool held = !Running.count(key) &&
-                          (page->Worker->Busy() || page->IndicatorState != TConnect::LampIdle);
+        const bool held =
+            !Running.count(key) && (page->Worker->Busy() || page->Worker->Connected());
         Schedule.SetConnected(key, held);
     }
     for (const std::string& key : Known) {
@@ -76,8 +76,7 @@ void TPeriodicChecks::CheckAll() {
     Sync();
     for (const std::string& key : Known) {
         const TChPage* page = PageOf(key);
-        if (!page || Running.count(key) || page->Worker->Busy() ||
-            page->IndicatorState != TConnect::LampIdle)
+        if (!page || Running.count(key) || page->Worker->Busy() || page->Worker->Connected())
             continue;
         Schedule.CheckNow(key);
     }

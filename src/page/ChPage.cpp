@@ -41,6 +41,7 @@ TChPage::TChPage(TPageHost& host, TPageControl& tabs, int index)
 }
 
 TChPage::~TChPage() {
+    *Alive = false;
     if (Choices) Choices->Save();
     // An idle worker is woken to end and waited for; a busy one stops at its next step and
     // never reaches the page again.
@@ -115,13 +116,15 @@ void TChPage::ArrangePage() {
     Frame->FitTitleColumn();
 }
 
-void TChPage::RunCommand(int command) {
-    Command = command;
+void TChPage::RunCommand(int tag) {
+    Command = tag;
+    const auto command = static_cast<TConnect::TCommand>(tag);
     // A busy worker refuses the command. An idle one has finished its changes: they are shown
     // before the page is read, so that the rows it is given are the rows the user sees.
     if (Worker->Busy()) return;
     Bridge->Queue.Drain();
     BindChoices();
+    if (command == CommandConnect) ModeOffWithoutRules();
     TCheckInputs inputs = CheckInputs(command);
     if (command == CommandHeader) {
         // The worker shows the header of the first ticked row.
@@ -137,7 +140,39 @@ void TChPage::RunCommand(int command) {
             break;
         }
     }
-    Worker->Resume(command, std::move(inputs));
+    std::optional<TCheckInputs> asked = AskBefore(command, std::move(inputs));
+    // Declined, or the page went while the question was open.
+    if (!asked) return;
+    Worker->Resume(command, std::move(*asked));
+}
+
+std::optional<TCheckInputs> TChPage::AskBefore(TConnect::TCommand command, TCheckInputs inputs) {
+    using TKind = TConnect::TQuestion::TKind;
+    const TConnect::TQuestion question =
+        TConnect::QuestionBefore(command, inputs, Worker->Connected());
+    if (question.Kind == TKind::None) return inputs;
+    Bridge->ShowChanges();
+    const std::shared_ptr<bool> alive = Alive;
+    if (question.Kind == TKind::Password) {
+        const std::string answer = Host.AskPassword(question.Text);
+        if (!*alive) return std::nullopt;
+        // The next command is given it too.
+        SetWindowTextA(Frame->Pass, answer.c_str());
+        if (answer.empty()) return std::nullopt;
+        inputs.Pass = answer;
+        return inputs;
+    }
+    ::MessageBeep(TConnect::ExclamationBeep);
+    EnableWindow(Frame->KvPanel1.Handle, FALSE);
+    const int answer = Host.ConfirmDelete(question.Text);
+    if (!*alive) return std::nullopt;
+    EnableWindow(Frame->KvPanel1.Handle, TRUE);
+    if (answer != mrOk) return std::nullopt;
+    return inputs;
+}
+
+void TChPage::ModeOffWithoutRules() {
+    if (AutoDelMode != 0 && RuleInputs().SearchesNothing()) AutoDelMode = 0;
 }
 
 void TChPage::RulesChanged() {
@@ -199,6 +234,7 @@ bool TChPage::StartCheck() {
     if (Worker->Busy()) return false;
     Bridge->Queue.Drain();
     BindChoices();
+    ModeOffWithoutRules();
     return Worker->Resume(CommandCheck, CheckInputs(CommandCheck));
 }
 

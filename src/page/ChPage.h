@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,14 +19,12 @@ class TPageControl;
 class TChPage : public TPageState {
 public:
     // Commands for the account's worker.
-    enum : int {
-        CommandConnect = TConnect::CmdConnect,
-        CommandDisconnect = TConnect::CmdDisconnect,
-        CommandDelete = TConnect::CmdDelete,
-        CommandNone = TConnect::CmdNone,
-        CommandHeader = TConnect::CmdHeader,
-        CommandCheck = TConnect::CmdCheck,
-    };
+    static constexpr TConnect::TCommand CommandConnect = TConnect::CmdConnect;
+    static constexpr TConnect::TCommand CommandDisconnect = TConnect::CmdDisconnect;
+    static constexpr TConnect::TCommand CommandDelete = TConnect::CmdDelete;
+    static constexpr TConnect::TCommand CommandNone = TConnect::CmdNone;
+    static constexpr TConnect::TCommand CommandHeader = TConnect::CmdHeader;
+    static constexpr TConnect::TCommand CommandCheck = TConnect::CmdCheck;
 
     // A page in slot `index` of `tabs`, asking `host` what the page cannot answer itself.
     TChPage(TPageHost& host, TPageControl& tabs, int index);
@@ -48,8 +47,13 @@ public:
     void SetIndex(int index);
     // Lays the page out in the tab's current size and the main window's view.
     void ArrangePage();
-    // Gives the worker a command with the page as it stands, and wakes it.
+    // Gives the worker a command (a button's Tag) with the page as it stands, and wakes it, once
+    // the user answered what the command needs to know first.
     void RunCommand(int command);
+    // What command needs of the user before it is given (the password, the agreement to a
+    // deletion), asked here on the UI thread: the inputs with the answer, or none when the user
+    // declined or the page went while the question was open.
+    std::optional<TCheckInputs> AskBefore(TConnect::TCommand command, TCheckInputs inputs);
     // Starts a periodic check of the account; false when the worker is busy and refused it.
     bool StartCheck();
     // What the command starts from: the login fields, the account's settings and, for a command
@@ -80,6 +84,8 @@ public:
     TAccountChoices* BindChoices();
 
 private:
+    // Rules that search nothing tick nothing in any mode: a listing turns the mode off.
+    void ModeOffWithoutRules();
     void Redecide();
     // The questions before `entry` goes to the block list; false when the user declined.
     // `unallow` gets the allow-list entry to take off first (empty for none).
@@ -87,4 +93,7 @@ private:
     // The user ticked or unticked the row at `row` by hand: into the choices record, which is
     // written once the burst of changes is over.
     void HandTicked(int row, bool ticked);
+
+    // False once the page is gone; a question open meanwhile checks it before touching the page.
+    std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
 };

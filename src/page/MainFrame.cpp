@@ -13,6 +13,7 @@
 #include "ui/ControlText.h"
 #include "ui/UiFont.h"
 #include "worker/Connect.h"
+#include "worker/StatusTexts.h"
 
 namespace {
 
@@ -375,9 +376,7 @@ void TMainFrame::MailViewGetText(NMHDR& header) {
 }
 
 void TMainFrame::MailViewSelectItem() {
-    char text[64];
-    std::snprintf(text, sizeof text, "削除予定 %d通", SelectedCount());
-    SetStatusText(2, text);
+    SetStatusText(2, StatusTexts::Ticked(static_cast<size_t>(SelectedCount())));
 }
 
 void TMainFrame::MailViewDblClick() {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "worker/StatusTexts.h"
+
 TPageBridge::TPageBridge(TPageState& state, TMainFrame& frame) : State(state), Frame(frame) {
     // The worker's changes are drawn together: at the end of a batch once DrawIntervalMs have
     // passed since drawing was held, else when the queue runs dry. Drawing the whole list costs
@@ -36,39 +38,47 @@ TPageBridge::~TPageBridge() {
     Queue.Close();
 }
 
-void TPageBridge::SetAutoDelMode(int mode) {
-    Change([this, mode] { State.AutoDelMode = mode; });
-}
-void TPageBridge::SetHeaderLines(const std::vector<std::string>& lines) {
-    Change([this, lines] { State.HeaderLines = lines; });
-}
-void TPageBridge::AddRow(const TMailRow& row) {
-    Change([this, shown = row]() mutable {
-        State.ListedAuthServIds.push_back(shown.AuthServId);
-        // A tick the user gave while the command ran wins over the one it listed.
-        if (State.Choices) State.Choices->ApplyTo(shown);
-        Frame.AddRow(std::move(shown));
+void TPageBridge::Show(const TPageChange& change) {
+    for (int panel = 0; panel < PanelCount; ++panel)
+        if (change.Texts[panel]) SetText(static_cast<TPanel>(panel), *change.Texts[panel]);
+    Change([this, change] {
+        if (change.Detail) Frame.SetStatusTip(*change.Detail);
+        if (change.Buttons) EnableWindow(Frame.KvPanel1.Handle, *change.Buttons);
+        if (change.Login) EnableWindow(Frame.KvPanel2.Handle, *change.Login);
+        if (change.Protection) Frame.ShowProtection(*change.Protection);
+        if (change.Lamp) State.SetIndicatorState(static_cast<int>(*change.Lamp));
+        // The command has ended.
+        if (change.Buttons && *change.Buttons && OnButtonsEnabled) OnButtonsEnabled();
     });
 }
-void TPageBridge::SetMessageNumber(size_t row, const std::string& number) {
-    Change([this, row, number] { Frame.SetMessageNumber(static_cast<int>(row), number); });
-}
-void TPageBridge::ClearRows() {
-    Change([this] {
-        Frame.ClearRows();
-        State.ListedAuthServIds.clear();
+
+void TPageBridge::ChangeRows(TRowsChange change) {
+    Change([this, change = std::move(change)]() mutable {
+        if (change.Clear) {
+            Frame.ClearRows();
+            State.ListedAuthServIds.clear();
+            State.HeaderLines.clear();
+        }
+        for (TMailRow& shown : change.Added) {
+            State.ListedAuthServIds.push_back(shown.AuthServId);
+            // A tick the user gave while the command ran wins over the one it listed.
+            if (State.Choices) State.Choices->ApplyTo(shown);
+            Frame.AddRow(std::move(shown));
+        }
+        for (const auto& [row, number] : change.Numbers)
+            Frame.SetMessageNumber(static_cast<int>(row), number);
     });
 }
-// A repaint is asked for, not forced: the paint follows as soon as the UI thread has caught up
-// with the worker's changes, so a burst of rows costs one paint instead of one per row.
-// Every batch of changes is drawn at its end (ShowChanges): a repaint asks for nothing more.
-void TPageBridge::RepaintRows() {}
-void TPageBridge::RepaintStatusBar() {}
+
+void TPageBridge::ListingProgress(int32_t number, bool read) {
+    if (number > 0 && !read) SetText(TPanel::Ticks, StatusTexts::Reading(number));
+    SetText(TPanel::Progress, StatusTexts::HeaderRead(read));
+}
 
 // Texts of a panel set while an earlier one still waits in the queue replace it there: only the
 // last text of a batch is ever drawn, and a fast listing sets three per message.
-void TPageBridge::SetStatusText(int panel, const std::string& text) {
-    if (panel < 0 || panel >= PanelCount) return;
+void TPageBridge::SetText(TPanel which, const std::string& text) {
+    const int panel = static_cast<int>(which);
     {
         std::lock_guard<std::mutex> lock(Texts.Mutex);
         Texts.Text[panel] = text;
@@ -85,38 +95,11 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
         Frame.SetStatusText(panel, shown);
     });
 }
-void TPageBridge::SetStatusDetail(const std::string& detail) {
-    Change([this, detail] { Frame.SetStatusTip(detail); });
-}
-void TPageBridge::SetButtonsEnabled(bool enabled) {
-    Change([this, enabled] {
-        EnableWindow(Frame.KvPanel1.Handle, enabled);
-        if (enabled && OnButtonsEnabled) OnButtonsEnabled();
-    });
-}
-void TPageBridge::SetLoginEnabled(bool enabled) {
-    Change([this, enabled] { EnableWindow(Frame.KvPanel2.Handle, enabled); });
-}
-void TPageBridge::SetIndicatorState(int, int state) {
-    // The worker's slot is this page's own.
-    Change([this, state] { State.SetIndicatorState(state); });
-}
-void TPageBridge::MessageBeep(unsigned int type) {
-    Change([type] { ::MessageBeep(type); });
-}
 
-int TPageBridge::ConfirmDelete(const std::string& text) {
-    // Only the host and the copied text are used after the question: the page may go while the
-    // dialog is open, and the worker is then released by CancelRequests.
-    TPageHost* host = &State.Host;
-    return Ask<int>([this, host, text] {
-        ShowChanges();  // the page stays drawn while the question is open
-        return host->ConfirmDelete(text);
-    });
-}
-
-void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string&) {
-    Change([this, subject] {
+void TPageBridge::ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                             const std::string&) {
+    Change([this, lines, subject] {
+        State.HeaderLines = lines;
         State.HeaderSubject = subject;
         State.HeaderPending = true;
         State.Host.ShowHeaderLater(State.Index);
@@ -125,17 +108,6 @@ void TPageBridge::ShowHeaderViewer(const std::string& subject, const std::string
 
 void TPageBridge::CheckEnded(const TCheckResult& result) {
     Change([this, result] { State.Host.CheckEnded(State.Index, result); });
-}
-
-std::string TPageBridge::PromptPassword(const std::string& accountName) {
-    TPageHost* host = &State.Host;
-    return Ask<std::string>([this, host, name = accountName, alive = Alive] {
-        ShowChanges();
-        const std::string answer = host->AskPassword(name);
-        // The page may have gone while the question was open.
-        if (*alive) SetWindowTextA(Frame.Pass, answer.c_str());
-        return answer;
-    });
 }
 
 bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string& hash) {
@@ -150,10 +122,6 @@ bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string
         if (trusted && *alive) State.CertHash = hash;
         return trusted;
     });
-}
-
-void TPageBridge::SetProtectionText(const std::string& text) {
-    Change([this, text] { Frame.ShowProtection(text); });
 }
 
 void TPageBridge::RefreshTokenChanged(const std::string& token) {

@@ -11,8 +11,7 @@
 
 // The account page as its worker sees it. Every call comes from the worker's thread and is
 // carried to the UI thread through one queue, so the changes land in the order they were made:
-// plain changes are posted, the three questions wait for their answer. The questions go to the
-// page's host.
+// changes are posted, the certificate question waits for its answer from the page's host.
 class TPageBridge : public TAccountPage {
 public:
     // The page's state and controls, which outlive the bridge.
@@ -23,29 +22,22 @@ public:
     // Runs on the UI thread when the worker enables the buttons again: its command has ended.
     std::function<void()> OnButtonsEnabled;
 
-    void SetAutoDelMode(int mode) override;
-    void SetHeaderLines(const std::vector<std::string>& lines) override;
-    void AddRow(const TMailRow& row) override;
-    void SetMessageNumber(size_t row, const std::string& number) override;
-    void ClearRows() override;
-    void RepaintRows() override;
-    void SetStatusText(int panel, const std::string& text) override;
-    void RepaintStatusBar() override;
-    void SetStatusDetail(const std::string& detail) override;
-    void SetButtonsEnabled(bool enabled) override;
-    void SetLoginEnabled(bool enabled) override;
-    void SetIndicatorState(int index, int state) override;
-    void MessageBeep(unsigned int type) override;
-    int ConfirmDelete(const std::string& text) override;
-    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    std::string PromptPassword(const std::string& accountName) override;
+    void Show(const TPageChange& change) override;
+    void ChangeRows(TRowsChange change) override;
+    void ListingProgress(int32_t number, bool read) override;
+    void ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                    const std::string& secondSubject) override;
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
-    void SetProtectionText(const std::string& text) override;
     void RefreshTokenChanged(const std::string& token) override;
     void CheckEnded(const TCheckResult& result) override;
     void CancelRequests() override;
 
+    // Drawing back on (UI thread), so that the page stays drawn while a question is open.
+    void ShowChanges();
+
 private:
+    // A panel's text; the latest replaces one still waiting in the queue.
+    void SetText(TPanel panel, const std::string& text);
     // A question asked on the UI thread; the type's empty value when the queue was closed
     // meanwhile.
     template <class R>
@@ -55,7 +47,6 @@ private:
     void Change(std::function<void()> change) { Queue.Post(std::move(change)); }
     // Drawing of the list and the status bar off during batches of changes, and back on.
     void HoldDrawing();
-    void ShowChanges();
     static constexpr DWORD DrawIntervalMs = 100;
     bool Held = false;  // drawing is off (UI thread only)
     DWORD HeldSince = 0;
@@ -64,7 +55,6 @@ private:
     TMainFrame& Frame;
     // False once the bridge is gone; a question open meanwhile checks it before touching the page.
     std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
-    static constexpr int PanelCount = 3;
     // The latest text of each status panel, and whether a change showing it is queued.
     struct TPendingTexts {
         std::mutex Mutex;

@@ -506,6 +506,11 @@ bool TKvSocket::Quit() {
     return confirmed;
 }
 
+void TKvSocket::CloseWithoutQuit() {
+    CheckOwner();
+    Close();
+}
+
 // ---- command layer ----------------------------------------------------------------------------
 
 std::string TKvSocket::SendCommand(const std::string& text) {

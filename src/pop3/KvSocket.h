@@ -73,6 +73,8 @@ public:
     // Only when connected; ignores failures, then closes. True when the server confirmed with
     // "+OK", which is when it carries out the deletions.
     bool Quit();
+    // Closes at once without QUIT, so that the server deletes nothing marked on this connection.
+    void CloseWithoutQuit();
     static int32_t ParseNumber(TCommand kind, const std::string& text);
 
     // Asks CAPA once after the login; a refusal means no capabilities.

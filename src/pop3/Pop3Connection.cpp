@@ -126,7 +126,6 @@ void TPop3Connection::StartTls() {
 
 void TPop3Connection::WriteAll(const std::string& bytes) {
     CheckStreamEnd(Stream->WriteAll(bytes.data(), bytes.size()));
-    IoLength = static_cast<int32_t>(bytes.size());
 }
 
 void TPop3Connection::LogSent(const char* line, size_t length) {
@@ -239,7 +238,6 @@ size_t TPop3Connection::ReadAvailable(TClock::time_point deadline) {
     size_t n = 0;
     CheckStreamEnd(Stream->ReadSome(Framer.ReadSpace(ReadSize), ReadSize, waitMs, n));
     Framer.Received(n);
-    IoLength = static_cast<int32_t>(n);
     return n;
 }
 

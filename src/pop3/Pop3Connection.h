@@ -65,7 +65,6 @@ public:
 
     TCommand CommandNumber = CommandIdle;
     std::string MultiLineText;        // the last multi-line reply as framed
-    int32_t IoLength = 0;             // bytes in the I/O buffer (last command sent or block read)
     std::string Host;                 // host name or dotted IPv4 address
     THostLookup::TResolver Resolver;  // looks Host up; empty: the system's lookup
     std::string LogFileName;

@@ -1,72 +1,102 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "worker/CheckResult.h"
 #include "worker/MailRow.h"
 
-// The account page as its worker sees it: every change the worker makes and the three questions
-// it puts to the main window. The worker reads nothing here: a command starts from the inputs it
-// was given (TCheckInputs), and only the questions' answers come back.
+// The status bar's panels: progress and failures, the message count, per-message progress and
+// the ticks.
+enum class TPanel : int { Progress = 0, Count = 1, Ticks = 2 };
+constexpr int PanelCount = 3;
+
+// The tab's lamp: idle (blue), busy talking to the server (red), connected and listed (yellow).
+enum class TLamp : int { Idle = 0, Busy = 2, Listed = 3 };
+
+// One change of what the page shows around its list, made in this order: the texts of the
+// status panels it names, panel 0's tool tip (where its failure came from in the server's words;
+// empty removes it), the buttons (KvPanel1, off while the worker runs), the login fields
+// (KvPanel2), the protection of the connection (empty when none stands), the lamp.
+struct TPageChange {
+    std::optional<std::string> Texts[PanelCount];
+    std::optional<std::string> Detail;
+    std::optional<bool> Buttons;
+    std::optional<bool> Login;
+    std::optional<std::string> Protection;
+    std::optional<TLamp> Lamp;
+
+    TPageChange() = default;
+    TPageChange(TPanel panel, std::string text) { Set(panel, std::move(text)); }
+    TPageChange& Set(TPanel panel, std::string text) {
+        Texts[static_cast<int>(panel)] = std::move(text);
+        return *this;
+    }
+    TPageChange& Tip(std::string detail) {
+        Detail = std::move(detail);
+        return *this;
+    }
+    TPageChange& SetButtons(bool enabled) {
+        Buttons = enabled;
+        return *this;
+    }
+    TPageChange& SetLogin(bool enabled) {
+        Login = enabled;
+        return *this;
+    }
+    TPageChange& SetProtection(std::string text) {
+        Protection = std::move(text);
+        return *this;
+    }
+    TPageChange& SetLamp(TLamp lamp) {
+        Lamp = lamp;
+        return *this;
+    }
+};
+
+// One change of the mail list: cleared first when Clear (the header the viewer shows with it),
+// then the rows Added in the order shown, each with the header lines the page keeps to decide it
+// again, then message numbers given anew by row index.
+struct TRowsChange {
+    bool Clear = false;
+    std::vector<TMailRow> Added;
+    std::vector<std::pair<size_t, std::string>> Numbers;
+};
+
+// The account page as its worker sees it: the changes the worker shows and the one question it
+// may put while it runs. The worker reads nothing here: a command starts from the inputs it was
+// given (TCheckInputs), in which the password and the user's agreement to a deletion were asked
+// before the command was given (TConnect::QuestionBefore).
 //
 // The worker calls these from its own thread, one at a time, in the order the user must see the
-// changes. A window implementation forwards each change to the user-interface thread in that order
-// (posting the plain changes, sending the questions); the questions return only once they are
-// answered. CancelRequests is the one call made from another thread: at tear-down, while the
-// worker may be blocked inside a question, it must make that call return promptly (a question then
-// counts as refused).
+// changes. A window implementation forwards each change to the user-interface thread in that
+// order; the certificate question returns only once it is answered. CancelRequests is the one
+// call made from another thread: at tear-down, while the worker may be blocked inside the
+// question, it must make that call return promptly (the question then counts as refused).
 class TAccountPage {
 public:
     virtual ~TAccountPage() = default;
 
-    // The page's delete-check mode (0 none, 1 header search, 2 PostPet).
-    virtual void SetAutoDelMode(int mode) = 0;
-    // The header the viewer shows (the page's HeaderLines).
-    virtual void SetHeaderLines(const std::vector<std::string>& lines) = 0;
-
-    // Mail list, in the order shown.
-    virtual void AddRow(const TMailRow& row) = 0;
-    virtual void SetMessageNumber(size_t row, const std::string& number) = 0;
-    virtual void ClearRows() = 0;
-    virtual void RepaintRows() = 0;
-
-    // Status bar: panel 0 progress and failures, 1 message count, 2 per-message progress and ticks.
-    virtual void SetStatusText(int panel, const std::string& text) = 0;
-    virtual void RepaintStatusBar() = 0;
-    // Panel 0's tool tip: where its failure came from in the server's words (the command and the
-    // reply line, made safe to show); empty removes it.
-    virtual void SetStatusDetail(const std::string& detail) = 0;
-
-    // KvPanel1 (buttons; disabled while the worker runs) and KvPanel2 (login fields).
-    virtual void SetButtonsEnabled(bool enabled) = 0;
-    virtual void SetLoginEnabled(bool enabled) = 0;
-
-    // Tab lamp of the account in slot index: 0 idle, 2 busy, 3 connected and listed.
-    virtual void SetIndicatorState(int index, int state) = 0;
-
-    virtual void MessageBeep(unsigned int type) = 0;
-    // Delete confirmation: the dialog's result, 1 for OK.
-    virtual int ConfirmDelete(const std::string& text) = 0;
-    // Header viewer (message 0x466, not waited for) on the lines last given to SetHeaderLines. The
-    // page keeps its own copies of the texts.
-    virtual void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) = 0;
-    // Password prompt naming the account: the answer, empty when refused. The page shows it in its
-    // password field, so that the next command is given it.
-    virtual std::string PromptPassword(const std::string& accountName) = 0;
+    virtual void Show(const TPageChange& change) = 0;
+    virtual void ChangeRows(TRowsChange change) = 0;
+    // The header of a message is being read (read false) or has been (true): number is the
+    // message a listing reads, 0 for a header read alone.
+    virtual void ListingProgress(int32_t number, bool read) = 0;
+    // The viewer opens on these header lines (posted, not waited for); the page keeps its copies.
+    virtual void ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                            const std::string& secondSubject) = 0;
 
     // The certificate question, with the warning text: true when the user trusts the certificate;
     // the page then keeps and stores hash as the account's trusted fingerprint. A question
     // cancelled at tear-down counts as refused.
     virtual bool AskTrustCertificate(const std::string& text, const std::string& hash) = 0;
-    // How the connection that stands is protected, for the page to show; empty when none stands.
-    virtual void SetProtectionText(const std::string& text) = 0;
-
     // The identity provider replaced the account's refresh token: the page keeps and stores the
-    // new one at once (a plain change).
+    // new one at once.
     virtual void RefreshTokenChanged(const std::string& token) = 0;
-
-    // A periodic check has ended (a plain change: posted, not waited for).
+    // A periodic check has ended.
     virtual void CheckEnded(const TCheckResult& result) = 0;
 
     // See above: called from the tearing-down thread only.

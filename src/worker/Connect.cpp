@@ -1,5 +1,6 @@
 #include "worker/Connect.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -66,7 +67,29 @@ TConnect::~TConnect() {
 
 int TConnect::LiveThreads() { return Threads.load(); }
 
-bool TConnect::Resume(int command, TCheckInputs inputs) {
+TConnect::TQuestion TConnect::QuestionBefore(TCommand command, const TCheckInputs& inputs,
+                                             bool connected) {
+    TQuestion question;
+    if (command == CmdConnect) {
+        // A signed-in account logs in with a token; a connected one only checks its session.
+        if (connected || IsOAuth(inputs.OAuth.Method) || inputs.Serv.empty() ||
+            inputs.IDNum.empty() || !inputs.Pass.empty())
+            return question;
+        question.Kind = TQuestion::TKind::Password;
+        question.Text = SjisText::Trim(inputs.TabCaption);
+    } else if (command == CmdDelete) {
+        TStringList titles;
+        for (const TMailRow& row : inputs.Rows)
+            if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
+        // Nothing ticked: the command only disconnects.
+        if (titles.empty()) return question;
+        question.Kind = TQuestion::TKind::ConfirmDelete;
+        question.Text = DeleteConfirmText(titles) + (inputs.KeepCopy ? KeepCopyNote : "");
+    }
+    return question;
+}
+
+bool TConnect::Resume(TCommand command, TCheckInputs inputs) {
     std::lock_guard<std::mutex> lock(Mutex);
     if (Terminated || Running) return false;
     Command = command;
@@ -120,10 +143,9 @@ void TConnect::Execute() {
     {
         auto session = std::make_unique<TKvSocket>();
         session->OnLogStopped = [this](TKvSocket& s) {
-            Page.SetStatusText(0, "通信ログ " + s.LogFileName +
-                                      " を書き込めないため、記録を止めました (" + s.LogStopReason +
-                                      ")。接続はそのまま続けます。");
-            Page.RepaintStatusBar();
+            Page.Show({TPanel::Progress, "通信ログ " + s.LogFileName +
+                                             " を書き込めないため、記録を止めました (" +
+                                             s.LogStopReason + ")。接続はそのまま続けます。"});
         };
         session->OnCertificate = [this](TKvSocket& s, const TCertReport& report) {
             return TrustCertificate(s, report);
@@ -136,12 +158,14 @@ void TConnect::Execute() {
     for (;;) {
         Wake.wait(lock, [this] { return Pending || Terminated; });
         if (Terminated) break;
-        const int command = Command;
+        const TCommand command = Command;
         Inputs = std::move(GivenInputs);
         Pending = false;
         lock.unlock();
         Shown = Inputs.Rows;
         RunCommand(command);
+        // Logged in and not quit: what the periodic checks must leave alone.
+        LoggedIn = Session->Connected() && Session->MessageCount != -1;
         lock.lock();
         Running = false;
         Idle.notify_all();
@@ -156,7 +180,7 @@ void TConnect::Execute() {
     --Threads;
 }
 
-void TConnect::RunCommand(int command) {
+void TConnect::RunCommand(TCommand command) {
     try {
         switch (command) {
             case CmdConnect:
@@ -190,27 +214,26 @@ void TConnect::RunCommand(int command) {
     }
 }
 
-void TConnect::EnableLogin(bool enabled) {
+TPageChange& TConnect::LoginFields(TPageChange& change, bool enabled) {
     LoginFieldsEnabled = enabled;
-    Page.SetLoginEnabled(enabled);
+    return change.SetLogin(enabled);
 }
 
-void TConnect::ShowFailure(const std::exception& failure) {
-    Page.SetProtectionText("");
-    Page.SetIndicatorState(Index, LampIdle);
-    Page.SetStatusText(0, failure.what());
-    ShowDetail(failure);
-    Page.SetButtonsEnabled(true);
+void TConnect::ShowFailure(const std::exception& failure, const std::string& text, bool login) {
+    TPageChange change(TPanel::Progress, text.empty() ? failure.what() : text);
+    change.Tip(Detail(failure)).SetButtons(true).SetProtection("").SetLamp(TLamp::Idle);
+    if (login) LoginFields(change, true);
+    Page.Show(change);
 }
 
-void TConnect::ShowDetail(const std::exception& failure) {
+std::string TConnect::Detail(const std::exception& failure) {
     const auto* pop3 = dynamic_cast<const EPop3Failure*>(&failure);
     const auto* auth = dynamic_cast<const EAuthFailure*>(&failure);
     const std::string detail = pop3 ? pop3->Detail() : auth ? auth->Detail() : std::string();
-    Page.SetStatusDetail(detail);
-    if (detail.empty()) return;
+    if (detail.empty()) return detail;
     const std::string entry = "詳細: " + detail + "\r\n\r\n";
     Session->WriteLog(entry.data(), entry.size());
+    return detail;
 }
 
 void TConnect::ConnectAndList() {
@@ -219,12 +242,9 @@ void TConnect::ConnectAndList() {
     if (Session->MessageCount != -1 && Session->Noop()) return;
     const std::string& server = Inputs.Serv;
     const std::string& user = Inputs.IDNum;
-    std::string password = Inputs.Pass;
-    // A signed-in account logs in with a token: there is no password to ask for.
+    const std::string& password = Inputs.Pass;
+    // A signed-in account logs in with a token; a password was asked before the command.
     const bool token = IsOAuth(Inputs.OAuth.Method);
-    if (!token && !server.empty() && !user.empty() && password.empty()) {
-        password = Page.PromptPassword(SjisText::Trim(Inputs.TabCaption));
-    }
     if (server.empty() || user.empty() || (!token && password.empty())) return;
     Disconnect();
     try {
@@ -237,20 +257,14 @@ void TConnect::ConnectAndList() {
             SignInByBrowser();
             OpenSession(password);
         }
-        Page.SetProtectionText(ProtectionText());
-        if (Shown.empty())
-            ListMailbox(true);
-        else
-            Resync(false);
-        Page.SetButtonsEnabled(true);
+        ListOrFind(false);
     } catch (const std::exception& failure) {
         EndFailedConnect(failure);
     }
 }
 
 void TConnect::SignInByBrowser() {
-    Page.SetStatusText(0, "ブラウザでサインインしてください...");
-    Page.RepaintStatusBar();
+    Page.Show({TPanel::Progress, "ブラウザでサインインしてください..."});
     if (!Https) Https = THttpsClient::System();
     TBrowserSignIn signIn;
     signIn.OpenBrowser = OpenBrowser ? OpenBrowser : OpenInBrowser;
@@ -273,7 +287,8 @@ void TConnect::SignInByBrowser() {
         SigningIn = nullptr;
     }
     Tokens.SignedIn(tokens.RefreshToken, tokens.AccessToken, tokens.ExpiresIn);
-    Page.RefreshTokenChanged(tokens.RefreshToken);
+    // The page keeps and stores it like one the provider replaced.
+    Tokens.Rotated(tokens.RefreshToken);
 }
 
 void TConnect::OpenSession(const std::string& password) {
@@ -296,24 +311,32 @@ void TConnect::OpenSession(const std::string& password) {
     Session->OnAccessToken = [this](bool renew) { return AccessToken(renew); };
     Tokens.Use(Inputs.OAuth, Inputs.RefreshToken);
 
-    Page.SetStatusText(0, "接続中...");
-    Page.SetStatusDetail("");
-    Page.RepaintStatusBar();
-    Page.SetButtonsEnabled(false);
-    EnableLogin(false);
     Session->LogFileName = "DelLog.txt";
     Session->LogEnabled = Inputs.LogEnabled;
-    Page.SetIndicatorState(Index, LampBusy);
+    TPageChange busy(TPanel::Progress, "接続中...");
+    busy.Tip("").SetButtons(false);
     // Both listings follow the login at once when the whole mailbox is listed afresh.
-    Session->Connect(Inputs.Unattended || Shown.empty());
+    LogIn(LoginFields(busy, false), Inputs.Unattended || Shown.empty());
+}
+
+void TConnect::LogIn(TPageChange& busy, bool listings) {
+    Page.Show(busy.SetLamp(TLamp::Busy));
+    Session->Connect(listings);
+    Page.Show(TPageChange().SetProtection(ProtectionText()));
+}
+
+void TConnect::ListOrFind(bool forDelete) {
+    TPageChange listed = Shown.empty() ? ListMailbox(true) : Resync(forDelete);
+    // A deletion goes on at once; the buttons wait for its end.
+    if (!forDelete) listed.SetButtons(true);
+    Page.Show(listed);
 }
 
 void TConnect::EndFailedConnect(const std::exception& failure) {
     // A failure of our own (not the session's) may leave the login standing: end it, so that
     // the next connect does not take the account for connected.
     if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
-    ShowFailure(failure);
-    EnableLogin(true);
+    ShowFailure(failure, std::string(), true);
 }
 
 bool TConnect::TrustCertificate(TKvSocket& session, const TCertReport& report) {
@@ -350,20 +373,16 @@ std::string TConnect::ProtectionText() const {
     }
 }
 
-void TConnect::Disconnect(const std::string& failure) {
+void TConnect::Disconnect(TPageChange change) {
     HeaderLines.clear();
-    Page.SetHeaderLines(HeaderLines);
-    if (!failure.empty()) {
-        Page.SetStatusText(0, failure);
-        EnableLogin(true);
-    } else if (!LoginFieldsEnabled) {
-        Page.SetStatusText(0, "サーバとの接続を切断しました。");
-        EnableLogin(true);
-    }
-    Page.ClearRows();
+    TRowsChange cleared;
+    cleared.Clear = true;
+    Page.ChangeRows(std::move(cleared));
     Shown.clear();
-    Page.SetStatusText(1, "");
-    Page.SetStatusText(2, "");
+    if (!change.Texts[0] && !LoginFieldsEnabled)
+        change.Set(TPanel::Progress, "サーバとの接続を切断しました。");
+    if (change.Texts[0]) LoginFields(change, true);
+    change.Set(TPanel::Count, "").Set(TPanel::Ticks, "");
     try {
         Session->Quit();
     } catch (const std::runtime_error&) {
@@ -371,31 +390,19 @@ void TConnect::Disconnect(const std::string& failure) {
     ConnectionUids.clear();
     Listed.clear();
     ListedHere = false;
-    Page.SetProtectionText("");
-    Page.SetIndicatorState(Index, LampIdle);
+    Page.Show(change.SetProtection("").SetLamp(TLamp::Idle));
 }
 
 void TConnect::DeleteAndDisconnect() {
-    std::vector<TMailRow> rows = Inputs.Rows;
-    TStringList titles;
-    for (const TMailRow& row : rows) {
-        if (row.Ticked) titles.push_back(row.Columns[TMailRow::Title]);
-    }
-    if (titles.empty()) {
+    // The user agreed to the deletion of the ticked rows before the command was given.
+    if (std::none_of(Inputs.Rows.begin(), Inputs.Rows.end(),
+                     [](const TMailRow& row) { return row.Ticked; })) {
         Disconnect();
         return;
     }
-    Page.MessageBeep(ExclamationBeep);
-    Page.SetButtonsEnabled(false);
-    std::string question = DeleteConfirmText(titles);
-    if (Inputs.KeepCopy) question += KeepCopyNote;
-    const int answer = Page.ConfirmDelete(question);
-    Page.SetButtonsEnabled(true);
-    if (answer != 1) return;
     // Exactly the rows the user agreed to, whatever happens to the list from here on.
-    ConfirmedRows = std::move(rows);
-    Page.SetStatusText(0, "メールの削除中...");
-    Page.RepaintStatusBar();
+    ConfirmedRows = Inputs.Rows;
+    Page.Show({TPanel::Progress, "メールの削除中..."});
     TNotDeleted notDeleted;
     std::vector<const TMailRow*> deleted;  // into ConfirmedRows
     try {
@@ -403,8 +410,7 @@ void TConnect::DeleteAndDisconnect() {
         notDeleted = DeleteTickedRows(ConfirmedRows, deleted);
     } catch (const std::exception& failure) {
         ConfirmedRows.clear();
-        EndFailedDelete(failure.what());
-        ShowDetail(failure);
+        EndFailedDelete(failure.what(), Detail(failure));
         return;
     }
     const bool confirmed = QuitConfirmed();
@@ -413,14 +419,14 @@ void TConnect::DeleteAndDisconnect() {
     const bool historyWritten = !confirmed || WriteHistory(deleted, TDeleteHistory::ByHand);
     if (confirmed) ForgetDeleted(deleted, true);
     ConfirmedRows.clear();
-    Disconnect();
     std::string text = confirmed ? NotDeletedText(notDeleted) : std::string(QuitRefusedText);
     if (!historyWritten) {
         if (text.empty()) text = "サーバとの接続を切断しました。";
         text += TDeleteHistory::NotWrittenText;
     }
-    if (!text.empty()) Page.SetStatusText(0, text);
-    Page.SetButtonsEnabled(true);
+    TPageChange ended;
+    if (!text.empty()) ended.Set(TPanel::Progress, text);
+    Disconnect(ended.SetButtons(true));
 }
 
 bool TConnect::QuitConfirmed() {
@@ -469,17 +475,12 @@ void TConnect::ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool b
     TeachLearner();
 }
 
-void TConnect::EndFailedDelete(const std::string& reason) {
+void TConnect::EndFailedDelete(const std::string& reason, const std::string& detail) {
     // Never QUIT here: that would make the server delete what was marked before the failure.
-    // Raising a failure is the session's way to close without it.
-    try {
-        Session->RaiseFailure(TFailureKind::Disconnected);
-    } catch (const EPop3Failure&) {
-    }
+    Session->CloseWithoutQuit();
     std::string text = "削除できませんでした。サーバ上のメールは削除されていません。";
     if (!reason.empty()) text += "(" + reason + ")";
-    Disconnect(text);
-    Page.SetButtonsEnabled(true);
+    Disconnect(TPageChange(TPanel::Progress, text).Tip(detail).SetButtons(true));
 }
 
 void TConnect::FetchHeader() {
@@ -508,16 +509,13 @@ void TConnect::FetchHeader() {
         TMainDM::DecodeHeaderText(FindHeader(HeaderLines, found, "Subject:"));
     const std::string second =
         TMainDM::DecodeHeaderText(FindHeader(HeaderLines, found, "Subject:"));
-    Page.SetHeaderLines(HeaderLines);
-    Page.ShowHeaderViewer(subject, second);
+    Page.ShowHeader(HeaderLines, subject, second);
 }
 
 void TConnect::ReadHeader(int32_t number) {
-    Page.SetStatusText(0, "メールデータ読み込み中...");
-    Page.RepaintStatusBar();
+    Page.ListingProgress(0, false);
     HeaderLines = Session->Top(number);
-    Page.SetStatusText(0, "読み込み完了。");
-    Page.RepaintStatusBar();
+    Page.ListingProgress(0, true);
 }
 
 void TConnect::Reconnect(bool forDelete) {
@@ -525,17 +523,7 @@ void TConnect::Reconnect(bool forDelete) {
         Session->Quit();
     } catch (const std::runtime_error&) {
     }
-    Page.SetButtonsEnabled(false);
-    Page.SetStatusText(0, "再接続します。しばらくお待ちください...");
-    Page.SetStatusDetail("");
-    Page.RepaintStatusBar();
-    Page.SetIndicatorState(Index, LampBusy);
-    Session->Connect();
-    Page.SetProtectionText(ProtectionText());
-    if (Shown.empty())
-        ListMailbox(true);
-    else
-        Resync(forDelete);
-    // A deletion goes on at once; the buttons wait for its end.
-    if (!forDelete) Page.SetButtonsEnabled(true);
+    TPageChange busy(TPanel::Progress, "再接続します。しばらくお待ちください...");
+    LogIn(busy.Tip("").SetButtons(false), false);
+    ListOrFind(forDelete);
 }

@@ -42,8 +42,6 @@ public:
         CmdHeader = 5,
         CmdCheck = 6,  // a periodic check: connect, list, delete what the rules ticked, QUIT
     };
-    // Tab lamp states.
-    enum TLamp { LampIdle = 0, LampBusy = 2, LampListed = 3 };
     // Wait for reply data on the worker's connections, in milliseconds.
     static constexpr int32_t ReplyTimeOut = 20000;
     // POP3 over TLS, for an SSL/TLS account whose server text names no port.
@@ -60,14 +58,25 @@ public:
     // The exclamation sound before the confirmation.
     static constexpr unsigned int ExclamationBeep = 0x30;
 
+    // What a command needs of the user before it is given: the password of an account that has
+    // none and is not connected, or the agreement to delete the ticked rows (Text is the account
+    // name, or the question). The window asks it; the command is given only when answered.
+    struct TQuestion {
+        enum class TKind { None, Password, ConfirmDelete } Kind = TKind::None;
+        std::string Text;
+    };
+    static TQuestion QuestionBefore(TCommand command, const TCheckInputs& inputs, bool connected);
+
     // Created suspended: no thread, no session until the first command.
     static TConnectPtr Create(int index, TAccountPage& page);
 
     // Gives one command with what it starts from (user-interface thread). Refused, and not kept
     // for later, while a command runs or after the tear-down began; true when the worker took it.
-    bool Resume(int command, TCheckInputs inputs);
+    bool Resume(TCommand command, TCheckInputs inputs);
     // True from an accepted Resume until that command has ended.
     bool Busy();
+    // Logged in when the last command ended, the session left standing (user-interface thread).
+    bool Connected() const { return LoggedIn; }
     // Waits (test and shutdown helper) until no command runs; false when the time ran out.
     bool WaitIdle(int milliseconds);
     // Worker threads that have not ended yet, over all accounts.
@@ -114,16 +123,23 @@ private:
     bool TearDown();
 
     void Execute();
-    void RunCommand(int command);
+    void RunCommand(TCommand command);
     void ConnectAndList();
     // Sets the session up from the inputs and logs in with password, up to STAT. The page shows
     // the connection as busy. Throws what failed.
     void OpenSession(const std::string& password);
+    // busy shown, then the login up to STAT (with the listings when asked), then the protection.
+    void LogIn(TPageChange& busy, bool listings);
+    // After the login: the mailbox listed when no rows are shown, else the rows found again;
+    // then the buttons, unless a deletion goes on.
+    void ListOrFind(bool forDelete);
     // A connect that failed: the account shows why and is ready again.
     void EndFailedConnect(const std::exception& failure);
     // The periodic check: connects and lists like CmdConnect without asking anything, deletes
     // what the rules ticked when asked to, never stays connected, and ends with CheckEnded.
     void PeriodicCheck();
+    // What a periodic check found and did, for CheckEnded.
+    TCheckResult Check();
     // A check that could not list: why in panel 0, no connection left standing.
     TCheckResult FailedCheck(const std::exception& failure, const std::string& text,
                              TCheckOutcome outcome);
@@ -143,22 +159,29 @@ private:
     static double LocalNow();
     // After an automatic deletion: the page shows the rows that remain.
     void ShowRemaining(const std::vector<const TMailRow*>& deleted);
+    // The page's rows replaced by Shown.
+    void ReplaceRows();
+    // Panel 2's text for the ticked rows of Shown; empty when none is.
+    std::string TickedText() const;
     void DeleteAndDisconnect();
     void FetchHeader();
-    // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
-    // panel 0 in place of the normal one, whatever the state.
-    void Disconnect(const std::string& failure = std::string());
+    // Ends the session (QUIT when one stands), clears the list and shows change with it. A panel
+    // 0 text in change (a failure) is shown in place of the normal one, whatever the state.
+    void Disconnect(TPageChange change = TPageChange());
     // Connects again for a command whose session was lost, then finds the rows again (or lists
     // the mailbox when there are none); throws when that fails. For a deletion the buttons stay
     // off and the confirmed rows are renumbered too.
     void Reconnect(bool forDelete);
     // TOP n 0 into HeaderLines, the status bar telling the read.
     void ReadHeader(int32_t number);
-    // The failure's text in panel 0, and its detail (the server's words) in panel 0's tool tip
-    // and the communication log.
-    void ShowFailure(const std::exception& failure);
-    void ShowDetail(const std::exception& failure);
-    void EnableLogin(bool enabled);
+    // The failure's text (or text) in panel 0, its detail in panel 0's tool tip, the account
+    // idle and ready; with login the login fields too.
+    void ShowFailure(const std::exception& failure, const std::string& text = std::string(),
+                     bool login = false);
+    // The failure's detail (the server's words), also written into the communication log.
+    std::string Detail(const std::exception& failure);
+    // The login fields enabled or not in change, as the worker keeps them.
+    TPageChange& LoginFields(TPageChange& change, bool enabled);
     // The certificate decision: accepted, trusted before, or asked of the user.
     bool TrustCertificate(TKvSocket& session, const TCertReport& report);
     // The access token for an OAuth 2.0 login, refreshed when renew says the server refused it.
@@ -170,8 +193,9 @@ private:
     std::string ProtectionText() const;
 
     // The listing after STAT. With rowsAsListed each row goes to the page as it is read; else
-    // (a check) the rows go at the end, and only when they differ from the page's.
-    void ListMailbox(bool rowsAsListed);
+    // (a check) the rows go at the end, and only when they differ from the page's. Gives what
+    // the page shows once the listing has ended.
+    TPageChange ListMailbox(bool rowsAsListed);
     // The listing into the user's choices record: what arrived since the last listing (Arrived),
     // what was wrong with the record (ChoicesProblem, also into the communication log).
     void RecordListing();
@@ -191,9 +215,9 @@ private:
     void ListRows(const TRuleSet& rules, const std::string& design, bool rowsAsListed);
     // A check's rows to the page, when they differ from those it showed.
     void ShowListing();
-    // Gives the page a row of Shown with the header lines it keeps, which the cache holds for
-    // rows listed without them.
-    void PostRow(const TMailRow& row);
+    // A row of Shown as the page gets it: with the header lines it keeps, which the cache holds
+    // for rows listed without them.
+    TMailRow RowForPage(const TMailRow& row) const;
     // What a TOP reply gives a row: its lines, digest and the columns read from them.
     THeaderCache::TEntry ReadEntry(const TStringList& header, int32_t size,
                                    const std::string& design);
@@ -227,10 +251,10 @@ private:
     bool WriteHistory(const std::vector<const TMailRow*>& deleted, const char* method);
     // A deletion that failed before QUIT: the connection ends without it and the user is told
     // that nothing was deleted.
-    void EndFailedDelete(const std::string& reason);
+    void EndFailedDelete(const std::string& reason, const std::string& detail);
     // The rows renumbered by unique id on the new connection; for a deletion the confirmed rows
-    // too, else the first ticked row's header read again.
-    void Resync(bool forDelete);
+    // too, else the first ticked row's header read again. Gives what the page shows then.
+    TPageChange Resync(bool forDelete);
     // Number of the row's message on this connection: only when that number's unique id, as read
     // on this connection, is the row's; 0 otherwise.
     int32_t NumberOnThisConnection(const TMailRow& row) const;
@@ -272,13 +296,14 @@ private:
     TTokenKeeper Tokens;
     // The certificate needed a question that a check may not ask.
     bool CertificateNotAsked = false;
+    std::atomic<bool> LoggedIn{false};
 
     std::mutex Mutex;  // guards what follows and the Session pointer against the tear-down
     TBrowserSignIn* SigningIn = nullptr;  // the sign-in waiting for the browser, if any
     std::condition_variable Wake;
     std::condition_variable Idle;
     std::thread Thread;
-    int Command = 0;
+    TCommand Command = CmdNone;
     TCheckInputs GivenInputs;
     bool Pending = false;
     bool Running = false;

@@ -11,6 +11,7 @@
 #include "history/MessageCopy.h"
 #include "pop3/ScanListing.h"
 #include "worker/Connect.h"
+#include "worker/StatusTexts.h"
 
 namespace {
 
@@ -83,9 +84,7 @@ TCheckResult TConnect::FailedCheck(const std::exception& failure, const std::str
                                    TCheckOutcome outcome) {
     // Never left standing: a refused login keeps the connection for a QUIT.
     Session->Quit();
-    ShowFailure(failure);
-    if (text != failure.what()) Page.SetStatusText(0, text);
-    EnableLogin(true);
+    ShowFailure(failure, text, true);
     TCheckResult result;
     result.Outcome = outcome;
     result.Failure = text;
@@ -95,7 +94,9 @@ TCheckResult TConnect::FailedCheck(const std::exception& failure, const std::str
     return result;
 }
 
-void TConnect::PeriodicCheck() {
+void TConnect::PeriodicCheck() { Page.CheckEnded(Check()); }
+
+TCheckResult TConnect::Check() {
     TakeHandTicks();
     // A session the user opened stays his; the schedule should not have started the check.
     if (Session->MessageCount != -1 && Session->Noop()) {
@@ -103,41 +104,35 @@ void TConnect::PeriodicCheck() {
         result.Outcome = TCheckOutcome::Refused;
         result.Failure = ConnectedText;
         result.LoginDelaySeconds = Session->LoginDelay;
-        Page.CheckEnded(result);
-        return;
+        return result;
     }
     const bool token = IsOAuth(Inputs.OAuth.Method);
     if (Inputs.Serv.empty() || Inputs.IDNum.empty() || (!token && Inputs.Pass.empty())) {
         const char* text = Inputs.Pass.empty() && !Inputs.Serv.empty() && !Inputs.IDNum.empty()
                                ? NoPasswordText
                                : NoLoginText;
-        Page.CheckEnded(FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused));
-        return;
+        return FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused);
     }
     // Without a refresh token only the browser helps, which a check never opens.
     if (token && Inputs.RefreshToken.empty()) {
         const EAuthFailure failure = EAuthFailure::SignInNeeded();
-        Page.CheckEnded(FailedCheck(failure, failure.what(), TCheckOutcome::Refused));
-        return;
+        return FailedCheck(failure, failure.what(), TCheckOutcome::Refused);
     }
     CertificateNotAsked = false;
     try {
         OpenSession(Inputs.Pass);
-        Page.SetProtectionText(ProtectionText());
         // A check lists afresh; the page keeps its rows until the listing is whole. The buttons
         // wait for the check's end.
         Shown.clear();
-        ListMailbox(false);
+        Page.Show(ListMailbox(false));
     } catch (const std::exception& failure) {
         const std::string text = CertificateNotAsked ? CertNotAskedText : CheckFailureText(failure);
-        Page.CheckEnded(FailedCheck(failure, text, OutcomeOf(failure)));
-        return;
+        return FailedCheck(failure, text, OutcomeOf(failure));
     }
     if (Session->MessageCount == TKvSocket::NoCountInStat) {
         // The listing ended the session and said why.
         const char* const text = "このサーバでは使えないようです。";
-        Page.CheckEnded(FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused));
-        return;
+        return FailedCheck(std::runtime_error(text), text, TCheckOutcome::Refused);
     }
     TCheckResult result;
     result.LoginDelaySeconds = Session->LoginDelay;
@@ -153,11 +148,9 @@ void TConnect::PeriodicCheck() {
         if (result.Failure.empty()) result.Failure = ChoicesProblem;
     }
     ListedHere = false;
-    Page.SetProtectionText("");
-    Page.SetIndicatorState(Index, LampIdle);
-    EnableLogin(true);
-    if (!text.empty()) Page.SetStatusText(0, text);
-    Page.SetButtonsEnabled(true);
+    TPageChange ended;
+    if (!text.empty()) ended.Set(TPanel::Progress, text);
+    Page.Show(LoginFields(ended, true).SetButtons(true).SetProtection("").SetLamp(TLamp::Idle));
     // The page has the rows' header lines now.
     for (TMailRow& row : Shown) row.HeaderLines.clear();
     for (const TMailRow& row : Shown) {
@@ -165,7 +158,7 @@ void TConnect::PeriodicCheck() {
         ++result.Waiting;
         if (Arrived.count(IdentityOf(row))) result.Arrived.push_back(row);
     }
-    Page.CheckEnded(result);
+    return result;
 }
 
 std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
@@ -191,18 +184,14 @@ std::string TConnect::DeleteRuleTicked(TCheckResult& result) {
         result.Failure = problem;
         return result.Failure;
     }
-    Page.SetStatusText(0, "メールの自動削除中...");
-    Page.RepaintStatusBar();
+    Page.Show({TPanel::Progress, "メールの自動削除中..."});
     TNotDeleted notDeleted;
     std::vector<const TMailRow*> deleted;  // into ConfirmedRows
     try {
         notDeleted = DeleteTickedRows(ConfirmedRows, deleted);
     } catch (const std::exception& failure) {
         // Never QUIT now: the server would delete what was marked before the failure.
-        try {
-            Session->RaiseFailure(TFailureKind::Disconnected);
-        } catch (const EPop3Failure&) {
-        }
+        Session->CloseWithoutQuit();
         ConfirmedRows.clear();
         result.Outcome = OutcomeOf(failure);
         result.Failure =
@@ -240,15 +229,9 @@ void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
     for (TMailRow& row : Shown)
         if (!gone.count(row.Columns[TMailRow::Number])) remaining.push_back(std::move(row));
     Shown = std::move(remaining);
-    Page.ClearRows();
-    size_t ticked = 0;
-    for (const TMailRow& row : Shown) {
-        PostRow(row);
-        ticked += row.Ticked ? 1 : 0;
-    }
-    Page.RepaintRows();
-    Page.SetStatusText(1, "全 " + std::to_string(Shown.size()) + "通");
-    Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
+    ReplaceRows();
+    Page.Show(TPageChange(TPanel::Count, StatusTexts::Count(Shown.size()))
+                  .Set(TPanel::Ticks, TickedText()));
 }
 
 bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {

@@ -13,6 +13,7 @@
 #include "rules/HeaderField.h"
 #include "rules/RuleSet.h"
 #include "worker/Connect.h"
+#include "worker/StatusTexts.h"
 
 namespace {
 
@@ -105,10 +106,10 @@ std::string TConnect::HeaderDigest(const TStringList& header) {
     return digest.HexDigest();
 }
 
-void TConnect::ListMailbox(bool rowsAsListed) {
-    Page.SetStatusText(0, "接続しました。");
+TPageChange TConnect::ListMailbox(bool rowsAsListed) {
     const int32_t count = Session->MessageCount;
-    Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
+    Page.Show(TPageChange(TPanel::Progress, "接続しました。")
+                  .Set(TPanel::Count, StatusTexts::Count(static_cast<size_t>(std::max(count, 0)))));
     ChoicesProblem.clear();
     // The quiet rows of the last listing: those that left since may be learned as wanted.
     QuietBefore.swap(QuietRows);
@@ -123,15 +124,12 @@ void TConnect::ListMailbox(bool rowsAsListed) {
     }
     if (count == 0 || count == TKvSocket::NoCountInStat) {
         Disconnect();
-        Page.SetStatusText(
-            0, count == 0 ? "メールがありません。" : "このサーバでは使えないようです。");
-        return;
+        return {TPanel::Progress,
+                count == 0 ? "メールがありません。" : "このサーバでは使えないようです。"};
     }
+    // Rules that search nothing tick nothing in any mode; the page turns its mode off itself.
     TRuleInputs ruleInputs = Inputs.RuleInputs;
-    if (ruleInputs.AutoDelMode != 0 && ruleInputs.SearchesNothing()) {
-        ruleInputs.AutoDelMode = 0;
-        Page.SetAutoDelMode(0);
-    }
+    if (ruleInputs.SearchesNothing()) ruleInputs.AutoDelMode = 0;
     const TRuleSet rules(ruleInputs);
     const std::string& design = Inputs.Design;
     ConnectionUids.clear();
@@ -142,7 +140,8 @@ void TConnect::ListMailbox(bool rowsAsListed) {
     } catch (const EPop3Desync&) {
         // Rows listed so far may show another message's header: none may stay to be ticked, and
         // no header of this listing may be kept.
-        Page.ClearRows();
+        Shown.clear();
+        ReplaceRows();
         ConnectionUids.clear();
         Listed.clear();
         Cache.Clear();
@@ -153,11 +152,16 @@ void TConnect::ListMailbox(bool rowsAsListed) {
     QuietBefore.clear();
     if (!rowsAsListed) ShowListing();
     HeaderLines.clear();
-    Page.SetIndicatorState(Index, LampListed);
-    size_t ticked = 0;
-    for (const TMailRow& row : Shown) ticked += row.Ticked ? 1 : 0;
-    Page.SetStatusText(2, ticked > 0 ? "削除予定 " + std::to_string(ticked) + "通" : std::string());
-    if (!ChoicesProblem.empty() && !Inputs.Unattended) Page.SetStatusText(0, ChoicesProblem);
+    Page.Show(TPageChange().SetLamp(TLamp::Listed));
+    TPageChange ended(TPanel::Ticks, TickedText());
+    if (!ChoicesProblem.empty() && !Inputs.Unattended) ended.Set(TPanel::Progress, ChoicesProblem);
+    return ended;
+}
+
+std::string TConnect::TickedText() const {
+    const auto ticked = std::count_if(Shown.begin(), Shown.end(),
+                                      [](const TMailRow& row) { return row.Ticked; });
+    return ticked > 0 ? StatusTexts::Ticked(static_cast<size_t>(ticked)) : std::string();
 }
 
 void TConnect::RetainListed() {
@@ -264,15 +268,9 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design, bool r
     if (static_cast<int32_t>(unknown.size()) == count) {
         Session->TopAll(
             count,
-            [this](int32_t number) {
-                Page.SetStatusText(2, std::to_string(number) + "通目処理中");
-                Page.RepaintStatusBar();
-                Page.SetStatusText(0, "メールデータ読み込み中...");
-                Page.RepaintStatusBar();
-            },
+            [this](int32_t number) { Page.ListingProgress(number, false); },
             [&](int32_t number, const TStringList& header) {
-                Page.SetStatusText(0, "読み込み完了。");
-                Page.RepaintStatusBar();
+                Page.ListingProgress(number, true);
                 fetched(number, header);
             });
     } else if (!unknown.empty()) {
@@ -352,29 +350,32 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
         QuietRows[uid] = {entry.Size, entry.Lines};
     if (rowsAsListed) {
         // The page keeps the lines, to decide the row again when the rules change.
-        row.HeaderLines = entry.Lines;
-        Page.AddRow(row);
-        Page.RepaintRows();
-        row.HeaderLines.clear();  // the worker never reads them again
+        TRowsChange added;
+        added.Added.push_back(row);
+        added.Added.back().HeaderLines = entry.Lines;
+        Page.ChangeRows(std::move(added));
     } else if (!Cache.Keepable(uid)) {
         row.HeaderLines = entry.Lines;  // for PostRow: the cache does not hold them
     }
     Shown.push_back(std::move(row));
 }
 
-void TConnect::PostRow(const TMailRow& row) {
+TMailRow TConnect::RowForPage(const TMailRow& row) const {
     const std::string& uid = row.Columns[TMailRow::Uidl];
     const auto listed = Listed.find(uid);
     const THeaderCache::TEntry* entry = row.HeaderLines.empty() && listed != Listed.end()
                                             ? Cache.Find(uid, listed->second.Size)
                                             : nullptr;
-    if (!entry) {
-        Page.AddRow(row);
-        return;
-    }
     TMailRow posted = row;
-    posted.HeaderLines = entry->Lines;
-    Page.AddRow(posted);
+    if (entry) posted.HeaderLines = entry->Lines;
+    return posted;
+}
+
+void TConnect::ReplaceRows() {
+    TRowsChange rows;
+    rows.Clear = true;
+    for (const TMailRow& row : Shown) rows.Added.push_back(RowForPage(row));
+    Page.ChangeRows(std::move(rows));
 }
 
 void TConnect::ShowListing() {
@@ -385,9 +386,7 @@ void TConnect::ShowListing() {
     // An unchanged mailbox leaves the page as it is: thousands of rows cost the window time.
     if (std::equal(Shown.begin(), Shown.end(), Inputs.Rows.begin(), Inputs.Rows.end(), same))
         return;
-    Page.ClearRows();
-    for (const TMailRow& row : Shown) PostRow(row);
-    Page.RepaintRows();
+    ReplaceRows();
 }
 
 int32_t TConnect::NumberOfUid(const std::string& uid) const {
@@ -520,7 +519,7 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
     return text;
 }
 
-void TConnect::Resync(bool forDelete) {
+TPageChange TConnect::Resync(bool forDelete) {
     ConnectionUids.clear();
     ListedHere = false;
     const int32_t count = Session->MessageCount;
@@ -535,13 +534,15 @@ void TConnect::Resync(bool forDelete) {
         return changed;
     };
     std::vector<TMailRow> rows = Shown;
+    TRowsChange numbers;
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
+        if (renumber(rows[i])) numbers.Numbers.emplace_back(i, rows[i].Columns[TMailRow::Number]);
     }
+    if (!numbers.Numbers.empty()) Page.ChangeRows(std::move(numbers));
     if (forDelete) {
         // The deletion itself follows once the connection stands.
         for (TMailRow& row : ConfirmedRows) renumber(row);
-        return;
+        return TPageChange();
     }
     HeaderLines.clear();
     for (const TMailRow& row : rows) {
@@ -551,5 +552,5 @@ void TConnect::Resync(bool forDelete) {
         break;
     }
     // Connected and listed again, no longer busy.
-    Page.SetIndicatorState(Index, LampListed);
+    return TPageChange().SetLamp(TLamp::Listed);
 }

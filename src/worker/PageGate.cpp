@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 void TPageGate::Detach() {
     std::unique_lock<std::mutex> lock(Mutex);
@@ -66,65 +67,25 @@ auto TPageGate::Call(F&& call) -> decltype(call(std::declval<TAccountPage&>())) 
     }
 }
 
-void TPageGate::SetAutoDelMode(int mode) {
-    Call([&](TAccountPage& p) { p.SetAutoDelMode(mode); });
+void TPageGate::Show(const TPageChange& change) {
+    Call([&](TAccountPage& p) { p.Show(change); });
 }
-void TPageGate::SetHeaderLines(const std::vector<std::string>& lines) {
-    Call([&](TAccountPage& p) { p.SetHeaderLines(lines); });
+void TPageGate::ChangeRows(TRowsChange change) {
+    Call([&](TAccountPage& p) { p.ChangeRows(std::move(change)); });
 }
-void TPageGate::AddRow(const TMailRow& row) {
-    Call([&](TAccountPage& p) { p.AddRow(row); });
+void TPageGate::ListingProgress(int32_t number, bool read) {
+    Call([&](TAccountPage& p) { p.ListingProgress(number, read); });
 }
-void TPageGate::SetMessageNumber(size_t row, const std::string& number) {
-    Call([&](TAccountPage& p) { p.SetMessageNumber(row, number); });
-}
-void TPageGate::ClearRows() {
-    Call([](TAccountPage& p) { p.ClearRows(); });
-}
-void TPageGate::RepaintRows() {
-    Call([](TAccountPage& p) { p.RepaintRows(); });
-}
-void TPageGate::SetStatusText(int panel, const std::string& text) {
-    Call([&](TAccountPage& p) { p.SetStatusText(panel, text); });
-}
-void TPageGate::RepaintStatusBar() {
-    Call([](TAccountPage& p) { p.RepaintStatusBar(); });
-}
-void TPageGate::SetStatusDetail(const std::string& detail) {
-    Call([&](TAccountPage& p) { p.SetStatusDetail(detail); });
-}
-void TPageGate::SetButtonsEnabled(bool enabled) {
-    Call([&](TAccountPage& p) { p.SetButtonsEnabled(enabled); });
-}
-void TPageGate::SetLoginEnabled(bool enabled) {
-    Call([&](TAccountPage& p) { p.SetLoginEnabled(enabled); });
-}
-void TPageGate::SetIndicatorState(int index, int state) {
-    Call([&](TAccountPage& p) { p.SetIndicatorState(index, state); });
-}
-void TPageGate::MessageBeep(unsigned int type) {
-    Call([&](TAccountPage& p) { p.MessageBeep(type); });
-}
-int TPageGate::ConfirmDelete(const std::string& text) {
-    return Call([&](TAccountPage& p) { return p.ConfirmDelete(text); });
-}
-void TPageGate::ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) {
-    Call([&](TAccountPage& p) { p.ShowHeaderViewer(subject, secondSubject); });
-}
-std::string TPageGate::PromptPassword(const std::string& accountName) {
-    return Call([&](TAccountPage& p) { return p.PromptPassword(accountName); });
+void TPageGate::ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                           const std::string& secondSubject) {
+    Call([&](TAccountPage& p) { p.ShowHeader(lines, subject, secondSubject); });
 }
 bool TPageGate::AskTrustCertificate(const std::string& text, const std::string& hash) {
     return Call([&](TAccountPage& p) { return p.AskTrustCertificate(text, hash); });
 }
-void TPageGate::SetProtectionText(const std::string& text) {
-    Call([&](TAccountPage& p) { p.SetProtectionText(text); });
-}
-
 void TPageGate::RefreshTokenChanged(const std::string& token) {
     Call([&](TAccountPage& p) { p.RefreshTokenChanged(token); });
 }
-
 void TPageGate::CheckEnded(const TCheckResult& result) {
     Call([&](TAccountPage& p) { p.CheckEnded(result); });
 }

@@ -19,24 +19,12 @@ public:
 
     void Detach();
 
-    void SetAutoDelMode(int mode) override;
-    void SetHeaderLines(const std::vector<std::string>& lines) override;
-    void AddRow(const TMailRow& row) override;
-    void SetMessageNumber(size_t row, const std::string& number) override;
-    void ClearRows() override;
-    void RepaintRows() override;
-    void SetStatusText(int panel, const std::string& text) override;
-    void RepaintStatusBar() override;
-    void SetStatusDetail(const std::string& detail) override;
-    void SetButtonsEnabled(bool enabled) override;
-    void SetLoginEnabled(bool enabled) override;
-    void SetIndicatorState(int index, int state) override;
-    void MessageBeep(unsigned int type) override;
-    int ConfirmDelete(const std::string& text) override;
-    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    std::string PromptPassword(const std::string& accountName) override;
+    void Show(const TPageChange& change) override;
+    void ChangeRows(TRowsChange change) override;
+    void ListingProgress(int32_t number, bool read) override;
+    void ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                    const std::string& secondSubject) override;
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
-    void SetProtectionText(const std::string& text) override;
     void RefreshTokenChanged(const std::string& token) override;
     void CheckEnded(const TCheckResult& result) override;
     void CancelRequests() override {}  // the gate's own tear-down is Detach

@@ -240,7 +240,9 @@ TEST(PruneboxMTest, LampStateFromAWorkerIsDrawnOnTheUiThread) {
     main.MainPage.SelectIndex(1, true);  // Account1's tab is drawn unselected: black text
     const COLORREF lamps[] = {RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0), RGB(255, 255, 0)};
     for (int state : {2, 3, 0}) {
-        std::thread worker([&] { main.Accounts.Pages[1]->Bridge->SetIndicatorState(1, state); });
+        std::thread worker([&] {
+            main.Accounts.Pages[1]->Bridge->Show(TPageChange().SetLamp(static_cast<TLamp>(state)));
+        });
         worker.join();
         ASSERT_TRUE(PumpUntil([&] { return main.Accounts.Pages[1]->IndicatorState == state; }))
             << state;
@@ -302,7 +304,7 @@ TEST(PruneboxMTest, LampSitsWhereTheTabPositionAndSelectionPutIt) {
     }
 }
 
-TEST(PruneboxMTest, DeleteConfirmationFromAWorkerReturnsTheAnswer) {
+TEST(PruneboxMTest, DeleteConfirmationBeforeTheCommandGivesItOnlyWhenAgreed) {
     TStarted started;
     struct TCase {
         TAction Action;
@@ -312,16 +314,14 @@ TEST(PruneboxMTest, DeleteConfirmationFromAWorkerReturnsTheAnswer) {
                  {TAction(TAnswer::Close), mrCancel}};
     for (const TCase& c : cases) {
         TDialogAnswerer answerer({c.Action});
-        std::atomic<bool> done{false};
-        int answer = -1;
-        const char* question = "3通のメールを削除します。";
-        std::thread worker([&] {
-            answer = started.Main.Accounts.Pages[0]->Bridge->ConfirmDelete(question);
-            done = true;
-        });
-        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
-        worker.join();
-        EXPECT_EQ(answer, c.Result);
+        TCheckInputs inputs;
+        inputs.Rows.resize(1);
+        inputs.Rows[0].Columns[TMailRow::Title] = "見積";
+        inputs.Rows[0].Ticked = true;
+        const std::string question = TConnect::DeleteConfirmText({"見積"});
+        const bool given =
+            started.Main.Accounts.Pages[0]->AskBefore(TConnect::CmdDelete, inputs).has_value();
+        EXPECT_EQ(given, c.Result == mrOk);
         ASSERT_EQ(answerer.Seen.size(), 1u);
         EXPECT_EQ(answerer.Seen[0].Caption, "確認");
         EXPECT_EQ(answerer.Seen[0].Text, question);
@@ -342,13 +342,11 @@ TEST(PruneboxMTest, PasswordPromptFillsThePageOfTheSlotAndMasksTheAnswer) {
         TAction action(c.Answer);
         action.FieldText = c.Typed;
         TDialogAnswerer answerer({action});
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            main.Accounts.Pages[2]->Bridge->PromptPassword("Account2");
-            done = true;
-        });
-        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
-        worker.join();
+        TCheckInputs inputs;
+        inputs.Serv = "pop.example.jp";
+        inputs.IDNum = "user";
+        inputs.TabCaption = "Account2";
+        main.Accounts.Pages[2]->AskBefore(TConnect::CmdConnect, inputs);
         ASSERT_EQ(answerer.Seen.size(), 1u);
         EXPECT_EQ(answerer.Seen[0].Caption, "アカウント名 - Account2");
         EXPECT_EQ(answerer.Seen[0].Text, "パスワードを入力してください");

@@ -755,7 +755,9 @@ TEST_F(ASetupTest, SpamChecksAreShownFilledRefusedWhenMalformedAndSaved) {
     for (const char* id : {"mx.b.jp", "", "MX.B.JP", "mx.a.jp"}) {
         TMailRow row;
         row.AuthServId = id;
-        page.Bridge->AddRow(row);
+        TRowsChange added;
+        added.Added.push_back(row);
+        page.Bridge->ChangeRows(std::move(added));
     }
     page.Bridge->Queue.Drain();
 
@@ -799,7 +801,9 @@ TEST_F(ASetupTest, SpamChecksAreShownFilledRefusedWhenMalformedAndSaved) {
 
     // Without listed mail the button says so; with a check on and the rule gone the account
     // still searches headers.
-    page.Bridge->ClearRows();
+    TRowsChange cleared;
+    cleared.Clear = true;
+    page.Bridge->ChangeRows(std::move(cleared));
     page.Bridge->Queue.Drain();
     ASSERT_TRUE(Open(false, {{EditCaption, Press(F::IdAuthServIdButton)},
                              {"情報", Press(IDOK)},

@@ -351,7 +351,7 @@ TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
         int Parts;
     } cases[] = {{"SSL/TLS (TLS 1.3)", 4}, {"", 3}, {"STARTTLS (TLS 1.2)", 4}, {"", 3}};
     for (const auto& c : cases) {
-        std::thread worker([&] { account.Page.Bridge->SetProtectionText(c.Text); });
+        std::thread worker([&] { account.Page.Bridge->Show(TPageChange().SetProtection(c.Text)); });
         worker.join();
         ASSERT_TRUE(PumpUntil([&] { return account.Frame.StatusPartCount() == c.Parts; }))
             << c.Text;

@@ -1,5 +1,6 @@
-// The page's bridge from its worker's thread to a fake host: the questions reach the host and
-// their answers come back; the lamp and the header viewer request reach it on the UI thread.
+// The page's bridge from its worker's thread to a fake host, and the questions the page asks
+// before it gives a command: the questions reach the host and their answers come back; the lamp
+// and the header viewer request reach it on the UI thread.
 // commctrl.h needs windows.h first.
 // clang-format off
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "GuiTest.h"
@@ -92,37 +94,47 @@ struct TFixture {
     }
 };
 
+// Inputs of a command that asks: a connect without a password, a deletion of a ticked row.
+TCheckInputs NoPassword(const std::string& caption) {
+    TCheckInputs inputs;
+    inputs.Serv = "pop.example.jp";
+    inputs.IDNum = "user";
+    inputs.TabCaption = caption;
+    return inputs;
+}
+TCheckInputs TickedRow() {
+    TCheckInputs inputs;
+    inputs.Rows.resize(1);
+    inputs.Rows[0].Ticked = true;
+    return inputs;
+}
+
 TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
     struct TCase {
         const char* What;
         std::function<void(TFixture&)> Run;
         std::function<void(TFixture&)> Check;
     } cases[] = {
-        {"the delete answer is the host's",
+        {"a deletion the host refuses is not given",
          [](TFixture& f) {
              f.Host.ConfirmAnswer = 2;
-             int answer = 0;
-             f.FromWorker(
-                 [&](TPageBridge& b) { answer = b.ConfirmDelete("2通のメールを削除しますか?"); });
-             EXPECT_EQ(answer, 2);
+             EXPECT_FALSE(f.Page->AskBefore(TConnect::CmdDelete, TickedRow()));
          },
          [](TFixture&) {}},
         {"the password comes back and goes into the page, asked by account name",
          [](TFixture& f) {
-             std::string answer;
-             f.FromWorker([&](TPageBridge& b) { answer = b.PromptPassword("Account2"); });
-             EXPECT_EQ(answer, "pw");
+             const std::optional<TCheckInputs> inputs =
+                 f.Page->AskBefore(TConnect::CmdConnect, NoPassword("Account2"));
+             ASSERT_TRUE(inputs);
+             EXPECT_EQ(inputs->Pass, "pw");
          },
          [](TFixture& f) {
              EXPECT_EQ(f.Host.AskedName, "Account2");
              EXPECT_EQ(GuiTest::WindowText(f.Page->Frame->Pass), "pw");
          }},
-        {"a lamp is stored and the tabs redrawn; no such lamp is refused",
+        {"a lamp is stored and the tabs redrawn",
          [](TFixture& f) {
-             f.FromWorker([](TPageBridge& b) {
-                 b.SetIndicatorState(2, 3);
-                 b.SetIndicatorState(2, 4);
-             });
+             f.FromWorker([](TPageBridge& b) { b.Show(TPageChange().SetLamp(TLamp::Listed)); });
              PumpUntil([&] { return f.Host.LampChanges > 0; });
              GuiTest::PumpPending();
          },
@@ -132,7 +144,7 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
          }},
         {"the header viewer is asked for with the page's slot",
          [](TFixture& f) {
-             f.FromWorker([](TPageBridge& b) { b.ShowHeaderViewer("件名", ""); });
+             f.FromWorker([](TPageBridge& b) { b.ShowHeader({}, "件名", ""); });
              PumpUntil([&] { return !f.Host.HeaderSlots.empty(); });
          },
          [](TFixture& f) {
@@ -186,8 +198,10 @@ TEST(PageBridgeTest, DrawingComesBackWhenTheWorkersChangesRunDry) {
         for (int i = 1; i <= 300; ++i) {
             TMailRow row;
             row.Columns[TMailRow::Title] = "mail " + std::to_string(i);
-            b.AddRow(row);
-            b.SetStatusText(2, std::to_string(i) + "通目処理中");
+            TRowsChange added;
+            added.Added.push_back(row);
+            b.ChangeRows(std::move(added));
+            b.ListingProgress(i, false);
         }
     });
     EXPECT_TRUE(PumpUntil([&] { return fixture.Page->Frame->RowCount() == 300 && drawn(); }));
@@ -223,7 +237,9 @@ TEST(PageBridgeTest, ACheckIsGivenTheRowsAsListedSortedAndTicked) {
             row.Ticked = row.RuleTicked = g.RuleTicked;
             row.Reason = g.RuleTicked ? "Subject:,b" : "";
             row.HeaderLines = {std::string("Subject: ") + g.Title};
-            b.AddRow(row);
+            TRowsChange added;
+            added.Added.push_back(row);
+            b.ChangeRows(std::move(added));
         }
     });
     ASSERT_TRUE(PumpUntil([&] { return frame.RowCount() == 3; }));
@@ -232,7 +248,11 @@ TEST(PageBridgeTest, ACheckIsGivenTheRowsAsListedSortedAndTicked) {
     click.iItem = -1;
     click.iSubItem = MailColumn::Size;
     SendMessageA(frame.Handle, WM_NOTIFY, TMainFrame::IdMailView, reinterpret_cast<LPARAM>(&click));
-    fixture.FromWorker([](TPageBridge& b) { b.SetMessageNumber(0, "7"); });
+    fixture.FromWorker([](TPageBridge& b) {
+        TRowsChange numbered;
+        numbered.Numbers.emplace_back(0, "7");
+        b.ChangeRows(std::move(numbered));
+    });
     ASSERT_TRUE(
         PumpUntil([&] { return frame.CellText(0, MailColumn::OfRow(TMailRow::Number)) == "7"; }));
     // The user unticks what the rule ticked and ticks another.
@@ -300,7 +320,9 @@ TEST(PageBridgeTest, MessagesToTheListViewDoNotGrowWithTheRowsListed) {
                 row.Columns[TMailRow::Uidl] = "u" + std::to_string(i);
                 row.Ticked = row.RuleTicked = i % (count / 3) == 1;
                 row.HeaderLines = {"Subject: " + row.Columns[TMailRow::Title]};
-                b.AddRow(row);
+                TRowsChange added;
+                added.Added.push_back(row);
+                b.ChangeRows(std::move(added));
             }
         });
         fixture.Page->Bridge->Queue.Drain();
@@ -315,18 +337,11 @@ TEST(PageBridgeTest, MessagesToTheListViewDoNotGrowWithTheRowsListed) {
 
 TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
     TFixture fixture;
-    // The page goes while the question is open (its account removed meanwhile); the worker is
-    // released and nothing touches the closed page.
+    // The page goes while the question is open (its account removed meanwhile); nothing
+    // touches the closed page and no command is given.
     fixture.Host.DuringQuestion = [&] { fixture.Page.reset(); };
-    std::atomic<bool> done{false};
-    TPageBridge& bridge = *fixture.Page->Bridge;
-    std::thread worker([&] {
-        bridge.PromptPassword("Account2");
-        done = true;
-    });
-    // The worker's own page gate is what normally waits for it; here the test thread does.
-    EXPECT_TRUE(PumpUntil([&] { return done.load() || !fixture.Page; }));
-    worker.join();
+    TChPage& page = *fixture.Page;
+    EXPECT_FALSE(page.AskBefore(TConnect::CmdConnect, NoPassword("Account2")));
     EXPECT_EQ(fixture.Page, nullptr);
     EXPECT_EQ(fixture.Host.AskedName, "Account2");
 }

@@ -84,7 +84,9 @@ TEST(ConnectChoices, AnUntickSurvivesWhateverForgetsTheList) {
         {"list cleared by a desync",
          [](auto& a) {
              a.Server.Script("NOOP", TFakeReply::Drop());
-             a.Page().ClearRows();
+             TRowsChange cleared;
+             cleared.Clear = true;
+             a.Page().ChangeRows(std::move(cleared));
          },
          {"u1", "u2"}},
         {"restart",

@@ -146,33 +146,24 @@ TEST(ConnectFake, ListingShowsItsProgressInOrder) {
         server.SetMessages({Mail("u1", "one"), Mail("u2", "two")});
         TFakeAccount account(server);
         account.Run(TConnect::CmdConnect);
-        EXPECT_EQ(account.Page.Events({"status", "row", "lamp", "buttons", "login", "repaint"}),
+        EXPECT_EQ(account.Page.Events({"status", "row", "lamp", "buttons", "login"}),
                   (TLines{"status1 ",
                           "status2 ",
                           "lamp 0",
                           "status0 接続中...",
-                          "repaint status",
                           "buttons 0",
                           "login 0",
                           "lamp 2",
                           "status0 接続しました。",
                           "status1 全 2通",
                           "status2 1通目処理中",
-                          "repaint status",
                           "status0 メールデータ読み込み中...",
-                          "repaint status",
                           "status0 読み込み完了。",
-                          "repaint status",
                           "row one",
-                          "repaint rows",
                           "status2 2通目処理中",
-                          "repaint status",
                           "status0 メールデータ読み込み中...",
-                          "repaint status",
                           "status0 読み込み完了。",
-                          "repaint status",
                           "row two",
-                          "repaint rows",
                           "lamp 3",
                           "status2 ",
                           "buttons 1"}));
@@ -273,8 +264,8 @@ TEST(ConnectFake, NumbersAreRenewedAfterAReconnectionForTheViewer) {
 }
 
 // A command runs on the inputs it was given: the page has nothing the worker could read, and
-// what the user edits while the command runs (here while the password is asked for) is for the
-// next command only.
+// what the user edits while the command runs (here while the server is slow to answer STAT) is
+// for the next command only; the password asked before it stays on the page.
 TEST(ConnectFake, EditsMadeWhileACommandRunsWaitForTheNext) {
     TFakePop3Server server;
     server.SetMessages(FiveMails());
@@ -282,14 +273,16 @@ TEST(ConnectFake, EditsMadeWhileACommandRunsWaitForTheNext) {
     account.Page.Password = "";
     account.Page.RuleList = {"Subject:,b"};
     account.Page.Mode = 1;
-    account.Page.HoldQuestions = true;
-    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdConnect, account.Page.Inputs()));
-    ASSERT_TRUE(account.Page.WaitFor("prompt"));
+    account.Page.PasswordAnswer = "secret";
+    server.Script("STAT", TFakeReply::Split({"+OK 5 ", "5000\r\n"}, 300));
+    const std::optional<TCheckInputs> inputs = account.Page.Ask(TConnect::CmdConnect, false);
+    ASSERT_TRUE(inputs);
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdConnect, *inputs));
+    ASSERT_TRUE(account.Page.WaitFor("lamp 2"));
     account.Page.Server = "nonexistent.invalid";
     account.Page.User = "other";
     account.Page.Apop = true;
     account.Page.RuleList = {"Subject:,d"};
-    account.Page.Answer(0, "secret");
     ASSERT_TRUE(account.Worker->WaitIdle(10000));
     const TLines login = server.Commands(0);
     ASSERT_GE(login.size(), 2u);
@@ -605,7 +598,10 @@ TEST(ConnectFake, DeletionByHandKeepsCopiesFirst) {
     TCheckInputs inputs = account.Page.Inputs();
     inputs.HistoryFolder = scratch.Path;
     inputs.WritesHistory = inputs.KeepCopy = true;
-    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, inputs));
+    const std::optional<TCheckInputs> agreed =
+        account.Page.Ask(TConnect::CmdDelete, inputs, account.Worker->Connected());
+    ASSERT_TRUE(agreed);
+    ASSERT_TRUE(account.Worker->Resume(TConnect::CmdDelete, *agreed));
     ASSERT_TRUE(account.Worker->WaitIdle(120000));
     EXPECT_EQ(Uids(server.Messages()), (TLines{"u1", "u3"}));
     EXPECT_NE(account.Page.Status(0).find("1通は"), std::string::npos) << account.Page.Status(0);

@@ -265,7 +265,7 @@ private:
         }
     }
 
-    void Command(int command) {
+    void Command(TConnect::TCommand command) {
         Account->Run(command);
         EXPECT_FALSE(Account->Worker->Busy());
         EXPECT_TRUE(Account->Page.ButtonsOn()) << "command " << command;

@@ -99,7 +99,7 @@ TEST_F(ConnectOAuth, LogsInWithTheTokenAndSaysWhyWhenItCannot) {
     struct TCase {
         const char* Name;
         std::deque<THttpsReply> Replies;
-        int Command;
+        TConnect::TCommand Command;
         size_t Rows;
         const char* Status;  // panel 0 afterwards; nullptr: not checked
         TLines Events;       // of the token and question kinds

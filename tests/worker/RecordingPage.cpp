@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "worker/StatusTexts.h"
+
 void TRecordingPage::Record(const std::string& event) {
     Log_.push_back(event);
     Changed.notify_all();
@@ -139,117 +141,102 @@ bool TRecordingPage::WaitForAnswer(std::unique_lock<std::mutex>& lock) {
     return Answered && !Cancelled;
 }
 
-void TRecordingPage::SetAutoDelMode(int mode) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Mode = mode;
-    Record("mode " + std::to_string(mode));
+std::optional<TCheckInputs> TRecordingPage::Ask(TConnect::TCommand command, bool connected) {
+    return Ask(command, Inputs(), connected);
 }
 
-void TRecordingPage::SetHeaderLines(const std::vector<std::string>& lines) {
+std::optional<TCheckInputs> TRecordingPage::Ask(TConnect::TCommand command, TCheckInputs inputs,
+                                                bool connected) {
+    std::lock_guard<std::mutex> lock(Mutex);
+    if ((command == TConnect::CmdConnect || command == TConnect::CmdCheck) &&
+        inputs.RuleInputs.SearchesNothing())
+        Mode = 0;
+    const TConnect::TQuestion question = TConnect::QuestionBefore(command, inputs, connected);
+    using TKind = TConnect::TQuestion::TKind;
+    if (question.Kind == TKind::Password) {
+        Record("prompt " + question.Text);
+        Password = PasswordAnswer;
+        if (Password.empty()) return std::nullopt;
+        inputs.Pass = Password;
+    } else if (question.Kind == TKind::ConfirmDelete) {
+        Record("beep " + std::to_string(TConnect::ExclamationBeep));
+        Record("buttons 0");
+        Record("confirm " + question.Text);
+        Record("buttons 1");
+        if (ConfirmAnswer != 1) return std::nullopt;
+    }
+    return inputs;
+}
+
+void TRecordingPage::AddRow(const TMailRow& row) {
+    std::lock_guard<std::mutex> lock(Mutex);
+    AddShown(row);
+}
+
+void TRecordingPage::AddShown(TMailRow row) {
+    if (Choices) Choices->ApplyTo(row);
+    Record("row " + row.Columns[TMailRow::Title] + (row.Ticked ? " (ticked)" : ""));
+    RowsShown.push_back(std::move(row));
+}
+
+void TRecordingPage::Show(const TPageChange& change) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    for (int panel = 0; panel < PanelCount; ++panel) {
+        if (!change.Texts[panel]) continue;
+        Panels[panel] = *change.Texts[panel];
+        Record("status" + std::to_string(panel) + " " + Panels[panel]);
+    }
+    if (change.Detail) Record("tip " + *change.Detail);
+    if (change.Buttons) {
+        Buttons = *change.Buttons;
+        Record(Buttons ? "buttons 1" : "buttons 0");
+    }
+    if (change.Login) {
+        Login = *change.Login;
+        Record(Login ? "login 1" : "login 0");
+    }
+    if (change.Protection) Record("protection " + *change.Protection);
+    if (change.Lamp) {
+        LampState = static_cast<int>(*change.Lamp);
+        Record("lamp " + std::to_string(LampState));
+    }
+}
+
+void TRecordingPage::ChangeRows(TRowsChange change) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (change.Clear) {
+        RowsShown.clear();
+        Headers.clear();
+        Record("clear");
+    }
+    for (TMailRow& row : change.Added) AddShown(std::move(row));
+    for (const auto& [row, number] : change.Numbers) {
+        RowsShown.at(row).Columns[TMailRow::Number] = number;
+        Record("number " + std::to_string(row) + " " + number);
+    }
+}
+
+void TRecordingPage::ListingProgress(int32_t number, bool read) {
+    Touch();
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (number > 0 && !read) {
+        Panels[2] = StatusTexts::Reading(number);
+        Record("status2 " + Panels[2]);
+    }
+    Panels[0] = StatusTexts::HeaderRead(read);
+    Record("status0 " + Panels[0]);
+}
+
+void TRecordingPage::ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                                const std::string& secondSubject) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
     Headers = lines;
     Record("headers " + std::to_string(lines.size()));
-}
-
-void TRecordingPage::AddRow(const TMailRow& given) {
-    TMailRow row = given;
-    if (Choices) Choices->ApplyTo(row);
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    RowsShown.push_back(row);
-    Record("row " + row.Columns[TMailRow::Title] + (row.Ticked ? " (ticked)" : ""));
-}
-
-void TRecordingPage::SetMessageNumber(size_t row, const std::string& number) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    RowsShown.at(row).Columns[TMailRow::Number] = number;
-    Record("number " + std::to_string(row) + " " + number);
-}
-
-void TRecordingPage::ClearRows() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    RowsShown.clear();
-    Record("clear");
-}
-
-void TRecordingPage::RepaintRows() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Record("repaint rows");
-}
-
-void TRecordingPage::SetStatusText(int panel, const std::string& text) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Panels[panel] = text;
-    Record("status" + std::to_string(panel) + " " + text);
-}
-
-void TRecordingPage::RepaintStatusBar() {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Record("repaint status");
-}
-
-void TRecordingPage::SetButtonsEnabled(bool enabled) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Buttons = enabled;
-    Record(enabled ? "buttons 1" : "buttons 0");
-}
-
-void TRecordingPage::SetLoginEnabled(bool enabled) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Login = enabled;
-    Record(enabled ? "login 1" : "login 0");
-}
-
-void TRecordingPage::SetIndicatorState(int index, int state) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    IndicatorIndex = index;
-    LampState = state;
-    Record("lamp " + std::to_string(state));
-}
-
-void TRecordingPage::MessageBeep(unsigned int type) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Record("beep " + std::to_string(type));
-}
-
-int TRecordingPage::ConfirmDelete(const std::string& text) {
-    Touch();
-    std::unique_lock<std::mutex> lock(Mutex);
-    Record("confirm " + text);
-    if (!HoldQuestions) return ConfirmAnswer;
-    return WaitForAnswer(lock) ? GivenAnswer : 0;
-}
-
-void TRecordingPage::ShowHeaderViewer(const std::string& subject,
-                                      const std::string& secondSubject) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
     ViewerSubject = subject;
     Record("viewer " + subject + "|" + secondSubject);
-}
-
-std::string TRecordingPage::PromptPassword(const std::string& accountName) {
-    Touch();
-    std::unique_lock<std::mutex> lock(Mutex);
-    Record("prompt " + accountName);
-    if (!HoldQuestions) {
-        Password = PasswordAnswer;
-        return Password;
-    }
-    if (!WaitForAnswer(lock)) return std::string();
-    Password = GivenPassword;
-    return Password;
 }
 
 bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::string& hash) {
@@ -260,12 +247,6 @@ bool TRecordingPage::AskTrustCertificate(const std::string& text, const std::str
     const bool trusted = HoldQuestions ? WaitForAnswer(lock) && GivenAnswer != 0 : TrustAnswer;
     if (trusted) TrustedHash = hash;
     return trusted;
-}
-
-void TRecordingPage::SetStatusDetail(const std::string& detail) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Record("tip " + detail);
 }
 
 void TRecordingPage::CheckEnded(const TCheckResult& result) {
@@ -281,12 +262,6 @@ void TRecordingPage::RefreshTokenChanged(const std::string& token) {
     Touch();
     std::lock_guard<std::mutex> lock(Mutex);
     Record("token " + token);
-}
-
-void TRecordingPage::SetProtectionText(const std::string& text) {
-    Touch();
-    std::lock_guard<std::mutex> lock(Mutex);
-    Record("protection " + text);
 }
 
 void TRecordingPage::CancelRequests() {

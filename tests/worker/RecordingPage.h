@@ -4,17 +4,20 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "worker/AccountPage.h"
 #include "worker/CheckInputs.h"
+#include "worker/Connect.h"
 
 // An account page for tests: holds the fields a command starts from (Inputs() takes them as the
-// window does when the command is given), applies the worker's changes like the real page would,
-// and records every change in order as a short text ("status0 接続中...", "lamp 2", "buttons 0",
-// "row <title>", ...). Questions are answered by the test, either at once (ConfirmAnswer,
-// PasswordAnswer) or, with HoldQuestions, only when the test calls Answer.
+// window does when the command is given; Ask also puts the questions the window asks before it),
+// applies the worker's changes like the real page would, and records every change in order as a
+// short text ("status0 接続中...", "lamp 2", "buttons 0", "row <title>", ...). Questions are
+// answered by the test, either at once (ConfirmAnswer, PasswordAnswer, TrustAnswer) or, for the
+// certificate with HoldQuestions, only when the test calls Answer.
 class TRecordingPage : public TAccountPage {
 public:
     // --- What a command starts from (set by the test before giving a command) ---
@@ -42,6 +45,14 @@ public:
     // --- Test side ---
     // The page as it stands, for the worker's next command.
     TCheckInputs Inputs();
+    // As the window gives command: asks what it needs first (recorded "prompt <account>", or
+    // "beep 48", "buttons 0", "confirm <text>", "buttons 1") and gives the inputs to start from,
+    // none when the user declined. A listing command turns off a mode whose rules search nothing.
+    std::optional<TCheckInputs> Ask(TConnect::TCommand command, bool connected);
+    std::optional<TCheckInputs> Ask(TConnect::TCommand command, TCheckInputs inputs,
+                                    bool connected);
+    // A row as a listing would have shown it.
+    void AddRow(const TMailRow& row);
     std::vector<std::string> Events();
     // The events that start with one of the prefixes, in order.
     std::vector<std::string> Events(const std::vector<std::string>& prefixes);
@@ -64,25 +75,18 @@ public:
     int CallsAfterGone() const { return LateCalls.load(); }
 
     // --- TAccountPage ---
-    void SetAutoDelMode(int mode) override;
-    void SetHeaderLines(const std::vector<std::string>& lines) override;
-    void AddRow(const TMailRow& row) override;
-    void SetMessageNumber(size_t row, const std::string& number) override;
-    void ClearRows() override;
-    void RepaintRows() override;
-    void SetStatusText(int panel, const std::string& text) override;
-    void RepaintStatusBar() override;
-    void SetStatusDetail(const std::string& detail) override;  // "tip <detail>"
-    void SetButtonsEnabled(bool enabled) override;
-    void SetLoginEnabled(bool enabled) override;
-    void SetIndicatorState(int index, int state) override;
-    void MessageBeep(unsigned int type) override;
-    int ConfirmDelete(const std::string& text) override;
-    void ShowHeaderViewer(const std::string& subject, const std::string& secondSubject) override;
-    std::string PromptPassword(const std::string& accountName) override;
+    // "status<panel> <text>", "tip <detail>", "buttons 0|1", "login 0|1", "protection <text>",
+    // "lamp <n>"
+    void Show(const TPageChange& change) override;
+    // "clear", "row <title>[ (ticked)]", "number <row> <number>"
+    void ChangeRows(TRowsChange change) override;
+    // "status2 <n>通目処理中" and "status0 ..."
+    void ListingProgress(int32_t number, bool read) override;
+    // "headers <count>", "viewer <subject>|<second>"
+    void ShowHeader(const std::vector<std::string>& lines, const std::string& subject,
+                    const std::string& secondSubject) override;
     // Recorded as "cert <hash>"; with HoldQuestions a non-zero Answer trusts.
     bool AskTrustCertificate(const std::string& text, const std::string& hash) override;
-    void SetProtectionText(const std::string& text) override;  // "protection <text>"
     std::string CertQuestionText;
     // Recorded as "check <outcome number> waiting <n> arrived <n> deleted <n>"; kept whole in
     // LastCheck.
@@ -92,10 +96,10 @@ public:
     void CancelRequests() override;
 
     std::string ViewerSubject;
-    int IndicatorIndex = -1;
 
 private:
     void Record(const std::string& event);  // with Mutex held
+    void AddShown(TMailRow row);             // with Mutex held
     void SetTick(TMailRow& row, bool ticked);  // with Mutex held
     void Touch();
     // Blocks the worker until the test answers or the request is cancelled; false when cancelled.

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,12 @@ struct TWorkerHarness {
         Page.User = user;
         Page.Password = password;
     }
-    // Gives the command and waits for its end (generous: a Wine start-up can be slow).
-    void Run(int command) {
-        ASSERT_TRUE(Worker->Resume(command, Page.Inputs()));
+    // Gives the command as the window does, unless the user declined its question, and waits
+    // for its end (generous: a Wine start-up can be slow).
+    void Run(TConnect::TCommand command) {
+        const std::optional<TCheckInputs> inputs = Page.Ask(command, Worker->Connected());
+        if (!inputs) return;
+        ASSERT_TRUE(Worker->Resume(command, *inputs));
         ASSERT_TRUE(Worker->WaitIdle(120000)) << "command " << command << " did not end";
     }
     std::vector<std::string> Column(int column) {
