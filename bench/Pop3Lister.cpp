@@ -100,15 +100,13 @@ TRun ListWithKvSocket(const std::string& host, int port, const std::string& user
     session.UserName = user;
     session.Password = password;
     session.TimeOut = 20000;
-    session.OnStat = [&run](TKvSocket& s) {
-        run.Messages = Limited(s.MessageCount);
-        for (int32_t n = 1; n <= run.Messages; ++n) {
-            run.Check += s.Top(n).size();
-            run.Check += static_cast<size_t>(s.List(n));
-            run.Check += s.Uidl(n).size();
-        }
-    };
     session.Connect();
+    run.Messages = Limited(session.MessageCount);
+    for (int32_t n = 1; n <= run.Messages; ++n) {
+        run.Check += session.Top(n).size();
+        run.Check += static_cast<size_t>(session.List(n));
+        run.Check += session.Uidl(n).size();
+    }
     session.Quit();
     return run;
 }
