@@ -96,7 +96,7 @@ public:
         for (;;) {
             DWORD read = 0;
             if (!WinHttpReadData(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read))
-                return reply.Failure = Failure("受信"), reply;
+                return reply.Failure = Failure("応答の読み取り"), reply;
             if (read == 0) break;
             if (reply.Body.size() + read > MaxBody) {
                 reply.Failure = "サインインのサーバの応答が長すぎます。";

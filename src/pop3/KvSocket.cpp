@@ -6,21 +6,11 @@
 
 #include "auth/Xoauth2.h"
 #include "pop3/CertQuestion.h"
+#include "pop3/FailureText.h"
 #include "pop3/Md5.h"
 #include "pop3/ScanListing.h"
 
 namespace {
-
-const char TextLoginRefused[] = "ユーザ名、パスワードが違います。";
-const char TextCommError[] = "通信エラー";
-const char TextNoStartTls[] =
-    "このサーバは STARTTLS に対応していません。ユーザ名とパスワードは送っていません。"
-    "プロバイダの案内で「接続の保護」を確かめてください。";
-const char TextXoauth2NeedsTls[] =
-    "OAuth 2.0 のサインインは SSL/TLS か STARTTLS の接続でだけ使えます。";
-const char TextTokenRefused[] =
-    "サーバがサインインを受け付けませんでした。サインインしたアカウントがユーザ名と同じか、"
-    "アカウントで POP が有効かを確かめてください。";
 
 const char Crlf[] = "\r\n";
 
@@ -60,7 +50,7 @@ void TKvSocket::Connect() {
     if (Connected()) return;
     // A token is as good as a password for its hour: it never goes out in clear.
     if (UseXoauth2 && Security == SecurityNone) {
-        ErrorText = TextXoauth2NeedsTls;
+        ErrorText = TFailureText::Xoauth2NeedsTls;
         throw EPop3Failure(ErrorText, "", TFailureKind::LoginRefused);
     }
     TakeOwnership();
@@ -115,11 +105,11 @@ void TKvSocket::RequestStartTls() {
         // No answer, or none that makes sense: the same as a refusal, unless the user stopped.
         if (Aborted()) throw;
         Close();
-        throw EPop3Failure(TextNoStartTls, failure.ServerText());
+        throw EPop3Failure(TFailureText::NoStartTls, failure.ServerText());
     }
     if (refused) {
         Close();
-        throw EPop3Failure(TextNoStartTls, LastReply);
+        throw EPop3Failure(TFailureText::NoStartTls, LastReply);
     }
     // Bytes sent in clear after the "+OK" must not pass for the encrypted server's.
     Framer.Clear();
@@ -140,7 +130,7 @@ void TKvSocket::LoginApop(const std::string& greeting) {
     if (close == std::string::npos) {
         // Without a time stamp the digest would be an unsalted hash of the password alone; a
         // server that sends none cannot take APOP, so nothing is sent.
-        ErrorText = TextLoginRefused;
+        ErrorText = TFailureText::LoginRefused;
         throw EPop3Failure(ErrorText, LastReply, TFailureKind::LoginRefused);
     }
     std::string digest = TMd5::Hex(greeting.substr(open, close - open + 1) + Password);
@@ -152,7 +142,7 @@ void TKvSocket::LoginXoauth2() {
         const std::string token = OnAccessToken ? OnAccessToken(attempt > 0) : std::string();
         const std::optional<std::string> response = Xoauth2::InitialResponse(UserName, token);
         if (!response) {
-            ErrorText = TextTokenRefused;
+            ErrorText = TFailureText::TokenRefused;
             throw EPop3Failure(ErrorText, "", TFailureKind::LoginRefused, "AUTH");
         }
         // Two steps: Microsoft refuses the token on the AUTH line itself.
@@ -162,7 +152,7 @@ void TKvSocket::LoginXoauth2() {
                 TFailureKind::LoginRefused)
             RefuseLogin(CommandAuth);
         if (status == TStatus::Negative) {
-            ErrorText = TextTokenRefused;
+            ErrorText = TFailureText::TokenRefused;
             throw EPop3Failure(ErrorText, LastReply, TFailureKind::LoginRefused, "AUTH");
         }
         if (!Continues()) RaiseFailure(TFailureKind::CommError, LastReply);
@@ -180,7 +170,7 @@ void TKvSocket::LoginXoauth2() {
         if (kind != TFailureKind::LoginRefused) RefuseLogin(CommandAuth);
         // The token may have been revoked or expired early: a new one once.
         if (attempt == 0) continue;
-        ErrorText = TextTokenRefused;
+        ErrorText = TFailureText::TokenRefused;
         throw EPop3Failure(ErrorText, challenge.empty() ? LastReply : LastReply + " " + challenge,
                            TFailureKind::LoginRefused, "AUTH");
     }
@@ -229,11 +219,9 @@ void TKvSocket::RefuseLogin(TCommand command) {
     // The connection stays for a QUIT. A response code tells a locked mailbox, a login too soon
     // and a passing trouble of the server from a wrong password.
     const TFailureKind kind = EPop3Failure::KindOfReply(LastReply, TFailureKind::LoginRefused);
-    const char* coded = EPop3Failure::TextOfCode(kind);
-    ErrorText = kind == TFailureKind::LoginDelay  ? EPop3Failure::LoginDelayText(LoginDelay)
-                : coded                           ? coded
-                : kind == TFailureKind::Temporary ? TextCommError
-                                                  : TextLoginRefused;
+    ErrorText = kind == TFailureKind::LoginDelay     ? EPop3Failure::LoginDelayText(LoginDelay)
+                : kind == TFailureKind::LoginRefused ? TFailureText::LoginRefused
+                                                     : EPop3Failure::TextOf(kind);
     throw EPop3Failure(ErrorText, LastReply, kind, CommandName(command));
 }
 

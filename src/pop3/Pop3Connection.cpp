@@ -5,21 +5,11 @@
 #include <cstdlib>
 
 #include "pop3/CertQuestion.h"
+#include "pop3/FailureText.h"
 #include "pop3/TcpClient.h"
 #include "pop3/TlsChannel.h"
 
 namespace {
-
-const char TextNoWinsock[] = "WinSockの初期化失敗";
-const char TextNoSocket[] = "ソケット作成失敗";
-const char TextNoHost[] = "通信出来ません。";
-const char TextNoConnection[] = "接続できません。";
-const char TextCommError[] = "通信エラー";
-const char TextTimeOut[] = "タイムアウトしました。";
-const char TextDisconnected[] = "切断されています。";
-const char TextDesync[] =
-    "サーバの応答が送ったコマンドと食い違ったため、接続を切りました。サーバ上のメールは変わっていま"
-    "せん。";
 
 const char Crlf[] = "\r\n";
 
@@ -67,11 +57,11 @@ uint32_t TPop3Connection::Resolve() {
         case TTcpClient::TCheck::TimedOut:
             RaiseFailure(TFailureKind::TimeOut);
         case TTcpClient::TCheck::StartupFailed:
-            throw EPop3Failure(TextNoWinsock);
+            throw EPop3Failure(TFailureText::NoWinsock);
         case TTcpClient::TCheck::SocketFailed:
-            throw EPop3Failure(TextNoSocket);
+            throw EPop3Failure(TFailureText::NoSocket);
         case TTcpClient::TCheck::NameNotFound:
-            throw EPop3Failure(TextNoHost, "", TFailureKind::CommError);
+            throw EPop3Failure(TFailureText::NoHost, "", TFailureKind::CommError);
         case TTcpClient::TCheck::Ok:
             break;
     }
@@ -87,7 +77,7 @@ void TPop3Connection::Open(uint32_t address) {
     if (!portValid || !Client->Open(address, static_cast<uint16_t>(Port), TimeOut)) {
         if (Client->Aborted()) RaiseFailure(TFailureKind::Disconnected);
         Close();
-        throw EPop3Failure(TextNoConnection, "", TFailureKind::CommError);
+        throw EPop3Failure(TFailureText::NoConnection, "", TFailureKind::CommError);
     }
     if (Logging()) Log.Entry(std::string("サーバに接続しました。") + Crlf + Crlf);
 }
@@ -266,7 +256,7 @@ void TPop3Connection::CheckStreamEnd(TByteStream::TEnd end) {
             break;
     }
     std::string reason = Stream->FailureText();
-    if (reason.empty()) reason = TextCommError;
+    if (reason.empty()) reason = TFailureText::CommError;
     Close();
     throw EPop3Failure(reason, "", TFailureKind::CommError);
 }
@@ -285,18 +275,13 @@ void TPop3Connection::CloseInOrder() { Stream->Close(); }
     Close();
     // A refusal that carries a response code says more than "通信エラー".
     if (kind == TFailureKind::CommError) kind = EPop3Failure::KindOfReply(serverText, kind);
-    const char* coded = EPop3Failure::TextOfCode(kind);
-    const char* text = coded                                ? coded
-                       : kind == TFailureKind::TimeOut      ? TextTimeOut
-                       : kind == TFailureKind::Disconnected ? TextDisconnected
-                                                            : TextCommError;
-    throw EPop3Failure(text, serverText, kind, command);
+    throw EPop3Failure(EPop3Failure::TextOf(kind), serverText, kind, command);
 }
 
 [[noreturn]] void TPop3Connection::RaiseDesync(const std::string& serverText) {
-    if (Logging()) Log.Entry(std::string(TextDesync) + Crlf + Crlf);
+    if (Logging()) Log.Entry(std::string(TFailureText::Desync) + Crlf + Crlf);
     Close();
-    throw EPop3Desync(TextDesync, serverText);
+    throw EPop3Desync(TFailureText::Desync, serverText);
 }
 
 const char* TPop3Connection::CommandName(TCommand command) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "pop3/FailureText.h"
+
 namespace {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -46,24 +48,27 @@ TFailureKind EPop3Failure::KindOfReply(const std::string& statusLine, TFailureKi
     return otherwise;
 }
 
-const char* EPop3Failure::TextOfCode(TFailureKind kind) {
+std::string EPop3Failure::TextOf(TFailureKind kind) {
     switch (kind) {
         case TFailureKind::InUse:
-            return "メールボックスは他のプログラムが使用中です。";
+            return TFailureText::InUse;
         case TFailureKind::LoginDelay:
-            return "ログインの間隔が短すぎるため、サーバに断られました。"
-                   "しばらく待ってから接続してください。";
+            return std::string(TFailureText::LoginTooSoon) + TFailureText::WaitAWhile;
+        case TFailureKind::TimeOut:
+            return TFailureText::TimeOut;
+        case TFailureKind::Disconnected:
+            return TFailureText::Disconnected;
         default:
-            return nullptr;
+            return TFailureText::CommError;
     }
 }
 
 std::string EPop3Failure::LoginDelayText(int seconds) {
-    if (seconds <= 0) return TextOfCode(TFailureKind::LoginDelay);
+    if (seconds <= 0) return TextOf(TFailureKind::LoginDelay);
     // Whole minutes read better; a wait under one is said in seconds.
     const std::string wait = seconds < 60 ? std::to_string(seconds) + " 秒"
                                           : std::to_string((seconds + 59) / 60) + " 分";
-    return "ログインの間隔が短すぎるため、サーバに断られました。前のログインから " + wait +
+    return TFailureText::LoginTooSoon + ("前のログインから " + wait) +
            "たってから接続してください。";
 }
 

@@ -36,9 +36,9 @@ public:
 
     // The kind a "-ERR" status line gives by its response code (RFC 2449), or otherwise.
     static TFailureKind KindOfReply(const std::string& statusLine, TFailureKind otherwise);
-    // The status bar's text for a kind told apart by its response code; nullptr for the others,
-    // whose text depends on where they happened.
-    static const char* TextOfCode(TFailureKind kind);
+    // The status bar's text for a failure of this kind where nothing more is known: the response
+    // code's text, else time-out, disconnection or a communication error.
+    static std::string TextOf(TFailureKind kind);
     // The text of a login refused as too soon, with the wait the server announced (its CAPA's
     // LOGIN-DELAY, in seconds; negative when unknown).
     static std::string LoginDelayText(int seconds);

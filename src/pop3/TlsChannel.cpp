@@ -20,6 +20,7 @@
 
 #include "pop3/CertCheck.h"
 #include "pop3/CertQuestion.h"
+#include "pop3/FailureText.h"
 #include "pop3/SspiCheck.h"
 #include "pop3/WideText.h"
 
@@ -44,14 +45,6 @@ constexpr unsigned char RecordMajorVersion = 3;
 constexpr size_t ReceiveSize = 64 * 1024;
 // Read() without a time-out waits as long as the connection does; Abort still ends it.
 constexpr int UnboundedMs = INT_MAX;
-
-const char TextTimeOut[] = "タイムアウトしました。";
-const char TextAborted[] = "切断されています。";
-const char TextClosed[] = "暗号化の手順の途中でサーバが接続を切りました。";
-const char TextHandshake[] = "暗号化された接続を確立できませんでした。";
-const char TextOldProtocol[] = "サーバが TLS 1.2 以上に対応していません。";
-const char TextDecrypt[] = "暗号化された通信を読めませんでした。";
-const char TextWeak[] = "サーバとの暗号化に必要な保護が得られなかったため、接続を中止しました。";
 
 TClock::time_point DeadlineAfter(int ms) {
     return TClock::now() + std::chrono::milliseconds(std::max(ms, 0));
@@ -247,7 +240,7 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
     Detail.clear();
     const auto deadline = DeadlineAfter(timeoutMs);
     if (!Tcp.Connected() || Tcp.Aborted()) {
-        Error = TextAborted;
+        Error = TFailureText::Disconnected;
         return TResult::Aborted;
     }
     // TLS 1.3 where the system has it; a system that does not know SCH_CREDENTIALS refuses them,
@@ -259,7 +252,7 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
         status = Acquire(Used, &State->Credentials);
     }
     if (status != SEC_E_OK) {
-        Error = WithStatus(TextHandshake, status);
+        Error = WithStatus(TFailureText::TlsHandshake, status);
         Detail = TSspiCheck::Call("AcquireCredentialsHandleW", status);
         return TResult::Failed;
     }
@@ -275,18 +268,18 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
         const uint32_t granted = GrantFilter ? GrantFilter(State->Granted) : State->Granted;
         const std::string missing = TSspiCheck::MissingGrants(granted);
         if (status != SEC_E_OK) {
-            Error = WithStatus(TextHandshake, status);
+            Error = WithStatus(TFailureText::TlsHandshake, status);
             Detail = TSspiCheck::Call("QueryContextAttributesW", status);
             return TResult::Failed;
         } else if (!missing.empty()) {
             // Without these the records could be read, reordered or replayed unnoticed.
-            Error = TextWeak;
+            Error = TFailureText::TlsWeak;
             Detail = "InitializeSecurityContextW: not granted " + missing;
             return TResult::Failed;
         } else if (QueryContextAttributesW(&State->Context, SECPKG_ATTR_CONNECTION_INFO, &info) ==
                        SEC_E_OK &&
                    !(info.dwProtocol & AcceptedProtocols)) {
-            Error = TextOldProtocol;
+            Error = TFailureText::TlsOldProtocol;
             return TResult::Failed;
         }
     }
@@ -295,16 +288,16 @@ TTlsChannel::TResult TTlsChannel::Handshake(const std::string& host, int timeout
             State->Established = true;
             break;
         case TResult::TimedOut:
-            Error = TextTimeOut;
+            Error = TFailureText::TimeOut;
             break;
         case TResult::Aborted:
-            Error = TextAborted;
+            Error = TFailureText::Disconnected;
             break;
         case TResult::Closed:
-            Error = TextClosed;
+            Error = TFailureText::TlsClosed;
             break;
         case TResult::Failed:
-            Error = failure != SEC_E_OK ? WithStatus(TextHandshake, failure) : TextHandshake;
+            Error = failure != SEC_E_OK ? WithStatus(TFailureText::TlsHandshake, failure) : TFailureText::TlsHandshake;
             if (failure != SEC_E_OK)
                 Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
             break;
@@ -394,7 +387,7 @@ TTlsChannel::TResult TTlsChannel::Fill(std::chrono::steady_clock::time_point dea
                 continue;
             }
             if (status != SEC_E_INCOMPLETE_MESSAGE || !CouldBeRecord(s.In)) {
-                Error = WithStatus(TextDecrypt, status);
+                Error = WithStatus(TFailureText::TlsDecrypt, status);
                 Detail = TSspiCheck::Call("DecryptMessage", status);
                 s.Broken = true;
                 break;
@@ -422,7 +415,7 @@ TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_po
         RenegotiationStep ? RenegotiationStep() : Negotiate(Tcp, s, deadline, failure);
     if (result == TResult::TimedOut || result == TResult::Aborted) return result;
     if (result != TResult::Ok) {
-        Error = WithStatus(TextHandshake, failure);
+        Error = WithStatus(TFailureText::TlsHandshake, failure);
         Detail = TSspiCheck::Call("InitializeSecurityContextW", failure);
         s.Broken = true;
         return TResult::Failed;

@@ -1,10 +1,8 @@
 #include "pop3/TlsChannel.h"
 
-// Builds without SChannel: every handshake fails, nothing is ever sent in plain text instead.
+#include "pop3/FailureText.h"
 
-namespace {
-const char TextUnavailable[] = "この環境では暗号化された接続を使えません。";
-}
+// Builds without SChannel: every handshake fails, nothing is ever sent in plain text instead.
 
 struct TTlsChannel::TState {};
 
@@ -14,7 +12,7 @@ bool TTlsChannel::Available() { return false; }
 long TTlsChannel::SystemAcquire(TCredentials, void*) { return -1; }
 
 TTlsChannel::TResult TTlsChannel::Handshake(const std::string&, int) {
-    Error = TextUnavailable;
+    Error = TFailureText::TlsUnavailable;
     return TResult::Failed;
 }
 size_t TTlsChannel::Write(const char*, size_t) { return 0; }
@@ -30,7 +28,7 @@ TTlsChannel::TResult TTlsChannel::Renegotiate(std::chrono::steady_clock::time_po
 
 TCertReport TTlsChannel::CheckCertificate(const std::string&) const {
     TCertReport report;
-    report.Detail = TextUnavailable;
+    report.Detail = TFailureText::TlsUnavailable;
     return report;
 }
 std::string TTlsChannel::Description() const { return ""; }
