@@ -212,11 +212,24 @@ void TMainFrame::SetSelected(int index, bool selected) {
 }
 
 void TMainFrame::PushTicks(const std::vector<size_t>& rows) {
+    const bool hold = rows.size() > ManyTicks;
+    if (hold) HoldListDrawing();
     Pushing = true;
     for (const size_t row : rows) {
         if (row < ShownCount) SetSelected(static_cast<int>(row), List.Ticked(row));
     }
     Pushing = false;
+    if (hold) ReleaseListDrawing();
+}
+
+void TMainFrame::HoldListDrawing() {
+    if (ListHolds++ == 0) SendMessageA(MailView, WM_SETREDRAW, FALSE, 0);
+}
+
+void TMainFrame::ReleaseListDrawing() {
+    if (ListHolds == 0 || --ListHolds > 0) return;
+    SendMessageA(MailView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(MailView, nullptr, FALSE);
 }
 
 void TMainFrame::AddRow(TMailRow row) { List.Add(std::move(row)); }

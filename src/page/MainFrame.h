@@ -76,6 +76,9 @@ public:
     void FitTitleColumn();
     // Decides every row again (see TMailList::Redecide) and redraws once.
     void Redecide(const TRuleSet& rules);
+    // The list stops drawing until the last hold is released, then draws once.
+    void HoldListDrawing();
+    void ReleaseListDrawing();
 
     // Event handlers.
     void LogonClick(int tag);
@@ -113,6 +116,10 @@ private:
     size_t ShownCount = 0;    // the rows the list view knows of
     bool TicksStale = false;  // the user changed the selection since it was read
     bool SyncPosted = false;
-    bool Pushing = false;  // the model's ticks are being given to the list view
+    bool Pushing = false;     // the model's ticks are being given to the list view
+    int ListHolds = 0;
+    // Under Wine each row a tick changes is invalidated by a round trip to the server: more
+    // rows than this are drawn once instead.
+    static constexpr size_t ManyTicks = 32;
     std::string CellBuffer;
 };

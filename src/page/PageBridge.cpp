@@ -19,17 +19,16 @@ void TPageBridge::HoldDrawing() {
     if (Held) return;
     Held = true;
     HeldSince = GetTickCount();
-    for (HWND window : {Frame.MailView, Frame.StatusBar1.Handle})
-        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    Frame.HoldListDrawing();
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, FALSE, 0);
 }
 
 void TPageBridge::ShowChanges() {
     if (!Held) return;
     Held = false;
-    for (HWND window : {Frame.MailView, Frame.StatusBar1.Handle}) {
-        SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window, nullptr, FALSE);
-    }
+    Frame.ReleaseListDrawing();
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Frame.StatusBar1.Handle, nullptr, FALSE);
 }
 
 TPageBridge::~TPageBridge() {
