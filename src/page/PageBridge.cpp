@@ -20,15 +20,15 @@ void TPageBridge::HoldDrawing() {
     Held = true;
     HeldSince = GetTickCount();
     Frame.HoldListDrawing();
-    SendMessageA(Frame.StatusBar1, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, FALSE, 0);
 }
 
 void TPageBridge::ShowChanges() {
     if (!Held) return;
     Held = false;
     Frame.ReleaseListDrawing();
-    SendMessageA(Frame.StatusBar1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(Frame.StatusBar1, nullptr, FALSE);
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Frame.StatusBar1.Handle, nullptr, FALSE);
 }
 
 TPageBridge::~TPageBridge() {
@@ -82,11 +82,11 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
             shown = Texts.Text[panel];
             Texts.Queued[panel] = false;
         }
-        Frame.SetStatusText(panel, shown);
+        Frame.StatusBar1.SetText(panel, shown);
     });
 }
 void TPageBridge::SetStatusDetail(const std::string& detail) {
-    Change([this, detail] { Frame.SetStatusTip(detail); });
+    Change([this, detail] { Frame.StatusBar1.SetTip(detail); });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
     Change([this, enabled] {
@@ -153,7 +153,7 @@ bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string
 }
 
 void TPageBridge::SetProtectionText(const std::string& text) {
-    Change([this, text] { Frame.ShowProtection(text); });
+    Change([this, text] { Frame.StatusBar1.ShowProtection(text); });
 }
 
 void TPageBridge::RefreshTokenChanged(const std::string& token) {
