@@ -108,11 +108,11 @@ void TChPage::ArrangePage() {
                      panel.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     } else {
         RECT bar;
-        GetWindowRect(Frame->StatusBar1, &bar);
+        GetWindowRect(Frame->StatusBar1.Handle, &bar);
         SetWindowPos(Frame->MailView, nullptr, 0, 0, width, height - (bar.bottom - bar.top),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    Frame->SetStatusWidths();
+    Frame->StatusBar1.Resize();
     Frame->FitTitleColumn();
 }
 

@@ -22,15 +22,15 @@ void TPageBridge::HoldDrawing() {
     Held = true;
     HeldSince = GetTickCount();
     Frame.HoldListDrawing();
-    SendMessageA(Frame.StatusBar1, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, FALSE, 0);
 }
 
 void TPageBridge::ShowChanges() {
     if (!Held) return;
     Held = false;
     Frame.ReleaseListDrawing();
-    SendMessageA(Frame.StatusBar1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(Frame.StatusBar1, nullptr, FALSE);
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Frame.StatusBar1.Handle, nullptr, FALSE);
 }
 
 TPageBridge::~TPageBridge() {
@@ -41,11 +41,15 @@ TPageBridge::~TPageBridge() {
 void TPageBridge::Show(const TPageChange& change) {
     for (int panel = 0; panel < PanelCount; ++panel)
         if (change.Texts[panel]) SetText(static_cast<TPanel>(panel), *change.Texts[panel]);
+    if (change.Ticked) {
+        const int ticked = static_cast<int>(*change.Ticked);
+        SetText(TPanel::Ticks, ticked > 0 ? TStatusBar::DeletionCountText(ticked) : "");
+    }
     Change([this, change] {
-        if (change.Detail) Frame.SetStatusTip(*change.Detail);
+        if (change.Detail) Frame.StatusBar1.SetTip(*change.Detail);
         if (change.Buttons) EnableWindow(Frame.KvPanel1.Handle, *change.Buttons);
         if (change.Login) EnableWindow(Frame.KvPanel2.Handle, *change.Login);
-        if (change.Protection) Frame.ShowProtection(*change.Protection);
+        if (change.Protection) Frame.StatusBar1.ShowProtection(*change.Protection);
         if (change.Lamp) State.SetIndicatorState(static_cast<int>(*change.Lamp));
         // The command has ended.
         if (change.Buttons && *change.Buttons && OnButtonsEnabled) OnButtonsEnabled();
@@ -92,7 +96,7 @@ void TPageBridge::SetText(TPanel which, const std::string& text) {
             shown = Texts.Text[panel];
             Texts.Queued[panel] = false;
         }
-        Frame.SetStatusText(panel, shown);
+        Frame.StatusBar1.SetText(panel, shown);
     });
 }
 

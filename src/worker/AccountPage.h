@@ -18,11 +18,13 @@ constexpr int PanelCount = 3;
 enum class TLamp : int { Idle = 0, Busy = 2, Listed = 3 };
 
 // One change of what the page shows around its list, made in this order: the texts of the
-// status panels it names, panel 0's tool tip (where its failure came from in the server's words;
-// empty removes it), the buttons (KvPanel1, off while the worker runs), the login fields
-// (KvPanel2), the protection of the connection (empty when none stands), the lamp.
+// status panels it names, the rows ticked for deletion (panel 2 says how many, nothing when
+// none), panel 0's tool tip (where its failure came from in the server's words; empty removes
+// it), the buttons (KvPanel1, off while the worker runs), the login fields (KvPanel2), the
+// protection of the connection (empty when none stands), the lamp.
 struct TPageChange {
     std::optional<std::string> Texts[PanelCount];
+    std::optional<size_t> Ticked;
     std::optional<std::string> Detail;
     std::optional<bool> Buttons;
     std::optional<bool> Login;
@@ -33,6 +35,10 @@ struct TPageChange {
     TPageChange(TPanel panel, std::string text) { Set(panel, std::move(text)); }
     TPageChange& Set(TPanel panel, std::string text) {
         Texts[static_cast<int>(panel)] = std::move(text);
+        return *this;
+    }
+    TPageChange& SetTicked(size_t rows) {
+        Ticked = rows;
         return *this;
     }
     TPageChange& Tip(std::string detail) {

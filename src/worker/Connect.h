@@ -161,8 +161,8 @@ private:
     void ShowRemaining(const std::vector<const TMailRow*>& deleted);
     // The page's rows replaced by Shown.
     void ReplaceRows();
-    // Panel 2's text for the ticked rows of Shown; empty when none is.
-    std::string TickedText() const;
+    // The rows of Shown ticked for deletion.
+    size_t TickedCount() const;
     void DeleteAndDisconnect();
     void FetchHeader();
     // Ends the session (QUIT when one stands), clears the list and shows change with it. A panel

@@ -230,8 +230,7 @@ void TConnect::ShowRemaining(const std::vector<const TMailRow*>& deleted) {
         if (!gone.count(row.Columns[TMailRow::Number])) remaining.push_back(std::move(row));
     Shown = std::move(remaining);
     ReplaceRows();
-    Page.Show(TPageChange(TPanel::Count, StatusTexts::Count(Shown.size()))
-                  .Set(TPanel::Ticks, TickedText()));
+    Page.Show(TPageChange(TPanel::Count, StatusTexts::Count(Shown.size())).SetTicked(TickedCount()));
 }
 
 bool TConnect::CopyMessage(int32_t number, const TMailRow& row) {

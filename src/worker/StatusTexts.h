@@ -8,8 +8,6 @@ namespace StatusTexts {
 
 // Panel 1: the messages listed.
 inline std::string Count(size_t messages) { return "全 " + std::to_string(messages) + "通"; }
-// Panel 2: the rows ticked for deletion.
-inline std::string Ticked(size_t rows) { return "削除予定 " + std::to_string(rows) + "通"; }
 // Panel 2 while a listing reads the header of message number.
 inline std::string Reading(int32_t number) { return std::to_string(number) + "通目処理中"; }
 // Panel 0 while a header is read, and once it is.

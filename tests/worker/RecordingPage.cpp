@@ -187,6 +187,11 @@ void TRecordingPage::Show(const TPageChange& change) {
         Panels[panel] = *change.Texts[panel];
         Record("status" + std::to_string(panel) + " " + Panels[panel]);
     }
+    // As the page's status bar says it.
+    if (change.Ticked) {
+        Panels[2] = *change.Ticked > 0 ? "削除予定 " + std::to_string(*change.Ticked) + "通" : "";
+        Record("status2 " + Panels[2]);
+    }
     if (change.Detail) Record("tip " + *change.Detail);
     if (change.Buttons) {
         Buttons = *change.Buttons;
