@@ -22,6 +22,7 @@
 #include "ui/ResStrings.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 
@@ -195,10 +196,10 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             FormShow();
             SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
             return FALSE;
-        case TOAuthGroup::SignInDoneMessage:
+        case WM_PB_SIGNIN_DONE:
             LoginMethod.SignInEnded();
             return TRUE;
-        case TOAuthGroup::SignInCodeMessage:
+        case WM_PB_SIGNIN_CODE:
             LoginMethod.CodeShown();
             return TRUE;
         case WM_COMMAND:
