@@ -1,11 +1,12 @@
 // Lists a mailbox and prints "<messages> <seconds> <cpu seconds> <check>" for the client named on
 // the command line:
-//   pop3_lister worker|kvsocket|raw HOST PORT USER PASSWORD [LIMIT]
+//   pop3_lister worker|kvsocket|raw|pipelined HOST PORT USER PASSWORD [LIMIT]
 // check: two periodic checks of one worker, the first a full listing, the second finding nothing
 // new; prints "<messages> <first seconds> <second seconds> <check>".
 // worker: the account worker with a page that records the rows (one LIST, one UIDL, TOP n 0 sent
 // ahead when the server pipelines); kvsocket and raw: one TOP n 0, LIST n and UIDL n per message,
-// each answered before the next, through TKvSocket or a bare socket. LIMIT lists only the first
+// each answered before the next, through TKvSocket or a bare socket; pipelined: the bare socket
+// with LIST, UIDL and TOP n 0 for all, 200 commands ahead of the replies. LIMIT lists only the first
 // messages (the lock-step clients over a slow link). bench/run-pop3-bench prints the table.
 #include <sys/resource.h>
 
@@ -99,15 +100,13 @@ TRun ListWithKvSocket(const std::string& host, int port, const std::string& user
     session.UserName = user;
     session.Password = password;
     session.TimeOut = 20000;
-    session.OnStat = [&run](TKvSocket& s) {
-        run.Messages = Limited(s.MessageCount);
-        for (int32_t n = 1; n <= run.Messages; ++n) {
-            run.Check += s.Top(n).size();
-            run.Check += static_cast<size_t>(s.List(n));
-            run.Check += s.Uidl(n).size();
-        }
-    };
     session.Connect();
+    run.Messages = Limited(session.MessageCount);
+    for (int32_t n = 1; n <= run.Messages; ++n) {
+        run.Check += session.Top(n).size();
+        run.Check += static_cast<size_t>(session.List(n));
+        run.Check += session.Uidl(n).size();
+    }
     session.Quit();
     return run;
 }
@@ -130,6 +129,19 @@ TRun ListWithRawSocket(const std::string& host, int port, const std::string& use
     return run;
 }
 
+TRun ListPipelined(const std::string& host, int port, const std::string& user,
+                   const std::string& password) {
+    TRun run;
+    TRawPop3Client client(host, port);
+    client.Command("USER " + user);
+    client.Command("PASS " + password);
+    client.Command("STAT");
+    run.Messages = Limited(std::atol(client.Reply().c_str() + 4));
+    run.Check = client.ListPipelined(run.Messages, 200);
+    client.Command("QUIT");
+    return run;
+}
+
 // CPU time of this process (user + system): the client's own cost, which other load on the
 // machine hardly disturbs.
 double CpuSeconds() {
@@ -144,7 +156,7 @@ double CpuSeconds() {
 int main(int argc, char** argv) {
     if (argc != 6 && argc != 7) {
         std::fprintf(stderr,
-                     "usage: %s worker|kvsocket|raw|check HOST PORT USER PASSWORD [LIMIT]\n",
+                     "usage: %s worker|kvsocket|raw|pipelined|check HOST PORT USER PASSWORD [LIMIT]\n",
                      argv[0]);
         return 2;
     }
@@ -158,9 +170,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    auto list = mode == "raw"      ? ListWithRawSocket
-                : mode == "worker" ? ListWithWorker
-                                   : ListWithKvSocket;
+    auto list = mode == "raw"         ? ListWithRawSocket
+                : mode == "pipelined" ? ListPipelined
+                : mode == "worker"    ? ListWithWorker
+                                      : ListWithKvSocket;
     try {
         double cpuStart = CpuSeconds();
         auto start = std::chrono::steady_clock::now();

@@ -2,8 +2,9 @@
 #include <cstddef>
 #include <string>
 
-// The baseline of the listing benchmark: a bare POP3 client over a BSD socket that sends a command
-// and reads its reply to the end (CR LF, or CR LF "." CR LF for TOP) without looking inside.
+// The baseline of the listing benchmarks: a bare POP3 client over a socket (BSD, or Winsock
+// under Wine) that reads each reply to its end (CR LF, or CR LF "." CR LF for TOP) without
+// looking inside.
 class TRawPop3Client {
 public:
     TRawPop3Client(const std::string& host, int port);  // connects and reads the greeting
@@ -15,10 +16,17 @@ public:
     size_t Command(const std::string& line, bool multiLine = false);
     // The whole last reply (valid until the next command).
     const std::string& Reply() const { return Last; }
+    // LIST and UIDL of the whole mailbox, then TOP n 0 for messages 1..count, sent `window`
+    // commands ahead of the replies read; returns the reply bytes read.
+    size_t ListPipelined(long count, long window);
 
 private:
-    size_t ReadReply(bool multiLine);
+    void Send(const std::string& text);
+    // Reads until Pending holds a whole reply; takes it off and returns its size.
+    size_t TakeReply(bool multiLine);
 
-    int Socket = -1;
+    long long Socket = -1;
     std::string Last;
+    std::string Pending;  // bytes read; those before Taken are replies already taken
+    size_t Taken = 0;
 };

@@ -5,6 +5,9 @@
 // waits is how long a click or a key would have waited. Each account is checked twice: the first
 // check lists the mailbox, the second finds nothing new. The baseline of the same run is one
 // account checked the same way in a window of its own, and the idle window before the checks.
+// While the twenty list at once, the prober asks every 250 ms for another tab, as a click would
+// arrive; the time from the asking until the window has painted the tab is what the user waits. Then the same twenty are checked one after another, each started as the one
+// before ended: checking them at once should take less time.
 #include <windows.h>
 
 #include <algorithm>
@@ -38,6 +41,7 @@ double Milliseconds(Clock::duration d) {
 }
 
 constexpr UINT WM_PROBE = WM_APP + 99;
+constexpr UINT WM_CHOOSETAB = WM_APP + 98;
 
 // The probes' waits, by the phase in which the window thread took them.
 enum TPhase { Idle, First, Second, PhaseCount };
@@ -47,9 +51,13 @@ struct TWaits {
     // The longest the window thread spent on one message, and on which window's.
     double LongestHandling[PhaseCount] = {};
     std::string HandledBy[PhaseCount];
+    std::vector<double> TabPaintMs;  // from a tab asked for until the window had painted it
 };
 TWaits* Recording = nullptr;
 TPhase Phase = Idle;
+class TBenchMain;
+std::atomic<TBenchMain*> Choosing{nullptr};  // the window whose tabs the prober asks for
+void ChooseNextTab(TBenchMain& main);
 
 void Pump() {
     MSG message;
@@ -57,6 +65,14 @@ void Pump() {
         if (message.message == WM_PROBE && message.hwnd == nullptr) {
             const auto sent = Clock::time_point(Clock::duration(message.lParam));
             if (Recording) Recording->Ms[Phase].push_back(Milliseconds(Clock::now() - sent));
+            continue;
+        }
+        if (message.message == WM_CHOOSETAB && message.hwnd == nullptr) {
+            const auto sent = Clock::time_point(Clock::duration(message.lParam));
+            if (TBenchMain* main = Choosing; main && Recording) {
+                ChooseNextTab(*main);
+                Recording->TabPaintMs.push_back(Milliseconds(Clock::now() - sent));
+            }
             continue;
         }
         TranslateMessage(&message);
@@ -120,6 +136,14 @@ void StoreAccounts(int count, const std::string& server, const std::string& pass
     }
 }
 
+// Chooses the next tab as a click would and paints the window at once, as the paint after the
+// click would.
+void ChooseNextTab(TBenchMain& main) {
+    const int count = main.MainPage.SheetCount();
+    main.MainPage.SelectIndex((main.MainPage.ActiveIndex() + 1) % count, true);
+    RedrawWindow(main.Handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 // Pumps until `ended` checks have ended; false after ten minutes.
 bool WaitEnded(TBenchMain& main, int ended) {
     const auto limit = Clock::now() + std::chrono::minutes(10);
@@ -129,6 +153,33 @@ bool WaitEnded(TBenchMain& main, int ended) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     return true;
+}
+
+// The accounts' checks one after another, each started as the one before ended, twice; the
+// milliseconds of each round.
+bool RunOneByOne(int accounts, const std::string& server, const std::string& password,
+                 double elapsedMs[2]) {
+    StoreAccounts(accounts, server, password);
+    TBenchMain main;
+    main.RegistryBase = BenchBase;
+    main.Create();
+    ShowWindow(main.Handle, SW_SHOWNORMAL);
+    PumpFor(2500);
+    bool ended = true;
+    for (int round = 0; round < 2 && ended; ++round) {
+        const auto start = Clock::now();
+        for (int slot = 1; slot <= accounts && ended; ++slot) {
+            TChPage* page = main.Accounts.Page(slot);
+            ended = page && page->StartCheck() && WaitEnded(main, main.Ended + 1);
+        }
+        PumpFor(300);
+        elapsedMs[round] = Milliseconds(Clock::now() - start);
+    }
+    SendMessageA(main.Handle, WM_CLOSE, 0, 0);
+    Pump();
+    RegDeleteTreeA(HKEY_CURRENT_USER, BenchBase + 1);
+    if (!ended) std::printf("  checks one after another did not end\n");
+    return ended;
 }
 
 bool Run(int accounts, int messages, const std::string& server, const std::string& password,
@@ -145,9 +196,10 @@ bool Run(int accounts, int messages, const std::string& server, const std::strin
     Recording = &run.Waits;
     Phase = Idle;
     std::thread prober([&] {
-        while (probing) {
-            PostThreadMessageA(windowThread, WM_PROBE, 0,
-                               static_cast<LPARAM>(Clock::now().time_since_epoch().count()));
+        for (int tick = 0; probing; ++tick) {
+            const auto now = static_cast<LPARAM>(Clock::now().time_since_epoch().count());
+            PostThreadMessageA(windowThread, WM_PROBE, 0, now);
+            if (tick % 12 == 0 && Choosing) PostThreadMessageA(windowThread, WM_CHOOSETAB, 0, now);
             Sleep(20);
         }
     });
@@ -158,7 +210,9 @@ bool Run(int accounts, int messages, const std::string& server, const std::strin
         const auto start = Clock::now();
         main.Checks->CheckAll();
         run.CheckAllMs[round] = Milliseconds(Clock::now() - start);
+        Choosing = round == 0 && accounts > 1 ? &main : nullptr;
         ended = WaitEnded(main, accounts * (round + 1));
+        Choosing = nullptr;
         // The last changes are drawn when the queues run dry.
         PumpFor(300);
         run.ElapsedMs[round] = Milliseconds(Clock::now() - start);
@@ -210,6 +264,12 @@ void Print(const char* label, const TRun& run, const TFigures& base) {
         std::printf(
             "  %-9s %-20s CheckAll on the window thread %6.1f ms, all ended after %7.0f ms\n",
             label, PhaseNames[First + round], run.CheckAllMs[round], run.ElapsedMs[round]);
+    if (!run.Waits.TabPaintMs.empty()) {
+        const TFigures f = FiguresOf(run.Waits.TabPaintMs);
+        std::printf("  %-9s a tab asked for while they listed: %zu times, painted after median"
+                    " %.1f ms, longest %.1f ms (target 300)\n",
+                    label, f.Count, f.Median, f.Longest);
+    }
 }
 
 }  // namespace
@@ -232,8 +292,10 @@ int main() {
     bool ok = true;
     for (int round = 1; round <= rounds && ok; ++round) {
         TRun one, all;
+        double oneByOneMs[2] = {};
         ok = Run(1, messages, server, password, one) &&
-             Run(accounts, messages, server, password, all);
+             Run(accounts, messages, server, password, all) &&
+             RunOneByOne(accounts, server, password, oneByOneMs);
         if (!one.RowsRight || !all.RowsRight) {
             std::printf("  a page did not show its %d rows\n", messages);
             ok = false;
@@ -251,6 +313,11 @@ int main() {
         char label[16];
         std::snprintf(label, sizeof label, "%d accts", accounts);
         Print(label, all, base);
+        for (int r = 0; r < 2; ++r)
+            std::printf("  %-9s %-20s at once %7.0f ms, one after another %7.0f ms, ratio %.2f"
+                        " (target below 1)\n",
+                        label, PhaseNames[First + r], all.ElapsedMs[r], oneByOneMs[r],
+                        oneByOneMs[r] > 0 ? all.ElapsedMs[r] / oneByOneMs[r] : 0.0);
     }
     return ok ? 0 : 1;
 }

@@ -180,22 +180,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         session.UserName = "u";
         session.Password = "p";
         session.TimeOut = 2000;
-        session.OnStat = [&](TKvSocket& s) {
-            sizes = s.ListAll();
-            uids = s.UidlAll();
-            s.TopAll(static_cast<int32_t>(sizes.size()), nullptr,
-                     [&](int32_t, const std::vector<std::string>& header) {
-                         std::string named;
-                         for (const std::string& line : header) {
-                             if (line.compare(0, NumberLine.size(), NumberLine) == 0)
-                                 named += line + ";";
-                         }
-                         numberLines.push_back(named);
-                     });
-            listed = true;
-        };
         try {
             session.Connect();
+            sizes = session.ListAll();
+            uids = session.UidlAll();
+            session.TopAll(static_cast<int32_t>(sizes.size()), nullptr,
+                           [&](int32_t, const std::vector<std::string>& header) {
+                               std::string named;
+                               for (const std::string& line : header) {
+                                   if (line.compare(0, NumberLine.size(), NumberLine) == 0)
+                                       named += line + ";";
+                               }
+                               numberLines.push_back(named);
+                           });
+            listed = true;
         } catch (const EPop3Failure&) {
             listed = false;  // a failure is a sound answer to any of this
         }

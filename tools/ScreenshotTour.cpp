@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
     // Connect and list; the demo rules tick the unsolicited mail.
     SendMessageA(frame.Logon, BM_CLICK, 0, 0);
     if (!GuiTest::PumpUntil([&] { return Idle(page) && frame.RowCount() > 0; }, 60000)) {
-        std::fprintf(stderr, "the demo mailbox was not listed: %s\n", frame.StatusText(0).c_str());
+        std::fprintf(stderr, "the demo mailbox was not listed: %s\n",
+                     frame.StatusBar1.Text(0).c_str());
         return 1;
     }
     // The newest mail last: web mail, phones and adverts in UTF-8, Shift_JIS, EUC-JP and Q words.

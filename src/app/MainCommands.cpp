@@ -441,7 +441,7 @@ void TMainCommands::MenuSetDelClick(const TSender&) {
     const int slot = ActiveSlot();
     if (slot < 0 || !Accounts.Pages[slot]) return;
     Accounts.Pages[slot]->ArrangePage();
-    Accounts.Pages[slot]->Frame->SetStatusText(0, LoadResString(S_REMOVED));
+    Accounts.Pages[slot]->Frame->StatusBar1.SetText(0, LoadResString(S_REMOVED));
     Host.RedrawTabs();
 }
 

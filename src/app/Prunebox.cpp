@@ -44,7 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showCommand) {
         if (!HasTrayOption(commandLine)) {
             ShowWindow(main.Handle, showCommand);
             UpdateWindow(main.Handle);
-        } else if (!main.Tray.Shown()) {
+        } else if (!main.Tray.Icon.Shown()) {
             ShowWindow(main.Handle, SW_SHOWMINNOACTIVE);
         }
         MSG message;

@@ -9,8 +9,6 @@
 
 #include "app/MainCommands.h"
 #include "app/PeriodicChecks.h"
-#include "app/TrayMenu.h"
-#include "auth/AuthFailure.h"
 #include "auth/DpapiBox.h"
 #include "dialogs/MailForm.h"
 #include "headers/SjisText.h"
@@ -38,8 +36,6 @@ constexpr int IdToolBar = 1, IdMainPage = 2;
 constexpr int DesignWidth = 592, DesignHeight = 394;
 constexpr int MinTrackWidth = 604, MinTrackHeight = 190;
 constexpr int BevelHeight = 2, ToolBarHeight = 26;
-const char* const HiddenHint =
-    "Prunebox は通知領域のアイコンになって動いています。アイコンをクリックすると画面に戻ります。";
 // How far a selected tab reaches beyond its item rectangle.
 constexpr int SelectedTabGrowth = 4;
 
@@ -141,7 +137,7 @@ void TPruneboxM::SetResidentSettings(const TResidentSettings& settings) {
         Tray.Hide();
         // Nothing would bring a hidden window back.
         if (!IsWindowVisible(Handle)) ShowFromTray();
-    } else if (!Tray.Wanted()) {
+    } else if (!Tray.Icon.Wanted()) {
         Tray.Show(Handle, WM_PB_TRAY);
     }
 }
@@ -156,7 +152,7 @@ void TPruneboxM::UpdateTray() {
                             Checks && Checks->Failed(page->KeyName),
                             Checks && Checks->SignInNeeded(page->KeyName)});
     }
-    Tray.Update(accounts);
+    Tray.Icon.Update(accounts);
 }
 
 void TPruneboxM::ShowFromTray() {
@@ -164,62 +160,16 @@ void TPruneboxM::ShowFromTray() {
     SetForegroundWindow(Handle);
 }
 
-void TPruneboxM::TrayEvent(UINT event, POINT anchor) {
-    switch (event) {
-        case NIN_SELECT:
-        case NIN_KEYSELECT:
-            // Wine's balloons tell no click: the icon's click after a notice of new mail
-            // shows the account it named, once, as a click on the notice does.
-            ShowAccount(NoticeKey);
-            break;
-        case WM_CONTEXTMENU:
-            ShowTrayMenu(anchor);
-            break;
-        case NIN_BALLOONUSERCLICK:
-            ShowAccount(NoticeKey);
-            break;
-    }
-}
-
-void TPruneboxM::ShowTrayMenu(POINT anchor) {
-    HMENU menu = TrayMenu::Create();
-    TrayMenu::Track(Handle, menu, anchor);
-    DestroyMenu(menu);
-}
-
-void TPruneboxM::ShowAccount(std::string key) {
-    // By value: the key is often NoticeKey itself, cleared here.
-    NoticeKey.clear();
-    for (int slot = 1; slot < Accounts.PageCount; ++slot) {
-        const TChPage* page = Accounts.Page(slot);
-        if (page && !key.empty() && page->KeyName == key) Accounts.Activate(slot);
-    }
-    ShowFromTray();
-}
-
 void TPruneboxM::HideBehindIcon() {
     ShowWindow(Handle, SW_HIDE);
-    if (Resident.HintShown) return;
     // The first time only: a window that simply vanished would look closed.
-    if (!Tray.ShowNotice(TTrayIcon::Title, HiddenHint)) return;
-    NoticeKey.clear();
+    if (Resident.HintShown || !Tray.ShowHiddenHint()) return;
     Resident.HintShown = true;
     if (Registry) TSetupStore(*Registry).SaveResidentSettings(Resident);
 }
 
-bool TPruneboxM::HandleTrayCommand(int id) {
-    switch (id) {
-        case TrayMenu::IdOpen:
-            ShowFromTray();
-            return true;
-        case TrayMenu::IdCheckAll:
-            if (Checks) Checks->CheckAll();
-            return true;
-        case TrayMenu::IdExit:
-            FormClose();
-            return true;
-    }
-    return false;
+void TPruneboxM::TrayCheckAll() {
+    if (Checks) Checks->CheckAll();
 }
 
 void TPruneboxM::LoadWindowSettings() {
@@ -533,15 +483,7 @@ void TPruneboxM::CheckEnded(int slot, const TCheckResult& result) {
     UpdateTray();
     const TChPage* page = Accounts.Page(slot);
     if (!page) return;
-    // Once until the account logs in again: a check every few minutes must not nag.
-    if (!result.SignInNeeded && result.Outcome == TCheckOutcome::Done) SignInNoticed.erase(key);
-    if (result.SignInNeeded && !key.empty() && SignInNoticed.insert(key).second &&
-        Tray.ShowNotice(TPeriodicChecks::NoticeTitle, SjisText::Trim(page->TabSheet->Caption()) +
-                                                          ": " + EAuthFailure::SignInNeededText))
-        NoticeKey = key;  // its click shows the account to sign in
-    if (!Resident.Notify) return;
-    const std::string notice = TPeriodicChecks::NoticeText(page->TabSheet->Caption(), result);
-    if (!notice.empty() && Tray.ShowNotice(TPeriodicChecks::NoticeTitle, notice)) NoticeKey = key;
+    Tray.CheckEnded(key, page->TabSheet->Caption(), result, Resident.Notify);
 }
 
 TSenderLists TPruneboxM::SenderLists() const {
@@ -622,13 +564,12 @@ LRESULT CALLBACK TPruneboxM::AppMessage(int code, WPARAM wParam, LPARAM lParam) 
 LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // The shell (re)started: its icons are gone.
     if (message == TTrayIcon::TaskbarCreatedMessage()) {
-        Tray.Readd();
+        Tray.Icon.Readd();
         return 0;
     }
     switch (message) {
         case WM_PB_TRAY:
-            TrayEvent(LOWORD(lParam), POINT{static_cast<short>(LOWORD(wParam)),
-                                            static_cast<short>(HIWORD(wParam))});
+            Tray.HandleEvent(wParam, lParam);
             return 0;
         case WM_SYSCOMMAND:
             if (wParam == SC_MINIMIZE) {
@@ -668,7 +609,7 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormResize();
             return 0;
         case WM_COMMAND:
-            if (HandleTrayCommand(LOWORD(wParam))) return 0;
+            if (Tray.HandleCommand(LOWORD(wParam))) return 0;
             if (Commands && Commands->HandleCommand(LOWORD(wParam))) return 0;
             break;
         case WM_NOTIFY: {

@@ -2,10 +2,10 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "app/CommandHost.h"
+#include "app/MainTray.h"
 #include "page/AccountTable.h"
 #include "page/ChPage.h"
 #include "page/PageHost.h"
@@ -13,14 +13,13 @@
 #include "settings/SettingsKeys.h"
 #include "settings/SetupStore.h"
 #include "ui/PageControl.h"
-#include "ui/TrayIcon.h"
 #include "ui/Window.h"
 
 class TMainCommands;
 class TPeriodicChecks;
 
 // The main window: the account tabs, the table of their pages, and the host of every page.
-class TPruneboxM : public TWindow, public TPageHost, public TCommandHost {
+class TPruneboxM : public TWindow, public TPageHost, public TCommandHost, TMainTray::TOwner {
 public:
     static constexpr const char* ClassName = "TPruneboxM";
     // System menu commands added at start-up.
@@ -50,7 +49,7 @@ public:
     // Runs when the window has been destroyed (the program ends its message loop).
     std::function<void()> OnClosed;
     // The notification-area icon, there while "Tray" is on.
-    TTrayIcon Tray;
+    TMainTray Tray{*this, Accounts};
     // Every account's periodic checks; made at start-up.
     std::unique_ptr<TPeriodicChecks> Checks;
 
@@ -58,10 +57,10 @@ public:
     void Create();
     int ActiveSlot() const { return Accounts.ActiveSlot(); }
     // Shows the window hidden behind the icon (or minimised) and brings it forward.
-    void ShowFromTray();
+    void ShowFromTray() override;
     // The window goes behind the icon when minimised: the shell shows the icon and the user
     // wants it. Without the icon a hidden window could not be reached again.
-    bool MinimizesToTray() const { return Tray.Shown() && Resident.MinimizeToTray; }
+    bool MinimizesToTray() const { return Tray.Icon.Shown() && Resident.MinimizeToTray; }
     // Tip and image of the icon from the pages: rows on each page that are not ticked.
     void UpdateTray();
     // Copies of deleted mail are kept for a month: removed at start and once a day after.
@@ -116,14 +115,11 @@ private:
     void AddSystemMenuItems();
     void LoadLedImages();
     void ShowHeader(int slot);
-    void TrayEvent(UINT event, POINT anchor);
-    void ShowTrayMenu(POINT anchor);
-    // The window on the tab of the account stored under `key` (the active tab when it is gone
-    // or empty); a notice's account is shown once.
-    void ShowAccount(std::string key);
     // Minimised behind the icon; the first time, a notice says where the window went.
     void HideBehindIcon();
-    bool HandleTrayCommand(int id);
+    // The icon's menu.
+    void TrayCheckAll() override;
+    void TrayExit() override { FormClose(); }
     // The control that had the focus when the window lost the activation gets it back when the
     // window is active again; the active page's mail list when that control cannot take it.
     void RememberFocus();
@@ -145,11 +141,6 @@ private:
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;
-    // The account the last notice of new mail named: a click on the notice, or the next click
-    // on the icon, shows its tab.
-    std::string NoticeKey;
-    // Accounts told by a balloon that they must sign in again, until one logs in.
-    std::set<std::string> SignInNoticed;
     DWORD UiThreadId = 0;
 };
 

@@ -3,14 +3,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 
 #include "auth/DpapiBox.h"
-#include "dialogs/DelHead.h"
 #include "headers/MainDM.h"
 #include "page/AccountDirectory.h"
 #include "page/ChPage.h"
@@ -41,39 +38,7 @@ const char* const DesignItems[] = {
     "Reply-To:", "Return-Path:",  "Sender:",   "Subject:", "To:",   "表示なし",
 };
 
-constexpr int EditHeight = 23, ButtonHeight = 25;
-
-// The connection group: labels on the left, fields on the right, in tab order.
-const TControlSpec ConnectionControls[] = {
-    {"STATIC", "アカウント名", SS_LEFT, 0, 12, 26, 96, 16, -1},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 22, 180, EditHeight,
-     TASetup::IdAccountEdit},
-    {"STATIC", "POP3サーバ名", SS_LEFT, 0, 12, 54, 96, 16, -1},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 50, 180, EditHeight,
-     TASetup::IdSServ},
-    {"STATIC", "接続ユーザ名", SS_LEFT, 0, 12, 82, 96, 16, -1},
-    {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 78, 180, EditHeight,
-     TASetup::IdSIDNum},
-    {"STATIC", "パスワード", SS_LEFT, 0, 12, 110, 96, 16, -1},
-    {"EDIT", "", ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 106, 180,
-     EditHeight, TASetup::IdSPass},
-    {"STATIC", "ポート番号", SS_LEFT, 0, 12, 138, 96, 16, -1},
-    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 134, 70, EditHeight,
-     TASetup::IdPortEdit},
-    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 182,
-     134, 17, EditHeight, TASetup::IdPortUpDown},
-    {"STATIC", "接続の保護", SS_LEFT, 0, 12, 166, 96, 16, -1},
-    {"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 112, 162, 120, 120,
-     TASetup::IdSecurityCombo},
-    {"BUTTON", "APOP認証", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 192, 120, 20,
-     TASetup::IdSAPOPCheck},
-    {"BUTTON", "パスワードの保存", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 140, 192, 150, 20,
-     TASetup::IdPassCheck},
-};
-constexpr int ConnectionCount = sizeof ConnectionControls / sizeof ConnectionControls[0];
-
-// The protection choices in the order of their stored numbers (kSecurity...).
-const char* const SecurityItems[] = {"なし", "SSL/TLS", "STARTTLS"};
+constexpr int ButtonHeight = 25;
 
 const TControlSpec DialogButtons[] = {
     {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 322, 12, 85, ButtonHeight,
@@ -86,42 +51,12 @@ const TControlSpec DialogButtons[] = {
      TASetup::IdHelpButton},
 };
 
-// The automatic check group: the three choices with the panels under the first two.
-const TControlSpec HeadRadioSpec = {
-    "BUTTON", "ヘッダ検索モード",  BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 22, 220,
-    20,       TASetup::IdHeadRadio};
-const TControlSpec PPCheckSpec = {
-    "BUTTON", "ポストペットモード", BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 196, 220,
-    20,       TASetup::IdPPCheck};
-const TControlSpec NotRadioSpec = {"BUTTON", "利用しない", BS_RADIOBUTTON | WS_TABSTOP, 0, 12, 288,
-                                   220,      20,           TASetup::IdNotRadio};
-const TControlSpec HeadButtons[] = {
-    {"BUTTON", "追加", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 118, 70, ButtonHeight,
-     TASetup::IdAddButton},
-    {"BUTTON", "削除", BS_PUSHBUTTON | WS_TABSTOP, 0, 76, 118, 70, ButtonHeight,
-     TASetup::IdDelButton},
-};
-const TControlSpec PPLabelSpec = {"STATIC", "", SS_LEFT, 0, 0, 0, 228, 40, TASetup::IdPPLabel};
-
-// The periodic check group, below the others in the extended view.
+// The groups' places in the dialog; the basic view shows the first three.
+constexpr RECT ConnectionBounds{8, 6, 313, 224};
+constexpr RECT AutoCheckBounds{420, 6, 684, 316};
 constexpr RECT PeriodicBounds{8, 336, 684, 432};
-constexpr int DefaultCheckEvery = 10;  // shown while the check is off
-// The spam checks, below the periodic check.
 constexpr RECT FilterBounds{8, 440, 684, 580};
 constexpr RECT LoginMethodBounds{8, 588, 684, 716};
-const TControlSpec PeriodicControls[] = {
-    {"BUTTON", "定期的に新着確認する(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 24, 180, 20,
-     TASetup::IdCheckEveryTick},
-    {"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, 196, 22, 56, EditHeight,
-     TASetup::IdCheckEveryEdit},
-    {UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 252,
-     22, 17, EditHeight, TASetup::IdCheckEveryUpDown},
-    {"STATIC", "分ごと", SS_LEFT, 0, 274, 26, 100, 16, -1},
-    {"BUTTON", "ルールや判定の削除チェックで自動削除する (手で付け外ししたメールは除く)",
-     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 50, 660, 20, TASetup::IdDeleteTickedCheck},
-    {"BUTTON", "自動削除するメールのコピーを保存する (削除の前に本文を受信します)",
-     BS_AUTOCHECKBOX | WS_TABSTOP, 0, 12, 72, 660, 20, TASetup::IdKeepCopyCheck},
-};
 
 }  // namespace
 
@@ -135,16 +70,17 @@ TASetup::~TASetup() = default;
 void TASetup::FormCreate() {
     if (!Accounts.Page(AccountIndex)) AccountIndex = 0;
     const TChPage& page = *Accounts.Page(AccountIndex);
-    if (AccountIndex != 0) Values.AccountName = page.AccountName();
-    Values.SIDNum = TextOf(page.Frame->IDNum);
-    Values.SPass = TextOf(page.Frame->Pass);
+    if (AccountIndex != 0) Values.Connection.AccountName = page.AccountName();
+    TConnectionGroup::TValues& connection = Values.Connection;
+    connection.SIDNum = TextOf(page.Frame->IDNum);
+    connection.SPass = TextOf(page.Frame->Pass);
     const AccountFields::TServerParts server = AccountFields::SplitServer(TextOf(page.Frame->Serv));
-    Values.PortText = std::to_string(server.Port);
-    Values.SServ = server.Host;
-    Values.SAPOPCheck = Checked(page.Frame->APOPCheck);
-    Values.Security = KnownSecurity(page.Security);
+    connection.PortText = std::to_string(server.Port);
+    connection.SServ = server.Host;
+    connection.SAPOPCheck = Checked(page.Frame->APOPCheck);
+    connection.Security = KnownSecurity(page.Security);
+    connection.PassCheck = !connection.SPass.empty();
     Values.Design = page.Design.empty() ? LoadResString(S_NO_DESIGN) : page.Design;
-    Values.PassCheck = !Values.SPass.empty();
     switch (page.AutoDelMode) {
         case kAutoDelHeaderSearch:
             Values.Mode = AccountFields::TModeChoice::HeaderSearch;
@@ -160,9 +96,7 @@ void TASetup::FormCreate() {
     TAccountStore store(Registry);
     if (AccountIndex != 0 && !page.KeyName.empty() && store.OpenAccount(page.KeyName)) {
         const TAccountSettings stored = store.LoadAccount();
-        Values.CheckEvery = stored.CheckEvery;
-        Values.DeleteTicked = stored.DeleteTicked;
-        Values.KeepCopy = stored.KeepCopy;
+        Values.Periodic = {stored.CheckEvery, stored.DeleteTicked, stored.KeepCopy};
     }
     Values.Filter = page.Filter;
     Values.OAuth = page.OAuth;
@@ -194,7 +128,8 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             SetBasicView(Basic);
             CenterOverOwner(Handle, Accounts.Window());
             FormShow();
-            SetFocus(IsWindowEnabled(AccountEdit) ? AccountEdit : SServ);
+            SetFocus(IsWindowEnabled(Connection.AccountEdit) ? Connection.AccountEdit
+                                                             : Connection.SServ);
             return FALSE;
         case WM_PB_SIGNIN_DONE:
             LoginMethod.SignInEnded();
@@ -204,13 +139,19 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IdSecurityCombo && HIWORD(wParam) == CBN_SELCHANGE) {
-                SecurityComboChange();
+                Connection.SecurityComboChange();
                 return TRUE;
             }
-            if (LoginMethod.HandleCommand(LOWORD(wParam), HIWORD(wParam), TextOf(SIDNum)))
+            if (LoginMethod.HandleCommand(LOWORD(wParam), HIWORD(wParam),
+                                          TextOf(Connection.SIDNum)))
                 return TRUE;
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
             if (Filters.HandleCommand(LOWORD(wParam), ListedAuthServIds())) return TRUE;
+            if (Periodic.HandleCommand(LOWORD(wParam))) return TRUE;
+            if (AutoCheck.HandleCommand(LOWORD(wParam))) {
+                Filters.Enable(AutoCheck.HeaderSearch());
+                return TRUE;
+            }
             switch (LOWORD(wParam)) {
                 case IdOKButton:
                     OKButtonClick();
@@ -224,20 +165,6 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
                 case IdHelpButton:
                     HelpButtonClick();
                     return TRUE;
-                case IdAddButton:
-                    AddButtonClick();
-                    return TRUE;
-                case IdDelButton:
-                    DelButtonClick();
-                    return TRUE;
-                case IdHeadRadio:
-                case IdPPCheck:
-                case IdNotRadio:
-                    ChooseMode(LOWORD(wParam));
-                    return TRUE;
-                case IdCheckEveryTick:
-                    CheckEveryTickClick();
-                    return TRUE;
             }
             return FALSE;
     }
@@ -247,31 +174,7 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
 void TASetup::CreateControls() {
     HFONT font = UiFont::Form();
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    auto group = [&](TKvPanel& panel, HWND parent, const char* caption, int x, int y, int w,
-                     int h) {
-        panel.Create(parent, x, y, w, h, caption);
-        SendMessageA(panel.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    };
-
-    group(KvPanelEx1, Handle, "接続先", 8, 6, 305, 218);
-    HWND connection[ConnectionCount];
-    ::CreateControls(KvPanelEx1.Handle, ConnectionControls, font, connection);
-    AccountEdit = connection[1];
-    SServ = connection[3];
-    SIDNum = connection[5];
-    SPass = connection[7];
-    PortEdit = connection[9];
-    PortUpDown = connection[10];
-    SecurityCombo = connection[12];
-    SAPOPCheck = connection[13];
-    PassCheck = connection[14];
-    for (const char* item : SecurityItems)
-        SendMessageA(SecurityCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    SendMessageA(SecurityCombo, CB_SETCURSEL, kSecurityNone, 0);
-    SendMessageA(SPass, EM_SETPASSWORDCHAR, '*', 0);
-    SendMessageA(PortUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(PortEdit), 0);
-    SendMessageA(PortUpDown, UDM_SETRANGE32, 0, AccountFields::MaxPort);
-    SendMessageA(PortUpDown, UDM_SETPOS32, 0, AccountFields::DefaultPort);
+    Connection.Create(Handle, ConnectionBounds, font);
 
     HWND buttons[4];
     ::CreateControls(Handle, DialogButtons, font, buttons);
@@ -280,7 +183,8 @@ void TASetup::CreateControls() {
     ExtensionButton = buttons[2];
     HelpButton = buttons[3];
 
-    group(KvPanelEx3, Handle, "指定表示ヘッダ", 8, 240, 305, 56);
+    KvPanelEx3.Create(Handle, 8, 240, 305, 56, "指定表示ヘッダ");
+    SendMessageA(KvPanelEx3.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     DesignCombo =
         CreateControl(KvPanelEx3.Handle,
                       {"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0,
@@ -294,135 +198,42 @@ void TASetup::CreateControls() {
         {"BUTTON", "通信ログの記録", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 16, 306, 200, 20, IdLogCheck},
         font);
 
-    group(KvPanelEx2, Handle, "自動チェック", 420, 6, 264, 310);
-    HeadRadio = CreateControl(KvPanelEx2.Handle, HeadRadioSpec, font);
-    HeadPanel.BevelInner = HeadPanel.BevelOuter = TBevelCut::None;
-    group(HeadPanel, KvPanelEx2.Handle, "", 28, 44, 228, 144);
-    DelView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                              0, 0, 228, 112, HeadPanel.Handle,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdDelView)),
-                              GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(DelView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const TColumnSpec columns[] = {{"ヘッダタイトル", 105, LVCFMT_LEFT},
-                                   {"含まれる文字", 100, LVCFMT_CENTER}};
-    InsertColumns(DelView, columns);
-    // The captions whole, however wide the font draws them.
-    for (int column = 0; column < 2; ++column) {
-        const int needed = ColumnWidthFor(font, columns[column].Caption);
-        if (needed > columns[column].Width)
-            SendMessageA(DelView, LVM_SETCOLUMNWIDTH, column, needed);
-    }
-    HWND headButtons[2];
-    ::CreateControls(HeadPanel.Handle, HeadButtons, font, headButtons);
-    AddButton = headButtons[0];
-    DelButton = headButtons[1];
-    PPCheck = CreateControl(KvPanelEx2.Handle, PPCheckSpec, font);
-    PPPanel.BevelInner = PPPanel.BevelOuter = TBevelCut::None;
-    group(PPPanel, KvPanelEx2.Handle, "", 28, 220, 228, 40);
-    PPLabel = CreateControl(PPPanel.Handle, PPLabelSpec, font);
-    NotRadio = CreateControl(KvPanelEx2.Handle, NotRadioSpec, font);
-    CreatePeriodicControls(font);
+    AutoCheck.Create(Handle, AutoCheckBounds, font);
+    Periodic.Create(Handle, PeriodicBounds, font);
     Filters.Create(Handle, FilterBounds, font);
     LoginMethod.Create(Handle, LoginMethodBounds, font,
-                       {SServ, PortEdit, PortUpDown, SecurityCombo, SAPOPCheck, SPass});
-    SetChecked(NotRadio, true);  // no automatic check until the page says otherwise
-    EnableWindow(HeadPanel.Handle, FALSE);
-    EnableWindow(PPPanel.Handle, FALSE);
+                       {Connection.SServ, Connection.PortEdit, Connection.PortUpDown,
+                        Connection.SecurityCombo, Connection.SAPOPCheck, Connection.SPass});
     Filters.Enable(false);
+    Created = true;
 }
 
 void TASetup::ShowValues() {
     Filters.Show(Values.Filter);
-    SetWindowTextA(AccountEdit, Values.AccountName.c_str());
-    SetWindowTextA(SServ, Values.SServ.c_str());
-    SendMessageA(PortUpDown, UDM_SETPOS32, 0, std::atoi(Values.PortText.c_str()));
-    SetWindowTextA(PortEdit, Values.PortText.c_str());
-    SetWindowTextA(SIDNum, Values.SIDNum.c_str());
-    SetWindowTextA(SPass, Values.SPass.c_str());
-    SetChecked(SAPOPCheck, Values.SAPOPCheck);
-    LoginMethod.Show(Values.OAuth, Values.SAPOPCheck, Values.SignedIn);
-    SendMessageA(SecurityCombo, CB_SETCURSEL, Values.Security, 0);
+    Connection.Show(Values.Connection);
+    LoginMethod.Show(Values.OAuth, Values.Connection.SAPOPCheck, Values.SignedIn);
     SetWindowTextA(DesignCombo, Values.Design.c_str());
-    SetChecked(PassCheck, Values.PassCheck);
-    SetWindowTextA(PPLabel, LoadResString(S_PET_LABEL).c_str());
-    switch (Values.Mode) {
-        case AccountFields::TModeChoice::HeaderSearch:
-            ChooseMode(IdHeadRadio);
-            break;
-        case AccountFields::TModeChoice::PostPet:
-            ChooseMode(IdPPCheck);
-            break;
-        case AccountFields::TModeChoice::None:
-            break;
-    }
-    for (const auto& rule : Values.Rules) AddRuleRow(rule.first, rule.second);
+    AutoCheck.Show(Values.Mode);
+    Filters.Enable(AutoCheck.HeaderSearch());
+    for (const auto& rule : Values.Rules) AutoCheck.AddRule(rule.first, rule.second);
     Values.Rules.clear();  // the list holds them from now on
     SetChecked(LogCheck, Values.LogCheck);
-    SetChecked(CheckEveryTick, Values.CheckEvery > 0);
-    SendMessageA(CheckEveryUpDown, UDM_SETPOS32, 0,
-                 Values.CheckEvery > 0 ? Values.CheckEvery : DefaultCheckEvery);
-    SetChecked(DeleteTickedCheck, Values.DeleteTicked);
-    SetChecked(KeepCopyCheck, Values.KeepCopy);
-    CheckEveryTickClick();
-}
-
-void TASetup::CheckEveryTickClick() {
-    // What happens at a periodic check means nothing while there is none; the ticks stay.
-    const bool periodic = Checked(CheckEveryTick);
-    EnableWindow(DeleteTickedCheck, periodic);
-    EnableWindow(KeepCopyCheck, periodic);
+    Periodic.Show(Values.Periodic);
 }
 
 void TASetup::ReadValues() {
-    Values.AccountName = TextOf(AccountEdit);
-    Values.SServ = TextOf(SServ);
-    Values.PortText = TextOf(PortEdit);
-    Values.SIDNum = TextOf(SIDNum);
-    Values.SPass = TextOf(SPass);
-    Values.SAPOPCheck = Checked(SAPOPCheck);
+    Values.Connection = Connection.Read();
     Values.OAuth = LoginMethod.Read();
-    Values.PassCheck = Checked(PassCheck);
-    const LRESULT security = SendMessageA(SecurityCombo, CB_GETCURSEL, 0, 0);
-    Values.Security = security == CB_ERR ? kSecurityNone : static_cast<int>(security);
-    Values.Mode = Checked(HeadRadio) ? AccountFields::TModeChoice::HeaderSearch
-                  : Checked(PPCheck) ? AccountFields::TModeChoice::PostPet
-                                     : AccountFields::TModeChoice::None;
+    Values.Mode = AutoCheck.Mode();
     Values.Design = TextOf(DesignCombo);
     Values.LogCheck = Checked(LogCheck);
-    int minutes = 0;
-    std::string unused;
-    Values.CheckEvery = Checked(CheckEveryTick) &&
-                                AccountFields::CheckEveryFromText(TextOf(CheckEveryEdit), minutes,
-                                                                  unused)
-                            ? minutes
-                            : 0;
-    Values.DeleteTicked = Checked(DeleteTickedCheck);
-    Values.KeepCopy = Checked(KeepCopyCheck);
-}
-
-void TASetup::CreatePeriodicControls(HFONT font) {
-    PeriodicGroup.Create(Handle, PeriodicBounds.left, PeriodicBounds.top,
-                         PeriodicBounds.right - PeriodicBounds.left,
-                         PeriodicBounds.bottom - PeriodicBounds.top, "定期的な新着確認");
-    SendMessageA(PeriodicGroup.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    HWND controls[std::size(PeriodicControls)];
-    ::CreateControls(PeriodicGroup.Handle, PeriodicControls, font, controls);
-    CheckEveryTick = controls[0];
-    CheckEveryEdit = controls[1];
-    CheckEveryUpDown = controls[2];
-    DeleteTickedCheck = controls[4];
-    KeepCopyCheck = controls[5];
-    SendMessageA(CheckEveryUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(CheckEveryEdit), 0);
-    SendMessageA(CheckEveryUpDown, UDM_SETRANGE32, 1, kMaxCheckEvery);
+    Values.Periodic = Periodic.Read();
 }
 
 void TASetup::FormShow() {
     // The name of an existing account cannot be changed; the disabled field shows button face.
-    EnableWindow(AccountEdit, NewAccount);
-    if (NewAccount) SetWindowTextA(AccountEdit, "");
+    EnableWindow(Connection.AccountEdit, NewAccount);
+    if (NewAccount) SetWindowTextA(Connection.AccountEdit, "");
 }
 
 void TASetup::SetBasicView(bool basic) {
@@ -453,24 +264,6 @@ void TASetup::ExtensionButtonClick() {
     SetBasicView(TextOf(ExtensionButton).find('>') == std::string::npos);
 }
 
-void TASetup::ChooseMode(int radioId) {
-    SetChecked(HeadRadio, radioId == IdHeadRadio);
-    SetChecked(PPCheck, radioId == IdPPCheck);
-    SetChecked(NotRadio, radioId == IdNotRadio);
-    HeadRadioClick();
-}
-
-void TASetup::HeadRadioClick() {
-    if (Checked(NotRadio)) {
-        EnableWindow(HeadPanel.Handle, FALSE);
-        EnableWindow(PPPanel.Handle, FALSE);
-    } else {
-        EnableWindow(HeadPanel.Handle, Checked(HeadRadio));
-        EnableWindow(PPPanel.Handle, Checked(PPCheck));
-    }
-    Filters.Enable(Checked(HeadRadio));
-}
-
 std::vector<std::string> TASetup::ListedAuthServIds() const {
     // A new account has listed nothing; the page it was opened on is another account's.
     if (NewAccount) return {};
@@ -478,67 +271,17 @@ std::vector<std::string> TASetup::ListedAuthServIds() const {
     return page ? page->ListedAuthServIds : std::vector<std::string>();
 }
 
-void TASetup::SecurityComboChange() {
-    const LRESULT security = SendMessageA(SecurityCombo, CB_GETCURSEL, 0, 0);
-    if (security == CB_ERR) return;
-    const std::string port =
-        AccountFields::PortForSecurity(TextOf(PortEdit), static_cast<int>(security));
-    if (port == TextOf(PortEdit)) return;
-    SendMessageA(PortUpDown, UDM_SETPOS32, 0, std::atoi(port.c_str()));
-    SetWindowTextA(PortEdit, port.c_str());
-}
-
-void TASetup::AddButtonClick() {
-    TDelHead rule;
-    if (rule.ShowModal(Handle)) AddRule(rule.HeaderText, rule.Text);
-}
-
 void TASetup::AddRule(const std::string& header, const std::string& text) {
-    if (DelView)
-        AddRuleRow(header, text);
+    if (Created)
+        AutoCheck.AddRule(header, text);
     else
         Values.Rules.emplace_back(header, text);
 }
 
-void TASetup::AddRuleRow(const std::string& header, const std::string& text) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageA(DelView, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(header.c_str());
-    const int row = static_cast<int>(
-        SendMessageA(DelView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    item.iItem = row;
-    item.iSubItem = 1;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(DelView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void TASetup::DelButtonClick() {
-    const int row = static_cast<int>(SendMessageA(DelView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (row >= 0) SendMessageA(DelView, LVM_DELETEITEM, row, 0);
-}
-
 std::vector<std::string> TASetup::RuleStrings() const {
+    if (Created) return AutoCheck.RuleStrings();
     std::vector<std::string> rules;
-    if (!DelView) {
-        for (const auto& rule : Values.Rules) rules.push_back(rule.first + "," + rule.second);
-        return rules;
-    }
-    const int count = static_cast<int>(SendMessageA(DelView, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        std::string cells[2];
-        for (int column = 0; column < 2; ++column) {
-            char text[1024] = {};
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            const int length = static_cast<int>(
-                SendMessageA(DelView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-            cells[column].assign(text, length > 0 ? length : 0);
-        }
-        rules.push_back(cells[0] + "," + cells[1]);
-    }
+    for (const auto& rule : Values.Rules) rules.push_back(rule.first + "," + rule.second);
     return rules;
 }
 
@@ -548,26 +291,23 @@ void TASetup::HelpButtonClick() {
 }
 
 bool TASetup::CheckEveryAccepted() {
-    if (!Checked(CheckEveryTick)) return true;
-    int minutes = 0;
     std::string error;
-    if (AccountFields::CheckEveryFromText(TextOf(CheckEveryEdit), minutes, error)) return true;
+    if (Periodic.IntervalAccepted(error)) return true;
     MessageBeep(MB_ICONASTERISK);
     MessageDlgCenter(Handle, error, TMsgDlgType::Error, mbOK, 0);
     // The field is out of sight in the basic view.
     if (Basic) SetBasicView(false);
-    SetFocus(CheckEveryEdit);
-    SendMessageA(CheckEveryEdit, EM_SETSEL, 0, -1);
+    Periodic.FocusInterval();
     return false;
 }
 
 void TASetup::OKButtonClick() {
     if (!CheckEveryAccepted()) return;
     ReadValues();
-    if (AccountFields::PortBeyondRange(Values.PortText)) {
+    if (AccountFields::PortBeyondRange(Values.Connection.PortText)) {
         MessageBeep(MB_ICONASTERISK);
         MessageDlgCenter(Handle, PortRangeText, TMsgDlgType::Error, mbOK, 0);
-        SetFocus(PortEdit);
+        SetFocus(Connection.PortEdit);
         return;
     }
     // The checks apply in header search mode only; otherwise they stay as loaded.
@@ -584,12 +324,12 @@ bool TASetup::SaveDesignatedHeader(const std::string& header, HWND owner) {
 }
 
 TASetup::TSaveResult TASetup::Accept(HWND owner) {
-    if (Values.AccountName.empty()) {
+    if (Values.Connection.AccountName.empty()) {
         MessageBeep(MB_ICONASTERISK);
         MessageDlgCenter(owner, NoNameText, TMsgDlgType::Information, mbOK, 0);
         return TSaveResult::Refused;
     }
-    if (Values.AccountName == LoadResString(S_NEW_NAME)) {
+    if (Values.Connection.AccountName == LoadResString(S_NEW_NAME)) {
         MessageBeep(MB_ICONASTERISK);
         MessageDlgCenter(owner, ReservedNameText, TMsgDlgType::Error, mbOK, 0);
         return TSaveResult::Refused;
@@ -601,7 +341,7 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     bool isNew = NewAccount;
     int target = AccountIndex;
     std::string replacedKey;
-    const int match = Accounts.FindByName(Values.AccountName);
+    const int match = Accounts.FindByName(Values.Connection.AccountName);
     if (isNew && match >= 0) {
         MessageBeep(MB_ICONASTERISK);
         if (MessageDlgCenter(owner, OverwriteText, TMsgDlgType::Confirmation, mbYes | mbNo, 0) !=
@@ -617,7 +357,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
         if (Accounts.FindByKey(replacedKey, target) >= 0) replacedKey.clear();
     }
 
-    const std::string keyName = TAccountStore::AccountKeyName(Values.SIDNum, Values.SServ);
+    const std::string keyName =
+        TAccountStore::AccountKeyName(Values.Connection.SIDNum, Values.Connection.SServ);
     const int sharing = Accounts.FindByKey(keyName, isNew ? -1 : target);
     if (sharing >= 0) {
         const std::string other = Accounts.Page(sharing)->AccountName();
@@ -636,8 +377,8 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
         if (!created) return TSaveResult::Declined;  // every slot is used; AddPage said so
     }
 
-    const std::string portSuffix = AccountFields::PortSuffix(Values.PortText);
-    if (!Values.PassCheck) Values.SPass.clear();
+    const std::string portSuffix = AccountFields::PortSuffix(Values.Connection.PortText);
+    if (!Values.Connection.PassCheck) Values.Connection.SPass.clear();
     const std::string design =
         AccountFields::DesignHeader(Values.Design, LoadResString(S_NO_DESIGN));
     const std::vector<std::string> rules = RuleStrings();
@@ -645,12 +386,12 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
         AccountFields::AutoDelModeFor(Values.Mode, rules.size(), Values.Filter.AnyOn());
 
     TAccountSettings account;
-    account.Name = Values.AccountName;
+    account.Name = Values.Connection.AccountName;
     account.Design = design;
-    account.Serv = Values.SServ + portSuffix;
-    account.IDNum = Values.SIDNum;
-    account.APOPCheck = Values.SAPOPCheck;
-    account.Security = Values.Security;
+    account.Serv = Values.Connection.SServ + portSuffix;
+    account.IDNum = Values.Connection.SIDNum;
+    account.APOPCheck = Values.Connection.SAPOPCheck;
+    account.Security = Values.Connection.Security;
     // A trusted fingerprint belongs to the account's key: it stays while the user name and host
     // do, and goes with them when they change.
     if (!isNew && Accounts.Page(target)->KeyName == keyName)
@@ -660,12 +401,12 @@ TASetup::TSaveResult TASetup::SaveAccount(HWND owner) {
     account.RefreshToken = LoginMethod.SignedInToken();
     if (account.RefreshToken.empty() && !isNew)
         account.RefreshToken = Accounts.Page(target)->RefreshToken;
-    account.Pass = Values.SPass;
+    account.Pass = Values.Connection.SPass;
     account.AutoDelMode = mode;
     account.Rules = rules;
-    account.CheckEvery = Values.CheckEvery;
-    account.DeleteTicked = Values.DeleteTicked;
-    account.KeepCopy = Values.KeepCopy;
+    account.CheckEvery = Values.Periodic.CheckEvery;
+    account.DeleteTicked = Values.Periodic.DeleteTicked;
+    account.KeepCopy = Values.Periodic.KeepCopy;
     account.Filter = Values.Filter;
     TDpapiBox box;
     TAccountStore(Registry, &box).SaveAccount(account, keyName, replacedKey);

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/AutoCheckGroup.h"
+#include "dialogs/ConnectionGroup.h"
 #include "dialogs/FilterGroup.h"
 #include "dialogs/OAuthGroup.h"
+#include "dialogs/PeriodicGroup.h"
 #include "settings/AccountFields.h"
 #include "ui/KvPanelEx.h"
 #include "ui/Window.h"
@@ -19,33 +22,33 @@ class TASetup : public TWindow {
 public:
     // Control ids; the buttons are the dialog's own OK and Cancel.
     enum ControlId {
-        IdAccountEdit = 201,
-        IdSServ,
-        IdPortEdit,
-        IdPortUpDown,
-        IdSIDNum,
-        IdSPass,
-        IdSAPOPCheck,
-        IdPassCheck,
-        IdSecurityCombo,
-        IdHeadRadio = 220,
-        IdPPCheck,
-        IdNotRadio,
-        IdDelView,
-        IdAddButton,
-        IdDelButton,
-        IdPPLabel,
+        IdAccountEdit = TConnectionGroup::IdAccountEdit,
+        IdSServ = TConnectionGroup::IdSServ,
+        IdPortEdit = TConnectionGroup::IdPortEdit,
+        IdPortUpDown = TConnectionGroup::IdPortUpDown,
+        IdSIDNum = TConnectionGroup::IdSIDNum,
+        IdSPass = TConnectionGroup::IdSPass,
+        IdSAPOPCheck = TConnectionGroup::IdSAPOPCheck,
+        IdPassCheck = TConnectionGroup::IdPassCheck,
+        IdSecurityCombo = TConnectionGroup::IdSecurityCombo,
+        IdHeadRadio = TAutoCheckGroup::IdHeadRadio,
+        IdPPCheck = TAutoCheckGroup::IdPPCheck,
+        IdNotRadio = TAutoCheckGroup::IdNotRadio,
+        IdDelView = TAutoCheckGroup::IdDelView,
+        IdAddButton = TAutoCheckGroup::IdAddButton,
+        IdDelButton = TAutoCheckGroup::IdDelButton,
+        IdPPLabel = TAutoCheckGroup::IdPPLabel,
         IdDesignCombo = 240,
         IdLogCheck,
         IdOKButton = IDOK,
         IdCanButton = IDCANCEL,
         IdExtensionButton = 250,
         IdHelpButton,
-        IdCheckEveryTick = 260,
-        IdCheckEveryEdit,
-        IdCheckEveryUpDown,
-        IdDeleteTickedCheck,
-        IdKeepCopyCheck,
+        IdCheckEveryTick = TPeriodicGroup::IdCheckEveryTick,
+        IdCheckEveryEdit = TPeriodicGroup::IdCheckEveryEdit,
+        IdCheckEveryUpDown = TPeriodicGroup::IdCheckEveryUpDown,
+        IdDeleteTickedCheck = TPeriodicGroup::IdDeleteTickedCheck,
+        IdKeepCopyCheck = TPeriodicGroup::IdKeepCopyCheck,
     };
     static constexpr SIZE BasicSize{422, 262};
     static constexpr SIZE ExtendedSize{700, 760};
@@ -82,22 +85,12 @@ protected:
 private:
     // The dialog's values; the controls show them while the dialog is open.
     struct TValues {
-        std::string AccountName;
-        std::string SServ;
-        std::string PortText = "110";
-        std::string SIDNum;
-        std::string SPass;
-        bool SAPOPCheck = false;
-        bool PassCheck = false;
-        int Security = 0;  // kSecurity...
+        TConnectionGroup::TValues Connection;
         AccountFields::TModeChoice Mode = AccountFields::TModeChoice::None;
         std::vector<std::pair<std::string, std::string>> Rules;
         std::string Design;
         bool LogCheck = false;
-        // The periodic check: minutes (0 off), deletion without asking, copies kept.
-        int CheckEvery = 0;
-        bool DeleteTicked = false;
-        bool KeepCopy = false;
+        TPeriodicGroup::TValues Periodic;
         TAccountFilter Filter;  // the spam checks
         TOAuthAccount OAuth;    // the login method and OAuth 2.0 client
         bool SignedIn = false;  // the account holds a refresh token
@@ -110,20 +103,11 @@ private:
     void ReadValues();
     void FormShow();
     void ExtensionButtonClick();
-    void HeadRadioClick();
-    // The port follows the protection between the plain and the TLS port.
-    void SecurityComboChange();
-    void ChooseMode(int radioId);
-    void AddButtonClick();
-    void DelButtonClick();
     void HelpButtonClick();
     void OKButtonClick();
     // The name checks, then the save; Refused keeps the dialog open.
     TSaveResult Accept(HWND owner);
     TSaveResult SaveAccount(HWND owner);
-    void AddRuleRow(const std::string& header, const std::string& text);
-    void CreatePeriodicControls(HFONT font);
-    void CheckEveryTickClick();
     // The typed interval, when the periodic check is ticked; false after saying what is wrong.
     bool CheckEveryAccepted();
     // The authserv-ids of the rows the account's page lists.
@@ -134,17 +118,13 @@ private:
     TValues Values;
     bool Basic = false;
 
-    TKvPanelEx KvPanelEx1, KvPanelEx2, KvPanelEx3, PeriodicGroup;
-    TKvPanel HeadPanel, PPPanel;
+    TConnectionGroup Connection;
+    TKvPanelEx KvPanelEx3;
+    TAutoCheckGroup AutoCheck;
+    TPeriodicGroup Periodic;
     TFilterGroup Filters;
     TOAuthGroup LoginMethod;
-    HWND AccountEdit = nullptr, SServ = nullptr, PortEdit = nullptr, PortUpDown = nullptr;
-    HWND SIDNum = nullptr, SPass = nullptr, SAPOPCheck = nullptr, PassCheck = nullptr;
-    HWND SecurityCombo = nullptr;
-    HWND HeadRadio = nullptr, PPCheck = nullptr, NotRadio = nullptr, DelView = nullptr;
-    HWND AddButton = nullptr, DelButton = nullptr, PPLabel = nullptr;
+    bool Created = false;  // the controls exist and hold the rules
     HWND DesignCombo = nullptr, LogCheck = nullptr;
-    HWND CheckEveryTick = nullptr, CheckEveryEdit = nullptr, CheckEveryUpDown = nullptr;
-    HWND DeleteTickedCheck = nullptr, KeepCopyCheck = nullptr;
     HWND OKButton = nullptr, CanButton = nullptr, ExtensionButton = nullptr, HelpButton = nullptr;
 };

@@ -107,11 +107,11 @@ void TChPage::ArrangePage() {
                      panel.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     } else {
         RECT bar;
-        GetWindowRect(Frame->StatusBar1, &bar);
+        GetWindowRect(Frame->StatusBar1.Handle, &bar);
         SetWindowPos(Frame->MailView, nullptr, 0, 0, width, height - (bar.bottom - bar.top),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    Frame->SetStatusWidths();
+    Frame->StatusBar1.Resize();
     Frame->FitTitleColumn();
 }
 
@@ -160,13 +160,10 @@ void TChPage::Redecide() {
     if (!BindChoices()) return;
     const TMailList& mails = Frame->Mails();
     for (size_t i = 0; i < mails.Count(); ++i) {
-        TMailRow row;
-        row.Columns = mails.Row(i).Columns;
-        row.Ticked = mails.Row(i).Ticked;
-        row.RuleTicked = mails.Row(i).RuleTicked;
-        row.HeaderDigest = mails.Row(i).HeaderDigest;
-        Choices->ApplyTo(row);
-        if (row.Ticked != mails.Ticked(i)) Frame->SetTicked(static_cast<int>(i), row.Ticked);
+        const TChoice choice = Choices->ChoiceOf(TAccountChoices::IdentityOf(mails.Row(i)));
+        const bool ticked = choice == TChoice::Delete;
+        if (choice != TChoice::None && ticked != mails.Ticked(i))
+            Frame->SetTicked(static_cast<int>(i), ticked);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -84,9 +83,6 @@ constexpr int MinTitleWidth = 160;
 // The widest column 5 may shrink to; the hidden ones stay at 0.
 constexpr int MinDesignatedWidth = 10;
 
-// Room for a status part's borders around its text.
-constexpr int StatusPartMargin = 24;
-
 const TControlSpec LoginControls[] = {
     {"STATIC", "POP3サーバ名", SS_LEFT, 0, 0, 4, 200, 16, -1},
     {"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0, 0, 22, 201, 23, TMainFrame::IdServ},
@@ -143,13 +139,11 @@ void TMainFrame::FormCreate() {
     // Shown as "*" (the Japanese code page's default mask would be a wide dot).
     SendMessageA(Pass, EM_SETPASSWORDCHAR, '*', 0);
 
-    MailView =
-        CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
-                            LVS_OWNERDATA,
-                        8, 64,
-                        569, 265, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
-                        GetModuleHandleA(nullptr), nullptr);
+    MailView = CreateWindowExA(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 8, 64,
+        569, 265, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
+        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
@@ -168,74 +162,12 @@ void TMainFrame::FormCreate() {
     Delete = buttons[1];
     Kill = buttons[2];
 
-    StatusBar1 =
-        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0,
-                        Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdStatusBar)),
-                        GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(StatusBar1, SB_SETMINHEIGHT, 23, 0);
-    SendMessageA(StatusBar1, WM_SIZE, 0, 0);
-    SetStatusWidths();
-    SetStatusText(0, "接続していません。");
-}
-
-void TMainFrame::SetStatusWidths() {
-    RECT bar;
-    GetClientRect(StatusBar1, &bar);
-    const int width = bar.right - bar.left;
-    const int right = width - ProtectionWidth;
-    // Parts 1 and 2 hold the longest texts they show, for a five-digit mailbox, in the bar's font.
-    const int count = TextWidth(StatusBar1, "全 99999通") + StatusPartMargin;
-    const int progress = std::max(TextWidth(StatusBar1, "削除予定 99999通"),
-                                  TextWidth(StatusBar1, "99999通目処理中")) +
-                         StatusPartMargin;
-    int edges[4] = {right - progress - count, right - progress, ProtectionWidth > 0 ? right : -1,
-                    -1};
-    SendMessageA(StatusBar1, SB_SETPARTS, ProtectionWidth > 0 ? 4 : 3,
-                 reinterpret_cast<LPARAM>(edges));
-}
-
-void TMainFrame::ShowProtection(const std::string& text) {
-    ProtectionWidth = 0;
-    if (!text.empty()) ProtectionWidth = TextWidth(StatusBar1, text) + StatusPartMargin;
-    SetStatusWidths();
-    if (!text.empty()) SetStatusText(3, text);
-}
-
-int TMainFrame::StatusPartCount() const {
-    return static_cast<int>(SendMessageA(StatusBar1, SB_GETPARTS, 0, 0));
+    StatusBar1.Create(Handle, IdStatusBar, font);
+    StatusBar1.SetText(0, "接続していません。");
 }
 
 int TMainFrame::DesignatedColumnWidth(HFONT listFont) {
     return ColumnWidthFor(listFont, Columns[MailColumn::Designated].Caption);
-}
-
-void TMainFrame::SetStatusText(int panel, const std::string& text) {
-    // A leading tab centres the text of a status bar part.
-    std::string shown = panel == 0 ? text : "\t" + text;
-    SendMessageA(StatusBar1, SB_SETTEXTA, panel, reinterpret_cast<LPARAM>(shown.c_str()));
-}
-
-std::string TMainFrame::StatusText(int panel) const {
-    // The length counts characters under some systems, not bytes: room for two bytes each
-    // holds the Shift_JIS text either way.
-    const int length = LOWORD(SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, panel, 0));
-    std::string text(2 * static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(StatusBar1, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text.data()));
-    std::string shown = text.c_str();
-    if (!shown.empty() && shown[0] == '\t') shown.erase(0, 1);
-    return shown;
-}
-
-void TMainFrame::SetStatusTip(const std::string& text) {
-    SendMessageA(StatusBar1, SB_SETTIPTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-std::string TMainFrame::StatusTip() const {
-    char text[512] = {};
-    SendMessageA(StatusBar1, SB_GETTIPTEXTA, MAKEWPARAM(0, sizeof text),
-                 reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 int TMainFrame::ColumnCount() const {
@@ -281,11 +213,24 @@ void TMainFrame::SetSelected(int index, bool selected) {
 }
 
 void TMainFrame::PushTicks(const std::vector<size_t>& rows) {
+    const bool hold = rows.size() > ManyTicks;
+    if (hold) HoldListDrawing();
     Pushing = true;
     for (const size_t row : rows) {
         if (row < ShownCount) SetSelected(static_cast<int>(row), List.Ticked(row));
     }
     Pushing = false;
+    if (hold) ReleaseListDrawing();
+}
+
+void TMainFrame::HoldListDrawing() {
+    if (ListHolds++ == 0) SendMessageA(MailView, WM_SETREDRAW, FALSE, 0);
+}
+
+void TMainFrame::ReleaseListDrawing() {
+    if (ListHolds == 0 || --ListHolds > 0) return;
+    SendMessageA(MailView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(MailView, nullptr, FALSE);
 }
 
 void TMainFrame::AddRow(TMailRow row) { List.Add(std::move(row)); }
@@ -362,11 +307,7 @@ void TMainFrame::MailViewGetText(NMHDR& header) {
     item.pszText[length] = '\0';
 }
 
-void TMainFrame::MailViewSelectItem() {
-    char text[64];
-    std::snprintf(text, sizeof text, "削除予定 %d通", SelectedCount());
-    SetStatusText(2, text);
-}
+void TMainFrame::MailViewSelectItem() { StatusBar1.ShowDeletionCount(SelectedCount()); }
 
 void TMainFrame::MailViewDblClick() {
     if (!IsWindowEnabled(KvPanel1.Handle) || SelectedCount() != 1) return;
@@ -413,7 +354,8 @@ void TMainFrame::FitTitleColumn() {
     GetClientRect(MailView, &client);
     int width = client.right - client.left;
     // Room for the scroll bar the rows will bring, so that no column moves when it comes.
-    if (!(GetWindowLongA(MailView, GWL_STYLE) & WS_VSCROLL)) width -= GetSystemMetrics(SM_CXVSCROLL);
+    if (!(GetWindowLongA(MailView, GWL_STYLE) & WS_VSCROLL))
+        width -= GetSystemMetrics(SM_CXVSCROLL);
     const int count = ColumnCount();
     for (int column = 1; column < count; ++column)
         width -= static_cast<int>(SendMessageA(MailView, LVM_GETCOLUMNWIDTH, column, 0));
@@ -573,8 +515,7 @@ LRESULT TMainFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SyncTicks();
             return 0;
         case WM_SIZE:
-            SendMessageA(StatusBar1, WM_SIZE, 0, 0);
-            SetStatusWidths();
+            StatusBar1.Resize();
             return 0;
     }
     return DefaultProc(message, wParam, lParam);

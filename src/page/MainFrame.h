@@ -7,6 +7,7 @@
 #include "page/MailList.h"
 #include "rules/RuleSet.h"
 #include "ui/KvPanel.h"
+#include "ui/StatusBar.h"
 #include "ui/Window.h"
 #include "worker/MailRow.h"
 
@@ -41,7 +42,7 @@ public:
     HWND Serv = nullptr, APOPCheck = nullptr, IDNum = nullptr, Pass = nullptr;
     HWND Logon = nullptr, Delete = nullptr, Kill = nullptr;
     HWND MailView = nullptr;
-    HWND StatusBar1 = nullptr;
+    TStatusBar StatusBar1;
 
     // The context menu's sender-list commands (IdAllowSender, IdBlockSender, IdBlockDomain) and
     // learning commands (IdLearnUnwanted, IdLearnWanted) on the row at the index given.
@@ -50,21 +51,8 @@ public:
     // own changes of a tick).
     std::function<void(int row, bool ticked)> HandTicked;
 
-    // Text of status panel 0..2 as shown (panels 1 and 2 are centred).
-    void SetStatusText(int panel, const std::string& text);
-    std::string StatusText(int panel) const;
-    // Panel 0's tool tip; empty for none.
-    void SetStatusTip(const std::string& text);
-    std::string StatusTip() const;
-    void SetStatusWidths();
     // The width the designated-header column needs to show its caption in the list's font.
     static int DesignatedColumnWidth(HFONT listFont);
-    // How the standing connection is protected, in a status part of its own at the right end;
-    // the part is there only while the text is not empty.
-    void ShowProtection(const std::string& text);
-    // Parts of the status bar: 3, or 4 while a protection is shown (its text is in part 3).
-    int StatusPartCount() const;
-
     // The mail list's rows: the list view shows them and asks for the text of what it draws.
     // Ticks are the list view's selection, read into the rows when they are asked for.
     const TMailList& Mails();
@@ -88,6 +76,9 @@ public:
     void FitTitleColumn();
     // Decides every row again (see TMailList::Redecide) and redraws once.
     void Redecide(const TRuleSet& rules);
+    // The list stops drawing until the last hold is released, then draws once.
+    void HoldListDrawing();
+    void ReleaseListDrawing();
 
     // Event handlers.
     void LogonClick(int tag);
@@ -111,7 +102,6 @@ private:
     void PushTicks(const std::vector<size_t>& rows);
     void SetSelected(int index, bool selected);
     std::function<void(int command)> RunCommand;
-    int ProtectionWidth = 0;
     // The user changed the selection: the rows' ticks are read from it, and each change told
     // to HandTicked, once the burst of notifications is over or when the rows are asked for.
     void SyncTicks();
@@ -125,5 +115,9 @@ private:
     bool TicksStale = false;  // the user changed the selection since it was read
     bool SyncPosted = false;
     bool Pushing = false;     // the model's ticks are being given to the list view
+    int ListHolds = 0;
+    // Under Wine each row a tick changes is invalidated by a round trip to the server: more
+    // rows than this are drawn once instead.
+    static constexpr size_t ManyTicks = 32;
     std::string CellBuffer;
 };

@@ -19,17 +19,16 @@ void TPageBridge::HoldDrawing() {
     if (Held) return;
     Held = true;
     HeldSince = GetTickCount();
-    for (HWND window : {Frame.MailView, Frame.StatusBar1})
-        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    Frame.HoldListDrawing();
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, FALSE, 0);
 }
 
 void TPageBridge::ShowChanges() {
     if (!Held) return;
     Held = false;
-    for (HWND window : {Frame.MailView, Frame.StatusBar1}) {
-        SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window, nullptr, FALSE);
-    }
+    Frame.ReleaseListDrawing();
+    SendMessageA(Frame.StatusBar1.Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Frame.StatusBar1.Handle, nullptr, FALSE);
 }
 
 TPageBridge::~TPageBridge() {
@@ -83,11 +82,11 @@ void TPageBridge::SetStatusText(int panel, const std::string& text) {
             shown = Texts.Text[panel];
             Texts.Queued[panel] = false;
         }
-        Frame.SetStatusText(panel, shown);
+        Frame.StatusBar1.SetText(panel, shown);
     });
 }
 void TPageBridge::SetStatusDetail(const std::string& detail) {
-    Change([this, detail] { Frame.SetStatusTip(detail); });
+    Change([this, detail] { Frame.StatusBar1.SetTip(detail); });
 }
 void TPageBridge::SetButtonsEnabled(bool enabled) {
     Change([this, enabled] {
@@ -154,7 +153,7 @@ bool TPageBridge::AskTrustCertificate(const std::string& text, const std::string
 }
 
 void TPageBridge::SetProtectionText(const std::string& text) {
-    Change([this, text] { Frame.ShowProtection(text); });
+    Change([this, text] { Frame.StatusBar1.ShowProtection(text); });
 }
 
 void TPageBridge::RefreshTokenChanged(const std::string& token) {

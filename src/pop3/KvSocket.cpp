@@ -45,7 +45,7 @@ TKvSocket::TKvSocket() : Pipe(*this, Framer) {}
 
 // ---- the opening, one step after another ------------------------------------------------------
 
-void TKvSocket::Connect() {
+void TKvSocket::Connect(bool listings) {
     CheckOwner();
     if (Connected()) return;
     // A token is as good as a password for its hour: it never goes out in clear.
@@ -79,11 +79,11 @@ void TKvSocket::Connect() {
     else
         LoginUser();
     if (ahead) {
-        OpeningBatch(true, ListsAtLogin);
+        OpeningBatch(true, listings);
         return;
     }
     Capa();
-    if (ListsAtLogin && Pipelining())
+    if (listings && Pipelining())
         OpeningBatch(false, true);
     else
         Stat();
@@ -262,7 +262,6 @@ bool TKvSocket::Pipelining() const {
 void TKvSocket::Stat() {
     CommandNumber = CommandStat;
     MessageCount = ParseNumber(CommandStat, SendCommand(std::string("STAT") + Crlf));
-    if (OnStat) OnStat(*this);
 }
 
 void TKvSocket::OpeningBatch(bool capa, bool listings) {
@@ -312,7 +311,6 @@ void TKvSocket::OpeningBatch(bool capa, bool listings) {
         KeptSizes = std::move(sizes);
         KeptUids = uidsListed ? std::move(uids) : UidlEach();
     }
-    if (OnStat) OnStat(*this);
 }
 
 int32_t TKvSocket::ParseNumber(TCommand kind, const std::string& text) {
@@ -408,13 +406,7 @@ const std::vector<std::string>& TKvSocket::Top(int32_t n) {
     MultiLineText.clear();
     TPop3Pipeline::TBatch batch =
         Batch(1, true, [n](size_t) { return "TOP " + std::to_string(n) + " 0" + Crlf; });
-    batch.Before = [this](size_t) {
-        if (OnTopStart) OnTopStart(*this);
-    };
-    batch.Replied = [this](size_t) {
-        TPop3Reply::SplitHeader(MultiLineText, HeaderLines);
-        if (OnTopEnd) OnTopEnd(*this);
-    };
+    batch.Replied = [this](size_t) { TPop3Reply::SplitHeader(MultiLineText, HeaderLines); };
     Run(CommandTop, batch);
     return HeaderLines;
 }
@@ -425,13 +417,11 @@ void TKvSocket::TopAll(
     TPop3Pipeline::TBatch batch =
         Batch(static_cast<size_t>(std::max(count, 0)), true,
               [](size_t i) { return "TOP " + std::to_string(i + 1) + " 0" + Crlf; });
-    batch.Before = [this, &starting](size_t i) {
+    batch.Before = [&starting](size_t i) {
         if (starting) starting(static_cast<int32_t>(i + 1));
-        if (OnTopStart) OnTopStart(*this);
     };
     batch.Replied = [this, &header](size_t i) {
         TPop3Reply::SplitHeader(MultiLineText, HeaderLines);
-        if (OnTopEnd) OnTopEnd(*this);
         if (header) header(static_cast<int32_t>(i + 1), HeaderLines);
     };
     CloseWithStat(batch);

@@ -11,9 +11,9 @@
 
 // One client connection to a POP3 server, owned and used by one thread (the account's worker):
 // the command layer over the connection's line layer. Connect() runs the protocol's opening one
-// step after another: greeting, STLS when asked, login (USER/PASS or APOP), CAPA, STAT, then
-// raises OnStat, inside which the owner issues the per-message commands. Commands for many
-// messages go through a TPop3Pipeline, ahead of their replies to a server that pipelines.
+// step after another: greeting, STLS when asked, login (USER/PASS or APOP), CAPA, STAT; the owner
+// then issues the per-message commands. Commands for many messages go through a TPop3Pipeline,
+// ahead of their replies to a server that pipelines.
 class TKvSocket : public TPop3Connection, private TPop3Pipeline::TLink {
 public:
     static constexpr int32_t NoCountInStat = 100000000;
@@ -23,9 +23,6 @@ public:
     TKvSocket();
 
     std::vector<std::string> HeaderLines;  // result of the last Top; the caller copies it
-    std::function<void(TKvSocket&)> OnTopStart;
-    std::function<void(TKvSocket&)> OnTopEnd;
-    std::function<void(TKvSocket&)> OnStat;  // after STAT has set MessageCount
     // Raised once when a log write failed and logging stopped for this connection (LogStopReason
     // says why); the mail work goes on.
     std::function<void(TKvSocket&)> OnLogStopped;
@@ -48,13 +45,11 @@ public:
     // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
     // said. Kept across connections, as the next login may be refused for it.
     int32_t LoginDelay = -1;
-    // The owner lists the whole mailbox after STAT: to a server that pipelines, LIST and UIDL go
-    // out with STAT, and ListAll and UidlAll then answer once from what came back.
-    bool ListsAtLogin = false;
-
     // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
-    // refused login throws ErrorText, the connection left standing for a QUIT.
-    void Connect();
+    // refused login throws ErrorText, the connection left standing for a QUIT. With listings the
+    // owner lists the whole mailbox next: to a server that pipelines, LIST and UIDL go out with
+    // STAT, and ListAll and UidlAll then answer once from what came back.
+    void Connect(bool listings = false);
     // Sends one command line (ending in CR LF) and returns its reply without "+OK" and the blanks
     // after it; a refusal throws. CommandNumber is set by the caller.
     std::string SendCommand(const std::string& text);
@@ -90,11 +85,11 @@ public:
     std::vector<std::string> UidlAll();
     // TOP n 0 for n from 1 to count, ahead of the replies when the server pipelines, then a STAT
     // that shows they stayed in step (EPop3Desync when not). starting(n) comes before reply n is
-    // read, then OnTopStart, OnTopEnd and header(n, HeaderLines).
+    // read, header(n, HeaderLines) after it.
     void TopAll(int32_t count, const std::function<void(int32_t)>& starting,
                 const std::function<void(int32_t, const std::vector<std::string>&)>& header);
     // TOP n 0 for each of numbers, ahead of the replies when the server pipelines; header(i, lines)
-    // after the reply to numbers[i]. Raises neither OnTopStart nor OnTopEnd. With closeWithStat
+    // after the reply to numbers[i]. With closeWithStat
     // a batch sent ahead closes with a STAT, as TopAll's does.
     void TopEach(const std::vector<int32_t>& numbers,
                  const std::function<void(size_t, const std::vector<std::string>&)>& header,
@@ -137,7 +132,7 @@ private:
     // Names the server and the login: what PipelinedBefore is kept for.
     std::string ServerKey() const;
     // One batch sent ahead: CAPA when capa, STAT, then LIST and UIDL when listings, whose
-    // results are kept for ListAll and UidlAll. Raises OnStat.
+    // results are kept for ListAll and UidlAll.
     void OpeningBatch(bool capa, bool listings);
     // One UIDL n per message, for a server that refuses the listing.
     std::vector<std::string> UidlEach();

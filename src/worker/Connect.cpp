@@ -119,15 +119,6 @@ bool TConnect::TearDown() {
 void TConnect::Execute() {
     {
         auto session = std::make_unique<TKvSocket>();
-        session->OnStat = [this](TKvSocket&) { AfterStat(); };
-        session->OnTopStart = [this](TKvSocket&) {
-            Page.SetStatusText(0, "メールデータ読み込み中...");
-            Page.RepaintStatusBar();
-        };
-        session->OnTopEnd = [this](TKvSocket&) {
-            Page.SetStatusText(0, "読み込み完了。");
-            Page.RepaintStatusBar();
-        };
         session->OnLogStopped = [this](TKvSocket& s) {
             Page.SetStatusText(0, "通信ログ " + s.LogFileName +
                                       " を書き込めないため、記録を止めました (" + s.LogStopReason +
@@ -166,7 +157,6 @@ void TConnect::Execute() {
 }
 
 void TConnect::RunCommand(int command) {
-    PostRows = true;
     try {
         switch (command) {
             case CmdConnect:
@@ -247,6 +237,12 @@ void TConnect::ConnectAndList() {
             SignInByBrowser();
             OpenSession(password);
         }
+        Page.SetProtectionText(ProtectionText());
+        if (Shown.empty())
+            ListMailbox(true);
+        else
+            Resync(false);
+        Page.SetButtonsEnabled(true);
     } catch (const std::exception& failure) {
         EndFailedConnect(failure);
     }
@@ -299,8 +295,6 @@ void TConnect::OpenSession(const std::string& password) {
     Session->UseApop = !Session->UseXoauth2 && Inputs.APOPCheck;
     Session->OnAccessToken = [this](bool renew) { return AccessToken(renew); };
     Tokens.Use(Inputs.OAuth, Inputs.RefreshToken);
-    // Both listings follow the login at once when the whole mailbox is listed afresh.
-    Session->ListsAtLogin = Inputs.Unattended || Shown.empty();
 
     Page.SetStatusText(0, "接続中...");
     Page.SetStatusDetail("");
@@ -310,7 +304,8 @@ void TConnect::OpenSession(const std::string& password) {
     Session->LogFileName = "DelLog.txt";
     Session->LogEnabled = Inputs.LogEnabled;
     Page.SetIndicatorState(Index, LampBusy);
-    Session->Connect();
+    // Both listings follow the login at once when the whole mailbox is listed afresh.
+    Session->Connect(Inputs.Unattended || Shown.empty());
 }
 
 void TConnect::EndFailedConnect(const std::exception& failure) {
@@ -353,26 +348,6 @@ std::string TConnect::ProtectionText() const {
         default:
             return "なし";
     }
-}
-
-void TConnect::AfterStat() {
-    Page.SetProtectionText(ProtectionText());
-    if (Inputs.Unattended) {
-        // A check lists afresh; the page keeps its rows until the listing is whole. The buttons
-        // wait for the check's end.
-        Shown.clear();
-        PostRows = false;
-        ListMailbox();
-        return;
-    }
-    if (Shown.empty()) {
-        ListMailbox();
-    } else {
-        Resync();
-        // A deletion goes on at once; the buttons wait for its end.
-        if (ReconnectForDelete) return;
-    }
-    Page.SetButtonsEnabled(true);
 }
 
 void TConnect::Disconnect(const std::string& failure) {
@@ -424,10 +399,7 @@ void TConnect::DeleteAndDisconnect() {
     TNotDeleted notDeleted;
     std::vector<const TMailRow*> deleted;  // into ConfirmedRows
     try {
-        if (!Session->Noop()) {
-            ReconnectForDelete = true;
-            Reconnect();
-        }
+        if (!Session->Noop()) Reconnect(true);
         notDeleted = DeleteTickedRows(ConfirmedRows, deleted);
     } catch (const std::exception& failure) {
         ConfirmedRows.clear();
@@ -516,13 +488,12 @@ void TConnect::FetchHeader() {
         for (const TMailRow& row : Inputs.Rows) {
             if (!row.Ticked) continue;
             const int32_t number = NumberOnThisConnection(row);
-            if (number > 0) HeaderLines = Session->Top(number);
+            if (number > 0) ReadHeader(number);
             break;
         }
     } else {
-        ReconnectForDelete = false;
         try {
-            Reconnect();
+            Reconnect(false);
         } catch (const std::exception& failure) {
             // A failure of our own may leave the login standing: end it.
             if (!dynamic_cast<const EPop3Failure*>(&failure)) Session->Quit();
@@ -541,7 +512,15 @@ void TConnect::FetchHeader() {
     Page.ShowHeaderViewer(subject, second);
 }
 
-void TConnect::Reconnect() {
+void TConnect::ReadHeader(int32_t number) {
+    Page.SetStatusText(0, "メールデータ読み込み中...");
+    Page.RepaintStatusBar();
+    HeaderLines = Session->Top(number);
+    Page.SetStatusText(0, "読み込み完了。");
+    Page.RepaintStatusBar();
+}
+
+void TConnect::Reconnect(bool forDelete) {
     try {
         Session->Quit();
     } catch (const std::runtime_error&) {
@@ -551,6 +530,12 @@ void TConnect::Reconnect() {
     Page.SetStatusDetail("");
     Page.RepaintStatusBar();
     Page.SetIndicatorState(Index, LampBusy);
-    Session->ListsAtLogin = false;
     Session->Connect();
+    Page.SetProtectionText(ProtectionText());
+    if (Shown.empty())
+        ListMailbox(true);
+    else
+        Resync(forDelete);
+    // A deletion goes on at once; the buttons wait for its end.
+    if (!forDelete) Page.SetButtonsEnabled(true);
 }

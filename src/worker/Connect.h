@@ -74,7 +74,6 @@ public:
     static int LiveThreads();
 
     std::atomic<int> Index;  // the account's slot; the main window renumbers it
-    bool ReconnectForDelete = false;
     std::unique_ptr<TKvSocket> Session;
     int32_t TimeOut = ReplyTimeOut;  // given to the session at every connect
     // Where token requests go: set before the first command (tests), else the system's.
@@ -117,8 +116,8 @@ private:
     void Execute();
     void RunCommand(int command);
     void ConnectAndList();
-    // Sets the session up from the inputs and logs in with password; the listing runs inside
-    // (AfterStat). The page shows the connection as busy. Throws what failed.
+    // Sets the session up from the inputs and logs in with password, up to STAT. The page shows
+    // the connection as busy. Throws what failed.
     void OpenSession(const std::string& password);
     // A connect that failed: the account shows why and is ready again.
     void EndFailedConnect(const std::exception& failure);
@@ -149,9 +148,12 @@ private:
     // Ends the session (QUIT when one stands) and clears the list. A failure text is shown in
     // panel 0 in place of the normal one, whatever the state.
     void Disconnect(const std::string& failure = std::string());
-    // Connects again for a command whose session was lost; throws when that fails.
-    void Reconnect();
-    void AfterStat();
+    // Connects again for a command whose session was lost, then finds the rows again (or lists
+    // the mailbox when there are none); throws when that fails. For a deletion the buttons stay
+    // off and the confirmed rows are renumbered too.
+    void Reconnect(bool forDelete);
+    // TOP n 0 into HeaderLines, the status bar telling the read.
+    void ReadHeader(int32_t number);
     // The failure's text in panel 0, and its detail (the server's words) in panel 0's tool tip
     // and the communication log.
     void ShowFailure(const std::exception& failure);
@@ -167,7 +169,9 @@ private:
     // How the connection that stands is protected, in the user's words.
     std::string ProtectionText() const;
 
-    void ListMailbox();
+    // The listing after STAT. With rowsAsListed each row goes to the page as it is read; else
+    // (a check) the rows go at the end, and only when they differ from the page's.
+    void ListMailbox(bool rowsAsListed);
     // The listing into the user's choices record: what arrived since the last listing (Arrived),
     // what was wrong with the record (ChoicesProblem, also into the communication log).
     void RecordListing();
@@ -184,7 +188,7 @@ private:
     void ForgetDeleted(const std::vector<const TMailRow*>& deleted, bool byHand);
     // Sizes and ids of the whole mailbox, TOP for the messages the cache does not hold, each row
     // added in order as its header is at hand.
-    void ListRows(const TRuleSet& rules, const std::string& design);
+    void ListRows(const TRuleSet& rules, const std::string& design, bool rowsAsListed);
     // A check's rows to the page, when they differ from those it showed.
     void ShowListing();
     // Gives the page a row of Shown with the header lines it keeps, which the cache holds for
@@ -195,7 +199,7 @@ private:
                                    const std::string& design);
     // The row of message number from what was read of it, ticked by the rules.
     void AddListedRow(int32_t number, const THeaderCache::TEntry& entry, const TRuleSet& rules,
-                      bool sharedId);
+                      bool sharedId, bool rowsAsListed);
     // Ticked rows a deletion left on the server, by the reason.
     struct TNotDeleted {
         size_t Gone = 0;       // no message, or several, has the row's unique id now
@@ -224,7 +228,9 @@ private:
     // A deletion that failed before QUIT: the connection ends without it and the user is told
     // that nothing was deleted.
     void EndFailedDelete(const std::string& reason);
-    void Resync();
+    // The rows renumbered by unique id on the new connection; for a deletion the confirmed rows
+    // too, else the first ticked row's header read again.
+    void Resync(bool forDelete);
     // Number of the row's message on this connection: only when that number's unique id, as read
     // on this connection, is the row's; 0 otherwise.
     int32_t NumberOnThisConnection(const TMailRow& row) const;
@@ -262,9 +268,6 @@ private:
     // For a check: the tick the user gave by hand, by unique id (the rule's tick for the others).
     std::map<std::string, bool> HandTicks;
     std::string CachedDesign;  // the designated header the kept rows were read with
-    // Listed rows go to the page one by one; a check gives them at its end, and only when they
-    // differ from the page's.
-    bool PostRows = true;
     // The account's tokens, kept across commands while the program runs.
     TTokenKeeper Tokens;
     // The certificate needed a question that a check may not ask.

@@ -123,6 +123,11 @@ void TConnect::PeriodicCheck() {
     CertificateNotAsked = false;
     try {
         OpenSession(Inputs.Pass);
+        Page.SetProtectionText(ProtectionText());
+        // A check lists afresh; the page keeps its rows until the listing is whole. The buttons
+        // wait for the check's end.
+        Shown.clear();
+        ListMailbox(false);
     } catch (const std::exception& failure) {
         const std::string text = CertificateNotAsked ? CertNotAskedText : CheckFailureText(failure);
         Page.CheckEnded(FailedCheck(failure, text, OutcomeOf(failure)));

@@ -105,7 +105,7 @@ std::string TConnect::HeaderDigest(const TStringList& header) {
     return digest.HexDigest();
 }
 
-void TConnect::ListMailbox() {
+void TConnect::ListMailbox(bool rowsAsListed) {
     Page.SetStatusText(0, "接続しました。");
     const int32_t count = Session->MessageCount;
     Page.SetStatusText(1, "全 " + std::to_string(count) + "通");
@@ -138,7 +138,7 @@ void TConnect::ListMailbox() {
     Listed.clear();
     ListedHere = true;
     try {
-        ListRows(rules, design);
+        ListRows(rules, design, rowsAsListed);
     } catch (const EPop3Desync&) {
         // Rows listed so far may show another message's header: none may stay to be ticked, and
         // no header of this listing may be kept.
@@ -151,7 +151,7 @@ void TConnect::ListMailbox() {
     RecordListing();
     TeachLearner();
     QuietBefore.clear();
-    if (!PostRows) ShowListing();
+    if (!rowsAsListed) ShowListing();
     HeaderLines.clear();
     Page.SetIndicatorState(Index, LampListed);
     size_t ticked = 0;
@@ -225,7 +225,7 @@ std::vector<int32_t> TConnect::StillDecided(const std::vector<int32_t>& numbers,
     return still;
 }
 
-void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
+void TConnect::ListRows(const TRuleSet& rules, const std::string& design, bool rowsAsListed) {
     // Sizes and unique ids of the whole mailbox first, then the headers, each row as it comes.
     // The listings checked, their length (not STAT's count) bounds the rest.
     const std::vector<int32_t> sizes = Session->ListAll();
@@ -242,7 +242,8 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
         Fetched.insert(ConnectionUids[at]);
     }
     auto add = [&](int32_t number, const THeaderCache::TEntry& entry) {
-        AddListedRow(number, entry, rules, Cache.Repeats(ConnectionUids[number - 1]));
+        AddListedRow(number, entry, rules, Cache.Repeats(ConnectionUids[number - 1]),
+                     rowsAsListed);
     };
     // Rows go in in the mailbox's order: the kept ones before a fetched one, then it.
     int32_t next = 1;
@@ -266,8 +267,14 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design) {
             [this](int32_t number) {
                 Page.SetStatusText(2, std::to_string(number) + "通目処理中");
                 Page.RepaintStatusBar();
+                Page.SetStatusText(0, "メールデータ読み込み中...");
+                Page.RepaintStatusBar();
             },
-            fetched);
+            [&](int32_t number, const TStringList& header) {
+                Page.SetStatusText(0, "読み込み完了。");
+                Page.RepaintStatusBar();
+                fetched(number, header);
+            });
     } else if (!unknown.empty()) {
         Session->TopEach(
             unknown, [&](size_t i, const TStringList& header) { fetched(unknown[i], header); },
@@ -281,46 +288,39 @@ THeaderCache::TEntry TConnect::ReadEntry(const TStringList& header, int32_t size
     THeaderCache::TEntry entry;
     entry.Size = size;
     entry.HeaderDigest = HeaderDigest(header);
-    TStringList& lines = entry.Lines;
-    lines = header;
+    TStringList lines = header;
     UnfoldHeader(lines);
     // A header without a single line (Top always ends in ".") gets the read-error header.
     if (lines.empty()) {
         lines = ReadErrorHeader();
         UnfoldHeader(lines);
     }
-    HeaderLines = lines;
-    size_t taken = 0;  // lines at the end of HeaderLines already looked up
-
+    // The first field of each name: the names differ, so none can take another's line.
+    auto first = [&lines](const std::string& name) {
+        return HeaderField::FirstRuleValue(lines, name);
+    };
     auto& columns = entry.Row.Columns;
-    columns[TMailRow::Title] =
-        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
+    columns[TMailRow::Title] = TMainDM::DecodeHeaderText(first("Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
-    columns[TMailRow::Sender] = TMainDM::ExtractSenderName(
-        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "From:")));
+    columns[TMailRow::Sender] =
+        TMainDM::ExtractSenderName(TMainDM::DecodeHeaderText(first("From:")));
     if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
-    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, taken, "Date:"));
+    const double sent = TMainDM::ParseMailDate(first("Date:"));
     columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
     columns[TMailRow::Size] = std::to_string(size);
 
-    const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
-    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
+    const TMark mark = AttachmentMark(first("Content-Type:"), first("X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
 
-    if (!design.empty()) {
-        HeaderLines = lines;
-        taken = 0;
-        columns[TMailRow::Designated] =
-            TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
-    }
+    if (!design.empty()) columns[TMailRow::Designated] = TMainDM::DecodeHeaderText(first(design));
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
     entry.Row.AuthServId = TAuthResults::TopmostAuthServId(lines);
-    HeaderLines = lines;
+    entry.Lines = std::move(lines);
     return entry;
 }
 
 void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
-                            const TRuleSet& rules, bool sharedId) {
+                            const TRuleSet& rules, bool sharedId, bool rowsAsListed) {
     TMailRow row = entry.Row;
     const std::string& uid = ConnectionUids[static_cast<size_t>(number - 1)];
     row.Columns[TMailRow::Number] = std::to_string(number);
@@ -343,7 +343,7 @@ void TConnect::AddListedRow(int32_t number, const THeaderCache::TEntry& entry,
     if (decision.Ticked) listed.Reason = decision.Reason;
     if (Inputs.Learner && !decision.Ticked && !row.Ticked)
         QuietRows[uid] = {entry.Size, entry.Lines};
-    if (PostRows) {
+    if (rowsAsListed) {
         // The page keeps the lines, to decide the row again when the rules change.
         row.HeaderLines = entry.Lines;
         Page.AddRow(row);
@@ -513,7 +513,7 @@ std::string TConnect::NotDeletedText(const TNotDeleted& notDeleted) {
     return text;
 }
 
-void TConnect::Resync() {
+void TConnect::Resync(bool forDelete) {
     ConnectionUids.clear();
     ListedHere = false;
     const int32_t count = Session->MessageCount;
@@ -531,7 +531,7 @@ void TConnect::Resync() {
     for (size_t i = 0; i < rows.size(); ++i) {
         if (renumber(rows[i])) Page.SetMessageNumber(i, rows[i].Columns[TMailRow::Number]);
     }
-    if (ReconnectForDelete) {
+    if (forDelete) {
         // The deletion itself follows once the connection stands.
         for (TMailRow& row : ConfirmedRows) renumber(row);
         return;
@@ -540,7 +540,7 @@ void TConnect::Resync() {
     for (const TMailRow& row : rows) {
         if (!row.Ticked) continue;
         const int32_t number = NumberOnThisConnection(row);
-        if (number > 0) HeaderLines = Session->Top(number);
+        if (number > 0) ReadHeader(number);
         break;
     }
     // Connected and listed again, no longer busy.

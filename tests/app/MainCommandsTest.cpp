@@ -237,7 +237,7 @@ TEST_F(MainCommandsTest, CtrlRAZChangeTheTicksOnlyWhileTheAccountIsIdle) {
     Tick(frame, {0, 2});
     CtrlKey(frame.MailView, 'R');
     EXPECT_EQ(Ticked(frame), (std::vector<int>{1, 3}));
-    EXPECT_EQ(frame.StatusText(2), "削除予定 2通");
+    EXPECT_EQ(frame.StatusBar1.Text(2), "削除予定 2通");
     CtrlKey(frame.MailView, 'A');
     EXPECT_EQ(Ticked(frame), (std::vector<int>{0, 1, 2, 3}));
     CtrlKey(frame.MailView, 'Z');
@@ -394,7 +394,7 @@ TEST_F(MainCommandsTest, RemoveAccountAsksThenSaysSoInTheNextTab) {
     }
     EXPECT_EQ(Main.Accounts.PageCount, 2);
     EXPECT_FALSE(Registry.KeyExists(std::string(kConnectKey) + "\\" + key));
-    EXPECT_EQ(ActiveFrame().StatusText(0), "接続先リストから削除しました。");
+    EXPECT_EQ(ActiveFrame().StatusBar1.Text(0), "接続先リストから削除しました。");
 
     // On the "新規" tab nothing is asked.
     SelectTab(1);

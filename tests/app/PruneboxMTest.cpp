@@ -720,11 +720,12 @@ TEST(PruneboxMTest, CertificateQuestionAnsweredBothWaysForAnAccountMadeInTheDial
         EXPECT_EQ(frame.RowCount(), c.Rows);
         EXPECT_EQ(page.IndicatorState, c.Lamp);
         if (c.Panel0) {
-            EXPECT_EQ(frame.StatusText(0), c.Panel0);
+            EXPECT_EQ(frame.StatusBar1.Text(0), c.Panel0);
         }
         EXPECT_EQ(storedHash(), c.Answer == mrNo ? "" : selfHash);
         if (!c.Rows) continue;
-        EXPECT_EQ(frame.StatusText(3).rfind("SSL/TLS (TLS 1.", 0), 0u) << frame.StatusText(3);
+        EXPECT_EQ(frame.StatusBar1.Text(3).rfind("SSL/TLS (TLS 1.", 0), 0u)
+            << frame.StatusBar1.Text(3);
         run(frame.Kill);
     }
 }
@@ -741,7 +742,7 @@ TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
     };
     auto part = [&](int index) {
         RECT rect{};
-        SendMessageA(frame.StatusBar1, SB_GETRECT, index, reinterpret_cast<LPARAM>(&rect));
+        SendMessageA(frame.StatusBar1.Handle, SB_GETRECT, index, reinterpret_cast<LPARAM>(&rect));
         return static_cast<int>(rect.right - rect.left) - 2 * edge - 3;
     };
     auto column = [&](HWND list, int index) {
@@ -770,9 +771,9 @@ TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
         HFONT Font;
         const char* Text;
     } cases[] = {
-        {"status part 1", part(1), fontOf(frame.StatusBar1), "全 99999通"},
-        {"status part 2", part(2), fontOf(frame.StatusBar1), "削除予定 99999通"},
-        {"status part 2", part(2), fontOf(frame.StatusBar1), "99999通目処理中"},
+        {"status part 1", part(1), fontOf(frame.StatusBar1.Handle), "全 99999通"},
+        {"status part 2", part(2), fontOf(frame.StatusBar1.Handle), "削除予定 99999通"},
+        {"status part 2", part(2), fontOf(frame.StatusBar1.Handle), "99999通目処理中"},
         {"designated-header column", column(frame.MailView, MailColumn::Designated),
          fontOf(mailHeader), "指定ヘッダ"},
         {"rule list column 0", rules[0], rulesFont, "ヘッダタイトル"},
@@ -924,10 +925,10 @@ TEST(PruneboxMTest, IconTipCountsTheRowsNoTickHolds) {
         row.Ticked = ticked;
         main.Accounts.Pages[1]->Frame->AddRow(row);
     }
-    EXPECT_FALSE(main.Tray.ShowsWaitingMail());
+    EXPECT_FALSE(main.Tray.Icon.ShowsWaitingMail());
     main.Accounts.Pages[1]->SetIndicatorState(0);  // a listing ends
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox\n削除チェックのないメール:\nAccount1 2通");
-    EXPECT_TRUE(main.Tray.ShowsWaitingMail());
+    EXPECT_EQ(main.Tray.Icon.Tip(), "Prunebox\n削除チェックのないメール:\nAccount1 2通");
+    EXPECT_TRUE(main.Tray.Icon.ShowsWaitingMail());
 }
 
 TEST(PruneboxMTest, FailedCheckShowsInTheTipUntilACheckGoesThrough) {
@@ -938,9 +939,9 @@ TEST(PruneboxMTest, FailedCheckShowsInTheTipUntilACheckGoesThrough) {
     failed.Outcome = TCheckOutcome::NetworkFailure;
     failed.Failure = "通信エラー";
     main.CheckEnded(1, failed);
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox\nAccount1 エラー");
+    EXPECT_EQ(main.Tray.Icon.Tip(), "Prunebox\nAccount1 エラー");
     main.CheckEnded(1, TCheckResult{});
-    EXPECT_EQ(main.Tray.Tip(), "Prunebox");
+    EXPECT_EQ(main.Tray.Icon.Tip(), "Prunebox");
 }
 
 TEST(PruneboxMTest, NoticeNamesTheAccountUpToThreeNewMailsAndWhatWasDeleted) {

@@ -226,7 +226,7 @@ TEST(GeneralSetupTest, ResidentTicksRoundTripAndOkAppliesTheIconAndTheStartAtOnc
         EXPECT_EQ(StoredSetup("Tray", true), std::optional<int32_t>(on));
         EXPECT_EQ(StoredSetup("MinimizeToTray", true), std::optional<int32_t>(on));
         EXPECT_EQ(StoredSetup("Notify", true), std::optional<int32_t>(on));
-        EXPECT_EQ(started.Main.Tray.Wanted(), on);
+        EXPECT_EQ(started.Main.Tray.Icon.Wanted(), on);
         NOTIFYICONDATAA icon{};
         icon.cbSize = sizeof icon;
         icon.hWnd = main;

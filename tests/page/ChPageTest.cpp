@@ -100,13 +100,13 @@ TEST(ChPageTest, ConnectListsWithRedThenYellowLampAndDisconnectTurnsItBlue) {
     // A slow reply to STAT keeps the account busy long enough to look at it.
     server.Script("STAT", TFakeReply::Split({"+OK 3 100000019", "\r\n"}, 700));
     TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
-    EXPECT_EQ(account.Frame.StatusText(0), "接続していません。");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(0), "接続していません。");
 
     account.Click(account.Frame.Logon);
     ASSERT_TRUE(PumpUntil([&] { return account.Page.IndicatorState == 2; }));
     EXPECT_FALSE(IsWindowEnabled(account.Frame.KvPanel1.Handle));
     EXPECT_FALSE(IsWindowEnabled(account.Frame.Logon));  // through the panel
-    EXPECT_EQ(account.Frame.StatusText(0), "接続中...");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(0), "接続中...");
     ASSERT_TRUE(PumpUntil([&] { return account.Idle(); }, 30000));
     GuiTest::PumpPending();
 
@@ -117,7 +117,7 @@ TEST(ChPageTest, ConnectListsWithRedThenYellowLampAndDisconnectTurnsItBlue) {
     EXPECT_EQ(account.Column(MailColumn::Size), (std::vector<std::string>{"10", "9", "100000000"}));
     EXPECT_EQ(account.Column(MailColumn::Uidl(MailColumn::Count)),
               (std::vector<std::string>{"u1", "u2", "u3"}));
-    EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(1), "全 3通");
 
     account.Run(account.Frame.Kill);
     EXPECT_EQ(account.Page.IndicatorState, 0);
@@ -159,9 +159,9 @@ TEST(ChPageTest, SelectionCountShowsInPanelTwo) {
     TAccount account("127.0.0.1:" + std::to_string(server.Port()), "user", "secret");
     account.Run(account.Frame.Logon);
     account.Select({0, 1, 2});
-    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 3通");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(2), "削除予定 3通");
     account.Select({});
-    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 0通");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(2), "削除予定 0通");
 }
 
 TEST(ChPageTest, DoubleClickOpensTheHeaderOnlyForOneReadableRow) {
@@ -238,7 +238,7 @@ TEST(ChPageTest, SubjectsInEveryCharsetShowAsJapaneseAndARuleTicksThem) {
             ticked.push_back(row);
     }
     EXPECT_EQ(ticked, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(account.Frame.StatusText(2), "削除予定 4通");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(2), "削除予定 4通");
 
     account.Select({2});
     TDialogAnswerer viewer({TAction(TAnswer::Escape)});
@@ -338,14 +338,15 @@ TEST(ChPageTest, StatusPanelsGiveBackTheirWholeText) {
         std::string Text;
     } cases[] = {{0, ""}, {0, "接続中..."}, {1, "全 3通"}, {2, longText}, {0, longText + "!"}};
     for (const auto& c : cases) {
-        account.Frame.SetStatusText(c.Panel, c.Text);
-        EXPECT_EQ(account.Frame.StatusText(c.Panel), c.Text) << c.Panel << " " << c.Text.size();
+        account.Frame.StatusBar1.SetText(c.Panel, c.Text);
+        EXPECT_EQ(account.Frame.StatusBar1.Text(c.Panel), c.Text)
+            << c.Panel << " " << c.Text.size();
     }
 }
 
 TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
     TAccount account("", "", "");
-    account.Frame.SetStatusText(1, "全 3通");
+    account.Frame.StatusBar1.SetText(1, "全 3通");
     const struct {
         const char* Text;
         int Parts;
@@ -353,16 +354,16 @@ TEST(ChPageTest, ProtectionFromTheWorkerShowsInItsOwnStatusPartUntilCleared) {
     for (const auto& c : cases) {
         std::thread worker([&] { account.Page.Bridge->SetProtectionText(c.Text); });
         worker.join();
-        ASSERT_TRUE(PumpUntil([&] { return account.Frame.StatusPartCount() == c.Parts; }))
+        ASSERT_TRUE(PumpUntil([&] { return account.Frame.StatusBar1.PartCount() == c.Parts; }))
             << c.Text;
         // A new layout of the page keeps the part; the other panels keep their texts.
         account.Page.ArrangePage();
-        EXPECT_EQ(account.Frame.StatusPartCount(), c.Parts) << c.Text;
+        EXPECT_EQ(account.Frame.StatusBar1.PartCount(), c.Parts) << c.Text;
         if (c.Parts == 4) {
-            EXPECT_EQ(account.Frame.StatusText(3), c.Text);
+            EXPECT_EQ(account.Frame.StatusBar1.Text(3), c.Text);
         }
-        EXPECT_EQ(account.Frame.StatusText(1), "全 3通") << c.Text;
-        EXPECT_EQ(account.Frame.StatusText(0), "接続していません。") << c.Text;
+        EXPECT_EQ(account.Frame.StatusBar1.Text(1), "全 3通") << c.Text;
+        EXPECT_EQ(account.Frame.StatusBar1.Text(0), "接続していません。") << c.Text;
     }
 }
 
@@ -376,8 +377,8 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
     account.Page.LogEnabled = true;
     account.Run(account.Frame.Logon);
     const std::string detail = "PASS: -ERR [IN-USE] Mailbox held by the mailer";
-    EXPECT_EQ(account.Frame.StatusText(0), "メールボックスは他のプログラムが使用中です。");
-    EXPECT_EQ(account.Frame.StatusTip(), detail);
+    EXPECT_EQ(account.Frame.StatusBar1.Text(0), "メールボックスは他のプログラムが使用中です。");
+    EXPECT_EQ(account.Frame.StatusBar1.Tip(), detail);
     std::ifstream file("DelLog.txt", std::ios::binary);
     const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_NE(log.find(detail + "\r\n"), std::string::npos) << log;
@@ -385,7 +386,7 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
     // The status bar's own tool tip window, the one that holds a tool for panel 0, shows it there.
     struct TTipSearch {
         HWND Bar, Found;
-    } search{account.Frame.StatusBar1, nullptr};
+    } search{account.Frame.StatusBar1.Handle, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM data) {
@@ -406,20 +407,20 @@ TEST(ChPageTest, ServerWordsOfAFailureShowInPanelZerosTipAndTheLog) {
     const HWND tip = search.Found;
     ASSERT_NE(tip, nullptr) << "no tool tip window";
     RECT part{};
-    SendMessageA(account.Frame.StatusBar1, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+    SendMessageA(account.Frame.StatusBar1.Handle, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
     POINT middle{(part.left + part.right) / 2, (part.top + part.bottom) / 2};
-    ClientToScreen(account.Frame.StatusBar1, &middle);
+    ClientToScreen(account.Frame.StatusBar1.Handle, &middle);
     SetForegroundWindow(account.Started.Main.Handle);
     SetCursorPos(middle.x, middle.y);
-    ScreenToClient(account.Frame.StatusBar1, &middle);
+    ScreenToClient(account.Frame.StatusBar1.Handle, &middle);
     // One move, as the mouse coming to rest: each further one would start the tip's delay again.
-    SendMessageA(account.Frame.StatusBar1, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
+    SendMessageA(account.Frame.StatusBar1.Handle, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
     EXPECT_EQ(GuiTest::WindowText(tip), detail);
 
     account.Run(account.Frame.Logon);
-    EXPECT_EQ(account.Frame.StatusText(1), "全 3通");
-    EXPECT_EQ(account.Frame.StatusTip(), "");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(1), "全 3通");
+    EXPECT_EQ(account.Frame.StatusBar1.Tip(), "");
     account.Run(account.Frame.Kill);
 }
 
@@ -924,7 +925,7 @@ TEST(ChPageTest, ListsTheJapaneseMailboxOfDovecot) {
     EXPECT_EQ(account.Frame.CellText(0, MailColumn::Title), "会議の資料について");
     EXPECT_EQ(account.Frame.CellText(0, MailColumn::Sender), "山田 太郎");
     EXPECT_EQ(account.Frame.CellText(0, MailColumn::Sent), "11/13 (月) 09:15");
-    EXPECT_EQ(account.Frame.StatusText(1), "全 15通");
+    EXPECT_EQ(account.Frame.StatusBar1.Text(1), "全 15通");
     EXPECT_EQ(account.Page.IndicatorState, 3);
     account.Run(account.Frame.Kill);
     EXPECT_EQ(account.Page.IndicatorState, 0);

@@ -179,7 +179,7 @@ TEST(PageBridgeTest, QuestionsAndRequestsReachTheHost) {
 // short the burst: a status bar whose drawing is held has lost WS_VISIBLE.
 TEST(PageBridgeTest, DrawingComesBackWhenTheWorkersChangesRunDry) {
     TFixture fixture;
-    HWND bar = fixture.Page->Frame->StatusBar1;
+    HWND bar = fixture.Page->Frame->StatusBar1.Handle;
     auto drawn = [&] { return (GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE) != 0; };
     ASSERT_TRUE(drawn());
     fixture.FromWorker([](TPageBridge& b) {
@@ -191,7 +191,7 @@ TEST(PageBridgeTest, DrawingComesBackWhenTheWorkersChangesRunDry) {
         }
     });
     EXPECT_TRUE(PumpUntil([&] { return fixture.Page->Frame->RowCount() == 300 && drawn(); }));
-    EXPECT_EQ(fixture.Page->Frame->StatusText(2), "300通目処理中");
+    EXPECT_EQ(fixture.Page->Frame->StatusBar1.Text(2), "300通目処理中");
 }
 
 // A check starts from the rows as the worker gave them (the list is not read back, which would

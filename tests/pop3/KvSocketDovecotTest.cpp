@@ -13,9 +13,9 @@
 
 namespace {
 
-// What a listing in the after-STAT handler saw: one TOP, LIST and UIDL per message, in order.
+// What a listing after STAT saw: one TOP, LIST and UIDL per message, in order.
 struct TListing {
-    int Stats = 0;  // times OnStat was raised
+    int Stats = 0;  // times the listing began
     int32_t Count = -1;
     std::vector<std::vector<std::string>> Headers;
     std::vector<int32_t> Sizes;
@@ -34,19 +34,17 @@ std::unique_ptr<TKvSocket> NewSession(const std::string& user, bool apop,
     return session;
 }
 
-// Connects and lists the whole mailbox from inside OnStat, as the worker does.
+// Connects and lists the whole mailbox after STAT.
 TListing ConnectAndList(TKvSocket& session) {
     TListing listing;
-    session.OnStat = [&listing](TKvSocket& s) {
-        ++listing.Stats;
-        listing.Count = s.MessageCount;
-        for (int32_t n = 1; n <= s.MessageCount; ++n) {
-            listing.Headers.push_back(s.Top(n));
-            listing.Sizes.push_back(s.List(n));
-            listing.Ids.push_back(s.Uidl(n));
-        }
-    };
     session.Connect();
+    ++listing.Stats;
+    listing.Count = session.MessageCount;
+    for (int32_t n = 1; n <= session.MessageCount; ++n) {
+        listing.Headers.push_back(session.Top(n));
+        listing.Sizes.push_back(session.List(n));
+        listing.Ids.push_back(session.Uidl(n));
+    }
     return listing;
 }
 
@@ -155,10 +153,8 @@ TEST_F(KvSocketDovecotTest, DeleteTakesEffectOnlyWithQuitAndOnlyForTheGivenMessa
         TestMaildir mailbox("kvdele", {Message("one"), Message("two"), Message("three"), Message("four")});
         {
             auto session = NewSession(mailbox.User(), c.Apop);
-            session->OnStat = [&c](TKvSocket& s) {
-                for (int32_t n : c.Delete) s.Dele(n);
-            };
             session->Connect();
+            for (int32_t n : c.Delete) session->Dele(n);
             EXPECT_TRUE(session->Connected());
             if (c.Quit) session->Quit();
         }  // without Quit, the session closes the socket when it goes
@@ -173,8 +169,8 @@ TEST_F(KvSocketDovecotTest, DeleteTakesEffectOnlyWithQuitAndOnlyForTheGivenMessa
 TEST_F(KvSocketDovecotTest, NoopIsTrueWhileConnectedAndFalseAfterQuit) {
     auto session = NewSession("jpuser", false);
     bool duringStat = false;
-    session->OnStat = [&duringStat](TKvSocket& s) { duringStat = s.Noop(); };
     session->Connect();
+    duringStat = session->Noop();
     EXPECT_TRUE(duringStat);
     EXPECT_TRUE(session->Noop());
     EXPECT_EQ(session->CommandNumber, -1);
@@ -188,9 +184,9 @@ TEST_F(KvSocketDovecotTest, RefusedPasswordLeavesTheConnectionOpenAndTheSessionR
         SCOPED_TRACE(login.User);
         auto session = NewSession(login.User, login.Apop, "wrong-password");
         int stats = 0;
-        session->OnStat = [&stats](TKvSocket&) { ++stats; };
         try {
             session->Connect();
+            ++stats;
             ADD_FAILURE() << "login with a wrong password accepted";
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), "ユーザ名、パスワードが違います。");

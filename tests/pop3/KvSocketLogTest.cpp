@@ -47,12 +47,10 @@ TEST(KvSocketLog, BytesOfALoginAndListing) {
         s->Password = c.Password;
         s->LogEnabled = true;
         s->LogFileName = file;
-        s->OnStat = [](TKvSocket& k) {
-            k.Top(1);
-            k.Uidl(1);
-        };
         try {
             s->Connect();
+            s->Top(1);
+            s->Uidl(1);
         } catch (const EPop3Failure&) {
         }
         s->Quit();
@@ -91,8 +89,8 @@ TEST(KvSocketLog, EachTopBlockBeforeTheLastIsLoggedAsMiddle) {
     auto s = SessionFor(server);
     s->LogEnabled = true;
     s->LogFileName = file;
-    s->OnStat = [](TKvSocket& k) { k.Top(1); };
     s->Connect();
+    s->Top(1);
     std::string log = ReadWholeFile(file);
     EXPECT_NE(log.find("Send:8\r\nTOP 1 0\r\n\r\n"
                        "Receive:8 ヘッダ途中\r\n"
@@ -144,8 +142,8 @@ TEST(KvSocketLog, CommandsOfAWindowComeBeforeTheirReplies) {
     auto s = SessionFor(server);
     s->LogEnabled = true;
     s->LogFileName = file;
-    s->OnStat = [](TKvSocket& k) { k.TopAll(2, nullptr, nullptr); };
     s->Connect();
+    s->TopAll(2, nullptr, nullptr);
     const std::string log = ReadWholeFile(file);
     EXPECT_NE(log.find("Receive:11\r\n+OK\r\nPIPELINING\r\n.\r\n\r\n"), std::string::npos);
     // The batch closes with a STAT that shows whether the replies stayed in step.
@@ -183,12 +181,11 @@ TEST(KvSocketLog, ALoginAfterPipeliningGoesAhead) {
         server.SetMessages({{"Subject: x\r\n", 1, "u1"}});
         if (c.Pipelined) server.SetCapabilities({"PIPELINING"});
         auto s = SessionFor(server);
-        s->ListsAtLogin = true;
-        s->Connect();
+        s->Connect(true);
         s->Quit();
         if (c.FailedBetween) {
             server.Script("USER", TFakeReply::Bytes("-ERR not now\r\n"));
-            EXPECT_NE(FailureOf([&] { s->Connect(); }), "(no failure)");
+            EXPECT_NE(FailureOf([&] { s->Connect(true); }), "(no failure)");
             s->Quit();
         }
         server.SetCapabilities({"PIPELINING"});
@@ -196,7 +193,7 @@ TEST(KvSocketLog, ALoginAfterPipeliningGoesAhead) {
         s->UserName = c.User;
         s->LogEnabled = true;
         s->LogFileName = file;
-        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Failure) << c.Name;
+        EXPECT_EQ(FailureOf([&] { s->Connect(true); }), c.Failure) << c.Name;
         s->Quit();
         const std::string log = ReadWholeFile(file);
         const bool ahead = log.find("Send:2\r\n") < log.find("Receive:1");
@@ -227,8 +224,8 @@ TEST(KvSocketLog, FailedWriteStopsTheLogNotTheListing) {
         EXPECT_EQ(k.LogStopReason, "ディスクがいっぱいです");
     };
     std::string uid;
-    s->OnStat = [&](TKvSocket& k) { uid = k.Uidl(2); };
     s->Connect();
+    uid = s->Uidl(2);
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(s->MessageCount, 2);
     EXPECT_EQ(uid, "u2");

@@ -24,10 +24,10 @@ protected:
         Server.SetMessages(TwoMessages);
         Session = SessionFor(Server);
     }
-    // Connects; Work runs inside the after-STAT notification.
-    void ConnectAnd(std::function<void(TKvSocket&)> work) {
-        Session->OnStat = std::move(work);
+    // Connects; work runs after STAT.
+    void ConnectAnd(const std::function<void(TKvSocket&)>& work) {
         Session->Connect();
+        work(*Session);
     }
     TFakePop3Server Server;
     std::unique_ptr<TKvSocket> Session;
@@ -139,8 +139,8 @@ TEST_F(KvSocketTest, SingleLineRepliesAreParsed) {
         server.Script(c.Command, TFakeReply::Bytes(c.Reply));
         auto s = SessionFor(server);
         std::string got;
-        s->OnStat = [&](TKvSocket& k) { got = c.Run(k); };
         s->Connect();
+        got = c.Run(*s);
         EXPECT_EQ(got, c.Expected) << c.Reply;
     }
 }
@@ -202,19 +202,12 @@ TEST_F(KvSocketTest, TopSplitsTheHeaderWhateverTheStatusLineAndSegments) {
         server.Script("TOP", TFakeReply::Split(c.Parts, 30));
         auto s = SessionFor(server);
         Lines got;
-        int starts = 0, ends = 0;
-        s->OnTopStart = [&](TKvSocket&) { ++starts; };
-        s->OnTopEnd = [&](TKvSocket&) { ++ends; };
-        s->OnStat = [&](TKvSocket& k) {
-            got = k.Top(2);
-            got.push_back("next uid " + k.Uidl(2));  // the stream stays in step
-        };
         s->Connect();
+        got = s->Top(2);
+        got.push_back("next uid " + s->Uidl(2));  // the stream stays in step
         Lines expected = c.Expected;
         expected.push_back("next uid uid-two");
         EXPECT_EQ(got, expected) << c.Name;
-        EXPECT_EQ(starts, 1);
-        EXPECT_EQ(ends, 1);
         EXPECT_EQ(server.Commands(),
                   (Lines{"USER user", "PASS secret", "CAPA", "STAT", "TOP 2 0", "UIDL 2"}));
     }
@@ -238,13 +231,11 @@ TEST(KvSocketPipelining, RepliesSplitAtEveryByteOfAWindow) {
         server.Script("TOP 3", TFakeReply::Bytes(""));
         auto s = SessionFor(server, 2000);
         Lines got;
-        s->OnStat = [&](TKvSocket& k) {
-            k.TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
-                got.push_back(std::to_string(n) + " " + header[0]);
-            });
-            got.push_back("next " + std::to_string(k.List(2)));  // the stream stays in step
-        };
         s->Connect();
+        s->TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
+            got.push_back(std::to_string(n) + " " + header[0]);
+        });
+        got.push_back("next " + std::to_string(s->List(2)));  // the stream stays in step
         EXPECT_EQ(got, (Lines{"1 Subject: one", "2 Subject: two", "3 Subject: three", "next 2"}))
             << "cut at " << cut;
         if (HasFailure()) break;
@@ -266,18 +257,16 @@ TEST(KvSocketPipelining, WindowIsBoundedAndWithoutPipeliningCommandsWait) {
         auto s = SessionFor(server);
         size_t headers = 0;
         long mostAhead = 0;
-        s->OnStat = [&](TKvSocket& k) {
-            k.TopAll(
-                k.MessageCount,
-                [&](int32_t n) {
-                    // Commands the server has received beyond the reply about to be read.
-                    const long received =
-                        static_cast<long>(server.Commands().size()) - 4;  // after STAT
-                    mostAhead = std::max(mostAhead, received - n);
-                },
-                [&](int32_t, const Lines&) { ++headers; });
-        };
         s->Connect();
+        s->TopAll(
+            s->MessageCount,
+            [&](int32_t n) {
+                // Commands the server has received beyond the reply about to be read.
+                const long received =
+                    static_cast<long>(server.Commands().size()) - 4;  // after STAT
+                mostAhead = std::max(mostAhead, received - n);
+            },
+            [&](int32_t, const Lines&) { ++headers; });
         EXPECT_EQ(headers, 300u);
         EXPECT_EQ(s->Pipelining(), c.Pipelining);
         if (c.Pipelining) {
@@ -298,7 +287,7 @@ TEST(KvSocketListsAtLogin, ListingsGoOutWithStat) {
         const char* Prefix;  // a scripted reply, or nullptr
         const char* Reply;
         bool NoopFirst;  // another command between the login and the listings
-        Lines AtStat;    // the commands the server had when OnStat came
+        Lines AtStat;    // the commands the server had when Connect returned
         Lines After;     // the commands ListAll and UidlAll added
         const char* Failure;
     };
@@ -344,18 +333,18 @@ TEST(KvSocketListsAtLogin, ListingsGoOutWithStat) {
         if (c.Pipelining) server.SetCapabilities({"PIPELINING"});
         if (c.Prefix) server.Script(c.Prefix, TFakeReply::Bytes(c.Reply));
         auto s = SessionFor(server);
-        s->ListsAtLogin = true;
         Lines atStat;
         std::vector<int32_t> sizes;
         Lines uids;
-        s->OnStat = [&](TKvSocket& k) {
+        const auto connectAndList = [&] {
+            s->Connect(true);
             atStat = server.Commands();
-            if (k.MessageCount == TKvSocket::NoCountInStat) return;
-            if (c.NoopFirst) k.Noop();
-            sizes = k.ListAll();
-            uids = k.UidlAll();
+            if (s->MessageCount == TKvSocket::NoCountInStat) return;
+            if (c.NoopFirst) s->Noop();
+            sizes = s->ListAll();
+            uids = s->UidlAll();
         };
-        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Failure[0] ? c.Failure : "(no failure)")
+        EXPECT_EQ(FailureOf(connectAndList), c.Failure[0] ? c.Failure : "(no failure)")
             << c.Name;
         if (c.Failure[0]) {
             EXPECT_FALSE(s->Connected()) << c.Name;
@@ -430,17 +419,15 @@ TEST(KvSocketLockStep, ListingClosesWithTheSameCount) {
         auto s = SessionFor(server, 2000);
         Lines got;
         bool outOfStep = false;
-        s->OnStat = [&](TKvSocket& k) {
-            server.Script(c.Command, c.Reply);  // after the opening STAT
-            try {
-                k.TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
-                    got.push_back(std::to_string(n) + " " + header[0]);
-                });
-            } catch (const EPop3Desync&) {
-                outOfStep = true;
-            }
-        };
         s->Connect();
+        server.Script(c.Command, c.Reply);  // after the opening STAT
+        try {
+            s->TopAll(3, nullptr, [&](int32_t n, const Lines& header) {
+                got.push_back(std::to_string(n) + " " + header[0]);
+            });
+        } catch (const EPop3Desync&) {
+            outOfStep = true;
+        }
         EXPECT_EQ(outOfStep, !c.InStep);
         EXPECT_EQ(s->Connected(), c.InStep);
         if (c.InStep) {
@@ -460,7 +447,6 @@ TEST_F(KvSocketTest, DeleTakesEffectAtQuit) {
     ASSERT_EQ(Server.Messages().size(), 1u);
     EXPECT_EQ(Server.Messages()[0].Uid, "uid-two");
     // The next connection sees the renumbered mailbox.
-    Session->OnStat = nullptr;
     Session->Connect();
     EXPECT_EQ(Session->MessageCount, 1);
     EXPECT_EQ(Session->Uidl(1), "uid-two");
@@ -504,7 +490,7 @@ TEST(KvSocketFailures, TextsAndConnectionState) {
     struct Case {
         const char* Name;
         std::function<void(TFakePop3Server&, TKvSocket&)> Arrange;
-        std::function<void(TKvSocket&)> Act;  // inside OnStat, or null: the failure is in Connect
+        std::function<void(TKvSocket&)> Act;  // after STAT, or null: the failure is in Connect
         const char* Text;
         bool StaysConnected;
     };
@@ -597,8 +583,11 @@ TEST(KvSocketFailures, TextsAndConnectionState) {
         server.SetMessages(TwoMessages);
         auto s = SessionFor(server, 300);
         c.Arrange(server, *s);
-        if (c.Act) s->OnStat = c.Act;
-        EXPECT_EQ(FailureOf([&] { s->Connect(); }), c.Text) << c.Name;
+        const auto connectAndAct = [&] {
+            s->Connect();
+            if (c.Act) c.Act(*s);
+        };
+        EXPECT_EQ(FailureOf(connectAndAct), c.Text) << c.Name;
         EXPECT_EQ(s->Connected(), c.StaysConnected) << c.Name;
         EXPECT_EQ(s->CommandNumber, -1) << c.Name;
     }

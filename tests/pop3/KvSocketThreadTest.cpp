@@ -67,14 +67,14 @@ TEST(KvSocketThreads, TwoSessionsLoggingIntoOneFileNeverInterleave) {
         auto s = SessionFor(server);
         s->LogEnabled = true;
         s->LogFileName = file;
-        s->OnStat = [&](TKvSocket& k) {
+        failure = FailureOf([&] {
+            s->Connect();
             meet();
             for (int i = 0; i < rounds; ++i) {
-                k.Uidl(1);
-                k.Top(1);
+                s->Uidl(1);
+                s->Top(1);
             }
-        };
-        failure = FailureOf([&] { s->Connect(); });
+        });
         s->Quit();
     };
     std::string failureA, failureB;
@@ -100,7 +100,7 @@ TEST(KvSocketThreads, TwoSessionsLoggingIntoOneFileNeverInterleave) {
 struct AbortCase {
     const char* Name;
     std::function<void(TFakePop3Server&)> Arrange;
-    std::function<void(TKvSocket&)> Work;  // inside OnStat
+    std::function<void(TKvSocket&)> Work;  // after STAT
 };
 
 TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
@@ -119,7 +119,6 @@ TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
         c.Arrange(server);
         const int timeOut = 30000;  // far longer than the abort may take
         auto s = SessionFor(server, timeOut);
-        if (c.Work) s->OnStat = c.Work;
         std::atomic<bool> started{false};
         std::thread aborter([&] {
             while (server.ConnectionCount() == 0) std::this_thread::yield();
@@ -128,7 +127,10 @@ TEST(KvSocketThreads, AbortEndsABlockedWaitAndEveryLaterCommand) {
             s->Abort();
         });
         auto begin = TClock::now();
-        std::string text = FailureOf([&] { s->Connect(); });
+        std::string text = FailureOf([&] {
+            s->Connect();
+            if (c.Work) c.Work(*s);
+        });
         auto waited = TClock::now() - begin;
         aborter.join();
         EXPECT_TRUE(started) << c.Name;

@@ -45,16 +45,17 @@ TEST(DialogKeysTest, EnterAndSpacePressTheFocusedButtonOnly) {
     };
     for (const auto& c : cases) {
         // "切断" clears the count panel when its command runs.
-        page.Frame->SetStatusText(1, "全 3通");
+        page.Frame->StatusBar1.SetText(1, "全 3通");
         SetFocus(c.Focus);
         Press(started.Main.Handle, WM_KEYDOWN, c.Key);
         Press(started.Main.Handle, WM_KEYUP, c.Key);
         ASSERT_TRUE(GuiTest::PumpUntil([&] { return !page.Worker->Busy(); }));
         if (c.Presses) {
-            EXPECT_TRUE(GuiTest::PumpUntil([&] { return frame.StatusText(1).empty(); })) << c.Key;
+            EXPECT_TRUE(GuiTest::PumpUntil([&] { return frame.StatusBar1.Text(1).empty(); }))
+                << c.Key;
         }
         GuiTest::PumpPending();
-        EXPECT_EQ(frame.StatusText(1).empty(), c.Presses) << c.Key;
+        EXPECT_EQ(frame.StatusBar1.Text(1).empty(), c.Presses) << c.Key;
     }
 }
 
