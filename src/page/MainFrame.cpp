@@ -11,6 +11,7 @@
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
 #include "ui/UiFont.h"
+#include "ui/WindowMessages.h"
 #include "worker/Connect.h"
 
 namespace {

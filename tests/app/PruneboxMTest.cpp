@@ -26,6 +26,7 @@
 #include "settings/WinRegistry.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 
