@@ -354,7 +354,9 @@ TEST(PageBridgeTest, ARuleChangeLeavesTheListsSelectionTheModelsTicks) {
                 // Row 0 was ticked by the old rules and unticked by hand.
                 row.RuleTicked = i == 0;
                 row.HeaderLines = {"Subject: " + row.Columns[TMailRow::Title]};
-                b.AddRow(row);
+                TRowsChange added;
+                added.Added.push_back(row);
+                b.ChangeRows(std::move(added));
             }
         });
         ASSERT_TRUE(PumpUntil([&] { return frame.RowCount() == Rows; }));
