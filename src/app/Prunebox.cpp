@@ -6,6 +6,7 @@
 #include "app/PruneboxM.h"
 #include "app/SingleInstance.h"
 #include "ui/DialogKeys.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 

@@ -27,6 +27,7 @@
 #include "ui/ScreenBounds.h"
 #include "ui/TabSheet.h"
 #include "ui/UiFont.h"
+#include "ui/WindowMessages.h"
 
 TPruneboxM* PruneboxM = nullptr;
 

@@ -18,13 +18,6 @@
 class TMainCommands;
 class TPeriodicChecks;
 
-// The header viewer, posted so that it opens after the worker's changes: wParam -> slot.
-constexpr UINT WM_PB_SHOW_HEADER = 0x466;
-// The notification-area icon's events, next to the header viewer's message.
-constexpr UINT WM_PB_TRAY = 0x467;
-// A second start of the program asks the running copy to show its window.
-constexpr UINT WM_PB_SHOW_WINDOW = 0x468;
-
 // The main window: the account tabs, the table of their pages, and the host of every page.
 class TPruneboxM : public TWindow, public TPageHost, public TCommandHost, TMainTray::TOwner {
 public:

@@ -20,6 +20,7 @@
 #include "ui/ResStrings.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 
@@ -131,10 +132,10 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
             SetFocus(IsWindowEnabled(Connection.AccountEdit) ? Connection.AccountEdit
                                                              : Connection.SServ);
             return FALSE;
-        case TOAuthGroup::SignInDoneMessage:
+        case WM_PB_SIGNIN_DONE:
             LoginMethod.SignInEnded();
             return TRUE;
-        case TOAuthGroup::SignInCodeMessage:
+        case WM_PB_SIGNIN_CODE:
             LoginMethod.CodeShown();
             return TRUE;
         case WM_COMMAND:

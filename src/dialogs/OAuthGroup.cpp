@@ -12,6 +12,7 @@
 #include "settings/AccountStore.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ void TOAuthGroup::DeviceClick() {
             std::lock_guard<std::mutex> lock(Mutex);
             CodeText = code.VerificationUri + " でコード " + code.UserCode + " を入力してください";
         }
-        PostMessageA(Dialog, SignInCodeMessage, 0, 0);
+        PostMessageA(Dialog, WM_PB_SIGNIN_CODE, 0, 0);
     };
     SetWindowTextA(SignInLabel, "コードを待っています...");
     Start(DeviceButton, [device = Device.get(), account = Read()] {
@@ -197,7 +198,7 @@ void TOAuthGroup::Start(HWND button, std::function<std::string()> signIn) {
             ResultToken = token;
             ResultText = text;
         }
-        PostMessageA(Dialog, SignInDoneMessage, 0, 0);
+        PostMessageA(Dialog, WM_PB_SIGNIN_DONE, 0, 0);
     });
 }
 

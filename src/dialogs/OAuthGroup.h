@@ -17,7 +17,7 @@
 // "サインイン" button, which signs in through the browser on a thread of its own while the
 // dialog stays usable (the button then cancels), and "コードでサインイン", the device code flow
 // for a provider that offers it. Its commands reach the dialog, which hands them on, and so do
-// SignInDoneMessage and SignInCodeMessage.
+// WM_PB_SIGNIN_DONE and WM_PB_SIGNIN_CODE.
 class TOAuthGroup {
 public:
     enum ControlId {
@@ -29,10 +29,6 @@ public:
         IdSecretEdit,
         IdDeviceButton,
     };
-    // Posted to the dialog when a sign-in has ended; a private message of the dialog's range.
-    static constexpr UINT SignInDoneMessage = WM_APP + 40;
-    // Posted when the device code flow has a code for the user to enter.
-    static constexpr UINT SignInCodeMessage = WM_APP + 41;
 
     // The dialog's connection fields that a provider's choice fills or the method disables.
     struct TConnectionFields {
@@ -53,9 +49,9 @@ public:
     const std::string& SignedInToken() const { return Token; }
     // A command of the group's controls; false when it is none of them.
     bool HandleCommand(int id, int code, const std::string& userName);
-    // On SignInDoneMessage: the sign-in's result shown, its token kept.
+    // On WM_PB_SIGNIN_DONE: the sign-in's result shown, its token kept.
     void SignInEnded();
-    // On SignInCodeMessage: the code and where to enter it.
+    // On WM_PB_SIGNIN_CODE: the code and where to enter it.
     void CodeShown();
 
 private:

@@ -12,6 +12,7 @@
 #include "ui/ControlText.h"
 #include "ui/Dpi.h"
 #include "ui/UiFont.h"
+#include "ui/WindowMessages.h"
 #include "worker/Connect.h"
 
 namespace {

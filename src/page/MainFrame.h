@@ -107,11 +107,9 @@ private:
     void SyncTicks();
     void MarkTicksStale();
     void MailViewHeaderNotify(const NMHDR& header);
-    static constexpr UINT WM_PB_FITTITLE = WM_APP + 2;  // posted to the frame itself
     HWND MailHeader = nullptr;
     bool TitleWidthSet = false;
     bool HiddenMayShow = true;  // a column changed since a paint last looked at the hidden ones
-    static constexpr UINT WM_PB_SYNCTICKS = WM_APP + 1;  // posted to the frame itself
     TMailList List;
     size_t ShownCount = 0;    // the rows the list view knows of
     bool TicksStale = false;  // the user changed the selection since it was read

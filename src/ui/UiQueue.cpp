@@ -2,9 +2,9 @@
 
 #include <chrono>
 
+#include "ui/WindowMessages.h"
+
 namespace {
-// Posted to the queue's window when the first task of a batch arrives.
-constexpr UINT WM_PB_DRAIN = WM_APP + 10;
 const char* const QueueClass = "TUiQueue";
 }  // namespace
 

@@ -288,41 +288,34 @@ THeaderCache::TEntry TConnect::ReadEntry(const TStringList& header, int32_t size
     THeaderCache::TEntry entry;
     entry.Size = size;
     entry.HeaderDigest = HeaderDigest(header);
-    TStringList& lines = entry.Lines;
-    lines = header;
+    TStringList lines = header;
     UnfoldHeader(lines);
     // A header without a single line (Top always ends in ".") gets the read-error header.
     if (lines.empty()) {
         lines = ReadErrorHeader();
         UnfoldHeader(lines);
     }
-    HeaderLines = lines;
-    size_t taken = 0;  // lines at the end of HeaderLines already looked up
-
+    // The first field of each name: the names differ, so none can take another's line.
+    auto first = [&lines](const std::string& name) {
+        return HeaderField::FirstRuleValue(lines, name);
+    };
     auto& columns = entry.Row.Columns;
-    columns[TMailRow::Title] =
-        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "Subject:"));
+    columns[TMailRow::Title] = TMainDM::DecodeHeaderText(first("Subject:"));
     if (columns[TMailRow::Title] == TMainDM::NoneText) columns[TMailRow::Title] = UnknownText;
-    columns[TMailRow::Sender] = TMainDM::ExtractSenderName(
-        TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, "From:")));
+    columns[TMailRow::Sender] =
+        TMainDM::ExtractSenderName(TMainDM::DecodeHeaderText(first("From:")));
     if (columns[TMailRow::Sender] == TMainDM::NoneText) columns[TMailRow::Sender] = UnknownText;
-    const double sent = TMainDM::ParseMailDate(FindHeader(HeaderLines, taken, "Date:"));
+    const double sent = TMainDM::ParseMailDate(first("Date:"));
     columns[TMailRow::Sent] = TMainDM::FormatListDate(sent);
     columns[TMailRow::Size] = std::to_string(size);
 
-    const std::string contentType = FindHeader(HeaderLines, taken, "Content-Type:");
-    const TMark mark = AttachmentMark(contentType, FindHeader(HeaderLines, taken, "X-Mailer:"));
+    const TMark mark = AttachmentMark(first("Content-Type:"), first("X-Mailer:"));
     columns[TMailRow::Attachment] = mark.Text;
 
-    if (!design.empty()) {
-        HeaderLines = lines;
-        taken = 0;
-        columns[TMailRow::Designated] =
-            TMainDM::DecodeHeaderText(FindHeader(HeaderLines, taken, design));
-    }
+    if (!design.empty()) columns[TMailRow::Designated] = TMainDM::DecodeHeaderText(first(design));
     columns[TMailRow::DateKey] = TMainDM::DateSortKey(sent);
     entry.Row.AuthServId = TAuthResults::TopmostAuthServId(lines);
-    HeaderLines = lines;
+    entry.Lines = std::move(lines);
     return entry;
 }
 

@@ -15,10 +15,9 @@
 // than the mailbox. Belongs to the account's worker (one thread at a time).
 class THeaderCache {
 public:
-    using TLines = std::vector<std::string>;
     struct TEntry {
         int32_t Size = 0;
-        TLines Lines;              // the header's lines, unfolded: what the rules read
+        THeaderLines Lines;        // the header's lines, unfolded: what the rules read
         std::string HeaderDigest;  // of the TOP reply as read
         TMailRow Row;              // the columns read from the header; no number, no tick
     };

@@ -7,6 +7,7 @@
 #include "learn/Learner.h"
 #include "rules/RuleSet.h"
 #include "worker/AccountChoices.h"
+#include "worker/HeaderLines.h"
 
 // The learning filter's part in a row's tick, after the lists, the text rules and the checks,
 // and what it learns from the user's decisions.
@@ -25,7 +26,7 @@ bool IsLearned(const std::string& reason);
 // server without this program deleting it.
 struct TQuiet {
     int32_t Size = 0;
-    std::vector<std::string> Lines;
+    THeaderLines Lines;
 };
 using TQuietRows = std::map<std::string, TQuiet>;  // by unique id
 

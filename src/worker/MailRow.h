@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "worker/HeaderLines.h"
+
 // One message in an account's mail list: nine columns, the last three hidden.
 // A ticked row is a selected row: its message goes at the next delete.
 struct TMailRow {
@@ -35,7 +37,7 @@ struct TMailRow {
     std::string HeaderDigest;
     // The header unfolded, one field a line, as the rules read it: given to the page with a new
     // row, so that it can decide the row again when the rules change. Empty in rows read back.
-    std::vector<std::string> HeaderLines;
+    THeaderLines HeaderLines;
 
     // Title of a message whose header could not be read; its header cannot be viewed.
     static constexpr const char* ReadErrorTitle = "読み取りエラー (Prunebox)";

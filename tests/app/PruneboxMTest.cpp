@@ -27,6 +27,7 @@
 #include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
+#include "ui/WindowMessages.h"
 
 namespace {
 

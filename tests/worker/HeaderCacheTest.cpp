@@ -33,7 +33,7 @@ TEST(HeaderCache, FetchesOnlyNewIdsAndForgetsTheGone) {
             const auto* entry = cache.Find(id, l.Sizes[i]);
             if (!entry) continue;
             ++found;
-            EXPECT_EQ(entry->Lines, (THeaderCache::TLines{"Subject: " + id}));
+            EXPECT_EQ(entry->Lines.Lines(), (std::vector<std::string>{"Subject: " + id}));
         }
         EXPECT_EQ(found, l.Kept) << l.Listed.size();
     }
