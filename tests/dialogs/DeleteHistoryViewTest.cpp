@@ -1,3 +1,5 @@
+#include "dialogs/DeleteHistoryView.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 
 #include "DialogScript.h"
 #include "GuiTest.h"
-#include "dialogs/DeleteHistoryView.h"
 #include "history/CsvText.h"
 #include "history/FileSystem.h"
 #include "ui/Dpi.h"

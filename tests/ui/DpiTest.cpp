@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "ui/Dpi.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
