@@ -27,3 +27,20 @@ function(pb_add_test)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# pb_add_test_at_dpi(NAME test DPI n FILTER gtest-filter)
+# Runs cases of a test program registered above again, under Wine, with the system's DPI at n
+# (test "<test>At<n>"); the cases read PB_EXPECT_DPI to check they got it.
+function(pb_add_test_at_dpi)
+  cmake_parse_arguments(T "" "NAME;DPI;FILTER" "" ${ARGN})
+  if(NOT TARGET ${T_NAME})
+    return()
+  endif()
+  set(name ${T_NAME}At${T_DPI})
+  # Wine maps the Unix root to drive Z:.
+  add_test(NAME ${name} COMMAND RunAtDpi ${T_DPI} Z:$<TARGET_FILE:${T_NAME}>
+           --gtest_filter=${T_FILTER})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "GTEST_OUTPUT=xml:Z:${PB_REPORT_DIR}/${name}.xml"
+    TIMEOUT 600)
+endfunction()

@@ -157,6 +157,8 @@ int main(int argc, char** argv) {
 
     TPruneboxM main;
     main.Create();
+    // Wholly on the desktop, also at 150 %: the picture is copied from the screen.
+    SetWindowPos(main.Handle, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(main.Handle, SW_SHOWNORMAL);
     UpdateWindow(main.Handle);
     GuiTest::PumpPending();

@@ -20,6 +20,7 @@
 #include "settings/AccountStore.h"
 #include "settings/SenderStore.h"
 #include "settings/WinRegistry.h"
+#include "ui/Dpi.h"
 #include "ui/InputBox.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
@@ -65,10 +66,13 @@ void TPruneboxM::Create() {
     InitCommonControlsEx(&controls);
     RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    // The system's DPI until the window is on its monitor.
+    const SIZE design = Dpi::Scale(SIZE{DesignWidth, DesignHeight}, Dpi::Of(nullptr));
     CreateHandle(ClassName, Caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
-                 CW_USEDEFAULT, DesignWidth, DesignHeight, nullptr);
+                 CW_USEDEFAULT, design.cx, design.cy, nullptr);
+    WindowDpi = Dpi::Of(Handle);
     SendMessageA(Handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form(WindowDpi)), FALSE);
     FormCreate();
 }
 
@@ -173,12 +177,18 @@ void TPruneboxM::TrayCheckAll() {
 }
 
 void TPruneboxM::LoadWindowSettings() {
-    TStartupSettings settings = TSetupStore(*Registry).LoadWindowSettings(
-        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    // Sizes are stored at 96 DPI, the position in pixels; the defaults centre the window.
+    const int dpi = Dpi::Of(Handle);
+    TStartupSettings settings =
+        TSetupStore(*Registry).LoadWindowSettings(Dpi::Unscale(GetSystemMetrics(SM_CXSCREEN), dpi),
+                                                  Dpi::Unscale(GetSystemMetrics(SM_CYSCREEN), dpi));
     const TWindowSettings& window = settings.Window;
+    const POINT at = settings.FromStore
+                         ? POINT{window.Left, window.Top}
+                         : POINT{Dpi::Scale(window.Left, dpi), Dpi::Scale(window.Top, dpi)};
+    const SIZE size = Dpi::Scale(SIZE{window.Width, window.Height}, dpi);
     // A position saved on a monitor that is gone would hide the window.
-    const RECT bounds = BroughtOnScreen(
-        RECT{window.Left, window.Top, window.Left + window.Width, window.Top + window.Height});
+    const RECT bounds = BroughtOnScreen(RECT{at.x, at.y, at.x + size.cx, at.y + size.cy});
     SetWindowPos(Handle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
                  bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ExtendedView = window.Small;
@@ -219,12 +229,15 @@ void TPruneboxM::LoadAccounts() {
 void TPruneboxM::ApplyListSettings() {
     TListGeometry geometry;
     RECT area = MainPage.DisplayRect();
-    geometry.TabClientWidth = area.right - area.left;
+    // The stored widths and the geometry they are fitted to are at 96 DPI.
+    const int dpi = Dpi::Of(Handle);
+    geometry.TabClientWidth = Dpi::Unscale(area.right - area.left, dpi);
     geometry.Small = ExtendedView;
-    geometry.ScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    geometry.ScrollBarWidth = Dpi::Unscale(GetSystemMetrics(SM_CXVSCROLL), dpi);
     const TListSettings builtIn;
-    HFONT builtInFont = UiFont::CreateStyled(builtIn.FontName, builtIn.FontSize, builtIn.FontStyle);
-    geometry.DesignatedWidth = TMainFrame::DesignatedColumnWidth(builtInFont);
+    HFONT builtInFont =
+        UiFont::CreateStyled(builtIn.FontName, builtIn.FontSize, builtIn.FontStyle, dpi);
+    geometry.DesignatedWidth = Dpi::Unscale(TMainFrame::DesignatedColumnWidth(builtInFont), dpi);
     DeleteObject(builtInFont);
     ListSettings = TSetupStore(*Registry).LoadListSettings(geometry);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
@@ -236,7 +249,7 @@ void TPruneboxM::SetListFont(const std::string& name, int pointSize, int style) 
     ListSettings.FontSize = pointSize;
     ListSettings.FontStyle = style;
     HFONT old = ListFont;
-    ListFont = UiFont::CreateStyled(name, pointSize, style);
+    ListFont = UiFont::CreateStyled(name, pointSize, style, Dpi::Of(Handle));
     Accounts.SetListFont(ListFont);
     if (old) DeleteObject(old);
 }
@@ -251,9 +264,11 @@ TListSettings TPruneboxM::ActiveListSettings() const {
     TListSettings list = ListSettings;
     const int slot = ActiveSlot();
     if (!Accounts.Page(slot)) return list;
+    HWND mails = Accounts.Page(slot)->Frame->MailView;
+    const int dpi = Dpi::Of(mails);
     for (int column = 0; column < kListColumns; ++column) {
-        list.ColumnWidths[column] = static_cast<int>(
-            SendMessageA(Accounts.Page(slot)->Frame->MailView, LVM_GETCOLUMNWIDTH, column, 0));
+        list.ColumnWidths[column] =
+            Dpi::Unscale(static_cast<int>(SendMessageA(mails, LVM_GETCOLUMNWIDTH, column, 0)), dpi);
     }
     return list;
 }
@@ -264,8 +279,9 @@ void TPruneboxM::SaveWindowSettings() {
     const RECT bounds = RestoredBounds(Handle);
     window.Left = bounds.left;
     window.Top = bounds.top;
-    window.Width = bounds.right - bounds.left;
-    window.Height = bounds.bottom - bounds.top;
+    const int dpi = Dpi::Of(Handle);
+    window.Width = Dpi::Unscale(bounds.right - bounds.left, dpi);
+    window.Height = Dpi::Unscale(bounds.bottom - bounds.top, dpi);
     window.Small = ExtendedView;
     window.ToolBar = ToolBarVisible;
     window.TabPosition = TabPosition == TTabPosition::Bottom ? kTabsAtBottom : kTabsOnTop;
@@ -400,6 +416,30 @@ void TPruneboxM::FormResize() {
     if (Accounts.PageCount > 0 && Accounts.Pages[Accounts.PageCount - 1]) {
         if (TChPage* page = Accounts.Page(ActiveSlot())) page->ArrangePage();
     }
+}
+
+void TPruneboxM::DpiChanged(int dpi, const RECT& suggested) {
+    const int old = WindowDpi;
+    WindowDpi = dpi;
+    Dpi::RescaleChildren(Handle, old, dpi);
+    // The forms' font of the old DPI gives way to the new one's wherever it is used.
+    struct TFonts {
+        HFONT From, To;
+    } fonts{UiFont::Form(old), UiFont::Form(dpi)};
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.To), FALSE);
+    EnumChildWindows(
+        Handle,
+        [](HWND child, LPARAM param) -> BOOL {
+            const auto& swap = *reinterpret_cast<const TFonts*>(param);
+            if (reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == swap.From)
+                SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(swap.To), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&fonts));
+    SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
+    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FormResize();
 }
 
 void TPruneboxM::MainPageChange() {
@@ -601,7 +641,10 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETMINMAXINFO:
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
-                POINT{MinTrackWidth, MinTrackHeight};
+                POINT{Dpi::Scale(MinTrackWidth, WindowDpi), Dpi::Scale(MinTrackHeight, WindowDpi)};
+            return 0;
+        case WM_DPICHANGED:
+            DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_SIZE:
             // Minimised another way (the task bar, a program): behind the icon as well.

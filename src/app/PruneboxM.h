@@ -109,6 +109,9 @@ private:
     void FormCreate();
     void FormClose();
     void FormResize();
+    // The window moved to a screen of another DPI: its sizes and fonts follow, and it takes the
+    // rectangle the system suggests.
+    void DpiChanged(int dpi, const RECT& suggested);
     void MainPageChange();
     void CenterOnDesktop();
     void RecordNormalBounds();
@@ -138,6 +141,7 @@ private:
     std::shared_ptr<TLearner> SharedLearner;
     int LearnPercent = TSetupStore::DefaultLearnThreshold;
     HFONT ListFont = nullptr;
+    int WindowDpi = 96;  // what the window's sizes and fonts are made for
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;

@@ -15,6 +15,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/ScreenBounds.h"
@@ -172,7 +173,7 @@ INT_PTR TASetup::DialogProc(UINT message, WPARAM wParam, LPARAM) {
 }
 
 void TASetup::CreateControls() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Connection.Create(Handle, ConnectionBounds, font);
 
@@ -240,7 +241,7 @@ void TASetup::SetBasicView(bool basic) {
     Basic = basic;
     if (!Handle) return;
     SetWindowTextA(ExtensionButton, basic ? "拡張 >>" : "<< 基本");
-    const SIZE size = basic ? BasicSize : ExtendedSize;
+    const SIZE size = Dpi::Scale(basic ? BasicSize : ExtendedSize, Dpi::Of(Handle));
     // The view grows down and right from where it stands: kept on its monitor's work area.
     RECT bounds;
     GetWindowRect(Handle, &bounds);

@@ -50,6 +50,7 @@ public:
         IdDeleteTickedCheck = TPeriodicGroup::IdDeleteTickedCheck,
         IdKeepCopyCheck = TPeriodicGroup::IdKeepCopyCheck,
     };
+    // At 96 DPI.
     static constexpr SIZE BasicSize{422, 262};
     static constexpr SIZE ExtendedSize{700, 760};
 

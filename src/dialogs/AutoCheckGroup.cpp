@@ -5,6 +5,7 @@
 #include "dialogs/DelHead.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/ResStrings.h"
 
 namespace {
@@ -45,11 +46,12 @@ void TAutoCheckGroup::Create(HWND dialog, const RECT& bounds, HFONT font) {
                  bounds.bottom - bounds.top, "自動チェック");
     SendMessageA(Group.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     HeadRadio = CreateControl(Group.Handle, HeadRadioSpec, font);
+    const int dpi = Dpi::Of(dialog);
     CreatePanel(HeadPanel, Group.Handle, 28, 44, 228, 144, font);
     DelView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                              0, 0, 228, 112, HeadPanel.Handle,
+                              0, 0, Dpi::Scale(228, dpi), Dpi::Scale(112, dpi), HeadPanel.Handle,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdDelView)),
                               GetModuleHandleA(nullptr), nullptr);
     SendMessageA(DelView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -58,7 +60,7 @@ void TAutoCheckGroup::Create(HWND dialog, const RECT& bounds, HFONT font) {
     // The captions whole, however wide the font draws them.
     for (int column = 0; column < 2; ++column) {
         const int needed = ColumnWidthFor(font, RuleColumns[column].Caption);
-        if (needed > RuleColumns[column].Width)
+        if (needed > SendMessageA(DelView, LVM_GETCOLUMNWIDTH, column, 0))
             SendMessageA(DelView, LVM_SETCOLUMNWIDTH, column, needed);
     }
     ::CreateControls(HeadPanel.Handle, HeadButtons, font);

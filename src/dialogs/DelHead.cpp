@@ -6,6 +6,7 @@
 #include "settings/AccountFields.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 
@@ -61,7 +62,7 @@ INT_PTR TDelHead::DialogProc(UINT message, WPARAM wParam, LPARAM) {
 }
 
 void TDelHead::FormCreate() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowTextA(Handle, "削除チェックヘッダの追加");
     HWND controls[8];
@@ -73,7 +74,7 @@ void TDelHead::FormCreate() {
     SetWindowTextA(ComboBox1, HeaderText.c_str());
     SetWindowTextA(Edit1, Text.c_str());
 
-    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
+    PlaceOverOwner(Handle, Dpi::Scale(SIZE{ClientWidth, ClientHeight}, Dpi::Of(Handle)), Owner);
     SetFocus(Edit1);
 }
 

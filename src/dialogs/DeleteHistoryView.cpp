@@ -10,6 +10,7 @@
 #include "history/CsvText.h"
 #include "ui/Clipboard.h"
 #include "ui/ControlTable.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
@@ -72,7 +73,7 @@ void TDeleteHistoryView::ShowModal(HWND owner) {
 }
 
 void TDeleteHistoryView::CreateControls() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowTextA(Handle, Caption);
     HWND controls[std::size(Controls)];
@@ -88,8 +89,9 @@ void TDeleteHistoryView::CreateControls() {
     // A long history is read better in a larger window.
     SetWindowLongA(Handle, GWL_STYLE,
                    GetWindowLongA(Handle, GWL_STYLE) | WS_THICKFRAME | WS_MAXIMIZEBOX);
-    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
-    RECT smallest{0, 0, SmallestClient.cx, SmallestClient.cy};
+    PlaceOverOwner(Handle, Dpi::Scale(SIZE{ClientWidth, ClientHeight}, Dpi::Of(Handle)), Owner);
+    const SIZE smallestClient = Dpi::Scale(SmallestClient, Dpi::Of(Handle));
+    RECT smallest{0, 0, smallestClient.cx, smallestClient.cy};
     AdjustWindowRectEx(&smallest, GetWindowLongA(Handle, GWL_STYLE), FALSE,
                        GetWindowLongA(Handle, GWL_EXSTYLE));
     SmallestWindow = SIZE{smallest.right - smallest.left, smallest.bottom - smallest.top};
@@ -106,6 +108,7 @@ void TDeleteHistoryView::FillList() {
     // Each column as wide as its widest text, the header's included, within bounds; an empty
     // history shows its headers whole.
     const std::vector<CsvText::TRecord> header = CsvText::Parse(TDeleteHistory::HeaderLine);
+    const int dpi = Dpi::Of(List);
     for (size_t column = 0; !header.empty() && column < std::size(ShownFields); ++column) {
         const int index = static_cast<int>(column);
         SendMessageA(List, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE);
@@ -115,9 +118,9 @@ void TDeleteHistoryView::FillList() {
         const char* caption = header[0][ShownFields[column]].c_str();
         const int title = static_cast<int>(SendMessageA(List, LVM_GETSTRINGWIDTHA, 0,
                                                         reinterpret_cast<LPARAM>(caption))) +
-                          HeaderPadding;
+                          Dpi::Scale(HeaderPadding, dpi);
         SendMessageA(List, LVM_SETCOLUMNWIDTH, index,
-                     std::min(std::max(texts, title), MaxFittedWidth));
+                     std::min(std::max(texts, title), Dpi::Scale(MaxFittedWidth, dpi)));
     }
 }
 
@@ -159,14 +162,17 @@ void TDeleteHistoryView::ListColumnClick(int column) {
 
 void TDeleteHistoryView::LayOut(int width, int height) {
     if (!List) return;
-    MoveWindow(List, Margin, Margin, width - 2 * Margin, height - Margin - ButtonRow, TRUE);
-    const int buttonTop = height - ButtonRow + (ButtonRow - ButtonHeight) / 2 + 1;
+    const int dpi = Dpi::Of(Handle);
+    const int margin = Dpi::Scale(Margin, dpi), buttonRow = Dpi::Scale(ButtonRow, dpi);
+    MoveWindow(List, margin, margin, width - 2 * margin, height - margin - buttonRow, TRUE);
+    const int buttonTop =
+        height - buttonRow + (buttonRow - Dpi::Scale(ButtonHeight, dpi)) / 2 + Dpi::Scale(1, dpi);
     HWND folder = GetDlgItem(Handle, IdFolderButton), close = GetDlgItem(Handle, IdCloseButton);
     RECT bounds;
     GetWindowRect(close, &bounds);
     const int closeWidth = bounds.right - bounds.left;
-    SetWindowPos(folder, nullptr, Margin, buttonTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SetWindowPos(close, nullptr, width - Margin - closeWidth, buttonTop, 0, 0,
+    SetWindowPos(folder, nullptr, margin, buttonTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(close, nullptr, width - margin - closeWidth, buttonTop, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
 }
 

@@ -7,6 +7,7 @@
 
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 
@@ -84,17 +85,17 @@ TGeneralValues TGeneralSetup::Values() const {
 }
 
 void TGeneralSetup::CreateControls() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowTextA(Handle, "全体の設定");
 
     KvPanelEx1.Create(Handle, FontGroup.left, FontGroup.top, FontGroup.right - FontGroup.left,
                       FontGroup.bottom - FontGroup.top, "メール一覧のフォント");
     SendMessageA(KvPanelEx1.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    Panel1 =
-        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_DISABLED, Panel1Bounds.left,
-                        Panel1Bounds.top, Panel1Bounds.right, Panel1Bounds.bottom,
-                        KvPanelEx1.Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
+    Panel1 = CreateControl(KvPanelEx1.Handle,
+                           {"STATIC", "", WS_DISABLED, 0, Panel1Bounds.left, Panel1Bounds.top,
+                            Panel1Bounds.right, Panel1Bounds.bottom, 0},
+                           nullptr);
     // Read-only: drawn in the button-face colour.
     FontEdit = CreateControl(Panel1,
                              {"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 0, 0,
@@ -122,7 +123,7 @@ void TGeneralSetup::CreateControls() {
     SetChecked(StartCheck, StartWithWindows);
     TrayCheckClick();
 
-    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
+    PlaceOverOwner(Handle, Dpi::Scale(SIZE{ClientWidth, ClientHeight}, Dpi::Of(Handle)), Owner);
 }
 
 void TGeneralSetup::FontButtonClick() {

@@ -8,6 +8,7 @@
 #include "learn/MailImport.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/FileDialogFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/ScreenBounds.h"
@@ -89,7 +90,7 @@ bool TLearnDialog::ShowModal(HWND owner) {
 }
 
 void TLearnDialog::CreateControls() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowTextA(Handle, Caption);
     HWND handles[std::size(Controls)];
@@ -110,7 +111,7 @@ void TLearnDialog::CreateControls() {
     }
     SendMessageA(Progress, PBM_SETRANGE32, 0, 1000);
     ShowCounts();
-    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
+    PlaceOverOwner(Handle, Dpi::Scale(SIZE{ClientWidth, ClientHeight}, Dpi::Of(Handle)), Owner);
 }
 
 void TLearnDialog::ShowCounts() {

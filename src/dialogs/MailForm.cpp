@@ -9,9 +9,11 @@
 #include "page/AccountDirectory.h"
 #include "page/ChPage.h"
 #include "ui/Clipboard.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/ScreenBounds.h"
+#include "ui/UiFont.h"
 #include "worker/MailRow.h"
 
 namespace {
@@ -34,13 +36,6 @@ const TPopItem PopItems[] = {
     {TMailForm::IdPopAll, "すべての項目をコピー"},
 };
 
-HFONT ViewerFont() {
-    static HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-    return font;
-}
-
 // Length in bytes of the character that starts at `at`.
 size_t CharLength(const std::string& text, size_t at) {
     return at + 1 < text.size() && SjisText::IsLeadByte(text[at]) ? 2 : 1;
@@ -57,7 +52,9 @@ TMailForm::~TMailForm() {
     if (HeadPop) DestroyMenu(HeadPop);
 }
 
-int TMailForm::LabelHeight() const { return ReasonLines * ItemHeight + 2 * ReasonMargin; }
+int TMailForm::LabelHeight() const {
+    return Dpi::Scale(ReasonLines * ItemHeight + 2 * ReasonMargin, Dpi::Of(Handle));
+}
 
 TChPage& TMailForm::Page() const { return *Accounts.Page(Slot); }
 
@@ -89,30 +86,33 @@ void TMailForm::CreateHeadPop() {
 
 void TMailForm::LayOut(int width, int height) {
     const int top = ReasonLabel ? LabelHeight() : 0;
+    const int margin = Dpi::Scale(ReasonMargin, Dpi::Of(Handle));
     if (ReasonLabel)
-        MoveWindow(ReasonLabel, ReasonMargin, ReasonMargin, width - 2 * ReasonMargin,
-                   LabelHeight() - ReasonMargin, TRUE);
+        MoveWindow(ReasonLabel, margin, margin, width - 2 * margin, LabelHeight() - margin, TRUE);
     if (HeadListBox) MoveWindow(HeadListBox, 0, top, width, height - top, TRUE);
 }
 
 void TMailForm::FormCreate() {
     SetWindowTextA(Handle, Caption.c_str());
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
+    const int dpi = Dpi::Of(Handle);
+    HFONT font = UiFont::Viewer(dpi);
+    const SIZE design = Dpi::Scale(SIZE{DesignWidth, DesignHeight}, dpi);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     const std::vector<std::string>& lines = Page().HeaderLines;
 
     HeadListBox = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
                                       LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_EXTENDEDSEL |
                                       LBS_WANTKEYBOARDINPUT,
-                                  0, 0, DesignWidth, DesignHeight, Handle,
+                                  0, 0, design.cx, design.cy, Handle,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdHeadListBox)),
                                   GetModuleHandleA(nullptr), nullptr);
     // The cancel button lies under the list, never shown: Escape reaches it and closes the viewer.
     NazoButton = CreateWindowExA(0, "BUTTON", "謎", WS_CHILD | BS_PUSHBUTTON, 0, 0, 75, 25, Handle,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdNazoButton)),
                                  GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
-    SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, ItemHeight);
+    SendMessageA(HeadListBox, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(HeadListBox, LB_SETITEMHEIGHT, 0, Dpi::Scale(ItemHeight, dpi));
     const std::string& reason = Page().HeaderReason;
     const std::string& learning = Page().HeaderLearning;
     std::string label = reason.empty() ? std::string() : "理由: " + reason;
@@ -124,14 +124,14 @@ void TMailForm::FormCreate() {
         ReasonLabel = CreateWindowExA(
             0, "STATIC", label.c_str(),
             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | (ReasonLines == 1 ? SS_ENDELLIPSIS : 0),
-            0, 0, DesignWidth, LabelHeight(), Handle,
+            0, 0, design.cx, LabelHeight(), Handle,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdReasonLabel)), GetModuleHandleA(nullptr),
             nullptr);
-        SendMessageA(ReasonLabel, WM_SETFONT, reinterpret_cast<WPARAM>(ViewerFont()), FALSE);
+        SendMessageA(ReasonLabel, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 
     HDC dc = GetDC(HeadListBox);
-    HGDIOBJ old = SelectObject(dc, ViewerFont());
+    HGDIOBJ old = SelectObject(dc, font);
     int widest = 0;
     for (const std::string& line : lines) {
         SendMessageA(HeadListBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
@@ -141,9 +141,9 @@ void TMailForm::FormCreate() {
     }
     SelectObject(dc, old);
     ReleaseDC(HeadListBox, dc);
-    SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + ExtentMargin, 0);
+    SendMessageA(HeadListBox, LB_SETHORIZONTALEXTENT, widest + Dpi::Scale(ExtentMargin, dpi), 0);
 
-    SetWindowPos(Handle, nullptr, 0, 0, DesignWidth, DesignHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(Handle, nullptr, 0, 0, design.cx, design.cy, SWP_NOMOVE | SWP_NOZORDER);
     RECT client;
     GetClientRect(Handle, &client);
     LayOut(client.right, client.bottom);

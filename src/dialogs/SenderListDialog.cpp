@@ -7,13 +7,14 @@
 #include <iterator>
 #include <unordered_set>
 
+#include "headers/SjisText.h"
 #include "history/FileSystem.h"
 #include "rules/SenderList.h"
 #include "rules/SenderListFile.h"
 #include "settings/SenderStore.h"
-#include "headers/SjisText.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/FileDialogFields.h"
 #include "ui/MsgDlg.h"
 #include "ui/ScreenBounds.h"
@@ -96,7 +97,7 @@ bool TSenderListDialog::ShowModal(HWND owner) {
 }
 
 void TSenderListDialog::CreateControls() {
-    HFONT font = UiFont::Form();
+    HFONT font = UiFont::Form(Dpi::Of(Handle));
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowTextA(Handle, Caption);
     for (int kind : {Allow, Block}) {
@@ -114,7 +115,7 @@ void TSenderListDialog::CreateControls() {
             SendMessageA(Lists[kind], LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
     ::CreateControls(Handle, DialogControls, font);
-    PlaceOverOwner(Handle, SIZE{ClientWidth, ClientHeight}, Owner);
+    PlaceOverOwner(Handle, Dpi::Scale(SIZE{ClientWidth, ClientHeight}, Dpi::Of(Handle)), Owner);
 }
 
 std::vector<std::string> TSenderListDialog::Entries(TListKind kind) const {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "settings/AccountFields.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/PageControl.h"
 #include "ui/ResStrings.h"
@@ -49,8 +50,10 @@ void TAccountTable::SetColumnWidths(const std::array<int, kListColumns>& widths)
 
 void TAccountTable::ApplyColumnWidths(TChPage& page) const {
     if (!ColumnWidths) return;
+    const int dpi = Dpi::Of(page.Frame->MailView);
     for (int column = 0; column < kListColumns; ++column)
-        SendMessageA(page.Frame->MailView, LVM_SETCOLUMNWIDTH, column, (*ColumnWidths)[column]);
+        SendMessageA(page.Frame->MailView, LVM_SETCOLUMNWIDTH, column,
+                     Dpi::Scale((*ColumnWidths)[column], dpi));
     page.Frame->FitTitleColumn();
 }
 

@@ -43,7 +43,8 @@ public:
     // Every page's mail list takes this font, from the last slot down, and so does every page
     // added later (the table does not own it).
     void SetListFont(HFONT font);
-    // Every page's visible mail columns take these widths, and so do those of pages added later.
+    // Every page's visible mail columns take these widths (at 96 DPI, scaled to each list's),
+    // and so do those of pages added later.
     void SetColumnWidths(const std::array<int, kListColumns>& widths);
 
     // The account list as the dialogs see it.
@@ -59,6 +60,7 @@ private:
     TPageControl& Tabs;
     TWindow& Owner;
     HFONT ListFont = nullptr;
-    std::optional<std::array<int, kListColumns>> ColumnWidths;  // until set, the frame's own
+    // At 96 DPI; until set, the frame's own.
+    std::optional<std::array<int, kListColumns>> ColumnWidths;
     void ApplyColumnWidths(TChPage& page) const;
 };

@@ -7,6 +7,7 @@
 #include "rules/SharedDomains.h"
 #include "settings/AccountFields.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/PageControl.h"
 
@@ -92,15 +93,17 @@ void TChPage::ArrangePage() {
     SetWindowPos(Frame->Handle, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     const bool extended = Host.ExtendedViewShown();
+    const int dpi = Dpi::Of(Frame->Handle);
+    auto scaled = [dpi](int size) { return Dpi::Scale(size, dpi); };
     ShowWindow(Frame->KvPanel1.Handle, extended ? SW_SHOW : SW_HIDE);
     ShowWindow(Frame->KvPanel2.Handle, extended ? SW_SHOW : SW_HIDE);
     if (extended) {
-        SetWindowPos(Frame->MailView, nullptr, 8, 58, width - 16, height - 140,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Frame->MailView, nullptr, scaled(8), scaled(58), width - scaled(16),
+                     height - scaled(140), SWP_NOZORDER | SWP_NOACTIVATE);
         RECT panel;
         GetWindowRect(Frame->KvPanel1.Handle, &panel);
         SetWindowPos(Frame->KvPanel1.Handle, nullptr, (width - (panel.right - panel.left)) / 2,
-                     height - 70, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+                     height - scaled(70), 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
         GetWindowRect(Frame->KvPanel2.Handle, &panel);
         MapWindowPoints(nullptr, Frame->Handle, reinterpret_cast<POINT*>(&panel), 2);
         SetWindowPos(Frame->KvPanel2.Handle, nullptr, (width - (panel.right - panel.left)) / 2,

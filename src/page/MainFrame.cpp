@@ -10,6 +10,7 @@
 #include "page/MailRows.h"
 #include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/UiFont.h"
 #include "ui/WindowMessages.h"
 #include "worker/Connect.h"
@@ -119,14 +120,17 @@ int ButtonTag(int id) {
 TMainFrame::TMainFrame(HWND sheet, int tag, std::function<void(int command)> runCommand)
     : Tag(tag), RunCommand(std::move(runCommand)) {
     RegisterWindowClass(ClassName, GetSysColorBrush(COLOR_BTNFACE));
+    const SIZE size = Dpi::Scale(SIZE{615, 433}, Dpi::Of(sheet));
     CreateHandle(ClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 0, 0,
-                 615, 433, sheet);
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+                 size.cx, size.cy, sheet);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form(Dpi::Of(Handle))),
+                 FALSE);
     FormCreate();
 }
 
 void TMainFrame::FormCreate() {
-    HFONT font = UiFont::Form();
+    const int dpi = Dpi::Of(Handle);
+    HFONT font = UiFont::Form(dpi);
     KvPanel2.BevelInner = KvPanel2.BevelOuter = TBevelCut::None;
     KvPanel2.Create(Handle, 8, 0, 585, 57);
     SendMessageA(KvPanel2.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -141,9 +145,10 @@ void TMainFrame::FormCreate() {
 
     MailView = CreateWindowExA(
         WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 8, 64,
-        569, 265, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)),
-        GetModuleHandleA(nullptr), nullptr);
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+        Dpi::Scale(8, dpi), Dpi::Scale(64, dpi), Dpi::Scale(569, dpi), Dpi::Scale(265, dpi), Handle,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMailView)), GetModuleHandleA(nullptr),
+        nullptr);
     SendMessageA(MailView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(MailView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
@@ -359,7 +364,7 @@ void TMainFrame::FitTitleColumn() {
     const int count = ColumnCount();
     for (int column = 1; column < count; ++column)
         width -= static_cast<int>(SendMessageA(MailView, LVM_GETCOLUMNWIDTH, column, 0));
-    width = std::max(width, MinTitleWidth);
+    width = std::max(width, Dpi::Scale(MinTitleWidth, Dpi::Of(MailView)));
     if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, MailColumn::Title, 0) != width)
         SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Title, width);
 }
@@ -395,8 +400,9 @@ void TMainFrame::MailViewCustomDraw() {
     for (int column = MailColumn::MailNumber(count); column < count; ++column) {
         SendMessageA(MailView, LVM_SETCOLUMNWIDTH, column, 0);
     }
-    if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, MailColumn::Designated, 0) < MinDesignatedWidth)
-        SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Designated, MinDesignatedWidth);
+    const int designated = Dpi::Scale(MinDesignatedWidth, Dpi::Of(MailView));
+    if (SendMessageA(MailView, LVM_GETCOLUMNWIDTH, MailColumn::Designated, 0) < designated)
+        SendMessageA(MailView, LVM_SETCOLUMNWIDTH, MailColumn::Designated, designated);
 }
 
 int TMainFrame::ContextRow(LPARAM lParam) const {

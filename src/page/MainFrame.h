@@ -79,6 +79,7 @@ public:
     // The list stops drawing until the last hold is released, then draws once.
     void HoldListDrawing();
     void ReleaseListDrawing();
+    bool ListDrawingHeld() const { return ListHolds > 0; }
 
     // Event handlers.
     void LogonClick(int tag);

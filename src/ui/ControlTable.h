@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-// One child control as the layouts give it: class, caption, style, pixel rectangle, id.
+// One child control as the layouts give it: class, caption, style, rectangle at 96 DPI, id.
 struct TControlSpec {
     const char* ClassName;
     const char* Caption;
@@ -16,14 +16,15 @@ struct TControlSpec {
 // One column of a report list view.
 struct TColumnSpec {
     const char* Caption;
-    int Width;
+    int Width;   // at 96 DPI
     int Format;  // LVCFMT_LEFT, LVCFMT_CENTER...
 };
 
-// Creates one control inside parent and gives it the font (when not null).
+// Creates one control inside parent, its rectangle scaled to the parent's DPI, and gives it
+// the font (when not null).
 HWND CreateControl(HWND parent, const TControlSpec& entry, HFONT font);
 
-// Appends one column to a report list view.
+// Appends one column to a report list view, its width scaled to the list's DPI.
 void InsertColumn(HWND list, int index, const TColumnSpec& entry);
 
 // The width a report list's column needs to show caption whole in its header, in font.

@@ -1,6 +1,8 @@
 #include "ui/InputBox.h"
 
+#include "ui/ControlTable.h"
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
@@ -41,12 +43,10 @@ private:
     }
 
     HWND Add(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
-        HWND control = CreateWindowExA(cls[0] == 'E' ? WS_EX_CLIENTEDGE : 0, cls, text,
-                                       WS_CHILD | WS_VISIBLE | style, x, y, w, h, Handle,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                       GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Message()), FALSE);
-        return control;
+        return CreateControl(
+            Handle,
+            {cls, text, style, DWORD{cls[0] == 'E' ? WS_EX_CLIENTEDGE : 0u}, x, y, w, h, id},
+            UiFont::Message(Dpi::Of(Handle)));
     }
 
     void FormCreate() {
@@ -62,7 +62,8 @@ private:
             buttonWidth, buttonHeight, IDOK);
         Add("BUTTON", "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, width / 2 + 4, buttonTop,
             buttonWidth, buttonHeight, IDCANCEL);
-        PlaceOverOwner(Handle, SIZE{width, buttonTop + buttonHeight + margin},
+        PlaceOverOwner(Handle,
+                       Dpi::Scale(SIZE{width, buttonTop + buttonHeight + margin}, Dpi::Of(Handle)),
                        GetWindow(Handle, GW_OWNER));
         SetFocus(Field);
     }

@@ -1,10 +1,14 @@
 #include "ui/KvPanel.h"
 
+#include "ui/Dpi.h"
+
 void TKvPanel::Create(HWND parent, int left, int top, int width, int height, const char* caption,
                       int id) {
     RegisterWindowClass(WindowClass(), nullptr);
+    const RECT rect = Dpi::Scale(RECT{left, top, left + width, top + height}, Dpi::Of(parent));
     CreateHandle(WindowClass(), caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                 WS_EX_CONTROLPARENT, left, top, width, height, parent, id);
+                 WS_EX_CONTROLPARENT, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, parent, id);
 }
 
 bool TKvPanel::IsGroupBox(HWND window) {

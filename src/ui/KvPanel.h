@@ -19,6 +19,7 @@ public:
     bool UpdateParent = false;  // a change of enabled state is also applied to the parent
     COLORREF Color = GetSysColor(COLOR_BTNFACE);
 
+    // The rectangle at 96 DPI, scaled to the parent's.
     void Create(HWND parent, int left, int top, int width, int height, const char* caption = "",
                 int id = 0);
 

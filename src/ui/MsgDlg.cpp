@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/Dpi.h"
 #include "ui/ScreenBounds.h"
 #include "ui/UiFont.h"
 #include "ui/Window.h"
@@ -107,7 +108,8 @@ private:
     BOOL FormCreate() {
         SetWindowTextA(Handle, Caption(Kind));
         SetWindowContextHelpId(Handle, static_cast<DWORD>(HelpContext));
-        HFONT font = UiFont::Message();
+        const int dpi = Dpi::Of(Handle);
+        HFONT font = UiFont::Message(dpi);
         HDC dc = GetDC(Handle);
         HGDIOBJ oldFont = SelectObject(dc, font);
         // Dialog units of the font, as a dialog template would use them.
@@ -129,7 +131,7 @@ private:
         ReleaseDC(Handle, dc);
 
         HICON icon = IconName(Kind) ? LoadIconA(nullptr, IconName(Kind)) : nullptr;
-        const int iconSize = icon ? 32 : 0;
+        const int iconSize = icon ? Dpi::Scale(32, dpi) : 0;
         const int textLeft = horzMargin + (icon ? iconSize + horzSpacing : 0);
         const int iconTextWidth = textLeft - horzMargin + textRect.right;
         const int iconTextHeight = std::max<int>(iconSize, textRect.bottom);
@@ -145,8 +147,8 @@ private:
 
         if (icon) {
             HWND iconControl = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON,
-                                               horzMargin, vertMargin, 32, 32, Handle, nullptr,
-                                               GetModuleHandleA(nullptr), nullptr);
+                                               horzMargin, vertMargin, iconSize, iconSize, Handle,
+                                               nullptr, GetModuleHandleA(nullptr), nullptr);
             SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
         HWND message = CreateWindowExA(0, "STATIC", Text.c_str(),

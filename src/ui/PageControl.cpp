@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/Dpi.h"
 #include "ui/TabSheet.h"
 #include "ui/UiFont.h"
 
@@ -46,7 +47,8 @@ void TPageControl::Create(HWND parent, int id, bool ownerDraw, TTabPosition posi
     Handle = CreateWindowExA(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", style, 0, 0, 100, 100, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form(Dpi::Of(parent))),
+                 FALSE);
     if (position != TTabPosition::Top) ApplyTheme(Handle, position);
 }
 

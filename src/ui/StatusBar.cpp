@@ -5,11 +5,12 @@
 #include <algorithm>
 
 #include "ui/ControlText.h"
+#include "ui/Dpi.h"
 
 namespace {
 // Room for a status part's borders around its text.
 constexpr int PartMargin = 24;
-constexpr int MinHeight = 23;
+constexpr int MinHeight = 23;  // at 96 DPI
 }  // namespace
 
 void TStatusBar::Create(HWND parent, int id, HFONT font) {
@@ -17,11 +18,12 @@ void TStatusBar::Create(HWND parent, int id, HFONT font) {
                              0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(Handle, SB_SETMINHEIGHT, MinHeight, 0);
     Resize();
 }
 
 void TStatusBar::Resize() {
+    // The DPI may have changed since the last time.
+    SendMessageA(Handle, SB_SETMINHEIGHT, Dpi::Scale(MinHeight, Dpi::Of(Handle)), 0);
     SendMessageA(Handle, WM_SIZE, 0, 0);
     SetPartEdges();
 }

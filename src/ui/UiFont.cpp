@@ -1,31 +1,65 @@
 #include "ui/UiFont.h"
 
 #include <cstring>
+#include <map>
+#include <memory>
+#include <type_traits>
+
+#include "ui/Dpi.h"
 
 namespace UiFont {
 
-HFONT Form() {
-    static HFONT font = CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-    return font;
+namespace {
+
+struct TFontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using TFontCache = std::map<int, std::unique_ptr<std::remove_pointer_t<HFONT>, TFontDeleter>>;
+
+template <typename TMake>
+HFONT Cached(TFontCache& cache, int dpi, TMake make) {
+    auto& font = cache[dpi];
+    if (!font) font.reset(make());
+    return font.get();
 }
 
-HFONT Message() {
-    static HFONT font = [] {
+HFONT Gothic(TFontCache& cache, int height, int dpi) {
+    return Cached(cache, dpi, [height, dpi] {
+        return CreateFontA(-Dpi::Scale(height, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+    });
+}
+
+}  // namespace
+
+HFONT Form(int dpi) {
+    static TFontCache cache;
+    return Gothic(cache, 15, dpi);
+}
+
+HFONT Viewer(int dpi) {
+    static TFontCache cache;
+    return Gothic(cache, 13, dpi);
+}
+
+HFONT Message(int dpi) {
+    static TFontCache cache;
+    return Cached(cache, dpi, [dpi] {
         NONCLIENTMETRICSA metrics{};
         metrics.cbSize = sizeof metrics;
         LOGFONTA face{};
         if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
             face = metrics.lfMessageFont;
+            // The system gives it for the system's DPI.
+            face.lfHeight = MulDiv(face.lfHeight, dpi, Dpi::Of(nullptr));
         } else {
-            face.lfHeight = -12;
+            face.lfHeight = -Dpi::Scale(12, dpi);
             std::strcpy(face.lfFaceName, "ＭＳ Ｐゴシック");
         }
         face.lfCharSet = SHIFTJIS_CHARSET;
         return CreateFontIndirectA(&face);
-    }();
-    return font;
+    });
 }
 
 namespace {
@@ -37,13 +71,10 @@ int StyleBits(const LOGFONTA& font) {
            (font.lfUnderline ? Underline : 0) | (font.lfStrikeOut ? StrikeOut : 0);
 }
 
-HFONT CreateStyled(const std::string& name, int pointSize, int style) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return CreateFontA(height, 0, 0, 0, (style & Bold) ? FW_BOLD : FW_NORMAL, (style & Italic) != 0,
-                       (style & Underline) != 0, (style & StrikeOut) != 0, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+HFONT CreateStyled(const std::string& name, int pointSize, int style, int dpi) {
+    return CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, (style & Bold) ? FW_BOLD : FW_NORMAL,
+                       (style & Italic) != 0, (style & Underline) != 0, (style & StrikeOut) != 0,
+                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, name.c_str());
 }
 

@@ -231,6 +231,7 @@ void TConnect::ListRows(const TRuleSet& rules, const std::string& design, bool r
     const std::vector<int32_t> sizes = Session->ListAll();
     ConnectionUids = Session->UidlAll();
     const int32_t count = static_cast<int32_t>(std::min(sizes.size(), ConnectionUids.size()));
+    Shown.reserve(Shown.size() + static_cast<size_t>(count));
     // The rows kept show the designated header they were read with.
     if (design != CachedDesign) Cache.Clear();
     CachedDesign = design;

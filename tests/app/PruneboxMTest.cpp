@@ -24,6 +24,7 @@
 #include "settings/AccountStore.h"
 #include "settings/SetupStore.h"
 #include "settings/WinRegistry.h"
+#include "ui/Dpi.h"
 #include "ui/MsgDlg.h"
 #include "ui/ResStrings.h"
 #include "ui/WindowMessages.h"
@@ -36,6 +37,12 @@ using GuiTest::TAnswer;
 using GuiTest::TDialogAnswerer;
 
 using GuiTest::TabText;
+
+int ClientWidth(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client.right;
+}
 
 TEST(PruneboxMTest, FirstStartShowsOnlyTheNewTabWithItsLamp) {
     HANDLE log = CreateFileA("DelLog.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -730,12 +737,16 @@ TEST(PruneboxMTest, CertificateQuestionAnsweredBothWaysForAnAccountMadeInTheDial
     }
 }
 
-// Each fixed text has room in its place, in the font that place draws with. A status part
-// loses its sunken edge on each side and the 3-pixel inset of its text; a column header loses
-// its text margin of three edges on each side.
+// Each fixed text has room in its place, in the font that place draws with, at the DPI the
+// test runs at (also 144: see PruneboxMTestAt144). A status part loses its sunken edge on each
+// side and the 3-pixel inset of its text; a column header its text margin of three edges on
+// each side; a push button its frame and focus rectangle.
 TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
     TStarted started;
     const TMainFrame& frame = *started.Main.Accounts.Pages[0]->Frame;
+    if (const int dpi = GuiTest::ExpectedDpi()) {
+        ASSERT_EQ(Dpi::Of(frame.Handle), dpi);
+    }
     const int edge = GetSystemMetrics(SM_CXEDGE);
     auto fontOf = [](HWND window) {
         return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
@@ -765,12 +776,13 @@ TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
         setup.ShowModal();
     }
     HWND mailHeader = reinterpret_cast<HWND>(SendMessageA(frame.MailView, LVM_GETHEADER, 0, 0));
-    const struct {
-        const char* Place;
+    struct TCase {
+        std::string Place;
         int Space;
         HFONT Font;
-        const char* Text;
-    } cases[] = {
+        std::string Text;
+    };
+    std::vector<TCase> cases = {
         {"status part 1", part(1), fontOf(frame.StatusBar1.Handle), "全 99999通"},
         {"status part 2", part(2), fontOf(frame.StatusBar1.Handle), "削除予定 99999通"},
         {"status part 2", part(2), fontOf(frame.StatusBar1.Handle), "99999通目処理中"},
@@ -779,12 +791,23 @@ TEST(PruneboxMTest, FixedTextsFitTheirPlaces) {
         {"rule list column 0", rules[0], rulesFont, "ヘッダタイトル"},
         {"rule list column 1", rules[1], rulesFont, "含まれる文字"},
     };
+    // The login labels and the buttons.
+    for (HWND panel : {frame.KvPanel1.Handle, frame.KvPanel2.Handle}) {
+        for (HWND label : GuiTest::Children(panel, "Static"))
+            cases.push_back(
+                {"label", ClientWidth(label), fontOf(label), GuiTest::WindowText(label)});
+        for (HWND button : GuiTest::Children(panel, "Button")) {
+            if (GuiTest::WindowText(button).empty()) continue;
+            cases.push_back({"button", ClientWidth(button) - 6 * edge, fontOf(button),
+                             GuiTest::WindowText(button)});
+        }
+    }
     HDC dc = GetDC(nullptr);
     for (const auto& c : cases) {
         ASSERT_NE(c.Font, nullptr) << c.Place;
         HGDIOBJ old = SelectObject(dc, c.Font);
         SIZE extent{};
-        GetTextExtentPoint32A(dc, c.Text, static_cast<int>(std::strlen(c.Text)), &extent);
+        GetTextExtentPoint32A(dc, c.Text.c_str(), static_cast<int>(c.Text.size()), &extent);
         SelectObject(dc, old);
         EXPECT_LE(extent.cx, c.Space) << c.Place << ": " << c.Text;
     }

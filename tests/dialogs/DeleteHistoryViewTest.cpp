@@ -11,6 +11,7 @@
 #include "GuiTest.h"
 #include "history/CsvText.h"
 #include "history/FileSystem.h"
+#include "ui/Dpi.h"
 
 // The deletion history window over a written history file, under Wine.
 namespace {
@@ -136,10 +137,12 @@ TEST(DeleteHistoryViewTest, SortsSizesOpensWithEnterAndShowsEmptyHeadersWhole) {
     std::vector<std::string> emptyCaptions;
     std::vector<int> emptyWidths;
     HFONT listFont = nullptr;
+    int listDpi = 0;
     {
         TDeleteHistoryView view(folder);
         GuiTest::TDialogScript script({{"削除履歴", [&](HWND window) {
                                             HWND list = GetDlgItem(window, TDeleteHistoryView::IdList);
+                                            listDpi = Dpi::Of(list);
                                             listFont = reinterpret_cast<HFONT>(
                                                 SendMessageA(list, WM_GETFONT, 0, 0));
                                             for (int c = 0; c < 9; ++c) {
@@ -151,6 +154,9 @@ TEST(DeleteHistoryViewTest, SortsSizesOpensWithEnterAndShowsEmptyHeadersWhole) {
                                         }}});
         view.ShowModal(nullptr);
         EXPECT_TRUE(script.Done());
+        if (const int dpi = GuiTest::ExpectedDpi()) {
+            EXPECT_EQ(listDpi, dpi);
+        }
         HWND screen = GetDesktopWindow();
         HDC dc = GetDC(screen);
         HGDIOBJ old = SelectObject(dc, listFont);

@@ -313,6 +313,45 @@ TEST(PageBridgeTest, MessagesToTheListViewDoNotGrowWithTheRowsListed) {
     }
 }
 
+// A change of the rules gives the list view the model's ticks, few or many (many are pushed with
+// the list's drawing held), keeps a hand untick, and does not keep the list from drawing once
+// the listing's own hold ends.
+TEST(PageBridgeTest, ARuleChangeLeavesTheListsSelectionTheModelsTicks) {
+    constexpr int Rows = 200;
+    for (const int every : {50, 2}) {  // the rule ticks 4 rows, then 100
+        SCOPED_TRACE(every);
+        TFixture fixture;
+        TMainFrame& frame = *fixture.Page->Frame;
+        ShowWindow(fixture.Window, SW_SHOW);
+        fixture.FromWorker([&](TPageBridge& b) {
+            for (int i = 0; i < Rows; ++i) {
+                TMailRow row;
+                const std::string title = i % every == 0 ? "hit " : "miss ";
+                row.Columns[TMailRow::Title] = title + std::to_string(i);
+                row.Columns[TMailRow::Uidl] = "u" + std::to_string(i);
+                // Row 0 was ticked by the old rules and unticked by hand.
+                row.RuleTicked = i == 0;
+                row.HeaderLines = {"Subject: " + row.Columns[TMailRow::Title]};
+                b.AddRow(row);
+            }
+        });
+        ASSERT_TRUE(PumpUntil([&] { return frame.RowCount() == Rows; }));
+        fixture.Page->AutoDelMode = 1;
+        fixture.Page->Rules = {"Subject:,hit"};
+        fixture.Page->RulesChanged();
+        GuiTest::PumpPending();
+        std::vector<int> selected;
+        for (int i = -1; (i = static_cast<int>(SendMessageA(frame.MailView, LVM_GETNEXTITEM, i,
+                                                             LVNI_SELECTED))) >= 0;)
+            selected.push_back(i);
+        std::vector<int> expected;
+        for (int i = every; i < Rows; i += every) expected.push_back(i);
+        EXPECT_EQ(selected, expected);
+        EXPECT_EQ(frame.SelectedCount(), static_cast<int>(expected.size()));
+        EXPECT_TRUE(PumpUntil([&] { return !frame.ListDrawingHeld(); }));
+    }
+}
+
 TEST(PageBridgeTest, PasswordAnswerForAPageClosedDuringTheQuestionIsDropped) {
     TFixture fixture;
     // The page goes while the question is open (its account removed meanwhile); the worker is

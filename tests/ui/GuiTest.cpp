@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 namespace GuiTest {
 
 namespace {
@@ -46,6 +48,11 @@ std::string ClassName(HWND window) {
     char name[256];
     int length = GetClassNameA(window, name, sizeof name);
     return std::string(name, length > 0 ? length : 0);
+}
+
+int ExpectedDpi() {
+    char value[16] = {};
+    return GetEnvironmentVariableA("PB_EXPECT_DPI", value, sizeof value) ? std::atoi(value) : 0;
 }
 
 std::vector<HWND> Children(HWND parent, const char* className) {

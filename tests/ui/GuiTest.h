@@ -14,6 +14,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 void PumpPending();
 
 std::string WindowText(HWND window);
+// The DPI a run asked for (PB_EXPECT_DPI, set by RunAtDpi); 0 when none.
+int ExpectedDpi();
 // Caption of the tab at index of a tab control.
 std::string TabText(HWND tabControl, int index);
 std::string ClassName(HWND window);

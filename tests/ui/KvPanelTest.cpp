@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "GuiTest.h"
+#include "ui/Dpi.h"
 #include "ui/KvPanel.h"
 #include "ui/KvPanelEx.h"
 #include "ui/UiFont.h"
@@ -123,10 +124,11 @@ TEST(KvPanelTest, GroupFrameHasItsTopLineAtHalfTextHeightBrokenByTheCaption) {
     TFormWindow form;
     TKvPanelEx panel;
     panel.Create(form.Handle, 10, 10, 300, 120, "接続先");
-    SendMessageA(panel.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form()), FALSE);
+    SendMessageA(panel.Handle, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(UiFont::Form(Dpi::Of(panel.Handle))), FALSE);
     TPainted painted(panel.Handle);
 
-    HGDIOBJ old = SelectObject(painted.Dc, UiFont::Form());
+    HGDIOBJ old = SelectObject(painted.Dc, UiFont::Form(Dpi::Of(panel.Handle)));
     SIZE zero{}, caption{};
     GetTextExtentPoint32A(painted.Dc, "0", 1, &zero);
     GetTextExtentPoint32A(painted.Dc, "接続先 ", 7, &caption);
