@@ -17,9 +17,10 @@ class TPop3Pipeline {
 public:
     // At most this many commands, and this many bytes of them, are in flight. The byte bound
     // stays far below any socket buffer, so that a write never waits for the server to read while
-    // the server waits for us to read its replies.
-    static constexpr size_t MaxCommands = 64;
-    static constexpr size_t MaxBytes = 2048;
+    // the server waits for us to read its replies. Under Wine each round trip costs the server's
+    // wake-ups too: the fewer top-ups a listing needs, the sooner it ends.
+    static constexpr size_t MaxCommands = 256;
+    static constexpr size_t MaxBytes = 4096;
 
     // The session below the pipeline. Every call that fails throws and leaves the connection
     // closed, except a refusal of the session's own that it keeps the connection for.

@@ -44,9 +44,9 @@ TEST(Pop3Pipeline, WindowStaysWithinItsBounds) {
         bool Ahead;
         size_t MostCommands, MostBytes;
     } cases[] = {
-        {200, 10, true, 64, 640},    // bounded by the count of commands
-        {200, 100, true, 20, 2000},  // by the bytes
-        {3, 3000, true, 1, 3000},    // one too long for the bound goes alone
+        {600, 10, true, 256, 2560},  // bounded by the count of commands
+        {200, 100, true, 40, 4000},  // by the bytes
+        {3, 5000, true, 1, 5000},    // one too long for the bound goes alone
         {200, 10, false, 1, 10},     // one at a time to a server that does not pipeline
     };
     for (const auto& c : cases) {
