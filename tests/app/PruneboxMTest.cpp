@@ -622,6 +622,42 @@ TEST(PruneboxMTest, CloseSavesTheNormalBoundsHoweverTheWindowWasMaximisedOrMinim
     }
 }
 
+// Sizes are stored at 96 DPI: shown at the window's DPI and stored back as they were, so that
+// settings move between screens (also run at 144 DPI: PruneboxMTestAt144).
+TEST(PruneboxMTest, StoredSizesAreAt96DpiAndComeBackUnchanged) {
+    StoreAccounts({"a"});
+    {
+        TWinRegistry registry(TestRegistryBase);
+        TWindowSettings window;
+        window.Left = 30, window.Top = 40, window.Width = 700, window.Height = 500;
+        TListSettings list;
+        list.ColumnWidths[1] = 77;
+        ASSERT_TRUE(TSetupStore(registry).SaveWindowSettings(window, 0, list));
+    }
+    TStarted started(0, TTabPosition::Top, false);
+    TPruneboxM& main = started.Main;
+    const int dpi = Dpi::Of(main.Handle);
+    if (GuiTest::ExpectedDpi()) {
+        ASSERT_EQ(dpi, GuiTest::ExpectedDpi());
+    }
+    RECT bounds;
+    GetWindowRect(main.Handle, &bounds);
+    EXPECT_EQ(bounds.left, 30);  // a position is the screen's, in pixels
+    EXPECT_EQ(bounds.right - bounds.left, Dpi::Scale(700, dpi));
+    EXPECT_EQ(bounds.bottom - bounds.top, Dpi::Scale(500, dpi));
+    EXPECT_EQ(SendMessageA(main.Accounts.Pages[1]->Frame->MailView, LVM_GETCOLUMNWIDTH, 1, 0),
+              Dpi::Scale(77, dpi));
+    SendMessageA(main.Handle, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(started.Closed);
+
+    TWinRegistry registry(TestRegistryBase);
+    ASSERT_TRUE(registry.OpenKey("\\Setup", false));
+    EXPECT_EQ(registry.ReadInteger("Left"), 30);
+    EXPECT_EQ(registry.ReadInteger("Width"), 700);
+    EXPECT_EQ(registry.ReadInteger("Height"), 500);
+    EXPECT_EQ(registry.ReadInteger("From"), 77);
+}
+
 TEST(PruneboxMTest, StoredPositionOutsideEveryWorkAreaComesBackOnScreen) {
     // A first run stores every window value; the position is then changed in the store.
     StoreAccounts({});
