@@ -77,12 +77,13 @@ bool TCheckSchedule::CheckStarted(const std::string& key) {
 }
 
 void TCheckSchedule::CheckEnded(const std::string& key, TCheckOutcome outcome,
-                                int loginDelaySeconds) {
+                                std::optional<int32_t> loginDelaySeconds) {
     const int64_t now = Now();
     TAccount& account = Accounts[key];
     account.Running = false;
     account.LastEndMs = now;
-    if (loginDelaySeconds >= 0) account.LoginDelayMs = int64_t{loginDelaySeconds} * 1000;
+    if (loginDelaySeconds && *loginDelaySeconds >= 0)
+        account.LoginDelayMs = int64_t{*loginDelaySeconds} * 1000;
     if (outcome == TCheckOutcome::NetworkFailure)
         account.NetworkFailures = std::min(account.NetworkFailures + 1, kMaxDoublings);
     else

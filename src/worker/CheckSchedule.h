@@ -50,8 +50,9 @@ public:
     // the second must not start.
     bool CheckStarted(const std::string& key);
     // The check ended; `loginDelaySeconds` is the server's LOGIN-DELAY when its CAPA said one
-    // (-1: not learnt this time, the last one known stays).
-    void CheckEnded(const std::string& key, TCheckOutcome outcome, int loginDelaySeconds = -1);
+    // (none: not learnt this time, the last one known stays).
+    void CheckEnded(const std::string& key, TCheckOutcome outcome,
+                    std::optional<int32_t> loginDelaySeconds = std::nullopt);
 
     // The accounts whose check should start now, the longest overdue first; no more than the
     // checks that may start beside those running.
