@@ -1,5 +1,6 @@
 // Any bytes from a server: the replies are framed as the session reads them (in reads of varying
-// size), and every multi-line reply goes through the header split and the LIST and UIDL checks.
+// size), and every multi-line reply goes through the header split, the LIST and UIDL checks and
+// the CAPA reading.
 // A positive multi-line reply taken piece by piece, as RETR takes it, ends exactly where it did.
 // Input: byte 0 the message count for the listings, byte 1 the read size, then the server's bytes.
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "pop3/Pop3Capabilities.h"
 #include "pop3/Pop3Reply.h"
 #include "pop3/ReplyFramer.h"
 #include "pop3/ScanListing.h"
@@ -70,6 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CheckPieces(reply, readSize);
             TPop3Reply::SplitHeader(reply, lines);
             if (lines.empty() || lines.back() != ".") __builtin_trap();
+            const TPop3Capabilities capabilities = TPop3Capabilities::Parse(reply);
+            if (capabilities.LoginDelay && *capabilities.LoginDelay < 0) __builtin_trap();
             if (TScanListing::Sizes(reply, count, sizes) && sizes.size() != size_t(count))
                 __builtin_trap();
             if (TScanListing::Uids(reply, count, uids)) {

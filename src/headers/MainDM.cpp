@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "headers/SjisText.h"
+#include "headers/ServerAddress.h"
 
 TMainDM MainDM;
 
@@ -17,15 +17,11 @@ TRuleParts TMainDM::SplitRule(const std::string& rule) {
 }
 
 std::string TMainDM::PackServerAddress(const std::string& server) {
-    const std::string text = SjisText::Trim(server);
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos) return "006E" + text;  // POP3's port 110
-    const std::string portText = SjisText::Trim(text.substr(colon + 1));
-    int32_t port = 0;
-    if (!SjisText::ToInt32(portText, port)) throw EConvertError(portText);
+    const TServerAddress address = TServerAddress::Parse(server);
     char digits[5];
-    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(port) & 0xFFFFu);
-    return digits + SjisText::Trim(text.substr(0, colon));
+    std::snprintf(digits, sizeof digits, "%04X",
+                  static_cast<unsigned>(address.ConnectPort(TServerAddress::DefaultPort)));
+    return digits + address.Host;
 }
 
 uint16_t TMainDM::HexToPort(const std::string& hex) {

@@ -8,6 +8,7 @@
 #include "pop3/CertQuestion.h"
 #include "pop3/FailureText.h"
 #include "pop3/Md5.h"
+#include "pop3/Pop3Capabilities.h"
 #include "pop3/ScanListing.h"
 
 namespace {
@@ -15,14 +16,6 @@ namespace {
 const char Crlf[] = "\r\n";
 
 using TStatus = TPop3Reply::TStatus;
-
-// word equals upper, an upper-case ASCII word, whatever the case of word.
-bool EqualsNoCase(const std::string& word, const char* upper) {
-    std::string folded = word;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return folded == upper;
-}
 
 // What a single UIDL n reply carries after its number.
 std::string UidOf(const std::string& reply) {
@@ -57,7 +50,7 @@ void TKvSocket::Connect(bool listings) {
     const uint32_t address = Resolve();
     MessageCount = -1;
     ErrorText.clear();
-    Capabilities.clear();
+    Capabilities = TPop3Capabilities();
     KeptSizes.reset();
     KeptUids.reset();
     Open(address);
@@ -83,7 +76,7 @@ void TKvSocket::Connect(bool listings) {
         return;
     }
     Capa();
-    if (listings && Pipelining())
+    if (listings && Capabilities.Pipelining)
         OpeningBatch(false, true);
     else
         Stat();
@@ -226,7 +219,7 @@ void TKvSocket::RefuseLogin(TCommand command) {
 }
 
 void TKvSocket::Capa() {
-    Capabilities.clear();
+    Capabilities = TPop3Capabilities();
     TPop3Pipeline::TBatch batch = Batch(1, true, [](size_t) { return std::string("CAPA") + Crlf; });
     batch.MayRefuse = true;  // a refusal means no capabilities
     batch.Replied = [this](size_t) { TakeCapabilities(); };
@@ -234,29 +227,13 @@ void TKvSocket::Capa() {
 }
 
 void TKvSocket::TakeCapabilities() {
-    std::vector<std::string> lines;
-    TPop3Reply::SplitHeader(MultiLineText, lines);
-    lines.pop_back();  // the "." line
-    for (std::string& line : lines) Capabilities.push_back(TPop3Reply::Trimmed(line));
-    for (const std::string& line : Capabilities) {
-        int32_t seconds = 0;
-        const size_t blank = line.find(' ');
-        // "LOGIN-DELAY 900" or "LOGIN-DELAY 900 USER"
-        if (blank == 11 && EqualsNoCase(line.substr(0, blank), "LOGIN-DELAY") &&
-            TScanListing::Number(line.substr(12, line.find(' ', 12) - 12), seconds))
-            LoginDelay = seconds;
-    }
-    PipelinedBefore = Pipelining() ? ServerKey() : std::string();
+    Capabilities = TPop3Capabilities::Parse(MultiLineText);
+    if (Capabilities.LoginDelay) LoginDelay = *Capabilities.LoginDelay;
+    PipelinedBefore = Capabilities.Pipelining ? ServerKey() : std::string();
 }
 
 std::string TKvSocket::ServerKey() const {
     return Host + "\n" + std::to_string(Port) + "\n" + std::to_string(Security) + "\n" + UserName;
-}
-
-bool TKvSocket::Pipelining() const {
-    for (const std::string& line : Capabilities)
-        if (EqualsNoCase(line.substr(0, line.find(' ')), "PIPELINING")) return true;
-    return false;
 }
 
 void TKvSocket::Stat() {
@@ -304,7 +281,7 @@ void TKvSocket::OpeningBatch(bool capa, bool listings) {
         if (!valid) RaiseFailure(TFailureKind::CommError, offending);
         uidsListed = uidsListed || kinds[i] == CommandUidl;
     };
-    if (capa) Capabilities.clear();
+    if (capa) Capabilities = TPop3Capabilities();
     BatchKinds = kinds;
     Run(kinds.front(), batch, true);
     if (listings && MessageCount != NoCountInStat) {
@@ -524,7 +501,7 @@ bool TKvSocket::Exchange(const std::string& text, bool mayRefuse) {
 }
 
 bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch) {
-    return Run(command, batch, Pipelining());
+    return Run(command, batch, Capabilities.Pipelining);
 }
 
 bool TKvSocket::Run(TCommand command, const TPop3Pipeline::TBatch& batch, bool ahead) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pop3/Pop3Connection.h"
+#include "pop3/Pop3Capabilities.h"
 #include "pop3/Pop3Pipeline.h"
 
 // One client connection to a POP3 server, owned and used by one thread (the account's worker):
@@ -40,8 +41,8 @@ public:
     std::string ErrorText;      // what Connect raises when the login ended without STAT
     std::string Password;
     std::string UserName;
-    // The server's CAPA lines on this connection; empty when it has none.
-    std::vector<std::string> Capabilities;
+    // What the server's CAPA said on this connection; nothing when it had none.
+    TPop3Capabilities Capabilities;
     // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
     // said. Kept across connections, as the next login may be refused for it.
     int32_t LoginDelay = -1;
@@ -77,7 +78,6 @@ public:
 
     // Asks CAPA once after the login; a refusal means no capabilities.
     void Capa();
-    bool Pipelining() const;
     // Sizes of all messages from one LIST (index n - 1 for message n).
     std::vector<int32_t> ListAll();
     // Unique ids of all messages from one UIDL; from one UIDL n per message when the server

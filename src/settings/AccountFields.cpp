@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "headers/ConvertError.h"
-#include "headers/MainDM.h"
 #include "headers/SjisText.h"
 #include "settings/AccountStore.h"
 
@@ -50,25 +48,11 @@ bool AllOf(const std::string& text, Pred pred) {
 }  // namespace
 
 TServerParts SplitServer(const std::string& serverText) {
+    const TServerAddress address = TServerAddress::Parse(serverText);
     TServerParts parts;
-    const std::string text = SjisText::Trim(serverText);
-    const size_t colon = SjisText::FindChar(text, ':');
-    if (colon != std::string::npos) {
-        // Beyond 65535 the packed port would wrap; such a text counts as no port at all.
-        int port = 0;
-        if (!ReadPort(SjisText::Trim(text.substr(colon + 1)), port)) {
-            parts.Host = SjisText::Trim(text.substr(0, colon));
-            return parts;
-        }
-    }
-    try {
-        const std::string packed = TMainDM::PackServerAddress(text);
-        const uint16_t networkOrder = TMainDM::HexToPort(packed.substr(0, 4));
-        parts.Port = static_cast<uint16_t>(networkOrder >> 8 | (networkOrder & 0xFF) << 8);
-        parts.Host = packed.substr(4);
-    } catch (const EConvertError&) {
-        parts.Host = SjisText::Trim(text.substr(0, colon));
-    }
+    parts.Host = address.Host;
+    // Beyond 65535 the connection would wrap the port; such a text counts as no port at all.
+    if (address.Port && *address.Port >= 0 && *address.Port <= MaxPort) parts.Port = *address.Port;
     return parts;
 }
 

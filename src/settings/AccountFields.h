@@ -1,15 +1,14 @@
 #pragma once
 #include <string>
 
+#include "headers/ServerAddress.h"
 #include "settings/AccountStore.h"
 
 // The text rules of the account settings dialog, kept apart from its windows.
 namespace AccountFields {
 
-// The port POP3 uses when the server text names none.
-constexpr int DefaultPort = 110;
-// The port of POP3 over TLS from the first byte.
-constexpr int TlsPort = 995;
+constexpr int DefaultPort = TServerAddress::DefaultPort;
+constexpr int TlsPort = TServerAddress::TlsPort;
 constexpr int MaxPort = 65535;
 
 // A page's server text split for the dialog: the host as typed (blanks around it dropped) and

@@ -6,6 +6,7 @@
 #include "auth/AuthFailure.h"
 #include "auth/ShellBrowser.h"
 #include "headers/MainDM.h"
+#include "headers/ServerAddress.h"
 #include "headers/SjisText.h"
 #include "history/DeleteHistory.h"
 #include "pop3/CertQuestion.h"
@@ -278,16 +279,15 @@ void TConnect::SignInByBrowser() {
 
 void TConnect::OpenSession(const std::string& password) {
     // A port that is not a number throws before anything shows as busy.
-    const std::string packed = TMainDM::PackServerAddress(Inputs.Serv);
-    const uint16_t port = TMainDM::HexToPort(packed.substr(0, 4));
+    const TServerAddress address = TServerAddress::Parse(Inputs.Serv);
     const int security = Inputs.Security;
     Session->Security = security;
-    Session->Port = static_cast<uint16_t>((port >> 8) | (port << 8));
     // Without a port of its own an SSL/TLS account speaks to POP3's TLS port.
-    if (security == TKvSocket::SecurityTls && Inputs.Serv.find(':') == std::string::npos)
-        Session->Port = TlsPort;
+    Session->Port = address.ConnectPort(security == TKvSocket::SecurityTls
+                                            ? TServerAddress::TlsPort
+                                            : TServerAddress::DefaultPort);
     TrustedHash = Inputs.CertHash;
-    Session->Host = packed.substr(4);
+    Session->Host = address.Host;
     Session->TimeOut = TimeOut;
     Session->UserName = Inputs.IDNum;
     Session->Password = password;

@@ -46,8 +46,6 @@ public:
     enum TLamp { LampIdle = 0, LampBusy = 2, LampListed = 3 };
     // Wait for reply data on the worker's connections, in milliseconds.
     static constexpr int32_t ReplyTimeOut = 20000;
-    // POP3 over TLS, for an SSL/TLS account whose server text names no port.
-    static constexpr int32_t TlsPort = 995;
     // At most this many titles are listed in the delete confirmation.
     static constexpr size_t ConfirmTitleLimit = 10;
     // Panel 0 when a deletion was not confirmed by the server's QUIT.

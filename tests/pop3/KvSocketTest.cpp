@@ -268,7 +268,7 @@ TEST(KvSocketPipelining, WindowIsBoundedAndWithoutPipeliningCommandsWait) {
             },
             [&](int32_t, const Lines&) { ++headers; });
         EXPECT_EQ(headers, 300u);
-        EXPECT_EQ(s->Pipelining(), c.Pipelining);
+        EXPECT_EQ(s->Capabilities.Pipelining, c.Pipelining);
         if (c.Pipelining) {
             EXPECT_GT(mostAhead, 0);
             EXPECT_LT(mostAhead, static_cast<long>(TPop3Pipeline::MaxCommands));
