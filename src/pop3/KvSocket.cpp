@@ -228,7 +228,7 @@ void TKvSocket::Capa() {
 
 void TKvSocket::TakeCapabilities() {
     Capabilities = TPop3Capabilities::Parse(MultiLineText);
-    if (Capabilities.LoginDelay) LoginDelay = *Capabilities.LoginDelay;
+    if (Capabilities.LoginDelay) LoginDelay = Capabilities.LoginDelay;
     PipelinedBefore = Capabilities.Pipelining ? ServerKey() : std::string();
 }
 

@@ -43,9 +43,9 @@ public:
     std::string UserName;
     // What the server's CAPA said on this connection; nothing when it had none.
     TPop3Capabilities Capabilities;
-    // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; -1 when it never
+    // Seconds the server wants between logins, from its CAPA "LOGIN-DELAY"; none when it never
     // said. Kept across connections, as the next login may be refused for it.
-    int32_t LoginDelay = -1;
+    std::optional<int32_t> LoginDelay;
     // Opens the connection and runs greeting, login and STAT; nothing when already connected. A
     // refused login throws ErrorText, the connection left standing for a QUIT. With listings the
     // owner lists the whole mailbox next: to a server that pipelines, LIST and UIDL go out with

@@ -63,8 +63,9 @@ std::string EPop3Failure::TextOf(TFailureKind kind) {
     }
 }
 
-std::string EPop3Failure::LoginDelayText(int seconds) {
-    if (seconds <= 0) return TextOf(TFailureKind::LoginDelay);
+std::string EPop3Failure::LoginDelayText(std::optional<int32_t> delay) {
+    if (!delay || *delay <= 0) return TextOf(TFailureKind::LoginDelay);
+    const int32_t seconds = *delay;
     // Whole minutes read better; a wait under one is said in seconds.
     const std::string wait = seconds < 60 ? std::to_string(seconds) + " 秒"
                                           : std::to_string((seconds + 59) / 60) + " 分";

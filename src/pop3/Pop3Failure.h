@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -40,8 +42,8 @@ public:
     // code's text, else time-out, disconnection or a communication error.
     static std::string TextOf(TFailureKind kind);
     // The text of a login refused as too soon, with the wait the server announced (its CAPA's
-    // LOGIN-DELAY, in seconds; negative when unknown).
-    static std::string LoginDelayText(int seconds);
+    // LOGIN-DELAY, in seconds; none when unknown).
+    static std::string LoginDelayText(std::optional<int32_t> seconds);
     // text without control characters, cut to at most maxBytes without splitting a Shift_JIS
     // character.
     static std::string SafeText(const std::string& text, size_t maxBytes = MaxServerText);

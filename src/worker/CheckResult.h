@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,8 @@ enum class TCheckOutcome {
 // the notice of new mail.
 struct TCheckResult {
     TCheckOutcome Outcome = TCheckOutcome::Done;
-    // The server's LOGIN-DELAY in seconds when its CAPA announced one; -1 when not learnt.
-    int LoginDelaySeconds = -1;
+    // The server's LOGIN-DELAY in seconds when its CAPA announced one.
+    std::optional<int32_t> LoginDelaySeconds;
     // The text panel 0 shows for a check that did not go through; empty when it did.
     std::string Failure;
     // The account must sign in again in the browser, which a check never opens.

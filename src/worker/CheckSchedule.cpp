@@ -38,8 +38,8 @@ void TCheckSchedule::SetAccount(const std::string& key, int checkEvery) {
     const bool switchedOn = account.IntervalMs == 0;
     account.IntervalMs = interval;
     if (interval == 0) return;
-    if (account.LastEndMs >= 0)
-        account.NextMs = account.LastEndMs + std::max(interval, account.LoginDelayMs);
+    if (account.LastEndMs)
+        account.NextMs = *account.LastEndMs + std::max(interval, account.LoginDelayMs);
     else if (switchedOn)
         account.NextMs = FirstDue(now);
     account.NetworkFailures = 0;
@@ -77,12 +77,13 @@ bool TCheckSchedule::CheckStarted(const std::string& key) {
 }
 
 void TCheckSchedule::CheckEnded(const std::string& key, TCheckOutcome outcome,
-                                int loginDelaySeconds) {
+                                std::optional<int32_t> loginDelaySeconds) {
     const int64_t now = Now();
     TAccount& account = Accounts[key];
     account.Running = false;
     account.LastEndMs = now;
-    if (loginDelaySeconds >= 0) account.LoginDelayMs = int64_t{loginDelaySeconds} * 1000;
+    if (loginDelaySeconds && *loginDelaySeconds >= 0)
+        account.LoginDelayMs = int64_t{*loginDelaySeconds} * 1000;
     if (outcome == TCheckOutcome::NetworkFailure)
         account.NetworkFailures = std::min(account.NetworkFailures + 1, kMaxDoublings);
     else

@@ -50,8 +50,9 @@ public:
     // the second must not start.
     bool CheckStarted(const std::string& key);
     // The check ended; `loginDelaySeconds` is the server's LOGIN-DELAY when its CAPA said one
-    // (-1: not learnt this time, the last one known stays).
-    void CheckEnded(const std::string& key, TCheckOutcome outcome, int loginDelaySeconds = -1);
+    // (none: not learnt this time, the last one known stays).
+    void CheckEnded(const std::string& key, TCheckOutcome outcome,
+                    std::optional<int32_t> loginDelaySeconds = std::nullopt);
 
     // The accounts whose check should start now, the longest overdue first; no more than the
     // checks that may start beside those running.
@@ -64,7 +65,7 @@ private:
     struct TAccount {
         int64_t IntervalMs = 0;  // 0: off
         int64_t NextMs = 0;      // steady time the next check is due
-        int64_t LastEndMs = -1;  // steady time the last check ended; -1 before the first
+        std::optional<int64_t> LastEndMs;  // steady time the last check ended
         int64_t LoginDelayMs = 0;
         int NetworkFailures = 0;  // in a row
         bool Running = false;

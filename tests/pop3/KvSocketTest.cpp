@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 #include "AllocationProbe.h"
@@ -623,7 +624,7 @@ TEST(KvSocketFailures, ResponseCodesGiveTheirTextAndKind) {
         const char* Text;
         TFailureKind Kind;
         std::string ServerText;
-        int32_t LoginDelay = -1;  // as an earlier session's CAPA announced it
+        std::optional<int32_t> LoginDelay = std::nullopt;  // as an earlier session's CAPA announced it
     };
     const char* const inUse = "メールボックスは他のプログラムが使用中です。";
     const char* const wrong = "ユーザ名、パスワードが違います。";
@@ -681,7 +682,7 @@ TEST(KvSocketFailures, LoginDelayFromCapaIsKept) {
     TFakePop3Server server;
     server.Script("CAPA", TFakeReply::Bytes("+OK\r\nUSER\r\nLOGIN-DELAY 900 USER\r\n.\r\n"));
     auto s = SessionFor(server);
-    EXPECT_EQ(s->LoginDelay, -1);
+    EXPECT_FALSE(s->LoginDelay);
     s->Connect();
     EXPECT_EQ(s->LoginDelay, 900);
 }

@@ -2,6 +2,7 @@
 // checked by what is due after it.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "worker/CheckSchedule.h"
@@ -156,7 +157,9 @@ TEST(CheckSchedule, ScriptedCases) {
                     EXPECT_FALSE(schedule.CheckStarted("a"));
                     break;
                 case TDo::End:
-                    schedule.CheckEnded("a", step.Outcome, step.Number);
+                    schedule.CheckEnded("a", step.Outcome,
+                                        step.Number >= 0 ? std::optional<int32_t>(step.Number)
+                                                         : std::nullopt);
                     break;
                 case TDo::Connect:
                     schedule.SetConnected("a", true);
