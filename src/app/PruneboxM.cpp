@@ -70,9 +70,8 @@ void TPruneboxM::Create() {
     const SIZE design = Dpi::Scale(SIZE{DesignWidth, DesignHeight}, Dpi::Of(nullptr));
     CreateHandle(ClassName, Caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
                  CW_USEDEFAULT, design.cx, design.cy, nullptr);
-    WindowDpi = Dpi::Of(Handle);
     SendMessageA(Handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form(WindowDpi)), FALSE);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont::Form(MadeForDpi())), FALSE);
     FormCreate();
 }
 
@@ -419,26 +418,8 @@ void TPruneboxM::FormResize() {
 }
 
 void TPruneboxM::DpiChanged(int dpi, const RECT& suggested) {
-    const int old = WindowDpi;
-    WindowDpi = dpi;
-    Dpi::RescaleChildren(Handle, old, dpi);
-    // The forms' font of the old DPI gives way to the new one's wherever it is used.
-    struct TFonts {
-        HFONT From, To;
-    } fonts{UiFont::Form(old), UiFont::Form(dpi)};
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.To), FALSE);
-    EnumChildWindows(
-        Handle,
-        [](HWND child, LPARAM param) -> BOOL {
-            const auto& swap = *reinterpret_cast<const TFonts*>(param);
-            if (reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == swap.From)
-                SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(swap.To), TRUE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&fonts));
+    FollowDpi(dpi, suggested);
     SetListFont(ListSettings.FontName, ListSettings.FontSize, ListSettings.FontStyle);
-    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FormResize();
 }
 
@@ -640,8 +621,8 @@ LRESULT TPruneboxM::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             RestoreFocus();
             return 0;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
-                POINT{Dpi::Scale(MinTrackWidth, WindowDpi), Dpi::Scale(MinTrackHeight, WindowDpi)};
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{
+                Dpi::Scale(MinTrackWidth, MadeForDpi()), Dpi::Scale(MinTrackHeight, MadeForDpi())};
             return 0;
         case WM_DPICHANGED:
             DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

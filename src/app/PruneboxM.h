@@ -141,7 +141,6 @@ private:
     std::shared_ptr<TLearner> SharedLearner;
     int LearnPercent = TSetupStore::DefaultLearnThreshold;
     HFONT ListFont = nullptr;
-    int WindowDpi = 96;  // what the window's sizes and fonts are made for
     HWND Bevel1 = nullptr, ToolBar1 = nullptr, Bevel2 = nullptr;
     HHOOK MessageHook = nullptr;
     HWND FocusBefore = nullptr;

@@ -62,6 +62,23 @@ HFONT Message(int dpi) {
     });
 }
 
+void Rescale(HWND window, int from, int to) {
+    struct TSwap {
+        HFONT From[3], To[3];
+    } swap{{Form(from), Viewer(from), Message(from)}, {Form(to), Viewer(to), Message(to)}};
+    auto apply = [](HWND target, LPARAM param) -> BOOL {
+        const auto& fonts = *reinterpret_cast<const TSwap*>(param);
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(target, WM_GETFONT, 0, 0));
+        for (int i = 0; i < 3; ++i) {
+            if (font && font == fonts.From[i])
+                SendMessageA(target, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.To[i]), TRUE);
+        }
+        return TRUE;
+    };
+    apply(window, reinterpret_cast<LPARAM>(&swap));
+    EnumChildWindows(window, apply, reinterpret_cast<LPARAM>(&swap));
+}
+
 namespace {
 constexpr int Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8;
 }  // namespace

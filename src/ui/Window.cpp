@@ -1,5 +1,8 @@
 #include "ui/Window.h"
 
+#include "ui/Dpi.h"
+#include "ui/UiFont.h"
+
 namespace {
 // Marks GWLP_USERDATA values set by this binding, so a foreign window is never taken for ours.
 const char* const BoundProperty = "Prunebox.Bound";
@@ -65,11 +68,25 @@ LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 INT_PTR TWindow::DialogProc(UINT, WPARAM, LPARAM) { return FALSE; }
 
 LRESULT TWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DPICHANGED) {
+        FollowDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     return DefWindowProcA(Handle, message, wParam, lParam);
+}
+
+void TWindow::FollowDpi(int dpi, const RECT& suggested) {
+    const int old = FMadeForDpi;
+    FMadeForDpi = dpi;
+    Dpi::RescaleChildren(Handle, old, dpi);
+    UiFont::Rescale(Handle, old, dpi);
+    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWindow::Bind(HWND window) {
     Handle = window;
+    FMadeForDpi = Dpi::Of(window);
     SetPropA(window, BoundProperty, reinterpret_cast<HANDLE>(1));
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
@@ -111,5 +128,10 @@ INT_PTR CALLBACK TWindow::StaticDialogProc(HWND window, UINT message, WPARAM wPa
         self->HandleDestroyed();
         return result;
     }
-    return self->DialogProc(message, wParam, lParam);
+    const INT_PTR result = self->DialogProc(message, wParam, lParam);
+    if (!result && message == WM_DPICHANGED) {
+        self->FollowDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    }
+    return result;
 }

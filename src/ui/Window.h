@@ -31,7 +31,14 @@ public:
                            DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                            DWORD exStyle = 0);
 
+    // The DPI the window's sizes and fonts are made for.
+    int MadeForDpi() const { return FMadeForDpi; }
+
 protected:
+    // WM_DPICHANGED, unless the window handles it itself: the children (and report lists'
+    // columns) are scaled, the program's fonts swapped for those of the new DPI, and the window
+    // takes the rectangle the system suggests.
+    void FollowDpi(int dpi, const RECT& suggested);
     // Messages of a window created with CreateHandle. Default: DefWindowProcA.
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Messages of a dialog run with RunModalDialog; returns what a dialog procedure returns.
@@ -50,4 +57,5 @@ private:
     static TWindow* BoundObject(HWND window);
     void Bind(HWND window);
     void Unbind();
+    int FMadeForDpi = 96;
 };

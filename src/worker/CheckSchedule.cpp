@@ -38,8 +38,8 @@ void TCheckSchedule::SetAccount(const std::string& key, int checkEvery) {
     const bool switchedOn = account.IntervalMs == 0;
     account.IntervalMs = interval;
     if (interval == 0) return;
-    if (account.LastEndMs >= 0)
-        account.NextMs = account.LastEndMs + std::max(interval, account.LoginDelayMs);
+    if (account.LastEndMs)
+        account.NextMs = *account.LastEndMs + std::max(interval, account.LoginDelayMs);
     else if (switchedOn)
         account.NextMs = FirstDue(now);
     account.NetworkFailures = 0;

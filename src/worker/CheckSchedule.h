@@ -65,7 +65,7 @@ private:
     struct TAccount {
         int64_t IntervalMs = 0;  // 0: off
         int64_t NextMs = 0;      // steady time the next check is due
-        int64_t LastEndMs = -1;  // steady time the last check ended; -1 before the first
+        std::optional<int64_t> LastEndMs;  // steady time the last check ended
         int64_t LoginDelayMs = 0;
         int NetworkFailures = 0;  // in a row
         bool Running = false;
