@@ -99,7 +99,9 @@ TEST(PeriodicCheckTest, TrayStartChecksBothAccountsAndDeletesOnlyWhatTheRuleTick
     std::string command = std::string("\"") + PRUNEBOX_EXE + "\" /tray";
     ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
-    HWND main = FindMainWindow(process.dwProcessId);
+    TProgramGuard guard{process};
+    // A start behind the icon under load can take longer than a plain one.
+    HWND main = FindMainWindow(process.dwProcessId, 30);
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsWindowVisible(main));
 
@@ -134,8 +136,6 @@ TEST(PeriodicCheckTest, TrayStartChecksBothAccountsAndDeletesOnlyWhatTheRuleTick
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
     RegDeleteTreeA(HKEY_CURRENT_USER, rootKey.c_str());
 }
 

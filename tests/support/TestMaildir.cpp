@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "TestEnv.h"
 
@@ -125,18 +127,28 @@ std::vector<std::string> TestMaildir::RemainingIds() const {
 }
 
 std::vector<TMaildirMessage> TestMaildir::Read(const std::string& user) {
+    // Dovecot moves files from new/ to cur/ while a session runs: new/ is listed first so that a
+    // file moved meanwhile is seen in cur/ too (one name counts once), and a file gone between
+    // listing and reading starts the read again.
     fs::path dir = TestEnv::MailRoot() / user;
-    std::vector<std::pair<std::string, fs::path>> files;
-    for (const char* sub : {"cur", "new"}) {
-        if (!fs::is_directory(dir / sub)) continue;
-        for (const fs::directory_entry& entry : fs::directory_iterator(dir / sub)) {
-            std::string name = entry.path().filename().string();
-            files.emplace_back(name.substr(0, name.find(':')), entry.path());
+    for (int attempt = 1;; ++attempt) {
+        std::map<std::string, fs::path> files;
+        for (const char* sub : {"new", "cur"}) {
+            std::error_code error;
+            for (fs::directory_iterator it(dir / sub, error), end; !error && it != end;
+                 it.increment(error)) {
+                std::string name = it->path().filename().string();
+                files[name.substr(0, name.find(':'))] = it->path();
+            }
+        }
+        // Names start with a time stamp of equal width, so name order is Dovecot's order.
+        std::vector<TMaildirMessage> messages;
+        try {
+            for (const auto& file : files) messages.push_back({file.first, ReadFile(file.second)});
+            return messages;
+        } catch (const std::runtime_error&) {
+            if (attempt == 5) throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
-    // Names start with a time stamp of equal width, so name order is Dovecot's order.
-    std::sort(files.begin(), files.end());
-    std::vector<TMaildirMessage> messages;
-    for (const auto& file : files) messages.push_back({file.first, ReadFile(file.second)});
-    return messages;
 }
