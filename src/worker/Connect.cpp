@@ -117,6 +117,9 @@ bool TConnect::WaitIdle(int milliseconds) {
 }
 
 bool TConnect::TearDown() {
+    // From here on the worker cannot reach the page; a question it waits on is released. First,
+    // so that the failure of the connection aborted below is not shown on a page going away.
+    Page.Detach();
     {
         std::lock_guard<std::mutex> lock(Mutex);
         Terminated = true;
@@ -125,8 +128,6 @@ bool TConnect::TearDown() {
         if (Session) Session->Abort();
         if (SigningIn) SigningIn->Cancel();
     }
-    // From here on the worker cannot reach the page; a question it waits on is released.
-    Page.Detach();
     std::unique_lock<std::mutex> lock(Mutex);
     if (!Thread.joinable()) return true;
     if (Running) {
